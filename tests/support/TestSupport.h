@@ -1,0 +1,45 @@
+// Helpers shared by the tests: a temporary folder that removes itself, and file helpers.
+#pragma once
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace testsupport {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "cvtest-XXXXXX").string();
+    char* p = mkdtemp(tmpl.data());
+    path_ = p ? std::filesystem::path(p) : std::filesystem::path(tmpl);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream f(name, std::ios::binary);
+  f << bytes;
+}
+
+inline std::string ReadFile(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+}  // namespace testsupport
