@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/cvStrList.h"
+
 // The input/output exception of the fatal path; what() is the exact message text (code page 1251).
 class EInOutError : public std::runtime_error {
  public:
@@ -73,9 +75,9 @@ extern bool WarnRepeatOn;
 extern int32_t TraceMask;
 
 void WARNAbs(const std::string& Text);
-void WARNAbsSL(const std::vector<std::string>* List);
+void WARNAbsSL(const TStringList* List);
 void WARN(const std::string& Text);
-void WARNSL(const std::vector<std::string>* List);
+void WARNSL(const TStringList* List);
 void WARNOnce(const std::string& Key, const std::string& Text);
 bool AskYesNo(const std::string& Text);
 [[noreturn]] void ErrAbs(const std::string& Text);
