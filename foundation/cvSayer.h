@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/cvStrList.h"
+#include "platform/Cursor.h"
 
 // The input/output exception of the fatal path; what() is the exact message text (code page 1251).
 class EInOutError : public std::runtime_error {
@@ -49,6 +50,8 @@ class TSayer {
 
   void OpenLog(const std::string& Name);
   void CloseLog();
+  // Next serial (1..99999, then 0) and "#" + 5 digits + " T=" + hhmmss.mmm, without the "| ".
+  std::string MakePrefix();
 
   std::FILE* LogFile = nullptr;
   int32_t Serial = 0;
@@ -73,6 +76,28 @@ extern TSayer* Sayer;
 extern std::string WarnLastText;
 extern bool WarnRepeatOn;
 extern int32_t TraceMask;
+// Sorted keys seen by WARNOnce; nullptr until its first call.
+extern TStringList* WarnOnceKeys;
+// Milliseconds added to the platform counter by SayerMsClock; fixed at start.
+extern uint32_t SayerClockOffset;
+
+// A stack of saved trace masks.
+struct TIntStack {
+  static constexpr int32_t Capacity = 200;
+  int32_t Slots[Capacity] = {};
+  int32_t Count = 0;
+
+  // Saves Value; a push onto a full stack is refused with a warning.
+  void push(int32_t Value);
+  // The value saved last (0 on an empty stack).
+  int32_t pop();
+  void Clear();
+};
+extern TIntStack StackIO;
+
+// A fresh sink with every output off; clears WarnLastText, WarnOnceKeys, StackIO, TraceMask and
+// the screen-cursor stack, and sets WarnRepeatOn.
+void ResetSayerForTests();
 
 void WARNAbs(const std::string& Text);
 void WARNAbsSL(const TStringList* List);
@@ -85,3 +110,33 @@ void SayHook(const std::string& Text, const std::string& Caption);
 
 // True when trace channel N is on in TraceMask (false outside 0..31).
 bool ChanOn(int N);
+
+// Screen cursor stack: PushCursor saves the current cursor and sets the given one; PopCursor
+// restores the one saved last (the default cursor when none is saved).
+void PushCursor(platform::TCursor Cursor);
+void PopCursor();
+int CursorStackDepth();
+
+// Bits of integers, bytes and byte arrays.
+bool IsBitSet(int32_t Value, int N);  // false for N outside 0..31
+bool IsByteBitSet(uint8_t B, int N);  // false for N outside 0..7
+bool InRangeInt(int32_t X, int32_t Lo, int32_t Hi);
+void SetByteBit(uint8_t& B, int N);    // N outside 0..7 leaves B unchanged
+void ClearByteBit(uint8_t& B, int N);
+// Bit N mod 8 of byte N div 8; a bit outside the array (or a negative N) changes nothing.
+void SetArrBit(std::vector<uint8_t>& Bytes, int64_t N);
+void ClearArrBit(std::vector<uint8_t>& Bytes, int64_t N);
+
+// Formatters and the clock of the log-line prefix.
+// Hexadecimal text of a little-endian number in the first (NDigits + 1) div 2 bytes of Buffer,
+// highest byte first; an odd NDigits drops the first digit.
+std::string BufToHex(const void* Buffer, int NDigits);
+std::string Int64Str(int64_t V);
+// Decimal text of V with "0" added on the left until it is Width characters long.
+std::string ZeroPadInt(int64_t V, int Width);
+// hhmmss.mmm, hours modulo 24.
+std::string MsToStampS(uint32_t Ms);
+// Platform counter + SayerClockOffset.
+uint32_t SayerMsClock();
+std::string NowMsStampS();
+void SayerClockInit();

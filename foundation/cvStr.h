@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 // ---- error reporting ----
 using TStrErrHandler = std::function<void(const std::string& Text, int32_t Position)>;
@@ -17,6 +18,8 @@ void CvStrBox(const std::string& Text);
 using TCharSet = std::bitset<256>;
 // The unit's public separator set (initially the vertical bar alone).
 extern TCharSet SepChars;
+// The set of the given characters.
+TCharSet MakeCharSet(std::string_view Chars);
 
 // ---- parsing ----
 double ValReal(const std::string& S);
@@ -73,4 +76,104 @@ std::string HexInt8(uint32_t V);
 std::string ByteBin(uint8_t B);
 std::string IntBin(uint32_t V);
 
-// ---- words and substrings: declared below by their implementation ----
+// ---- words and substrings ----
+// Positions count from 1 (0 = not found); J is a 1-based cursor that the scanners move and
+// that stops at length + 1. A blank is code 32 unless a routine says otherwise.
+
+// searching
+int32_t PosFrom(const std::string& Sub, const std::string& S, int32_t From);
+int32_t LastPos(const std::string& Sub, const std::string& S);
+int32_t PosSet(const TCharSet& Set, const std::string& S);
+int32_t PosNotInSet(const std::string& S, const TCharSet& Set);
+int32_t PosWord(const std::string& Sub, const std::string& S);
+int32_t BufPos(const void* Pattern, int32_t PatternLen, const void* Buffer, int32_t BufferLen);
+void MaskMatch(const std::string& Mask, const std::string& S, int32_t& Position,
+               std::string& Matched);
+int32_t PosNoBracke(const std::string& Sub, const std::string& Br, const std::string& S);
+
+// brackets: Br holds the opening and the closing bracket
+void ExtractBrackets(const std::string& S, const std::string& Br, std::string& Rest,
+                     std::string& Part);
+std::string UnBrackets(const std::string& S, const std::string& Br);
+
+// substrings
+std::string LeftN(const std::string& S, int32_t N);
+std::string RightN(const std::string& S, int32_t N);
+std::string BeforeStr(const std::string& S, const std::string& Sub);
+std::string AfterStr(const std::string& S, const std::string& Sub);
+std::string AfterStr2(const std::string& S, const std::string& Sub);
+std::string TailFrom(const std::string& S, int32_t P);
+std::string SubFromTo(const std::string& S, int32_t From, int32_t To);
+std::string SubN(const std::string& S, int32_t P, int32_t N);
+char CharAt(const std::string& S, int32_t I);
+std::string WordAt(const std::string& S, int32_t P);
+
+// editing
+std::string ReplaceAll(const std::string& S, const std::string& Sub, const std::string& New);
+std::string ReplaceLast(const std::string& S, const std::string& Sub, const std::string& New);
+std::string ReplaceSet(const std::string& S, const TCharSet& Set, const std::string& New);
+std::string ReplaceChar(const std::string& S, char A, char B);
+void ReplaceCharVar(std::string& S, char A, char B);
+std::string StrReplaceAt(const std::string& S, const std::string& New, int32_t P, int32_t N);
+std::string StrReplaceCharAt(const std::string& S, const std::string& New, int32_t P);
+std::string DelChars(const std::string& S, const std::string& Chars);
+std::string DelBlanks(const std::string& S);
+void CutAtChar(std::string& S, char C);
+void CutAtSub(std::string& S, const std::string& Marker);
+std::string CutOption(char C, const std::string& Name, const std::string& S);
+std::string DeQuote(const std::string& S, char Q);
+std::string QuoteStr(const std::string& S);
+std::string DefaultStr(const std::string& S, const std::string& Default);
+std::string TrimCells(const std::string& S, const std::string& Sep);
+std::string FillEmptyCells(const std::string& S, const std::string& Sep, const std::string& Filler);
+
+// trimming, case, tabs and field widths
+std::string TrimSp(const std::string& S);
+std::string TrimBlanks(const std::string& S);
+char UpCaseCyr(char C);
+std::string UpCaseStrCyr(const std::string& S);
+std::string TabsToBlanks(const std::string& S);
+std::string PadRight(const std::string& S, int32_t W);
+std::string PadLeft(const std::string& S, int32_t W);
+std::string PadRightMark(const std::string& S, int32_t W);
+std::string PadLeftMark(const std::string& S, int32_t W);
+std::string AlignStr(const std::string& S, int32_t W, int32_t Mode);
+void StrToFixBuf(const std::string& S, void* Buffer, int32_t Count);
+
+// cursor scanning
+void SkipBlanks(const std::string& S, int32_t& J);
+void SkipNonBlanks(const std::string& S, int32_t& J);
+void SkipToChar(const std::string& S, int32_t& J, char C);
+void SkipQuoted(const std::string& S, int32_t& J, char Q);
+void BackToBlank(const std::string& S, int32_t& J);
+void PassBlanc(const std::string& S, int32_t& J, const TCharSet& Set);
+void PassNonSet(const std::string& S, int32_t& J, const TCharSet& Set);
+void NextWord(const std::string& S, int32_t& J, std::string& Word);
+void NextWordSet(const std::string& S, int32_t& J, const TCharSet& Set, std::string& Word);
+void NextQWord(const std::string& S, int32_t& J, char Q, std::string& Word);
+
+// words and fields
+std::string WordN(const std::string& S, int32_t N);
+int32_t WordPos(const std::string& S, int32_t N);
+std::string QWordN(const std::string& S, int32_t N, char Q);
+int32_t WordCount(const std::string& S);
+int32_t QWordCount(const std::string& S, char Q);
+int32_t WordCountSet(const std::string& S, const TCharSet& Set);
+int32_t CountCols(const std::string& S, char Q, char C);
+int32_t WordIndexAt(const std::string& S, int32_t P);
+int32_t FieldCount(const std::string& S, char C);
+std::string FieldN(const std::string& S, char C, int32_t K);
+void KeyWordValue(const std::string& S, const std::string& Key, std::string& Value);
+
+// character classes
+bool IsAllInSet(const std::string& S, const TCharSet& Set, int32_t MinLen);
+bool IsDigits(const std::string& S);
+bool IsHexDigits(const std::string& S);
+bool IsNumChars(const std::string& S);
+bool IsSepChar(char Ch);
+bool IsBlankAfter(const std::string& S, int32_t P);
+bool EndsWithChar(const std::string& S, char C);
+
+// The first two lines of a zero-terminated character buffer.
+void SplitTwoLines(const char* Buffer, std::string& Line1, std::string& Line2);
+

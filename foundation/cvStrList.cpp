@@ -46,7 +46,12 @@ int TStringList::AddObject(const std::string& s, void* obj) {
 }
 
 void TStringList::AddStrings(const TStringList& other) {
-  for (int i = 0; i < other.Count(); ++i) AddObject(other[i], other.Objects(i));
+  // The count is taken once, so a list can append a copy of itself.
+  const int n = other.Count();
+  for (int i = 0; i < n; ++i) {
+    std::string s = other[i];
+    AddObject(s, other.Objects(i));
+  }
 }
 
 void TStringList::Insert(int i, const std::string& s) { InsertObject(i, s, nullptr); }

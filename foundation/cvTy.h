@@ -41,3 +41,48 @@ template <class V>
 inline int NOf(const V& a) {
   return a.empty() ? 0 : static_cast<int>(a.size()) - 1;
 }
+
+// ---- small value routines ----
+TRePoint MakePoint(double X, double Y);
+TRePoint MakePoint2(double X, double Y);
+// Note the argument order: both X bounds first, then both Y bounds.
+TReRect MakeReRect(double X1, double X2, double Y1, double Y2);
+
+double MinRe(double A, double B);
+double MaxRe(double A, double B);
+int32_t MinIn(int32_t A, int32_t B);
+void SwapRe(double& A, double& B);
+void SwapIn(int32_t& A, int32_t& B);
+void SwapStr(std::string& A, std::string& B);
+
+// Weighted mean of two values on a periodic scale of period P (azimuths: P = 180). Each weight
+// stays with its own value; when the two lie more than half a period apart the mean is moved by
+// P/2 (down when it is at least P/2, else up).
+double CycMean(double A, double B, double WA, double WB, double P);
+
+// How many digits a printed value needs to tell A from B: for equal signs the number of decimal
+// shifts that bring the relative difference to 1 or more (0 when A = B); otherwise the number of
+// digits of the rounded larger magnitude (|A + B| when one is zero), 5 above 100000.
+int32_t DigitsForDiff(double A, double B);
+
+// Point I (0 .. N-1) of N evenly spaced points from (X1, Y1) to (X2, Y2), moved a distance D along
+// the left normal (the direction first-to-second end turned 90 degrees counter-clockwise).
+// N <= 1 gives the first end; a zero-length segment is not offset.
+void SegPointOffset(int32_t N, int32_t I, double X1, double Y1, double X2, double Y2, double D,
+                    double& X, double& Y);
+
+// Objects whose references BadObjPointer can test. Every live instance is registered by address
+// while it exists, so a test never has to read the memory a stale reference points to.
+class TLiveObject {
+ public:
+  TLiveObject();
+  TLiveObject(const TLiveObject&);
+  TLiveObject& operator=(const TLiveObject&) { return *this; }
+  virtual ~TLiveObject();
+  // True while an object lives at this address.
+  static bool IsLiveAddress(const void* P);
+};
+
+// True when P does not lead to a live object (nullptr included). A reference that cannot be an
+// object at all (misaligned) is warned about through WARNAbs with ">" + its address text.
+bool BadObjPointer(const TLiveObject* P);
