@@ -1,3 +1,4 @@
+#include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,12 +27,8 @@ TAIn I1(std::initializer_list<int32_t> v) {
 
 class Arrays : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetSayerForTests();
-    Sayer->SetHook([this](const std::string& t, const std::string&) { warns.push_back(t); });
-  }
-  void TearDown() override { ResetSayerForTests(); }
-  std::vector<std::string> warns;
+  testsupport::SinkRecorder sink;
+  std::vector<std::string>& warns = sink.texts;
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The file layer: text files, names, whole-file operations and record files.
+#include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,20 +24,8 @@ using testsupport::WriteFile;
 namespace {
 
 // Collects everything the sink says (warnings through WARN and WARNAbs).
-class Said {
- public:
-  Said() {
-    ResetSayerForTests();
-    Sayer->SetHook([this](const std::string& t, const std::string&) { texts.push_back(t); });
-    Sayer->WarnOn();
-  }
-  ~Said() { ResetSayerForTests(); }
-  bool Has(const std::string& part) const {
-    for (const auto& t : texts)
-      if (t.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::vector<std::string> texts;
+struct Said : testsupport::SinkRecorder {
+  Said() : SinkRecorder(kWarnOn) {}
 };
 
 std::string Bytes(std::initializer_list<int> v) {

@@ -1,3 +1,4 @@
+#include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,12 +21,8 @@ TARe R1(std::initializer_list<double> v) {
 
 class FuncTexts : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetSayerForTests();
-    Sayer->SetHook([this](const std::string& t, const std::string&) { warns.push_back(t); });
-  }
-  void TearDown() override { ResetSayerForTests(); }
-  std::vector<std::string> warns;
+  testsupport::SinkRecorder sink;
+  std::vector<std::string>& warns = sink.texts;
 };
 
 const std::string kUnparsed = "cvFunc.doFUNC : функцию не удаётся \"распарсить\", sFUNC=<"_cp;

@@ -1,3 +1,4 @@
+#include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -38,12 +39,8 @@ double Cubic(double x) { return 0.5 * x * x * x - 2 * x * x + x - 3; }
 
 class Interp : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetSayerForTests();
-    Sayer->SetHook([this](const std::string& t, const std::string&) { warns.push_back(t); });
-  }
-  void TearDown() override { ResetSayerForTests(); }
-  std::vector<std::string> warns;
+  testsupport::SinkRecorder sink;
+  std::vector<std::string>& warns = sink.texts;
 };
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,16 +14,8 @@
 namespace {
 
 // Collects the texts that reach the message sink.
-struct Warnings {
-  std::vector<std::string> texts;
-  Warnings() {
-    ResetSayerForTests();
-    // Without boxes or a log the sink hands the hook "WARN:" + text.
-    Sayer->SetHook([this](const std::string& t, const std::string&) {
-      texts.push_back(t.rfind("WARN:", 0) == 0 ? t.substr(5) : t);
-    });
-  }
-  ~Warnings() { ResetSayerForTests(); }
+struct Warnings : testsupport::SinkRecorder {
+  Warnings() : SinkRecorder(kStripWarnPrefix) {}
 };
 
 std::string ErrText(const std::function<void()>& f) {

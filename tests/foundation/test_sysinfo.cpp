@@ -1,3 +1,4 @@
+#include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -25,17 +26,9 @@ std::string Bytes(std::initializer_list<int> b) {
 // Captures everything the sink says through its hook.
 class SinkTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetSayerForTests();
-    Sayer->SetHook([this](const std::string& t, const std::string&) { said.push_back(t); });
-  }
-  void TearDown() override { ResetSayerForTests(); }
-  bool SaidContains(const std::string& part) const {
-    for (const auto& s : said)
-      if (s.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::vector<std::string> said;
+  bool SaidContains(const std::string& part) const { return sink.Has(part); }
+  testsupport::SinkRecorder sink;
+  std::vector<std::string>& said = sink.texts;
 };
 
 // ---------------------------------------------------------------- CRC-32

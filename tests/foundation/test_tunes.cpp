@@ -1,4 +1,5 @@
 // Settings sets: loading rules, typed access and the safe rewrite of one section.
+#include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,20 +19,8 @@ using testsupport::WriteFile;
 
 namespace {
 
-class Said {
- public:
-  Said() {
-    ResetSayerForTests();
-    Sayer->SetHook([this](const std::string& t, const std::string&) { texts.push_back(t); });
-    Sayer->WarnOn();
-  }
-  ~Said() { ResetSayerForTests(); }
-  bool Has(const std::string& part) const {
-    for (const auto& t : texts)
-      if (t.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::vector<std::string> texts;
+struct Said : testsupport::SinkRecorder {
+  Said() : SinkRecorder(kWarnOn) {}
 };
 
 // Names of the temporary files left in a folder.
