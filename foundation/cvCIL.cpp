@@ -17,14 +17,6 @@ const std::string CRLF = "\r\n";
 
 bool IsDigitCh(char c) { return c >= '0' && c <= '9'; }
 
-// Blanks and control characters off both ends.
-std::string TrimCtl(const std::string& S) {
-  size_t b = 0, e = S.size();
-  while (b < e && static_cast<unsigned char>(S[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(S[e - 1]) <= ' ') --e;
-  return S.substr(b, e - b);
-}
-
 // Number of characters TrimCtl takes off the front.
 int32_t LeadingCtl(const std::string& S) {
   size_t b = 0;

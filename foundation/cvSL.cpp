@@ -11,16 +11,6 @@ namespace {
 
 const std::string CRLF = "\r\n";
 
-bool IsTrimmed(unsigned char c) { return c <= ' '; }
-
-// Without leading and trailing blanks and control characters.
-std::string TrimCtl(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsTrimmed(static_cast<unsigned char>(s[b]))) ++b;
-  while (e > b && IsTrimmed(static_cast<unsigned char>(s[e - 1]))) --e;
-  return s.substr(b, e - b);
-}
-
 bool Contains(const std::string& line, const std::string& sub) {
   return !sub.empty() && line.find(sub) != std::string::npos;
 }

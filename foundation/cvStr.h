@@ -20,6 +20,8 @@ using TCharSet = std::bitset<256>;
 extern TCharSet SepChars;
 // The set of the given characters.
 TCharSet MakeCharSet(std::string_view Chars);
+// S without blanks and control characters (codes up to 32) at both ends.
+std::string TrimCtl(const std::string& S);
 
 // ---- parsing ----
 double ValReal(const std::string& S);

@@ -22,13 +22,6 @@ std::string PadLeftTo(std::string s, int W) {
   return s;
 }
 
-std::string TrimBlankCtl(const std::string& S) {
-  size_t b = 0, e = S.size();
-  while (b < e && static_cast<unsigned char>(S[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(S[e - 1]) <= ' ') --e;
-  return S.substr(b, e - b);
-}
-
 bool IsBlankText(const std::string& S) {
   for (char c : S)
     if (static_cast<unsigned char>(c) > ' ') return false;
@@ -241,7 +234,7 @@ std::string InsertExpLetter(const std::string& T) {
 
 // Steps 1-4 of ValReal; Fixed receives the text with the exponent letter.
 double ValRealSteps(const std::string& S, int32_t& Code, std::string& Fixed) {
-  const std::string T = TrimBlankCtl(S);
+  const std::string T = TrimCtl(S);
   Fixed = InsertExpLetter(T);
   double v = RealConv(Fixed, Code);
   if (Code == 0) return v;
@@ -551,7 +544,7 @@ std::string ShortSt(int N, double x) {
     while (b > 0 && E[b - 1] == '0') --b;
     E.erase(b, sp - b);
   }
-  if (!fixed || E.size() < F.size()) return TrimBlankCtl(E);
+  if (!fixed || E.size() < F.size()) return TrimCtl(E);
   return F;
 }
 

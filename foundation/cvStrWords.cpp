@@ -11,14 +11,6 @@ const std::string kCrLf = "\r\n";
 
 using Size = std::string::size_type;
 
-// S without leading and trailing blanks and control characters (codes 0..32).
-std::string TrimBlankCtl(const std::string& S) {
-  Size b = 0, e = S.size();
-  while (b < e && static_cast<unsigned char>(S[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(S[e - 1]) <= ' ') --e;
-  return S.substr(b, e - b);
-}
-
 int32_t Len(const std::string& S) { return static_cast<int32_t>(S.size()); }
 // The character at 1-based position P (the caller checks 1 <= P <= length).
 char At(const std::string& S, int32_t P) { return S[static_cast<Size>(P - 1)]; }
@@ -418,17 +410,17 @@ std::string DeQuote(const std::string& S, char Q) {
 std::string QuoteStr(const std::string& S) { return "'" + S + "'"; }
 
 std::string DefaultStr(const std::string& S, const std::string& Default) {
-  return TrimBlankCtl(S).empty() ? Default : S;
+  return TrimCtl(S).empty() ? Default : S;
 }
 
 std::string TrimCells(const std::string& S, const std::string& Sep) {
-  return MapCells(S, Sep, [](const std::string& cell) { return TrimBlankCtl(cell); });
+  return MapCells(S, Sep, [](const std::string& cell) { return TrimCtl(cell); });
 }
 
 std::string FillEmptyCells(const std::string& S, const std::string& Sep,
                            const std::string& Filler) {
   return MapCells(S, Sep, [&](const std::string& cell) {
-    return TrimBlankCtl(cell).empty() ? Filler : cell;
+    return TrimCtl(cell).empty() ? Filler : cell;
   });
 }
 
@@ -597,7 +589,7 @@ void NextQWord(const std::string& S, int32_t& J, char Q, std::string& Word) {
     e = J;
     while (e + 1 <= n && At(S, e + 1) != ' ') ++e;
   }
-  Word = TrimBlankCtl(Copy(S, b, e - b + 1));
+  Word = TrimCtl(Copy(S, b, e - b + 1));
   J = e + 1;
 }
 
@@ -665,7 +657,7 @@ int32_t QWordCount(const std::string& S, char Q) {
 }
 
 int32_t WordCountSet(const std::string& S, const TCharSet& Set) {
-  if (TrimBlankCtl(S).empty()) return 0;
+  if (TrimCtl(S).empty()) return 0;
   const int32_t n = Len(S);
   int32_t j = 1, r = 0;
   for (;;) {
@@ -788,4 +780,11 @@ void SplitTwoLines(const char* Buffer, std::string& Line1, std::string& Line2) {
   ++p;
   if (*p == '\r' || *p == '\n') ++p;
   while (!isEnd(*p) && Line2.size() < kMaxLine) Line2 += *p++;
+}
+
+std::string TrimCtl(const std::string& S) {
+  Size b = 0, e = S.size();
+  while (b < e && static_cast<unsigned char>(S[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(S[e - 1]) <= ' ') --e;
+  return S.substr(b, e - b);
 }

@@ -15,12 +15,7 @@ namespace {
 
 const std::string kCRLF = "\r\n";
 
-TCharSet BlankTab() {
-  TCharSet s;
-  s.set(' ');
-  s.set('\t');
-  return s;
-}
+TCharSet BlankTab() { return MakeCharSet(" \t"); }
 
 bool InList(const TStringList* SL, int32_t N) { return SL && N >= 1 && N <= SL->Count(); }
 

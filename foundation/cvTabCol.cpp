@@ -13,12 +13,7 @@ namespace {
 
 const std::string kCRLF = "\r\n";
 
-TCharSet BlankTab() {
-  TCharSet s;
-  s.set(' ');
-  s.set('\t');
-  return s;
-}
+TCharSet BlankTab() { return MakeCharSet(" \t"); }
 
 bool HasRow(const TStringList* SL, int32_t r) { return SL && r >= 1 && r <= SL->Count(); }
 
@@ -29,14 +24,6 @@ std::string Piece(const std::string& s, int32_t Col, int32_t Width) {
     Col = 1;
   }
   return SubN(s, Col, Width);
-}
-
-// Without leading and trailing blanks and control characters.
-std::string TrimCtl(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
 }
 
 // Characters 1..P-1, the text, then the rest from P; a shorter line gets the text at its end.
