@@ -15,7 +15,6 @@ namespace {
 
 const std::string CRLF = "\r\n";
 
-bool IsDigitCh(char c) { return c >= '0' && c <= '9'; }
 
 // Number of characters TrimCtl takes off the front.
 int32_t LeadingCtl(const std::string& S) {
@@ -50,81 +49,6 @@ bool SameFile(const std::string& A, const std::string& B) {
   std::error_code ec;
   bool same = std::filesystem::equivalent(platform::SysPath(A), platform::SysPath(B), ec);
   return !ec && same;
-}
-
-// The plain real conversion: leading blanks, an optional sign, digits with at most one point,
-// an optional exponent "E" or "e" with optional sign and digits. Code: 0, or the 1-based
-// position of the first character that cannot continue the number (length + 1 when the text
-// ends too early). A value beyond the double range is an error; one below it reads as 0.
-double PlainValReal(const std::string& S, int32_t& Code) {
-  const size_t n = S.size();
-  size_t i = 0;
-  while (i < n && S[i] == ' ') ++i;
-  const size_t numStart = i;
-  if (i < n && (S[i] == '+' || S[i] == '-')) ++i;
-  const size_t mantStart = i;
-  int digits = 0;
-  while (i < n && IsDigitCh(S[i])) ++i, ++digits;
-  if (i < n && S[i] == '.') {
-    ++i;
-    while (i < n && IsDigitCh(S[i])) ++i, ++digits;
-  }
-  if (digits == 0) {
-    Code = static_cast<int32_t>(i + 1);
-    return 0.0;
-  }
-  if (i < n && (S[i] == 'E' || S[i] == 'e')) {
-    ++i;
-    if (i < n && (S[i] == '+' || S[i] == '-')) ++i;
-    const size_t expDigits = i;
-    while (i < n && IsDigitCh(S[i])) ++i;
-    if (i == expDigits) {
-      Code = static_cast<int32_t>(i + 1);
-      return 0.0;
-    }
-  }
-  if (i < n) {
-    Code = static_cast<int32_t>(i + 1);
-    return 0.0;
-  }
-  const bool neg = S[numStart] == '-';
-  double v = 0.0;
-  auto res = std::from_chars(S.data() + mantStart, S.data() + n, v);
-  if (res.ec == std::errc::result_out_of_range) {
-    // Beyond the range of a double: an error above it, 0 below it. The decimal order of the
-    // value decides which.
-    size_t k = mantStart;
-    long intDigits = 0, leadZeros = 0;
-    bool seenNonZero = false, afterPoint = false;
-    for (; k < n && S[k] != 'E' && S[k] != 'e'; ++k) {
-      if (S[k] == '.') {
-        afterPoint = true;
-      } else if (!seenNonZero && S[k] == '0') {
-        if (afterPoint) ++leadZeros;
-      } else {
-        seenNonZero = true;
-        if (!afterPoint) ++intDigits;
-      }
-    }
-    long ex = 0;
-    if (k < n) {
-      size_t e = k + 1;
-      const bool eneg = e < n && S[e] == '-';
-      if (e < n && (S[e] == '+' || S[e] == '-')) ++e;
-      auto r2 = std::from_chars(S.data() + e, S.data() + n, ex);
-      if (r2.ec != std::errc()) ex = 1000000;
-      if (eneg) ex = -ex;
-    }
-    const long order = ex + (intDigits > 0 ? intDigits - 1 : -(leadZeros + 1));
-    Code = order < 0 ? 0 : static_cast<int32_t>(numStart + 1);
-    return 0.0;
-  }
-  if (res.ec != std::errc() || res.ptr != S.data() + n) {
-    Code = static_cast<int32_t>(res.ptr - S.data() + 1);
-    return 0.0;
-  }
-  Code = 0;
-  return neg ? -v : v;
 }
 
 }  // namespace
@@ -678,16 +602,10 @@ int32_t TCIL::WordToInt(const std::string& Word) {
 }
 
 double TCIL::WordToReal(const std::string& Word) {
-  std::string w = Word;
-  for (size_t i = 1; i < w.size(); ++i) {
-    if (w[i] == '+' || w[i] == '-') {
-      // The program writes exponents without a letter, also after a bare point (‘1.+20’).
-      if (IsDigitCh(w[i - 1]) || w[i - 1] == '.') w.insert(i, "E");
-      break;
-    }
-  }
+  // The program writes exponents without a letter, also after a bare point (‘1.+20’).
+  const std::string w = ExpLetterFix(Word);
   int32_t code = 0;
-  const double v = PlainValReal(w, code);
+  const double v = ValRealPlainCode(w, code);
   if (code != 0) {
     std::string msg = "Ошибка при вводе действительного числа <"_cp + w + "> IErr=" + IntStr(code);
     if (WordCount > 0) msg += " IWord=" + IntStr(WordCount);

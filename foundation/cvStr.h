@@ -35,6 +35,12 @@ double ValHMS(const std::string& S, int32_t& Code);
 double ValStampDT(const std::string& S, int32_t& Code);
 double ValISODateTime(const std::string& S, int32_t& Code);
 std::string FixExpE(const std::string& S);
+// The plain real conversion alone (blanks, sign, digits with one point, exponent with a letter);
+// Code is 0 or the 1-based position of the first bad character.
+double ValRealPlainCode(const std::string& S, int32_t& Code);
+// S with "E" inserted before the first sign after the first character when a digit or "." stands
+// before it (the program's exponent without a letter, as ValReal reads it).
+std::string ExpLetterFix(const std::string& S);
 
 // ---- real formatters ----
 std::string ShortSt(int N, double x);

@@ -253,6 +253,10 @@ std::string DateErrText(int y, int m, int d) { return IntStr(y) + ":" + IntStr(m
 
 // ---------------------------------------------------------------- parsing
 
+double ValRealPlainCode(const std::string& S, int32_t& Code) { return RealConv(S, Code); }
+
+std::string ExpLetterFix(const std::string& S) { return InsertExpLetter(S); }
+
 double ValReal(const std::string& S) {
   int32_t code = 0;
   std::string fixed;
