@@ -30,6 +30,9 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The source tree (tests read data/ and tests/data/ there, never write).
+inline std::string SourceRoot() { return CORVESTA_SOURCE_ROOT; }
+
 inline void WriteFile(const std::string& name, const std::string& bytes) {
   std::ofstream f(name, std::ios::binary);
   f << bytes;
