@@ -1,0 +1,974 @@
+#include "linedata/cvDM.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "app/AppLinks.h"
+#include "app/cvApp.h"
+#include "app/cvDirs.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
+#include "linedata/cvLDLinks.h"
+#include "linedata/cvMend.h"
+#include "linedata/cvSqlText.h"
+#include "linedata/cvUpkeep.h"
+#include "platform/FileErr.h"
+
+TDM* DM = nullptr;
+
+namespace {
+
+const std::string kCRLF = "\r\n";
+
+std::string Upper(const std::string& s) {
+  std::string r = s;
+  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return r;
+}
+
+std::string Trim(const std::string& s) {
+  size_t a = 0, b = s.size();
+  while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
+  while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
+  return s.substr(a, b - a);
+}
+
+bool BeginsWithID(const std::string& Name) { return Upper(Name).rfind("ID", 0) == 0; }
+
+bool IsIntegerType(TFieldType T) {
+  return T == TFieldType::ftInteger || T == TFieldType::ftAutoInc;
+}
+
+bool ParseKey(const std::string& S, int64_t& V) {
+  const std::string t = Trim(S);
+  if (t.empty()) return false;
+  auto r = std::from_chars(t.data(), t.data() + t.size(), V);
+  return r.ec == std::errc() && r.ptr == t.data() + t.size();
+}
+
+// A file of folder Dir named Name, found without regard to case; Dir/Name when there is none.
+std::string FileInDir(const std::string& Dir, const std::string& Name) {
+  return FindNoCase(DirSlash(Dir), Name);
+}
+
+// Lines of a text file with their line ends cut (CR LF, CR or LF); false when it cannot be read.
+bool ReadLines(const std::string& FileName, std::vector<std::string>& Lines) {
+  TStringList sl;
+  if (!platform::IsRegularFile(FileName)) return false;
+  sl.LoadFromFile(FileName);
+  Lines = sl.Lines();
+  return true;
+}
+
+// The column of each table field in the header (-1 = none), at most MaxFldRec fields.
+int32_t MatchFields(TcvTable& T, const TStringList& Header, std::array<TFldRec, MaxFldRec>& F,
+                    int32_t& NF) {
+  NF = std::min<int32_t>(T.FieldCount(), MaxFldRec);
+  int32_t matched = 0;
+  for (int32_t i = 0; i < NF; ++i) {
+    F[static_cast<size_t>(i)] = TFldRec{};
+    F[static_cast<size_t>(i)].Name = T.Fields(i).FieldName();
+    F[static_cast<size_t>(i)].Index = i;
+    F[static_cast<size_t>(i)].Include = 1;
+    F[static_cast<size_t>(i)].Width = -1;
+    const std::string u = Upper(T.Fields(i).FieldName());
+    for (int c = 0; c < Header.Count(); ++c)
+      if (Upper(Trim(TxtTabUnescape(Trim(Header[c])))) == u) {
+        F[static_cast<size_t>(i)].Width = c;
+        ++matched;
+        break;
+      }
+  }
+  return matched;
+}
+
+std::string Cell(const TStringList& Cells, int32_t Col) {
+  if (Col < 0 || Col >= Cells.Count()) return std::string();
+  return TxtTabUnescape(Trim(Cells[Col]));
+}
+
+void SetFromCell(TcvField& F, const std::string& Text) { F.SetAsString(Text); }
+
+// Summary of the malformed lines of a file: one warning at the end with the first ones.
+class TBadLines {
+ public:
+  TBadLines(std::string Routine, std::string File)
+      : routine_(std::move(Routine)), file_(std::move(File)) {}
+  void Add(int32_t LineNo, const std::string& What) {
+    ++count_;
+    if (lines_.size() < 20) lines_.push_back("  " + "строка "_cp + IntStr(LineNo) + ": " + What);
+  }
+  int32_t Count() const { return count_; }
+  void Report() const {
+    if (count_ == 0) return;
+    std::string t =
+        routine_ + ": в файле "_cp + file_ + " пропущено строк с ошибками: "_cp + IntStr(count_);
+    for (const std::string& l : lines_) t += kCRLF + l;
+    if (count_ > static_cast<int32_t>(lines_.size())) t += kCRLF + "  ...";
+    WARNAbs(t);
+  }
+
+ private:
+  std::string routine_, file_;
+  std::vector<std::string> lines_;
+  int32_t count_ = 0;
+};
+
+}  // namespace
+
+// ------------------------------------------------------------------------------------------
+// Schema
+
+const std::vector<TTableDef>& LineDBSchema() {
+  static const std::vector<TTableDef> schema = {
+      {"SOURCES",
+       "IdSource INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"SrcCode", "TEXT"},
+        {"MagCode", "TEXT"},
+        {"Volume", "TEXT"},
+        {"Page", "TEXT"},
+        {"Year_", "INTEGER"},
+        {"Title", "TEXT"},
+        {"Note", "TEXT"}},
+       {"SrcCode"}},
+      {"Authors",
+       "IdAuthor INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"Name", "TEXT"}, {"Initials", "TEXT"}, {"Note", "TEXT"}},
+       {"Name"}},
+      {"Mags", "MagCode TEXT PRIMARY KEY", {{"MagName", "TEXT"}, {"Note", "TEXT"}}, {}},
+      {"SrcAuth",
+       "IdSrcAuth INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"IdSource", "INTEGER"}, {"IdAuthor", "INTEGER"}, {"NPos", "INTEGER"}},
+       {"IdSource"}},
+      {"Atoms",
+       "",
+       {{"Name", "TEXT"},
+        {"NElt", "INTEGER"},
+        {"PAT", "REAL"},
+        {"EIon", "REAL"},
+        {"EIon1", "REAL"},
+        {"EIon2", "REAL"},
+        {"EIon3", "REAL"},
+        {"ABUND", "REAL"}},
+       {"Name"}},
+      {"Orbits",
+       "idOrbit INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"iAtNi", "INTEGER"},
+        {"k_inp", "INTEGER"},
+        {"qL", "INTEGER"},
+        {"qS2", "INTEGER"},
+        {"sKur", "TEXT"},
+        {"sK_Link", "TEXT"},
+        {"sK_Conf", "TEXT"},
+        {"sK_Term", "TEXT"}},
+       {"iAtNi,sKur"}},
+      {"Levels",
+       "IdLevel INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"idOrbit", "INTEGER"},
+        {"qJ2", "INTEGER"},
+        {"qS2", "INTEGER"},
+        {"qL", "INTEGER"},
+        {"iAtNi", "INTEGER"},
+        {"k_inp", "INTEGER"},
+        {"g_num", "INTEGER"},
+        {"g_denom", "INTEGER"},
+        {"nKur", "INTEGER"},
+        {"E_cm", "REAL"},
+        {"g_Kur", "REAL"},
+        {"g_", "REAL"},
+        {"sKur", "TEXT"}},
+       {"idOrbit,qJ2"}},
+      {"Multi",
+       "",
+       {{"Atom", "TEXT"}, {"NIon", "INTEGER"}, {"Mult", "TEXT"}, {"LOW", "TEXT"}, {"HIGH", "TEXT"}},
+       {"Atom,NIon,Mult"}},
+      {"Lines_",
+       "IdLine INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"LIN6", "TEXT"},     {"Atom", "TEXT"},   {"LAMB", "REAL"},   {"NIon", "INTEGER"},
+        {"Mult", "TEXT"},     {"ELOW", "REAL"},   {"EUP", "REAL"},    {"LGGF", "REAL"},
+        {"LGGFSrc", "TEXT"},  {"JL2", "INTEGER"}, {"JU2", "INTEGER"}, {"GL", "REAL"},
+        {"GU", "REAL"},       {"GLT", "TEXT"},    {"GUT", "TEXT"},    {"Wcd", "REAL"},
+        {"Dcd", "REAL"},      {"WHM", "REAL"},    {"DHM", "REAL"},    {"WCV", "REAL"},
+        {"DCV", "REAL"},      {"Rad", "REAL"},    {"Stark", "REAL"},  {"Waals", "REAL"},
+        {"NComp", "INTEGER"}, {"NPi", "INTEGER"}, {"GEff", "REAL"},   {"ZnRung", "TEXT"}},
+       {"LIN6", "LAMB"}},
+      {"Tabs",
+       "IdTab INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"TabName", "TEXT"}, {"Description", "TEXT"}},
+       {}},
+      {"Mod_",
+       "",
+       {{"FileName", "TEXT"},
+        {"LAMB0", "TEXT"},
+        {"ModKind", "TEXT"},
+        {"ModRef", "TEXT"},
+        {"Description", "TEXT"},
+        {"NCol", "INTEGER"},
+        {"NLay", "INTEGER"},
+        {"YEAR_", "DATETIME"}},
+       {}},
+      {"Projects",
+       "",
+       {{"ProjName", "TEXT"}, {"Description", "TEXT"}, {"Path", "TEXT"}, {"IdUser", "INTEGER"}},
+       {"ProjName"}},
+      {"Quests",
+       "",
+       {{"ProjName", "TEXT"},
+        {"QuestName", "TEXT"},
+        {"Description", "TEXT"},
+        {"IdUser", "INTEGER"},
+        {"DateBeg", "DATETIME"},
+        {"DateLast", "DATETIME"}},
+       {"ProjName,QuestName"}},
+      {"Users",
+       "IdUser INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"UserName", "TEXT"}, {"FullName", "TEXT"}},
+       {}},
+      {"LGGF",
+       "IdLGGF INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"LIN6", "TEXT"}, {"Src", "TEXT"}, {"Val", "REAL"}, {"Priority", "INTEGER"}},
+       {"LIN6"}},
+      {"LineObsVorn",
+       "IdLOK INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"IdLine", "INTEGER"},
+        {"IdLGGF", "INTEGER"},
+        {"D_OB", "REAL"},
+        {"W_OB", "REAL"},
+        {"GFD", "REAL"},
+        {"GFW", "REAL"},
+        {"HD", "REAL"},
+        {"HW", "REAL"}},
+       {"IdLine"}},
+      {"KurLines",
+       "Id TEXT PRIMARY KEY",
+       {{"LAMB", "REAL"},         {"ELO", "REAL"},         {"EHI", "REAL"},
+        {"ELEM", "INTEGER"},      {"JLO2", "INTEGER"},     {"JHI2", "INTEGER"},
+        {"LabelLO", "TEXT"},      {"LabelHI", "TEXT"},     {"lgGF", "REAL"},
+        {"Rad", "REAL"},          {"Stark", "REAL"},       {"Waals", "REAL"},
+        {"Ref", "TEXT"},          {"NonLTElo", "INTEGER"}, {"NonLTEhi", "INTEGER"},
+        {"Isotope", "INTEGER"},   {"Isotope2", "INTEGER"}, {"frac", "REAL"},
+        {"fracabund", "REAL"},    {"shiftLO", "INTEGER"},  {"shiftHI", "INTEGER"},
+        {"shiftMA", "INTEGER"},   {"hfLO", "TEXT"},        {"hfHI", "TEXT"},
+        {"hfNoteLO", "TEXT"},     {"hfNoteHI", "TEXT"},    {"linestrength", "TEXT"},
+        {"autoionising", "TEXT"}, {"g_LO", "INTEGER"},     {"g_HI", "INTEGER"},
+        {"wHM", "REAL"},          {"dHM", "REAL"},         {"wCV", "REAL"},
+        {"dCV", "REAL"},          {"nAir", "REAL"},        {"nHFS", "INTEGER"},
+        {"sHFS", "TEXT"}},
+       {"LAMB", "ELEM"}},
+      {"KurLevels",
+       "IdKurLevel INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"ELEM", "INTEGER"},
+        {"E_cm", "REAL"},
+        {"J2", "INTEGER"},
+        {"Label", "TEXT"},
+        {"g_", "INTEGER"},
+        {"Ref", "TEXT"}},
+       {"ELEM"}},
+      {"NISTLevels",
+       "IdNISTLevel INTEGER PRIMARY KEY AUTOINCREMENT",
+       {{"ELEM", "INTEGER"},
+        {"Config", "TEXT"},
+        {"Term", "TEXT"},
+        {"J2", "INTEGER"},
+        {"E_cm", "REAL"},
+        {"gL", "REAL"},
+        {"Ref", "TEXT"}},
+       {"ELEM"}},
+  };
+  return schema;
+}
+
+void EnsureSchema(TcvDatabase& Db) {
+  TcvDatabase::TBatch batch(&Db);
+  for (const TTableDef& t : LineDBSchema()) {
+    const std::string name = sqltext::QuoteIdent(t.Name);
+    if (Db.FindTable(t.Name).empty()) {
+      std::string sql = "CREATE TABLE " + name + " (";
+      bool first = true;
+      if (*t.KeyDef) {
+        std::string kd = t.KeyDef;
+        const size_t b = kd.find(' ');
+        sql += sqltext::QuoteIdent(kd.substr(0, b)) + kd.substr(b);
+        first = false;
+      }
+      for (const TColumnDef& c : t.Columns) {
+        sql += (first ? "" : ", ") + sqltext::QuoteIdent(c.Name) + " " + c.Type;
+        first = false;
+      }
+      Db.Exec(sql + ")");
+    } else {
+      const std::vector<TFieldDef> have = Db.FieldDefs(t.Name);
+      for (const TColumnDef& c : t.Columns)
+        if (sqltext::FindColumn(have, c.Name) < 0)
+          Db.Exec("ALTER TABLE " + name + " ADD COLUMN " + sqltext::QuoteIdent(c.Name) + " " +
+                  c.Type);
+    }
+    for (const std::string& ix : t.Indexes) {
+      std::string cols, tag;
+      size_t a = 0;
+      for (;;) {
+        const size_t b = ix.find(',', a);
+        const std::string c = ix.substr(a, b == std::string::npos ? std::string::npos : b - a);
+        cols += (cols.empty() ? "" : ", ") + sqltext::QuoteIdent(c);
+        tag += "_" + c;
+        if (b == std::string::npos) break;
+        a = b + 1;
+      }
+      Db.Exec("CREATE INDEX IF NOT EXISTS " +
+              sqltext::QuoteIdent(std::string("ix_") + t.Name + tag) + " ON " + name + " (" + cols +
+              ")");
+    }
+  }
+}
+
+// ------------------------------------------------------------------------------------------
+// TDM
+
+TDM::TDM() = default;
+TDM::~TDM() { Disconnect(); }
+
+std::string TDM::DefaultFileName() { return cvDirList("GEDA", "GEDA") + DBFileName; }
+
+bool TDM::Connect(const std::string& FileName) {
+  Disconnect();
+  created_ = false;
+  std::string err;
+  if (!platform::PathExists(FileName)) {
+    ForceFileDir(FileName);
+    if (!ADOConnection.Create(FileName, err)) {
+      WARNAbs(err);
+      return false;
+    }
+    created_ = true;
+  } else if (!ADOConnection.Open(FileName, err)) {
+    WARNAbs(err);
+    return false;
+  }
+  try {
+    EnsureSchema(ADOConnection);
+    if (created_) {
+      // a new database starts with the element table when it is loaded
+      if (MEND && MEND->Loaded()) MendToAtoms();
+      WARN("Создана новая база данных <"_cp + FileName + ">");
+    }
+  } catch (const std::exception& e) {
+    WARNAbs(e.what());
+    Disconnect();
+    return false;
+  }
+  return true;
+}
+
+void TDM::Disconnect() { ADOConnection.Close(); }
+
+std::vector<TDM::TNamedDataSet> TDM::DataSets() {
+  return {{"ADOSources", &ADOSources},
+          {"ADOAuthors", &ADOAuthors},
+          {"ADOMags", &ADOMags},
+          {"ADOSrcAuth", &ADOSrcAuth},
+          {"ADOAtoms", &ADOAtoms},
+          {"ADOOrbits", &ADOOrbits},
+          {"ADOLevels", &ADOLevels},
+          {"ADOMulti", &ADOMulti},
+          {"ADOLines_", &ADOLines_},
+          {"ADOQuery", &ADOQuery},
+          {"ADOTabs", &ADOTabs},
+          {"ADOMod_", &ADOMod_},
+          {"ADOProjects", &ADOProjects},
+          {"ADOQuests", &ADOQuests},
+          {"ADOUsers", &ADOUsers},
+          {"ADOLGGF", &ADOLGGF},
+          {"ADOLineObsVorn", &ADOLineObsVorn},
+          {"ADOKurLines", &ADOKurLines},
+          {"ADOKurLevels", &ADOKurLevels},
+          {"ADONISTLevels", &ADONISTLevels}};
+}
+
+void CreateDM() {
+  delete DM;
+  DM = new TDM();
+}
+
+void FreeDM() {
+  delete DM;
+  DM = nullptr;
+}
+
+bool DMReady() {
+  if (!DM) {
+    WARNAbs("Модуль данных DM не создан!"_cp);
+    return false;
+  }
+  if (DM->Connected()) return true;
+  return DM->Connect();
+}
+
+// ------------------------------------------------------------------------------------------
+// Cells
+
+namespace {
+bool NeedsEscape(unsigned char c) {
+  return c < 0x20 || c == 0x7F || c == '\\' || c == '|' || c == '!';
+}
+const char kHex[] = "0123456789ABCDEF";
+int HexVal(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+}  // namespace
+
+std::string TxtTabEscape(const std::string& Value) {
+  size_t lead = 0, tail = Value.size();
+  while (lead < Value.size() && Value[lead] == ' ') ++lead;
+  while (tail > lead && Value[tail - 1] == ' ') --tail;
+  std::string r;
+  r.reserve(Value.size() + 8);
+  for (size_t i = 0; i < Value.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(Value[i]);
+    if (NeedsEscape(c) || (c == ' ' && (i < lead || i >= tail))) {
+      r += '\\';
+      r += kHex[c >> 4];
+      r += kHex[c & 15];
+    } else {
+      r += static_cast<char>(c);
+    }
+  }
+  return r;
+}
+
+std::string TxtTabUnescape(const std::string& Cell) {
+  std::string r;
+  r.reserve(Cell.size());
+  for (size_t i = 0; i < Cell.size(); ++i) {
+    if (Cell[i] == '\\' && i + 2 < Cell.size()) {
+      const int h = HexVal(Cell[i + 1]);
+      const int l = HexVal(Cell[i + 2]);
+      if (h >= 0 && l >= 0) {
+        const unsigned char c = static_cast<unsigned char>(h * 16 + l);
+        if (NeedsEscape(c) || c == ' ') {
+          r += static_cast<char>(c);
+          i += 2;
+          continue;
+        }
+      }
+    }
+    r += Cell[i];
+  }
+  return r;
+}
+
+void SplitCells(const std::string& Line, char Separator, TStringList& List) {
+  List.Clear();
+  size_t a = 0;
+  for (;;) {
+    const size_t b = Line.find(Separator, a);
+    List.Add(Line.substr(a, b == std::string::npos ? std::string::npos : b - a));
+    if (b == std::string::npos) break;
+    a = b + 1;
+  }
+}
+
+bool ReadSplitLine(TTextFile& File, char Separator, TStringList& List, int32_t& LineNo) {
+  while (!File.Eof()) {
+    std::string s = File.ReadLn();
+    ++LineNo;
+    const size_t p = s.find('!');
+    if (p != std::string::npos) s.erase(p);
+    if (Trim(s).empty()) continue;
+    SplitCells(s, Separator, List);
+    return true;
+  }
+  return false;
+}
+
+bool ReadSplitLine(TTextFile& File, char Separator, TStringList& List) {
+  int32_t n = 0;
+  return ReadSplitLine(File, Separator, List, n);
+}
+
+// ------------------------------------------------------------------------------------------
+// TADOExport
+
+TADOExport::TADOExport(TcvTable* ATable, char ASeparator) : Table(ATable), Separator(ASeparator) {}
+
+void TADOExport::InitFields() {
+  NFlds = std::min<int32_t>(Table->FieldCount(), MaxFldRec);
+  for (int32_t i = 0; i < NFlds; ++i) {
+    TFldRec& f = Flds[static_cast<size_t>(i)];
+    f.Name = Table->Fields(i).FieldName();
+    f.Width = static_cast<int32_t>(f.Name.size());
+    f.Include = 1;
+    f.Index = i;
+    f.RightAlign = 0;
+  }
+}
+
+void TADOExport::WidenCurrent() {
+  if (Table->IsEmpty()) return;
+  for (int32_t i = 0; i < NFlds; ++i) {
+    TFldRec& f = Flds[static_cast<size_t>(i)];
+    if (f.Include != 1) continue;
+    const int32_t w = static_cast<int32_t>(TxtTabEscape(Table->Fields(f.Index).AsString()).size());
+    if (w > f.Width) f.Width = w;
+  }
+}
+
+void TADOExport::MeasureWidths() {
+  WidenCurrent();
+  for (Table->First(); !Table->Eof(); Table->Next()) WidenCurrent();
+}
+
+int32_t TADOExport::CalcLineWidth() {
+  LineWidth = 0;
+  for (int32_t i = 0; i < NFlds; ++i)
+    if (Flds[static_cast<size_t>(i)].Include == 1)
+      LineWidth += Flds[static_cast<size_t>(i)].Width + 1;
+  if (LineWidth > 0) --LineWidth;
+  return LineWidth;
+}
+
+void TADOExport::HeaderLine(std::string& S) {
+  S.clear();
+  bool first = true;
+  for (int32_t i = 0; i < NFlds; ++i) {
+    const TFldRec& f = Flds[static_cast<size_t>(i)];
+    if (f.Include != 1) continue;
+    if (!first) S += Separator;
+    first = false;
+    S += f.RightAlign == 1 ? PadLeft(f.Name, f.Width) : PadRight(f.Name, f.Width);
+  }
+}
+
+void TADOExport::RecordLine(std::string& S) {
+  S.clear();
+  bool first = true;
+  for (int32_t i = 0; i < NFlds; ++i) {
+    const TFldRec& f = Flds[static_cast<size_t>(i)];
+    if (f.Include != 1) continue;
+    if (!first) S += Separator;
+    first = false;
+    const std::string v = TxtTabEscape(Table->Fields(f.Index).AsString());
+    S += f.RightAlign == 1 ? PadLeft(v, f.Width) : PadRight(v, f.Width);
+  }
+}
+
+std::unique_ptr<TStringList> TADOExport::GetLines() {
+  auto sl = std::make_unique<TStringList>();
+  std::string s;
+  HeaderLine(s);
+  sl->Add(s);
+  for (Table->First(); !Table->Eof(); Table->Next()) {
+    RecordLine(s);
+    sl->Add(s);
+  }
+  return sl;
+}
+
+// ------------------------------------------------------------------------------------------
+// Backup
+
+bool TableToTxt(const std::string& Dir, const std::string& TableName, const std::string& Filter) {
+  if (!DMReady()) return false;
+  const std::string file = PathJoin(DirSlash(Dir), TableName + ".txt");
+  try {
+    TcvTable t(&DM->ADOConnection, TableName);
+    t.Open();
+    if (t.FieldCount() > 0 && BeginsWithID(t.Fields(0).FieldName()))
+      t.SetSort(t.Fields(0).FieldName() + " ASC");
+    TADOExport ex(&t, '|');
+    if (!Trim(Filter).empty()) {
+      t.SetFilter(Filter);
+      t.SetFiltered(true);
+    } else {
+      t.SetFiltered(false);
+    }
+    ex.InitFields();
+    ex.MeasureWidths();
+    ex.CalcLineWidth();
+    std::unique_ptr<TStringList> lines = ex.GetLines();
+    lines->SaveToFile(file);
+    t.Close();
+  } catch (const EDatabaseError& e) {
+    WARNAbs("TableToTxt(" + file + "): " + e.what());
+    return false;
+  }
+  return true;
+}
+
+void DBAutoSave() {
+  if (!App) {
+    WARNAbs("DBAutoSave: App не создан!"_cp);
+    return;
+  }
+  if (!DMReady()) return;
+  std::string dir = App->NewSaveDir();
+  while (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+  if (!platform::IsDirectory(dir)) {
+    ForceFileDir(PathJoin(dir, "x"));
+    if (!platform::IsDirectory(dir)) {
+      WARN("Не удалось создать папку ["_cp + dir + "] для автосохранения"_cp);
+      return;
+    }
+  }
+  for (const std::string& name : DM->ADOConnection.TableNames()) {
+    ldlinks::Progress("AutoSave " + name);
+    TableToTxt(dir + "/", name, "");
+  }
+  WARN("Данные сохранены в каталоге <"_cp + dir + ">");
+}
+
+namespace {
+
+// One table of DBAutoLoad. False when the whole load has to end.
+bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& File, bool& Loaded) {
+  Loaded = false;
+  std::vector<std::string> lines;
+  if (!ReadLines(File, lines)) return true;
+  // a file that holds only its header is skipped
+  size_t first = 0;
+  while (first < lines.size() && Trim(lines[first]).empty()) ++first;
+  bool anyData = false;
+  for (size_t i = first + 1; i < lines.size(); ++i)
+    if (!Trim(lines[i]).empty()) anyData = true;
+  if (first >= lines.size() || !anyData) return true;
+
+  ldlinks::Progress("    " + TableName + " ");
+  TStringList header;
+  SplitCells(lines[first], '|', header);
+  T.Close();
+  T.SetTableName(TableName);
+  T.Close();
+  T.Open();
+  std::array<TFldRec, MaxFldRec> F;
+  int32_t NF = 0;
+  MatchFields(T, header, F, NF);
+  // the key: the first field when its name begins with "ID" or it is the table's primary key
+  const bool hasKey = NF > 0 && (BeginsWithID(F[0].Name) || T.FieldDef(0).PrimaryKey);
+  const bool intKey = hasKey && IsIntegerType(T.FieldDef(0).DataType);
+  if (hasKey) T.SetSort(F[0].Name + " ASC");
+  const bool keyColumn = hasKey && F[0].Width >= 0;
+
+  TcvDatabase::TBatch batch(T.Connection());
+  TStringList cells;
+  bool ok = true;
+  for (size_t li = first + 1; li < lines.size(); ++li) {
+    const int32_t n = static_cast<int32_t>(li) + 1;
+    if (n % 100 == 0) ldlinks::Progress(TableName + " " + IntStr(n));
+    const std::string& line = lines[li];
+    if (Trim(line).empty()) continue;
+    SplitCells(line, '|', cells);
+    if (cells.Count() != header.Count()) {
+      WARN("Ошибка при импотрте в файле "_cp + File + " в строке "_cp + IntStr(n) + kCRLF + line);
+      continue;
+    }
+    auto setOthers = [&](bool TrueFalse) {
+      for (int32_t i = keyColumn ? 1 : 0; i < NF; ++i) {
+        const TFldRec& f = F[static_cast<size_t>(i)];
+        TcvField& fld = T.Fields(f.Index);
+        if (f.Width >= 0) {
+          std::string v = Cell(cells, f.Width);
+          if (TrueFalse) {
+            if (Upper(v) == "TRUE") v = "1";
+            if (Upper(v) == "FALSE") v = "0";
+          }
+          SetFromCell(fld, v);
+        } else if (fld.IsNumeric() && fld.DataType() != TFieldType::ftAutoInc) {
+          fld.SetAsString("0");
+        }
+      }
+    };
+    try {
+      if (!keyColumn) {
+        T.Append();
+        setOthers(false);
+        T.Post();
+        Loaded = true;
+        continue;
+      }
+      const std::string keyText = Cell(cells, F[0].Width);
+      if (!intKey) {
+        if (T.Locate(F[0].Name, TextValue(keyText))) continue;
+        T.Append();
+        T.Fields(0).SetAsString(keyText);
+        setOthers(true);
+        T.Post();
+        Loaded = true;
+        continue;
+      }
+      int64_t key = 0;
+      if (!ParseKey(keyText, key)) {
+        // a line with a broken key is reported and passed over; the other lines still load
+        WARN("ошибка при преобразовании ID <"_cp + keyText + "> в число "_cp + "в строке "_cp +
+             IntStr(n) + " файла "_cp + File);
+        continue;
+      }
+      int64_t lastNew = INT64_MIN;
+      for (;;) {
+        if (T.Locate(F[0].Name, IntValue(key))) break;
+        T.Append();
+        T.Fields(0).SetAsInteger(key);
+        setOthers(true);
+        T.Post();
+        Loaded = true;
+        const int64_t got = T.Fields(0).AsInteger();
+        if (got == key) break;
+        if (got > key || got <= lastNew) {
+          WARN("Не удалось найти / создать элемент c ID "_cp + I64Str(key) +
+               " проверьте таблицу "_cp + TableName + " \"" + "вручную"_cp + "\"");
+          ok = false;
+          break;
+        }
+        lastNew = got;
+        T.Delete();
+      }
+    } catch (const EDatabaseError& e) {
+      // a value the table cannot take: the line is reported, the other lines still load
+      T.Cancel();
+      WARN("Ошибка при импотрте в файле "_cp + File + " в строке "_cp + IntStr(n) + kCRLF + line +
+           kCRLF + e.what());
+    }
+    if (!ok) break;
+  }
+  T.Close();
+  T.Open();
+  return ok;
+}
+
+}  // namespace
+
+void DBAutoLoad(const std::string& Dir) {
+  if (!platform::IsDirectory(Dir)) {
+    WARN("Папка автосохранения "_cp + Dir + " не найдена!"_cp);
+    return;
+  }
+  if (!DMReady()) return;
+  static const char* const kOrder[] = {
+      "Mod_",   "ModPar", "VEMO",   "Users",       "Projects",  "Quests",   "Atoms",    "Orbits",
+      "Levels", "Multi",  "Lines_", "LineObsVorn", "FrameItem", "FrameSet", "LineItem", "LineSet",
+      "ACSet",  "ACItem", "Graf",   "GRAD",        "Tabs",      "LGGF",     "KurLines"};
+  std::vector<std::string> order(std::begin(kOrder), std::end(kOrder));
+  // then every other table of the database (bibliography, levels ...), in the database's order
+  for (const std::string& t : DM->ADOConnection.TableNames()) {
+    bool listed = false;
+    for (const std::string& o : order)
+      if (Upper(o) == Upper(t)) listed = true;
+    if (!listed) order.push_back(t);
+  }
+  int32_t found = 0;
+  TcvTable& T = DM->RestoreTable;
+  try {
+    for (const std::string& name : order) {
+      const std::string file = FileInDir(Dir, name + ".txt");
+      if (!platform::IsRegularFile(file)) continue;
+      ++found;
+      const std::string table = DM->ADOConnection.FindTable(name);
+      if (table.empty()) {
+        WARN("Таблицы "_cp + name + " нет в базе данных, файл "_cp + file + " не загружен"_cp);
+        continue;
+      }
+      bool loaded = false;
+      if (!RestoreOne(T, table, file, loaded)) break;
+    }
+  } catch (...) {
+    T.Close();
+    throw;
+  }
+  T.Close();
+  if (found == 0)
+    WARN("В папке автосохранения "_cp + Dir + " не найдено ни одного файла таблиц!"_cp);
+}
+
+void DBAutoLoadLast() {
+  if (!App) return;
+  const std::string dir = App->GetSaveDirLast();
+  if (dir.empty()) {
+    WARN("Директория автосохранения не найдена!"_cp);
+    return;
+  }
+  DBAutoLoad(dir);
+}
+
+int32_t TableFromTxt(TcvTable& Table, const std::string& FileName, bool KeyFirst) {
+  const bool wasReadOnly = Table.ReadOnly;
+  if (wasReadOnly) {
+    Table.Close();
+    Table.ReadOnly = false;
+  }
+  Table.Open();
+  int32_t loaded = 0;
+  auto finish = [&]() {
+    Table.Close();
+    Table.ReadOnly = wasReadOnly;
+    Table.Open();
+  };
+  if (!platform::IsRegularFile(FileName)) {
+    WARNAbs("TableFromTxt: файл <"_cp + FileName + "> не найден!"_cp);
+    finish();
+    return 0;
+  }
+  TTextFile f;
+  TxtOpen(f, 0, FileName);
+  TStringList header, cells;
+  int32_t lineNo = 0;
+  if (!ReadSplitLine(f, '|', header, lineNo)) {
+    f.Close();
+    WARN("В файле "_cp + FileName + " не удалось прочитать строку с именами полей"_cp);
+    finish();
+    return 0;
+  }
+  std::array<TFldRec, MaxFldRec> F;
+  int32_t NF = 0;
+  if (MatchFields(Table, header, F, NF) == 0) {
+    f.Close();
+    WARN("В файле "_cp + FileName +
+         " не найдено полей, имена к-рых совпадают с именами таблицы "_cp + Table.TableName());
+    finish();
+    return 0;
+  }
+  const bool hasKey = NF > 0 && (BeginsWithID(F[0].Name) || KeyFirst);
+  const bool intKey =
+      hasKey && BeginsWithID(F[0].Name) && IsIntegerType(Table.FieldDef(0).DataType);
+  if (hasKey) Table.SetSort(F[0].Name + " ASC");
+  const bool keyColumn = hasKey && F[0].Width >= 0;
+  TBadLines bad("TableFromTxt", FileName);
+  try {
+    TcvDatabase::TBatch batch(Table.Connection());
+    while (ReadSplitLine(f, '|', cells, lineNo)) {
+      if (cells.Count() != header.Count()) {
+        bad.Add(lineNo, "число колонок "_cp + IntStr(cells.Count()) + " вместо "_cp +
+                            IntStr(header.Count()));
+        continue;
+      }
+      bool blank = true;
+      for (int c = 0; c < cells.Count(); ++c)
+        if (!Trim(cells[c]).empty()) blank = false;
+      if (blank) continue;
+      auto setNonEmpty = [&](int32_t From) {
+        for (int32_t i = From; i < NF; ++i) {
+          const TFldRec& fr = F[static_cast<size_t>(i)];
+          if (fr.Width < 0) continue;
+          const std::string v = Cell(cells, fr.Width);
+          if (!v.empty()) SetFromCell(Table.Fields(fr.Index), v);
+        }
+      };
+      try {
+        if (!keyColumn) {
+          Table.Append();
+          setNonEmpty(0);
+          Table.Post();
+          ++loaded;
+          continue;
+        }
+        const std::string keyText = Cell(cells, F[0].Width);
+        if (!intKey) {
+          if (Table.Locate(F[0].Name, TextValue(keyText)))
+            Table.Edit();
+          else {
+            Table.Append();
+            Table.Fields(0).SetAsString(keyText);
+          }
+          setNonEmpty(1);
+          Table.Post();
+          ++loaded;
+          continue;
+        }
+        int64_t key = 0;
+        if (!ParseKey(keyText, key)) {
+          bad.Add(lineNo, "ошибка при преобразовании ID <"_cp + keyText + "> в число"_cp);
+          continue;
+        }
+        if (Table.Locate(F[0].Name, IntValue(key))) {
+          Table.Edit();
+          setNonEmpty(1);
+          Table.Post();
+          ++loaded;
+          continue;
+        }
+        bool stop = false;
+        int64_t lastNew = INT64_MIN;
+        for (;;) {
+          Table.Append();
+          Table.Fields(0).SetAsInteger(key);
+          setNonEmpty(1);
+          Table.Post();
+          const int64_t got = Table.Fields(0).AsInteger();
+          if (got == key) break;
+          if (got > key || got <= lastNew) {
+            WARN("Не удалось найти / создать элемент c ID "_cp + I64Str(key) +
+                 " проверьте таблицу "_cp + Table.TableName() + " \"" + "вручную"_cp + "\"");
+            stop = true;
+            break;
+          }
+          lastNew = got;
+          Table.Delete();
+        }
+        if (stop) break;
+        ++loaded;
+      } catch (const EDatabaseError& e) {
+        // a value the table cannot take: the line is reported, the others still load
+        Table.Cancel();
+        bad.Add(lineNo, e.what());
+      }
+    }
+  } catch (...) {
+    f.Close();
+    finish();
+    bad.Report();
+    throw;
+  }
+  f.Close();
+  finish();
+  bad.Report();
+  return loaded;
+}
+
+// ------------------------------------------------------------------------------------------
+// Keys and the wavelength range
+
+std::string CalcLIN6(int32_t K, const std::string& Atom, double LAMB) {
+  if (LAMB == 0) WARNAbs("CalcLIN6-Err K=" + IntStr(K) + " At=" + Atom + " LAMB=0 !!!");
+  std::string sym = Upper(Trim(Atom));
+  if (sym.size() == 1) sym += sym;
+  const long double x = static_cast<long double>(LAMB) * 1000.0L;
+  const int64_t t = static_cast<int64_t>(std::trunc(x));
+  std::string digits = I64Str(t);
+  if (K - 2 < static_cast<int32_t>(digits.size()))
+    digits = digits.substr(0, static_cast<size_t>(std::max(0, K - 2)));
+  return sym + digits;
+}
+
+namespace {
+bool PlainReal(const std::string& S, double& V) {
+  const std::string t = Trim(S);
+  if (t.empty()) return false;
+  const char* b = t.data();
+  if (*b == '+') ++b;
+  auto r = std::from_chars(b, t.data() + t.size(), V);
+  return r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(V);
+}
+}  // namespace
+
+bool GetLambFromTo(double& From, double& To) {
+  ldlinks::TLambFields& f = ldlinks::LambFields();
+  if (!f.FromText || !f.ToText) {
+    applinks::NotAvailable("GetLambFromTo");
+    return false;
+  }
+  std::string a = f.FromText(), b = f.ToText();
+  if (Trim(a).empty()) a = "2000";
+  if (Trim(b).empty()) b = "13000";
+  if (!PlainReal(a, From)) {
+    WARNAbs("Ошибка в поле \"LAMB от\""_cp);
+    if (f.FocusFrom) f.FocusFrom();
+    return false;
+  }
+  if (!PlainReal(b, To)) {
+    if (f.FocusTo) f.FocusTo();
+    WARNAbs("Ошибка в поле \"LAMB до\""_cp);
+    return false;
+  }
+  return true;
+}

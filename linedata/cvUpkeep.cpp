@@ -1,0 +1,321 @@
+#include "linedata/cvUpkeep.h"
+
+#include <cmath>
+
+#include "app/cvApp.h"
+#include "app/cvDirs.h"
+#include "foundation/cvCIL.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvPhys.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
+#include "linedata/cvDM.h"
+#include "linedata/cvLDLinks.h"
+#include "linedata/cvLdRead.h"
+#include "linedata/cvMend.h"
+#include "platform/FileErr.h"
+
+namespace {
+
+std::string Upper(const std::string& s) {
+  std::string r = s;
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return r;
+}
+
+std::string Trim(const std::string& s) {
+  size_t a = 0, b = s.size();
+  while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
+  while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
+  return s.substr(a, b - a);
+}
+
+// A file below the application root, found without regard to case.
+std::string RootFile(const std::string& Rel) {
+  const std::string root = App ? App->sRoot : std::string();
+  return FindNoCase(root, Rel);
+}
+
+TMEND& Mend() {
+  if (!MEND) CreateMEND();
+  return *MEND;
+}
+
+void Reopen(TcvTable& T) {
+  T.Close();
+  T.Open();
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------------------------------
+// The element table
+
+void LoadTBMend() { LoadTBMendFrom(cvDirList("GEDA", "TBMEND")); }
+
+void LoadTBMendFrom(const std::string& FileName) {
+  TMEND& m = Mend();
+  m.CreateAtoms();
+  TCIL r;
+  LoadDataFile(r, FileName, "LoadTBMend");
+  TLineErrors bad(r, "LoadTBMend");
+  r.SkipLines(4);
+  for (;;) {
+    r.NextLine();
+    if (r.Line.empty() || r.Line.find("----") != std::string::npos) break;
+    const std::string f0 = r.TabFieldTrim(0);
+    int32_t z = 0;
+    if (!WordInt(f0, z)) {
+      r.SetWordPos(r.Pos);
+      bad.Add("номер элемента <"_cp + f0 + "> не целое число"_cp);
+      continue;
+    }
+    const std::string sym = r.TabFieldTrim(1);
+    const std::string fm = r.TabFieldTrim(2);
+    double mass = 0;
+    if (!WordReal(fm, mass)) {
+      r.SetWordPos(r.Pos);
+      bad.Add("атомная масса <"_cp + fm + "> не число"_cp);
+      continue;
+    }
+    double e[4] = {0, 0, 0, 0};
+    bool ok = true;
+    for (int k = 0; k < 4 && ok; ++k) {
+      const std::string fe = r.TabFieldTrim(3 + k);
+      if (fe.empty()) continue;
+      if (!WordReal(fe, e[k])) {
+        r.SetWordPos(r.Pos);
+        bad.Add("энергия ионизации "_cp + IntStr(k + 1) + " <" + fe + "> не число"_cp);
+        ok = false;
+      }
+    }
+    if (!ok) continue;
+    // a symbol of another element: the line is passed over
+    if (AtNumBySym(sym) != z || z < 1 || z > MendSize) continue;
+    TATOM* a = m.GetAtom(z);
+    a->Name = Upper(sym);
+    a->NElt = z;
+    a->PAT = mass;
+    for (int k = 0; k < 4; ++k) a->EIon[k] = e[k];
+  }
+  r.Unload();
+  bad.Report();
+}
+
+void MendToAtoms() {
+  if (!DMReady()) return;
+  TMEND& m = Mend();
+  TcvTable& t = DM->ADOAtoms;
+  Reopen(t);
+  TcvDatabase::TBatch batch(t.Connection());
+  for (int32_t n = 1; n <= MendSize && m.HasAtoms(); ++n) {
+    TATOM* a = m.GetAtom(n);
+    if (a->NElt != n) continue;
+    if (t.Locate("Name", TextValue(a->Name))) {
+      t.Edit();
+    } else {
+      t.Append();
+      t.FieldByName("Name").SetAsString(a->Name);
+      t.FieldByName("NElt").SetAsInteger(n);
+    }
+    t.FieldByName("PAT").SetAsFloat(a->PAT);
+    static const char* const kEIon[4] = {"EIon", "EIon1", "EIon2", "EIon3"};
+    for (int k = 0; k < 4; ++k)
+      if (a->EIon[k] > 0) t.FieldByName(kEIon[k]).SetAsFloat(a->EIon[k]);
+    t.FieldByName("ABUND").SetAsFloat(a->ABUND);
+    t.Post();
+  }
+}
+
+void LdMend() {
+  LoadTBMend();
+  MendToAtoms();
+}
+
+void LoadAbund(std::string& AbundString) { LoadAbundFrom(cvDirList("GEDA", "ABUND"), AbundString); }
+
+void LoadAbundFrom(const std::string& FileName, std::string& AbundString) {
+  AbundString.clear();
+  TCIL r;
+  LoadDataFile(r, FileName, "LoadAbund");
+  TLineErrors bad(r, "LoadAbund");
+  r.SkipLines(3);
+  for (;;) {
+    r.NextLine();
+    if (r.Line.empty()) break;
+    const std::string sym = r.GetWord();
+    if (AtNumBySym(sym) == 0) continue;
+    const std::string val = r.GetWord();
+    double v = 0;
+    if (!WordReal(val, v)) {
+      bad.Add("обилие элемента "_cp + sym + " <" + val + "> не число"_cp);
+      continue;
+    }
+    AbundString += sym + " " + val + " ";
+  }
+  r.Unload();
+  bad.Report();
+}
+
+void AbundToMend() {
+  std::string s;
+  LoadAbund(s);
+  Mend().SetStdAbund(s);
+}
+
+void AbundToAtoms() {
+  if (!DMReady()) return;
+  TMEND& m = Mend();
+  TcvTable& t = DM->ADOAtoms;
+  Reopen(t);
+  {
+    TcvDatabase::TBatch batch(t.Connection());
+    for (int32_t n = 1; n <= MendSize && m.HasAtoms(); ++n) {
+      TATOM* a = m.GetAtom(n);
+      if (a->NElt != n) continue;
+      const std::string sym = Trim(a->Name);
+      if (t.Locate("Name", TextValue(sym))) {
+        t.Edit();
+      } else {
+        t.Append();
+        t.FieldByName("Name").SetAsString(sym);
+        t.FieldByName("NElt").SetAsInteger(n);
+      }
+      t.FieldByName("ABUND").SetAsFloat(a->ABUND);
+      t.Post();
+    }
+  }
+  Reopen(t);
+}
+
+void LoadAbundAndPost() {
+  AbundToMend();
+  AbundToAtoms();
+}
+
+// ------------------------------------------------------------------------------------------
+// Text tables
+
+void LoadRefers() {
+  if (!DMReady()) return;
+  TableFromTxt(DM->ADOAuthors, RootFile("BIBL/Authors.txt"), false);
+  TableFromTxt(DM->ADOMags, RootFile("BIBL/Mags.txt"), true);
+  TableFromTxt(DM->ADOSources, RootFile("BIBL/Sources.txt"), false);
+}
+
+void LoadTabs() {
+  if (!DMReady()) return;
+  TableFromTxt(DM->ADOTabs, RootFile("SYS/Tabs.txt"), false);
+}
+
+// ------------------------------------------------------------------------------------------
+// Multiplets
+
+void LoadMulti(const std::string& FileName, const std::string& Atom, int32_t NIon) {
+  if (!DMReady()) return;
+  TcvTable& t = DM->ADOMulti;
+  Reopen(t);
+  TCIL r;
+  LoadDataFile(r, FileName, "LoadMulti");
+  TLineErrors bad(r, "LoadMulti");
+  r.SkipLines(3);
+  {
+    TcvDatabase::TBatch batch(t.Connection());
+    for (;;) {
+      r.NextLine();
+      if (r.Line.empty()) break;
+      if (r.Line.find("-----") != std::string::npos) continue;
+      std::vector<std::string> w;
+      for (std::string x = r.GetWord(); !x.empty(); x = r.GetWord()) w.push_back(x);
+      // multiplet, lower term and upper term; a parity word "o" joins the term before it
+      std::string f[3];
+      size_t i = 0;
+      int k = 0;
+      while (i < w.size() && k < 3) {
+        f[k] = w[i++];
+        if (k > 0 && i < w.size() && w[i] == "o") f[k] += " " + w[i++];
+        ++k;
+      }
+      if (i < w.size() || k < 3) {
+        bad.Add("Не удается разделить строку "_cp + r.Line + " на 3 поля!"_cp);
+        continue;
+      }
+      const std::vector<TcvValue> key = {TextValue(Atom), IntValue(NIon), TextValue(f[0])};
+      if (t.Locate("Atom;NIon;Mult", key)) {
+        t.Edit();
+      } else {
+        t.Append();
+        t.FieldByName("Atom").SetAsString(Atom);
+        t.FieldByName("NIon").SetAsInteger(NIon);
+        t.FieldByName("Mult").SetAsString(f[0]);
+      }
+      t.FieldByName("LOW").SetAsString(f[1]);
+      t.FieldByName("HIGH").SetAsString(f[2]);
+      t.Post();
+    }
+  }
+  r.Unload();
+  t.SetFiltered(false);
+  Reopen(t);
+  bad.Report();
+}
+
+void LoadMultiFiles() {
+  struct TMulFile {
+    const char* File;
+    const char* Atom;
+    int32_t NIon;
+  };
+  static const TMulFile kFiles[] = {{"LIN/mul_na1.txt", "NA", 1}, {"LIN/mul_si1.txt", "SI", 1},
+                                    {"LIN/mul_ti1.txt", "TI", 1}, {"LIN/mul_fe1.txt", "FE", 1},
+                                    {"LIN/mul_fe2.txt", "FE", 2}, {"LIN/mul_vv1.txt", "V ", 1}};
+  for (const TMulFile& m : kFiles) {
+    const std::string file = RootFile(m.File);
+    if (!platform::IsRegularFile(file)) {
+      // a missing file does not stop the others
+      WARNAbs("LoadMultiFiles: файл <"_cp + file + "> не найден!"_cp);
+      continue;
+    }
+    LoadMulti(file, m.Atom, m.NIon);
+    WARN(file);
+  }
+}
+
+// ------------------------------------------------------------------------------------------
+// Random numbers
+
+void TestRandomGauss(int32_t N, int32_t Mode, double Sigma, double A) {
+  RandomizePhys();
+  TStringList sl;
+  for (int32_t i = 1; i <= N; ++i) {
+    double x = RandGaussRej(Sigma, A);
+    const double sg = x < 0 ? -1.0 : (x > 0 ? 1.0 : 0.0);
+    if (Mode == 1)
+      x = sg * std::sqrt(std::fabs(x));
+    else if (Mode == 2)
+      x = sg * x * x;
+    sl.Add(IntStr(i) + " " + ShortSt(12, x));
+  }
+  ldlinks::ShowList("TestRandomGauss", sl);
+}
+
+// ------------------------------------------------------------------------------------------
+// Start and end
+
+void LineDataUnitStart() {
+  CreateMEND();
+  CreateDM();
+}
+
+void LineDataUnitEnd() {
+  FreeDM();
+  FreeMEND();
+}
+
+void LineDataInitStep() {
+  if (!MEND) CreateMEND();
+  if (!DM) CreateDM();
+  MEND->LoadAll();
+  DM->Connect();
+}
