@@ -30,18 +30,6 @@ namespace {
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kLightGrey = 0xEEEEEE;
 
-// A profiler section open for the life of the object.
-class TSection {
- public:
-  explicit TSection(std::string_view Name) : name_(Name) { time_routine(name_, true); }
-  ~TSection() { time_routine(name_, false); }
-  TSection(const TSection&) = delete;
-  TSection& operator=(const TSection&) = delete;
-
- private:
-  std::string_view name_;
-};
-
 std::string RTrim(const std::string& S) {
   size_t e = S.size();
   while (e > 0 && static_cast<unsigned char>(S[e - 1]) <= ' ') --e;
@@ -354,7 +342,7 @@ bool TcvEd::SaveFile() {
 }
 
 void TcvEd::EdLoadSL(const std::string& Title, const TStringList* List) {
-  TSection s("cvEd.EdLoadSL");
+  TTimedSection s("cvEd.EdLoadSL");
   EdAddSL(Title, List, false);
 }
 
@@ -363,7 +351,7 @@ void TcvEd::EdAppendSL(const std::string& Title, const TStringList* List) {
 }
 
 void TcvEd::EdAddSL(const std::string& Title, const TStringList* List, bool Append) {
-  TSection s("cvEd.EdAddSL");
+  TTimedSection s("cvEd.EdAddSL");
   if (!List) {
     WARNAbs("EdAddSL(<" + Title + ">) SL не сформирован!"_cp);
     return;

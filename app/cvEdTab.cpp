@@ -18,17 +18,6 @@
 
 namespace {
 
-class TSection {
- public:
-  explicit TSection(std::string_view Name) : name_(Name) { time_routine(name_, true); }
-  ~TSection() { time_routine(name_, false); }
-  TSection(const TSection&) = delete;
-  TSection& operator=(const TSection&) = delete;
-
- private:
-  std::string_view name_;
-};
-
 // The letter of a column command's panel code.
 char ColLetterOf(const std::string& Code) {
   static const struct {
@@ -306,7 +295,7 @@ void TcvEd::CurTabToClipboard() {
 }
 
 void TcvEd::SLImport(const TStringList* List, bool Framed) {
-  TSection s("Ed.SLImport");
+  TTimedSection s("Ed.SLImport");
   if (!Memo || !List) return;
   const std::vector<std::string> all = Memo->Lines();
   const size_t cut = static_cast<size_t>(std::clamp<int32_t>(Line - 1, 0,

@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string TrimRightCtl(const std::string& S) {
-  size_t n = S.size();
-  while (n > 0 && static_cast<unsigned char>(S[n - 1]) <= 32) --n;
-  return S.substr(0, n);
-}
-
 // Decimal text zero-filled on the left to N digits, cut to its last N digits when longer.
 std::string Dig(int64_t V, size_t N) {
   std::string S = std::to_string(V);

@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string TrimRightCtl(const std::string& S) {
-  size_t n = S.size();
-  while (n > 0 && static_cast<unsigned char>(S[n - 1]) <= 32) --n;
-  return S.substr(0, n);
-}
-
 bool IsTextType(char C) { return C == 'B' || C == 'I' || C == 'L' || C == 'S'; }
 
 // The class library's whole-text integer conversion: leading blanks, a sign, decimal digits or

@@ -531,15 +531,8 @@ bool TCIL::HasWord(const std::string& Word) {
 
 std::string TCIL::GetWord() {
   if (!Loaded) return std::string();
-  const int32_t len = static_cast<int32_t>(Line.size());
-  if (Pos < 1) Pos = 1;
-  while (Pos < len && Line[static_cast<size_t>(Pos - 1)] == ' ') ++Pos;
-  WordStart = Pos;
-  const int32_t start = Pos;
-  while (Pos <= len && Line[static_cast<size_t>(Pos - 1)] != ' ') ++Pos;
   ++WordCount;
-  if (start > len) return std::string();
-  return Line.substr(static_cast<size_t>(start - 1), static_cast<size_t>(Pos - start));
+  return ScanLineWord(Line, Pos, WordStart);
 }
 
 std::string TCIL::GetRest() {

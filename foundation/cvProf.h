@@ -37,6 +37,18 @@ extern TProfiler Profiler;
 
 // Opens (QStart) or closes a section. Once a section exists, neither allocates.
 void time_routine(std::string_view Name, bool QStart);
+
+// A profiler section open for the life of the object (the name must outlive it).
+class TTimedSection {
+ public:
+  explicit TTimedSection(std::string_view Name) : name_(Name) { time_routine(name_, true); }
+  ~TTimedSection() { time_routine(name_, false); }
+  TTimedSection(const TTimedSection&) = delete;
+  TTimedSection& operator=(const TTimedSection&) = delete;
+
+ private:
+  std::string_view name_;
+};
 // Builds the report and hands it to the report viewer under the title "Executing_Profile";
 // "main" is closed before and opened again after.
 void ProfileReport();

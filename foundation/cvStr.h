@@ -22,6 +22,8 @@ extern TCharSet SepChars;
 TCharSet MakeCharSet(std::string_view Chars);
 // S without blanks and control characters (codes up to 32) at both ends.
 std::string TrimCtl(const std::string& S);
+// S without blanks and control characters at its end.
+std::string TrimRightCtl(const std::string& S);
 
 // ---- parsing ----
 double ValReal(const std::string& S);
@@ -157,6 +159,10 @@ void BackToBlank(const std::string& S, int32_t& J);
 void PassBlanc(const std::string& S, int32_t& J, const TCharSet& Set);
 void PassNonSet(const std::string& S, int32_t& J, const TCharSet& Set);
 void NextWord(const std::string& S, int32_t& J, std::string& Word);
+// The word of the line readers: blanks from Pos on are skipped but never past the last
+// character, WordStart := Pos, and the characters up to the next blank or the end are the word;
+// Pos is left after it (a Pos below 1 counts as 1).
+std::string ScanLineWord(const std::string& Line, int32_t& Pos, int32_t& WordStart);
 void NextWordSet(const std::string& S, int32_t& J, const TCharSet& Set, std::string& Word);
 void NextQWord(const std::string& S, int32_t& J, char Q, std::string& Word);
 

@@ -788,3 +788,20 @@ std::string TrimCtl(const std::string& S) {
   while (e > b && static_cast<unsigned char>(S[e - 1]) <= ' ') --e;
   return S.substr(b, e - b);
 }
+
+std::string TrimRightCtl(const std::string& S) {
+  size_t n = S.size();
+  while (n > 0 && static_cast<unsigned char>(S[n - 1]) <= ' ') --n;
+  return S.substr(0, n);
+}
+
+std::string ScanLineWord(const std::string& Line, int32_t& Pos, int32_t& WordStart) {
+  const int32_t len = static_cast<int32_t>(Line.size());
+  if (Pos < 1) Pos = 1;
+  while (Pos < len && Line[static_cast<size_t>(Pos - 1)] == ' ') ++Pos;
+  WordStart = Pos;
+  const int32_t start = Pos;
+  while (Pos <= len && Line[static_cast<size_t>(Pos - 1)] != ' ') ++Pos;
+  if (start > len) return std::string();
+  return Line.substr(static_cast<size_t>(start - 1), static_cast<size_t>(Pos - start));
+}

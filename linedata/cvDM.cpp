@@ -21,27 +21,14 @@ namespace {
 
 const std::string kCRLF = "\r\n";
 
-std::string Upper(const std::string& s) {
-  std::string r = s;
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return r;
-}
-
-std::string Trim(const std::string& s) {
-  size_t a = 0, b = s.size();
-  while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
-  while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
-  return s.substr(a, b - a);
-}
-
-bool BeginsWithID(const std::string& Name) { return Upper(Name).rfind("ID", 0) == 0; }
+bool BeginsWithID(const std::string& Name) { return UpCaseStrCyr(Name).rfind("ID", 0) == 0; }
 
 bool IsIntegerType(TFieldType T) {
   return T == TFieldType::ftInteger || T == TFieldType::ftAutoInc;
 }
 
 bool ParseKey(const std::string& S, int64_t& V) {
-  const std::string t = Trim(S);
+  const std::string t = TrimCtl(S);
   if (t.empty()) return false;
   auto r = std::from_chars(t.data(), t.data() + t.size(), V);
   return r.ec == std::errc() && r.ptr == t.data() + t.size();
@@ -72,9 +59,9 @@ int32_t MatchFields(TcvTable& T, const TStringList& Header, std::array<TFldRec, 
     F[static_cast<size_t>(i)].Index = i;
     F[static_cast<size_t>(i)].Include = 1;
     F[static_cast<size_t>(i)].Width = -1;
-    const std::string u = Upper(T.Fields(i).FieldName());
+    const std::string u = UpCaseStrCyr(T.Fields(i).FieldName());
     for (int c = 0; c < Header.Count(); ++c)
-      if (Upper(Trim(TxtTabUnescape(Trim(Header[c])))) == u) {
+      if (UpCaseStrCyr(TrimCtl(TxtTabUnescape(TrimCtl(Header[c])))) == u) {
         F[static_cast<size_t>(i)].Width = c;
         ++matched;
         break;
@@ -85,7 +72,7 @@ int32_t MatchFields(TcvTable& T, const TStringList& Header, std::array<TFldRec, 
 
 std::string Cell(const TStringList& Cells, int32_t Col) {
   if (Col < 0 || Col >= Cells.Count()) return std::string();
-  return TxtTabUnescape(Trim(Cells[Col]));
+  return TxtTabUnescape(TrimCtl(Cells[Col]));
 }
 
 void SetFromCell(TcvField& F, const std::string& Text) { F.SetAsString(Text); }
@@ -477,7 +464,7 @@ bool ReadSplitLine(TTextFile& File, char Separator, TStringList& List, int32_t& 
     ++LineNo;
     const size_t p = s.find('!');
     if (p != std::string::npos) s.erase(p);
-    if (Trim(s).empty()) continue;
+    if (TrimCtl(s).empty()) continue;
     SplitCells(s, Separator, List);
     return true;
   }
@@ -579,7 +566,7 @@ bool TableToTxt(const std::string& Dir, const std::string& TableName, const std:
     if (t.FieldCount() > 0 && BeginsWithID(t.Fields(0).FieldName()))
       t.SetSort(t.Fields(0).FieldName() + " ASC");
     TADOExport ex(&t, '|');
-    if (!Trim(Filter).empty()) {
+    if (!TrimCtl(Filter).empty()) {
       t.SetFilter(Filter);
       t.SetFiltered(true);
     } else {
@@ -629,10 +616,10 @@ bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& Fi
   if (!ReadLines(File, lines)) return true;
   // a file that holds only its header is skipped
   size_t first = 0;
-  while (first < lines.size() && Trim(lines[first]).empty()) ++first;
+  while (first < lines.size() && TrimCtl(lines[first]).empty()) ++first;
   bool anyData = false;
   for (size_t i = first + 1; i < lines.size(); ++i)
-    if (!Trim(lines[i]).empty()) anyData = true;
+    if (!TrimCtl(lines[i]).empty()) anyData = true;
   if (first >= lines.size() || !anyData) return true;
 
   ldlinks::Progress("    " + TableName + " ");
@@ -658,7 +645,7 @@ bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& Fi
     const int32_t n = static_cast<int32_t>(li) + 1;
     if (n % 100 == 0) ldlinks::Progress(TableName + " " + IntStr(n));
     const std::string& line = lines[li];
-    if (Trim(line).empty()) continue;
+    if (TrimCtl(line).empty()) continue;
     SplitCells(line, '|', cells);
     if (cells.Count() != header.Count()) {
       WARN("Ошибка при импотрте в файле "_cp + File + " в строке "_cp + IntStr(n) + kCRLF + line);
@@ -671,8 +658,8 @@ bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& Fi
         if (f.Width >= 0) {
           std::string v = Cell(cells, f.Width);
           if (TrueFalse) {
-            if (Upper(v) == "TRUE") v = "1";
-            if (Upper(v) == "FALSE") v = "0";
+            if (UpCaseStrCyr(v) == "TRUE") v = "1";
+            if (UpCaseStrCyr(v) == "FALSE") v = "0";
           }
           SetFromCell(fld, v);
         } else if (fld.IsNumeric() && fld.DataType() != TFieldType::ftAutoInc) {
@@ -754,7 +741,7 @@ void DBAutoLoad(const std::string& Dir) {
   for (const std::string& t : DM->ADOConnection.TableNames()) {
     bool listed = false;
     for (const std::string& o : order)
-      if (Upper(o) == Upper(t)) listed = true;
+      if (UpCaseStrCyr(o) == UpCaseStrCyr(t)) listed = true;
     if (!listed) order.push_back(t);
   }
   int32_t found = 0;
@@ -844,7 +831,7 @@ int32_t TableFromTxt(TcvTable& Table, const std::string& FileName, bool KeyFirst
       }
       bool blank = true;
       for (int c = 0; c < cells.Count(); ++c)
-        if (!Trim(cells[c]).empty()) blank = false;
+        if (!TrimCtl(cells[c]).empty()) blank = false;
       if (blank) continue;
       auto setNonEmpty = [&](int32_t From) {
         for (int32_t i = From; i < NF; ++i) {
@@ -930,7 +917,7 @@ int32_t TableFromTxt(TcvTable& Table, const std::string& FileName, bool KeyFirst
 
 std::string CalcLIN6(int32_t K, const std::string& Atom, double LAMB) {
   if (LAMB == 0) WARNAbs("CalcLIN6-Err K=" + IntStr(K) + " At=" + Atom + " LAMB=0 !!!");
-  std::string sym = Upper(Trim(Atom));
+  std::string sym = UpCaseStrCyr(TrimCtl(Atom));
   if (sym.size() == 1) sym += sym;
   const long double x = static_cast<long double>(LAMB) * 1000.0L;
   const int64_t t = static_cast<int64_t>(std::trunc(x));
@@ -942,7 +929,7 @@ std::string CalcLIN6(int32_t K, const std::string& Atom, double LAMB) {
 
 namespace {
 bool PlainReal(const std::string& S, double& V) {
-  const std::string t = Trim(S);
+  const std::string t = TrimCtl(S);
   if (t.empty()) return false;
   const char* b = t.data();
   if (*b == '+') ++b;
@@ -958,8 +945,8 @@ bool GetLambFromTo(double& From, double& To) {
     return false;
   }
   std::string a = f.FromText(), b = f.ToText();
-  if (Trim(a).empty()) a = "2000";
-  if (Trim(b).empty()) b = "13000";
+  if (TrimCtl(a).empty()) a = "2000";
+  if (TrimCtl(b).empty()) b = "13000";
   if (!PlainReal(a, From)) {
     WARNAbs("Ошибка в поле \"LAMB от\""_cp);
     if (f.FocusFrom) f.FocusFrom();

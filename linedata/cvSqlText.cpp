@@ -1,5 +1,7 @@
 #include "linedata/cvSqlText.h"
 
+#include "foundation/cvStr.h"
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -18,12 +20,6 @@ struct TToken {
 
 bool IsIdentStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IsIdentChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80; }
-
-std::string Upper(const std::string& s) {
-  std::string r = s;
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return r;
-}
 
 // Splits a text into tokens; false with Error on an unclosed quote or an unknown character.
 bool Tokenize(const std::string& S, std::vector<TToken>& Out, std::string& Error) {
@@ -139,7 +135,7 @@ bool Tokenize(const std::string& S, std::vector<TToken>& Out, std::string& Error
 }
 
 bool IsKeyword(const TToken& t, const char* Word) {
-  return t.Kind == TTok::Ident && Upper(t.Text) == Word;
+  return t.Kind == TTok::Ident && UpCaseStrCyr(t.Text) == Word;
 }
 
 // A real or integer literal of the filter text.
@@ -185,7 +181,7 @@ TcvValue CoerceForField(const TcvValue& V, TFieldType Type) {
       return V;
     }
     case TFieldType::ftBoolean: {
-      const std::string u = Upper(t);
+      const std::string u = UpCaseStrCyr(t);
       if (u == "TRUE" || u == "1" || u == "YES") return int64_t{1};
       if (u == "FALSE" || u == "0" || u == "NO") return int64_t{0};
       return V;
@@ -286,7 +282,7 @@ class TFilterParser {
     const TToken& t = t_[p_];
     switch (t.Kind) {
       case TTok::Ident: {
-        const std::string u = Upper(t.Text);
+        const std::string u = UpCaseStrCyr(t.Text);
         if (u == "NULL") {
           O.IsNull = true;
           ++p_;
@@ -511,9 +507,9 @@ std::string QuoteIdent(const std::string& Name) {
 }
 
 int FindColumn(const std::vector<TFieldDef>& Cols, const std::string& Name) {
-  const std::string u = Upper(Name);
+  const std::string u = UpCaseStrCyr(Name);
   for (size_t i = 0; i < Cols.size(); ++i)
-    if (Upper(Cols[i].Name) == u) return static_cast<int>(i);
+    if (UpCaseStrCyr(Cols[i].Name) == u) return static_cast<int>(i);
   return -1;
 }
 

@@ -25,21 +25,8 @@ std::string FromUtf8(const char* s, int n) {
   return platform::Utf8ToCp1251(std::string_view(s, static_cast<size_t>(n)));
 }
 
-std::string Upper(const std::string& s) {
-  std::string r = s;
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return r;
-}
-
-std::string TrimText(const std::string& s) {
-  size_t a = 0, b = s.size();
-  while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
-  while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
-  return s.substr(a, b - a);
-}
-
 bool ParseInt64(const std::string& S, int64_t& V) {
-  std::string t = TrimText(S);
+  std::string t = TrimCtl(S);
   if (!t.empty() && t[0] == '+') t.erase(0, 1);
   if (t.empty()) return false;
   auto r = std::from_chars(t.data(), t.data() + t.size(), V);
@@ -47,7 +34,7 @@ bool ParseInt64(const std::string& S, int64_t& V) {
 }
 
 bool ParseReal(const std::string& S, double& V) {
-  std::string t = TrimText(S);
+  std::string t = TrimCtl(S);
   if (!t.empty() && t[0] == '+') t.erase(0, 1);
   if (t.empty()) return false;
   auto r = std::from_chars(t.data(), t.data() + t.size(), V);
@@ -59,7 +46,7 @@ bool ParseReal(const std::string& S, double& V) {
 }
 
 bool ParseBool(const std::string& S, bool& V) {
-  const std::string u = Upper(TrimText(S));
+  const std::string u = UpCaseStrCyr(TrimCtl(S));
   if (u == "TRUE" || u == "1" || u == "YES" || u == "-1") {
     V = true;
     return true;
@@ -101,7 +88,7 @@ void LikeFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 TFieldType TypeOfDecl(const std::string& Decl) {
-  const std::string u = Upper(Decl);
+  const std::string u = UpCaseStrCyr(Decl);
   if (u.find("BOOL") != std::string::npos) return TFieldType::ftBoolean;
   if (u.find("DATE") != std::string::npos || u.find("TIME") != std::string::npos)
     return TFieldType::ftDateTime;
@@ -176,7 +163,7 @@ std::string DateTimeFieldText(double DT) {
 }
 
 bool ParseDateTimeText(const std::string& S, double& DT) {
-  const std::string t = TrimText(S);
+  const std::string t = TrimCtl(S);
   if (t.empty()) return false;
   auto digits = [&](size_t p, size_t n, int& v) {
     if (p + n > t.size()) return false;
@@ -374,9 +361,9 @@ std::vector<std::string> TcvDatabase::TableNames() {
 }
 
 std::string TcvDatabase::FindTable(const std::string& Name) {
-  const std::string u = Upper(Name);
+  const std::string u = UpCaseStrCyr(Name);
   for (const std::string& t : TableNames())
-    if (Upper(t) == u) return t;
+    if (UpCaseStrCyr(t) == u) return t;
   return std::string();
 }
 
@@ -402,7 +389,7 @@ std::vector<TFieldDef> TcvDatabase::FieldDefs(const std::string& Table) {
   // The one INTEGER PRIMARY KEY column is the row id: the table's auto-number.
   if (pkCount == 1)
     for (TFieldDef& d : r)
-      if (d.PrimaryKey && Upper(d.DeclType) == "INTEGER") d.DataType = TFieldType::ftAutoInc;
+      if (d.PrimaryKey && UpCaseStrCyr(d.DeclType) == "INTEGER") d.DataType = TFieldType::ftAutoInc;
   return r;
 }
 
@@ -524,7 +511,7 @@ void TcvField::SetAsString(const std::string& S) {
     case TFieldType::ftInteger:
     case TFieldType::ftAutoInc: {
       int64_t v = 0;
-      if (TrimText(S).empty()) {
+      if (TrimCtl(S).empty()) {
         table_->SetBuffer(index_, TcvValue{});
         return;
       }
@@ -534,7 +521,7 @@ void TcvField::SetAsString(const std::string& S) {
     }
     case TFieldType::ftFloat: {
       double v = 0;
-      if (TrimText(S).empty()) {
+      if (TrimCtl(S).empty()) {
         table_->SetBuffer(index_, TcvValue{});
         return;
       }
@@ -544,7 +531,7 @@ void TcvField::SetAsString(const std::string& S) {
     }
     case TFieldType::ftDateTime: {
       double v = 0;
-      if (TrimText(S).empty()) {
+      if (TrimCtl(S).empty()) {
         table_->SetBuffer(index_, TcvValue{});
         return;
       }
@@ -554,7 +541,7 @@ void TcvField::SetAsString(const std::string& S) {
     }
     case TFieldType::ftBoolean: {
       bool b = false;
-      if (TrimText(S).empty()) {
+      if (TrimCtl(S).empty()) {
         table_->SetBuffer(index_, TcvValue{});
         return;
       }
@@ -701,7 +688,7 @@ void TcvTable::SetSQL(const std::string& Select, const std::vector<TcvValue>& Pa
   sqlWhere_.clear();
   sqlParams_.clear();
   sqlOrder_.clear();
-  if (TrimText(Select).empty()) return;
+  if (TrimCtl(Select).empty()) return;
   sqltext::TSelectParts parts;
   std::string err;
   if (!sqltext::SplitSelect(Select, parts, err))
@@ -763,7 +750,7 @@ TcvTable::TWhere TcvTable::BuildWhere() const {
     parts.push_back("(" + sqlWhere_ + ")");
     w.Params = sqlParams_;
   }
-  if (filtered_ && !TrimText(filter_).empty()) {
+  if (filtered_ && !TrimCtl(filter_).empty()) {
     std::string sql, err;
     std::vector<TcvValue> vals;
     if (!sqltext::TranslateFilter(filter_, allDefs_, filterParams_, sql, vals, err))
@@ -795,7 +782,7 @@ TcvTable::TWhere TcvTable::BuildWhere() const {
 
 std::string TcvTable::OrderSql() const {
   std::string order;
-  if (!TrimText(sort_).empty()) {
+  if (!TrimCtl(sort_).empty()) {
     std::string err;
     if (!sqltext::TranslateSort(sort_, allDefs_, order, err))
       Fail("сортировка <"_cp + sort_ + ">: " + err);
@@ -1016,7 +1003,7 @@ bool TcvTable::Locate(const std::string& KeyFields, const std::vector<TcvValue>&
     for (;;) {
       const size_t b = KeyFields.find(';', a);
       names.push_back(
-          TrimText(KeyFields.substr(a, b == std::string::npos ? std::string::npos : b - a)));
+          TrimCtl(KeyFields.substr(a, b == std::string::npos ? std::string::npos : b - a)));
       if (b == std::string::npos) break;
       a = b + 1;
     }
@@ -1263,9 +1250,9 @@ TcvField& TcvTable::Fields(int Index) {
 
 TcvField* TcvTable::FindField(const std::string& Name) {
   if (!Active()) return nullptr;
-  const std::string u = Upper(TrimText(Name));
+  const std::string u = UpCaseStrCyr(TrimCtl(Name));
   for (size_t i = 0; i < defs_.size(); ++i)
-    if (Upper(defs_[i].Name) == u) return fields_[i].get();
+    if (UpCaseStrCyr(defs_[i].Name) == u) return fields_[i].get();
   return nullptr;
 }
 

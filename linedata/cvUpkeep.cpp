@@ -17,20 +17,6 @@
 
 namespace {
 
-std::string Upper(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return r;
-}
-
-std::string Trim(const std::string& s) {
-  size_t a = 0, b = s.size();
-  while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
-  while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
-  return s.substr(a, b - a);
-}
-
 // A file below the application root, found without regard to case.
 std::string RootFile(const std::string& Rel) {
   const std::string root = App ? App->sRoot : std::string();
@@ -94,7 +80,7 @@ void LoadTBMendFrom(const std::string& FileName) {
     // a symbol of another element: the line is passed over
     if (AtNumBySym(sym) != z || z < 1 || z > MendSize) continue;
     TATOM* a = m.GetAtom(z);
-    a->Name = Upper(sym);
+    a->Name = UpCaseStrCyr(sym);
     a->NElt = z;
     a->PAT = mass;
     for (int k = 0; k < 4; ++k) a->EIon[k] = e[k];
@@ -174,7 +160,7 @@ void AbundToAtoms() {
     for (int32_t n = 1; n <= MendSize && m.HasAtoms(); ++n) {
       TATOM* a = m.GetAtom(n);
       if (a->NElt != n) continue;
-      const std::string sym = Trim(a->Name);
+      const std::string sym = TrimCtl(a->Name);
       if (t.Locate("Name", TextValue(sym))) {
         t.Edit();
       } else {
