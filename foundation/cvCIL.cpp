@@ -490,14 +490,15 @@ void TCIL::GotoLine(int32_t N) {
 }
 
 bool TCIL::FindKey(const std::string& Key) {
-  if (Key.empty()) return false;
+  // An empty key is in no line: the search runs to the end like any key that is absent.
+  auto at = [&] { return Key.empty() ? std::string::npos : Line.find(Key); };
   for (;;) {
     const int32_t before = CurLine;
     NextLine();
-    if (Line.find(Key) != std::string::npos) break;
+    if (at() != std::string::npos) break;
     if (CurLine >= Count() - 1 || CurLine == before) break;  // the end, or nothing to read
   }
-  const size_t p = Line.find(Key);
+  const size_t p = at();
   if (p == std::string::npos) return false;
   Pos = static_cast<int32_t>(p + Key.size()) + 1;
   return true;

@@ -546,7 +546,8 @@ std::string ShortSt(int N, double x) {
   if (sp != std::string::npos) {
     size_t b = sp;
     while (b > 0 && E[b - 1] == '0') --b;
-    E.erase(b, sp - b);
+    // Only zeros after the mantissa's point go: a mantissa rounded up to "10" keeps its zero.
+    if (E.find('.') < b) E.erase(b, sp - b);
   }
   if (!fixed || E.size() < F.size()) return TrimCtl(E);
   return F;
@@ -580,6 +581,8 @@ std::string FDecText(int D, double x, bool dropZero) {
     const uint64_t r = RoundAbs(v);
     t = (v < 0 && r != 0 ? "-" : "") + UDec(r) + std::string(static_cast<size_t>(-D), '0');
   }
+  // A negative value that rounds to zero (an exact half going to the even 0) loses its sign.
+  if (t.size() > 1 && t[0] == '-' && t.find_first_of("123456789") == std::string::npos) t.erase(0, 1);
   if (dropZero && t.size() > 1 && t[0] == '0') t.erase(0, 1);
   return t;
 }

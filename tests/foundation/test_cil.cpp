@@ -310,9 +310,13 @@ TEST_F(CilTest, CursorOverLines) {
   EXPECT_EQ(r.Line, "l8");
   EXPECT_EQ(r.CurLine, 7);
 
-  r.GotoLine(99);  // beyond the end: the last line
+  r.GotoLine(99);  // beyond the end: the cursor stands on the last line, nothing more to read
   r.NextLineRaw();
   EXPECT_EQ(r.Line, "");
+  r.GotoLine(1);  // an empty key is in no line: the search runs to the end
+  EXPECT_FALSE(r.FindKey(""));
+  EXPECT_EQ(r.CurLine, 7);
+  EXPECT_TRUE(r.Eof());
   r.GotoLine(-5);  // before the start: the first line
   r.NextLineRaw();
   EXPECT_EQ(r.CurLine, 0);

@@ -258,6 +258,8 @@ TEST_F(CvStrNumbers, ShortSigAndEfTexts) {
       {4, 123456, "123456"},   {4, -0.5, "-0.5"},      {3, 1e-7, "1.-07"},
       {4, 1.234e20, "1.234+20"},  // exponent zeros are never stripped
       {4, -2.5e30, "-2.5+30"},    {6, 3.14159265, "3.14159"},
+      {2, 996000, "996000"},  // a mantissa rounded up to "10" keeps its zero
+      {2, 9.96e30, "10+30"},      {1, -9.7e30, "-10+30"},
   };
   for (const auto& c : shortCases) EXPECT_EQ(ShortSt(c.n, c.x), c.want) << c.n << " " << c.x;
   const RealCase sigCases[] = {
@@ -280,6 +282,8 @@ TEST_F(CvStrNumbers, FixedAndDecimalTexts) {
       {FDecSt0(2, 0.5), "0.50"},
       {FDecSt(2, -0.001), ".00"},
       {FDecSt(2, -0.5), "-0.50"},
+      {FDecSt(0, -0.5), "0"},  // the half goes to the even 0, without a sign
+      {FDecSt0(0, -2.5), "-2"},
       {FDecSt(-3, 12345), "12000"},
       {FDecSt(-2, -12345), "-12300"},
       {FDecSt(-3, 0), "0"},
