@@ -120,6 +120,10 @@ void QtInfWidget::paintEvent(QPaintEvent*) {
 void QtInfWidget::resizeEvent(QResizeEvent*) {
   Surface_->SetSize(std::max(1, width()), std::max(1, height()));
   if (Inf_) {
+    // A strip wider than the panel's bitmap shows the panel's background beyond it.
+    platform::TCanvas& C = Surface_->Canvas();
+    C.Brush.Color = Inf_->ColorBack;
+    C.FillRect(C.ClipRect());
     Inf_->Resize(Form_.get());
     Inf_->DrawAll();
   }

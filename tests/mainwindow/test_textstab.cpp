@@ -1,0 +1,270 @@
+// The Texts tab driven through its buttons (offscreen), the editor's callbacks on the window,
+// the control-panel switch, and the one guard around every event: a handler that throws gives
+// the application's exception report and the program goes on.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <filesystem>
+#include <stdexcept>
+
+#include "app/cvApp.h"
+#include "app/cvEd.h"
+#include "app/cvInf.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStrList.h"
+#include "mainwindow/Corvesta.h"
+#include "mainwindow/FFiltr.h"
+#include "mainwindow/MainLinks.h"
+#include "mainwindow/support/ProgramEnv.h"
+#include "platform/Clipboard.h"
+
+namespace {
+
+using mwtest::AllBoxes;
+using mwtest::BoxShown;
+
+class TextsTab : public mwtest::ProgramTest {
+ protected:
+  void Click(QWidget* W) { QTest::mouseClick(W, Qt::LeftButton); }
+  std::vector<std::string> Memo() const { return Corvesta->MemoEd->Lines(); }
+  std::pair<int, int> Caret() const {
+    int l = 0, c = 0;
+    Corvesta->MemoEd->CaretPos(l, c);
+    return {l, c};
+  }
+  std::string WriteText(const std::string& Name, const std::string& Text) {
+    const std::string f = root->File(Name);
+    testsupport::WriteFile(f, Text);
+    return f;
+  }
+};
+
+TEST_F(TextsTab, GoOpensTheFileNamedInTheEditAndSaveWritesTheMemo) {
+  const std::string f = WriteText("a.txt", "first line\nвторая строка\n");
+  Corvesta->edFile->SetText(f);
+  Click(Corvesta->btOpen);
+  EXPECT_EQ(Memo(), (std::vector<std::string>{"first line", "вторая строка"_cp}));
+  EXPECT_EQ(Corvesta->lbKind->Caption(), "F");
+  // The status display follows the editor: a file text shows the popup's Save and Cancel.
+  Ed->UpdateStatus();
+  EXPECT_TRUE(Corvesta->pmedSave->isVisible());
+
+  Corvesta->MemoEd->SetLine(0, "changed");
+  Corvesta->MemoEd->AddLine("третья"_cp);
+  Click(Corvesta->btSave);
+  EXPECT_EQ(testsupport::ReadFile(f), "changed\nвторая строка\nтретья\n");
+  EXPECT_FALSE(std::filesystem::exists(f + ".~sav"));
+
+  // Cancel reads the file again; a name that does not exist changes nothing.
+  Corvesta->MemoEd->SetLine(0, "unsaved");
+  Click(Corvesta->btCancel);
+  EXPECT_EQ(Memo()[0], "changed");
+}
+
+TEST_F(TextsTab, SaveToAFileThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
+  Corvesta->MemoEd->SetLines({"x"});
+  Corvesta->edFile->SetText(root->File("no/such/folder/x.txt"));
+  boxes->Clear();
+  Click(Corvesta->btSave);
+  EXPECT_TRUE(BoxShown(*boxes, "Система Corvesta сообщает об ошибке"_cp)) << AllBoxes(*boxes);
+  EXPECT_TRUE(BoxShown(*boxes, "полученной от кнопки "_cp)) << AllBoxes(*boxes);
+  EXPECT_TRUE(BoxShown(*boxes, "Заголовок Save"_cp)) << AllBoxes(*boxes);
+  // Still alive: the next click works.
+  Click(Corvesta->btSysDirs);
+  EXPECT_EQ(Memo().at(0).rfind("Отчет о списке рабочих директорий"_cp, 0), 0u);
+}
+
+TEST_F(TextsTab, SysDirsShowsTheTableReportAndOkReturnsToTheCallingTab) {
+  // A report asked for on the Data tab: the Texts tab comes up with "OK Data".
+  Corvesta->ShowPage("TabDB");
+  TStringList L{"one", "two"};
+  Ed->EdLoadSL("from Data", &L);
+  EXPECT_EQ(Corvesta->ActivePageName(), "TabEd");
+  EXPECT_EQ(Corvesta->sEdReturnTab, "TabDB");
+  EXPECT_FALSE(Corvesta->btEdOK->isHidden());
+  EXPECT_EQ(Corvesta->btEdOK->Caption(), "OK Data");
+  EXPECT_EQ(Memo(), (std::vector<std::string>{"one", "two"}));
+
+  Click(Corvesta->btSysDirs);
+  ASSERT_FALSE(Memo().empty());
+  EXPECT_EQ(Memo()[0].rfind("Отчет о списке рабочих директорий"_cp, 0), 0u);
+  EXPECT_GT(Memo().size(), 10u);
+
+  Click(Corvesta->btEdOK);
+  EXPECT_EQ(Corvesta->ActivePageName(), "TabDB");
+  EXPECT_EQ(Corvesta->sEdReturnTab, "");
+  EXPECT_EQ(Corvesta->btEdOK->Caption(), "OK");
+  // Back on the Texts tab the OK button hides again.
+  Corvesta->ShowPage("TabEd");
+  EXPECT_TRUE(Corvesta->btEdOK->isHidden());
+}
+
+TEST_F(TextsTab, SearchWalksFromHitToHitDownAndUp) {
+  Corvesta->MemoEd->SetLines({"ab xx cd xx", "none", "xx at start", "last"});
+  Corvesta->edReply->SetText("xx");
+  Corvesta->MemoEd->SetCaret(0, 0);
+  Click(Corvesta->btEdSearcDn);
+  EXPECT_EQ(Caret(), std::make_pair(0, 3));
+  Click(Corvesta->btEdSearcDn);
+  EXPECT_EQ(Caret(), std::make_pair(0, 9));
+  Click(Corvesta->btEdSearcDn);
+  EXPECT_EQ(Caret(), std::make_pair(2, 0));
+  boxes->Clear();
+  Click(Corvesta->btEdSearcDn);
+  EXPECT_TRUE(BoxShown(*boxes, "шаблон <xx> вниз по тексту не найден!"_cp)) << AllBoxes(*boxes);
+  EXPECT_EQ(Caret(), std::make_pair(2, 0));
+
+  // Up: the rest of the caret line right of the caret comes first.
+  Corvesta->MemoEd->SetCaret(0, 0);
+  Click(Corvesta->btEdSearcUp);
+  EXPECT_EQ(Caret(), std::make_pair(0, 3));
+  Corvesta->MemoEd->SetCaret(3, 0);
+  Click(Corvesta->btEdSearcUp);
+  EXPECT_EQ(Caret(), std::make_pair(2, 0));
+  boxes->Clear();
+  Corvesta->edReply->SetText("");
+  Click(Corvesta->btEdSearcUp);
+  EXPECT_TRUE(BoxShown(*boxes, "шаблон <> ввверх по тексту не найден!"_cp)) << AllBoxes(*boxes);
+}
+
+TEST_F(TextsTab, StatusDisplayAndTheFolderListing) {
+  TEdStatus S;
+  S.Line = 3;
+  S.Col = 7;
+  S.LineWords = 4;
+  S.WordNo = 2;
+  S.IsFile = true;
+  S.ColInfo = "Col2 IB=5 W=3-1";
+  Corvesta->EdStatusShow(S);
+  EXPECT_EQ(Corvesta->edJS->Text(), "3");
+  EXPECT_EQ(Corvesta->edIP->Text(), "7");
+  EXPECT_EQ(Corvesta->lbWordN->Caption(), "4");
+  EXPECT_EQ(Corvesta->edColCur->Text(), "2");
+  EXPECT_EQ(Corvesta->lbCurTT->Caption(), "Col2 IB=5 W=3-1");
+  EXPECT_EQ(Corvesta->lbEdFileEnabled->Caption(), "ФАЙЛ"_cp);
+  EXPECT_EQ(Corvesta->lbEdHTMLEnabled->Caption(), "не HTML"_cp);
+  EXPECT_EQ(PanelInt("eY"), 3);
+  EXPECT_EQ(PanelInt("tN"), 4);
+  EXPECT_EQ(Corvesta->pmedSetXCol->Caption(), "X(0)->Set(2)");
+  // A folder listing (kind M) hides the popup's Save and Cancel.
+  Corvesta->btEdTest->click();
+  EXPECT_EQ(Corvesta->lbKind->Caption(), "M");
+  EXPECT_FALSE(Corvesta->pmedSave->isVisible());
+  EXPECT_FALSE(Corvesta->pmedCancel->isVisible());
+}
+
+TEST_F(TextsTab, TheControlPanelSwitchesToItsListAndPanels) {
+  Corvesta->EdTuneListShow();
+  EXPECT_EQ(Corvesta->cbEdCTRL->parentWidget(), Corvesta->PanelEdCTRL->parentWidget());
+  EXPECT_EQ(Corvesta->cbEdCTRL->pos(), Corvesta->PanelEdCTRL->pos());
+  EXPECT_FALSE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_TRUE(Corvesta->PanelEdCTRL->isHidden());
+
+  Corvesta->cbEdCTRL->SetItemIndex(1);
+  Corvesta->cbEdCTRLChange({});
+  EXPECT_FALSE(Corvesta->PanelEdTable->isHidden());
+  EXPECT_TRUE(Corvesta->PanelEdNavigate->isHidden());
+  EXPECT_EQ(Corvesta->PanelEdTable->parentWidget(), Corvesta->PanelEdCTRL->parentWidget());
+  EXPECT_EQ(Corvesta->PanelEdTable->x(), Corvesta->PanelEdCTRL->x() + Corvesta->PanelEdCTRL->width() + 1);
+
+  Corvesta->EdTuneListHide();
+  EXPECT_TRUE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_FALSE(Corvesta->PanelEdCTRL->isHidden());
+  EXPECT_EQ(Corvesta->PanelEdCTRL->Caption(), "Tables");
+}
+
+TEST_F(TextsTab, TabsAndButtonsOfOtherWindows) {
+  // The column filter window.
+  Click(Corvesta->btFilt);
+  EXPECT_TRUE(FFiltr->isVisible());
+  // The calculator is not built yet.
+  boxes->Clear();
+  Click(Corvesta->btShowCalculator);
+  EXPECT_TRUE(BoxShown(*boxes, "FCalc - функция пока недоступна"_cp)) << AllBoxes(*boxes);
+  // The hidden menu item of the form.
+  boxes->Clear();
+  Corvesta->NFile->trigger();
+  EXPECT_TRUE(BoxShown(*boxes, "МЕНЮ : File!"_cp)) << AllBoxes(*boxes);
+}
+
+// What the editor's Ctrl+Enter on a file word does with the file, by its first two lines.
+TEST_F(TextsTab, OpeningAFileFromTheEditorDispatchesByItsHeader) {
+  std::vector<std::string> runs;
+  mainlinks::Hooks().RunInpFile = [&](const std::string& F) { runs.push_back("inp " + F); };
+  mainlinks::Hooks().PlayGraphicsScript = [&](const std::string& F) { runs.push_back("graph " + F); };
+  const std::string both = WriteText("both.txt", "[CVCTRL]\nINPUTDATA GRAPH\n");
+  const std::string graph = WriteText("graph.txt", "[CVCTRL]\nGRAPH\n");
+  const std::string inp = WriteText("table.inp", "plain\n");
+  const std::string contours = WriteText("c.txt", "ЧислоКонтуров 5\n");
+  for (const std::string& f : {both, graph, inp}) {
+    Ed->Word = f;
+    Ed->Done = false;
+    Corvesta->OpenEdFile();
+  }
+  EXPECT_EQ(runs, (std::vector<std::string>{"inp " + both, "graph " + graph, "inp " + inp}));
+  EXPECT_EQ(Corvesta->ActivePageName(), "TabCORA");
+  // A contour plot needs profiles.
+  boxes->Clear();
+  Ed->Word = contours;
+  Ed->Done = false;
+  Corvesta->OpenEdFile();
+  EXPECT_TRUE(Ed->Done);
+  EXPECT_TRUE(BoxShown(*boxes, "Ни одного профиля в программе не загружено, LUNNO.Count=0!"_cp))
+      << AllBoxes(*boxes);
+}
+
+// ---------------------------------------------------------------- the guard
+
+TEST_F(TextsTab, AThrowingHandlerBecomesTheExceptionReport) {
+  Corvesta->Handlers.Add("btTestTClick", [](TSender) { ErrAbs("сбой проверки"_cp); });
+  boxes->Clear();
+  Click(Corvesta->btTestT);
+  ASSERT_EQ(boxes->Shown().size(), 1u) << AllBoxes(*boxes);
+  const std::string t = boxes->Shown()[0].text;
+  EXPECT_EQ(t.rfind("Система Corvesta сообщает об ошибке\r\nполученной от кнопки \n\rЗаголовок btTestT\n\rКласс TButton\n\r"_cp, 0), 0u) << t;
+  EXPECT_NE(t.find("\r\n\r\nErrAbs: сбой проверки\r\n"_cp), std::string::npos) << t;
+
+  // Other kinds of exceptions, from a tab sheet and from a menu item.
+  Corvesta->Handlers.Add("TabDBShow", [](TSender) { throw std::out_of_range("index 7"); });
+  Corvesta->Handlers.Add("pmedColAlignClick", [](TSender) { throw std::runtime_error("bad column"); });
+  boxes->Clear();
+  Corvesta->ShowPage("TabDB");
+  Corvesta->pmedColAlign->trigger();
+  ASSERT_EQ(boxes->Shown().size(), 2u) << AllBoxes(*boxes);
+  EXPECT_EQ(boxes->Shown()[0].text,
+            "Система Corvesta сообщает об ошибке\r\nполученный от закладки c заголовком <Data>\r\n\r\nindex 7"_cp);
+  EXPECT_EQ(boxes->Shown()[1].text.rfind("Система Corvesta сообщает об ошибке\r\nполученной от PopupList c именем \n\rЗаголовок ColAlign"_cp, 0), 0u)
+      << boxes->Shown()[1].text;
+
+  // The program goes on: other events still run.
+  Corvesta->ShowPage("TabEd");
+  Click(Corvesta->btSysDirs);
+  EXPECT_EQ(Memo().at(0).rfind("Отчет о списке рабочих директорий"_cp, 0), 0u);
+}
+
+TEST_F(TextsTab, AHandlerNotWrittenYetSaysSo) {
+  boxes->Clear();
+  Click(Corvesta->btACE);
+  EXPECT_TRUE(BoxShown(*boxes, "btACEClick - функция пока недоступна"_cp)) << AllBoxes(*boxes);
+}
+
+// An exception that leaves any Qt event (not only a form handler) is reported by the
+// application object; the event loop goes on.
+TEST_F(TextsTab, TheEventLoopReportsAnExceptionFromAnyEvent) {
+  struct Thrower : QObject {
+    bool event(QEvent* E) override {
+      if (E->type() == QEvent::User) throw std::runtime_error("thrown in an event");
+      return QObject::event(E);
+    }
+  } thrower;
+  boxes->Clear();
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QApplication::processEvents();
+  ASSERT_EQ(boxes->Shown().size(), 1u) << AllBoxes(*boxes);
+  EXPECT_NE(boxes->Shown()[0].text.find("thrown in an event"), std::string::npos);
+  EXPECT_NE(boxes->Shown()[0].text.find("полученной от элемента имеющего тип <"_cp), std::string::npos);
+}
+
+}  // namespace
