@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "app/AppLinks.h"
@@ -19,6 +20,7 @@
 #include "linedata/cvDM.h"
 #include "linedata/cvMend.h"
 #include "linedata/cvUpkeep.h"
+#include "platform/FileErr.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/MainLinks.h"
@@ -240,6 +242,12 @@ int RunCorvesta(int Argc, char** Argv) {
   platform::InstallQtClipboard();
 
   CorvestaStartup(TStartOptions{});
+  // Relative names (the home text's links, the folder the Texts tab lists) are taken from the
+  // application root.
+  if (App && !App->sRoot.empty()) {
+    std::error_code ec;
+    std::filesystem::current_path(platform::SysPath(App->sRoot), ec);
+  }
   time_routine("main", true);
   const int rc = app.exec();
   time_routine("main", false);

@@ -63,6 +63,22 @@ TEST_F(TextsTab, GoOpensTheFileNamedInTheEditAndSaveWritesTheMemo) {
   EXPECT_EQ(Memo()[0], "changed");
 }
 
+TEST_F(TextsTab, HomeShowsTheBundledHomeTextAsALinkList) {
+  Click(Corvesta->btHome);
+  ASSERT_FALSE(Memo().empty());
+  EXPECT_EQ(Memo()[0], "Главный вход в тексты Corvesta"_cp);
+  EXPECT_EQ(Corvesta->lbKind->Caption(), "F");
+  // Every link of the home text names a file or folder of the bundled root.
+  for (const std::string& line : Memo()) {
+    const size_t m = line.find("!----!");
+    if (m == std::string::npos) continue;
+    std::string path = line.substr(m + 6);
+    const size_t micros = path.find("micros.dir");
+    if (micros != std::string::npos) path.erase(micros);
+    EXPECT_TRUE(std::filesystem::exists(root->File(path.empty() ? "." : path))) << path;
+  }
+}
+
 TEST_F(TextsTab, SaveToAFileThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
   Corvesta->MemoEd->SetLines({"x"});
   Corvesta->edFile->SetText(root->File("no/such/folder/x.txt"));
