@@ -929,12 +929,9 @@ std::string CalcLIN6(int32_t K, const std::string& Atom, double LAMB) {
 
 namespace {
 bool PlainReal(const std::string& S, double& V) {
-  const std::string t = TrimCtl(S);
-  if (t.empty()) return false;
-  const char* b = t.data();
-  if (*b == '+') ++b;
-  auto r = std::from_chars(b, t.data() + t.size(), V);
-  return r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(V);
+  int32_t code = 0;
+  V = ValRealPlainCode(TrimCtl(S), code);
+  return code == 0 && std::isfinite(V);
 }
 }  // namespace
 

@@ -214,7 +214,8 @@ void LoadMulti(const std::string& FileName, const std::string& Atom, int32_t NIo
       if (r.Line.find("-----") != std::string::npos) continue;
       std::vector<std::string> w;
       for (std::string x = r.GetWord(); !x.empty(); x = r.GetWord()) w.push_back(x);
-      // multiplet, lower term and upper term; a parity word "o" joins the term before it
+      // multiplet, lower term and upper term; a parity word "o" joins the term before it; a
+      // missing term stays empty, a word beyond the upper term is an error
       std::string f[3];
       size_t i = 0;
       int k = 0;
@@ -223,7 +224,7 @@ void LoadMulti(const std::string& FileName, const std::string& Atom, int32_t NIo
         if (k > 0 && i < w.size() && w[i] == "o") f[k] += " " + w[i++];
         ++k;
       }
-      if (i < w.size() || k < 3) {
+      if (i < w.size()) {
         bad.Add("Не удается разделить строку "_cp + r.Line + " на 3 поля!"_cp);
         continue;
       }

@@ -113,22 +113,27 @@ TEST_F(UpkeepTest, MultipletsSplitIntoThreeFields) {
       "5    a5D o z5F\n"
       "-----------\n"
       "816  b3P z3P o extra\n"  // cannot be split: reported
-      "1    a5D z7D o\n");
+      "1    a5D z7D o\n"
+      "7    a5P\n");  // no upper term: kept empty
   LoadMulti(Root("LIN/mul_fe1.txt"), "FE", 1);
   TcvTable& M = DM->ADOMulti;
-  EXPECT_EQ(M.RecordCount(), 3);
+  EXPECT_EQ(M.RecordCount(), 4);
   ASSERT_TRUE(M.Locate("Atom;NIon;Mult", {TextValue("FE"), IntValue(1), TextValue("4")}));
   EXPECT_EQ(M.FieldByName("LOW").AsString(), "a5D");
   EXPECT_EQ(M.FieldByName("HIGH").AsString(), "z5D o");
   ASSERT_TRUE(M.Locate("Atom;NIon;Mult", {TextValue("FE"), IntValue(1), TextValue("5")}));
   EXPECT_EQ(M.FieldByName("LOW").AsString(), "a5D o");
   EXPECT_EQ(M.FieldByName("HIGH").AsString(), "z5F");
+  ASSERT_TRUE(M.Locate("Atom;NIon;Mult", {TextValue("FE"), IntValue(1), TextValue("7")}));
+  EXPECT_EQ(M.FieldByName("LOW").AsString(), "a5P");
+  EXPECT_TRUE(M.FieldByName("HIGH").IsNull());
   EXPECT_TRUE(WarnedWith("на 3 поля!"));
   EXPECT_TRUE(WarnedWith("str=7"));
+  EXPECT_TRUE(WarnedWith("пропущено строк с ошибками: 1"));
   // loading again updates the records of the same key
   Put("LIN/mul_fe1.txt", "a\nb\nc\n4 a5F z5D o\n");
   LoadMulti(Root("LIN/mul_fe1.txt"), "FE", 1);
-  EXPECT_EQ(M.RecordCount(), 3);
+  EXPECT_EQ(M.RecordCount(), 4);
   ASSERT_TRUE(M.Locate("Mult", TextValue("4")));
   EXPECT_EQ(M.FieldByName("LOW").AsString(), "a5F");
   // the six files: missing ones are named, the present ones load
