@@ -209,6 +209,6 @@ class TInf {
   void Ensure(TInfField* F);
 };
 
-// Draws the program's glyph strip of that name (BMP06, COLCOPY, EDIT, ...); nullptr for an
-// unknown name.
+// Draws the program's glyph strip of that name (BMP06, COLCOPY, EDIT, ...; any letter case);
+// nullptr for an unknown name.
 std::unique_ptr<platform::TBitmap> InfGlyphBitmap(const std::string& Name);

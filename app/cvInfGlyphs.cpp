@@ -250,7 +250,11 @@ const std::map<std::string, TGlyphDef>& Glyphs() {
 }  // namespace
 
 std::unique_ptr<platform::TBitmap> InfGlyphBitmap(const std::string& Name) {
-  auto It = Glyphs().find(Name);
+  // Resource names are matched without regard to letter case.
+  std::string Key = Name;
+  for (char& C : Key)
+    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
+  auto It = Glyphs().find(Key);
   if (It == Glyphs().end()) return nullptr;
   const TGlyphDef& D = It->second;
   auto B = std::make_unique<platform::TBitmap>(D.Width, D.Height);

@@ -186,7 +186,11 @@ bool FormatArgs(const std::string& Tpl, const std::vector<TFmtArg>& Args, std::s
       size_t j = i;
       while (j < n && Tpl[j] >= '0' && Tpl[j] <= '9') ++j;
       if (j > i && j < n && Tpl[j] == ':') {
-        ArgIx = static_cast<size_t>(std::stoi(Tpl.substr(i, j - i)));
+        // An index beyond the arguments fails below, however many digits it has.
+        size_t Ix = 0;
+        for (size_t k = i; k < j; ++k)
+          Ix = std::min<size_t>(Ix * 10 + static_cast<size_t>(Tpl[k] - '0'), 1u << 20);
+        ArgIx = Ix;
         i = j + 1;
       } else {
         i = Save;

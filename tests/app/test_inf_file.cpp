@@ -126,6 +126,10 @@ TEST_F(InfFile, GlyphStripsHaveTheirSizes) {
     EXPECT_EQ(b->Height(), h) << name;
   }
   EXPECT_FALSE(InfGlyphBitmap("NOSUCH"));
+  // Resource names match in any letter case.
+  auto lower = InfGlyphBitmap("colCopy");
+  ASSERT_TRUE(lower);
+  EXPECT_EQ(lower->Width(), 10);
   // The two frames of a switch differ.
   auto s = InfGlyphBitmap("INSREP");
   bool differ = false;

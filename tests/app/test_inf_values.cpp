@@ -127,6 +127,7 @@ TEST_F(InfValues, FormatsByType) {
       {"L", "0", "1", "%x", 255, "FF"},
       {"L", "0", "1", "%%%d", 3, "%3"},
       {"L", "0", "1", "%1:d", 3, "ERROR"},  // no second value
+      {"L", "0", "1", "%99999999999:d", 3, "ERROR"},
       {"L", "0", "1", "%s", 3, "ERROR"},    // a text directive for a number
       {"L", "0", "1", "%f", 3, "ERROR"},
       {"L", "0", "1", "%", 3, "ERROR"},
