@@ -61,8 +61,15 @@ void SetUniqueTickLast(uint32_t Value) { g_lastTick = Value; }
 uint64_t CpuTicks() { return platform::CpuTimeStamp(); }
 
 uint32_t DayFracToMs(double Days) {
-  while (Days > 49) Days -= 49;
-  return static_cast<uint32_t>(static_cast<int64_t>(std::nearbyint(Days * static_cast<double>(kDayMs))));
+  // Taking 49 off until the value is at most 49, in one exact step (a loop would never end for
+  // huge values or infinity); a multiple of 49 keeps 49.
+  if (Days > 49) {
+    Days = std::fmod(Days, 49.0);
+    if (Days == 0) Days = 49;
+  }
+  const double ms = std::nearbyint(Days * static_cast<double>(kDayMs));
+  if (!(std::fabs(ms) < 9.0e18)) return 0;  // not a number, or no 64-bit count
+  return static_cast<uint32_t>(static_cast<int64_t>(ms));
 }
 
 std::string ZeroFill(int64_t V, int Width) {

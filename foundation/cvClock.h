@@ -11,7 +11,8 @@ uint32_t MsClock();
 uint32_t UniqueTick();
 // The processor's 64-bit time-stamp counter.
 uint64_t CpuTicks();
-// Days to milliseconds: values above 49 lose 49 days at a time; rounded, halves to even.
+// Days to milliseconds: values above 49 lose 49 days at a time; rounded, halves to even. Not a
+// number or an infinite value gives 0.
 uint32_t DayFracToMs(double Days);
 // Recomputes the clock offset from the platform counter and the local time of day.
 void ResyncMsClock();

@@ -237,7 +237,9 @@ int SLIndexOfSubFrom(const std::string& S, int K, const TStringList* L) {
 }
 
 int SLIndexOfPrefix(const std::string& S, const TStringList* L) {
-  return FindLine(L, 0, [&](const std::string& s) { return s.compare(0, S.size(), S) == 0; });
+  return FindLine(L, 0, [&](const std::string& s) {
+    return !S.empty() && s.compare(0, S.size(), S) == 0;
+  });
 }
 
 int SLIndexOfKey(const std::string& Key, const TStringList* L) {

@@ -101,6 +101,12 @@ TEST(Clock, DayFracToMs) {
   // Exact halves round to even: 2^-11 days = 42187.5 ms, 3 * 2^-11 days = 126562.5 ms.
   EXPECT_EQ(DayFracToMs(1.0 / 2048), 42188u);
   EXPECT_EQ(DayFracToMs(3.0 / 2048), 126562u);
+  EXPECT_EQ(DayFracToMs(98.0), 49u * kDay);     // a multiple of 49 keeps 49
+  EXPECT_EQ(DayFracToMs(46000.5), DayFracToMs(46000.5 - 938 * 49.0));
+  // Values no subtraction can bring down end all the same.
+  EXPECT_LE(DayFracToMs(1e300), 49u * kDay);
+  EXPECT_EQ(DayFracToMs(HUGE_VAL), 0u);
+  EXPECT_EQ(DayFracToMs(NAN), 0u);
 }
 
 TEST(Clock, OffsetSearch) {

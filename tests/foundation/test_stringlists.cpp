@@ -173,6 +173,8 @@ TEST(StringLists, Search) {
       {"SubFrom negative start", SLIndexOfSubFrom("lph", -2, &L), 0},
       {"Prefix", SLIndexOfPrefix("LAM", &L), 1},
       {"Prefix case", SLIndexOfPrefix("bet", &L), 7},
+      {"Prefix empty", SLIndexOfPrefix("", &L), -1},
+      {"Sub empty", SLIndexOfSub("", &L), -1},
       {"Key word before '='", SLIndexOfKey("LAM", &L), 3},
       {"Key not LAMBDA", SLIndexOfKey("LAMBDA", &L), 1},
       {"Key none", SLIndexOfKey("LA", &L), -1},
