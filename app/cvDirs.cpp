@@ -242,7 +242,8 @@ std::string cvDirList(const std::string& Module, const std::string& Func) {
 
 std::string cvDirListFile(const std::string& Module, const std::string& Func,
                           const std::string& FileName) {
-  const std::string name = TrimSp(FileName);
+  // Trimmed of blanks and control characters (a tab or CR left by a grid cell or a file).
+  const std::string name = TrimCtl(FileName);
   const TcvDirList& t = FilledTable(Module, Func);
   const TcvDirRec* r = t.Find(Module, Func);
   if (!r)
@@ -437,7 +438,8 @@ void TCleverInput::RdLine() {
   }
   for (;;) {
     RdEachLine();
-    const std::string t = DelBlanks(Line);
+    // Trimmed of blanks and control characters: a line of tabs is as empty as one of blanks.
+    const std::string t = DelBlanks(TrimCtl(Line));
     const bool empty = t.empty() || IsAllInSet(t, SepChars, 1);
     if (!empty || qEof) break;
   }

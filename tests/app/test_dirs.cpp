@@ -101,6 +101,7 @@ TEST_F(DirsTest, LooksUpRowsOfTheTable) {
   EXPECT_EQ(cvDirList("NOEXT", "ONE"), root + "A/a");
   EXPECT_EQ(cvDirList("DEEP", "DIR"), root + "A/B/");
   EXPECT_EQ(cvDirListFile("LOGS", "LOG", "  run  "), root + "proj/LOG/run.log");
+  EXPECT_EQ(cvDirListFile("LOGS", "LOG", "\trun\r"), root + "proj/LOG/run.log");
   EXPECT_EQ(cvDirListFile("ONE", "CTRL", "ignored"), root + "proj/ONE/");
   EXPECT_EQ((*cvDirs)[2].FKind, 'E');
   EXPECT_EQ((*cvDirs)[5].FKind, 'Q');
@@ -322,6 +323,7 @@ TEST_F(DirsTest, CleverInputReadsLinesAndWords) {
             "12 3.5 ! comment\n"
             "! only a comment\n"
             "   \n"
+            "\t \t\n"
             " | | \n"
             "  7   -2.5E1\n"
             "last");
@@ -335,8 +337,8 @@ TEST_F(DirsTest, CleverInputReadsLinesAndWords) {
   EXPECT_DOUBLE_EQ(r.RdReal(), 3.5);
   EXPECT_EQ(r.RdWord(), "");
   EXPECT_EQ(r.WordNo, 3);
-  r.RdLine();  // passes the comment, blank and separator lines
-  EXPECT_EQ(r.LineNo, 5);
+  r.RdLine();  // passes the comment, blank, tab and separator lines
+  EXPECT_EQ(r.LineNo, 6);
   EXPECT_EQ(r.RdInt(), 7);
   EXPECT_DOUBLE_EQ(r.RdReal(), -25.0);
   EXPECT_FALSE(r.qEof);
