@@ -157,10 +157,12 @@ void TTimeSup::Reschedule() {
 void TTimeSup::FindNext() {
   NextDue = NoneDue;
   NextIdx = 0;
+  // The clock runs past 2147483647 after some 25 days of system uptime: a timer due later
+  // than that is still the next one when it is the earliest.
   for (int32_t i = 1; i <= Count; ++i) {
     const TTimeSupRec& R = *Slots_[static_cast<size_t>(i)];
     const uint32_t T = R.Due != 0 ? R.Due : R.IdleDue;
-    if (T <= NextDue) {
+    if (NextIdx == 0 || T <= NextDue) {
       NextDue = T;
       NextIdx = i;
     }

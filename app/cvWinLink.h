@@ -22,7 +22,7 @@ struct TGIFWork {
   int32_t LevelContM = 0;   // the manual continuum level
   int32_t LevelMaxD = 0;    // the maximum-depth level
   int32_t OrigX = -5;       // the picture's x offset
-  int32_t MirrorX = -5;     // the mirror offset
+  int32_t MirrorX = 0;      // the mirror offset
   std::string Comment;      // the remembered comment line
 };
 

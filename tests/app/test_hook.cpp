@@ -457,9 +457,10 @@ TEST_F(Hook, GIFPicking) {
   Send(WM_LBUTTONDOWN, MK_LBUTTON, 0, false, {150, 200 + 250});
   EXPECT_EQ(win.items["cbAlgPoint"], 5);
   ASSERT_EQ(memo.LineCount(), 10);
-  // A = 50 - 5, B = -5 + 0 - 50 (no picture width known here).
-  EXPECT_EQ(memo.Lines()[9], " 5.0 -13.0  250  -40.1 -100   -5");
-  EXPECT_EQ(GIFMeasureLine(50, 250, 600, win.gif), " 5.0 -13.0  250  200.6  500  295");
+  // A = 50 - 5 (the x offset starts at -5), B = 0 + 0 - 50 (the mirror offset starts at 0, no
+  // picture width known here).
+  EXPECT_EQ(memo.Lines()[9], " 5.0 -13.0  250  -38.1  -95   -2");
+  EXPECT_EQ(GIFMeasureLine(50, 250, 600, win.gif), " 5.0 -13.0  250  202.6  505  297");
   // Coinciding levels: nothing measured, a warning instead of a division by zero.
   win.gif.LevelContA = win.gif.Level20;
   EXPECT_EQ(GIFMeasureLine(50, 250, 600, win.gif), "");

@@ -26,7 +26,7 @@ namespace {
 // The platform counter under the test's control; MsClock follows it from T0 on.
 class FakeClock {
  public:
-  FakeClock() {
+  explicit FakeClock(uint32_t Base = 1000) : base_(Base), counter_(Base) {
     prev_ = platform::SetMsCounterSource([this] { return counter_; });
     ResyncMsClock();
     t0_ = MsClock();
@@ -37,9 +37,10 @@ class FakeClock {
   }
   uint32_t T0() const { return t0_; }
   uint32_t Now() const { return MsClock(); }
-  void Set(uint32_t SinceT0) { counter_ = 1000 + SinceT0; }
+  void Set(uint32_t SinceT0) { counter_ = base_ + SinceT0; }
 
  private:
+  uint32_t base_ = 1000;
   uint32_t counter_ = 1000;
   uint32_t t0_ = 0;
   platform::MsCounterSource prev_;
@@ -225,6 +226,29 @@ TEST_F(TimeSupTest, ReChargeOfABadSlotReportsTheTable) {
   ts->qStopped = true;
   ts->ReCharge(1);
   EXPECT_EQ(ts->Slot(1)->Due, 0u);
+}
+
+TEST(TimeSupUptime, TimersRunWhenTheClockIsPast2147483647) {
+  // After some 25 days of system uptime the millisecond clock exceeds 2147483647.
+  FakeClock clock(0x90000000u);
+  ASSERT_GT(clock.Now(), TTimeSup::NoneDue);
+  TTimeSup ts(nullptr);
+  std::vector<uint32_t> periodic, started;
+  ts.ArmTimer("a", 100, [&](int32_t s) {
+    ts.Disarm(s);
+    periodic.push_back(clock.Now() - clock.T0());
+    ts.ReCharge(s);
+  });
+  ts.StartTimer("b", 1000, [&](int32_t s) {
+    ts.Disarm(s);
+    started.push_back(clock.Now() - clock.T0());
+  });
+  for (uint32_t t = 0; t <= 300; t += 10) {
+    clock.Set(t);
+    ts.Tick(MsClock());
+  }
+  EXPECT_EQ(periodic, (std::vector<uint32_t>{100, 200, 300}));
+  EXPECT_EQ(started, std::vector<uint32_t>{0});
 }
 
 // ---------------------------------------------------------------- the application clock
