@@ -101,9 +101,11 @@ class TCorvestaLink : public TMainWindowLink {
   void FocusControl(const std::string& Name) override {
     if (auto* W = qobject_cast<QWidget*>(F_->Control(Name))) W->setFocus();
   }
+  // A hidden control keeps its place: the control switch asks for the rectangle of the panel
+  // that its list covers while the panel is hidden.
   TRect ScreenRect(const std::string& Name) override {
     auto* W = qobject_cast<QWidget*>(F_->Control(Name));
-    if (!W || !W->isVisible()) return {};
+    if (!W) return {};
     const QPoint P = W->mapToGlobal(QPoint(0, 0));
     return TRect{P.x(), P.y(), P.x() + W->width(), P.y() + W->height()};
   }

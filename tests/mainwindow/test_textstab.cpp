@@ -11,6 +11,7 @@
 #include "app/cvApp.h"
 #include "app/cvEd.h"
 #include "app/cvInf.h"
+#include "app/cvTimeSup.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
@@ -19,6 +20,7 @@
 #include "mainwindow/MainLinks.h"
 #include "mainwindow/support/ProgramEnv.h"
 #include "platform/Clipboard.h"
+#include "platform/Controls.h"
 
 namespace {
 
@@ -189,6 +191,34 @@ TEST_F(TextsTab, TheControlPanelSwitchesToItsListAndPanels) {
   EXPECT_TRUE(Corvesta->cbEdCTRL->isHidden());
   EXPECT_FALSE(Corvesta->PanelEdCTRL->isHidden());
   EXPECT_EQ(Corvesta->PanelEdCTRL->Caption(), "Tables");
+}
+
+// The timer "EdCtrl" keeps the list while the cursor rests where the (hidden) panel stands, and
+// puts the panel back once the cursor has left that place.
+TEST_F(TextsTab, TheControlListStaysWhileTheCursorRestsOnIt) {
+  ASSERT_NE(TimeSup, nullptr);
+  QWidget* P = Corvesta->PanelEdCTRL;
+  const QPoint inside = P->mapToGlobal(QPoint(P->width() / 2, P->height() / 2));
+  TPoint cursor{inside.x(), inside.y()};
+  platform::CursorServices services;
+  services.ScreenPos = [&cursor] { return cursor; };
+  const platform::CursorServices before = platform::SetCursorServices(services);
+  auto fire = [] {
+    if (TimeSup->Find("EdCtrl") == 0) TimeSup->StartTimer("EdCtrl", 800, EdCtrlTimerProc);
+    EdCtrlTimerProc(TimeSup->Find("EdCtrl"));
+  };
+  fire();  // the list takes the panel's place
+  EXPECT_FALSE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_TRUE(P->isHidden());
+  fire();  // the cursor is still there: the list stays
+  EXPECT_FALSE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_GT(TimeSup->Find("EdCtrl"), 0);
+  cursor = TPoint{inside.x(), inside.y() - 200};
+  fire();  // gone: the panel is back
+  EXPECT_TRUE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_FALSE(P->isHidden());
+  EXPECT_EQ(TimeSup->Find("EdCtrl"), 0);
+  platform::SetCursorServices(before);
 }
 
 TEST_F(TextsTab, TabsAndButtonsOfOtherWindows) {
