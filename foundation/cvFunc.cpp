@@ -42,8 +42,8 @@ TFuncText ParseFuncText(const std::string& F) {
   ErrAbs("cvFunc.doFUNC : деление на 0, sFUNC=<"_cp + F + "> x=" + ShortSt(7, x));
 }
 
-void WarnUnparsed(const std::string& F) {
-  WARNAbs("cvFunc.doFUNC : функцию не удаётся \"распарсить\", sFUNC=<"_cp + F + ">");
+std::string UnparsedText(const std::string& F) {
+  return "cvFunc.doFUNC : функцию не удаётся \"распарсить\", sFUNC=<"_cp + F + ">";
 }
 
 // Throws before the division that a text would make by zero at x.
@@ -105,7 +105,7 @@ void AtWindow(TARe& A, const TARe& B, double X, double H, Op op) {
 
 double doFUNC(const std::string& F, double x) {
   const TFuncText t = ParseFuncText(F);
-  if (t.kind == TFuncText::NoSlash) WarnUnparsed(F);
+  if (t.kind == TFuncText::NoSlash) WARNAbs(UnparsedText(F));
   CheckFuncDivisor(t, F, x);
   return ApplyFuncText(t, x);
 }
@@ -124,8 +124,10 @@ void AReFUNC(TARe& A, const std::string& F) {
   if (n < 1) return;
   const TFuncText t = ParseFuncText(F);
   for (int i = 1; i <= n; ++i) CheckFuncDivisor(t, F, A[i]);
+  // The warning of a text without "/" is made once and repeated for every element.
+  const std::string warn = t.kind == TFuncText::NoSlash ? UnparsedText(F) : std::string();
   for (int i = 1; i <= n; ++i) {
-    if (t.kind == TFuncText::NoSlash) WarnUnparsed(F);
+    if (!warn.empty()) WARNAbs(warn);
     A[i] = ApplyFuncText(t, A[i]);
   }
 }
@@ -144,7 +146,10 @@ void AReLOG(TARe& A) {
 
 void AReEXP10(TARe& A) {
   const int n = NOf(A);
-  for (int i = 1; i <= n; ++i) Exp10Checked("AReEXP10", A[i]);  // nothing changes on overflow
+  // Nothing changes on overflow. 10^x stays finite up to x = 308, so only larger exponents are
+  // tried before the pass that converts.
+  for (int i = 1; i <= n; ++i)
+    if (A[i] > 308) Exp10Checked("AReEXP10", A[i]);
   for (int i = 1; i <= n; ++i) A[i] = std::pow(10.0, A[i]);
 }
 

@@ -86,13 +86,19 @@ int Sign(double d) { return d > 0 ? 1 : (d < 0 ? -1 : 0); }
 template <class VY>
 void TurnPointsOf(const VY& Y, int32_t i1, int32_t i2, VY& V, TAIn& Idx) {
   const int n = NOf(Y);
-  Idx.assign(1, 0);
-  V.assign(1, 0);
-  if (n < 1) return;
+  if (n < 1) {
+    Idx.assign(1, 0);
+    V.assign(1, 0);
+    return;
+  }
   i1 = std::clamp(i1, 1, n);
   i2 = std::clamp(i2, 1, n);
   if (i2 < i1) i2 = i1;
-  Idx.reserve(16);
+  // Room for every point the range can give (start, one per step, end): the scan below never
+  // reallocates.
+  Idx.clear();
+  Idx.reserve(static_cast<size_t>(i2 - i1) + 3);
+  Idx.push_back(0);
 
   // First non-zero step at or after i1 (its end may be i2 + 1).
   int i = i1 + 1;

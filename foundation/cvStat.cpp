@@ -610,11 +610,18 @@ bool IsNumber(const std::string& Word, double& Value) {
   return code == 0;
 }
 
+// Room for one value per list line that lies in j1..j2 (a range reaching past the list allocates
+// nothing for the missing lines).
+size_t LinesIn(int32_t j1, int32_t j2, int32_t count) {
+  const int64_t a = std::max<int64_t>(j1, 1), b = std::min<int64_t>(j2, count);
+  return b >= a ? static_cast<size_t>(b - a + 1) : 0;
+}
+
 }  // namespace
 
 void SLExtractAXAY(const TStringList* SL, int32_t j1, int32_t j2, int32_t ColX, int32_t ColY,
                    TARe& AX, TARe& AY, std::string& NameX, std::string& NameY) {
-  if (j2 - j1 + 1 <= 1) {
+  if (static_cast<int64_t>(j2) - j1 + 1 <= 1) {
     WARNAbs("SLExtractAXAY j2=" + IntStr(j2) + " j1=" + IntStr(j1));
     return;
   }
@@ -623,15 +630,15 @@ void SLExtractAXAY(const TStringList* SL, int32_t j1, int32_t j2, int32_t ColX, 
     return;
   }
   const int32_t count = SL ? SL->Count() : 0;
-  TARe ax(static_cast<size_t>(j2 - j1) + 2, 0.0), ay(ax.size(), 0.0);
+  TARe ax(LinesIn(j1, j2, count) + 1, 0.0), ay(ax.size(), 0.0);
   NameX.clear();
   NameY.clear();
   const int32_t K = std::max(ColX, ColY);
   int32_t np = 0, wordFaults = 0, numFaults = 0;
   bool header = false;
-  for (int32_t j = j1; j <= j2; ++j) {
+  const int32_t jFrom = std::max(j1, 1), jTo = std::min(j2, count);
+  for (int32_t j = jFrom; j <= jTo; ++j) {
     const int32_t idx = j - 1;
-    if (idx < 0 || idx >= count) continue;
     const std::string& line = (*SL)[idx];
     const int32_t words = WordCount(line);
     const bool firstLine = j == j1;
@@ -679,17 +686,17 @@ void SLExtractAXAY(const TStringList* SL, int32_t j1, int32_t j2, int32_t ColX, 
 
 void SLExtractAX(const TStringList* SL, int32_t j1, int32_t j2, int32_t Col, TARe& AX,
                  std::string& Name) {
-  if (j2 - j1 + 1 <= 1) {
+  if (static_cast<int64_t>(j2) - j1 + 1 <= 1) {
     WARNAbs("SLExtractAX j2=" + IntStr(j2) + " j1=" + IntStr(j1));
     return;
   }
   const int32_t count = SL ? SL->Count() : 0;
-  TARe ax(static_cast<size_t>(j2 - j1) + 2, 0.0);
+  TARe ax(LinesIn(j1, j2, count) + 1, 0.0);
   Name.clear();
   int32_t np = 0, wordFaults = 0, numFaults = 0;
-  for (int32_t j = j1; j <= j2; ++j) {
+  const int32_t jFrom = std::max(j1, 1), jTo = std::min(j2, count);
+  for (int32_t j = jFrom; j <= jTo; ++j) {
     const int32_t idx = j - 1;
-    if (idx < 0 || idx >= count) continue;
     const std::string& line = (*SL)[idx];
     const int32_t words = WordCount(line);
     const bool firstLine = j == j1;

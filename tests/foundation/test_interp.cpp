@@ -1,7 +1,10 @@
 #include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -10,6 +13,22 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvSpline.h"
+
+// Every allocation of this test program is counted, so a test can see whether a call allocates.
+namespace {
+std::atomic<long> gNewCount{0};
+}  // namespace
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+  ++gNewCount;
+  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -244,6 +263,30 @@ TEST_F(Interp, TurningPointsOfKnownCurves) {
   // a flat array: its two ends
   AReTurnPoints(R1({2, 2, 2}), 1, 3, V, Idx);
   EXPECT_EQ(Idx, I1({1, 3}));
+}
+
+TEST_F(Interp, InnerLoopRoutinesDoNotAllocatePerPoint) {
+  // a profile with 80 turning points: fresh outputs take one block each, whatever their count
+  TARe Y(401, 0.0);
+  for (int i = 1; i <= 400; ++i) Y[i] = std::sin(i * 0.6);
+  TARe V;
+  TAIn Idx;
+  long before = gNewCount;
+  AReTurnPoints(Y, 1, 400, V, Idx);
+  EXPECT_LE(gNewCount - before, 2);
+  EXPECT_GT(NOf(Idx), 70);
+
+  // with warm storage the one-call spline and the derivatives allocate nothing
+  TARe X, Yc, D;
+  Table(50, 0, 0.1, Cubic, X, Yc);
+  std::string err;
+  IPOL1(X, Yc, err, 1.23);
+  GetDifEx(X, Yc, D);
+  before = gNewCount;
+  for (double x = 0; x < 5; x += 0.01) IPOL1(X, Yc, err, x);
+  GetDifEx(X, Yc, D);
+  AReTurnPoints(Y, 1, 400, V, Idx);
+  EXPECT_EQ(gNewCount - before, 0);
 }
 
 TEST_F(Interp, ThinningAndExtrema) {

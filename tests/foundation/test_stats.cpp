@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -426,6 +427,17 @@ TEST(Stats, TableColumns) {
   EXPECT_EQ(AX.size(), 1u);
   EXPECT_EQ(w.texts.size(), 3u);  // the first line, then two of the four short lines
   EXPECT_EQ(w.texts[0], "SLExtractAX + в строке 0 всего 2 слов, а запрошено слово из колонки 4\r\n<comment line>"_cp);
+
+  // A range reaching far past the list ("to the end") reads the lines there are, and no more.
+  w.texts.clear();
+  SLExtractAXAY(&sl, 2, INT32_MAX, 1, 2, AX, AY, nx, ny);
+  EXPECT_EQ(nx, "lam");
+  ExpectArr(AX, {6301.5, 6301.6, 6301.7});
+  ExpectArr(AY, {0.95, 0.80, 0.70});
+  SLExtractAX(&sl, 2, INT32_MAX, 2, AX, name);
+  EXPECT_EQ(name, "I");
+  ExpectArr(AX, {0.95, 0.80, 0.70});
+  EXPECT_TRUE(w.texts.empty());
 }
 
 }  // namespace
