@@ -1,19 +1,10 @@
 #include "platform/CodePage.h"
 
+#include "platform/Cp1251Table.h"
+
 namespace platform {
 
 namespace {
-// Code points of 1251 bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F.
-constexpr char16_t kHigh[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 88
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
-    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 98 (0x98 is unassigned: kept)
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,  // A0
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,  // A8
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,  // B0
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
-};
 
 void AppendUtf8(std::string& out, char32_t u) {
   if (u < 0x80) {
@@ -59,16 +50,10 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& u) {
 char32_t Cp1251ToUnicode(unsigned char c) {
   if (c < 0x80) return c;
   if (c >= 0xC0) return 0x0410 + (c - 0xC0);
-  return kHigh[c - 0x80];
+  return kCp1251High[c - 0x80];
 }
 
-unsigned char UnicodeToCp1251(char32_t u) {
-  if (u < 0x80) return static_cast<unsigned char>(u);
-  if (u >= 0x0410 && u <= 0x044F) return static_cast<unsigned char>(0xC0 + (u - 0x0410));
-  for (int i = 0; i < 64; ++i)
-    if (kHigh[i] == u) return static_cast<unsigned char>(0x80 + i);
-  return 0;
-}
+unsigned char UnicodeToCp1251(char32_t u) { return Cp1251ByteOf(u); }
 
 std::string Cp1251ToUtf8(std::string_view s) {
   std::string out;

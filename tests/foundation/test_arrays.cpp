@@ -1,3 +1,4 @@
+#include "support/Arrays1.h"
 #include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
@@ -13,17 +14,9 @@
 
 namespace {
 
-// 1-based arrays: element 0 = 0, then the values.
-TARe R1(std::initializer_list<double> v) {
-  TARe a{0};
-  a.insert(a.end(), v);
-  return a;
-}
-TAIn I1(std::initializer_list<int32_t> v) {
-  TAIn a{0};
-  a.insert(a.end(), v);
-  return a;
-}
+using testsupport::I1;
+using testsupport::R1;
+
 
 class Arrays : public ::testing::Test {
  protected:

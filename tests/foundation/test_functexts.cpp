@@ -1,3 +1,4 @@
+#include "support/Arrays1.h"
 #include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
@@ -13,11 +14,9 @@
 
 namespace {
 
-TARe R1(std::initializer_list<double> v) {
-  TARe a{0};
-  a.insert(a.end(), v);
-  return a;
-}
+using testsupport::I1;
+using testsupport::R1;
+
 
 class FuncTexts : public ::testing::Test {
  protected:

@@ -1,3 +1,4 @@
+#include "support/Arrays1.h"
 #include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
@@ -16,6 +17,9 @@
 
 // Every allocation of this test program is counted, so a test can see whether a call allocates.
 namespace {
+
+using testsupport::I1;
+using testsupport::R1;
 std::atomic<long> gNewCount{0};
 }  // namespace
 
@@ -32,16 +36,6 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-TARe R1(std::initializer_list<double> v) {
-  TARe a{0};
-  a.insert(a.end(), v);
-  return a;
-}
-TAIn I1(std::initializer_list<int32_t> v) {
-  TAIn a{0};
-  a.insert(a.end(), v);
-  return a;
-}
 
 // A table of f over x = x0, x0 + h, .. (n points).
 template <class F>
