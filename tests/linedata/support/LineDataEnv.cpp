@@ -13,15 +13,11 @@
 #include "linedata/cvLDLinks.h"
 #include "linedata/cvMend.h"
 #include "platform/CodePage.h"
+#include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
-std::string SourceRoot() {
-  const char* r = std::getenv("CORVESTA_SOURCE_ROOT");
-  if (r && *r) return r;
-  // this file is tests/linedata/support/LineDataEnv.cpp below the source root
-  return fs::path(__FILE__).parent_path().parent_path().parent_path().parent_path().string();
-}
+std::string SourceRoot() { return testsupport::SourceRoot(); }
 
 std::string SqliteDump(const std::string& File) {
   const std::string cmd = "sqlite3 '" + File + "' .dump";
