@@ -16,22 +16,58 @@ struct THover {
 };
 THover Hv;
 
-// Text values of the stream form: quoted, a quote doubled.
+// Text values of the stream form: quoted runs (a quote doubled) and control characters as #N
+// between them, so a value with line breaks stays on one line: 'a'#13#10'b'.
 std::string Quote(const std::string& S) {
-  std::string R = "'";
+  std::string R;
+  bool Open = false;
   for (char C : S) {
+    const unsigned char U = static_cast<unsigned char>(C);
+    if (U < 32) {
+      if (Open) R += '\'';
+      Open = false;
+      R += "#" + std::to_string(U);
+      continue;
+    }
+    if (!Open) R += '\'';
+    Open = true;
     R += C;
     if (C == '\'') R += '\'';
   }
-  return R + "'";
+  if (Open) R += '\'';
+  return R.empty() ? "''" : R;
 }
 
 bool Unquote(const std::string& S, std::string& V) {
-  if (S.size() < 2 || S.front() != '\'' || S.back() != '\'') return false;
   V.clear();
-  for (size_t i = 1; i + 1 < S.size(); ++i) {
-    V += S[i];
-    if (S[i] == '\'' && i + 2 < S.size() && S[i + 1] == '\'') ++i;
+  if (S.empty()) return false;
+  size_t i = 0;
+  while (i < S.size()) {
+    if (S[i] == '#') {
+      size_t j = i + 1;
+      int N = 0;
+      while (j < S.size() && S[j] >= '0' && S[j] <= '9' && N < 256) N = N * 10 + (S[j++] - '0');
+      if (j == i + 1 || N > 255) return false;
+      V += static_cast<char>(N);
+      i = j;
+    } else if (S[i] == '\'') {
+      ++i;
+      for (;;) {
+        if (i >= S.size()) return false;
+        if (S[i] == '\'') {
+          if (i + 1 < S.size() && S[i + 1] == '\'') {
+            V += '\'';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        V += S[i++];
+      }
+    } else {
+      return false;
+    }
   }
   return true;
 }

@@ -48,7 +48,8 @@ void EdSetInt(TControl* Control, int32_t Value);
 
 // ---- copying controls ----
 // The component's published properties as text: "object Name: ClassName", one
-// "  Property = Value" line each (values of texts quoted), "end".
+// "  Property = Value" line each (values quoted, control characters as #N between quoted runs),
+// "end".
 std::string ComponentToText(const TControl* Component);
 // Reads such a text into the component (its properties set one by one).
 void ComponentFromText(TControl* Component, const std::string& Text);

@@ -170,7 +170,9 @@ uint32_t StrRGBtoColor(const std::string& Text) {
       int32_t Code = 0;
       const double R = ValRealCode(W[static_cast<size_t>(i)], Code);
       if (Code != 0 || !std::isfinite(R)) return Fail();
-      C[i] = static_cast<uint8_t>(static_cast<int64_t>(std::nearbyint(R * 255.0)) & 0xFF);
+      // The low 8 bits of the rounded value, also for values beyond the integer range.
+      C[i] = static_cast<uint8_t>(
+          static_cast<int64_t>(std::fmod(std::nearbyint(R * 255.0), 256.0)) & 0xFF);
     }
   }
   return platform::RGBColor(C[0], C[1], C[2]);

@@ -147,6 +147,14 @@ TEST_F(CtrlUtil, CopyingControls) {
   EXPECT_EQ(dst->Text(), "it's 5");
   EXPECT_EQ(dst->Hint(), "подсказка"_cp);
   EXPECT_EQ(dst->Tag(), 3);
+  // Texts with line breaks, quotes and empty values survive the text form.
+  for (const std::string& t : {std::string("two\r\nlines"), std::string("'\n'"), std::string()}) {
+    src->SetText(t);
+    dst->SetText("old");
+    CloneControl(src, dst, "edNew");
+    EXPECT_EQ(dst->Text(), t);
+  }
+  src->SetText("it's 5");
 
   auto* cb = new TMemControl("TComboBox", "cbSrc", &form);
   cb->SetParent(&parent);

@@ -45,6 +45,7 @@ TEST_F(GLib, ColoursFromText) {
       {"0.5 0.5 0.5", platform::RGBColor(128, 128, 128)},
       {"10 300 2", platform::RGBColor(10, 44, 2)}, {"0 0 0", 0},
       {"1.0 0 0.2", platform::RGBColor(255, 0, 51)},
+      {"-0.004 2.0 1e20", platform::RGBColor(255, 254, 0)},  // low 8 bits of the rounded values
   };
   for (const auto& c : cases) EXPECT_EQ(StrRGBtoColor(c.text), c.color) << c.text;
   EXPECT_TRUE(warns.empty());
