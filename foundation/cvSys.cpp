@@ -73,17 +73,21 @@ bool ParseLibInt(const std::string& S, bool Is64, int64_t& V) {
   return true;
 }
 
-// Folder + Name, with the name found without regard to case when the exact one is missing.
+// Folder + Name, with the file's own name found without regard to case when the exact one is
+// missing (a folder without its trailing separator makes its last part a prefix of the name).
 std::string FindHistoryFile(const std::string& Folder, const std::string& Name) {
   std::string exact = Folder + Name;
   if (platform::IsRegularFile(exact)) return exact;
+  size_t p = exact.find_last_of("/\\");
+  std::string prefix = p == std::string::npos ? std::string() : exact.substr(0, p + 1);
+  std::string base = p == std::string::npos ? exact : exact.substr(p + 1);
+  std::string dir = prefix;
+  if (dir.size() > 1) dir.pop_back();  // keep a bare root
   std::vector<platform::TDirEntry> entries;
-  std::string dir = Folder;
-  if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\') && dir.size() > 1) dir.pop_back();
   if (!platform::ReadDirEntries(dir, entries)) return std::string();
-  std::string want = UpCaseStrCyr(Name);
+  std::string want = UpCaseStrCyr(base);
   for (const auto& e : entries)
-    if (!(e.Attr & platform::faDirectory) && UpCaseStrCyr(e.Name) == want) return Folder + e.Name;
+    if (!(e.Attr & platform::faDirectory) && UpCaseStrCyr(e.Name) == want) return prefix + e.Name;
   return std::string();
 }
 

@@ -139,6 +139,19 @@ TEST_F(FileHistory, LoadReadsRecordsAndSkipsBadLines) {
                            "F,L,M в строке\r\n$1 $0 X b.txt 1 1 1 $0 $0"_cp));
   EXPECT_TRUE(SaidContains("Ошибка в 16-ричном числе <$G1> из строки \r\n$G1 $0 F"_cp));
   EXPECT_TRUE(SaidContains("Ошибка при чтении номера тек.строки в числе <x> из строки "_cp));
+  // Only the three bad lines are warned about: the line end of the last line adds no line.
+  EXPECT_EQ(said.size(), 3u);
+
+  // A folder given without its trailing separator: its last part prefixes the file names, so
+  // the files inside it are not the history files.
+  std::filesystem::create_directory(dir.path() / "h");
+  testsupport::WriteFile(dir.file("h/Enter.txt"), "1\n2\n$1 $0 F a.txt 1 1 1 $0 $0\n");
+  testsupport::WriteFile(dir.file("HENTER.TXT"), "1\n2\n$2 $0 F b.txt 1 1 1 $0 $0\n");
+  TFiler bare;
+  bare.Folder = dir.str() + "/h";
+  EXPECT_NO_THROW(bare.Load());
+  ASSERT_EQ(bare.Enter.Count(), 1);
+  EXPECT_EQ(bare.Enter.Items(0)->FileName, "b.txt");
 }
 
 TEST_F(FileHistory, LineFieldErrors) {
