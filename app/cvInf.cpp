@@ -214,29 +214,25 @@ void TInf::SetValueOf(TInfField* F, bool IsText, int32_t Int, const std::string&
   }
 }
 
-void TInf::LogInt(const std::string& Code, int32_t Value) {
-  if (Fields.empty()) return;
+TInfField* TInf::LogTarget(const std::string& Code) {
+  if (Fields.empty()) return nullptr;
   TInfField* F = FindFld(Code);
   if (!F) {
     auto SL = FieldList();
     SL->Insert(0, "Inf.Log-ERR: Поле <"_cp + Code + "> не существует! файл = <"_cp + FileName +
                       ">");
     WARNAbsSL(SL.get());
-    return;
   }
-  SetValueOf(F, false, Value, std::string(), Code);
+  return F;
+}
+
+void TInf::LogInt(const std::string& Code, int32_t Value) {
+  if (TInfField* F = LogTarget(Code)) SetValueOf(F, false, Value, std::string(), Code);
 }
 
 void TInf::LogStr(const std::string& Code, const std::string& Value) {
-  if (Fields.empty()) return;
-  TInfField* F = FindFld(Code);
-  if (!F) {
-    auto SL = FieldList();
-    SL->Insert(0, "Inf.Log-ERR: Поле <"_cp + Code + "> не существует! файл = <"_cp + FileName +
-                      ">");
-    WARNAbsSL(SL.get());
-    return;
-  }
+  TInfField* F = LogTarget(Code);
+  if (!F) return;
   SetValueOf(F, true, 0, Value, Code);
 }
 

@@ -203,6 +203,8 @@ class TInf {
   static constexpr int32_t KeyRight = 256 + 39;
 
  private:
+  // The field a Log call writes, or nullptr after the warning that lists the fields.
+  TInfField* LogTarget(const std::string& Code);
   void SetValueOf(TInfField* F, bool IsText, int32_t Int, const std::string& Text,
                   const std::string& Code);
   void DrawTextField(TInfField* F, int32_t& X, bool Full);

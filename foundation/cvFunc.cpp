@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/cvArr.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -215,18 +216,11 @@ void AReFill(TARe& A, double v) { std::fill(A.begin(), A.end(), v); }
 void AInFill(TAIn& A, int32_t v) { std::fill(A.begin(), A.end(), v); }
 
 void AReRange(const TARe& A, double& Min, double& Max) {
-  const int n = NOf(A);
-  if (n < 1) {
+  if (NOf(A) < 1) {
     Min = Max = 0;
     return;
   }
-  double mn = A[1], mx = A[1];
-  for (int i = 2; i <= n; ++i) {
-    if (A[i] < mn) mn = A[i];
-    if (A[i] > mx) mx = A[i];
-  }
-  Min = mn;
-  Max = mx;
+  AReMinMax(A, Min, Max);
 }
 
 double RoundToFirstDigit(double x) {

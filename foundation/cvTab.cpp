@@ -177,17 +177,22 @@ void TabRowBounds(const TStringList* SL, const std::string& JS1Text, const std::
 // ---------------------------------------------------------------------------------------------
 // Aligning
 
-void LineTabStrings(TStringList* SL, int32_t N) {
+// The checks both aligners make first: N counts from 1, the list exists and holds line N.
+static bool LineTabArgsOk(const TStringList* SL, int32_t N) {
   if (N < 1) {
     CvStrBox("В процедуре cvStr.LineTabStrings счёт строк идёт от 1, вы задали "_cp + IntStr(N) +
              "!");
-    return;
+    return false;
   }
   if (!SL) {
     CvStrBox("cvStr.LineTabStrings-Err: SL Not Assigned!");
-    return;
+    return false;
   }
-  if (N > SL->Count()) return;
+  return N <= SL->Count();
+}
+
+void LineTabStrings(TStringList* SL, int32_t N) {
+  if (!LineTabArgsOk(SL, N)) return;
   // A line without words is no table; it stays as it is.
   if (WordCount(RowText(*SL, N)) == 0) return;
   int32_t First = 0, Last = 0;
@@ -199,16 +204,7 @@ void LineTabStrings(TStringList* SL, int32_t N) {
 }
 
 void LineTabStringsCh(TStringList* SL, int32_t N, char Q, char C) {
-  if (N < 1) {
-    CvStrBox("В процедуре cvStr.LineTabStrings счёт строк идёт от 1, вы задали "_cp + IntStr(N) +
-             "!");
-    return;
-  }
-  if (!SL) {
-    CvStrBox("cvStr.LineTabStrings-Err: SL Not Assigned!");
-    return;
-  }
-  if (N > SL->Count()) return;
+  if (!LineTabArgsOk(SL, N)) return;
   const int32_t w = CountCols(RowText(*SL, N), Q, C);
   if (w <= 0) return;
   int32_t First = 0, Last = 0;
