@@ -1,6 +1,6 @@
 #include "app/AppLinks.h"
 
-#include "foundation/cvLit.h"
+#include "foundation/cvLink.h"
 #include "foundation/cvSayer.h"
 
 TLVARI* LVARI = nullptr;
@@ -11,11 +11,9 @@ TVARIATOR* VARIWHM = nullptr;
 
 namespace applinks {
 
-std::string NotAvailableText(const std::string& Name) {
-  return Name + " - функция пока недоступна"_cp;
-}
+std::string NotAvailableText(const std::string& Name) { return cvlink::NotAvailableText(Name); }
 
-void NotAvailable(const std::string& Name) { WARNAbs(NotAvailableText(Name)); }
+void NotAvailable(const std::string& Name) { cvlink::NotAvailable(Name); }
 
 TEnterFileHook& EnterFileHook() {
   static TEnterFileHook hook;
