@@ -18,15 +18,15 @@
 #include "platform/CodePage.h"
 #include "platform/FileErr.h"
 
-int32_t IOLastErr = 0;
-std::string RALastErrText;
-int32_t TxtOpenErr = 0;
-std::string IOErrMsg;
+thread_local int32_t IOLastErr = 0;
+thread_local std::string RALastErrText;
+thread_local int32_t TxtOpenErr = 0;
+thread_local std::string IOErrMsg;
 
 namespace {
 
 const std::string kCrLf = "\r\n";
-int32_t gPendingIO = 0;
+thread_local int32_t gPendingIO = 0;
 
 std::string Num(int64_t v) {
   char buf[24];

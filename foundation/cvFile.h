@@ -20,11 +20,11 @@
 // ---- globals ----
 // Result of the last operation that records one: the I/O error code of an open (0 = success), or
 // a record-routine code: 99999 record number out of range (writing), 998 record size above the
-// buffer, 997 empty file name, 996 record size 0.
-extern int32_t IOLastErr;
-extern std::string RALastErrText;  // text of the last record-routine error
-extern int32_t TxtOpenErr;         // error code of the last failed TxtOpen
-extern std::string IOErrMsg;       // error text of the last failed open check
+// buffer, 997 empty file name, 996 record size 0. All four are per thread.
+extern thread_local int32_t IOLastErr;
+extern thread_local std::string RALastErrText;  // text of the last record-routine error
+extern thread_local int32_t TxtOpenErr;         // error code of the last failed TxtOpen
+extern thread_local std::string IOErrMsg;       // error text of the last failed open check
 
 // ---- text files ----
 // A text file variable. Reading takes the whole file at Reset and decodes it (UTF-8 when it is

@@ -23,8 +23,8 @@ TSPLINE& ScratchSpline() {
   return S;
 }
 
-// Interval index of the last SplineSEVAL call.
-int32_t SevalI = 1;
+// Interval index of the last SplineSEVAL call (per thread).
+thread_local int32_t SevalI = 1;
 
 // 1-based view of a buffer whose first value sits at p[0].
 template <class T>

@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "foundation/cvClock.h"
 #include "foundation/cvDate.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvStr.h"
 #include "platform/Clock.h"
@@ -12,14 +14,20 @@
 #include "platform/MsgBox.h"
 
 TSayer* Sayer = nullptr;
-std::string WarnLastText;
+thread_local std::string WarnLastText;
 bool WarnRepeatOn = true;
-int32_t TraceMask = 0;
+thread_local int32_t TraceMask = 0;
 TStringList* WarnOnceKeys = nullptr;
 uint32_t SayerClockOffset = 0;
-TIntStack StackIO;
+thread_local TIntStack StackIO;
 
 namespace {
+
+// One writer at a time into the log and the sink's state; jobs on other threads log too.
+std::recursive_mutex& SinkMutex() {
+  static std::recursive_mutex m;
+  return m;
+}
 
 const std::string kWarnCaption = "ПРЕДУПРЕЖДЕНИЕ ИЛИ НАПОМИНАНИЕ"_cp;
 
@@ -71,9 +79,13 @@ std::string TSayer::MakePrefix() {
 
 void TSayer::Say(const std::string& Text, const std::string& Caption) {
   if (!qActive) return;
+  std::lock_guard<std::recursive_mutex> lock(SinkMutex());
+  // A job's thread writes only the log: its warnings reach the job's report, and boxes and the
+  // hook belong to the window's thread.
+  const bool inJob = CurrentJob() != nullptr;
   LastText = Text;
   LastCaption = Caption;
-  if (qBoxes) ShowBox();
+  if (qBoxes && !inJob) ShowBox();
   if (qLog) {
     std::string L;
     if (qPrefix) L = MakePrefix() + "| ";
@@ -85,7 +97,7 @@ void TSayer::Say(const std::string& Text, const std::string& Caption) {
       if (qFlushEach) Flush();
     }
   }
-  if (qHook && Hook) Hook(Text, Caption);
+  if (qHook && Hook && !inJob) Hook(Text, Caption);
 }
 
 void TSayer::Warn(const std::string& Text) {
@@ -97,11 +109,13 @@ void TSayer::Warn(const std::string& Text) {
 void TSayer::ShowBox() { platform::ShowMsgBox(LastText, LastCaption, platform::MsgButtons::Ok); }
 
 void TSayer::CallHook(const std::string& Text, const std::string& Caption) {
+  if (CurrentJob()) return;
   if (qActive && qHook && Hook) Hook(Text, Caption);
 }
 
 void TSayer::WriteLine(const std::string& Text) {
   if (!qActive || !qLog || !LogFile) return;
+  std::lock_guard<std::recursive_mutex> lock(SinkMutex());
   std::string line;
   if (qPrefix) line = MakePrefix() + "| ";
   line += platform::Cp1251ToUtf8(Text);
@@ -115,11 +129,13 @@ void TSayer::Flush() {
 }
 
 void TSayer::ChanAppend(int N, const std::string& Text) {
+  std::lock_guard<std::recursive_mutex> lock(SinkMutex());
   if (N < 0 || IsBitSet(TraceMask, N)) ChanPending += Text;
 }
 
 void TSayer::ChanLog(int N, const std::string& Text) {
   if (!(N < 0 || IsBitSet(TraceMask, N))) return;
+  std::lock_guard<std::recursive_mutex> lock(SinkMutex());
   std::string T = ChanPending + Text;
   ChanPending.clear();
   if (qChanNum) T = I64PadSt(2, N) + ":" + T;
@@ -176,6 +192,13 @@ void TSayer::CloseLog() {
 // ---------------------------------------------------------------- free routines
 
 void WARNAbs(const std::string& Text) {
+  if (TJob* J = CurrentJob()) {
+    // collected for the job's report (repeats counted) and logged
+    J->Warn(Text);
+    WarnLastText = Text;
+    if (Sayer && Sayer->qLog) Sayer->Say(Text, kWarnCaption);
+    return;
+  }
   if (!Sayer) return;
   if (Text == WarnLastText) {
     if (!WarnRepeatOn) return;
@@ -206,19 +229,25 @@ void WARNAbsSL(const TStringList* List) {
 }
 
 void WARN(const std::string& Text) {
-  if (Sayer) Sayer->Warn(Text);
+  if (!Sayer) return;
+  if (TJob* J = CurrentJob()) {
+    if (Sayer->qWarn) J->Warn(Text);
+    return;
+  }
+  Sayer->Warn(Text);
 }
 
 void WARNSL(const TStringList* List) {
   if (!Sayer) return;
   if (!List) {
-    Sayer->Warn("Err: StringList, переданный в процедуру WARN не создан!"_cp);
+    WARN("Err: StringList, переданный в процедуру WARN не создан!"_cp);
     return;
   }
-  Sayer->Warn(JoinCrLf(*List));
+  WARN(JoinCrLf(*List));
 }
 
 void WARNOnce(const std::string& Key, const std::string& Text) {
+  std::lock_guard<std::recursive_mutex> lock(SinkMutex());
   if (!WarnOnceKeys) {
     WarnOnceKeys = new TStringList();
     WarnOnceKeys->SetSorted(true);
@@ -233,12 +262,14 @@ void WARNOnce(const std::string& Key, const std::string& Text) {
 }
 
 bool AskYesNo(const std::string& Text) {
+  if (TJob* J = CurrentJob()) return J->Ask(Text, false);
   return platform::ShowMsgBox(Text, "ВЫПОЛНИТЬ?"_cp, platform::MsgButtons::YesNo) ==
          platform::MsgResult::Yes;
 }
 
 void ErrAbs(const std::string& Text) {
-  PopCursor();
+  // the screen cursor belongs to the window's thread
+  if (!CurrentJob()) PopCursor();
   throw EInOutError("ErrAbs: " + Text + "\r\n");
 }
 

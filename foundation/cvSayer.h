@@ -73,9 +73,10 @@ class TSayer {
 
 // The one sink. Tests may reset it with ResetSayerForTests().
 extern TSayer* Sayer;
-extern std::string WarnLastText;
+// Per thread: the last warning text and the trace mask (a job's thread traces with the job's).
+extern thread_local std::string WarnLastText;
 extern bool WarnRepeatOn;
-extern int32_t TraceMask;
+extern thread_local int32_t TraceMask;
 // Sorted keys seen by WARNOnce; nullptr until its first call.
 extern TStringList* WarnOnceKeys;
 // Milliseconds added to the platform counter by SayerMsClock; fixed at start.
@@ -93,7 +94,8 @@ struct TIntStack {
   int32_t pop();
   void Clear();
 };
-extern TIntStack StackIO;
+// Per thread, as the trace mask it saves.
+extern thread_local TIntStack StackIO;
 
 // A fresh sink with every output off; clears WarnLastText, WarnOnceKeys, StackIO, TraceMask and
 // the screen-cursor stack, and sets WarnRepeatOn.

@@ -6,6 +6,7 @@
 #include "app/AppLinks.h"
 #include "app/cvApp.h"
 #include "app/cvDirs.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -609,8 +610,10 @@ void DBAutoSave() {
 
 namespace {
 
-// One table of DBAutoLoad. False when the whole load has to end.
-bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& File, bool& Loaded) {
+// One table of DBAutoLoad. False when the whole load has to end (a key that cannot be made, or
+// the job cancelled).
+bool RestoreOne(TJob& Job, TcvTable& T, const std::string& TableName, const std::string& File,
+                int32_t FileNo, int32_t FileCount, bool& Loaded) {
   Loaded = false;
   std::vector<std::string> lines;
   if (!ReadLines(File, lines)) return true;
@@ -622,7 +625,7 @@ bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& Fi
     if (!TrimCtl(lines[i]).empty()) anyData = true;
   if (first >= lines.size() || !anyData) return true;
 
-  ldlinks::Progress("    " + TableName + " ");
+  if (!Job.Step(FileNo, FileCount, "    " + TableName + " ")) return false;
   TStringList header;
   SplitCells(lines[first], '|', header);
   T.Close();
@@ -643,7 +646,10 @@ bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& Fi
   bool ok = true;
   for (size_t li = first + 1; li < lines.size(); ++li) {
     const int32_t n = static_cast<int32_t>(li) + 1;
-    if (n % 100 == 0) ldlinks::Progress(TableName + " " + IntStr(n));
+    if (n % 100 == 0 && !Job.Step(FileNo, FileCount, TableName + " " + IntStr(n))) {
+      ok = false;
+      break;
+    }
     const std::string& line = lines[li];
     if (TrimCtl(line).empty()) continue;
     SplitCells(line, '|', cells);
@@ -726,46 +732,81 @@ bool RestoreOne(TcvTable& T, const std::string& TableName, const std::string& Fi
 
 }  // namespace
 
-void DBAutoLoad(const std::string& Dir) {
+bool DBRestore(TJob& Job, TDM& D, const std::string& Dir) {
   if (!platform::IsDirectory(Dir)) {
     WARN("Папка автосохранения "_cp + Dir + " не найдена!"_cp);
-    return;
+    return false;
   }
-  if (!DMReady()) return;
+  if (!D.Connected()) {
+    WARNAbs("DBAutoLoad: база данных не подключена!"_cp);
+    return false;
+  }
   static const char* const kOrder[] = {
       "Mod_",   "ModPar", "VEMO",   "Users",       "Projects",  "Quests",   "Atoms",    "Orbits",
       "Levels", "Multi",  "Lines_", "LineObsVorn", "FrameItem", "FrameSet", "LineItem", "LineSet",
       "ACSet",  "ACItem", "Graf",   "GRAD",        "Tabs",      "LGGF",     "KurLines"};
   std::vector<std::string> order(std::begin(kOrder), std::end(kOrder));
   // then every other table of the database (bibliography, levels ...), in the database's order
-  for (const std::string& t : DM->ADOConnection.TableNames()) {
+  for (const std::string& t : D.ADOConnection.TableNames()) {
     bool listed = false;
     for (const std::string& o : order)
       if (UpCaseStrCyr(o) == UpCaseStrCyr(t)) listed = true;
     if (!listed) order.push_back(t);
   }
-  int32_t found = 0;
-  TcvTable& T = DM->RestoreTable;
+  std::vector<std::pair<std::string, std::string>> files;  // table name, file
+  for (const std::string& name : order) {
+    const std::string file = FileInDir(Dir, name + ".txt");
+    if (platform::IsRegularFile(file)) files.emplace_back(name, file);
+  }
+  if (files.empty()) {
+    WARN("В папке автосохранения "_cp + Dir + " не найдено ни одного файла таблиц!"_cp);
+    return false;
+  }
+  TcvTable& T = D.RestoreTable;
+  // every table in one transaction: a cancelled or failed restore leaves the database as before
+  TcvDatabase::TTransaction all(&D.ADOConnection);
+  bool ok = true;
   try {
-    for (const std::string& name : order) {
-      const std::string file = FileInDir(Dir, name + ".txt");
-      if (!platform::IsRegularFile(file)) continue;
-      ++found;
-      const std::string table = DM->ADOConnection.FindTable(name);
+    const int32_t count = static_cast<int32_t>(files.size());
+    for (int32_t k = 0; k < count && ok; ++k) {
+      const auto& [name, file] = files[static_cast<size_t>(k)];
+      const std::string table = D.ADOConnection.FindTable(name);
       if (table.empty()) {
         WARN("Таблицы "_cp + name + " нет в базе данных, файл "_cp + file + " не загружен"_cp);
         continue;
       }
       bool loaded = false;
-      if (!RestoreOne(T, table, file, loaded)) break;
+      ok = RestoreOne(Job, T, table, file, k + 1, count, loaded);
     }
   } catch (...) {
     T.Close();
+    all.Rollback();
     throw;
   }
   T.Close();
-  if (found == 0)
-    WARN("В папке автосохранения "_cp + Dir + " не найдено ни одного файла таблиц!"_cp);
+  if (!ok) {
+    all.Rollback();
+    WARN("Восстановление из папки "_cp + Dir +
+         (Job.Cancelled() ? " прервано"_cp : " не завершено"_cp) +
+         ", база данных оставлена без изменений"_cp);
+    return false;
+  }
+  all.Commit();
+  Job.Step(static_cast<int64_t>(files.size()), static_cast<int64_t>(files.size()),
+           "AutoLoad OK");
+  return true;
+}
+
+void DBAutoLoad(const std::string& Dir) {
+  if (!platform::IsDirectory(Dir)) {
+    WARN("Папка автосохранения "_cp + Dir + " не найдена!"_cp);
+    return;
+  }
+  if (!DMReady()) return;
+  // run in place: warnings go to the sink as they come, progress to the panel
+  TJob job("DBAutoLoad");
+  job.OnProgress = [](const TJobProgress& P) { ldlinks::Progress(P.Text); };
+  DBRestore(job, *DM, Dir);
 }
 
 void DBAutoLoadLast() {

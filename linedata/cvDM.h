@@ -17,6 +17,8 @@
 #include "foundation/cvStrList.h"
 #include "linedata/cvTable.h"
 
+class TJob;
+
 // ---- schema ----
 struct TColumnDef {
   const char* Name;
@@ -149,7 +151,12 @@ class TADOExport {
 bool TableToTxt(const std::string& Dir, const std::string& TableName, const std::string& Filter);
 // Saves every table of the database into a new autosave folder.
 void DBAutoSave();
-// Restores the tables from the text tables of folder Dir.
+// Restores the tables of database D from the text tables of folder Dir, as a job: progress is
+// the table and its line count, Esc (Job.Cancel) ends it at the next line. All tables load in one
+// transaction, so a cancelled or failed restore (or one that meets a key it cannot make) leaves
+// the database as before. True when every file was restored.
+bool DBRestore(TJob& Job, TDM& D, const std::string& Dir);
+// DBRestore into DM, run in place (warnings to the sink as they come, progress to the panel).
 void DBAutoLoad(const std::string& Dir);
 // DBAutoLoad of the newest autosave folder; a warning when there is none.
 void DBAutoLoadLast();

@@ -417,6 +417,44 @@ void TcvDatabase::EndBatch() {
   if (--batchDepth_ == 0 && !sqlite3_get_autocommit(db_)) Exec("COMMIT");
 }
 
+void TcvDatabase::Rollback() {
+  if (!db_) return;
+  batchDepth_ = 0;
+  if (!sqlite3_get_autocommit(db_)) Exec("ROLLBACK");
+  for (TcvTable* t : tables_)
+    if (t->Active()) {
+      if (t->State() != TDataSetState::dsBrowse) t->Cancel();
+      t->Requery();
+    }
+}
+
+TcvDatabase::TTransaction::TTransaction(TcvDatabase* Db) : db_(Db) {
+  if (!db_) return;
+  db_->BeginBatch();
+  open_ = true;
+}
+
+TcvDatabase::TTransaction::~TTransaction() {
+  if (!open_) return;
+  try {
+    Rollback();
+  } catch (const std::exception& e) {
+    WARNAbs(e.what());
+  }
+}
+
+void TcvDatabase::TTransaction::Commit() {
+  if (!open_) return;
+  open_ = false;
+  db_->EndBatch();
+}
+
+void TcvDatabase::TTransaction::Rollback() {
+  if (!open_) return;
+  open_ = false;
+  db_->Rollback();
+}
+
 // ------------------------------------------------------------------------------------------
 // TcvField
 

@@ -102,6 +102,26 @@ class TcvDatabase {
   void BeginBatch();
   void EndBatch();
 
+  // All or nothing: what is posted while it lives stays only when Commit is called; otherwise
+  // (a cancel, a failure, an exception passing) the whole transaction is rolled back. Batches
+  // inside it nest in it and commit nothing of their own.
+  class TTransaction {
+   public:
+    explicit TTransaction(TcvDatabase* Db);
+    ~TTransaction();
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+    void Commit();
+    void Rollback();
+
+   private:
+    TcvDatabase* db_;
+    bool open_ = false;
+  };
+  // Ends the open transaction without keeping its changes; the open tables read their records
+  // again.
+  void Rollback();
+
   sqlite3* Handle() const { return db_; }
   // Raises EDatabaseError with What, the file and SQLite's own message.
   [[noreturn]] void Fail(const std::string& What) const;

@@ -18,6 +18,15 @@ using MsgBoxHandler =
 
 // Installs a handler and returns the previous one (an empty function restores the default).
 MsgBoxHandler SetMsgBoxHandler(MsgBoxHandler handler);
+
+// A box asked from a thread other than the window's never reaches the handler: the off-thread
+// handler gets its text (the program logs it; tests fail) and the box's default answer (OK / No)
+// is returned. Without one the text goes to standard error.
+using OffThreadBoxHandler = std::function<void(const std::string& text, const std::string& caption)>;
+OffThreadBoxHandler SetOffThreadBoxHandler(OffThreadBoxHandler handler);
+// The window's thread: the process's main thread unless set from another.
+void SetGuiThread();
+bool OnGuiThread();
 MsgResult ShowMsgBox(const std::string& text, const std::string& caption,
                      MsgButtons buttons = MsgButtons::Ok);
 
