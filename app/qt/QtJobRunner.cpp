@@ -1,0 +1,152 @@
+#include "app/qt/QtJobRunner.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMetaObject>
+
+#include "app/cvApp.h"
+#include "app/cvEd.h"
+#include "app/cvInf.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStrList.h"
+#include "platform/MsgBox.h"
+
+namespace {
+TQtJobRunner* g_active = nullptr;
+
+std::string ProgressText(const TJobProgress& P) {
+  if (P.Total <= 0) return P.Text;
+  return P.Text + " [" + std::to_string(P.Done) + "/" + std::to_string(P.Total) + "]";
+}
+}  // namespace
+
+TQtJobRunner::TQtJobRunner(QObject* Parent) : QObject(Parent) {}
+
+TQtJobRunner::~TQtJobRunner() {
+  if (job_) {
+    job_->OnAsk = nullptr;
+    job_->Cancel();
+  }
+  if (worker_.joinable()) worker_.join();
+  if (g_active == this) g_active = nullptr;
+  if (qApp) qApp->removeEventFilter(this);
+}
+
+TQtJobRunner* TQtJobRunner::Active() { return g_active; }
+
+void TQtJobRunner::DefaultProgress(const std::string& Text) {
+  TInf* I = Panel ? Panel : (App ? App->Inf : nullptr);
+  if (!I) return;
+  I->LogStr("UM", Text);
+  I->RedrawIfDirty();
+}
+
+void TQtJobRunner::Progress(const std::string& Text) {
+  if (ShowProgress)
+    ShowProgress(Text);
+  else
+    DefaultProgress(Text);
+}
+
+bool TQtJobRunner::Start(std::shared_ptr<TJob> Job, TWork Work, TDone Done) {
+  if (Busy()) {
+    Progress("Идёт расчёт "_cp + job_->Name() + ": дождитесь конца или прервите его (Esc)"_cp);
+    return false;
+  }
+  if (worker_.joinable()) worker_.join();
+  job_ = std::move(Job);
+  done_ = std::move(Done);
+  finishing_ = false;
+  g_active = this;
+  qApp->installEventFilter(this);
+  Progress(job_->Name() + "...");
+
+  TJob* J = job_.get();
+  QPointer<TQtJobRunner> self(this);
+  // Progress: queued to the window, at most one update per interval (and the last one).
+  J->OnProgress = [this, self](const TJobProgress& P) {
+    const auto now = std::chrono::steady_clock::now();
+    if (P.Done != P.Total && now - lastProgress_ < ProgressInterval) return;
+    lastProgress_ = now;
+    const std::string text = ProgressText(P);
+    QMetaObject::invokeMethod(
+        this, [self, text] { if (self) self->Progress(text); }, Qt::QueuedConnection);
+  };
+  // Questions: a box on the window's thread; only the worker waits.
+  J->OnAsk = [this](const std::string& Text, bool Default) {
+    bool answer = Default;
+    QMetaObject::invokeMethod(
+        this,
+        [&answer, &Text, Default] {
+          const platform::MsgResult r =
+              platform::ShowMsgBox(Text, "ВЫПОЛНИТЬ?"_cp, platform::MsgButtons::YesNo);
+          answer = r == platform::MsgResult::Yes ? true
+                   : r == platform::MsgResult::No ? false
+                                                   : Default;
+        },
+        Qt::BlockingQueuedConnection);
+    return answer;
+  };
+  worker_ = std::thread([this, J, self, Work = std::move(Work)] {
+    RunJob(*J, Work);
+    QMetaObject::invokeMethod(
+        this, [self] { if (self) self->Finish(); }, Qt::QueuedConnection);
+  });
+  return true;
+}
+
+void TQtJobRunner::Finish() {
+  if (!job_ || finishing_) return;
+  finishing_ = true;
+  if (worker_.joinable()) worker_.join();
+  qApp->removeEventFilter(this);
+  std::shared_ptr<TJob> job = std::move(job_);
+  job->OnProgress = nullptr;
+  job->OnAsk = nullptr;
+  const std::vector<std::string> report = job->Report();
+  // The panel: the outcome with the number of warnings; the editor: the whole report.
+  Progress(report.front().substr(4));
+  if (job->WarningCount() > 0 || job->State() == TJobState::Failed) {
+    if (ShowReport) {
+      ShowReport(job->Name(), report);
+    } else if (EdAssigned(Ed)) {
+      TStringList list;
+      for (const std::string& l : report) list.Add(l);
+      Ed->EdLoadSL(job->Name(), &list);
+    }
+  }
+  TDone done = std::move(done_);
+  done_ = nullptr;
+  if (done) done(*job);
+  finishing_ = false;
+}
+
+void TQtJobRunner::Wait() {
+  QEventLoop loop;
+  while (job_) {
+    loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+  }
+}
+
+bool TQtJobRunner::eventFilter(QObject* Watched, QEvent* Event) {
+  if (job_ && g_active == this && Event->type() == QEvent::KeyPress &&
+      !QApplication::activeModalWidget()) {
+    auto* K = static_cast<QKeyEvent*>(Event);
+    if (K->modifiers() == Qt::NoModifier) {
+      if (K->key() == Qt::Key_Escape) {
+        job_->Cancel();
+        Progress(job_->Name() + ": прерывается..."_cp);
+        return true;
+      }
+      if (K->key() == Qt::Key_Space) {
+        job_->SetPaused(!job_->Paused());
+        Progress(job_->Name() + (job_->Paused() ? ": пауза (Space - продолжить)"_cp
+                                                : ": продолжается"_cp));
+        return true;
+      }
+    }
+  }
+  return QObject::eventFilter(Watched, Event);
+}
