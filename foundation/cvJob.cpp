@@ -137,7 +137,8 @@ bool RunJob(TJob& Job, const std::function<void(TJob&)>& Work) {
   Job.SetState(TJobState::Running);
   try {
     Work(Job);
-    Job.SetState(Job.Cancelled() ? TJobState::Cancelled : TJobState::Done);
+    if (Job.State() != TJobState::Failed)
+      Job.SetState(Job.Cancelled() ? TJobState::Cancelled : TJobState::Done);
   } catch (const std::exception& e) {
     Job.Fail(e.what());
   } catch (...) {
