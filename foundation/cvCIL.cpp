@@ -436,11 +436,22 @@ void TCIL::SubstituteVars() {
       WordStart = static_cast<int32_t>(p) + 1;
       ErrVars("Не найдено значение переменной <"_cp + VarRefMarker + name + ">!");
     }
-    if (++passes > MaxVarPasses || Line.size() > MaxVarLineLength) {
+    if (++passes > MaxVarPasses) {
       WordStart = static_cast<int32_t>(p) + 1;
       ErrVars("Циклическая ссылка в значении переменной <"_cp + VarRefMarker + name + ">!");
     }
-    Line = ReplaceAll(Line, VarRefMarker + name, value);
+    // The length the line will have, checked before the text is built.
+    const std::string ref = VarRefMarker + name;
+    size_t length = Line.size();
+    for (size_t q = p; q != std::string::npos && length <= MaxVarLineLength;
+         q = Line.find(ref, q + ref.size()))
+      length = length - ref.size() + value.size();
+    if (length > MaxVarLineLength) {
+      WordStart = static_cast<int32_t>(p) + 1;
+      Err("Строка после подстановки переменной <"_cp + ref + "> длиннее "_cp +
+          IntStr(static_cast<int32_t>(MaxVarLineLength)) + " символов!"_cp);
+    }
+    Line = ReplaceAll(Line, ref, value);
   }
 }
 

@@ -146,7 +146,8 @@ class TCIL : public TStrList {
   TCILErrProc ErrProc;
 
   // Bounds of the variable substitution of one line: a value that refers to itself, directly
-  // or through other variables, is reported once one of them is passed.
+  // or through other variables, is reported once one of them is passed. The length is checked
+  // before each substitution: a line that would grow beyond it is the reader's error.
   static constexpr int32_t MaxVarPasses = 1000;
   static constexpr size_t MaxVarLineLength = 1 << 20;
 

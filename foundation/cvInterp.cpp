@@ -26,61 +26,6 @@ TSPLINE& ScratchSpline() {
 // Interval index of the last SplineSEVAL call (per thread).
 thread_local int32_t SevalI = 1;
 
-// 1-based view of a buffer whose first value sits at p[0].
-template <class T>
-struct OneBased {
-  T* p;
-  T& operator[](int i) const { return p[i - 1]; }
-};
-
-// The spline coefficients of the stored points 1..N (the Forsythe-Malcolm-Moler end conditions),
-// in extended precision inside each expression, stored as 64-bit reals.
-template <class CX, class W>
-void FmmCoeffs(int N, CX X, CX Y, W B, W C, W D) {
-  if (N < 2) return;
-  if (N == 2) {
-    B[1] = B[2] = static_cast<double>((LD(Y[2]) - Y[1]) / (LD(X[2]) - X[1]));
-    C[1] = C[2] = D[1] = D[2] = 0;
-    return;
-  }
-  D[1] = X[2] - X[1];
-  C[2] = static_cast<double>((LD(Y[2]) - Y[1]) / D[1]);
-  for (int i = 2; i <= N - 1; ++i) {
-    D[i] = X[i + 1] - X[i];
-    B[i] = static_cast<double>(2 * (LD(D[i - 1]) + D[i]));
-    C[i + 1] = static_cast<double>((LD(Y[i + 1]) - Y[i]) / D[i]);
-    C[i] = C[i + 1] - C[i];
-  }
-  B[1] = -D[1];
-  B[N] = -D[N - 1];
-  C[1] = 0;
-  C[N] = 0;
-  if (N > 3) {
-    C[1] = static_cast<double>(LD(C[3]) / (LD(X[4]) - X[2]) - LD(C[2]) / (LD(X[3]) - X[1]));
-    C[N] = static_cast<double>(LD(C[N - 1]) / (LD(X[N]) - X[N - 2]) -
-                               LD(C[N - 2]) / (LD(X[N - 1]) - X[N - 3]));
-    C[1] = static_cast<double>(LD(C[1]) * D[1] * D[1] / (LD(X[4]) - X[1]));
-    C[N] = static_cast<double>(-LD(C[N]) * D[N - 1] * D[N - 1] / (LD(X[N]) - X[N - 3]));
-  }
-  for (int i = 2; i <= N; ++i) {
-    const double t = D[i - 1] / B[i - 1];
-    B[i] = static_cast<double>(B[i] - LD(t) * D[i - 1]);
-    C[i] = static_cast<double>(C[i] - LD(t) * C[i - 1]);
-  }
-  C[N] = C[N] / B[N];
-  for (int i = N - 1; i >= 1; --i) C[i] = static_cast<double>((C[i] - LD(D[i]) * C[i + 1]) / B[i]);
-  B[N] = static_cast<double>((LD(Y[N]) - Y[N - 1]) / D[N - 1] +
-                             LD(D[N - 1]) * (LD(C[N - 1]) + 2 * LD(C[N])));
-  for (int i = 1; i <= N - 1; ++i) {
-    B[i] = static_cast<double>((LD(Y[i + 1]) - Y[i]) / D[i] -
-                               LD(D[i]) * (LD(C[i + 1]) + 2 * LD(C[i])));
-    D[i] = static_cast<double>((LD(C[i + 1]) - C[i]) / D[i]);
-    C[i] = 3 * C[i];
-  }
-  C[N] = 3 * C[N];
-  D[N] = D[N - 1];
-}
-
 int Sign(double d) { return d > 0 ? 1 : (d < 0 ? -1 : 0); }
 
 template <class VY>
@@ -522,16 +467,14 @@ void SplineCoefFMM(const TARe& X, const TARe& Y, TARe& B, TARe& C, TARe& D) {
   D.assign(X.size(), 0.0);
   const int N = std::min(NOf(X), NOf(Y));
   if (N < 2) return;
-  FmmCoeffs(N, OneBased<const double>{&X[1]}, OneBased<const double>{&Y[1]},
-            OneBased<double>{&B[1]}, OneBased<double>{&C[1]}, OneBased<double>{&D[1]});
+  FmmCoeffs(N, &X[1], &Y[1], &B[1], &C[1], &D[1]);
 }
 
 void SplineCoef4(const TSpl4& X, const TSpl4& Y, TSpl4& B, TSpl4& C, TSpl4& D) {
   B.fill(0);
   C.fill(0);
   D.fill(0);
-  FmmCoeffs(4, OneBased<const double>{X.data()}, OneBased<const double>{Y.data()},
-            OneBased<double>{B.data()}, OneBased<double>{C.data()}, OneBased<double>{D.data()});
+  FmmCoeffs(4, X.data(), Y.data(), B.data(), C.data(), D.data());
 }
 
 double SplinePolyAt(int32_t i, double u, const TARe& X, const TARe& Y, const TARe& B,

@@ -6,6 +6,12 @@
 
 #include "foundation/cvTy.h"
 
+// The coefficients of the spline through the points 1..N (the end conditions above) for
+// X[1] <= x <= X[N]: value = Y[i] + d*(B[i] + d*(C[i] + d*D[i])), d = x - X[i]. Each pointer
+// points at the value of point 1; X ascending. Each expression is computed in extended precision
+// and stored as a 64-bit real. N < 2 writes nothing; N = 2 gives the straight line.
+void FmmCoeffs(int32_t N, const double* X, const double* Y, double* B, double* C, double* D);
+
 class TSPLINE {
  public:
   static constexpr uint32_t ReadyTag = 0xA5A500A0u;
@@ -22,7 +28,7 @@ class TSPLINE {
   // coefficients and marks the spline ready. N is limited to the values both arrays hold.
   // The arguments must be strictly monotonic; that is the caller's check.
   void SetData(int32_t N, const TARe& X, const TARe& Y);
-  // Computes B, C, D and the end slopes from the stored X, Y and N.
+  // Computes B, C, D (through FmmCoeffs) and the end slopes from the stored X, Y and N.
   void Coeffs();
   // The spline value at x. With one point the spline is the constant Y[1]; with no data
   // (never set, or cleared) the value is 0.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "foundation/cvClock.h"
 #include "foundation/cvFile.h"
@@ -14,6 +15,8 @@
 #include "platform/FileErr.h"
 
 namespace {
+
+const char kBom[] = "\xEF\xBB\xBF";
 
 // The text before the first ";".
 std::string CutComment(const std::string& s) {
@@ -109,53 +112,66 @@ void TTunes::Save() {
 }
 
 // Lines of the old file are copied with their own bytes and line ends, so every other section
-// stays byte for byte as it was (a file in code page 1251 is converted to UTF-8 as a whole).
-// The old section ends at the first line whose text before ";" holds a "[" with a "]" after it,
+// stays byte for byte as it was (a byte-order mark too). The saved section is written in the
+// file's code page (1251 when the file was read as 1251, else UTF-8; a new or pure ASCII file
+// is UTF-8) with the file's first line end (LF for a file without one).
+// The old section begins at the first line whose text before ";" holds the header, as when
+// loading, and ends at the first line whose text before ";" holds a "[" with a "]" after it,
 // the same rule as loading uses, so a commented-out header inside the section is not taken for
 // the next section.
 void TTunes::SaveToFile(const std::string& FileName) {
   const std::string header = "[" + Name + "]";
   const bool exists = platform::IsRegularFile(FileName);
-  TTextFile src;
-  if (exists) TxtOpen(src, 0, FileName);
+  struct Line {
+    std::string raw, eol;
+  };
+  std::vector<Line> lines;
+  std::string bom;
+  bool utf8 = true;
+  if (exists) {
+    TTextFile src;
+    TxtOpen(src, 0, FileName);
+    Line l;
+    bool nonAscii = false;
+    while (src.ReadLnRaw(l.raw, l.eol)) {
+      for (unsigned char c : l.raw) nonAscii = nonAscii || c >= 0x80;
+      lines.push_back(l);
+    }
+    utf8 = src.SourceIsUtf8() || !nonAscii;
+    src.Close();
+    std::string bytes;
+    if (platform::ReadWholeFile(FileName, bytes) == 0 && bytes.compare(0, 3, kBom) == 0)
+      bom = kBom;
+  }
+  std::string eol = "\n";
+  for (const Line& l : lines)
+    if (!l.eol.empty()) {
+      eol = l.eol;
+      break;
+    }
+  auto text = [&](const Line& l) { return utf8 ? platform::Utf8ToCp1251(l.raw) : l.raw; };
+
   const std::string tmp = TempNameFor(FileName);
   TTextFile dst;
   TxtOpen(dst, 1, tmp);
   try {
-    const bool utf8 = src.SourceIsUtf8();
-    std::string raw, eol;
-    bool openLine = false;  // the last line written has no line end
-    auto copyLine = [&] {
-      dst.WriteRaw((utf8 ? raw : platform::Cp1251ToUtf8(raw)) + eol);
-      openLine = eol.empty();
+    auto put = [&](const std::string& s) {
+      dst.WriteRaw((utf8 ? platform::Cp1251ToUtf8(s) : s) + eol);
     };
-    bool found = false;
-    if (exists) {
-      while (src.ReadLnRaw(raw, eol)) {
-        std::string text = utf8 ? platform::Utf8ToCp1251(raw) : raw;
-        if (text.find(header) != std::string::npos) {
-          found = true;
-          break;
-        }
-        copyLine();
-      }
+    dst.WriteRaw(bom);
+    size_t i = 0;
+    while (i < lines.size() && CutComment(text(lines[i])).find(header) == std::string::npos) {
+      dst.WriteRaw(lines[i].raw + lines[i].eol);
+      ++i;
     }
-    if (openLine) dst.WriteRaw("\n");
-    dst.WriteLn(header);
-    for (int i = 0; i < Count() && Values && i < Values->Count(); ++i)
-      dst.WriteLn((*Names)[i] + "=" + (*Values)[i]);
-    dst.WriteLn();
-    if (found) {
-      while (src.ReadLnRaw(raw, eol)) {
-        std::string text = utf8 ? platform::Utf8ToCp1251(raw) : raw;
-        if (IsSectionLine(CutComment(text))) {
-          copyLine();
-          break;
-        }
-      }
-    }
-    while (exists && src.ReadLnRaw(raw, eol)) copyLine();
-    if (exists) src.Close();
+    if (i > 0 && lines[i - 1].eol.empty()) dst.WriteRaw(eol);
+    put(header);
+    for (int k = 0; k < Count() && Values && k < Values->Count(); ++k)
+      put((*Names)[k] + "=" + (*Values)[k]);
+    put(std::string());
+    if (i < lines.size()) ++i;  // the old header
+    while (i < lines.size() && !IsSectionLine(CutComment(text(lines[i])))) ++i;
+    for (; i < lines.size(); ++i) dst.WriteRaw(lines[i].raw + lines[i].eol);
     dst.Flush(true);
     dst.Close();
     if (exists) {

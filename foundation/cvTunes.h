@@ -27,6 +27,8 @@ class TTunes {
   void LoadFromFile(const std::string& FileName);
   void Save();
   // Rewrites the file with the set's section in place of the old one (or appended at the end).
+  // Every other line keeps its bytes and line end; the section is written in the file's code
+  // page (1251 or UTF-8, as the file was read; a new file is UTF-8) and its first line end.
   // The new text goes to a temporary file in the same folder, which is completely written,
   // flushed to disk and then renamed over the file in one step: the file is never seen half
   // written, and when writing fails it stays as it was and the temporary file is removed

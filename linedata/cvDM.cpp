@@ -263,6 +263,19 @@ const std::vector<TTableDef>& LineDBSchema() {
         {"gL", "REAL"},
         {"Ref", "TEXT"}},
        {"ELEM"}},
+      // Tables of models, vectors, frames, line sets and pictures that the backup restore knows:
+      // a record number each until the code that fills them gives them fields (an existing file
+      // gains those fields on open, as it gains these tables).
+      {"ModPar", "IdModPar INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"VEMO", "IdVEMO INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"FrameItem", "IdFrameItem INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"FrameSet", "IdFrameSet INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"LineItem", "IdLineItem INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"LineSet", "IdLineSet INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"ACSet", "IdACSet INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"ACItem", "IdACItem INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"Graf", "IdGraf INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
+      {"GRAD", "IdGRAD INTEGER PRIMARY KEY AUTOINCREMENT", {}, {}},
   };
   return schema;
 }

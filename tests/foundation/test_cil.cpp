@@ -563,4 +563,39 @@ TEST_F(CilTest, VariablesFromAListAndSelfReferencesEnd) {
   EXPECT_FALSE(r.Loaded);
 }
 
+// The line's length is bounded before each substitution: a line of many references to a long
+// variable ends in the reader's error with file and line, the line at the bound still reads.
+TEST_F(CilTest, SubstitutionStopsAtTheLineLengthBound) {
+  const size_t max = TCIL::MaxVarLineLength;
+  std::string refs;
+  for (int i = 0; i < 4000; ++i) refs += " $L";
+  const std::string f = Write("long.txt", "first\nxx $L $L\nxx $L $L\n" + refs + "\n");
+  TCIL r;
+  Record(r);
+  r.Load(f, "");
+  r.SetVarMarkers("#$", "$");
+  r.SetVar("L", std::string(max / 2 - 2, 'a'));
+  r.NextLine();
+  r.NextLine();
+  EXPECT_EQ(r.Line.size(), max);  // "xx " + 2 values + " "
+  r.SetVar("L", std::string(max / 2 - 1, 'a'));
+  std::string text = Fatal([&] { r.NextLine(); });
+  EXPECT_NE(text.find("Строка после подстановки переменной <$L> длиннее 1048576 символов!"_cp),
+            std::string::npos)
+      << text.substr(0, 200);
+  EXPECT_EQ(rep.file, f);
+  EXPECT_EQ(rep.line, 3);
+  EXPECT_EQ(rep.pos, 4);
+
+  // 4000 references to a value of a megabyte would make 4 GB: stopped before any is replaced.
+  r.Load(f, "");
+  r.SetVarMarkers("#$", "$");
+  r.SetVar("L", std::string(max, 'a'));
+  r.GotoLine(4);
+  text = Fatal([&] { r.NextLine(); });
+  EXPECT_NE(text.find("длиннее"_cp), std::string::npos) << text.substr(0, 200);
+  EXPECT_EQ(rep.line, 4);
+  EXPECT_LT(text.size(), 1000u);
+}
+
 }  // namespace

@@ -161,7 +161,7 @@ TEST(Tunes, SaveReplacesOnlyItsOwnSection) {
     T.SetFlag("q", true);
     T.Save();
   }
-  EXPECT_EQ(ReadFile(f), before + "[Pict]\nw=Ширина\nq=1\n\n" + after);
+  EXPECT_EQ(ReadFile(f), before + "[Pict]\r\nw=Ширина\r\nq=1\r\n\r\n" + after);
   struct stat st;
   ASSERT_EQ(::stat(f.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -174,7 +174,7 @@ TEST(Tunes, SaveReplacesOnlyItsOwnSection) {
     N.Set("k", "v");
     N.Save();
   }
-  EXPECT_EQ(ReadFile(f), now + "\n[New]\nk=v\n\n");
+  EXPECT_EQ(ReadFile(f), now + "\r\n[New]\r\nk=v\r\n\r\n");
 
   // Two sets on one file, saved one after the other: both sections survive.
   TTunes P("Pict", f), A("A", f);
@@ -214,7 +214,7 @@ TEST(Tunes, SaveEdgeSections) {
   TTunes again("Main", f);
   EXPECT_EQ(again.Get("b"), "new");
 
-  // A new file is made when missing; a 1251 file is rewritten in UTF-8 as a whole.
+  // A new file is made when missing, in UTF-8; a 1251 file stays 1251.
   const std::string g = d.file("sub.ini");
   {
     TTunes T("S", g);
@@ -227,7 +227,48 @@ TEST(Tunes, SaveEdgeSections) {
     TTunes T("S", g);
     T.Save();
   }
-  EXPECT_EQ(ReadFile(g), "[R]\nk=да\n[S]\nkey=1\n\n");
+  EXPECT_EQ(ReadFile(g), "[R]\nk=\xE4\xE0\n[S]\nkey=1\n\n");
+  EXPECT_EQ(TempFilesIn(d), 0);
+}
+
+// The saved section takes the file's code page and line ends; every other byte stays.
+TEST(Tunes, SaveKeepsCodePageAndLineEnds) {
+  TempDir d;
+  const std::string f = d.file("s.ini");
+  struct Case {
+    const char* what;
+    std::string before, after;  // the lines around the section, as stored
+    std::string section;        // the saved section, as it must be stored
+  };
+  const std::string cp = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет" in 1251
+  const Case cases[] = {
+      {"1251, CR LF", "; " + cp + "\r\n[A]\r\nx=" + cp + "\r\n", "[B]\r\ny=\xE4\xE0",
+       "[Main]\r\nk=\xC4\xE0\r\n\r\n"},
+      {"UTF-8, LF", "; Привет\n[A]\nx=Привет\n", "[B]\ny=да\n", "[Main]\nk=Да\n\n"},
+      {"UTF-8 with a byte-order mark, CR LF", "\xEF\xBB\xBF[A]\r\nx=да\r\n", "",
+       "[Main]\r\nk=Да\r\n\r\n"},
+      {"ASCII, CR", "[A]\rx=1\r", "[B]\ry=2\r", "[Main]\rk=Да\r\r"},
+      // A header named in a comment of another section is not the set's section.
+      {"commented header", "[A]\r\n; see [Main]\r\nx=1\r\n", "", "[Main]\r\nk=Да\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    WriteFile(f, c.before + "[Main]\nold=1\n" + c.after);
+    {
+      TTunes T("Main", f);
+      T.Clear("old");
+      T.Set("k", "Да"_cp);
+      T.Save();
+    }
+    EXPECT_EQ(ReadFile(f), c.before + c.section + c.after) << c.what;
+    TTunes again("Main", f);
+    EXPECT_EQ(again.Get("k"), "Да"_cp) << c.what;
+    EXPECT_EQ(again.Get("old"), "") << c.what;
+  }
+  // The old section ends at the next header whatever its line end.
+  WriteFile(f, "[Main]\r\nold=1\r\n[B]\r\ny=\xE4\xE0\r\n");
+  TTunes T("Main", f);
+  T.Save();
+  EXPECT_EQ(ReadFile(f), "[Main]\r\nold=1\r\n\r\n[B]\r\ny=\xE4\xE0\r\n");
   EXPECT_EQ(TempFilesIn(d), 0);
 }
 
