@@ -648,6 +648,15 @@ bool RestoreOne(TJob& Job, TcvTable& T, const std::string& TableName, const std:
   std::array<TFldRec, MaxFldRec> F;
   int32_t NF = 0;
   MatchFields(T, header, F, NF);
+  // columns of the file that no field of the table takes would be lost without a word
+  for (int c = 0; c < header.Count(); ++c) {
+    bool taken = false;
+    for (int32_t i = 0; i < NF; ++i)
+      if (F[static_cast<size_t>(i)].Width == c) taken = true;
+    if (!taken)
+      WARN("В файле "_cp + File + " столбец <"_cp + TrimCtl(header[c]) +
+           "> не найден в таблице "_cp + TableName + ", его значения не загружены"_cp);
+  }
   // the key: the first field when its name begins with "ID" or it is the table's primary key
   const bool hasKey = NF > 0 && (BeginsWithID(F[0].Name) || T.FieldDef(0).PrimaryKey);
   const bool intKey = hasKey && IsIntegerType(T.FieldDef(0).DataType);

@@ -7,6 +7,7 @@
 //
 // Exit status: 0 done, 1 failed (the error on standard error), 2 bad arguments, 130 cancelled.
 // Warnings are printed at the end as the job's report.
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -37,7 +38,11 @@ std::string U8(const std::string& Cp1251) { return platform::Cp1251ToUtf8(Cp1251
 
 // Runs Work as a job with progress on stderr and Ctrl-C as cancel; prints the report.
 int RunCommand(TJob& Job, const std::function<void(TJob&)>& Work) {
-  Job.OnProgress = [](const TJobProgress& P) {
+  // a few updates a second at most
+  Job.OnProgress = [last = std::chrono::steady_clock::time_point{}](const TJobProgress& P) mutable {
+    const auto now = std::chrono::steady_clock::now();
+    if (P.Done != P.Total && now - last < std::chrono::milliseconds(200)) return;
+    last = now;
     std::cerr << "\r" << U8(P.Text);
     if (P.Total > 0) std::cerr << " [" << P.Done << "/" << P.Total << "]";
     std::cerr << "\x1b[K" << std::flush;
