@@ -16,24 +16,6 @@ namespace {
 std::string Root() { return App ? App->sRoot : std::string(); }
 std::string ProjDir() { return App ? App->sProjDir : std::string(); }
 
-std::string WithSlash(const std::string& Folder) {
-  std::string f = SlashPath(Folder);
-  if (!f.empty() && f.back() != '/') f += '/';
-  return f;
-}
-
-// The entry of Folder whose name equals Name without regard to case; empty when none.
-std::string EntryNoCase(const std::string& Folder, const std::string& Name) {
-  std::vector<platform::TDirEntry> entries;
-  if (!platform::ReadDirEntries(Folder, entries)) return std::string();
-  const std::string want = UpCaseStrCyr(Name);
-  for (const auto& e : entries) {
-    if (e.Name == "." || e.Name == "..") continue;
-    if (UpCaseStrCyr(e.Name) == want) return e.Name;
-  }
-  return std::string();
-}
-
 // "Name.Ext", or Name alone for an empty extension.
 std::string NameWithExt(const std::string& Name, const std::string& Ext) {
   return Ext.empty() ? Name : Name + "." + Ext;
@@ -96,37 +78,6 @@ int32_t RealErrPos(const std::string& S) {
 TCLINLIST g_clinList;
 
 }  // namespace
-
-// ---------------------------------------------------------------- case-insensitive lookup
-
-std::string FindNoCase(const std::string& Folder, const std::string& Rel) {
-  std::string cur = WithSlash(Folder);
-  const std::string rel = SlashPath(Rel);
-  const bool trailing = !rel.empty() && rel.back() == '/';
-  bool found = true;
-  bool first = true;
-  size_t p = 0;
-  while (p < rel.size()) {
-    size_t e = rel.find('/', p);
-    if (e == std::string::npos) e = rel.size();
-    const std::string comp = rel.substr(p, e - p);
-    p = e + 1;
-    if (comp.empty()) continue;
-    if (!first) cur += '/';
-    first = false;
-    if (found && !platform::PathExists(cur + comp)) {
-      const std::string real = EntryNoCase(cur, comp);
-      if (!real.empty()) {
-        cur += real;
-        continue;
-      }
-      found = false;
-    }
-    cur += comp;
-  }
-  if (trailing && !first) cur += '/';
-  return cur;
-}
 
 // ---------------------------------------------------------------- the table
 

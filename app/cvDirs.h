@@ -13,12 +13,7 @@
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
 
-// ---- case-insensitive lookup of installation files ----
-// Folder + Rel, where each level of Rel ("\" or "/" separated) that does not exist as written is
-// looked up in its folder without regard to case (Latin and Cyrillic letters); levels after the
-// first one found in no spelling stay as written. A trailing separator of Rel is kept. Folder is
-// taken as written (empty: the current folder).
-std::string FindNoCase(const std::string& Folder, const std::string& Rel);
+// FindNoCase (case-insensitive lookup of installation files) is in foundation/cvFile.h.
 
 // ---- the table ----
 // One row: module, function, base ("APP" or "PROJ"), sub-folder, kind ('S' one fixed file,

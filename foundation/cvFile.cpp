@@ -15,8 +15,10 @@
 
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
 #include "platform/CodePage.h"
 #include "platform/FileErr.h"
+#include "platform/SysInfo.h"
 
 thread_local int32_t IOLastErr = 0;
 thread_local std::string RALastErrText;
@@ -978,3 +980,57 @@ void RAFindNot(const std::string& FileName, int64_t Offset, uint8_t Value, int64
       }
   }
 }
+
+// ---------------------------------------------------------------- case-insensitive lookup
+
+namespace {
+
+std::string WithSlash(const std::string& Folder) {
+  std::string f = SlashPath(Folder);
+  if (!f.empty() && f.back() != '/') f += '/';
+  return f;
+}
+
+// The entry of Folder whose name equals Name without regard to case; empty when none.
+std::string EntryNoCase(const std::string& Folder, const std::string& Name) {
+  std::vector<platform::TDirEntry> entries;
+  if (!platform::ReadDirEntries(Folder, entries)) return std::string();
+  const std::string want = UpCaseStrCyr(Name);
+  for (const auto& e : entries) {
+    if (e.Name == "." || e.Name == "..") continue;
+    if (UpCaseStrCyr(e.Name) == want) return e.Name;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+std::string FindNoCase(const std::string& Folder, const std::string& Rel) {
+  std::string cur = WithSlash(Folder);
+  const std::string rel = SlashPath(Rel);
+  const bool trailing = !rel.empty() && rel.back() == '/';
+  bool found = true;
+  bool first = true;
+  size_t p = 0;
+  while (p < rel.size()) {
+    size_t e = rel.find('/', p);
+    if (e == std::string::npos) e = rel.size();
+    const std::string comp = rel.substr(p, e - p);
+    p = e + 1;
+    if (comp.empty()) continue;
+    if (!first) cur += '/';
+    first = false;
+    if (found && !platform::PathExists(cur + comp)) {
+      const std::string real = EntryNoCase(cur, comp);
+      if (!real.empty()) {
+        cur += real;
+        continue;
+      }
+      found = false;
+    }
+    cur += comp;
+  }
+  if (trailing && !first) cur += '/';
+  return cur;
+}
+

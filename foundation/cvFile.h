@@ -111,6 +111,13 @@ std::string PathJoin(const std::string& Folder, const std::string& Name);
 std::string DirSlash(const std::string& Folder);
 // The path with every "\\" turned into "/".
 std::string SlashPath(const std::string& Path);
+
+// Folder + Rel, where each level of Rel ("\" or "/" separated) that does not exist as written is
+// looked up in its folder without regard to case (Latin and Cyrillic letters); levels after the
+// first one found in no spelling stay as written. A trailing separator of Rel is kept. Folder is
+// taken as written (empty: the current folder).
+std::string FindNoCase(const std::string& Folder, const std::string& Rel);
+
 void SplitNameExt(const std::string& FileName, std::string& Name, std::string& Ext);
 std::string ExtUpper(const std::string& FileName);
 bool HasExt(const std::string& FileName, const std::string& Ext);

@@ -3,14 +3,11 @@
 #include <charconv>
 #include <cmath>
 
-#include "app/AppLinks.h"
-#include "app/cvApp.h"
-#include "app/cvDirs.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
-#include "linedata/cvLDLinks.h"
+#include "linedata/cvLDServices.h"
 #include "linedata/cvMend.h"
 #include "linedata/cvSqlText.h"
 #include "linedata/cvUpkeep.h"
@@ -329,7 +326,7 @@ void EnsureSchema(TcvDatabase& Db) {
 TDM::TDM() = default;
 TDM::~TDM() { Disconnect(); }
 
-std::string TDM::DefaultFileName() { return cvDirList("GEDA", "GEDA") + DBFileName; }
+std::string TDM::DefaultFileName() { return LineData().DirOf("GEDA", "GEDA") + DBFileName; }
 
 bool TDM::Connect(const std::string& FileName) {
   Disconnect();
@@ -600,12 +597,12 @@ bool TableToTxt(const std::string& Dir, const std::string& TableName, const std:
 }
 
 void DBAutoSave() {
-  if (!App) {
+  if (!LineData().NewSaveDir.Provided()) {
     WARNAbs("DBAutoSave: App не создан!"_cp);
     return;
   }
   if (!DMReady()) return;
-  std::string dir = App->NewSaveDir();
+  std::string dir = LineData().NewSaveDir();
   while (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
   if (!platform::IsDirectory(dir)) {
     ForceFileDir(PathJoin(dir, "x"));
@@ -832,8 +829,8 @@ void DBAutoLoad(const std::string& Dir) {
 }
 
 void DBAutoLoadLast() {
-  if (!App) return;
-  const std::string dir = App->GetSaveDirLast();
+  if (!LineData().LastSaveDir.Provided()) return;
+  const std::string dir = LineData().LastSaveDir();
   if (dir.empty()) {
     WARN("Директория автосохранения не найдена!"_cp);
     return;
@@ -999,9 +996,9 @@ bool PlainReal(const std::string& S, double& V) {
 }  // namespace
 
 bool GetLambFromTo(double& From, double& To) {
-  ldlinks::TLambFields& f = ldlinks::LambFields();
+  TLambFields& f = LineData().LambFields;
   if (!f.FromText || !f.ToText) {
-    applinks::NotAvailable("GetLambFromTo");
+    cvlink::NotAvailable("GetLambFromTo");
     return false;
   }
   std::string a = f.FromText(), b = f.ToText();

@@ -5,7 +5,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
-#include "linedata/cvLDLinks.h"
+#include "linedata/cvLDServices.h"
 
 void TLineErrors::Add(const std::string& Msg) {
   std::string fn;

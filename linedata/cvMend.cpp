@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "app/cvApp.h"
-#include "app/cvDirs.h"
+#include "linedata/cvLDServices.h"
 #include "foundation/cvCIL.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
@@ -32,7 +31,7 @@ const char kSymbols[] =
 static_assert(sizeof(kSymbols) - 1 == 2 * MendSize, "104 symbols of two characters");
 
 [[noreturn]] void AppFatal(const std::string& Text) {
-  if (App) App->Fatal(Text);
+  if (LineData().Fatal) LineData().Fatal(Text);
   throw EInOutError(Text + kCRLF);
 }
 
@@ -303,7 +302,7 @@ std::unique_ptr<TStringList> TMEND::RepIntegral() const {
 // ------------------------------------------------------------------------------------------
 // The partition-function file
 
-void RdIRW() { RdIRWFrom(cvDirList("GEDA", "IRWIN")); }
+void RdIRW() { RdIRWFrom(LineData().DirOf("GEDA", "IRWIN")); }
 
 void RdIRWFrom(const std::string& FileName) {
   if (Sayer) Sayer->ChanLog(1, "RdIRW STARTED");

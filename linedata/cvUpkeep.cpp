@@ -2,15 +2,14 @@
 
 #include <cmath>
 
-#include "app/cvApp.h"
-#include "app/cvDirs.h"
+#include "linedata/cvLDServices.h"
 #include "foundation/cvCIL.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "linedata/cvDM.h"
-#include "linedata/cvLDLinks.h"
+#include "linedata/cvLDServices.h"
 #include "linedata/cvLdRead.h"
 #include "linedata/cvMend.h"
 #include "platform/FileErr.h"
@@ -19,7 +18,7 @@ namespace {
 
 // A file below the application root, found without regard to case.
 std::string RootFile(const std::string& Rel) {
-  const std::string root = App ? App->sRoot : std::string();
+  const std::string root = LineData().Root();
   return FindNoCase(root, Rel);
 }
 
@@ -38,7 +37,7 @@ void Reopen(TcvTable& T) {
 // ------------------------------------------------------------------------------------------
 // The element table
 
-void LoadTBMend() { LoadTBMendFrom(cvDirList("GEDA", "TBMEND")); }
+void LoadTBMend() { LoadTBMendFrom(LineData().DirOf("GEDA", "TBMEND")); }
 
 void LoadTBMendFrom(const std::string& FileName) {
   TMEND& m = Mend();
@@ -119,7 +118,7 @@ void LdMend() {
   MendToAtoms();
 }
 
-void LoadAbund(std::string& AbundString) { LoadAbundFrom(cvDirList("GEDA", "ABUND"), AbundString); }
+void LoadAbund(std::string& AbundString) { LoadAbundFrom(LineData().DirOf("GEDA", "ABUND"), AbundString); }
 
 void LoadAbundFrom(const std::string& FileName, std::string& AbundString) {
   AbundString.clear();

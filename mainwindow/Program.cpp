@@ -13,6 +13,7 @@
 #include "app/cvTimeSup.h"
 #include "app/qt/QtAppHook.h"
 #include "app/qt/QtInfWidget.h"
+#include "app/services/cvServices.h"
 #include "foundation/cvFile.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvProf.h"
@@ -163,8 +164,9 @@ void InstallInitSteps() {
 
 void CorvestaStartup(const TStartOptions& Options) {
   StartupLog().clear();
-  // The units' objects.
+  // The units' objects; each computing library gets its services.
   cvDirsUnitStart();
+  InstallLineDataServices();
   if (!MEND) CreateMEND();
   Note("units");
   // The main block.

@@ -10,7 +10,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "linedata/cvDM.h"
-#include "linedata/cvLDLinks.h"
+#include "linedata/cvLDServices.h"
 #include "linedata/support/LineDataEnv.h"
 
 namespace fs = std::filesystem;
@@ -330,7 +330,7 @@ TEST_F(BackupTest, RangeFieldsOfTheStartTab) {
   EXPECT_TRUE(WarnedWith("GetLambFromTo"));
   std::string from, to;
   int focus = 0;
-  ldlinks::LambFields() = {[&] { return from; }, [&] { return to; }, [&] { focus = 1; },
+  LineData().LambFields = {[&] { return from; }, [&] { return to; }, [&] { focus = 1; },
                            [&] { focus = 2; }};
   EXPECT_TRUE(GetLambFromTo(a, b));
   EXPECT_EQ(a, 2000);

@@ -16,6 +16,7 @@
 
 #include "app/cvApp.h"
 #include "app/cvDirs.h"
+#include "app/services/cvServices.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvSayer.h"
 #include "linedata/cvDM.h"
@@ -81,6 +82,7 @@ int Restore(const std::vector<std::string>& Args) {
     const std::string exe = ExeFileName();
     App->sRoot = RootOfExeDir(exe.substr(0, exe.find_last_of('/') + 1));
     cvDirsLoad();
+    InstallLineDataServices();
     db = TDM::DefaultFileName();
   }
   TDM D;

@@ -7,10 +7,11 @@
 #include "app/AppLinks.h"
 #include "app/cvApp.h"
 #include "app/cvDirs.h"
+#include "app/services/cvServices.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
 #include "linedata/cvDM.h"
-#include "linedata/cvLDLinks.h"
+#include "linedata/cvLDServices.h"
 #include "linedata/cvMend.h"
 #include "platform/CodePage.h"
 #include "support/TestSupport.h"
@@ -38,15 +39,17 @@ void LineDataEnv::SetUp() {
     warnings.push_back(platform::Cp1251ToUtf8(t));
   });
   applinks::ResetAll();
-  ldlinks::ResetAll();
-  ldlinks::ProgressHook() = [this](const std::string& t) { progress.push_back(t); };
-  ldlinks::ShowListHook() = [this](const std::string& title, const TStringList& l) {
+  // fresh services from the application object, with recording window links
+  ResetLineDataServices();
+  InstallLineDataServices();
+  TLineDataServices& S = LineData();
+  S.Progress.Install([this](const std::string& t) { progress.push_back(t); });
+  S.ShowList.Install([this](const std::string& title, const TStringList& l) {
     shown.push_back({title, l.Lines()});
-  };
-  ldlinks::OpenAtHook() = [this](const std::string&, const std::string& f, int32_t ln,
-                                 int32_t pos) {
+  });
+  S.OpenAt.Install([this](const std::string&, const std::string& f, int32_t ln, int32_t pos) {
     opened.push_back({f, ln, pos});
-  };
+  });
   Put("SYS/dirs.txt",
       "! MODULE FUNCTION BASE SUBDIR KIND NAME EXT\n"
       "GEDA ABUND  APP GEDA S abund  dat\n"
@@ -68,7 +71,7 @@ void LineDataEnv::TearDown() {
   FreeMEND();
   delete cvDirs;
   cvDirs = nullptr;
-  ldlinks::ResetAll();
+  ResetLineDataServices();
   applinks::ResetAll();
   ResetSayerForTests();
 }

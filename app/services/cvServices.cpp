@@ -1,0 +1,31 @@
+#include "app/services/cvServices.h"
+
+#include "app/cvApp.h"
+#include "app/cvDirs.h"
+#include "app/cvEd.h"
+#include "app/cvInf.h"
+#include "linedata/cvLDServices.h"
+
+void InstallLineDataServices() {
+  TLineDataServices& S = LineData();
+  S.Root.Install([] { return App ? App->sRoot : std::string(); });
+  S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
+  S.NewSaveDir.Install([] { return App ? App->NewSaveDir() : std::string(); });
+  S.LastSaveDir.Install([] { return App ? App->GetSaveDirLast() : std::string(); });
+  S.Fatal = [](const std::string& Text) {
+    if (App) App->Fatal(Text);
+  };
+  S.Progress.Install([](const std::string& Text) {
+    if (App && App->Inf) {
+      App->Inf->LogStr("UM", Text);
+      App->Inf->RedrawIfDirty();
+    }
+  });
+  S.ShowList.Install([](const std::string& Title, const TStringList& List) {
+    if (Ed)
+      Ed->EdLoadSL(Title, &List);
+    else
+      cvlink::NotAvailable("TcvEd.EdLoadSL");
+  });
+  S.OpenAt.Install(CILErrToEditor);
+}

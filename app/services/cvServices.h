@@ -1,0 +1,8 @@
+// The start-up's hand-over of the frame's services to the computing libraries: each library's
+// services object is filled from the application object, the working-directory table, the
+// information panel and the editor. Used by the program, the command-line harness and tests.
+#pragma once
+
+// Line data: the root, the working-directory table, the autosave folders, the fatal path, the
+// panel's "UM" field, lists and files opened in the editor.
+void InstallLineDataServices();

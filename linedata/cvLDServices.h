@@ -1,0 +1,74 @@
+// The line-data layer's services object: what the library needs of the program around it (the
+// application root, the working-directory table, the autosave folders, the fatal path, and the
+// window links: progress into the panel field "UM", lists shown in the editor, the editor opened
+// at a file's failing line, the Start tab's wavelength fields) and its own program-wide objects.
+// The start-up routine fills it; tests make fresh ones (ResetLineDataServices). The library
+// never reaches the application frame itself.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "foundation/cvLink.h"
+
+class TStringList;
+class TDM;
+class TMEND;
+class TLLIDA;
+class TLIDA;
+
+// The Start tab's fields "LAMB от" (edLamb1) and "LAMB до" (edLamb2): their texts and the focus.
+// Installed by the main window; without it GetLambFromTo reports that it is not available.
+struct TLambFields {
+  std::function<std::string()> FromText;
+  std::function<std::string()> ToText;
+  std::function<void()> FocusFrom;
+  std::function<void()> FocusTo;
+};
+
+struct TLineDataServices {
+  // The application root, with its trailing "/" (empty: none).
+  TLink<std::string()> Root{"App.sRoot", TLinkLoudness::Silent};
+  // The working-directory table: the folder or file of a module's function.
+  TLink<std::string(const std::string& Module, const std::string& Func)> DirOf{"cvDirList"};
+  // A new autosave folder for today (with its trailing "/"), and the newest one holding a
+  // non-empty "Lines_.txt" (empty when none).
+  TLink<std::string()> NewSaveDir{"TAppCase.NewSaveDir"};
+  TLink<std::string()> LastSaveDir{"TAppCase.GetSaveDirLast"};
+  // The fatal path of the frame (restores the cursor, raises); the library raises EInOutError
+  // with the text after it in any case.
+  std::function<void(const std::string& Text)> Fatal;
+
+  // ---- window links ----
+  TLink<void(const std::string& Text)> Progress{"UM", TLinkLoudness::Silent};
+  TLink<void(const std::string& Title, const TStringList& List)> ShowList{"TcvEd.EdLoadSL"};
+  TLink<void(const std::string& Text, const std::string& FileName, int32_t LineNo, int32_t Pos)>
+      OpenAt{"CILErrToEditor"};
+  TLambFields LambFields;
+
+  // ---- the library's own objects ----
+  // The data module and the element table: the globals DM and MEND (one owner, the start-up).
+  TDM* Data() const;
+  TMEND* Elements() const;
+  // The loaded line list and the line record loaded last (the working line record LIDA); made
+  // by the line-record code when it is built.
+  TLLIDA* LLIDA = nullptr;
+  TLIDA* LILast = nullptr;
+};
+
+// The services of the running program (or of the test).
+TLineDataServices& LineData();
+// Fresh services (tests).
+void ResetLineDataServices();
+
+// The old names of the window links, kept for their callers.
+namespace ldlinks {
+inline void Progress(const std::string& Text) { LineData().Progress(Text); }
+inline void ShowList(const std::string& Title, const TStringList& List) {
+  LineData().ShowList(Title, List);
+}
+inline void OpenAt(const std::string& Text, const std::string& FileName, int32_t LineNo,
+                   int32_t Pos) {
+  LineData().OpenAt(Text, FileName, LineNo, Pos);
+}
+}  // namespace ldlinks
