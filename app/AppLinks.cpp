@@ -5,8 +5,6 @@
 
 TLVARI* LVARI = nullptr;
 TLUNNO* LUNNO = nullptr;
-TLLIDA* LLIDA = nullptr;
-TLIDA* LILast = nullptr;
 TVARIATOR* VARIWHM = nullptr;
 
 namespace applinks {
@@ -15,30 +13,28 @@ std::string NotAvailableText(const std::string& Name) { return cvlink::NotAvaila
 
 void NotAvailable(const std::string& Name) { cvlink::NotAvailable(Name); }
 
-TEnterFileHook& EnterFileHook() {
-  static TEnterFileHook hook;
-  return hook;
+namespace {
+TLink<void(const std::string&, const std::string&, int32_t, int32_t)>& EnterFileLink() {
+  static TLink<void(const std::string&, const std::string&, int32_t, int32_t)> link{
+      "TcvEd.EnterFile"};
+  return link;
 }
+TLink<void(const std::string&)>& MemoTestAddLink() {
+  static TLink<void(const std::string&)> link{"MemoTestAdd"};
+  return link;
+}
+}  // namespace
+
+TEnterFileHook& EnterFileHook() { return EnterFileLink().Provider(); }
 
 void EnterFile(const std::string& ErrText, const std::string& FileName, int32_t LineNo,
                int32_t Pos) {
-  if (EnterFileHook())
-    EnterFileHook()(ErrText, FileName, LineNo, Pos);
-  else
-    NotAvailable("TcvEd.EnterFile");
+  EnterFileLink()(ErrText, FileName, LineNo, Pos);
 }
 
-TMemoTestAddHook& MemoTestAddHook() {
-  static TMemoTestAddHook hook;
-  return hook;
-}
+TMemoTestAddHook& MemoTestAddHook() { return MemoTestAddLink().Provider(); }
 
-void MemoTestAdd(const std::string& Text) {
-  if (MemoTestAddHook())
-    MemoTestAddHook()(Text);
-  else
-    NotAvailable("MemoTestAdd");
-}
+void MemoTestAdd(const std::string& Text) { MemoTestAddLink()(Text); }
 
 std::vector<TInitStep>& InitFrameSteps() {
   static std::vector<TInitStep> steps;

@@ -13,16 +13,12 @@
 // Classes of subsystems built later; here they are only names.
 class TLVARI;     // variator list
 class TLUNNO;     // profile list
-class TLLIDA;     // line list
-class TLIDA;      // one line record
 class TVARIATOR;  // parameter variator
 
 // Program-wide lists made at start (see cvDirsUnitStart): nullptr until their subsystem
 // installs a maker in applinks.
 extern TLVARI* LVARI;
 extern TLUNNO* LUNNO;
-extern TLLIDA* LLIDA;
-extern TLIDA* LILast;  // the line record loaded last (the working line record LIDA)
 extern TVARIATOR* VARIWHM;
 
 namespace applinks {

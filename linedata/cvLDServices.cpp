@@ -12,7 +12,12 @@ std::unique_ptr<TLineDataServices>& Current() {
 }
 }  // namespace
 
+TLLIDA* LLIDA = nullptr;
+TLIDA* LILast = nullptr;
+
 TDM* TLineDataServices::Data() const { return DM; }
+TLLIDA* TLineDataServices::Lines() const { return LLIDA; }
+TLIDA* TLineDataServices::LastLine() const { return LILast; }
 TMEND* TLineDataServices::Elements() const { return MEND; }
 
 TLineDataServices& LineData() { return *Current(); }

@@ -50,11 +50,14 @@ struct TLineDataServices {
   // The data module and the element table: the globals DM and MEND (one owner, the start-up).
   TDM* Data() const;
   TMEND* Elements() const;
-  // The loaded line list and the line record loaded last (the working line record LIDA); made
-  // by the line-record code when it is built.
-  TLLIDA* LLIDA = nullptr;
-  TLIDA* LILast = nullptr;
+  // The loaded line list and the line record loaded last (the working line record LIDA): the
+  // globals LLIDA and LILast, made by the line-record code.
+  TLLIDA* Lines() const;
+  TLIDA* LastLine() const;
 };
+
+extern TLLIDA* LLIDA;
+extern TLIDA* LILast;
 
 // The services of the running program (or of the test).
 TLineDataServices& LineData();
