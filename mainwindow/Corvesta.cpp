@@ -8,8 +8,9 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMouseEvent>
-#include <QResizeEvent>
-#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabWidget>
 #include <fstream>
 
 #include "app/AppLinks.h"
@@ -133,15 +134,26 @@ class TCorvestaLink : public TMainWindowLink {
 
 namespace {
 
-// Lays out a sheet that has not been shown yet at the page area's size, so that the sizes of
-// its controls are those the user will see.
+// The page area of a page control, as its style places it. A hidden QTabWidget defers its own
+// layout until it is shown, so its pages keep their first size (640 by 480) until then.
+QRect PageArea(const QTabWidget* PC) {
+  struct Access : QTabWidget {
+    using QTabWidget::initStyleOption;
+  };
+  QStyleOptionTabWidgetFrame opt;
+  (PC->*&Access::initStyleOption)(&opt);
+  return PC->style()->subElementRect(QStyle::SE_TabWidgetTabContents, &opt, PC);
+}
+
+// Lays out a sheet at the size of the page area before the window is shown, so that the sizes
+// of its controls are those the user will see.
 void LayOutSheetNow(platform::TPageControl* PC, platform::TTabSheet* Sheet) {
   if (!PC || !Sheet) return;
-  QResizeEvent ev(PC->size(), PC->size());
-  QCoreApplication::sendEvent(PC, &ev);
-  QWidget* current = PC->currentWidget();
-  if (current && current != Sheet) Sheet->setGeometry(current->geometry());
-  if (QLayout* L = Sheet->layout()) L->activate();
+  Sheet->resize(PageArea(PC).size());
+  if (QLayout* L = Sheet->layout()) {
+    L->invalidate();  // laid out once already: activate alone would do nothing
+    L->activate();
+  }
 }
 
 }  // namespace
@@ -228,24 +240,9 @@ std::string TCorvesta::ActivePageName() const { return PageControl->ActivePageNa
 // ---------------------------------------------------------------- creation and closing
 
 void TCorvesta::FormCreate(TSender) {
-  // The original's rule for its own design screen; Qt's layouts and the screen's scaling
-  // decide the real sizes: the window starts at its design size, within the screen.
-  const int32_t dw = property("designWidth").toInt(), dh = property("designHeight").toInt();
-  QSize start(dw, dh);
-  if (const QScreen* S = QGuiApplication::primaryScreen()) {
-    const QRect avail = S->availableGeometry();
-    const TFormScale rule =
-        ScaleFormToScreen(S->geometry().width(), S->geometry().height(),
-                          static_cast<int32_t>(S->logicalDotsPerInch()), dw, dh,
-                          property("designFontHeight").toInt());
-    setProperty("ruleWidth", rule.Width);
-    setProperty("ruleHeight", rule.Height);
-    start = start.boundedTo(QSize(avail.width() * 95 / 100, avail.height() * 92 / 100));
-    resize(start);
-    move(avail.center() - rect().center());
-  } else {
-    resize(start);
-  }
+  // The form's size for its screen (the primary one at start), from the design size: FormScale.h
+  // says which steps of the rule are applied here and which are Qt's own.
+  FitFormToScreen(this, screen());
 
   // Working fields of the tabs.
   for (bool& f : qTabFlags) f = false;

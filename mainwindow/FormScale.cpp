@@ -1,5 +1,8 @@
 #include "mainwindow/FormScale.h"
 
+#include <QLayout>
+#include <QScreen>
+#include <QWidget>
 #include <cstdlib>
 
 namespace {
@@ -35,5 +38,28 @@ TFormScale ScaleFormToScreen(int32_t ScreenW, int32_t ScreenH, int32_t PixelsPer
     const int32_t q = S.FontHeight / -11;
     S.ChildFontFactor = q >= 1 ? q : 1;
   }
+  return S;
+}
+
+TFormScale FitFormToScreen(QWidget* Form, const QScreen* Screen) {
+  const int32_t dw = Form->property("designWidth").toInt();
+  const int32_t dh = Form->property("designHeight").toInt();
+  const int32_t fh = Form->property("designFontHeight").toInt();
+  if (!Screen) {
+    Form->resize(dw, dh);
+    return ScaleFormToScreen(2560, 1440, 96, dw, dh, fh);
+  }
+  const TFormScale S = ScaleFormToScreen(Screen->geometry().width(), Screen->geometry().height(),
+                                         96, dw, dh, fh);
+  const QRect avail = Screen->availableGeometry();
+  Form->resize(QSize(S.Width, S.Height).boundedTo(avail.size()));
+  // The layout is laid out anew for the new size (a hidden window gets its resize event only
+  // when shown); its minimum then holds: a screen too small for the rule's size gets the
+  // smallest size the controls fit in.
+  if (QLayout* L = Form->layout()) {
+    L->invalidate();
+    L->activate();
+  }
+  Form->move(avail.center() - Form->rect().center());
   return S;
 }

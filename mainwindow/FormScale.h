@@ -3,6 +3,9 @@
 #pragma once
 #include <cstdint>
 
+class QScreen;
+class QWidget;
+
 struct TFormScale {
   bool Rescaled = false;        // the size step ran (screen not 2560 wide, or not 96 dpi)
   int32_t Width = 0;            // the form's size afterwards
@@ -22,3 +25,16 @@ struct TFormScale {
 //    child fonts as they are (it would make them vanish).
 TFormScale ScaleFormToScreen(int32_t ScreenW, int32_t ScreenH, int32_t PixelsPerInch,
                              int32_t FormW, int32_t FormH, int32_t FormFontHeight);
+
+// Gives a window the size the rule computes for the screen from the window's design size (the
+// properties "designWidth", "designHeight", "designFontHeight"), within the screen's available
+// area and no smaller than its layout needs, and centres it there. Always from the design size:
+// fitting again gives the same size. Without a screen the window takes its design size.
+//
+// Qt's screen sizes are device-independent pixels, which Qt itself maps to the screen's real
+// dots per inch, fonts included. The rule is therefore asked for a 96-dpi screen: its size step
+// (the form keeps its share of the screen's width and height) is applied here; its font steps
+// for other dots per inch are what Qt's scaling already does, and are not applied a second time.
+// Of the whole-form scaling M : D, the layouts do the places and sizes of the controls for the
+// new size; its font part is left out, so that text keeps a readable size on a smaller screen.
+TFormScale FitFormToScreen(QWidget* Form, const QScreen* Screen);

@@ -29,6 +29,7 @@
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtControls.h"
 #include "platform/qt/QtCursor.h"
+#include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMsgBox.h"
 #include "platform/qt/QtTimer.h"
 
@@ -240,6 +241,7 @@ int RunCorvesta(int Argc, char** Argv) {
   platform::InstallQtTimers();
   platform::InstallQtCursorServices();
   platform::InstallQtMsgBoxes();
+  platform::InstallQtDialogs();
   platform::InstallQtCursor();
   platform::InstallQtClipboard();
 

@@ -108,6 +108,52 @@ struct BadCase {
   const char* Message;
 };
 
+// Dialogs are components of the form: created with the form as owner, never laid out, with
+// their own properties and no events.
+TEST(FormGen, DialogsAreOwnedComponentsWithTheirOwnProperties) {
+  const char* text =
+      "form Dlg on=TabX\n"
+      "TOpenDialog odLog title=\"Протокол\" filter=\"Logs|*.log\" filterindex=1 "
+      "filename=log.txt initialdir=/tmp tag=3\n"
+      "TColorDialog cdBack color=clRed\n";
+  const formgen::FormFile F = formgen::Parse(text, "Dlg.form");
+  const std::string h = formgen::EmitHeader(F);
+  const std::string c = formgen::EmitSource(F);
+  EXPECT_TRUE(Has(h, "#include \"platform/qt/QtDialogs.h\""));
+  EXPECT_TRUE(Has(h, "platform::TFormOpenDialog* odLog = nullptr;"));
+  EXPECT_TRUE(Has(h, "platform::TFormColorDialog* cdBack = nullptr;"));
+  EXPECT_TRUE(Has(c, "odLog = new platform::TFormOpenDialog(Target);"));
+  EXPECT_TRUE(Has(c, "R.Add(\"odLog\", odLog, \"TOpenDialog\");"));
+  EXPECT_TRUE(Has(c, "odLog->Title = \"Протокол\"_cp;"));
+  EXPECT_TRUE(Has(c, "odLog->Filter = std::string(\"Logs|*.log\");"));
+  EXPECT_TRUE(Has(c, "odLog->FilterIndex = 1;"));
+  EXPECT_TRUE(Has(c, "odLog->FileName = std::string(\"log.txt\");"));
+  EXPECT_TRUE(Has(c, "odLog->InitialDir = std::string(\"/tmp\");"));
+  EXPECT_TRUE(Has(c, "odLog->SetTag(3);"));
+  EXPECT_TRUE(Has(c, "cdBack->Color = 0x0000FF;"));
+  EXPECT_FALSE(Has(c, "AddToLayout(TargetLayout, odLog"));
+  EXPECT_FALSE(Has(c, "SetControlColor(cdBack"));
+
+  const BadCase bad[] = {
+      {"form Bad on=T\nTOpenDialog d hint=\"x\"\n", 2, "TOpenDialog d has no property \"hint\""},
+      {"form Bad on=T\nTOpenDialog d color=1\n", 2, "has no property \"color\""},
+      {"form Bad on=T\nTColorDialog d title=\"x\"\n", 2, "has no property \"title\""},
+      {"form Bad on=T\nTOpenDialog d OnClose=dClose\n", 2, "has no event OnClose"},
+      {"form Bad on=T\nhbox\n  TColorDialog d\n", 3, "cannot stand in a layout group"},
+      {"form Bad on=T\nTOpenDialog d\n  TButton b\n", 3, "cannot hold controls"},
+  };
+  for (const BadCase& b : bad) {
+    try {
+      formgen::Parse(b.Text, "dir/Bad.form");
+      ADD_FAILURE() << "accepted: " << b.Text;
+    } catch (const formgen::Error& e) {
+      const std::string m = e.what();
+      EXPECT_EQ(m.rfind("dir/Bad.form:" + std::to_string(b.Line) + ": ", 0), 0u) << m;
+      EXPECT_TRUE(Has(m, b.Message)) << m;
+    }
+  }
+}
+
 TEST(FormGen, ReportsABadLineWithFileAndLine) {
   const BadCase cases[] = {
       {"TButton b\n", 1, "the first line must be"},

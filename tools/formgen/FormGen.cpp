@@ -42,11 +42,16 @@ const std::vector<KindInfo> kKinds = {
     {"TPopupMenu", "platform::TPopupMenu", "platform/qt/VclControls.h", true, false, false, false},
     {"TMenuItem", "platform::TMenuItem", "platform/qt/VclControls.h", false, false, false, false},
     {"TTimer", "platform::TFormTimer", "platform/qt/VclControls.h", false, false, false, false},
+    {"TOpenDialog", "platform::TFormOpenDialog", "platform/qt/QtDialogs.h", false, false, false, false},
+    {"TColorDialog", "platform::TFormColorDialog", "platform/qt/QtDialogs.h", false, false, false, false},
 };
 
 bool IsMenu(const std::string& K) { return K == "TPopupMenu" || K == "TMainMenu"; }
-// Kinds that never go into a layout (menus, items, timers).
-bool Unplaced(const std::string& K) { return IsMenu(K) || K == "TMenuItem" || K == "TTimer"; }
+bool IsDialog(const std::string& K) { return K == "TOpenDialog" || K == "TColorDialog"; }
+// Kinds that never go into a layout (menus, items, timers, dialogs).
+bool Unplaced(const std::string& K) {
+  return IsMenu(K) || K == "TMenuItem" || K == "TTimer" || IsDialog(K);
+}
 bool IsButton(const std::string& K) {
   return K == "TButton" || K == "TBitBtn" || K == "TSpeedButton";
 }
@@ -82,7 +87,7 @@ const std::vector<PropSpec> kProps = {
     {"fontheight", PT::Int, "* TForm"},
     {"fontbold", PT::Bool, "* TForm"},
     {"charset", PT::Int, "* TForm"},
-    {"color", PT::Color, "*"},
+    {"color", PT::Color, "* TColorDialog"},
     {"w", PT::Int, "*"},
     {"h", PT::Int, "*"},
     {"minw", PT::Int, "*"},
@@ -108,6 +113,11 @@ const std::vector<PropSpec> kProps = {
     {"height", PT::Int, "TForm"},
     {"keypreview", PT::Bool, "TForm"},
     {"rows", PT::Int, "TStringGrid"},
+    {"title", PT::Str, "TOpenDialog"},
+    {"filter", PT::Str, "TOpenDialog"},
+    {"filterindex", PT::Int, "TOpenDialog"},
+    {"filename", PT::Str, "TOpenDialog"},
+    {"initialdir", PT::Str, "TOpenDialog"},
 };
 
 const std::vector<std::string> kWidgetEvents = {"OnMouseDown", "OnMouseMove", "OnMouseUp",
@@ -119,6 +129,7 @@ std::vector<std::string> EventsOf(const std::string& K) {
     return {"OnCreate",  "OnClose",     "OnShow",    "OnPaint",  "OnResize", "OnMouseDown",
             "OnMouseMove", "OnMouseUp", "OnDblClick", "OnKeyDown", "OnKeyUp"};
   if (K == "TTimer") return {"OnTimer"};
+  if (IsDialog(K)) return {};
   if (K == "TMenuItem") return {"OnClick"};
   if (K == "TPopupMenu") return {"OnPopup"};
   if (K == "TMainMenu" || K == "TInfStrip") return {};
@@ -154,6 +165,15 @@ const PropSpec* FindProp(const std::string& Key) {
   for (const auto& p : kProps)
     if (Key == p.Key) return &p;
   return nullptr;
+}
+
+// True when the list names the kind itself (not through "@" or "*").
+bool NamesKind(const char* List, const std::string& Kind) {
+  std::istringstream s(List);
+  std::string w;
+  while (s >> w)
+    if (w == Kind) return true;
+  return false;
 }
 
 bool KindListHas(const char* List, const std::string& Kind) {
@@ -310,8 +330,11 @@ void CheckText(const std::string& Text, const std::string& Path, int Line) {
 void CheckProp(const Node& N, const Prop& P, const std::string& Path) {
   const PropSpec* spec = FindProp(P.Key);
   if (!spec) Fail(Path, P.Line, "unknown property \"" + P.Key + "\" of " + N.Name);
+  // Timers and dialogs take their own properties, the tag and (dialogs) the placement only.
   if (!KindListHas(spec->Kinds, N.Kind) ||
-      (N.Kind == "TTimer" && P.Key != "tag" && P.Key != "enabled" && P.Key != "interval"))
+      (N.Kind == "TTimer" && P.Key != "tag" && P.Key != "enabled" && P.Key != "interval") ||
+      (IsDialog(N.Kind) && P.Key != "tag" && P.Key != "parent" &&
+       !NamesKind(spec->Kinds, N.Kind)))
     Fail(Path, P.Line, N.Kind + " " + N.Name + " has no property \"" + P.Key + "\"");
   long long v = 0;
   bool b = false;
@@ -823,7 +846,10 @@ struct Emitter {
         charset = IntOf(p);
         anyFont = true;
       } else if (key == "color") {
-        Line("platform::SetControlColor(" + X + ", " + Hex(IntOf(p)) + ");");
+        if (IsDialog(k))
+          Line(X + "->Color = " + Hex(IntOf(p)) + ";");
+        else
+          Line("platform::SetControlColor(" + X + ", " + Hex(IntOf(p)) + ");");
       } else if (key == "w") {
         Line(placed ? X + "->resize(" + std::to_string(IntOf(p)) + ", " + X + "->height());"
                     : X + "->setFixedWidth(" + std::to_string(IntOf(p)) + ");");
@@ -868,6 +894,16 @@ struct Emitter {
         Line(X + "->setProperty(\"keyPreview\", " + std::string(BoolOf(p) ? "true" : "false") + ");");
       } else if (key == "rows") {
         Line(X + "->SetRowCount(" + std::to_string(IntOf(p)) + ");");
+      } else if (key == "title") {
+        Line(X + "->Title = " + CpLiteral(p.Value) + ";");
+      } else if (key == "filter") {
+        Line(X + "->Filter = " + CpLiteral(p.Value) + ";");
+      } else if (key == "filterindex") {
+        Line(X + "->FilterIndex = " + std::to_string(IntOf(p)) + ";");
+      } else if (key == "filename") {
+        Line(X + "->FileName = " + CpLiteral(p.Value) + ";");
+      } else if (key == "initialdir") {
+        Line(X + "->InitialDir = " + CpLiteral(p.Value) + ";");
       }
     }
     if (isForm) {
