@@ -22,6 +22,7 @@
 #include "linedata/cvMend.h"
 #include "linedata/cvUpkeep.h"
 #include "platform/FileErr.h"
+#include "platform/MsgBox.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/MainLinks.h"
@@ -242,6 +243,10 @@ int RunCorvesta(int Argc, char** Argv) {
   platform::InstallQtCursorServices();
   platform::InstallQtMsgBoxes();
   platform::InstallQtDialogs();
+  // A box asked by a worker never opens: its text goes to the log.
+  platform::SetOffThreadBoxHandler([](const std::string& Text, const std::string& Caption) {
+    if (Sayer) Sayer->WriteLine(Caption + ": " + Text);
+  });
   platform::InstallQtCursor();
   platform::InstallQtClipboard();
 
