@@ -59,6 +59,7 @@ bool TQtJobRunner::Start(std::shared_ptr<TJob> Job, TWork Work, TDone Done) {
   job_ = std::move(Job);
   done_ = std::move(Done);
   finishing_ = false;
+  lastProgress_ = {};
   g_active = this;
   qApp->installEventFilter(this);
   Progress(job_->Name() + "...");
@@ -68,7 +69,7 @@ bool TQtJobRunner::Start(std::shared_ptr<TJob> Job, TWork Work, TDone Done) {
   // Progress: queued to the window, at most one update per interval (and the last one).
   J->OnProgress = [this, self](const TJobProgress& P) {
     const auto now = std::chrono::steady_clock::now();
-    if (P.Done != P.Total && now - lastProgress_ < ProgressInterval) return;
+    if (now - lastProgress_ < ProgressInterval) return;
     lastProgress_ = now;
     const std::string text = ProgressText(P);
     QMetaObject::invokeMethod(

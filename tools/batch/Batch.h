@@ -1,0 +1,28 @@
+// The harness's commands: each file cmd_<area>.cpp registers its commands with a static
+// TBatchCommand; main() looks them up by name. A command gets its arguments (UTF-8, after the
+// command's name) and returns the exit status: 0 done, 1 failed, 2 bad arguments, 130 cancelled.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+class TJob;
+
+struct TBatchCommand {
+  using TRun = std::function<int(const std::vector<std::string>& Args)>;
+  TBatchCommand(std::string Name, std::string Usage, TRun Run);
+};
+
+namespace batch {
+// Code page 1251 text as UTF-8 for the terminal, and back.
+std::string U8(const std::string& Cp1251);
+std::string Cp(const std::string& Utf8);
+// Runs Work as a job: progress on stderr a few times a second, Ctrl-C cancels, the report at the
+// end on stderr. The exit status of the job's outcome.
+int RunAsJob(TJob& Job, const std::function<void(TJob&)>& Work);
+// The application root of this program (the parent of its folder) made the application
+// object's root, with the working-directory table loaded and the libraries' services installed.
+void UseProgramRoot();
+// Prints the usage line of every command; returns 2.
+int Usage();
+}  // namespace batch
