@@ -24,7 +24,7 @@ class TControl {
   // ---- identity ----
   virtual std::string Name() const = 0;
   virtual void SetName(const std::string& Name) = 0;
-  // The class name of the original control kind: "TForm", "TEdit", "TMemo", "TLabel",
+  // The class name of the control's kind in the program's forms: "TForm", "TEdit", "TMemo", "TLabel",
   // "TButton", "TComboBox", "TPageControl", "TTabSheet", "TPanel", "TCheckBox", ...
   virtual std::string ClassName() const = 0;
 

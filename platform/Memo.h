@@ -11,7 +11,7 @@
 
 namespace platform {
 
-// Virtual-key codes as the program numbers keys (the original platform's numbering).
+// Virtual-key codes, in the program's numbering of keys.
 namespace vk {
 constexpr uint16_t Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Menu = 18,
                    Pause = 19, Capital = 20, Escape = 27, Space = 32, Prior = 33, Next = 34,

@@ -1,4 +1,4 @@
-// System information on Linux, standing in for what the program asked the original platform:
+// System information on Linux, as the program asks for it:
 // process names, drives and volumes, the system language, the keyboard layout and the lock keys,
 // and the entries of a folder with their attributes and packed date-times.
 //
@@ -54,7 +54,7 @@ uint32_t LoadKeyboardLayout(const std::string& LayoutName);
 bool LockKeyOn(char Letter);
 void SetLockKeyOn(char Letter, bool On);
 
-// Attribute bits of folder entries, in the original platform's numbering.
+// Attribute bits of folder entries, in the program's numbering.
 constexpr uint16_t faReadOnly = 0x01;
 constexpr uint16_t faHidden = 0x02;
 constexpr uint16_t faDirectory = 0x10;
