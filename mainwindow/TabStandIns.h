@@ -1,0 +1,102 @@
+// The tabs that other issues build, as stand-ins: each holds its sheet's form and what the shell
+// and the message hook already call of it. What runs by itself (resize, close, start-up) does
+// nothing until the tab exists; what the user asks for reports that it is not available yet.
+// The issue that builds a tab replaces its stand-in here by the tab's own class and files.
+#pragma once
+#include <cstdint>
+
+#include "Corvesta/TabCOPIForm.h"
+#include "Corvesta/TabCORAForm.h"
+#include "Corvesta/TabDiForm.h"
+#include "Corvesta/TabDialogForm.h"
+#include "Corvesta/TabFITSForm.h"
+#include "Corvesta/TabGIFForm.h"
+#include "Corvesta/TabGrafForm.h"
+#include "Corvesta/TabModelsForm.h"
+#include "Corvesta/TabProjForm.h"
+#include "Corvesta/TabStartForm.h"
+#include "Corvesta/TabTestForm.h"
+#include "Corvesta/TabUnnoForm.h"
+#include "Corvesta/TabVARIForm.h"
+#include "Corvesta/TabVEMOForm.h"
+#include "Corvesta/TabZeeForm.h"
+#include "mainwindow/CorvestaTab.h"
+
+// A tab not built yet: its form and nothing else; the events its form binds report that they
+// are not available yet.
+template <class Form>
+class TTabStandIn : public TFormTab<Form> {
+ public:
+  explicit TTabStandIn(TCorvesta& Shell) : TFormTab<Form>(Shell) {}
+  void RegisterHandlers(platform::THandlerRegistry&) override {}
+};
+
+using TTabStart = TTabStandIn<TabStartForm>;
+using TTabZee = TTabStandIn<TabZeeForm>;
+using TTabModels = TTabStandIn<TabModelsForm>;
+using TTabVEMO = TTabStandIn<TabVEMOForm>;
+using TTabProj = TTabStandIn<TabProjForm>;
+using TTabTest = TTabStandIn<TabTestForm>;
+using TTabDialog = TTabStandIn<TabDialogForm>;
+using TTabVARI = TTabStandIn<TabVARIForm>;
+using TTabDi = TTabStandIn<TabDiForm>;
+
+// The FITS tab.
+class TTabFITS : public TTabStandIn<TabFITSForm> {
+ public:
+  using TTabStandIn::TTabStandIn;
+  // The map index of the tab (-1: none).
+  int32_t iMapIndex = -1;
+};
+
+// The Graf tab: the graphics player of the editor's tables.
+class TTabGraf : public TTabStandIn<TabGrafForm> {
+ public:
+  using TTabStandIn::TTabStandIn;
+  // Two columns of a text table plotted as a curve in the picture window.
+  void PlayGraphic();
+};
+
+// The GIF tab: spectrogram pictures measured with the mouse.
+class TTabGIF : public TTabStandIn<TabGIFForm> {
+ public:
+  using TTabStandIn::TTabStandIn;
+  // The picture's offsets.
+  int32_t iGIFOrgX = -5, iGIFMirror = -5;
+  // The current marker moved to the cursor while the left button is down.
+  void CurrentMove() {}
+  void SaveGIFTunes() {}
+  // The work bitmaps resized to the CORA picture's size.
+  void ResizeGIFBitmaps(int32_t W, int32_t H) {
+    (void)W;
+    (void)H;
+  }
+  void Closing() override { SaveGIFTunes(); }
+};
+
+// The CORA tab: the contour and raster pictures.
+class TTabCORA : public TTabStandIn<TabCORAForm> {
+ public:
+  using TTabStandIn::TTabStandIn;
+  int32_t iCORAWork = 13;
+};
+
+// The Unno tab: the grid of the profiles.
+class TTabUnno : public TTabStandIn<TabUnnoForm> {
+ public:
+  using TTabStandIn::TTabStandIn;
+  // The grid's rows per page.
+  void UnnoRowsPerPage() {}
+};
+
+// The CoPi tab: the picture colours and the screen calibration of the view.
+class TTabCOPI : public TTabStandIn<TabCOPIForm> {
+ public:
+  using TTabStandIn::TTabStandIn;
+  void SaveCoPiTunes() {}
+  // The view picture sized from the screen calibration.
+  void FillViewSize() {}
+  // The picture colours read from the Pict settings set.
+  void LoadPictColors() {}
+  void Closing() override { SaveCoPiTunes(); }
+};
