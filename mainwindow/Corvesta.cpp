@@ -112,12 +112,10 @@ class TCorvestaLink : public TMainWindowLink {
     return C && C->DroppedDown();
   }
   platform::TTimer* MainTimer() override { return F_->MainTimer; }
-  void SetViewTimer(bool On) override { F_->ViewTimer->SetEnabled(On); }
   void DbgWheelUp() override { F_->DebugTab().DbgWheelUp(); }
   void DbgWheelDown() override { F_->DebugTab().DbgWheelDown(); }
   void EdTuneListShow() override { F_->EdTab().EdTuneListShow(); }
   void EdTuneListHide() override { F_->EdTab().EdTuneListHide(); }
-  void CurrentMove() override { F_->GIFTab().CurrentMove(); }
 
  private:
   TCorvesta* F_;
@@ -155,6 +153,12 @@ TCorvesta::TCorvesta(QWidget* Parent) : QWidget(Parent) {
   RegisterShellHandlers();
   for (const auto& T : Tabs_) T->RegisterHandlers(Handlers);
   BindProblems = Events.Bind(bindings);
+  for (const auto& T : Tabs_) {
+    TPageInput I = T->Input();
+    if (I.Empty()) continue;
+    RegisterPageInput(T->PageName(), std::move(I));
+    PageInputs_.push_back(T->PageName());
+  }
   InfStrip->installEventFilter(this);
   Link_ = std::make_unique<TCorvestaLink>(this);
   SetMainWindowLink(Link_.get());
@@ -164,6 +168,7 @@ TCorvesta::TCorvesta(QWidget* Parent) : QWidget(Parent) {
 TCorvesta::~TCorvesta() {
   if (Ed && Ed->Memo == static_cast<platform::Memo*>(EdTab().MemoEd)) Ed->Unbind();
   if (&MainWindowLink() == Link_.get()) SetMainWindowLink(nullptr);
+  for (const std::string& P : PageInputs_) RegisterPageInput(P, {});
   InfStrip->removeEventFilter(this);
   if (Corvesta == this) Corvesta = nullptr;
 }

@@ -131,6 +131,8 @@ class TCorvesta : public QWidget, public ShellForm {
   void Guarded(QObject* Sender, const std::function<void()>& Run);
   QPoint StripPoint(int32_t FormX, int32_t FormY) const;
   std::unique_ptr<TCorvestaLink> Link_;
+  // The pages whose input this window registered with the hook.
+  std::vector<std::string> PageInputs_;
   bool FormPainting_ = false;
   TTabEd* Ed_ = nullptr;
   TTabDB* DB_ = nullptr;

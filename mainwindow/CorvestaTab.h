@@ -5,11 +5,13 @@
 //
 // A tab's class derives from TFormTab<its form struct>, so the form's controls are its members
 // (Corvesta->EdTab().MemoEd). The sheet's own events, bound in the shell's form as "<Page>Show",
-// "<Page>Hide" and "<Page>Exit", run Show, Hide and Exit.
+// "<Page>Hide" and "<Page>Exit", run Show, Hide and Exit; the keys and mouse of the message hook
+// reach the active page's tab through the input it registers (Input).
 #pragma once
 #include <span>
 #include <string>
 
+#include "app/cvHook.h"
 #include "platform/qt/FormRegistry.h"
 
 class QWidget;
@@ -44,6 +46,10 @@ class TCorvestaTab {
   virtual std::span<const platform::TFormEvent> FormEvents() const = 0;
   // The tab's handlers by name: the sheet's Show, Hide and Exit; a tab adds its own.
   virtual void RegisterHandlers(platform::THandlerRegistry& H);
+
+  // The keys and mouse the message hook hands this tab while its sheet is the active page (none
+  // by default); the shell registers it with the hook.
+  virtual TPageInput Input() { return {}; }
 
   // The sheet became the active page, stopped being it, lost the focus.
   virtual void Show() {}

@@ -20,6 +20,7 @@
 #include "Corvesta/TabVARIForm.h"
 #include "Corvesta/TabVEMOForm.h"
 #include "Corvesta/TabZeeForm.h"
+#include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
 
 // A tab not built yet: its form and nothing else; the events its form binds report that they
@@ -49,22 +50,25 @@ class TTabFITS : public TTabStandIn<TabFITSForm> {
   int32_t iMapIndex = -1;
 };
 
-// The Graf tab: the graphics player of the editor's tables.
+// The Graf tab: the graphics player of the editor's tables. Esc returns to the Texts tab.
 class TTabGraf : public TTabStandIn<TabGrafForm> {
  public:
   using TTabStandIn::TTabStandIn;
+  TPageInput Input() override { return GrafPageInput(); }
   // Two columns of a text table plotted as a curve in the picture window.
   void PlayGraphic();
 };
 
-// The GIF tab: spectrogram pictures measured with the mouse.
-class TTabGIF : public TTabStandIn<TabGIFForm> {
+// The GIF tab: spectrogram pictures measured with the mouse (the hook's picking and dragging
+// over its picture panel, the arrow keys moving the picture).
+class TTabGIF : public TTabStandIn<TabGIFForm>, public TGIFTabLink {
  public:
   using TTabStandIn::TTabStandIn;
+  TPageInput Input() override { return GIFPageInput(*this); }
   // The picture's offsets.
   int32_t iGIFOrgX = -5, iGIFMirror = -5;
   // The current marker moved to the cursor while the left button is down.
-  void CurrentMove() {}
+  void CurrentMove() override {}
   void SaveGIFTunes() {}
   // The work bitmaps resized to the CORA picture's size.
   void ResizeGIFBitmaps(int32_t W, int32_t H) {
@@ -74,17 +78,22 @@ class TTabGIF : public TTabStandIn<TabGIFForm> {
   void Closing() override { SaveGIFTunes(); }
 };
 
-// The CORA tab: the contour and raster pictures.
-class TTabCORA : public TTabStandIn<TabCORAForm> {
+// The CORA tab: the contour and raster pictures. Esc returns to the Texts tab and stops the
+// animation timer.
+class TTabCORA : public TTabStandIn<TabCORAForm>, public TCORATabLink {
  public:
   using TTabStandIn::TTabStandIn;
+  TPageInput Input() override { return CORAPageInput(*this); }
+  // The shell's timer "ViewTimer" drives the animation.
+  void SetViewTimer(bool On) override;
   int32_t iCORAWork = 13;
 };
 
-// The Unno tab: the grid of the profiles.
-class TTabUnno : public TTabStandIn<TabUnnoForm> {
+// The Unno tab: the grid of the profiles, whose pages Page Up and Page Down turn.
+class TTabUnno : public TTabStandIn<TabUnnoForm>, public TUnnoTabLink {
  public:
   using TTabStandIn::TTabStandIn;
+  TPageInput Input() override { return UnnoPageInput(*this); }
   // The grid's rows per page.
   void UnnoRowsPerPage() {}
 };
