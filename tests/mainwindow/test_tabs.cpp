@@ -1,6 +1,6 @@
 // The main window's tabs in the running program: the keys of the message hook reach the tab of
-// the active page through the input it registered, and a window that goes takes its tabs' input
-// with it.
+// the active page through the input it registered, a window that goes takes its tabs' input
+// with it, and a tab not built yet says so in its sheet and once in the panel, never in a box.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,13 +8,25 @@
 
 #include "app/cvApp.h"
 #include "app/cvHook.h"
+#include "app/cvInf.h"
+#include "foundation/cvLit.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/Program.h"
 #include "mainwindow/support/ProgramEnv.h"
 
 namespace {
 
+using mwtest::AllBoxes;
 using mwtest::ProgramTest;
+
+// How often the panel's progress field "UM" has held Text (its value and its history).
+int PanelLines(const std::string& Text) {
+  const TInfField* F = App && App->Inf ? App->Inf->FindFld("UM") : nullptr;
+  if (!F || !F->Log) return -1;
+  int n = F->Log->StoredText() == Text ? 1 : 0;
+  for (const TLogRec& R : F->Log->History) n += R.Text == Text ? 1 : 0;
+  return n;
+}
 
 // Esc pressed on the focused widget of the window, as the user presses it.
 void PressEsc() {
@@ -58,6 +70,37 @@ TEST_F(ProgramTest, AClosedWindowLeavesNoTabInputBehind) {
   AppMessage(M, Handled);
   EXPECT_FALSE(Handled);
   SetMainWindowLink(before);
+}
+
+TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
+  const std::pair<const char*, const char*> standIns[] = {
+      {"TabStart", "Start"}, {"TabFITS", "FITS"},  {"TabZee", "Zeeman"},   {"TabGraf", "Graf"},
+      {"TabGIF", "GIF"},     {"TabCORA", "CORA"},  {"TabModels", "Models"}, {"TabVEMO", "VEMO"},
+      {"TabProj", "Project"}, {"TabTest", "Test"}, {"TabCOPI", "CoPi"},    {"TabUnno", "Unno"},
+      {"TabDialog", "Dialog"}, {"TabVARI", "VARI"}, {"TabDi", "Di"}};
+  boxes->Clear();
+  // Twice round every stand-in (leaving the GIF and CoPi sheets runs their exit events too).
+  for (int round = 0; round < 2; ++round)
+    for (const auto& [page, caption] : standIns) {
+      Corvesta->ShowPage(page);
+      QApplication::processEvents();
+      ASSERT_EQ(Corvesta->ActivePageName(), page);
+      const std::string notice = caption + std::string(" - функция пока недоступна"_cp);
+      const auto* L = Corvesta->Tab(page)->Sheet()->findChild<platform::TLabel*>(
+          QString::fromStdString(std::string(page) + "Notice"));
+      ASSERT_NE(L, nullptr) << page;
+      EXPECT_TRUE(L->isVisible()) << page;
+      EXPECT_EQ(L->Caption(), notice) << page;
+      EXPECT_EQ(PanelLines(notice), 1) << page << " round " << round;
+    }
+  Corvesta->ShowPage("TabEd");
+  EXPECT_TRUE(boxes->Shown().empty()) << AllBoxes(*boxes);
+  // The tabs that are built carry no notice.
+  for (const char* page : {"TabEd", "TabDB", "TabDebug"})
+    EXPECT_EQ(Corvesta->Tab(page)->Sheet()->findChild<platform::TLabel*>(
+                  QString::fromStdString(std::string(page) + "Notice")),
+              nullptr)
+        << page;
 }
 
 }  // namespace
