@@ -239,8 +239,9 @@ TEST_F(TextsTab, TabsAndButtonsOfOtherWindows) {
 // What the editor's Ctrl+Enter on a file word does with the file, by its first two lines.
 TEST_F(TextsTab, OpeningAFileFromTheEditorDispatchesByItsHeader) {
   std::vector<std::string> runs;
-  mainlinks::Hooks().RunInpFile = [&](const std::string& F) { runs.push_back("inp " + F); };
-  mainlinks::Hooks().PlayGraphicsScript = [&](const std::string& F) { runs.push_back("graph " + F); };
+  mainlinks::Hooks().RunInpFile.Install([&](const std::string& F) { runs.push_back("inp " + F); });
+  mainlinks::Hooks().PlayGraphicsScript.Install(
+      [&](const std::string& F) { runs.push_back("graph " + F); });
   const std::string both = WriteText("both.txt", "[CVCTRL]\nINPUTDATA GRAPH\n");
   const std::string graph = WriteText("graph.txt", "[CVCTRL]\nGRAPH\n");
   const std::string inp = WriteText("table.inp", "plain\n");
