@@ -15,7 +15,7 @@ class TControl;
 class TTimer;
 }  // namespace platform
 
-// The GIF tab's measuring state kept on the main window.
+// The GIF tab's measuring state (kept by the tab).
 struct TGIFWork {
   TPoint Pick{};            // the form's pick point (screen)
   int32_t Level20 = 0;      // the 20 % level line
