@@ -1,6 +1,7 @@
 #include "app/cvHook.h"
 
 #include <deque>
+#include <map>
 
 #include "app/cvApp.h"
 #include "app/cvEd.h"
@@ -20,6 +21,16 @@ namespace {
 THookKeyState KeyState;
 bool MemoSelfServed = false;
 TPostMessageProc Poster;
+std::map<std::string, TPageInput>& PageInputs() {
+  static std::map<std::string, TPageInput> m;
+  return m;
+}
+
+// The input the active page registered (nullptr when none).
+const TPageInput* ActivePageInput(TMainWindowLink& W) {
+  const auto it = PageInputs().find(W.ActivePageName());
+  return it == PageInputs().end() ? nullptr : &it->second;
+}
 std::deque<TMsg>& Queue() {
   static std::deque<TMsg> q;
   return q;
@@ -137,32 +148,8 @@ void KeyDown(TMsg& Msg, bool& Handled) {
       App->qKeyDone = KeyInSet(K, Shift, Ctrl, Alt, EditorPlainKeys(), {}, {}, {});
     }
     if (Focus == "MemoDbg") LogMessage(Msg);
-    const std::string Page = W.ActivePageName();
-    if (Page == "TabGraf" && K == VK_ESCAPE) {
-      W.ShowPage("TabEd");
-      W.FocusControl("MemoEd");
+    if (const TPageInput* P = ActivePageInput(W); P && P->KeyDown && P->KeyDown(K))
       App->qKeyDone = true;
-    } else if (Page == "TabCORA" && K == VK_ESCAPE) {
-      W.ShowPage("TabEd");
-      W.SetViewTimer(false);
-      W.FocusControl("MemoEd");
-      App->qKeyDone = true;
-    } else if (Page == "TabGIF" && W.PointInPanelGIF()) {
-      switch (K) {
-        case VK_LEFT: W.GIFOrigXInc(); break;
-        case VK_UP: W.GIFOrigYInc(); break;
-        case VK_RIGHT: W.GIFOrigXDec(); break;
-        case VK_DOWN: W.GIFOrigYDec(); break;
-        default: break;
-      }
-      App->qKeyDone = true;
-    } else if (Page == "TabUnno" && Focus == "ngUnno" && W.ButtonDown("btngUNNOPages")) {
-      if (K == VK_PRIOR)
-        W.UnnoPagePrev();
-      else if (K == VK_NEXT)
-        W.UnnoPageNext();
-      App->qKeyDone = true;
-    }
     if (App->qKeyDone) Handled = true;
   }
 
@@ -230,78 +217,15 @@ void LayoutSwitch(const TMsg& Msg) {
   }
 }
 
-void ShowMouseOnGIF(TMainWindowLink& W, const TPoint& P, int32_t& Px, int32_t& Py) {
-  const TRect R = W.ScreenRect("PanelGIF");
-  Px = P.X - R.Left;
-  Py = P.Y - R.Top;
-  W.SetControlText("lbMouse", XY(P.X, P.Y));
-  W.SetControlText("lbMouseOnBMP", XY(Px, Py));
-}
-
 void MouseMove(const TMsg& Msg) {
   App->NoteActivity();
-  TMainWindowLink& W = MainWindowLink();
-  const bool OnGIF = W.ActivePageName() == "TabGIF";
-  if (KeyState.LButton) {
-    if (OnGIF && W.PointInPanelGIF()) W.CurrentMove();
-  } else if (OnGIF) {
-    int32_t Px = 0, Py = 0;
-    ShowMouseOnGIF(W, Msg.Pt, Px, Py);
-  }
+  if (const TPageInput* P = ActivePageInput(MainWindowLink()); P && P->MouseMove) P->MouseMove(Msg);
 }
 
-void AddToMemoEd(const std::string& Line) {
-  if (Ed && Ed->Memo) Ed->Memo->AddLine(Line);
-}
-
-void GIFPick(const TMsg& Msg) {
+void LButtonDown(const TMsg& Msg) {
   App->NoteActivity();
-  TMainWindowLink& W = MainWindowLink();
-  if (W.ActivePageName() != "TabGIF" || !W.PointInPanelGIF()) return;
-  TGIFWork* G = W.GIFWork();
-  if (G) G->Pick = Msg.Pt;
-  int32_t Px = 0, Py = 0;
-  ShowMouseOnGIF(W, Msg.Pt, Px, Py);
-  const std::string Focus = W.FocusedName();
-  if (Focus == "edGIFxMirror") {
-    W.SetControlText("edGIFxMirror", IntStr(Px));
-  } else if (!W.ButtonDown("btGIFyReper")) {
-    W.SetControlText(Focus == "edGIFyReper3" ? "edGIFyReper3" : "edGIFyReper", IntStr(Py));
-  }
-  if (!G) return;
-  const int32_t Step = W.ItemIndex("cbAlgPoint");
-  switch (Step) {
-    case 1:
-      G->Level20 = Py;
-      break;
-    case 2:
-      G->LevelContA = Py;
-      break;
-    case 3:
-      G->LevelContM = Py;
-      break;
-    case 4: {
-      G->LevelMaxD = Py;
-      W.SetItemIndex("cbAlgPoint", Step + 1);
-      W.DrawGIFGuideLines();
-      std::unique_ptr<TStringList> L = GIFReportHeader(W.ControlText("edNmGIF"), *G);
-      for (int i = 0; i < L->Count(); ++i) AddToMemoEd((*L)[i]);
-      return;
-    }
-    case 5: {
-      platform::TControl* Image = W.Control("ImageCORA");
-      const std::string Line =
-          GIFMeasureLine(Px, Py, Image ? Image->Bounds().Width() : 0, *G);
-      if (Line.empty())
-        WARNAbs("GIF: уровень 20% совпадает с уровнем CONT - измерение не записано"_cp);
-      else
-        AddToMemoEd(Line);
-      return;
-    }
-    default:
-      return;
-  }
-  W.SetItemIndex("cbAlgPoint", Step + 1);
+  if (const TPageInput* P = ActivePageInput(MainWindowLink()); P && P->LButtonDown)
+    P->LButtonDown(Msg);
 }
 
 void Wheel(const TMsg& Msg) {
@@ -362,7 +286,7 @@ void AppMessage(TMsg& Msg, bool& Handled) {
       MouseMove(Msg);
       return;
     case WM_LBUTTONDOWN:
-      GIFPick(Msg);
+      LButtonDown(Msg);
       return;
     case WM_LBUTTONDBLCLK:
       if (HookServesMemoEd(W) && Ed) {
@@ -446,6 +370,151 @@ int RunPostedMessages() {
 size_t PostedMessageCount() { return Queue().size(); }
 
 void ClearPostedMessages() { Queue().clear(); }
+
+// ---------------------------------------------------------------- the tabs' own input
+
+void RegisterPageInput(const std::string& PageName, TPageInput Input) {
+  if (Input.Empty())
+    PageInputs().erase(PageName);
+  else
+    PageInputs()[PageName] = std::move(Input);
+}
+
+void ClearPageInputs() { PageInputs().clear(); }
+
+namespace {
+
+// Esc: back to the Texts tab, the editor's memo focused.
+void BackToTexts(const std::function<void()>& Between) {
+  TMainWindowLink& W = MainWindowLink();
+  W.ShowPage("TabEd");
+  if (Between) Between();
+  W.FocusControl("MemoEd");
+}
+
+void ShowMouseOnGIF(TMainWindowLink& W, const TPoint& P, int32_t& Px, int32_t& Py) {
+  const TRect R = W.ScreenRect("PanelGIF");
+  Px = P.X - R.Left;
+  Py = P.Y - R.Top;
+  W.SetControlText("lbMouse", XY(P.X, P.Y));
+  W.SetControlText("lbMouseOnBMP", XY(Px, Py));
+}
+
+void GIFMouseMove(TGIFTabLink& Tab, const TMsg& Msg) {
+  if (KeyState.LButton) {
+    if (Tab.PointInPanelGIF()) Tab.CurrentMove();
+  } else {
+    int32_t Px = 0, Py = 0;
+    ShowMouseOnGIF(MainWindowLink(), Msg.Pt, Px, Py);
+  }
+}
+
+void AddToMemoEd(const std::string& Line) {
+  if (Ed && Ed->Memo) Ed->Memo->AddLine(Line);
+}
+
+void GIFPick(TGIFTabLink& Tab, const TMsg& Msg) {
+  TMainWindowLink& W = MainWindowLink();
+  if (!Tab.PointInPanelGIF()) return;
+  TGIFWork* G = Tab.GIFWork();
+  if (G) G->Pick = Msg.Pt;
+  int32_t Px = 0, Py = 0;
+  ShowMouseOnGIF(W, Msg.Pt, Px, Py);
+  const std::string Focus = W.FocusedName();
+  if (Focus == "edGIFxMirror") {
+    W.SetControlText("edGIFxMirror", IntStr(Px));
+  } else if (!W.ButtonDown("btGIFyReper")) {
+    W.SetControlText(Focus == "edGIFyReper3" ? "edGIFyReper3" : "edGIFyReper", IntStr(Py));
+  }
+  if (!G) return;
+  const int32_t Step = W.ItemIndex("cbAlgPoint");
+  switch (Step) {
+    case 1:
+      G->Level20 = Py;
+      break;
+    case 2:
+      G->LevelContA = Py;
+      break;
+    case 3:
+      G->LevelContM = Py;
+      break;
+    case 4: {
+      G->LevelMaxD = Py;
+      W.SetItemIndex("cbAlgPoint", Step + 1);
+      Tab.DrawGIFGuideLines();
+      std::unique_ptr<TStringList> L = GIFReportHeader(W.ControlText("edNmGIF"), *G);
+      for (int i = 0; i < L->Count(); ++i) AddToMemoEd((*L)[i]);
+      return;
+    }
+    case 5: {
+      platform::TControl* Image = W.Control("ImageCORA");
+      const std::string Line =
+          GIFMeasureLine(Px, Py, Image ? Image->Bounds().Width() : 0, *G);
+      if (Line.empty())
+        WARNAbs("GIF: уровень 20% совпадает с уровнем CONT - измерение не записано"_cp);
+      else
+        AddToMemoEd(Line);
+      return;
+    }
+    default:
+      return;
+  }
+  W.SetItemIndex("cbAlgPoint", Step + 1);
+}
+
+}  // namespace
+
+TPageInput GrafPageInput() {
+  TPageInput I;
+  I.KeyDown = [](uint16_t K) {
+    if (K != VK_ESCAPE) return false;
+    BackToTexts(nullptr);
+    return true;
+  };
+  return I;
+}
+
+TPageInput CORAPageInput(TCORATabLink& Tab) {
+  TPageInput I;
+  I.KeyDown = [&Tab](uint16_t K) {
+    if (K != VK_ESCAPE) return false;
+    BackToTexts([&Tab] { Tab.SetViewTimer(false); });
+    return true;
+  };
+  return I;
+}
+
+TPageInput GIFPageInput(TGIFTabLink& Tab) {
+  TPageInput I;
+  I.KeyDown = [&Tab](uint16_t K) {
+    if (!Tab.PointInPanelGIF()) return false;
+    switch (K) {
+      case VK_LEFT: Tab.GIFOrigXInc(); break;
+      case VK_UP: Tab.GIFOrigYInc(); break;
+      case VK_RIGHT: Tab.GIFOrigXDec(); break;
+      case VK_DOWN: Tab.GIFOrigYDec(); break;
+      default: break;
+    }
+    return true;
+  };
+  I.MouseMove = [&Tab](const TMsg& Msg) { GIFMouseMove(Tab, Msg); };
+  I.LButtonDown = [&Tab](const TMsg& Msg) { GIFPick(Tab, Msg); };
+  return I;
+}
+
+TPageInput UnnoPageInput(TUnnoTabLink& Tab) {
+  TPageInput I;
+  I.KeyDown = [&Tab](uint16_t K) {
+    TMainWindowLink& W = MainWindowLink();
+    if (W.FocusedName() != "ngUnno" || !W.ButtonDown("btngUNNOPages")) return false;
+    if (K == VK_PRIOR)
+      Tab.UnnoPagePrev();
+    else if (K == VK_NEXT)
+      Tab.UnnoPageNext();
+    return true;
+  };
+  return I;
+}
 
 // ---------------------------------------------------------------- keyboard routines
 

@@ -1,10 +1,11 @@
 // The application's message hook: every queued message (keys, mouse, the program's private
 // command message) passes AppMessage before it is dispatched. It turns keys into commands of the
 // editor and of the information panel, types into the editor in the program's own keyboard
-// layouts, switches the layout (Ctrl pressed and released alone), serves the mouse on the GIF
-// tab's picture and the wheel over the memos, notes the time of the last input and logs the
-// messages it does not know. Also the keyboard routines: the key state, the characters of keys
-// and scan codes, the key codes posted as commands.
+// layouts, switches the layout (Ctrl pressed and released alone), hands keys and mouse to the
+// input the active tab registered (the GIF tab's picture, the Unno grid's pages ...), turns the
+// wheel over the memos, notes the time of the last input and logs the messages it does not know.
+// Also the keyboard routines: the key state, the characters of keys and scan codes, the key codes
+// posted as commands.
 #pragma once
 #include <array>
 #include <bitset>
@@ -41,6 +42,34 @@ THookKeyState& HookKeyState();
 // on "MemoEd") to it while "MemoEd" has the focus. Off by default: the hook does everything.
 void SetEditorMemoSelfServed(bool On);
 bool EditorMemoSelfServed();
+
+// ---- the tabs' own input ----
+// What a tab of the main window does with the input the hook hands it while its sheet is the
+// active page (by component name). The hook does its common part first (the activity time, the
+// panel's and the editor's keys, Space and Esc). KeyDown gets the plain keys (no Shift, Ctrl or
+// Alt) and returns true when the key is done (it is then not dispatched); MouseMove gets the
+// mouse moves, LButtonDown the left-button presses.
+struct TPageInput {
+  std::function<bool(uint16_t Key)> KeyDown;
+  std::function<void(const TMsg& Msg)> MouseMove;
+  std::function<void(const TMsg& Msg)> LButtonDown;
+  bool Empty() const { return !KeyDown && !MouseMove && !LButtonDown; }
+};
+// Installs the input of a page, in place of one installed before; an empty one removes it.
+void RegisterPageInput(const std::string& PageName, TPageInput Input);
+void ClearPageInputs();
+
+// The input of tabs that other issues build, as the hook serves it until then; their tabs
+// register it. Graf: Esc returns to the Texts tab. CORA: Esc returns to the Texts tab and stops
+// the animation timer. GIF: over the picture panel the arrow keys move the picture (every key is
+// done there), a move with the left button down drags it, a move with the button up shows the
+// cursor's place in "lbMouse" and "lbMouseOnBMP", a press picks the levels and measures (below).
+// Unno: in the grid "ngUnno" with the page button "btngUNNOPages" down, Page Up and Page Down
+// turn the grid's pages (every key is done there).
+TPageInput GrafPageInput();
+TPageInput CORAPageInput(TCORATabLink& Tab);
+TPageInput GIFPageInput(TGIFTabLink& Tab);
+TPageInput UnnoPageInput(TUnnoTabLink& Tab);
 
 // ---- posting the private message ----
 // Delivers a posted message later, after the current one (the window layer queues it in its

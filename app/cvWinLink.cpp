@@ -1,8 +1,8 @@
 #include "app/cvWinLink.h"
 
-#include "app/AppLinks.h"
 #include "app/cvCtrlUtil.h"
 #include "app/cvGLib.h"
+#include "foundation/cvLink.h"
 #include "platform/Controls.h"
 
 namespace {
@@ -54,25 +54,28 @@ void TMainWindowLink::SetItemIndex(const std::string& Name, int32_t Index) {
   if (platform::TControl* C = Control(Name)) C->SetItemIndex(Index);
 }
 
-bool TMainWindowLink::PointInPanelGIF() {
-  const TRect R = ScreenRect("PanelGIF");
+void TMainWindowLink::DbgWheelUp() { cvlink::NotAvailable("TCorvesta.DbgWheelUp"); }
+void TMainWindowLink::DbgWheelDown() { cvlink::NotAvailable("TCorvesta.DbgWheelDown"); }
+void TMainWindowLink::EdTuneListShow() { cvlink::NotAvailable("TCorvesta.EdTuneListShow"); }
+void TMainWindowLink::EdTuneListHide() { cvlink::NotAvailable("TCorvesta.EdTuneListHide"); }
+void TMainWindowLink::RichSelSizeDec() { cvlink::NotAvailable("TCorvesta.RichSelSizeDec"); }
+void TMainWindowLink::RichSelSizeInc() { cvlink::NotAvailable("TCorvesta.RichSelSizeInc"); }
+void TMainWindowLink::RichSelToggleSymbol() {
+  cvlink::NotAvailable("TCorvesta.RichSelToggleSymbol");
+}
+
+// ---------------------------------------------------------------- the tabs' links
+
+bool TGIFTabLink::PointInPanelGIF() {
+  const TRect R = MainWindowLink().ScreenRect("PanelGIF");
   return !R.IsEmpty() && PointInRect(R, platform::CursorScreenPos());
 }
 
-void TMainWindowLink::DbgWheelUp() { applinks::NotAvailable("TCorvesta.DbgWheelUp"); }
-void TMainWindowLink::DbgWheelDown() { applinks::NotAvailable("TCorvesta.DbgWheelDown"); }
-void TMainWindowLink::EdTuneListShow() { applinks::NotAvailable("TCorvesta.EdTuneListShow"); }
-void TMainWindowLink::EdTuneListHide() { applinks::NotAvailable("TCorvesta.EdTuneListHide"); }
-void TMainWindowLink::GIFOrigXInc() { applinks::NotAvailable("TCorvesta.GIFOrigXInc"); }
-void TMainWindowLink::GIFOrigYInc() { applinks::NotAvailable("TCorvesta.GIFOrigYInc"); }
-void TMainWindowLink::GIFOrigXDec() { applinks::NotAvailable("TCorvesta.GIFOrigXDec"); }
-void TMainWindowLink::GIFOrigYDec() { applinks::NotAvailable("TCorvesta.GIFOrigYDec"); }
-void TMainWindowLink::CurrentMove() { applinks::NotAvailable("TCorvesta.CurrentMove"); }
-void TMainWindowLink::DrawGIFGuideLines() { applinks::NotAvailable("TCorvesta.DrawGIFGuideLines"); }
-void TMainWindowLink::UnnoPagePrev() { applinks::NotAvailable("TCorvesta.UnnoPagePrev"); }
-void TMainWindowLink::UnnoPageNext() { applinks::NotAvailable("TCorvesta.UnnoPageNext"); }
-void TMainWindowLink::RichSelSizeDec() { applinks::NotAvailable("TCorvesta.RichSelSizeDec"); }
-void TMainWindowLink::RichSelSizeInc() { applinks::NotAvailable("TCorvesta.RichSelSizeInc"); }
-void TMainWindowLink::RichSelToggleSymbol() {
-  applinks::NotAvailable("TCorvesta.RichSelToggleSymbol");
-}
+void TGIFTabLink::GIFOrigXInc() { cvlink::NotAvailable("TCorvesta.GIFOrigXInc"); }
+void TGIFTabLink::GIFOrigYInc() { cvlink::NotAvailable("TCorvesta.GIFOrigYInc"); }
+void TGIFTabLink::GIFOrigXDec() { cvlink::NotAvailable("TCorvesta.GIFOrigXDec"); }
+void TGIFTabLink::GIFOrigYDec() { cvlink::NotAvailable("TCorvesta.GIFOrigYDec"); }
+void TGIFTabLink::CurrentMove() { cvlink::NotAvailable("TCorvesta.CurrentMove"); }
+void TGIFTabLink::DrawGIFGuideLines() { cvlink::NotAvailable("TCorvesta.DrawGIFGuideLines"); }
+void TUnnoTabLink::UnnoPagePrev() { cvlink::NotAvailable("TCorvesta.UnnoPagePrev"); }
+void TUnnoTabLink::UnnoPageNext() { cvlink::NotAvailable("TCorvesta.UnnoPageNext"); }

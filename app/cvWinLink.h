@@ -1,8 +1,9 @@
 // What the message hook and the named timers need of the main window: a narrow interface that
 // the main window implements and installs (values in, results out). Controls are named by their
 // component names ("MemoEd", "PanelEdCTRL", "TabGIF" ...). Without an installed link every query
-// gives its neutral answer, and the routines of tabs that are not built yet report that they are
-// not available.
+// gives its neutral answer, and the routines that are not built yet report that they are not
+// available. What the hook needs of one tab (GIF, Unno, CORA) is that tab's own link below; the
+// tab hands it to the hook with its page input (app/cvHook.h).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@ class TControl;
 class TTimer;
 }  // namespace platform
 
-// The GIF tab's measuring state kept on the main window.
+// The GIF tab's measuring state (kept by the tab).
 struct TGIFWork {
   TPoint Pick{};            // the form's pick point (screen)
   int32_t Level20 = 0;      // the 20 % level line
@@ -67,15 +68,24 @@ class TMainWindowLink {
   // The form's 10 ms timer that drives the named timers; nullptr lets the application clock
   // make one of its own.
   virtual platform::TTimer* MainTimer() { return nullptr; }
-  // The CORA tab's animation timer.
-  virtual void SetViewTimer(bool On) { (void)On; }
 
   // ---- routines of the main window ----
   virtual void DbgWheelUp();
   virtual void DbgWheelDown();
   virtual void EdTuneListShow();
   virtual void EdTuneListHide();
-  // The cursor over the GIF tab's picture panel (default: inside ScreenRect("PanelGIF")).
+  virtual void RichSelSizeDec();
+  virtual void RichSelSizeInc();
+  virtual void RichSelToggleSymbol();
+};
+
+// What the hook needs of the GIF tab: the picture panel under the cursor, the picture moved by
+// the arrow keys and by the mouse, the guide lines and the measuring state.
+class TGIFTabLink {
+ public:
+  virtual ~TGIFTabLink() = default;
+  // The cursor over the tab's picture panel (default: inside the main window's
+  // ScreenRect("PanelGIF")).
   virtual bool PointInPanelGIF();
   virtual void GIFOrigXInc();
   virtual void GIFOrigYInc();
@@ -83,13 +93,23 @@ class TMainWindowLink {
   virtual void GIFOrigYDec();
   virtual void CurrentMove();
   virtual void DrawGIFGuideLines();
+  // The measuring state (nullptr while the tab does not keep one).
+  virtual TGIFWork* GIFWork() { return nullptr; }
+};
+
+// What the hook needs of the Unno tab: the grid's pages.
+class TUnnoTabLink {
+ public:
+  virtual ~TUnnoTabLink() = default;
   virtual void UnnoPagePrev();
   virtual void UnnoPageNext();
-  virtual void RichSelSizeDec();
-  virtual void RichSelSizeInc();
-  virtual void RichSelToggleSymbol();
-  // The GIF tab's measuring state (nullptr while the tab does not keep one).
-  virtual TGIFWork* GIFWork() { return nullptr; }
+};
+
+// What the hook needs of the CORA tab: its animation timer.
+class TCORATabLink {
+ public:
+  virtual ~TCORATabLink() = default;
+  virtual void SetViewTimer(bool On) { (void)On; }
 };
 
 // The installed link, or a neutral one when none is installed.

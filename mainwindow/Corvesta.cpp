@@ -13,23 +13,17 @@
 #include <QTabWidget>
 #include <fstream>
 
-#include "app/AppLinks.h"
-#include "app/cvCtrlUtil.h"
-#include "app/cvDirs.h"
+#include "Corvesta/CorvestaForms.h"
 #include "app/cvInf.h"
 #include "app/cvTimeSup.h"
 #include "app/cvWinLink.h"
 #include "app/qt/QtInfWidget.h"
-#include "foundation/cvFile.h"
+#include "foundation/cvLink.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvTunes.h"
-#include "linedata/cvDM.h"
-#include "mainwindow/FFiltr.h"
 #include "mainwindow/FormScale.h"
-#include "mainwindow/MainLinks.h"
-#include "platform/CodePage.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtControls.h"
 
@@ -119,12 +113,10 @@ class TCorvestaLink : public TMainWindowLink {
     return C && C->DroppedDown();
   }
   platform::TTimer* MainTimer() override { return F_->MainTimer; }
-  void SetViewTimer(bool On) override { F_->ViewTimer->SetEnabled(On); }
-  void DbgWheelUp() override { F_->DbgWheelUp(); }
-  void DbgWheelDown() override { F_->DbgWheelDown(); }
-  void EdTuneListShow() override { F_->EdTuneListShow(); }
-  void EdTuneListHide() override { F_->EdTuneListHide(); }
-  void CurrentMove() override { F_->CurrentMove(); }
+  void DbgWheelUp() override { F_->DebugTab().DbgWheelUp(); }
+  void DbgWheelDown() override { F_->DebugTab().DbgWheelDown(); }
+  void EdTuneListShow() override { F_->EdTab().EdTuneListShow(); }
+  void EdTuneListHide() override { F_->EdTab().EdTuneListHide(); }
 
  private:
   TCorvesta* F_;
@@ -167,11 +159,18 @@ int32_t PanelInt(const std::string& Code) {
 }
 
 TCorvesta::TCorvesta(QWidget* Parent) : QWidget(Parent) {
-  BuildForms(this, Registry);
+  const std::vector<platform::TFormEvent> bindings = BuildTabs();
   Events.Guard = [this](QObject* S, const std::function<void()>& Run) { Guarded(S, Run); };
-  Events.OnMissing = [](const std::string& H) { applinks::NotAvailable(H); };
-  RegisterHandlers();
-  BindProblems = Events.Bind(FormEvents());
+  Events.OnMissing = [](const std::string& H) { cvlink::NotAvailable(H); };
+  RegisterShellHandlers();
+  for (const auto& T : Tabs_) T->RegisterHandlers(Handlers);
+  BindProblems = Events.Bind(bindings);
+  for (const auto& T : Tabs_) {
+    TPageInput I = T->Input();
+    if (I.Empty()) continue;
+    RegisterPageInput(T->PageName(), std::move(I));
+    PageInputs_.push_back(T->PageName());
+  }
   InfStrip->installEventFilter(this);
   Link_ = std::make_unique<TCorvestaLink>(this);
   SetMainWindowLink(Link_.get());
@@ -179,33 +178,75 @@ TCorvesta::TCorvesta(QWidget* Parent) : QWidget(Parent) {
 }
 
 TCorvesta::~TCorvesta() {
-  if (Ed && Ed->Memo == static_cast<platform::Memo*>(MemoEd)) Ed->Unbind();
+  if (Ed && Ed->Memo == static_cast<platform::Memo*>(EdTab().MemoEd)) Ed->Unbind();
   if (&MainWindowLink() == Link_.get()) SetMainWindowLink(nullptr);
-  if (Sayer && Sayer->Hook && property("sinkHook").toBool()) Sayer->HookOff();
+  for (const std::string& P : PageInputs_) RegisterPageInput(P, {});
   InfStrip->removeEventFilter(this);
   if (Corvesta == this) Corvesta = nullptr;
 }
 
-void TCorvesta::RegisterHandlers() {
-  RegisterShellHandlers();
-  RegisterTabEdHandlers();
+template <class T>
+T* TCorvesta::AddTab(T*& Slot) {
+  auto tab = std::make_unique<T>(*this);
+  Slot = tab.get();
+  Tabs_.push_back(std::move(tab));
+  return Slot;
 }
 
-#define CV_HANDLER(Name) Handlers.Add(#Name, [this](TSender E) { Name(E); })
+std::vector<platform::TFormEvent> TCorvesta::BuildTabs() {
+  // One object per sheet, in the sheets' order.
+  AddTab(Ed_);
+  AddTab(DB_);
+  AddTab(Debug_);
+  AddTab(Start_);
+  AddTab(FITS_);
+  AddTab(Zee_);
+  AddTab(Graf_);
+  AddTab(GIF_);
+  AddTab(CORA_);
+  AddTab(Models_);
+  AddTab(VEMO_);
+  AddTab(Proj_);
+  AddTab(Test_);
+  AddTab(COPI_);
+  AddTab(Unno_);
+  AddTab(Dialog_);
+  AddTab(VARI_);
+  AddTab(Di_);
+  // The forms in the generator's order (a form after the forms that make its targets) and
+  // their bindings in the same order.
+  std::vector<platform::TFormEvent> bindings;
+  for (const char* name : CorvestaForms::FormNames()) {
+    std::span<const platform::TFormEvent> events;
+    if (std::string(name) == ShellForm::FormName) {
+      ShellForm::Build(this, Registry);
+      events = ShellForm::EventTable();
+    } else {
+      TCorvestaTab* owner = nullptr;
+      for (const auto& T : Tabs_)
+        if (std::string(T->FormName()) == name) owner = T.get();
+      if (!owner) throw std::logic_error(std::string("TCorvesta: no tab holds the form ") + name);
+      owner->BuildForm(this, Registry);
+      events = owner->FormEvents();
+    }
+    bindings.insert(bindings.end(), events.begin(), events.end());
+  }
+  return bindings;
+}
+
+#define CV_SHELL_HANDLER(Name) Handlers.Add(#Name, [this](TSender E) { Name(E); })
 
 void TCorvesta::RegisterShellHandlers() {
-  CV_HANDLER(FormCreate);
-  CV_HANDLER(FormClose);
-  CV_HANDLER(FormShow);
-  CV_HANDLER(FormMouseDown);
-  CV_HANDLER(FormMouseMove);
-  CV_HANDLER(FormMouseUp);
-  CV_HANDLER(FormResize);
-  CV_HANDLER(FormPaint);
-  CV_HANDLER(MainTimerTimer);
-  CV_HANDLER(NFileClick);
-  CV_HANDLER(TabDBShow);
-  CV_HANDLER(TabDebugShow);
+  CV_SHELL_HANDLER(FormCreate);
+  CV_SHELL_HANDLER(FormClose);
+  CV_SHELL_HANDLER(FormShow);
+  CV_SHELL_HANDLER(FormMouseDown);
+  CV_SHELL_HANDLER(FormMouseMove);
+  CV_SHELL_HANDLER(FormMouseUp);
+  CV_SHELL_HANDLER(FormResize);
+  CV_SHELL_HANDLER(FormPaint);
+  CV_SHELL_HANDLER(MainTimerTimer);
+  CV_SHELL_HANDLER(NFileClick);
 }
 
 void TCorvesta::Guarded(QObject* Sender, const std::function<void()>& Run) {
@@ -237,6 +278,14 @@ bool TCorvesta::IsActivePage(const std::string& Name) const {
 
 std::string TCorvesta::ActivePageName() const { return PageControl->ActivePageName(); }
 
+TCorvestaTab* TCorvesta::Tab(const std::string& PageName) const {
+  for (const auto& T : Tabs_)
+    if (T->PageName() == PageName) return T.get();
+  return nullptr;
+}
+
+TCorvestaTab* TCorvesta::ActiveTab() const { return Tab(ActivePageName()); }
+
 // ---------------------------------------------------------------- creation and closing
 
 void TCorvesta::FormCreate(TSender) {
@@ -244,12 +293,8 @@ void TCorvesta::FormCreate(TSender) {
   // says which steps of the rule are applied here and which are Qt's own.
   FitFormToScreen(this, screen());
 
-  // Working fields of the tabs.
-  for (bool& f : qTabFlags) f = false;
+  // Working fields of the shell (the tabs' own start with their objects).
   qProjCtrlsReady = false;
-  iGIFOrgX = iGIFMirror = -5;
-  iCORAWork = 13;
-  iMapIndex = -1;
   iDialogAddH = 0;
 
   // Margins of the three pictures to the form, from the layout at this size.
@@ -257,6 +302,9 @@ void TCorvesta::FormCreate(TSender) {
   LayOutSheetNow(PageControl, TabCORA);
   LayOutSheetNow(PageControl, TabModels);
   LayOutSheetNow(PageControl, TabDialog);
+  const platform::TImage* ImageCORA = CORATab().ImageCORA;
+  const platform::TImage* ImageMod = ModelsTab().ImageMod;
+  const platform::TImage* ImageDialog = DialogTab().ImageDialog;
   iFormW = width();
   iFormH = height();
   iCORAdW = iFormW - ImageCORA->width();
@@ -270,8 +318,8 @@ void TCorvesta::FormCreate(TSender) {
 void TCorvesta::FormShow(TSender) {}
 
 void TCorvesta::FormClose(TSender) {
-  if (IsActivePage("TabCOPI")) SaveCoPiTunes();
-  if (IsActivePage("TabGIF")) SaveGIFTunes();
+  // The tab shown keeps its own settings (CoPi, GIF).
+  if (TCorvestaTab* T = ActiveTab()) T->Closing();
   if (!App) return;
   if (App->Inf) App->Inf->SaveGroups();
   // Every set is saved even when one of them fails; the failures are reported together (and
@@ -288,156 +336,6 @@ void TCorvesta::FormClose(TSender) {
   }
   if (!errors.empty()) throw EInOutError(errors);
 }
-
-// ---------------------------------------------------------------- settings of the sink
-
-void TCorvesta::LoadSayerTunes() {
-  if (!App || !App->TunCommon) return;
-  TTunes& T = *App->TunCommon;
-  const bool q = T.Flag("SayerQF");
-  const std::string n = T.Get("SayerFName");
-  if (q)
-    Sayer->OpenLog(PathBelow(App->sProjDir, n));
-  else
-    Sayer->CloseLog();
-  EdDbgFile->SetText(n);
-  qDbgFileBusy = true;
-  cbFile->SetChecked(q);
-  qDbgFileBusy = false;
-
-  cbMesBox->SetChecked(T.Flag("SayerQS"));
-  cbMemo->SetChecked(T.Flag("SayerQI"));
-  cbWarn->SetChecked(T.Flag("SayerQW"));
-  cbFlush->SetChecked(T.Flag("SayerQU"));
-  cbHead->SetChecked(T.Flag("SayerQH"));
-  cbTime->SetChecked(T.Flag("SayerQT"));
-
-  if (cbMesBox->Checked())
-    Sayer->BoxesOn();
-  else
-    Sayer->BoxesOff();
-  if (cbMemo->Checked()) {
-    Sayer->SetHook([this](const std::string& Text, const std::string& Caption) {
-      DbgMemoHook(Text, Caption);
-    });
-    setProperty("sinkHook", true);
-  } else {
-    Sayer->HookOff();
-  }
-  if (cbWarn->Checked())
-    Sayer->WarnOn();
-  else
-    Sayer->WarnOff();
-  if (cbTime->Checked())
-    Sayer->PrefixOn();
-  else
-    Sayer->PrefixOff();
-  if (cbHead->Checked())
-    Sayer->CaptionOn();
-  else
-    Sayer->CaptionOff();
-  if (cbFlush->Checked())
-    Sayer->FlushEachOn();
-  else
-    Sayer->FlushEachOff();
-  EdDbgFile->setVisible(cbFile->Checked());
-}
-
-void TCorvesta::DbgMemoHook(const std::string& Text, const std::string& Caption) {
-  MemoDbg->AddLine(Caption.empty() ? Text : Caption + " " + Text);
-}
-
-void TCorvesta::FillQueryList() {
-  ListDB->ClearItems();
-  if (!DM) return;
-  for (const auto& ds : DM->DataSets())
-    if (std::string(ds.Name) != "ADOQuery") ListDB->AddItem(ds.Table->CommandText());
-}
-
-// ---------------------------------------------------------------- the debug memo's wheel
-
-void TCorvesta::DbgWheelUp() {
-  int32_t L = 0, C = 0;
-  MemoCaretPos(MemoDbg, L, C);
-  if (L == 0) return;
-  iDbgLine = L + 1;
-  if (iDbgCol == 0) iDbgCol = C + 1;
-  iDbgLine -= 3;
-  const int32_t target = iDbgLine > 0 ? iDbgLine - 1 : L;
-  int32_t col = iDbgCol > 0 ? iDbgCol - 1 : C;
-  const int32_t len = static_cast<int32_t>(MemoDbg->Line(target).size());
-  if (len < col + 1) col = len;
-  MemoGotoLine(MemoDbg, target + 1, col + 1);
-}
-
-void TCorvesta::DbgWheelDown() {
-  int32_t L = 0, C = 0;
-  MemoCaretPos(MemoDbg, L, C);
-  iDbgLine = L + 1;
-  if (iDbgCol == 0) iDbgCol = C + 1;
-  iDbgLine += 3;
-  const int32_t target = iDbgLine - 1;
-  int32_t col = iDbgCol > 0 ? iDbgCol - 1 : C;
-  const int32_t len = static_cast<int32_t>(MemoDbg->Line(target).size());
-  if (len < col + 1) col = len;
-  MemoGotoLine(MemoDbg, target + 1, col + 1);
-}
-
-// ---------------------------------------------------------------- the editor's callbacks
-
-void TCorvesta::OpenEdFile() {
-  if (!Ed) return;
-  const std::string F = TcvEd::ResolveEdName(Ed->Word);
-  const std::string E = ExtUpper(F);
-  char buf[257] = {};
-  if (!FileRd256(F, buf)) return;
-  std::string l1, l2;
-  SplitTwoLines(buf, l1, l2);
-  // A header written in UTF-8 is compared as program text.
-  l1 = platform::DecodeTextFile(l1);
-  l2 = platform::DecodeTextFile(l2);
-  if (l1.find("[CVCTRL]") != std::string::npos) {
-    if (l2.find("INPUTDATA") != std::string::npos) {
-      mainlinks::RunInpFile(F);
-    } else if (l2.find("GRAPH") != std::string::npos) {
-      mainlinks::PlayGraphicsScript(F);
-      Ed->Done = true;
-      ShowPage("TabCORA");
-    } else {
-      OpenDoc(0, F);
-      Ed->Done = true;
-    }
-  } else if (l1.find("ЧислоКонтуров"_cp) != std::string::npos) {
-    Ed->Done = true;
-    if (mainlinks::ProfileCount() == 0) {
-      WARNAbs("Ни одного профиля в программе не загружено, LUNNO.Count=0!"_cp);
-      return;
-    }
-    mainlinks::DrawContourPlot(F);
-    ShowPage("TabCORA");
-    OpenDoc(0, F);
-  } else if (E == "INP") {
-    mainlinks::RunInpFile(F);
-  } else {
-    OpenDoc(0, F);
-    Ed->Done = true;
-  }
-}
-
-void TCorvesta::ShowEdTab() {
-  ShowPage("TabEd");
-  MemoEd->setFocus();
-}
-
-void TCorvesta::NoteEdReturnTab() {
-  const std::string name = ActivePageName();
-  if (name == "TabEd" || name.empty()) return;
-  sEdReturnTab = name;
-  btEdOK->SetCaption("OK " + PageControl->ActivePage()->Caption());
-}
-
-void TCorvesta::TabDBShow(TSender) { DataTabShow(); }
-void TCorvesta::TabDebugShow(TSender) { ShowSayerSwitches(); }
 
 // ---------------------------------------------------------------- form events
 
@@ -473,7 +371,7 @@ bool TCorvesta::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TCorvesta::FormMouseDown(TSender E) {
   ptCursor = platform::CursorScreenPos();
-  lbMouse->SetCaption(IntStr(ptCursor.X) + ":" + IntStr(ptCursor.Y));
+  GIFTab().lbMouse->SetCaption(IntStr(ptCursor.X) + ":" + IntStr(ptCursor.Y));
   if (!App || !App->Inf) return;
   const QPoint P = StripPoint(E.X, E.Y);
   bool inside = false;
@@ -481,7 +379,7 @@ void TCorvesta::FormMouseDown(TSender E) {
 }
 
 void TCorvesta::FormMouseMove(TSender E) {
-  if (E.LeftDown) CurrentMove();
+  if (E.LeftDown) GIFTab().CurrentMove();
 }
 
 void TCorvesta::FormMouseUp(TSender E) {
@@ -527,12 +425,12 @@ void TCorvesta::FormResize(TSender) {
   const int32_t W = width(), H = height();
   auto fit = [](int32_t V) { return V < 0 ? 0 : V; };
   const int32_t cw = fit(W - iCORAdW), ch = fit(H - iCORAdH);
-  ImageCORA->SetPictureSize(cw, ch);
-  ImageMod->SetPictureSize(fit(W - iModdW), fit(H - iModdH));
-  ImageDialog->SetPictureSize(fit(W - iDialogdW), fit(H - iDialogdH + iDialogAddH));
-  FillViewSize();
-  ResizeGIFBitmaps(cw, ch);
-  UnnoRowsPerPage();
+  CORATab().ImageCORA->SetPictureSize(cw, ch);
+  ModelsTab().ImageMod->SetPictureSize(fit(W - iModdW), fit(H - iModdH));
+  DialogTab().ImageDialog->SetPictureSize(fit(W - iDialogdW), fit(H - iDialogdH + iDialogAddH));
+  COPITab().FillViewSize();
+  GIFTab().ResizeGIFBitmaps(cw, ch);
+  UnnoTab().UnnoRowsPerPage();
   if (App && App->Inf) {
     App->Inf->Resize(InfStrip->Form());
     App->Inf->DrawAll();
@@ -559,36 +457,6 @@ void TCorvesta::NFileClick(TSender) { WARNAbs("МЕНЮ : File!"_cp); }
 
 // ---------------------------------------------------------------- services
 
-void TCorvesta::EdStatusShow(const TEdStatus& S) {
-  edJS->SetText(IntStr(S.Line));
-  edIP->SetText(IntStr(S.Col));
-  lbWordN->SetCaption(IntStr(S.LineWords));
-  edColCur->SetText(IntStr(S.WordNo));
-  lbCurTT->SetCaption(S.ColInfo);
-  lbEdFileEnabled->SetCaption(S.IsFile ? "ФАЙЛ"_cp : "не ФАЙЛ"_cp);
-  lbEdHTMLEnabled->SetCaption(S.IsLink ? "HTML" : "не HTML"_cp);
-  if (App && App->Inf) {
-    TInf& I = *App->Inf;
-    I.LogInt("eY", S.Line);
-    I.LogInt("eX", S.Col);
-    I.LogInt("tC", S.WordNo);
-    I.LogInt("tN", S.LineWords);
-    I.LogStr("tt", S.ColInfo);
-    if (Ed) {
-      I.LogInt("t1", Ed->TabTop);
-      I.LogInt("t2", Ed->TabBottom);
-    }
-  }
-  SetXColCaption();
-  const bool isFile = lbKind->Caption().rfind('F', 0) == 0;
-  pmedSave->setVisible(isFile);
-  pmedCancel->setVisible(isFile);
-}
-
-void TCorvesta::SetXColCaption() {
-  pmedSetXCol->SetCaption("X(" + IntStr(PanelInt("nX")) + ")->Set(" + IntStr(PanelInt("tC")) + ")");
-}
-
 void TCorvesta::DoTest(TInfField* Field) {
   WARNAbs("Hellow WORLD! <" + (Field ? Field->DisplayText() : std::string()) + ">");
 }
@@ -611,18 +479,4 @@ void TCorvesta::MemTrendCheck(const std::string& Text) {
   const int64_t d = iMemAvail - iMemLast;
   iMemLast = iMemAvail;
   if (qMemTrace) WARNAbs(Text + " memTrand = " + std::to_string(d));
-}
-
-void TCorvesta::EdTuneListShow() {
-  cbEdCTRL->setParent(PanelEdCTRL->parentWidget());
-  cbEdCTRL->move(PanelEdCTRL->pos());
-  PanelEdCTRL->hide();
-  cbEdCTRL->show();
-  cbEdCTRL->raise();
-}
-
-void TCorvesta::EdTuneListHide() {
-  cbEdCTRL->hide();
-  PanelEdCTRL->SetCaption(cbEdCTRL->Text());
-  PanelEdCTRL->show();
 }

@@ -1,8 +1,8 @@
-// The main window: the generated forms (the shell, eighteen tab sheets, the panel's strip), the
-// registry of its controls by name, the handlers of its events, and the shell's own routines:
-// creation with the scaling to the screen, closing (which saves the five settings sets), the
-// logger settings, the editor's callbacks, the Texts tab and the form's mouse, resize, paint
-// and timer events.
+// The main window's shell: the shell form (the page control with its eighteen sheets, the
+// panel's strip, the timers and menus), one object per tab (mainwindow/CorvestaTab.h), the
+// registry of the window's controls by name, the one handler registry and its dispatcher, and
+// the shell's own routines: creation, closing (which saves the five settings sets), the
+// pictures' margins to the form on resize, the form's mouse, paint and timer events.
 //
 // Every event of the forms runs its handler (looked up by name at start) inside one guard: an
 // exception becomes the application's exception report and the program goes on. An event whose
@@ -13,10 +13,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "Corvesta/CorvestaForms.h"
+#include "Corvesta/ShellForm.h"
 #include "app/cvApp.h"
 #include "app/cvEd.h"
+#include "mainwindow/CorvestaTab.h"
+#include "mainwindow/TabDB.h"
+#include "mainwindow/TabDebug.h"
+#include "mainwindow/TabEd.h"
+#include "mainwindow/TabStandIns.h"
 #include "platform/Canvas.h"
 #include "platform/qt/FormRegistry.h"
 
@@ -27,16 +33,20 @@ class TCorvestaLink;
 // window data, tab sheets with their caption, other controls with their kind.
 TSenderInfo SenderInfoOf(QObject* Sender);
 
-using TSender = const platform::TFormEventArgs&;
-
 // The integer a panel field holds (0 without a panel, field or value).
 int32_t PanelInt(const std::string& Code);
 
-class TCorvesta : public QWidget, public CorvestaForms {
+class TCorvesta : public QWidget, public ShellForm {
  public:
   explicit TCorvesta(QWidget* Parent = nullptr);
   ~TCorvesta() override;
 
+ private:
+  // Owners of the tab objects, in sheet order (declared before the registries: the dispatcher
+  // and the handlers that call the tabs go first).
+  std::vector<std::unique_ptr<TCorvestaTab>> Tabs_;
+
+ public:
   // ---- controls and handlers by name ----
   platform::TFormRegistry Registry;
   platform::THandlerRegistry Handlers;
@@ -53,42 +63,46 @@ class TCorvesta : public QWidget, public CorvestaForms {
   bool IsActivePage(const std::string& Name) const;
   std::string ActivePageName() const;
 
-  // ---- working fields ----
-  std::string sEdReturnTab;
+  // ---- the tabs ----
+  // The tab of a sheet (nullptr for a name that is no sheet); the active page's tab.
+  TCorvestaTab* Tab(const std::string& PageName) const;
+  TCorvestaTab* ActiveTab() const;
+  const std::vector<std::unique_ptr<TCorvestaTab>>& Tabs() const { return Tabs_; }
+  TTabEd& EdTab() const { return *Ed_; }
+  TTabDB& DBTab() const { return *DB_; }
+  TTabDebug& DebugTab() const { return *Debug_; }
+  TTabStart& StartTab() const { return *Start_; }
+  TTabFITS& FITSTab() const { return *FITS_; }
+  TTabZee& ZeeTab() const { return *Zee_; }
+  TTabGraf& GrafTab() const { return *Graf_; }
+  TTabGIF& GIFTab() const { return *GIF_; }
+  TTabCORA& CORATab() const { return *CORA_; }
+  TTabModels& ModelsTab() const { return *Models_; }
+  TTabVEMO& VEMOTab() const { return *VEMO_; }
+  TTabProj& ProjTab() const { return *Proj_; }
+  TTabTest& TestTab() const { return *Test_; }
+  TTabCOPI& COPITab() const { return *COPI_; }
+  TTabUnno& UnnoTab() const { return *Unno_; }
+  TTabDialog& DialogTab() const { return *Dialog_; }
+  TTabVARI& VARITab() const { return *VARI_; }
+  TTabDi& DiTab() const { return *Di_; }
+
+  // ---- working fields of the shell ----
   int32_t iMouseUpX = 0, iMouseUpY = 0;
   TPoint ptCursor{};
+  // The form's size at creation and the margins of the CORA, Models and Dialog pictures to it.
   int32_t iFormW = 0, iFormH = 0;
   int32_t iCORAdW = 0, iCORAdH = 0, iModdW = 0, iModdH = 0, iDialogdW = 0, iDialogdH = 0;
   int32_t iDialogAddH = 0;
   int64_t iMemAvail = 0, iMemLast = 0;
   bool qMemTrace = false;
-  int32_t iDbgLine = 0, iDbgCol = 0;
-  bool qDbgFileBusy = false;
+  // Set by the first show of the Project or the Graf tab, whichever comes first.
   bool qProjCtrlsReady = false;
-  // Flags and measuring fields of the other tabs (their issues give them names and meaning).
-  bool qTabFlags[12] = {};
-  int32_t iGIFOrgX = -5, iGIFMirror = -5;
-  int32_t iCORAWork = 13;
-  int32_t iMapIndex = -1;
 
   // ---- shell routines ----
   void FormCreate(TSender E);
   void FormClose(TSender E);
   void FormShow(TSender E);
-  // Settings of the message sink from the Common set (switches, log file, Debug tab boxes).
-  void LoadSayerTunes();
-  // The Data tab's list of the data module's select texts.
-  void FillQueryList();
-  void DbgWheelUp();
-  void DbgWheelDown();
-  // The editor's callbacks.
-  void OpenEdFile();
-  void ShowEdTab();
-  void NoteEdReturnTab();
-  void TabDBShow(TSender E);
-  void TabDebugShow(TSender E);
-  // Adds a line of the message sink to MemoDbg.
-  void DbgMemoHook(const std::string& Text, const std::string& Caption);
 
   // ---- form events ----
   void FormMouseDown(TSender E);
@@ -102,75 +116,42 @@ class TCorvesta : public QWidget, public CorvestaForms {
   void NVizClick(platform::TMenu& Menu, int32_t Index);
 
   // ---- services for the frame ----
-  void EdStatusShow(const TEdStatus& S);
   void DoTest(TInfField* Field);
   void MemTrendCheck(const std::string& Text);
-  void EdTuneListShow();
-  void EdTuneListHide();
-  void SetXColCaption();
-
-  // ---- the Texts tab ----
-  void TabEdShow(TSender E);
-  void TabEdHide(TSender E);
-  void btHomeClick(TSender E);
-  void btFileClick(TSender E);
-  void btOpenClick(TSender E);
-  void btEdOKClick(TSender E);
-  void btSysDirsClick(TSender E);
-  void Button3Click(TSender E);
-  void btEdTestClick(TSender E);
-  void btEdSearcDnClick(TSender E);
-  void btEdSearcUpClick(TSender E);
-  void btShowCalculatorClick(TSender E);
-  void btFiltClick(TSender E);
-  void btCancelClick(TSender E);
-  void btEdExitClick(TSender E);
-  void btSaveClick(TSender E);
-  void cbEdCTRLChange(TSender E);
-  void btJmpClick(TSender E);
-  void btEnterClick(TSender E);
-  void btedActColumnClick(TSender E);
-  void btExcelExportClick(TSender E);
-  void btExcelImportClick(TSender E);
-  void pmedSaveClick(TSender E);
-  void pmedCancelClick(TSender E);
-  void pmedSetXColClick(TSender E);
-  void pmedGrClick(TSender E);
-  void pmedCol2ExClick(TSender E);
-  void pmedTab2ExClick(TSender E);
-  void pmedStatClick(TSender E);
-  void pmedColAlignClick(TSender E);
-  void pmedSortUpClick(TSender E);
-  void pmedSortDnClick(TSender E);
-  void pmedColCutClick(TSender E);
-  // The memo's lines written to the file named in edFile.
-  void SaveMemoToFile();
-  // Search of the pattern in edReply from the caret, down or up; false when not found.
-  bool SearchMemo(bool Down);
-
-  // ---- routines of the tabs that other issues build (their stand-ins keep quiet) ----
-  void SaveCoPiTunes();
-  void SaveGIFTunes();
-  void LoadPictColors();
-  void FillViewSize();
-  void ResizeGIFBitmaps(int32_t W, int32_t H);
-  void UnnoRowsPerPage();
-  void CurrentMove();
-  void PlayGraphic();
-  void ShowSayerSwitches();
-  void DataTabShow();
 
  protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
  private:
-  void RegisterHandlers();
+  template <class T>
+  T* AddTab(T*& Slot);
+  // Makes the tabs, builds every form; the forms' bindings.
+  std::vector<platform::TFormEvent> BuildTabs();
   void RegisterShellHandlers();
-  void RegisterTabEdHandlers();
   void Guarded(QObject* Sender, const std::function<void()>& Run);
   QPoint StripPoint(int32_t FormX, int32_t FormY) const;
   std::unique_ptr<TCorvestaLink> Link_;
+  // The pages whose input this window registered with the hook.
+  std::vector<std::string> PageInputs_;
   bool FormPainting_ = false;
+  TTabEd* Ed_ = nullptr;
+  TTabDB* DB_ = nullptr;
+  TTabDebug* Debug_ = nullptr;
+  TTabStart* Start_ = nullptr;
+  TTabFITS* FITS_ = nullptr;
+  TTabZee* Zee_ = nullptr;
+  TTabGraf* Graf_ = nullptr;
+  TTabGIF* GIF_ = nullptr;
+  TTabCORA* CORA_ = nullptr;
+  TTabModels* Models_ = nullptr;
+  TTabVEMO* VEMO_ = nullptr;
+  TTabProj* Proj_ = nullptr;
+  TTabTest* Test_ = nullptr;
+  TTabCOPI* COPI_ = nullptr;
+  TTabUnno* Unno_ = nullptr;
+  TTabDialog* Dialog_ = nullptr;
+  TTabVARI* VARI_ = nullptr;
+  TTabDi* Di_ = nullptr;
 };
 
 // The one main window; nullptr outside the program's run.

@@ -110,7 +110,7 @@ void BindPanelCodes() {
   for (const char* c : {"cC", "cB", "cL", "cR", "cs", "cT", "cP", "xI", "xE", "cN", "sX"})
     I->BindCmd(c, EF(&TcvEd::ColCommand));
   I->BindCmd("dG", [](TInfField*) {
-    if (Corvesta) Corvesta->PlayGraphic();
+    if (Corvesta) Corvesta->GrafTab().PlayGraphic();
   });
   // The picture window does not exist yet when this binds; showing its tools needs none.
   I->BindCmd("TG", [](TInfField*) { mainlinks::ShowPictureTools(); });
@@ -128,9 +128,9 @@ void InstallInitSteps() {
   Step("LVEMO", [] { mainlinks::RenewModelVectors(); });
   Step("MainWindow", [] {
     if (!Corvesta) return;
-    Corvesta->FillQueryList();
-    Corvesta->LoadSayerTunes();
-    Corvesta->LoadPictColors();
+    Corvesta->DBTab().FillQueryList();
+    Corvesta->DebugTab().LoadSayerTunes();
+    Corvesta->COPITab().LoadPictColors();
   });
   Step("cvDirs", [] { cvDirsLoad(); });
   Step("Ed", [] {
@@ -147,14 +147,15 @@ void InstallInitSteps() {
   Step("Ed.Init", [] {
     if (!Corvesta || !Ed) return;
     TCorvesta* C = Corvesta;
-    Ed->Init(C->FormHandle(), C->MemoEd, C->Handle("edFile"), C->Handle("edReply"),
+    Ed->Init(C->FormHandle(), C->EdTab().MemoEd, C->Handle("edFile"), C->Handle("edReply"),
              C->Handle("edJS"), C->Handle("edIP"), C->Handle("edColCur"), C->Handle("lbKind"),
              C->Handle("lbWordN"), C->Handle("lbCurTT"), App->Filer.get(), App->Keyb.get(),
-             App->TunCommon.get(), App->Inf, [] { if (Corvesta) Corvesta->NoteEdReturnTab(); },
-             [] { if (Corvesta) Corvesta->ShowEdTab(); },
-             [] { if (Corvesta) Corvesta->OpenEdFile(); },
+             App->TunCommon.get(), App->Inf,
+             [] { if (Corvesta) Corvesta->EdTab().NoteEdReturnTab(); },
+             [] { if (Corvesta) Corvesta->EdTab().ShowEdTab(); },
+             [] { if (Corvesta) Corvesta->EdTab().OpenEdFile(); },
              [] { if (Ed) Ed->OpenLinked(); },
-             [](const TEdStatus& S) { if (Corvesta) Corvesta->EdStatusShow(S); });
+             [](const TEdStatus& S) { if (Corvesta) Corvesta->EdTab().EdStatusShow(S); });
   });
   Step("MEND", [] { LineDataInitStep(); });
   Step("ModelLists", [] { mainlinks::LoadModelSideLists(); });

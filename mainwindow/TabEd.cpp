@@ -1,9 +1,10 @@
-// The Texts tab: thin handlers, each running one editor operation, showing one window or writing
-// the memo's lines to a file.
+#include "mainwindow/TabEd.h"
+
 #include <filesystem>
 
 #include "app/cvCtrlUtil.h"
 #include "app/cvDirs.h"
+#include "app/cvEd.h"
 #include "app/cvInf.h"
 #include "foundation/cvFile.h"
 #include "foundation/cvLit.h"
@@ -14,49 +15,47 @@
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/MainLinks.h"
 #include "platform/Clipboard.h"
+#include "platform/CodePage.h"
 #include "platform/FileErr.h"
 
-#define CV_HANDLER(Name) Handlers.Add(#Name, [this](TSender E) { Name(E); })
-
-void TCorvesta::RegisterTabEdHandlers() {
-  CV_HANDLER(TabEdShow);
-  CV_HANDLER(TabEdHide);
-  CV_HANDLER(btHomeClick);
-  CV_HANDLER(btFileClick);
-  CV_HANDLER(btOpenClick);
-  CV_HANDLER(btEdOKClick);
-  CV_HANDLER(btSysDirsClick);
-  CV_HANDLER(Button3Click);
-  CV_HANDLER(btEdTestClick);
-  CV_HANDLER(btEdSearcDnClick);
-  CV_HANDLER(btEdSearcUpClick);
-  CV_HANDLER(btShowCalculatorClick);
-  CV_HANDLER(btFiltClick);
-  CV_HANDLER(btCancelClick);
-  CV_HANDLER(btEdExitClick);
-  CV_HANDLER(btSaveClick);
-  CV_HANDLER(cbEdCTRLChange);
-  CV_HANDLER(btJmpClick);
-  CV_HANDLER(btEnterClick);
-  CV_HANDLER(btedActColumnClick);
-  CV_HANDLER(btExcelExportClick);
-  CV_HANDLER(btExcelImportClick);
-  CV_HANDLER(pmedSaveClick);
-  CV_HANDLER(pmedCancelClick);
-  CV_HANDLER(pmedSetXColClick);
-  CV_HANDLER(pmedGrClick);
-  CV_HANDLER(pmedCol2ExClick);
-  CV_HANDLER(pmedTab2ExClick);
-  CV_HANDLER(pmedStatClick);
-  CV_HANDLER(pmedColAlignClick);
-  CV_HANDLER(pmedSortUpClick);
-  CV_HANDLER(pmedSortDnClick);
-  CV_HANDLER(pmedColCutClick);
+void TTabEd::RegisterHandlers(platform::THandlerRegistry& H) {
+  TCorvestaTab::RegisterHandlers(H);
+  CV_HANDLER(H, btHomeClick);
+  CV_HANDLER(H, btFileClick);
+  CV_HANDLER(H, btOpenClick);
+  CV_HANDLER(H, btEdOKClick);
+  CV_HANDLER(H, btSysDirsClick);
+  CV_HANDLER(H, Button3Click);
+  CV_HANDLER(H, btEdTestClick);
+  CV_HANDLER(H, btEdSearcDnClick);
+  CV_HANDLER(H, btEdSearcUpClick);
+  CV_HANDLER(H, btShowCalculatorClick);
+  CV_HANDLER(H, btFiltClick);
+  CV_HANDLER(H, btCancelClick);
+  CV_HANDLER(H, btEdExitClick);
+  CV_HANDLER(H, btSaveClick);
+  CV_HANDLER(H, cbEdCTRLChange);
+  CV_HANDLER(H, btJmpClick);
+  CV_HANDLER(H, btEnterClick);
+  CV_HANDLER(H, btedActColumnClick);
+  CV_HANDLER(H, btExcelExportClick);
+  CV_HANDLER(H, btExcelImportClick);
+  CV_HANDLER(H, pmedSaveClick);
+  CV_HANDLER(H, pmedCancelClick);
+  CV_HANDLER(H, pmedSetXColClick);
+  CV_HANDLER(H, pmedGrClick);
+  CV_HANDLER(H, pmedCol2ExClick);
+  CV_HANDLER(H, pmedTab2ExClick);
+  CV_HANDLER(H, pmedStatClick);
+  CV_HANDLER(H, pmedColAlignClick);
+  CV_HANDLER(H, pmedSortUpClick);
+  CV_HANDLER(H, pmedSortDnClick);
+  CV_HANDLER(H, pmedColCutClick);
 }
 
 // ---------------------------------------------------------------- tab events
 
-void TCorvesta::TabEdShow(TSender) {
+void TTabEd::Show() {
   if (!Ed) return;
   // The editor reads its write permission, current-word and insert modes again, colours the
   // memo and checks the panel fields "RW", "Wd", "IR".
@@ -64,36 +63,133 @@ void TCorvesta::TabEdShow(TSender) {
   btEdOK->setVisible(!sEdReturnTab.empty());
 }
 
-void TCorvesta::TabEdHide(TSender) {
+void TTabEd::Hide() {
   if (Ed) Ed->Hide();
+}
+
+// ---------------------------------------------------------------- the editor's callbacks
+
+void TTabEd::OpenEdFile() {
+  if (!Ed) return;
+  const std::string F = TcvEd::ResolveEdName(Ed->Word);
+  const std::string E = ExtUpper(F);
+  char buf[257] = {};
+  if (!FileRd256(F, buf)) return;
+  std::string l1, l2;
+  SplitTwoLines(buf, l1, l2);
+  // A header written in UTF-8 is compared as program text.
+  l1 = platform::DecodeTextFile(l1);
+  l2 = platform::DecodeTextFile(l2);
+  if (l1.find("[CVCTRL]") != std::string::npos) {
+    if (l2.find("INPUTDATA") != std::string::npos) {
+      mainlinks::RunInpFile(F);
+    } else if (l2.find("GRAPH") != std::string::npos) {
+      mainlinks::PlayGraphicsScript(F);
+      Ed->Done = true;
+      Shell.ShowPage("TabCORA");
+    } else {
+      OpenDoc(0, F);
+      Ed->Done = true;
+    }
+  } else if (l1.find("ЧислоКонтуров"_cp) != std::string::npos) {
+    Ed->Done = true;
+    if (mainlinks::ProfileCount() == 0) {
+      WARNAbs("Ни одного профиля в программе не загружено, LUNNO.Count=0!"_cp);
+      return;
+    }
+    mainlinks::DrawContourPlot(F);
+    Shell.ShowPage("TabCORA");
+    OpenDoc(0, F);
+  } else if (E == "INP") {
+    mainlinks::RunInpFile(F);
+  } else {
+    OpenDoc(0, F);
+    Ed->Done = true;
+  }
+}
+
+void TTabEd::ShowEdTab() {
+  Shell.ShowPage("TabEd");
+  MemoEd->setFocus();
+}
+
+void TTabEd::NoteEdReturnTab() {
+  const std::string name = Shell.ActivePageName();
+  if (name == "TabEd" || name.empty()) return;
+  sEdReturnTab = name;
+  btEdOK->SetCaption("OK " + Shell.PageControl->ActivePage()->Caption());
+}
+
+void TTabEd::EdStatusShow(const TEdStatus& S) {
+  edJS->SetText(IntStr(S.Line));
+  edIP->SetText(IntStr(S.Col));
+  lbWordN->SetCaption(IntStr(S.LineWords));
+  edColCur->SetText(IntStr(S.WordNo));
+  lbCurTT->SetCaption(S.ColInfo);
+  lbEdFileEnabled->SetCaption(S.IsFile ? "ФАЙЛ"_cp : "не ФАЙЛ"_cp);
+  lbEdHTMLEnabled->SetCaption(S.IsLink ? "HTML" : "не HTML"_cp);
+  if (App && App->Inf) {
+    TInf& I = *App->Inf;
+    I.LogInt("eY", S.Line);
+    I.LogInt("eX", S.Col);
+    I.LogInt("tC", S.WordNo);
+    I.LogInt("tN", S.LineWords);
+    I.LogStr("tt", S.ColInfo);
+    if (Ed) {
+      I.LogInt("t1", Ed->TabTop);
+      I.LogInt("t2", Ed->TabBottom);
+    }
+  }
+  SetXColCaption();
+  const bool isFile = lbKind->Caption().rfind('F', 0) == 0;
+  pmedSave->setVisible(isFile);
+  pmedCancel->setVisible(isFile);
+}
+
+void TTabEd::SetXColCaption() {
+  pmedSetXCol->SetCaption("X(" + IntStr(PanelInt("nX")) + ")->Set(" + IntStr(PanelInt("tC")) + ")");
+}
+
+void TTabEd::EdTuneListShow() {
+  cbEdCTRL->setParent(PanelEdCTRL->parentWidget());
+  cbEdCTRL->move(PanelEdCTRL->pos());
+  PanelEdCTRL->hide();
+  cbEdCTRL->show();
+  cbEdCTRL->raise();
+}
+
+void TTabEd::EdTuneListHide() {
+  cbEdCTRL->hide();
+  PanelEdCTRL->SetCaption(cbEdCTRL->Text());
+  PanelEdCTRL->show();
 }
 
 // ---------------------------------------------------------------- top row
 
-void TCorvesta::btHomeClick(TSender) {
+void TTabEd::btHomeClick(TSender) {
   if (!EdAssigned(Ed)) return;
   Ed->EnterFile("HOME!", PathJoin(App->sRoot, "cve.dir"), 0, 0);
 }
 
-void TCorvesta::btFileClick(TSender) {
+void TTabEd::btFileClick(TSender) {
   if (!EdAssigned(Ed)) return;
   Ed->EnterFile("Поехали!"_cp, platform::CurrentDir(), 0, 0);
 }
 
-void TCorvesta::btOpenClick(TSender) {
+void TTabEd::btOpenClick(TSender) {
   if (!EdAssigned(Ed)) return;
   Ed->EnterFile("", edFile->Text(), 0, 0);
 }
 
-void TCorvesta::btEdOKClick(TSender) {
+void TTabEd::btEdOKClick(TSender) {
   if (!EdAssigned(Ed)) return;
   Ed->SaveFile();
-  ShowPage(sEdReturnTab);
+  Shell.ShowPage(sEdReturnTab);
   sEdReturnTab.clear();
   btEdOK->SetCaption("OK");
 }
 
-void TCorvesta::btSysDirsClick(TSender) {
+void TTabEd::btSysDirsClick(TSender) {
   if (!EdAssigned(Ed)) return;
   if (!cvDirs) {
     WARNAbs("cvDirs.Report - таблица рабочих директорий не загружена"_cp);
@@ -103,7 +199,7 @@ void TCorvesta::btSysDirsClick(TSender) {
   Ed->EdLoadSL("cvDirs.Report", R.get());
 }
 
-void TCorvesta::Button3Click(TSender) {
+void TTabEd::Button3Click(TSender) {
   TStringList L;
   const std::vector<std::string> lines = MemoEd->Lines();
   for (const auto& s : lines) L.Add(s);
@@ -112,13 +208,13 @@ void TCorvesta::Button3Click(TSender) {
     if (L[i] != lines[static_cast<size_t>(i)]) MemoEd->SetLine(i, L[i]);
 }
 
-void TCorvesta::btEdTestClick(TSender) {
+void TTabEd::btEdTestClick(TSender) {
   if (EdAssigned(Ed)) Ed->ListCurDir();
 }
 
 // ---------------------------------------------------------------- search
 
-bool TCorvesta::SearchMemo(bool Down) {
+bool TTabEd::SearchMemo(bool Down) {
   const std::string P = edReply->Text();
   int32_t l0 = 0, c0 = 0;
   MemoCaretPos(MemoEd, l0, c0);
@@ -158,28 +254,28 @@ bool TCorvesta::SearchMemo(bool Down) {
   return false;
 }
 
-void TCorvesta::btEdSearcDnClick(TSender) { SearchMemo(true); }
-void TCorvesta::btEdSearcUpClick(TSender) { SearchMemo(false); }
+void TTabEd::btEdSearcDnClick(TSender) { SearchMemo(true); }
+void TTabEd::btEdSearcUpClick(TSender) { SearchMemo(false); }
 
 // ---------------------------------------------------------------- bottom row
 
-void TCorvesta::btShowCalculatorClick(TSender) { mainlinks::ShowCalculator(); }
+void TTabEd::btShowCalculatorClick(TSender) { mainlinks::ShowCalculator(); }
 
-void TCorvesta::btFiltClick(TSender) {
+void TTabEd::btFiltClick(TSender) {
   if (!FFiltr) return;
   FFiltr->show();
   FFiltr->raise();
 }
 
-void TCorvesta::btCancelClick(TSender) {
+void TTabEd::btCancelClick(TSender) {
   if (EdAssigned(Ed)) Ed->LoadFile(edFile->Text());
 }
 
-void TCorvesta::btEdExitClick(TSender) {
+void TTabEd::btEdExitClick(TSender) {
   if (EdAssigned(Ed)) Ed->ExitFile();
 }
 
-void TCorvesta::SaveMemoToFile() {
+void TTabEd::SaveMemoToFile() {
   // The whole text goes to a temporary file beside the target first, which then takes the
   // target's place: a failed write leaves the old file as it was.
   const std::string name = edFile->Text();
@@ -197,11 +293,11 @@ void TCorvesta::SaveMemoToFile() {
   }
 }
 
-void TCorvesta::btSaveClick(TSender) { SaveMemoToFile(); }
+void TTabEd::btSaveClick(TSender) { SaveMemoToFile(); }
 
 // ---------------------------------------------------------------- the control panel's companions
 
-void TCorvesta::cbEdCTRLChange(TSender) {
+void TTabEd::cbEdCTRLChange(TSender) {
   QWidget* home = PanelEdCTRL->parentWidget();
   const QPoint at(PanelEdCTRL->x() + PanelEdCTRL->width() + 1, PanelEdCTRL->y());
   for (platform::TPanel* P : {PanelEdNavigate, PanelEdTable}) {
@@ -219,26 +315,26 @@ void TCorvesta::cbEdCTRLChange(TSender) {
   }
 }
 
-void TCorvesta::btJmpClick(TSender) {
+void TTabEd::btJmpClick(TSender) {
   if (EdAssigned(Ed)) Ed->JumpLineCol();
 }
 
-void TCorvesta::btEnterClick(TSender) {
+void TTabEd::btEnterClick(TSender) {
   if (EdAssigned(Ed)) Ed->EnterFile("", Ed->Word, 0, 0);
 }
 
-void TCorvesta::btedActColumnClick(TSender) {
+void TTabEd::btedActColumnClick(TSender) {
   if (!EdAssigned(Ed)) return;
   const std::string t = cbEdColumnAct->Text();
   Ed->ColOpLetter = t.empty() ? ' ' : t[0];
   Ed->ColOpRepeat();
 }
 
-void TCorvesta::btExcelExportClick(TSender) {
+void TTabEd::btExcelExportClick(TSender) {
   if (EdAssigned(Ed)) Ed->ExcelExport();
 }
 
-void TCorvesta::btExcelImportClick(TSender) {
+void TTabEd::btExcelImportClick(TSender) {
   if (!EdAssigned(Ed)) return;
   std::string text = platform::ClipboardText();
   for (char& c : text)
@@ -255,27 +351,27 @@ void TCorvesta::btExcelImportClick(TSender) {
 
 // ---------------------------------------------------------------- the memo's popup menu
 
-void TCorvesta::pmedSaveClick(TSender) { SaveMemoToFile(); }
+void TTabEd::pmedSaveClick(TSender) { SaveMemoToFile(); }
 
-void TCorvesta::pmedCancelClick(TSender) {
+void TTabEd::pmedCancelClick(TSender) {
   if (EdAssigned(Ed)) Ed->LoadFile(edFile->Text());
 }
 
-void TCorvesta::pmedSetXColClick(TSender) {
+void TTabEd::pmedSetXColClick(TSender) {
   if (EdAssigned(Ed)) Ed->ColOp('O');
 }
 
-void TCorvesta::pmedGrClick(TSender) { PlayGraphic(); }
+void TTabEd::pmedGrClick(TSender) { Shell.GrafTab().PlayGraphic(); }
 
-void TCorvesta::pmedCol2ExClick(TSender) {
+void TTabEd::pmedCol2ExClick(TSender) {
   if (EdAssigned(Ed)) Ed->ColOp('X');
 }
 
-void TCorvesta::pmedTab2ExClick(TSender) {
+void TTabEd::pmedTab2ExClick(TSender) {
   if (EdAssigned(Ed)) Ed->CurTabToClipboard();
 }
 
-void TCorvesta::pmedStatClick(TSender) {
+void TTabEd::pmedStatClick(TSender) {
   if (PanelInt("nX") == 0) {
     WARNAbs("Колонка X не задана!"_cp);
     return;
@@ -284,19 +380,19 @@ void TCorvesta::pmedStatClick(TSender) {
   mainlinks::CalcRegression();
 }
 
-void TCorvesta::pmedColAlignClick(TSender) {
+void TTabEd::pmedColAlignClick(TSender) {
   if (EdAssigned(Ed)) Ed->TablAlign();
 }
 
-void TCorvesta::pmedSortUpClick(TSender) {
+void TTabEd::pmedSortUpClick(TSender) {
   if (EdAssigned(Ed)) Ed->TablSort(false);
 }
 
-void TCorvesta::pmedSortDnClick(TSender) {
+void TTabEd::pmedSortDnClick(TSender) {
   if (EdAssigned(Ed)) Ed->TablSort(true);
 }
 
-void TCorvesta::pmedColCutClick(TSender) {
+void TTabEd::pmedColCutClick(TSender) {
   if (!EdAssigned(Ed)) return;
   Ed->ColOpLetter = 'C';
   Ed->ColOpRepeat();

@@ -1,16 +1,36 @@
-// Routines of tabs that other issues build, as the shell calls them. What runs by itself (resize,
-// close, start-up, tab shows) does nothing until its tab exists; what the user asks for reports
-// that it is not available yet. Each moves to its tab's file when that tab is built.
-#include "app/AppLinks.h"
+#include "mainwindow/TabStandIns.h"
+
+#include <QBoxLayout>
+
+#include "app/cvApp.h"
+#include "app/cvInf.h"
+#include "foundation/cvLink.h"
 #include "mainwindow/Corvesta.h"
 
-void TCorvesta::SaveCoPiTunes() {}
-void TCorvesta::SaveGIFTunes() {}
-void TCorvesta::LoadPictColors() {}
-void TCorvesta::FillViewSize() {}
-void TCorvesta::ResizeGIFBitmaps(int32_t, int32_t) {}
-void TCorvesta::UnnoRowsPerPage() {}
-void TCorvesta::CurrentMove() {}
-void TCorvesta::ShowSayerSwitches() {}
-void TCorvesta::DataTabShow() {}
-void TCorvesta::PlayGraphic() { applinks::NotAvailable("TCorvesta.PlayGraphic"); }
+namespace standin {
+
+platform::TLabel* AddNotice(const TCorvestaTab& Tab) {
+  platform::TTabSheet* S = Tab.Sheet();
+  if (!S) return nullptr;
+  auto* L = new platform::TLabel(S);
+  L->setObjectName(QString::fromStdString(Tab.PageName() + "Notice"));
+  L->SetCaption(cvlink::NotAvailableText(Tab.Caption()));
+  L->SetWordWrap(true);
+  if (auto* B = qobject_cast<QBoxLayout*>(platform::FormLayoutOf(S, 'v')))
+    B->insertWidget(0, L);
+  else
+    L->move(0, 0);
+  return L;
+}
+
+bool NoteInPanel(const TCorvestaTab& Tab) {
+  if (!App || !App->Inf) return false;
+  App->Inf->LogStr("UM", cvlink::NotAvailableText(Tab.Caption()));
+  return true;
+}
+
+}  // namespace standin
+
+void TTabGraf::PlayGraphic() { cvlink::NotAvailable("TCorvesta.PlayGraphic"); }
+
+void TTabCORA::SetViewTimer(bool On) { Shell.ViewTimer->SetEnabled(On); }

@@ -98,8 +98,11 @@ TEST(HookKeys, KeyInSetTakesOneModifierAtMost) {
 
 // ---------------------------------------------------------------- the hook
 
-// A main window that records what the hook asks of it.
-class FakeWindow : public TMainWindowLink {
+// A main window (with its GIF, Unno and CORA tabs) that records what the hook asks of it.
+class FakeWindow : public TMainWindowLink,
+                   public TGIFTabLink,
+                   public TUnnoTabLink,
+                   public TCORATabLink {
  public:
   std::string FocusedName() override { return focus; }
   std::string FocusedClassName() override { return focusClass; }
@@ -162,6 +165,10 @@ class Hook : public EdFixture {
     ClearPostedMessages();
     SetEditorMemoSelfServed(false);
     SetMainWindowLink(&win);
+    RegisterPageInput("TabGraf", GrafPageInput());
+    RegisterPageInput("TabCORA", CORAPageInput(win));
+    RegisterPageInput("TabGIF", GIFPageInput(win));
+    RegisterPageInput("TabUnno", UnnoPageInput(win));
     Ed = &ed;
     ed.Writable = true;
     ed.SetInsert(true);
@@ -169,6 +176,7 @@ class Hook : public EdFixture {
   void TearDown() override {
     Ed = nullptr;
     SetMainWindowLink(nullptr);
+    ClearPageInputs();
     ClearPostedMessages();
     delete App->Inf;
     App->Inf = nullptr;

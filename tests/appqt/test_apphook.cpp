@@ -51,7 +51,7 @@ class KeyRecorder : public QWidget {
   void keyPressEvent(QKeyEvent* E) override { keys.push_back(E->key()); }
 };
 
-class Window : public QtFormLink {
+class Window : public QtFormLink, public TGIFTabLink {
  public:
   explicit Window(QWidget* Form) : QtFormLink(Form) {}
   std::string ActivePageName() override { return page; }
@@ -86,10 +86,13 @@ class AppHookQt : public ::testing::Test {
     QApplication::setActiveWindow(&form);
     rec->setFocus();
     SetMainWindowLink(&win);
+    RegisterPageInput("TabGraf", GrafPageInput());
+    RegisterPageInput("TabGIF", GIFPageInput(win));
     ASSERT_NE(InstallQtAppHook(), nullptr);
   }
   void TearDown() override {
     RemoveQtAppHook();
+    ClearPageInputs();
     SetMainWindowLink(nullptr);
     platform::LoadKeyboardLayout("00000409");
     ResetSayerForTests();

@@ -125,9 +125,9 @@ TEST_F(FormCreate, PictureMarginsAreThoseOfTheShownLayout) {
     QApplication::processEvents();
     auto* S = qobject_cast<QWidget*>(w->Control(sheet));
     S->layout()->setGeometry(S->rect());  // as Qt lays it out, whatever the resize handler did
-    QWidget* img = i == 0 ? static_cast<QWidget*>(w->ImageCORA)
-                   : i == 1 ? static_cast<QWidget*>(w->ImageMod)
-                            : static_cast<QWidget*>(w->ImageDialog);
+    QWidget* img = i == 0 ? static_cast<QWidget*>(w->CORATab().ImageCORA)
+                   : i == 1 ? static_cast<QWidget*>(w->ModelsTab().ImageMod)
+                            : static_cast<QWidget*>(w->DialogTab().ImageDialog);
     EXPECT_EQ(w->width() - img->width(), dW[i]) << sheet;
     EXPECT_EQ(w->height() - img->height(), dH[i]) << sheet;
     ++i;

@@ -54,7 +54,7 @@ TEST_F(ProgramTest, StartsInTheDocumentedOrder) {
   ASSERT_NE(cvDirs, nullptr);
   EXPECT_GT(cvDirs->Count(), 10);
   ASSERT_NE(Ed, nullptr);
-  EXPECT_EQ(Ed->Memo, static_cast<platform::Memo*>(Corvesta->MemoEd));
+  EXPECT_EQ(Ed->Memo, static_cast<platform::Memo*>(Corvesta->EdTab().MemoEd));
   ASSERT_NE(App->Inf, nullptr);
   EXPECT_EQ(Corvesta->InfStrip->Inf(), App->Inf);
   EXPECT_TRUE(Corvesta->isVisible());
@@ -74,13 +74,13 @@ TEST_F(ProgramTest, StartsInTheDocumentedOrder) {
 
   // The sink follows the project's Common settings; its log lands in the project folder.
   EXPECT_TRUE(Sayer->qBoxes);
-  EXPECT_TRUE(Corvesta->cbMesBox->Checked());
-  EXPECT_TRUE(Corvesta->cbFile->Checked());
+  EXPECT_TRUE(Corvesta->DebugTab().cbMesBox->Checked());
+  EXPECT_TRUE(Corvesta->DebugTab().cbFile->Checked());
   EXPECT_TRUE(Sayer->qLog);
   EXPECT_EQ(Sayer->LogName, root->File("Projects/Demo/corvesta.log"));
   // The Data tab lists the data module's tables.
-  EXPECT_GT(Corvesta->ListDB->ItemCount(), 10);
-  EXPECT_EQ(Corvesta->ListDB->Item(0), "SOURCES");
+  EXPECT_GT(Corvesta->DBTab().ListDB->ItemCount(), 10);
+  EXPECT_EQ(Corvesta->DBTab().ListDB->Item(0), "SOURCES");
 
   // The editor's panel codes are bound: "05" answers with its test box.
   TInfField* F = App->Inf->FindFld("05");
@@ -252,8 +252,8 @@ TEST_F(FailingStart, TheProgramSurvivesAFailingInitialisation) {
   EXPECT_EQ(std::find(log.begin(), log.end(), "Init:Bind"), log.end());
   // The window still works: a search reports through its box.
   boxes->Clear();
-  Corvesta->edReply->SetText("nothing");
-  QTest::mouseClick(Corvesta->btEdSearcDn, Qt::LeftButton);
+  Corvesta->EdTab().edReply->SetText("nothing");
+  QTest::mouseClick(Corvesta->EdTab().btEdSearcDn, Qt::LeftButton);
   EXPECT_TRUE(mwtest::BoxShown(*boxes, "шаблон <nothing> вниз по тексту не найден!"_cp))
       << mwtest::AllBoxes(*boxes);
 }

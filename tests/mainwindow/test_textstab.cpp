@@ -30,10 +30,10 @@ using mwtest::BoxShown;
 class TextsTab : public mwtest::ProgramTest {
  protected:
   void Click(QWidget* W) { QTest::mouseClick(W, Qt::LeftButton); }
-  std::vector<std::string> Memo() const { return Corvesta->MemoEd->Lines(); }
+  std::vector<std::string> Memo() const { return Corvesta->EdTab().MemoEd->Lines(); }
   std::pair<int, int> Caret() const {
     int l = 0, c = 0;
-    Corvesta->MemoEd->CaretPos(l, c);
+    Corvesta->EdTab().MemoEd->CaretPos(l, c);
     return {l, c};
   }
   std::string WriteText(const std::string& Name, const std::string& Text) {
@@ -45,31 +45,31 @@ class TextsTab : public mwtest::ProgramTest {
 
 TEST_F(TextsTab, GoOpensTheFileNamedInTheEditAndSaveWritesTheMemo) {
   const std::string f = WriteText("a.txt", "first line\nвторая строка\n");
-  Corvesta->edFile->SetText(f);
-  Click(Corvesta->btOpen);
+  Corvesta->EdTab().edFile->SetText(f);
+  Click(Corvesta->EdTab().btOpen);
   EXPECT_EQ(Memo(), (std::vector<std::string>{"first line", "вторая строка"_cp}));
-  EXPECT_EQ(Corvesta->lbKind->Caption(), "F");
+  EXPECT_EQ(Corvesta->EdTab().lbKind->Caption(), "F");
   // The status display follows the editor: a file text shows the popup's Save and Cancel.
   Ed->UpdateStatus();
-  EXPECT_TRUE(Corvesta->pmedSave->isVisible());
+  EXPECT_TRUE(Corvesta->EdTab().pmedSave->isVisible());
 
-  Corvesta->MemoEd->SetLine(0, "changed");
-  Corvesta->MemoEd->AddLine("третья"_cp);
-  Click(Corvesta->btSave);
+  Corvesta->EdTab().MemoEd->SetLine(0, "changed");
+  Corvesta->EdTab().MemoEd->AddLine("третья"_cp);
+  Click(Corvesta->EdTab().btSave);
   EXPECT_EQ(testsupport::ReadFile(f), "changed\nвторая строка\nтретья\n");
   EXPECT_FALSE(std::filesystem::exists(f + ".~sav"));
 
   // Cancel reads the file again; a name that does not exist changes nothing.
-  Corvesta->MemoEd->SetLine(0, "unsaved");
-  Click(Corvesta->btCancel);
+  Corvesta->EdTab().MemoEd->SetLine(0, "unsaved");
+  Click(Corvesta->EdTab().btCancel);
   EXPECT_EQ(Memo()[0], "changed");
 }
 
 TEST_F(TextsTab, HomeShowsTheBundledHomeTextAsALinkList) {
-  Click(Corvesta->btHome);
+  Click(Corvesta->EdTab().btHome);
   ASSERT_FALSE(Memo().empty());
   EXPECT_EQ(Memo()[0], "Главный вход в тексты Corvesta"_cp);
-  EXPECT_EQ(Corvesta->lbKind->Caption(), "F");
+  EXPECT_EQ(Corvesta->EdTab().lbKind->Caption(), "F");
   // Every link of the home text names a file or folder of the bundled root.
   for (const std::string& line : Memo()) {
     const size_t m = line.find("!----!");
@@ -82,15 +82,15 @@ TEST_F(TextsTab, HomeShowsTheBundledHomeTextAsALinkList) {
 }
 
 TEST_F(TextsTab, SaveToAFileThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
-  Corvesta->MemoEd->SetLines({"x"});
-  Corvesta->edFile->SetText(root->File("no/such/folder/x.txt"));
+  Corvesta->EdTab().MemoEd->SetLines({"x"});
+  Corvesta->EdTab().edFile->SetText(root->File("no/such/folder/x.txt"));
   boxes->Clear();
-  Click(Corvesta->btSave);
+  Click(Corvesta->EdTab().btSave);
   EXPECT_TRUE(BoxShown(*boxes, "Система Corvesta сообщает об ошибке"_cp)) << AllBoxes(*boxes);
   EXPECT_TRUE(BoxShown(*boxes, "полученной от кнопки "_cp)) << AllBoxes(*boxes);
   EXPECT_TRUE(BoxShown(*boxes, "Заголовок Save"_cp)) << AllBoxes(*boxes);
   // Still alive: the next click works.
-  Click(Corvesta->btSysDirs);
+  Click(Corvesta->EdTab().btSysDirs);
   EXPECT_EQ(Memo().at(0).rfind("Отчет о списке рабочих директорий"_cp, 0), 0u);
 }
 
@@ -100,50 +100,50 @@ TEST_F(TextsTab, SysDirsShowsTheTableReportAndOkReturnsToTheCallingTab) {
   TStringList L{"one", "two"};
   Ed->EdLoadSL("from Data", &L);
   EXPECT_EQ(Corvesta->ActivePageName(), "TabEd");
-  EXPECT_EQ(Corvesta->sEdReturnTab, "TabDB");
-  EXPECT_FALSE(Corvesta->btEdOK->isHidden());
-  EXPECT_EQ(Corvesta->btEdOK->Caption(), "OK Data");
+  EXPECT_EQ(Corvesta->EdTab().sEdReturnTab, "TabDB");
+  EXPECT_FALSE(Corvesta->EdTab().btEdOK->isHidden());
+  EXPECT_EQ(Corvesta->EdTab().btEdOK->Caption(), "OK Data");
   EXPECT_EQ(Memo(), (std::vector<std::string>{"one", "two"}));
 
-  Click(Corvesta->btSysDirs);
+  Click(Corvesta->EdTab().btSysDirs);
   ASSERT_FALSE(Memo().empty());
   EXPECT_EQ(Memo()[0].rfind("Отчет о списке рабочих директорий"_cp, 0), 0u);
   EXPECT_GT(Memo().size(), 10u);
 
-  Click(Corvesta->btEdOK);
+  Click(Corvesta->EdTab().btEdOK);
   EXPECT_EQ(Corvesta->ActivePageName(), "TabDB");
-  EXPECT_EQ(Corvesta->sEdReturnTab, "");
-  EXPECT_EQ(Corvesta->btEdOK->Caption(), "OK");
+  EXPECT_EQ(Corvesta->EdTab().sEdReturnTab, "");
+  EXPECT_EQ(Corvesta->EdTab().btEdOK->Caption(), "OK");
   // Back on the Texts tab the OK button hides again.
   Corvesta->ShowPage("TabEd");
-  EXPECT_TRUE(Corvesta->btEdOK->isHidden());
+  EXPECT_TRUE(Corvesta->EdTab().btEdOK->isHidden());
 }
 
 TEST_F(TextsTab, SearchWalksFromHitToHitDownAndUp) {
-  Corvesta->MemoEd->SetLines({"ab xx cd xx", "none", "xx at start", "last"});
-  Corvesta->edReply->SetText("xx");
-  Corvesta->MemoEd->SetCaret(0, 0);
-  Click(Corvesta->btEdSearcDn);
+  Corvesta->EdTab().MemoEd->SetLines({"ab xx cd xx", "none", "xx at start", "last"});
+  Corvesta->EdTab().edReply->SetText("xx");
+  Corvesta->EdTab().MemoEd->SetCaret(0, 0);
+  Click(Corvesta->EdTab().btEdSearcDn);
   EXPECT_EQ(Caret(), std::make_pair(0, 3));
-  Click(Corvesta->btEdSearcDn);
+  Click(Corvesta->EdTab().btEdSearcDn);
   EXPECT_EQ(Caret(), std::make_pair(0, 9));
-  Click(Corvesta->btEdSearcDn);
+  Click(Corvesta->EdTab().btEdSearcDn);
   EXPECT_EQ(Caret(), std::make_pair(2, 0));
   boxes->Clear();
-  Click(Corvesta->btEdSearcDn);
+  Click(Corvesta->EdTab().btEdSearcDn);
   EXPECT_TRUE(BoxShown(*boxes, "шаблон <xx> вниз по тексту не найден!"_cp)) << AllBoxes(*boxes);
   EXPECT_EQ(Caret(), std::make_pair(2, 0));
 
   // Up: the rest of the caret line right of the caret comes first.
-  Corvesta->MemoEd->SetCaret(0, 0);
-  Click(Corvesta->btEdSearcUp);
+  Corvesta->EdTab().MemoEd->SetCaret(0, 0);
+  Click(Corvesta->EdTab().btEdSearcUp);
   EXPECT_EQ(Caret(), std::make_pair(0, 3));
-  Corvesta->MemoEd->SetCaret(3, 0);
-  Click(Corvesta->btEdSearcUp);
+  Corvesta->EdTab().MemoEd->SetCaret(3, 0);
+  Click(Corvesta->EdTab().btEdSearcUp);
   EXPECT_EQ(Caret(), std::make_pair(2, 0));
   boxes->Clear();
-  Corvesta->edReply->SetText("");
-  Click(Corvesta->btEdSearcUp);
+  Corvesta->EdTab().edReply->SetText("");
+  Click(Corvesta->EdTab().btEdSearcUp);
   EXPECT_TRUE(BoxShown(*boxes, "шаблон <> ввверх по тексту не найден!"_cp)) << AllBoxes(*boxes);
 }
 
@@ -155,49 +155,50 @@ TEST_F(TextsTab, StatusDisplayAndTheFolderListing) {
   S.WordNo = 2;
   S.IsFile = true;
   S.ColInfo = "Col2 IB=5 W=3-1";
-  Corvesta->EdStatusShow(S);
-  EXPECT_EQ(Corvesta->edJS->Text(), "3");
-  EXPECT_EQ(Corvesta->edIP->Text(), "7");
-  EXPECT_EQ(Corvesta->lbWordN->Caption(), "4");
-  EXPECT_EQ(Corvesta->edColCur->Text(), "2");
-  EXPECT_EQ(Corvesta->lbCurTT->Caption(), "Col2 IB=5 W=3-1");
-  EXPECT_EQ(Corvesta->lbEdFileEnabled->Caption(), "ФАЙЛ"_cp);
-  EXPECT_EQ(Corvesta->lbEdHTMLEnabled->Caption(), "не HTML"_cp);
+  Corvesta->EdTab().EdStatusShow(S);
+  EXPECT_EQ(Corvesta->EdTab().edJS->Text(), "3");
+  EXPECT_EQ(Corvesta->EdTab().edIP->Text(), "7");
+  EXPECT_EQ(Corvesta->EdTab().lbWordN->Caption(), "4");
+  EXPECT_EQ(Corvesta->EdTab().edColCur->Text(), "2");
+  EXPECT_EQ(Corvesta->EdTab().lbCurTT->Caption(), "Col2 IB=5 W=3-1");
+  EXPECT_EQ(Corvesta->EdTab().lbEdFileEnabled->Caption(), "ФАЙЛ"_cp);
+  EXPECT_EQ(Corvesta->EdTab().lbEdHTMLEnabled->Caption(), "не HTML"_cp);
   EXPECT_EQ(PanelInt("eY"), 3);
   EXPECT_EQ(PanelInt("tN"), 4);
-  EXPECT_EQ(Corvesta->pmedSetXCol->Caption(), "X(0)->Set(2)");
+  EXPECT_EQ(Corvesta->EdTab().pmedSetXCol->Caption(), "X(0)->Set(2)");
   // A folder listing (kind M) hides the popup's Save and Cancel.
-  Corvesta->btEdTest->click();
-  EXPECT_EQ(Corvesta->lbKind->Caption(), "M");
-  EXPECT_FALSE(Corvesta->pmedSave->isVisible());
-  EXPECT_FALSE(Corvesta->pmedCancel->isVisible());
+  Corvesta->EdTab().btEdTest->click();
+  EXPECT_EQ(Corvesta->EdTab().lbKind->Caption(), "M");
+  EXPECT_FALSE(Corvesta->EdTab().pmedSave->isVisible());
+  EXPECT_FALSE(Corvesta->EdTab().pmedCancel->isVisible());
 }
 
 TEST_F(TextsTab, TheControlPanelSwitchesToItsListAndPanels) {
-  Corvesta->EdTuneListShow();
-  EXPECT_EQ(Corvesta->cbEdCTRL->parentWidget(), Corvesta->PanelEdCTRL->parentWidget());
-  EXPECT_EQ(Corvesta->cbEdCTRL->pos(), Corvesta->PanelEdCTRL->pos());
-  EXPECT_FALSE(Corvesta->cbEdCTRL->isHidden());
-  EXPECT_TRUE(Corvesta->PanelEdCTRL->isHidden());
+  TTabEd& T = Corvesta->EdTab();
+  T.EdTuneListShow();
+  EXPECT_EQ(T.cbEdCTRL->parentWidget(), T.PanelEdCTRL->parentWidget());
+  EXPECT_EQ(T.cbEdCTRL->pos(), T.PanelEdCTRL->pos());
+  EXPECT_FALSE(T.cbEdCTRL->isHidden());
+  EXPECT_TRUE(T.PanelEdCTRL->isHidden());
 
-  Corvesta->cbEdCTRL->SetItemIndex(1);
-  Corvesta->cbEdCTRLChange({});
-  EXPECT_FALSE(Corvesta->PanelEdTable->isHidden());
-  EXPECT_TRUE(Corvesta->PanelEdNavigate->isHidden());
-  EXPECT_EQ(Corvesta->PanelEdTable->parentWidget(), Corvesta->PanelEdCTRL->parentWidget());
-  EXPECT_EQ(Corvesta->PanelEdTable->x(), Corvesta->PanelEdCTRL->x() + Corvesta->PanelEdCTRL->width() + 1);
+  T.cbEdCTRL->SetItemIndex(1);
+  T.cbEdCTRLChange({});
+  EXPECT_FALSE(T.PanelEdTable->isHidden());
+  EXPECT_TRUE(T.PanelEdNavigate->isHidden());
+  EXPECT_EQ(T.PanelEdTable->parentWidget(), T.PanelEdCTRL->parentWidget());
+  EXPECT_EQ(T.PanelEdTable->x(), T.PanelEdCTRL->x() + T.PanelEdCTRL->width() + 1);
 
-  Corvesta->EdTuneListHide();
-  EXPECT_TRUE(Corvesta->cbEdCTRL->isHidden());
-  EXPECT_FALSE(Corvesta->PanelEdCTRL->isHidden());
-  EXPECT_EQ(Corvesta->PanelEdCTRL->Caption(), "Tables");
+  T.EdTuneListHide();
+  EXPECT_TRUE(T.cbEdCTRL->isHidden());
+  EXPECT_FALSE(T.PanelEdCTRL->isHidden());
+  EXPECT_EQ(T.PanelEdCTRL->Caption(), "Tables");
 }
 
 // The timer "EdCtrl" keeps the list while the cursor rests where the (hidden) panel stands, and
 // puts the panel back once the cursor has left that place.
 TEST_F(TextsTab, TheControlListStaysWhileTheCursorRestsOnIt) {
   ASSERT_NE(TimeSup, nullptr);
-  QWidget* P = Corvesta->PanelEdCTRL;
+  QWidget* P = Corvesta->EdTab().PanelEdCTRL;
   const QPoint inside = P->mapToGlobal(QPoint(P->width() / 2, P->height() / 2));
   TPoint cursor{inside.x(), inside.y()};
   platform::CursorServices services;
@@ -208,14 +209,14 @@ TEST_F(TextsTab, TheControlListStaysWhileTheCursorRestsOnIt) {
     EdCtrlTimerProc(TimeSup->Find("EdCtrl"));
   };
   fire();  // the list takes the panel's place
-  EXPECT_FALSE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_FALSE(Corvesta->EdTab().cbEdCTRL->isHidden());
   EXPECT_TRUE(P->isHidden());
   fire();  // the cursor is still there: the list stays
-  EXPECT_FALSE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_FALSE(Corvesta->EdTab().cbEdCTRL->isHidden());
   EXPECT_GT(TimeSup->Find("EdCtrl"), 0);
   cursor = TPoint{inside.x(), inside.y() - 200};
   fire();  // gone: the panel is back
-  EXPECT_TRUE(Corvesta->cbEdCTRL->isHidden());
+  EXPECT_TRUE(Corvesta->EdTab().cbEdCTRL->isHidden());
   EXPECT_FALSE(P->isHidden());
   EXPECT_EQ(TimeSup->Find("EdCtrl"), 0);
   platform::SetCursorServices(before);
@@ -223,11 +224,11 @@ TEST_F(TextsTab, TheControlListStaysWhileTheCursorRestsOnIt) {
 
 TEST_F(TextsTab, TabsAndButtonsOfOtherWindows) {
   // The column filter window.
-  Click(Corvesta->btFilt);
+  Click(Corvesta->EdTab().btFilt);
   EXPECT_TRUE(FFiltr->isVisible());
   // The calculator is not built yet.
   boxes->Clear();
-  Click(Corvesta->btShowCalculator);
+  Click(Corvesta->EdTab().btShowCalculator);
   EXPECT_TRUE(BoxShown(*boxes, "FCalc - функция пока недоступна"_cp)) << AllBoxes(*boxes);
   // The hidden menu item of the form.
   boxes->Clear();
@@ -238,8 +239,9 @@ TEST_F(TextsTab, TabsAndButtonsOfOtherWindows) {
 // What the editor's Ctrl+Enter on a file word does with the file, by its first two lines.
 TEST_F(TextsTab, OpeningAFileFromTheEditorDispatchesByItsHeader) {
   std::vector<std::string> runs;
-  mainlinks::Hooks().RunInpFile = [&](const std::string& F) { runs.push_back("inp " + F); };
-  mainlinks::Hooks().PlayGraphicsScript = [&](const std::string& F) { runs.push_back("graph " + F); };
+  mainlinks::Hooks().RunInpFile.Install([&](const std::string& F) { runs.push_back("inp " + F); });
+  mainlinks::Hooks().PlayGraphicsScript.Install(
+      [&](const std::string& F) { runs.push_back("graph " + F); });
   const std::string both = WriteText("both.txt", "[CVCTRL]\nINPUTDATA GRAPH\n");
   const std::string graph = WriteText("graph.txt", "[CVCTRL]\nGRAPH\n");
   const std::string inp = WriteText("table.inp", "plain\n");
@@ -247,7 +249,7 @@ TEST_F(TextsTab, OpeningAFileFromTheEditorDispatchesByItsHeader) {
   for (const std::string& f : {both, graph, inp}) {
     Ed->Word = f;
     Ed->Done = false;
-    Corvesta->OpenEdFile();
+    Corvesta->EdTab().OpenEdFile();
   }
   EXPECT_EQ(runs, (std::vector<std::string>{"inp " + both, "graph " + graph, "inp " + inp}));
   EXPECT_EQ(Corvesta->ActivePageName(), "TabCORA");
@@ -255,7 +257,7 @@ TEST_F(TextsTab, OpeningAFileFromTheEditorDispatchesByItsHeader) {
   boxes->Clear();
   Ed->Word = contours;
   Ed->Done = false;
-  Corvesta->OpenEdFile();
+  Corvesta->EdTab().OpenEdFile();
   EXPECT_TRUE(Ed->Done);
   EXPECT_TRUE(BoxShown(*boxes, "Ни одного профиля в программе не загружено, LUNNO.Count=0!"_cp))
       << AllBoxes(*boxes);
@@ -266,7 +268,7 @@ TEST_F(TextsTab, OpeningAFileFromTheEditorDispatchesByItsHeader) {
 TEST_F(TextsTab, AThrowingHandlerBecomesTheExceptionReport) {
   Corvesta->Handlers.Add("btTestTClick", [](TSender) { ErrAbs("сбой проверки"_cp); });
   boxes->Clear();
-  Click(Corvesta->btTestT);
+  Click(Corvesta->EdTab().btTestT);
   ASSERT_EQ(boxes->Shown().size(), 1u) << AllBoxes(*boxes);
   const std::string t = boxes->Shown()[0].text;
   EXPECT_EQ(t.rfind("Система Corvesta сообщает об ошибке\r\nполученной от кнопки \n\rЗаголовок btTestT\n\rКласс TButton\n\r"_cp, 0), 0u) << t;
@@ -277,7 +279,7 @@ TEST_F(TextsTab, AThrowingHandlerBecomesTheExceptionReport) {
   Corvesta->Handlers.Add("pmedColAlignClick", [](TSender) { throw std::runtime_error("bad column"); });
   boxes->Clear();
   Corvesta->ShowPage("TabDB");
-  Corvesta->pmedColAlign->trigger();
+  Corvesta->EdTab().pmedColAlign->trigger();
   ASSERT_EQ(boxes->Shown().size(), 2u) << AllBoxes(*boxes);
   EXPECT_EQ(boxes->Shown()[0].text,
             "Система Corvesta сообщает об ошибке\r\nполученный от закладки c заголовком <Data>\r\n\r\nindex 7"_cp);
@@ -286,13 +288,13 @@ TEST_F(TextsTab, AThrowingHandlerBecomesTheExceptionReport) {
 
   // The program goes on: other events still run.
   Corvesta->ShowPage("TabEd");
-  Click(Corvesta->btSysDirs);
+  Click(Corvesta->EdTab().btSysDirs);
   EXPECT_EQ(Memo().at(0).rfind("Отчет о списке рабочих директорий"_cp, 0), 0u);
 }
 
 TEST_F(TextsTab, AHandlerNotWrittenYetSaysSo) {
   boxes->Clear();
-  Click(Corvesta->btACE);
+  Click(Corvesta->EdTab().btACE);
   EXPECT_TRUE(BoxShown(*boxes, "btACEClick - функция пока недоступна"_cp)) << AllBoxes(*boxes);
 }
 

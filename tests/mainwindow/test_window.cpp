@@ -98,28 +98,30 @@ TEST_F(Window, ControlsCarryTheirKindsTextsAndPlaces) {
     }
     EXPECT_EQ(H->Hint(), e.Hint) << e.Name;
   }
-  EXPECT_TRUE(w->btEdOK->isHidden());
-  EXPECT_TRUE(w->btEdTest->isHidden());
-  EXPECT_EQ(w->MemoEd->parentWidget(), w->TabEd);
-  EXPECT_EQ(w->MemoEd->FontName(), "Courier");
-  EXPECT_EQ(w->MemoEd->FontHeight(), 20);
+  EXPECT_TRUE(w->EdTab().btEdOK->isHidden());
+  EXPECT_TRUE(w->EdTab().btEdTest->isHidden());
+  EXPECT_EQ(w->EdTab().MemoEd->parentWidget(), w->TabEd);
+  EXPECT_EQ(w->EdTab().MemoEd->FontName(), "Courier");
+  EXPECT_EQ(w->EdTab().MemoEd->FontHeight(), 20);
   // The companions wait hidden on the Test sheet.
-  for (QWidget* c : std::initializer_list<QWidget*>{w->cbEdCTRL, w->PanelEdNavigate, w->PanelEdTable}) {
+  for (QWidget* c : std::initializer_list<QWidget*>{w->EdTab().cbEdCTRL, w->EdTab().PanelEdNavigate,
+                                                    w->EdTab().PanelEdTable}) {
     EXPECT_EQ(c->parentWidget(), w->TabTest);
     EXPECT_TRUE(c->isHidden());
   }
-  EXPECT_EQ(w->cbEdCTRL->Items(), (std::vector<std::string>{"Navigate", "Tables"}));
-  EXPECT_EQ(w->cbEdColumnAct->ItemCount(), 10);
-  EXPECT_EQ(w->cbEdColumnAct->Text(), "copy Column");
+  EXPECT_EQ(w->EdTab().cbEdCTRL->Items(), (std::vector<std::string>{"Navigate", "Tables"}));
+  EXPECT_EQ(w->EdTab().cbEdColumnAct->ItemCount(), 10);
+  EXPECT_EQ(w->EdTab().cbEdColumnAct->Text(), "copy Column");
   // The memo's popup menu, in order.
   const std::vector<std::string> items = {"pmedSave",    "pmedCancel", "pmedSetXCol",
                                           "pmedGr",      "pmedCol2Ex", "pmedTab2Ex",
                                           "pmedStat",    "pmedColAlign", "pmedSortUp",
                                           "pmedSortDn",  "pmedColCut"};
-  ASSERT_EQ(w->PopupMenuEd->actions().size(), 11);
+  ASSERT_EQ(w->EdTab().PopupMenuEd->actions().size(), 11);
   for (int i = 0; i < 11; ++i)
-    EXPECT_EQ(w->PopupMenuEd->actions()[i]->objectName().toStdString(), items[static_cast<size_t>(i)]);
-  EXPECT_EQ(w->pmedStat->Hint(), "Скопировать статистику по колонке в буфер обмена"_cp);
+    EXPECT_EQ(w->EdTab().PopupMenuEd->actions()[i]->objectName().toStdString(),
+              items[static_cast<size_t>(i)]);
+  EXPECT_EQ(w->EdTab().pmedStat->Hint(), "Скопировать статистику по колонке в буфер обмена"_cp);
   EXPECT_EQ(w->NDivider->Caption(), "----Видимость--инструментов----"_cp);
   EXPECT_EQ(w->MainTimer->Interval(), 10);
   EXPECT_FALSE(w->MainTimer->Enabled());
@@ -127,11 +129,8 @@ TEST_F(Window, ControlsCarryTheirKindsTextsAndPlaces) {
 
 // Every event of the forms names a handler; those not written yet are the other tabs'.
 TEST_F(Window, EveryBindingHasAHandlerOrBelongsToATabNotBuiltYet) {
-  const std::set<std::string> pending = {
-      "ViewTimerTimer", "TabStartShow", "TabFITSShow", "TabZeeShow",    "TabGrafShow",
-      "TabGIFShow",     "TabGIFExit",   "TabCORAShow", "TabModelsShow", "TabVEMOShow",
-      "TabProjShow",    "TabCOPIShow",  "TabCOPIExit", "TabVARIShow",   "TabDiShow",
-      "btTestTClick",   "btACEClick",   "btEdSliceClick"};
+  const std::set<std::string> pending = {"ViewTimerTimer", "btTestTClick", "btACEClick",
+                                         "btEdSliceClick"};
   for (const platform::TFormEvent& e : w->Events.Bindings()) {
     const bool have = w->Handlers.Find(e.Handler) != nullptr;
     EXPECT_TRUE(have || pending.count(e.Handler)) << e.Control << "." << e.Event << " -> " << e.Handler;
@@ -192,15 +191,16 @@ TEST_F(Window, PicturesKeepTheirMarginsToTheFormOnResize) {
   for (const QSize s : {QSize(1100, 700), QSize(900, 640)}) {
     w->resize(s);
     QApplication::processEvents();
-    EXPECT_EQ(w->ImageCORA->Picture().width(), w->width() - w->iCORAdW);
-    EXPECT_EQ(w->ImageCORA->Picture().height(), w->height() - w->iCORAdH);
-    EXPECT_EQ(w->ImageMod->Picture().width(), w->width() - w->iModdW);
-    EXPECT_EQ(w->ImageDialog->Picture().height(), w->height() - w->iDialogdH + w->iDialogAddH);
+    EXPECT_EQ(w->CORATab().ImageCORA->Picture().width(), w->width() - w->iCORAdW);
+    EXPECT_EQ(w->CORATab().ImageCORA->Picture().height(), w->height() - w->iCORAdH);
+    EXPECT_EQ(w->ModelsTab().ImageMod->Picture().width(), w->width() - w->iModdW);
+    EXPECT_EQ(w->DialogTab().ImageDialog->Picture().height(),
+              w->height() - w->iDialogdH + w->iDialogAddH);
   }
   // A form narrower than a margin gives the picture the width 0.
   w->iModdW = w->width() + 10;
   w->Events.Fire("Corvesta", "OnResize");
-  EXPECT_EQ(w->ImageMod->Picture().width(), 0);
+  EXPECT_EQ(w->ModelsTab().ImageMod->Picture().width(), 0);
 }
 
 // The mouse wheel over the debug memo moves three lines a step and keeps the column of the
@@ -212,25 +212,25 @@ TEST_F(Window, WheelOverTheDebugMemo) {
   std::vector<std::string> lines;
   for (int i = 0; i < 12; ++i) lines.push_back("line " + std::to_string(i) + " of the memo");
   lines[3] = "ab";
-  w->MemoDbg->SetLines(lines);
+  w->DebugTab().MemoDbg->SetLines(lines);
   auto caret = [&] {
     int l = 0, c = 0;
-    w->MemoDbg->CaretPos(l, c);
+    w->DebugTab().MemoDbg->CaretPos(l, c);
     return std::make_pair(l, c);
   };
-  w->MemoDbg->SetCaret(0, 4);
-  w->DbgWheelUp();  // the first line: nothing
+  w->DebugTab().MemoDbg->SetCaret(0, 4);
+  w->DebugTab().DbgWheelUp();  // the first line: nothing
   EXPECT_EQ(caret(), std::make_pair(0, 4));
-  EXPECT_EQ(w->iDbgLine, 0);
-  w->DbgWheelDown();  // three lines down; line 3 is shorter than the column
+  EXPECT_EQ(w->DebugTab().iDbgLine, 0);
+  w->DebugTab().DbgWheelDown();  // three lines down; line 3 is shorter than the column
   EXPECT_EQ(caret(), std::make_pair(3, 2));
-  EXPECT_EQ(w->iDbgCol, 5);
-  w->DbgWheelDown();
+  EXPECT_EQ(w->DebugTab().iDbgCol, 5);
+  w->DebugTab().DbgWheelDown();
   EXPECT_EQ(caret(), std::make_pair(6, 4));
-  w->DbgWheelUp();
+  w->DebugTab().DbgWheelUp();
   EXPECT_EQ(caret(), std::make_pair(3, 2));
-  w->MemoDbg->SetCaret(1, 4);
-  w->DbgWheelUp();  // line 2 (0-based 1): the caret stays on its line
+  w->DebugTab().MemoDbg->SetCaret(1, 4);
+  w->DebugTab().DbgWheelUp();  // line 2 (0-based 1): the caret stays on its line
   EXPECT_EQ(caret().first, 1);
 }
 

@@ -1094,6 +1094,14 @@ std::string EmitHeader(const FormFile& F) {
   o << "  void Build_" << F.Name << "(QWidget* Form, platform::TFormRegistry& R);\n";
   o << "  // The form's event bindings: control, event, handler.\n";
   o << "  static std::span<const platform::TFormEvent> Events_" << F.Name << "();\n";
+  o << "\n  // The same under the names every form struct has (for a class that holds one form).\n";
+  o << "  static constexpr const char* FormName = " << Quote(F.Name) << ";\n";
+  o << "  // The control the form fills (empty for the window's shell).\n";
+  o << "  static constexpr const char* FormTarget = " << Quote(F.On) << ";\n";
+  o << "  void Build(QWidget* Form, platform::TFormRegistry& R) { Build_" << F.Name
+    << "(Form, R); }\n";
+  o << "  static std::span<const platform::TFormEvent> EventTable() { return Events_" << F.Name
+    << "(); }\n";
   o << "};\n";
   return o.str();
 }

@@ -85,7 +85,9 @@ FormFile Parse(const std::string& Text, const std::string& Path);
 void CheckWindow(std::vector<FormFile>& Files);
 
 // The generated code of one form: a struct <Name>Form with one typed member per control, its
-// builder Build_<Name> and its tables Events_<Name>, Columns_<Name>.
+// builder Build_<Name> and its event table Events_<Name>; and the same under names
+// that every form struct has (FormName, FormTarget, Build, EventTable), for a class that holds
+// one form (a tab of the main window).
 std::string EmitHeader(const FormFile& F);
 std::string EmitSource(const FormFile& F);
 // The window's struct <Window>Forms, which derives from every form struct, builds them all in

@@ -1,0 +1,106 @@
+// The main window's tabs in the running program: the keys of the message hook reach the tab of
+// the active page through the input it registered, a window that goes takes its tabs' input
+// with it, and a tab not built yet says so in its sheet and once in the panel, never in a box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "app/cvApp.h"
+#include "app/cvHook.h"
+#include "app/cvInf.h"
+#include "foundation/cvLit.h"
+#include "mainwindow/Corvesta.h"
+#include "mainwindow/Program.h"
+#include "mainwindow/support/ProgramEnv.h"
+
+namespace {
+
+using mwtest::AllBoxes;
+using mwtest::ProgramTest;
+
+// How often the panel's progress field "UM" has held Text (its value and its history).
+int PanelLines(const std::string& Text) {
+  const TInfField* F = App && App->Inf ? App->Inf->FindFld("UM") : nullptr;
+  if (!F || !F->Log) return -1;
+  int n = F->Log->StoredText() == Text ? 1 : 0;
+  for (const TLogRec& R : F->Log->History) n += R.Text == Text ? 1 : 0;
+  return n;
+}
+
+// Esc pressed on the focused widget of the window, as the user presses it.
+void PressEsc() {
+  QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : Corvesta;
+  QTest::keyClick(target, Qt::Key_Escape);
+  QApplication::processEvents();
+}
+
+TEST_F(ProgramTest, EscOnTheGrafAndCORATabsReturnsToTheTextsTab) {
+  Corvesta->ShowPage("TabCORA");
+  Corvesta->ViewTimer->SetEnabled(true);
+  PressEsc();
+  EXPECT_EQ(Corvesta->ActivePageName(), "TabEd");
+  EXPECT_FALSE(Corvesta->ViewTimer->Enabled());  // the CORA tab stops its animation
+
+  Corvesta->ShowPage("TabGraf");
+  PressEsc();
+  EXPECT_EQ(Corvesta->ActivePageName(), "TabEd");
+
+  // A tab that registered no keys keeps its page; Esc is still the stop request.
+  App->qStop = false;
+  Corvesta->ShowPage("TabDB");
+  PressEsc();
+  EXPECT_EQ(Corvesta->ActivePageName(), "TabDB");
+  EXPECT_TRUE(App->qStop);
+}
+
+TEST_F(ProgramTest, AClosedWindowLeavesNoTabInputBehind) {
+  CorvestaShutdown();
+  // The hook still runs (the application object stays) but no tab of the gone window answers.
+  ASSERT_NE(App, nullptr);
+  TMsg M;
+  M.Message = WM_KEYDOWN;
+  M.WParam = VK_ESCAPE;
+  M.LParam = KeyLParam(VK_ESCAPE, false, false);
+  struct Page : TMainWindowLink {
+    std::string ActivePageName() override { return "TabCORA"; }
+  } page;
+  TMainWindowLink* before = SetMainWindowLink(&page);
+  bool Handled = false;
+  AppMessage(M, Handled);
+  EXPECT_FALSE(Handled);
+  SetMainWindowLink(before);
+}
+
+TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
+  const std::pair<const char*, const char*> standIns[] = {
+      {"TabStart", "Start"}, {"TabFITS", "FITS"},  {"TabZee", "Zeeman"},   {"TabGraf", "Graf"},
+      {"TabGIF", "GIF"},     {"TabCORA", "CORA"},  {"TabModels", "Models"}, {"TabVEMO", "VEMO"},
+      {"TabProj", "Project"}, {"TabTest", "Test"}, {"TabCOPI", "CoPi"},    {"TabUnno", "Unno"},
+      {"TabDialog", "Dialog"}, {"TabVARI", "VARI"}, {"TabDi", "Di"}};
+  boxes->Clear();
+  // Twice round every stand-in (leaving the GIF and CoPi sheets runs their exit events too).
+  for (int round = 0; round < 2; ++round)
+    for (const auto& [page, caption] : standIns) {
+      Corvesta->ShowPage(page);
+      QApplication::processEvents();
+      ASSERT_EQ(Corvesta->ActivePageName(), page);
+      const std::string notice = caption + std::string(" - функция пока недоступна"_cp);
+      const auto* L = Corvesta->Tab(page)->Sheet()->findChild<platform::TLabel*>(
+          QString::fromStdString(std::string(page) + "Notice"));
+      ASSERT_NE(L, nullptr) << page;
+      EXPECT_TRUE(L->isVisible()) << page;
+      EXPECT_EQ(L->Caption(), notice) << page;
+      EXPECT_EQ(PanelLines(notice), 1) << page << " round " << round;
+    }
+  Corvesta->ShowPage("TabEd");
+  EXPECT_TRUE(boxes->Shown().empty()) << AllBoxes(*boxes);
+  // The tabs that are built carry no notice.
+  for (const char* page : {"TabEd", "TabDB", "TabDebug"})
+    EXPECT_EQ(Corvesta->Tab(page)->Sheet()->findChild<platform::TLabel*>(
+                  QString::fromStdString(std::string(page) + "Notice")),
+              nullptr)
+        << page;
+}
+
+}  // namespace
