@@ -23,6 +23,7 @@
 #include "mainwindow/TabDebug.h"
 #include "mainwindow/TabEd.h"
 #include "mainwindow/TabStandIns.h"
+#include "mainwindow/TabStart.h"
 #include "platform/Canvas.h"
 #include "platform/qt/FormRegistry.h"
 

@@ -17,7 +17,6 @@
 #include "Corvesta/TabGrafForm.h"
 #include "Corvesta/TabModelsForm.h"
 #include "Corvesta/TabProjForm.h"
-#include "Corvesta/TabStartForm.h"
 #include "Corvesta/TabTestForm.h"
 #include "Corvesta/TabUnnoForm.h"
 #include "Corvesta/TabVARIForm.h"
@@ -53,7 +52,6 @@ class TTabStandIn : public TFormTab<Form> {
   bool Noted_ = false;
 };
 
-using TTabStart = TTabStandIn<TabStartForm>;
 using TTabZee = TTabStandIn<TabZeeForm>;
 using TTabModels = TTabStandIn<TabModelsForm>;
 using TTabVEMO = TTabStandIn<TabVEMOForm>;

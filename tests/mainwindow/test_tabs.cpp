@@ -74,7 +74,7 @@ TEST_F(ProgramTest, AClosedWindowLeavesNoTabInputBehind) {
 
 TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
   const std::pair<const char*, const char*> standIns[] = {
-      {"TabStart", "Start"}, {"TabFITS", "FITS"},  {"TabZee", "Zeeman"},   {"TabGraf", "Graf"},
+      {"TabFITS", "FITS"},  {"TabZee", "Zeeman"},   {"TabGraf", "Graf"},
       {"TabGIF", "GIF"},     {"TabCORA", "CORA"},  {"TabModels", "Models"}, {"TabVEMO", "VEMO"},
       {"TabProj", "Project"}, {"TabTest", "Test"}, {"TabCOPI", "CoPi"},    {"TabUnno", "Unno"},
       {"TabDialog", "Dialog"}, {"TabVARI", "VARI"}, {"TabDi", "Di"}};
