@@ -13,6 +13,7 @@
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/Program.h"
 #include "mainwindow/support/ProgramEnv.h"
+#include "linedata/cvDM.h"
 
 namespace {
 
@@ -101,6 +102,36 @@ TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
                   QString::fromStdString(std::string(page) + "Notice")),
               nullptr)
         << page;
+}
+
+}  // namespace
+
+namespace {
+
+// The Start tab's backup buttons: Auto Save writes the autosave folder; Auto Load restores it as
+// a job on a worker thread, the panel showing its progress and the window staying live.
+TEST_F(ProgramTest, AutoSaveThenAutoLoadRestoresTheDatabaseAsAJob) {
+  ASSERT_TRUE(DMReady());
+  TcvTable& L = DM->ADOLGGF;
+  L.Open();
+  L.Append();
+  L.FieldByName("LIN6").SetAsString("FE6302");
+  L.Post();
+  L.Close();
+  Corvesta->ShowPage("TabStart");
+  Corvesta->StartTab().btAutoSave->click();
+  ASSERT_FALSE(App->GetSaveDirLast().empty()) << AllBoxes(*boxes);
+  DM->ADOConnection.Exec("DELETE FROM LGGF");
+
+  Corvesta->StartTab().btAutoLoad->click();
+  ASSERT_TRUE(Corvesta->StartTab().Jobs.Busy());
+  Corvesta->StartTab().Jobs.Wait();
+  L.Open();
+  EXPECT_TRUE(L.Locate("LIN6", TextValue("FE6302")));
+  L.Close();
+  const TInfField* F = App->Inf->FindFld("UM");
+  ASSERT_NE(F, nullptr);
+  EXPECT_NE(F->Log->StoredText().find("AutoLoad"), std::string::npos) << F->Log->StoredText();
 }
 
 }  // namespace
