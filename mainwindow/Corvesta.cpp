@@ -34,7 +34,7 @@ TCorvesta* Corvesta = nullptr;
 TSenderInfo SenderInfoOf(QObject* Sender) {
   TSenderInfo I;
   if (!Sender) return I;
-  const std::string kind = Sender->property("vclClass").toString().toStdString();
+  const std::string kind = Sender->property("formClass").toString().toStdString();
   auto windowData = [&I](QWidget* W) {
     const QRect G(W->mapToGlobal(QPoint(0, 0)), W->size());
     I.Left = G.left();
@@ -89,7 +89,7 @@ class TCorvestaLink : public TMainWindowLink {
   }
   std::string FocusedClassName() override {
     QWidget* W = QApplication::focusWidget();
-    return W ? W->property("vclClass").toString().toStdString() : std::string();
+    return W ? W->property("formClass").toString().toStdString() : std::string();
   }
   std::string ActivePageName() override { return F_->ActivePageName(); }
   void ShowPage(const std::string& Name) override { F_->ShowPage(Name); }

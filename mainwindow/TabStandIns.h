@@ -24,7 +24,7 @@
 #include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
-#include "platform/qt/VclControls.h"
+#include "platform/qt/FormControls.h"
 
 namespace standin {
 // The notice label at the top of the tab's sheet.

@@ -20,7 +20,7 @@
 #include <stdexcept>
 
 #include "platform/qt/QtMemo.h"
-#include "platform/qt/VclControls.h"
+#include "platform/qt/FormControls.h"
 
 namespace platform {
 
@@ -211,7 +211,7 @@ std::vector<std::string> TFormDispatcher::Bind(const std::vector<TFormEvent>& Ev
         QObject::connect(A, &QAction::triggered, ctx, fire);
         continue;
       }
-      // The original's check boxes and radio buttons report a change of state, also one made by
+      // The forms' check boxes and radio buttons report every change of state, also one made by
       // the program; a radio button only when it becomes checked.
       if (auto* R = qobject_cast<QRadioButton*>(O)) {
         QObject::connect(R, &QAbstractButton::toggled, ctx, [fire](bool On) {

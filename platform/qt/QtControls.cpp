@@ -32,7 +32,7 @@ std::map<const QObject*, std::unique_ptr<QtControl>>& Registry() {
 }
 
 std::string KindOf(const QWidget* W) {
-  const QVariant V = W->property("vclClass");
+  const QVariant V = W->property("formClass");
   if (V.isValid()) return V.toString().toStdString();
   if (qobject_cast<const QLineEdit*>(W)) return "TEdit";
   if (qobject_cast<const QPlainTextEdit*>(W) || qobject_cast<const QTextEdit*>(W)) return "TMemo";

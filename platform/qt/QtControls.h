@@ -9,7 +9,7 @@ namespace platform {
 
 // The handle of a widget (made on first use, freed with the widget); nullptr for nullptr.
 // The kind ("TEdit", "TMemo", ...) follows the widget's class unless the widget carries the
-// dynamic property "vclClass". Tags live in the dynamic property "tag".
+// dynamic property "formClass". Tags live in the dynamic property "tag".
 TControl* QtHandle(QWidget* Widget);
 // The widget of a handle made by QtHandle; nullptr for other handles.
 QWidget* QtWidgetOf(const TControl* Control);

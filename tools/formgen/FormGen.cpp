@@ -18,30 +18,30 @@ namespace {
 const std::vector<KindInfo> kKinds = {
     // kind            C++ class                     header                         widget cont.  items  columns
     {"TForm", "QWidget", "", true, true, false, false},
-    {"TPageControl", "platform::TPageControl", "platform/qt/VclControls.h", true, true, false, false},
-    {"TTabSheet", "platform::TTabSheet", "platform/qt/VclControls.h", true, true, false, false},
-    {"TPanel", "platform::TPanel", "platform/qt/VclControls.h", true, true, false, false},
-    {"TGroupBox", "platform::TGroupBox", "platform/qt/VclControls.h", true, true, false, false},
-    {"TButton", "platform::TButton", "platform/qt/VclControls.h", true, false, false, false},
-    {"TBitBtn", "platform::TBitBtn", "platform/qt/VclControls.h", true, false, false, false},
-    {"TSpeedButton", "platform::TSpeedButton", "platform/qt/VclControls.h", true, false, false, false},
-    {"TEdit", "platform::TEdit", "platform/qt/VclControls.h", true, false, false, false},
-    {"TLabel", "platform::TLabel", "platform/qt/VclControls.h", true, false, false, false},
-    {"TCheckBox", "platform::TCheckBox", "platform/qt/VclControls.h", true, false, false, false},
-    {"TRadioButton", "platform::TRadioButton", "platform/qt/VclControls.h", true, false, false, false},
-    {"TComboBox", "platform::TComboBox", "platform/qt/VclControls.h", true, false, true, false},
-    {"TListBox", "platform::TListBox", "platform/qt/VclControls.h", true, false, true, false},
-    {"TMemo", "platform::TMemo", "platform/qt/VclControls.h", true, false, true, false},
-    {"TSpinEdit", "platform::TSpinEdit", "platform/qt/VclControls.h", true, false, false, false},
-    {"TUpDown", "platform::TUpDown", "platform/qt/VclControls.h", true, false, false, false},
-    {"TTrackBar", "platform::TTrackBar", "platform/qt/VclControls.h", true, false, false, false},
-    {"TImage", "platform::TImage", "platform/qt/VclControls.h", true, false, false, false},
-    {"TStringGrid", "platform::TStringGrid", "platform/qt/VclControls.h", true, false, false, true},
+    {"TPageControl", "platform::TPageControl", "platform/qt/FormControls.h", true, true, false, false},
+    {"TTabSheet", "platform::TTabSheet", "platform/qt/FormControls.h", true, true, false, false},
+    {"TPanel", "platform::TPanel", "platform/qt/FormControls.h", true, true, false, false},
+    {"TGroupBox", "platform::TGroupBox", "platform/qt/FormControls.h", true, true, false, false},
+    {"TButton", "platform::TButton", "platform/qt/FormControls.h", true, false, false, false},
+    {"TBitBtn", "platform::TBitBtn", "platform/qt/FormControls.h", true, false, false, false},
+    {"TSpeedButton", "platform::TSpeedButton", "platform/qt/FormControls.h", true, false, false, false},
+    {"TEdit", "platform::TEdit", "platform/qt/FormControls.h", true, false, false, false},
+    {"TLabel", "platform::TLabel", "platform/qt/FormControls.h", true, false, false, false},
+    {"TCheckBox", "platform::TCheckBox", "platform/qt/FormControls.h", true, false, false, false},
+    {"TRadioButton", "platform::TRadioButton", "platform/qt/FormControls.h", true, false, false, false},
+    {"TComboBox", "platform::TComboBox", "platform/qt/FormControls.h", true, false, true, false},
+    {"TListBox", "platform::TListBox", "platform/qt/FormControls.h", true, false, true, false},
+    {"TMemo", "platform::TMemo", "platform/qt/FormControls.h", true, false, true, false},
+    {"TSpinEdit", "platform::TSpinEdit", "platform/qt/FormControls.h", true, false, false, false},
+    {"TUpDown", "platform::TUpDown", "platform/qt/FormControls.h", true, false, false, false},
+    {"TTrackBar", "platform::TTrackBar", "platform/qt/FormControls.h", true, false, false, false},
+    {"TImage", "platform::TImage", "platform/qt/FormControls.h", true, false, false, false},
+    {"TStringGrid", "platform::TStringGrid", "platform/qt/FormControls.h", true, false, false, true},
     {"TInfStrip", "QtInfWidget", "app/qt/QtInfWidget.h", true, false, false, false},
-    {"TMainMenu", "platform::TMainMenu", "platform/qt/VclControls.h", true, false, false, false},
-    {"TPopupMenu", "platform::TPopupMenu", "platform/qt/VclControls.h", true, false, false, false},
-    {"TMenuItem", "platform::TMenuItem", "platform/qt/VclControls.h", false, false, false, false},
-    {"TTimer", "platform::TFormTimer", "platform/qt/VclControls.h", false, false, false, false},
+    {"TMainMenu", "platform::TMainMenu", "platform/qt/FormControls.h", true, false, false, false},
+    {"TPopupMenu", "platform::TPopupMenu", "platform/qt/FormControls.h", true, false, false, false},
+    {"TMenuItem", "platform::TMenuItem", "platform/qt/FormControls.h", false, false, false, false},
+    {"TTimer", "platform::TFormTimer", "platform/qt/FormControls.h", false, false, false, false},
     {"TOpenDialog", "platform::TFormOpenDialog", "platform/qt/QtDialogs.h", false, false, false, false},
     {"TColorDialog", "platform::TFormColorDialog", "platform/qt/QtDialogs.h", false, false, false, false},
 };
@@ -999,7 +999,7 @@ struct Emitter {
          ":" + std::to_string(N.Line) + ")");
     if (N.Kind == "TForm") {
       Line("Form->setObjectName(" + Quote(N.Name) + ");");
-      Line("Form->setProperty(\"vclClass\", \"TForm\");");
+      Line("Form->setProperty(\"formClass\", \"TForm\");");
     } else if (N.Kind == "TMenuItem") {
       Line(X + " = new " + std::string(k->Class) + "(" + Parent + ");");
       Line(X + "->setObjectName(" + Quote(N.Name) + ");");
@@ -1010,7 +1010,7 @@ struct Emitter {
     } else {
       Line(X + " = new " + std::string(k->Class) + "(" + parent + ");");
       Line(X + "->setObjectName(" + Quote(N.Name) + ");");
-      if (N.Kind == "TInfStrip") Line(X + "->setProperty(\"vclClass\", \"TInfStrip\");");
+      if (N.Kind == "TInfStrip") Line(X + "->setProperty(\"formClass\", \"TInfStrip\");");
     }
     Line("R.Add(" + Quote(N.Name) + ", " + X + ", " + Quote(N.Kind) + ");");
     EmitProps(N, X);
@@ -1081,7 +1081,7 @@ std::string Banner(const FormFile& F) {
 std::string EmitHeader(const FormFile& F) {
   std::ostringstream o;
   o << Banner(F) << "#pragma once\n#include <span>\n\n#include <QWidget>\n\n";
-  std::set<std::string> headers = {"platform/qt/FormRegistry.h", "platform/qt/VclControls.h"};
+  std::set<std::string> headers = {"platform/qt/FormRegistry.h", "platform/qt/FormControls.h"};
   for (const Node* n : ControlsOf(F))
     if (*FindKind(n->Kind)->Header) headers.insert(FindKind(n->Kind)->Header);
   for (const auto& h : headers) o << "#include \"" << h << "\"\n";

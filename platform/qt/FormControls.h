@@ -1,9 +1,9 @@
-// Typed controls of the program's forms: thin Qt widgets that carry the original control kinds'
-// property names (texts in code page 1251) and the dynamic property "vclClass", so that
+// Typed controls of the program's forms: thin Qt widgets that carry the forms' control kinds'
+// property names (texts in code page 1251) and the dynamic property "formClass", so that
 // QtHandle reports their kind. The form generator creates them; code reaches them as typed
 // members of the forms (Corvesta->btOpen->SetCaption("GO")).
 //
-// A new kind: a class here (TVcl<SomeQtWidget> plus its properties), its entry in the form
+// A new kind: a class here (TFormCtl<SomeQtWidget> plus its properties), its entry in the form
 // generator's kind table (tools/formgen/FormGen.cpp), and its events in FormRegistry.cpp.
 #pragma once
 #include <QCheckBox>
@@ -41,11 +41,11 @@ namespace platform {
 
 // Properties that every control kind has: hint, tag and help keyword.
 template <class QBase>
-class TVcl : public QBase {
+class TFormCtl : public QBase {
  public:
   template <class... A>
-  explicit TVcl(const char* Kind, A&&... Args) : QBase(std::forward<A>(Args)...) {
-    this->setProperty("vclClass", Kind);
+  explicit TFormCtl(const char* Kind, A&&... Args) : QBase(std::forward<A>(Args)...) {
+    this->setProperty("formClass", Kind);
   }
   std::string Hint() const;
   void SetHint(const std::string& H);
@@ -59,10 +59,10 @@ class TVcl : public QBase {
 // ok, cancel, apply, help, stop, reload.
 void SetButtonIcon(QAbstractButton* Button, const std::string& Name);
 
-class TButton : public TVcl<QPushButton> {
+class TButton : public TFormCtl<QPushButton> {
  public:
   explicit TButton(QWidget* Parent = nullptr, const char* Kind = "TButton")
-      : TVcl(Kind, Parent) {}
+      : TFormCtl(Kind, Parent) {}
   std::string Caption() const;
   void SetCaption(const std::string& C);
   void SetIcon(const std::string& Name) { SetButtonIcon(this, Name); }
@@ -75,7 +75,7 @@ class TBitBtn : public TButton {
   explicit TBitBtn(QWidget* Parent = nullptr) : TButton(Parent, "TBitBtn") {}
 };
 
-class TSpeedButton : public TVcl<QToolButton> {
+class TSpeedButton : public TFormCtl<QToolButton> {
  public:
   explicit TSpeedButton(QWidget* Parent = nullptr);
   std::string Caption() const;
@@ -90,33 +90,33 @@ class TSpeedButton : public TVcl<QToolButton> {
   void Click() { click(); }
 };
 
-class TEdit : public TVcl<QLineEdit> {
+class TEdit : public TFormCtl<QLineEdit> {
  public:
-  explicit TEdit(QWidget* Parent = nullptr) : TVcl("TEdit", Parent) {}
+  explicit TEdit(QWidget* Parent = nullptr) : TFormCtl("TEdit", Parent) {}
   std::string Text() const;
   void SetText(const std::string& T);
 };
 
-class TLabel : public TVcl<QLabel> {
+class TLabel : public TFormCtl<QLabel> {
  public:
-  explicit TLabel(QWidget* Parent = nullptr) : TVcl("TLabel", Parent) {}
+  explicit TLabel(QWidget* Parent = nullptr) : TFormCtl("TLabel", Parent) {}
   std::string Caption() const;
   void SetCaption(const std::string& C);
   void SetWordWrap(bool W) { setWordWrap(W); }
 };
 
-class TCheckBox : public TVcl<QCheckBox> {
+class TCheckBox : public TFormCtl<QCheckBox> {
  public:
-  explicit TCheckBox(QWidget* Parent = nullptr) : TVcl("TCheckBox", Parent) {}
+  explicit TCheckBox(QWidget* Parent = nullptr) : TFormCtl("TCheckBox", Parent) {}
   std::string Caption() const;
   void SetCaption(const std::string& C);
   bool Checked() const { return isChecked(); }
   void SetChecked(bool C) { setChecked(C); }
 };
 
-class TRadioButton : public TVcl<QRadioButton> {
+class TRadioButton : public TFormCtl<QRadioButton> {
  public:
-  explicit TRadioButton(QWidget* Parent = nullptr) : TVcl("TRadioButton", Parent) {}
+  explicit TRadioButton(QWidget* Parent = nullptr) : TFormCtl("TRadioButton", Parent) {}
   std::string Caption() const;
   void SetCaption(const std::string& C);
   bool Checked() const { return isChecked(); }
@@ -124,7 +124,7 @@ class TRadioButton : public TVcl<QRadioButton> {
 };
 
 // Editable by default (a drop-down with an edit field); SetStyle("list") makes it a pick list.
-class TComboBox : public TVcl<QComboBox> {
+class TComboBox : public TFormCtl<QComboBox> {
  public:
   explicit TComboBox(QWidget* Parent = nullptr);
   std::vector<std::string> Items() const;
@@ -142,9 +142,9 @@ class TComboBox : public TVcl<QComboBox> {
   bool DroppedDown() const;
 };
 
-class TListBox : public TVcl<QListWidget> {
+class TListBox : public TFormCtl<QListWidget> {
  public:
-  explicit TListBox(QWidget* Parent = nullptr) : TVcl("TListBox", Parent) {}
+  explicit TListBox(QWidget* Parent = nullptr) : TFormCtl("TListBox", Parent) {}
   int32_t ItemCount() const { return count(); }
   std::string Item(int32_t I) const;
   void AddItem(const std::string& S);
@@ -154,14 +154,14 @@ class TListBox : public TVcl<QListWidget> {
 };
 
 // The memo: the platform memo service (lines, caret, font, colour in code page 1251).
-class TMemo : public TVcl<QtMemo> {
+class TMemo : public TFormCtl<QtMemo> {
  public:
-  explicit TMemo(QWidget* Parent = nullptr) : TVcl("TMemo", Parent) {}
+  explicit TMemo(QWidget* Parent = nullptr) : TFormCtl("TMemo", Parent) {}
   void SetWordWrap(bool W);
 };
 
-// A panel shows its caption centred (under its controls, as the original's panels do).
-class TPanel : public TVcl<QFrame> {
+// A panel shows its caption centred (under its controls, as the forms' panels do).
+class TPanel : public TFormCtl<QFrame> {
  public:
   explicit TPanel(QWidget* Parent = nullptr);
   std::string Caption() const;
@@ -173,18 +173,18 @@ class TPanel : public TVcl<QFrame> {
   void paintEvent(QPaintEvent* E) override;
 };
 
-class TGroupBox : public TVcl<QGroupBox> {
+class TGroupBox : public TFormCtl<QGroupBox> {
  public:
-  explicit TGroupBox(QWidget* Parent = nullptr) : TVcl("TGroupBox", Parent) {}
+  explicit TGroupBox(QWidget* Parent = nullptr) : TFormCtl("TGroupBox", Parent) {}
   std::string Caption() const;
   void SetCaption(const std::string& C);
 };
 
 class TPageControl;
 
-class TTabSheet : public TVcl<QWidget> {
+class TTabSheet : public TFormCtl<QWidget> {
  public:
-  explicit TTabSheet(QWidget* Parent = nullptr) : TVcl("TTabSheet", Parent) {}
+  explicit TTabSheet(QWidget* Parent = nullptr) : TFormCtl("TTabSheet", Parent) {}
   std::string Caption() const;
   // Also the tab's text when the sheet is in a page control.
   void SetCaption(const std::string& C);
@@ -192,10 +192,10 @@ class TTabSheet : public TVcl<QWidget> {
   int32_t PageIndex() const;
 };
 
-// Tab sheets with the original's notifications: when the active page changes while the control
+// Tab sheets with the forms' notifications: when the active page changes while the control
 // is shown, the old sheet gets OnExit and OnHide, the new one OnShow and OnEnter, then the page
 // control OnChange; showing the control shows its active sheet, hiding it hides that sheet.
-class TPageControl : public TVcl<QTabWidget> {
+class TPageControl : public TFormCtl<QTabWidget> {
  public:
   explicit TPageControl(QWidget* Parent = nullptr);
   using TSheetListener = std::function<void(const char* Event, TTabSheet* Sheet)>;
@@ -224,7 +224,7 @@ class TPageControl : public TVcl<QTabWidget> {
 };
 
 // A picture: an image of its own size, drawn at the control's top left corner.
-class TImage : public TVcl<QWidget> {
+class TImage : public TFormCtl<QWidget> {
  public:
   explicit TImage(QWidget* Parent = nullptr);
   QImage& Picture() { return picture_; }
@@ -238,7 +238,7 @@ class TImage : public TVcl<QWidget> {
   QImage picture_;
 };
 
-class TSpinEdit : public TVcl<QSpinBox> {
+class TSpinEdit : public TFormCtl<QSpinBox> {
  public:
   explicit TSpinEdit(QWidget* Parent = nullptr, const char* Kind = "TSpinEdit");
   int32_t Value() const { return value(); }
@@ -254,7 +254,7 @@ class TUpDown : public TSpinEdit {
   int32_t Position() const { return value(); }
 };
 
-class TTrackBar : public TVcl<QSlider> {
+class TTrackBar : public TFormCtl<QSlider> {
  public:
   explicit TTrackBar(QWidget* Parent = nullptr);
   int32_t Position() const { return value(); }
@@ -265,7 +265,7 @@ class TTrackBar : public TVcl<QSlider> {
 
 // A grid of texts with titled columns. Column settings: title, name, width (pixels), and
 // align (left, center, right), readonly and visible.
-class TStringGrid : public TVcl<QTableWidget> {
+class TStringGrid : public TFormCtl<QTableWidget> {
  public:
   using TColumnSpec = std::vector<std::pair<std::string, std::string>>;
   explicit TStringGrid(QWidget* Parent = nullptr);
@@ -281,14 +281,14 @@ class TStringGrid : public TVcl<QTableWidget> {
   std::vector<TColumnSpec> specs_;
 };
 
-class TMainMenu : public TVcl<QMenuBar> {
+class TMainMenu : public TFormCtl<QMenuBar> {
  public:
-  explicit TMainMenu(QWidget* Parent = nullptr) : TVcl("TMainMenu", Parent) {}
+  explicit TMainMenu(QWidget* Parent = nullptr) : TFormCtl("TMainMenu", Parent) {}
 };
 
-class TPopupMenu : public TVcl<QMenu> {
+class TPopupMenu : public TFormCtl<QMenu> {
  public:
-  explicit TPopupMenu(QWidget* Parent = nullptr) : TVcl("TPopupMenu", Parent) {}
+  explicit TPopupMenu(QWidget* Parent = nullptr) : TFormCtl("TPopupMenu", Parent) {}
 };
 
 class TMenuItem : public QAction {

@@ -1,4 +1,4 @@
-#include "platform/qt/VclControls.h"
+#include "platform/qt/FormControls.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -17,40 +17,40 @@ namespace platform {
 // ---------------------------------------------------------------- common properties
 
 template <class QBase>
-std::string TVcl<QBase>::Hint() const {
+std::string TFormCtl<QBase>::Hint() const {
   return FromQtStr(this->toolTip());
 }
 template <class QBase>
-void TVcl<QBase>::SetHint(const std::string& H) {
+void TFormCtl<QBase>::SetHint(const std::string& H) {
   this->setToolTip(QtStr(H));
 }
 template <class QBase>
-std::string TVcl<QBase>::HelpKeyword() const {
+std::string TFormCtl<QBase>::HelpKeyword() const {
   return FromQtStr(this->property("helpKeyword").toString());
 }
 template <class QBase>
-void TVcl<QBase>::SetHelpKeyword(const std::string& K) {
+void TFormCtl<QBase>::SetHelpKeyword(const std::string& K) {
   this->setProperty("helpKeyword", QtStr(K));
 }
 
-template class TVcl<QPushButton>;
-template class TVcl<QToolButton>;
-template class TVcl<QLineEdit>;
-template class TVcl<QLabel>;
-template class TVcl<QCheckBox>;
-template class TVcl<QRadioButton>;
-template class TVcl<QComboBox>;
-template class TVcl<QListWidget>;
-template class TVcl<QtMemo>;
-template class TVcl<QFrame>;
-template class TVcl<QGroupBox>;
-template class TVcl<QWidget>;
-template class TVcl<QTabWidget>;
-template class TVcl<QSpinBox>;
-template class TVcl<QSlider>;
-template class TVcl<QTableWidget>;
-template class TVcl<QMenuBar>;
-template class TVcl<QMenu>;
+template class TFormCtl<QPushButton>;
+template class TFormCtl<QToolButton>;
+template class TFormCtl<QLineEdit>;
+template class TFormCtl<QLabel>;
+template class TFormCtl<QCheckBox>;
+template class TFormCtl<QRadioButton>;
+template class TFormCtl<QComboBox>;
+template class TFormCtl<QListWidget>;
+template class TFormCtl<QtMemo>;
+template class TFormCtl<QFrame>;
+template class TFormCtl<QGroupBox>;
+template class TFormCtl<QWidget>;
+template class TFormCtl<QTabWidget>;
+template class TFormCtl<QSpinBox>;
+template class TFormCtl<QSlider>;
+template class TFormCtl<QTableWidget>;
+template class TFormCtl<QMenuBar>;
+template class TFormCtl<QMenu>;
 
 void SetButtonIcon(QAbstractButton* Button, const std::string& Name) {
   static const std::pair<const char*, QStyle::StandardPixmap> icons[] = {
@@ -74,7 +74,7 @@ void SetButtonIcon(QAbstractButton* Button, const std::string& Name) {
 std::string TButton::Caption() const { return FromQtStr(text()); }
 void TButton::SetCaption(const std::string& C) { setText(QtStr(C)); }
 
-TSpeedButton::TSpeedButton(QWidget* Parent) : TVcl("TSpeedButton", Parent) {
+TSpeedButton::TSpeedButton(QWidget* Parent) : TFormCtl("TSpeedButton", Parent) {
   setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 }
 std::string TSpeedButton::Caption() const { return FromQtStr(text()); }
@@ -102,7 +102,7 @@ void TRadioButton::SetCaption(const std::string& C) { setText(QtStr(C)); }
 
 // ---------------------------------------------------------------- lists
 
-TComboBox::TComboBox(QWidget* Parent) : TVcl("TComboBox", Parent) {
+TComboBox::TComboBox(QWidget* Parent) : TFormCtl("TComboBox", Parent) {
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
 }
@@ -146,7 +146,7 @@ void TMemo::SetWordWrap(bool W) {
 
 // ---------------------------------------------------------------- containers
 
-TPanel::TPanel(QWidget* Parent) : TVcl("TPanel", Parent) { SetBevel("raised"); }
+TPanel::TPanel(QWidget* Parent) : TFormCtl("TPanel", Parent) { SetBevel("raised"); }
 std::string TPanel::Caption() const { return FromQtStr(property("caption").toString()); }
 void TPanel::SetCaption(const std::string& C) {
   setProperty("caption", QtStr(C));
@@ -191,7 +191,7 @@ int32_t TTabSheet::PageIndex() const {
   return P ? P->indexOf(const_cast<TTabSheet*>(this)) : -1;
 }
 
-TPageControl::TPageControl(QWidget* Parent) : TVcl("TPageControl", Parent) {
+TPageControl::TPageControl(QWidget* Parent) : TFormCtl("TPageControl", Parent) {
   connect(this, &QTabWidget::currentChanged, this, [this](int I) { CurrentChanged(I); });
 }
 void TPageControl::AddSheet(TTabSheet* Sheet) {
@@ -248,7 +248,7 @@ void TPageControl::hideEvent(QHideEvent* E) {
 
 // ---------------------------------------------------------------- pictures and numbers
 
-TImage::TImage(QWidget* Parent) : TVcl("TImage", Parent) {
+TImage::TImage(QWidget* Parent) : TFormCtl("TImage", Parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   setMinimumSize(16, 16);
 }
@@ -272,7 +272,7 @@ void TImage::paintEvent(QPaintEvent*) {
   if (!picture_.isNull()) P.drawImage(0, 0, picture_);
 }
 
-TSpinEdit::TSpinEdit(QWidget* Parent, const char* Kind) : TVcl(Kind, Parent) {
+TSpinEdit::TSpinEdit(QWidget* Parent, const char* Kind) : TFormCtl(Kind, Parent) {
   setRange(-2147483647, 2147483647);
 }
 
@@ -281,13 +281,13 @@ TUpDown::TUpDown(QWidget* Parent) : TSpinEdit(Parent, "TUpDown") {
   setFixedWidth(22);
 }
 
-TTrackBar::TTrackBar(QWidget* Parent) : TVcl("TTrackBar", Qt::Horizontal, Parent) {
+TTrackBar::TTrackBar(QWidget* Parent) : TFormCtl("TTrackBar", Qt::Horizontal, Parent) {
   setRange(0, 10);
 }
 
 // ---------------------------------------------------------------- grids
 
-TStringGrid::TStringGrid(QWidget* Parent) : TVcl("TStringGrid", Parent) {
+TStringGrid::TStringGrid(QWidget* Parent) : TFormCtl("TStringGrid", Parent) {
   verticalHeader()->setVisible(false);
 }
 void TStringGrid::AddColumn(const TColumnSpec& Spec) {
@@ -321,7 +321,7 @@ void TStringGrid::SetCells(int32_t Col, int32_t Row, const std::string& S) {
 
 // ---------------------------------------------------------------- menus and timers
 
-TMenuItem::TMenuItem(QObject* Parent) : QAction(Parent) { setProperty("vclClass", "TMenuItem"); }
+TMenuItem::TMenuItem(QObject* Parent) : QAction(Parent) { setProperty("formClass", "TMenuItem"); }
 std::string TMenuItem::Caption() const { return FromQtStr(text()); }
 void TMenuItem::SetCaption(const std::string& C) { setText(QtStr(C)); }
 std::string TMenuItem::Hint() const { return FromQtStr(statusTip()); }
@@ -335,7 +335,7 @@ void TMenuItem::SetChecked(bool C) {
 }
 
 TFormTimer::TFormTimer(QObject* Parent) : QTimer(Parent) {
-  setProperty("vclClass", "TTimer");
+  setProperty("formClass", "TTimer");
   QTimer::setInterval(Interval_);
   connect(this, &QTimer::timeout, this, [this]() { Fire(); });
 }
