@@ -4,11 +4,15 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale>
 
 #include "foundation/cvDate.h"
 #include "grid/cvGxCells.h"
 #include "grid/cvGxHeadless.h"
 #include "grid/cvGxNum.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -219,24 +223,56 @@ TEST(GridCells, ChangeReportsPositionAndClearsSorted) {
   EXPECT_FALSE(s.G.Cells.Sorted);
 }
 
-// Number text never follows the locale: a decimal-comma locale changes nothing.
-TEST(GridCells, NumberTextIgnoresTheLocale) {
-  const char* found = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8", "de_DE.utf8", "ru_RU.utf8", "fr_FR.UTF-8"})
-    if (std::setlocale(LC_ALL, name)) {
-      found = name;
-      break;
-    }
-  if (!found) GTEST_SKIP() << "no decimal-comma locale installed (locale -a)";
+// Number text never follows the locale: a decimal-comma locale changes nothing, neither the C
+// library's (when one is installed) nor the C++ global one.
+struct CommaPunct : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+  char do_thousands_sep() const override { return '.'; }
+};
+
+void ExpectPointText() {
   Store s(ckFloat);
   s.Cell()->SetAsString(u"2.5");
   EXPECT_EQ(s.Cell()->GetAsFloat(), 2.5);
   EXPECT_EQ(s.Cell()->GetAsString(), u"2.5");
+  EXPECT_THROW(s.Cell()->SetAsString(u"2,5"), TGxConvertError);
   Store t(ckString);
   t.Cell()->SetAsFloat(0.125);
   EXPECT_EQ(t.Cell()->GetAsString(), u"0.125");
   EXPECT_EQ(t.Cell()->GetAsFloat(), 0.125);
+  EXPECT_EQ(gx::FormatFloatMask("#,##0.00", 1234.5), "1,234.50");
+}
+
+TEST(GridCells, NumberTextIgnoresTheLocale) {
+  const std::locale before = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
+  ExpectPointText();
+  std::locale::global(before);
+}
+
+TEST(GridCells, NumberTextIgnoresTheCLocale) {
+  // An installed decimal-comma locale, or one compiled for the test.
+  testsupport::TempDir dir;
+  bool on = false;
+  for (const char* name : {"de_DE.UTF-8", "ru_RU.UTF-8", "de_DE.utf8", "ru_RU.utf8"})
+    if (std::setlocale(LC_ALL, name)) {
+      on = true;
+      break;
+    }
+  if (!on) {
+    const std::string cmd = "localedef -i de_DE -f ISO-8859-1 '" + dir.file("de_DE") +
+                            "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) == 0) {
+      setenv("LOCPATH", dir.str().c_str(), 1);
+      on = std::setlocale(LC_ALL, "de_DE") != nullptr;
+    }
+  }
+  if (!on) GTEST_SKIP() << "no decimal-comma C locale (locale -a, localedef)";
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%.1f", 2.5);
+  EXPECT_STREQ(buf, "2,5");  // the locale is in force
+  ExpectPointText();
   std::setlocale(LC_ALL, "C");
+  unsetenv("LOCPATH");
 }
 
 TEST(GridCells, StoreRefusesColumn1026) {

@@ -63,6 +63,23 @@ TEST(GridPaint, WordWrappedTextBoxPlacedByItsBoundingBox) {
   }
 }
 
+TEST(GridPaint, VerticalTextStandsUpright) {
+  QtApp();
+  QImage img(30, 120, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QPainter p(&img);
+  TGxPaint::DrawVerticalText(p, QRect(0, 0, 30, 120), "Vertical");
+  p.end();
+  int left = 30, right = -1;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 30; ++x)
+      if (img.pixel(x, y) != qRgb(255, 255, 255)) left = std::min(left, x), right = std::max(right, x);
+  const auto [top, bottom] = InkRows(img);
+  ASSERT_GE(right, 0);
+  EXPECT_GT(bottom - top, 2 * (right - left));  // taller than wide
+  EXPECT_GT(bottom, 60);                         // starts at the bottom
+}
+
 TEST(GridPaint, ButtonFaceAndFocusFrame) {
   QtApp();
   QImage img(20, 10, QImage::Format_RGB32);
