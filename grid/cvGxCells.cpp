@@ -356,18 +356,35 @@ void TCells::ColumnsChanged(int Kind, int Index, int Index2) {
       l.reserve(rows_.size());
       for (size_t r = 0; r < rows_.size(); ++r) l.push_back(NewCell(at));
       lists_.insert(lists_.begin() + at, std::move(l));
-      if (Kind == ccInsert) Sorted = false;
+      if (Kind == ccInsert) {
+        Sorted = false;
+        if (SortColumn >= at) ++SortColumn;
+      }
       break;
     }
     case ccDelete:
       if (ColCount() == 1) ClearRows();
       lists_.erase(lists_.begin() + Index);
+      // The sort state follows its column, so that another column is never taken for it.
+      if (SortColumn == Index) {
+        Sorted = false;
+        SortColumn = -1;
+      } else if (SortColumn > Index) {
+        --SortColumn;
+      }
       break;
     case ccClear:
       lists_.clear();
+      Sorted = false;
+      SortColumn = -1;
       break;
     case ccMove:
-      if (Index != Index2) MoveItem(lists_, Index, Index2);
+      if (Index != Index2) {
+        MoveItem(lists_, Index, Index2);
+        if (SortColumn == Index) SortColumn = Index2;
+        else if (Index < SortColumn && SortColumn <= Index2) --SortColumn;
+        else if (Index2 <= SortColumn && SortColumn < Index) ++SortColumn;
+      }
       break;
     default:
       break;

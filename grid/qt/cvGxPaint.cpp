@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolTip>
 #include <QWidget>
 
 #include "platform/Colors.h"
@@ -180,4 +181,14 @@ bool TGxPaint::DrawThemed(QWidget* W, QPainter& P, const QRect& R, int State, in
     return false;
   }
   return true;
+}
+
+void ActivateHintWide(QWidget* Owner, const QRect& R, const QString& Text) {
+  QToolTip::showText(R.topLeft(), Text, Owner, Owner ? Owner->rect() : QRect());
+}
+
+void ReleaseHintWindow() { QToolTip::hideText(); }
+
+bool ParentFormActive(const QWidget* Control) {
+  return Control && Control->window() && Control->window()->isActiveWindow();
 }

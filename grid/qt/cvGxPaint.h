@@ -53,3 +53,10 @@ class TGxPaint {
   static bool DrawThemed(QWidget* Widget, QPainter& P, const QRect& R, int State, int Part,
                          const QString& ClassName);
 };
+
+// Shows a hint window with the text over the rectangle (global coordinates) of the owner.
+void ActivateHintWide(QWidget* Owner, const QRect& GlobalRect, const QString& Text);
+// Hides the hint window.
+void ReleaseHintWindow();
+// The control has a window and that window is the active one.
+bool ParentFormActive(const QWidget* Control);

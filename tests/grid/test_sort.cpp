@@ -91,6 +91,30 @@ TEST(GridSort, OtherDirectionReversesExactlyUnlessChanged) {
   EXPECT_EQ(f.Nums(), (std::vector<double>{0, 1, 1, 1, 2, 2, 3}));  // a 3 became 0
 }
 
+// The sort state follows its column when an earlier column goes: sorting the column that now has
+// the old index in the other direction sorts it, and does not just reverse the rows.
+TEST(GridSort, SortStateFollowsItsColumnWhenColumnsGo) {
+  TGxHeadlessGrid g;
+  auto* a = g.Columns.Add<TGxNumberColumn>("a");
+  g.Columns.Add<TGxNumberColumn>("b");
+  g.Columns.Add<TGxNumberColumn>("c");
+  const double b[] = {1, 2, 3, 4}, c[] = {2, 4, 1, 3};
+  g.Cells.AddRows(4);
+  for (int r = 0; r < 4; ++r) {
+    g.Cells.GetCell(1, r)->SetAsFloat(b[r]);
+    g.Cells.GetCell(2, r)->SetAsFloat(c[r]);
+  }
+  g.Cells.Sort(1, stNumeric, false);  // by b
+  g.Columns.Remove(a);                // b is now column 0, c column 1
+  EXPECT_EQ(g.Cells.SortColumn, 0);
+  g.Cells.Sort(1, stNumeric, true);   // c descending
+  std::vector<double> got;
+  for (int r = 0; r < 4; ++r) got.push_back(g.Cells.GetCell(1, r)->GetAsFloat());
+  EXPECT_EQ(got, (std::vector<double>{4, 3, 2, 1}));
+  g.Cells.ColumnsChanged(TCells::ccMove, 1, 0);
+  EXPECT_EQ(g.Cells.SortColumn, 0);
+}
+
 TEST(GridSort, NoneAndOneRowOnlyStoreTheState) {
   for (int n : {0, 1}) {
     Fixture f(true);

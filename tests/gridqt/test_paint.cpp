@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QToolTip>
 #include <QWidget>
 
 #include "grid/qt/cvGxPaint.h"
@@ -129,6 +130,23 @@ TEST(GridPaint, AlphaImages) {
   TGxPaint::DrawAlphaGraphic(t, 0, 0, src);
   EXPECT_EQ(t.pixelColor(0, 0), QColor(199, 99, 0));  // BlendColor: (255*s + 0*d) div 256
   EXPECT_EQ(t.pixelColor(1, 0), QColor(99, 99, 99));
+}
+
+TEST(GridPaint, HintsAndActiveForm) {
+  QtApp();
+  QWidget form, other;
+  auto* child = new QWidget(&form);
+  form.show();
+  other.show();
+  QApplication::setActiveWindow(&form);
+  EXPECT_TRUE(ParentFormActive(child));
+  EXPECT_FALSE(ParentFormActive(&other));
+  EXPECT_FALSE(ParentFormActive(nullptr));
+  ActivateHintWide(&form, QRect(10, 10, 50, 16), QString::fromUtf8("Подсказка"));
+  EXPECT_EQ(QToolTip::text(), QString::fromUtf8("Подсказка"));
+  ReleaseHintWindow();
+  QApplication::processEvents();
+  EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST(GridPaint, ThemedDrawingOnlyWhileThemesAreOn) {
