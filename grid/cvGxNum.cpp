@@ -259,7 +259,8 @@ TSection ParseSection(const std::string& m) {
     }
     if (!done && c == '.' && !afterPoint) { afterPoint = true; inNumber = true; continue; }
     if (!done && c == ',') { s.Group = true; continue; }
-    if (inNumber && (c == 'E' || c == 'e') && i + 1 < m.size() && (m[i + 1] == '+' || m[i + 1] == '-')) {
+    if (inNumber && (c == 'E' || c == 'e') && i + 1 < m.size() &&
+        (m[i + 1] == '+' || m[i + 1] == '-')) {
       s.Sci = true;
       s.SciPlus = m[i + 1] == '+';
       i += 2;

@@ -244,7 +244,8 @@ void ExpectPointText() {
 }
 
 TEST(GridCells, NumberTextIgnoresTheLocale) {
-  const std::locale before = std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
+  const std::locale before =
+      std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
   ExpectPointText();
   std::locale::global(before);
 }

@@ -10,7 +10,8 @@ TEST(GridDraw, BlendColor) {
   EXPECT_EQ(TGraphicsProvider::BlendColor(clBlack, clWhite, 10), platform::RGBColor(244, 244, 244));
   EXPECT_EQ(TGraphicsProvider::BlendColor(platform::RGBColor(1, 2, 3), clWhite, 0),
             platform::RGBColor(254, 254, 254));
-  EXPECT_EQ(TGraphicsProvider::BlendColor(clWhite, clBlack, 255), platform::RGBColor(254, 254, 254));
+  EXPECT_EQ(TGraphicsProvider::BlendColor(clWhite, clBlack, 255),
+            platform::RGBColor(254, 254, 254));
   // Channels do not leak into each other.
   EXPECT_EQ(TGraphicsProvider::BlendColor(clRed, clBlue, 128), platform::RGBColor(127, 0, 126));
   // System colours are resolved first.

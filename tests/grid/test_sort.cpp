@@ -63,7 +63,8 @@ TEST(GridSort, NumericBothDirectionsKeepRowsTogether) {
     auto v = f.Nums();
     EXPECT_TRUE(std::is_sorted(v.begin(), v.end())) << n;
     for (int r = 0; r < n; ++r)  // each tag still sits with its key
-      EXPECT_EQ(keys[static_cast<size_t>(f.Tags()[static_cast<size_t>(r)])], v[static_cast<size_t>(r)]);
+      EXPECT_EQ(keys[static_cast<size_t>(f.Tags()[static_cast<size_t>(r)])],
+                v[static_cast<size_t>(r)]);
     f.G.Cells.GetCell(1, 0)->SetAsInteger(f.G.Cells.GetCell(1, 0)->GetAsInteger());  // a change
     f.G.Cells.Sort(0, stNumeric, true);
     v = f.Nums();

@@ -74,7 +74,10 @@ TEST(GridPaint, VerticalTextStandsUpright) {
   int left = 30, right = -1;
   for (int y = 0; y < 120; ++y)
     for (int x = 0; x < 30; ++x)
-      if (img.pixel(x, y) != qRgb(255, 255, 255)) left = std::min(left, x), right = std::max(right, x);
+      if (img.pixel(x, y) != qRgb(255, 255, 255)) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
   const auto [top, bottom] = InkRows(img);
   ASSERT_GE(right, 0);
   EXPECT_GT(bottom - top, 2 * (right - left));  // taller than wide
