@@ -3,6 +3,8 @@
 // warnings come once as one report; a question is answered on the window's thread.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -112,8 +114,13 @@ TEST_F(JobRunnerTest, RestoreShowsProgressRepaintsAndStopsOnEsc) {
   const int paintsBefore = canvas->paints;
   QElapsedTimer t;
   t.start();
-  while (t.elapsed() < 20000 && UM().find("LGGF 1") == std::string::npos)
-    QTest::qWait(5);
+  // "LGGF <line> [1/1]": the table's line count (the first update names the table alone)
+  auto lineCount = [this] {
+    const std::string u = UM();
+    const size_t p = u.find("LGGF ");
+    return p != std::string::npos && p + 5 < u.size() && std::isdigit(static_cast<unsigned char>(u[p + 5]));
+  };
+  while (t.elapsed() < 20000 && !lineCount() && runner.Busy()) QTest::qWait(5);
   ASSERT_NE(UM().find("LGGF"), std::string::npos) << UM();
   const std::string firstUM = UM();
   QTest::qWait(150);
