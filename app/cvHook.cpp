@@ -8,6 +8,7 @@
 #include "app/cvInf.h"
 #include "app/cvKeyb.h"
 #include "foundation/cvClock.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -134,10 +135,15 @@ void KeyDown(TMsg& Msg, bool& Handled) {
   }
 
   if (!Ctrl && !Alt && !Shift) {
-    if (K == VK_SPACE)
+    // Space pauses and Esc stops a running calculation: the window's job, when one runs
+    TJob* J = ForegroundJob();
+    if (K == VK_SPACE) {
       App->qPause = !App->qPause;
-    else if (K == VK_ESCAPE)
+      if (J) J->SetPaused(!J->Paused());
+    } else if (K == VK_ESCAPE) {
       App->qStop = true;
+      if (J) J->Cancel();
+    }
     App->qKeyDone = false;
     if (HookMemo) {
       if (!(Inf && Inf->Selected >= 0)) {

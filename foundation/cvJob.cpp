@@ -7,7 +7,11 @@
 
 namespace {
 thread_local TJob* tCurrentJob = nullptr;
+std::atomic<TJob*> g_foreground{nullptr};
 }  // namespace
+
+void SetForegroundJob(TJob* Job) { g_foreground.store(Job); }
+TJob* ForegroundJob() { return g_foreground.load(); }
 
 TJob::TJob(std::string Name) : TraceMask(::TraceMask), name_(std::move(Name)) {}
 

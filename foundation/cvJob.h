@@ -99,6 +99,11 @@ class TJob {
 // The job the calling thread works for; nullptr outside a job.
 TJob* CurrentJob();
 
+// The job the window runs now (set by its runner; nullptr when none): the keys that stop and
+// pause a calculation (Esc, Space) cancel and pause it.
+void SetForegroundJob(TJob* Job);
+TJob* ForegroundJob();
+
 // Makes Job the calling thread's job (and its TraceMask the thread's) until destroyed.
 class TJobScope {
  public:

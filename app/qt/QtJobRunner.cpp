@@ -25,6 +25,7 @@ std::string ProgressText(const TJobProgress& P) {
 TQtJobRunner::TQtJobRunner(QObject* Parent) : QObject(Parent) {}
 
 TQtJobRunner::~TQtJobRunner() {
+  if (job_ && ForegroundJob() == job_.get()) SetForegroundJob(nullptr);
   if (job_) {
     job_->OnAsk = nullptr;
     job_->Cancel();
@@ -62,6 +63,7 @@ bool TQtJobRunner::Start(std::shared_ptr<TJob> Job, TWork Work, TDone Done) {
   lastProgress_ = {};
   g_active = this;
   qApp->installEventFilter(this);
+  SetForegroundJob(job_.get());
   Progress(job_->Name() + "...");
 
   TJob* J = job_.get();
@@ -103,6 +105,7 @@ void TQtJobRunner::Finish() {
   finishing_ = true;
   if (worker_.joinable()) worker_.join();
   qApp->removeEventFilter(this);
+  if (ForegroundJob() == job_.get()) SetForegroundJob(nullptr);
   std::shared_ptr<TJob> job = std::move(job_);
   job->OnProgress = nullptr;
   job->OnAsk = nullptr;

@@ -3,6 +3,8 @@
 // keys, the wheel, the GIF tab's picking, and what is logged or left alone.
 #include <gtest/gtest.h>
 
+#include "foundation/cvJob.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -255,6 +257,16 @@ TEST_F(Hook, SpaceTogglesPauseAndEscStops) {
   EXPECT_FALSE(Down(VK_ESCAPE));
   EXPECT_TRUE(App->qStop);
   EXPECT_EQ(PostedMessageCount(), 0u);  // no editor: "MemoEd" is not focused
+  // the same keys pause and cancel the window's running job
+  TJob job;
+  SetForegroundJob(&job);
+  Down(VK_SPACE);
+  EXPECT_TRUE(job.Paused());
+  Down(VK_SPACE);
+  EXPECT_FALSE(job.Paused());
+  Down(VK_ESCAPE);
+  EXPECT_TRUE(job.Cancelled());
+  SetForegroundJob(nullptr);
 }
 
 TEST_F(Hook, PrivateMessageCarriesEditorAndPanelKeys) {
