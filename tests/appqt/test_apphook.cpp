@@ -27,17 +27,11 @@
 #include "platform/SysInfo.h"
 #include "platform/qt/QtMemo.h"
 #include "support/TestSupport.h"
+#include "support/QtTestApp.h"
 
 namespace {
 
-QApplication* QtApp() {
-  static int argc = 1;
-  static char name[] = "test_apphook";
-  static char* argv[] = {name, nullptr};
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
+QApplication* QtApp() { return testsupport::QtTestApp(); }
 
 // A widget that records the keys it receives.
 class KeyRecorder : public QWidget {

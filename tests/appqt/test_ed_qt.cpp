@@ -22,17 +22,11 @@
 #include "platform/MsgBox.h"
 #include "platform/qt/QtMemo.h"
 #include "support/TestSupport.h"
+#include "support/QtTestApp.h"
 
 namespace {
 
-QApplication* App() {
-  static int argc = 1;
-  static char name[] = "test_ed_qt";
-  static char* argv[] = {name, nullptr};
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
+QApplication* App() { return testsupport::QtTestApp(); }
 
 class EdQt : public ::testing::Test {
  protected:

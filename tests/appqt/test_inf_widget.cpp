@@ -15,16 +15,11 @@
 #include "foundation/cvSayer.h"
 #include "platform/qt/QtCanvas.h"
 #include "support/TestSupport.h"
+#include "support/QtTestApp.h"
 
 namespace {
 
-QApplication* App() {
-  static int argc = 1;
-  static char name[] = "appqt_inf_widget";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
+QApplication* App() { return testsupport::QtTestApp(); }
 
 const char* kIni =
     "[Informator]\nColorBack=clGray\nMargin=2\n"

@@ -20,16 +20,11 @@
 #include "platform/MsgBox.h"
 #include "platform/qt/QtCanvas.h"
 #include "support/TestSupport.h"
+#include "support/QtTestApp.h"
 
 namespace {
 
-QApplication* TheApp() {
-  static int argc = 1;
-  static char name[] = "appqt_job_runner";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
+QApplication* TheApp() { return testsupport::QtTestApp(); }
 
 const char* kIni =
     "[Informator]\nColorBack=clGray\nMargin=2\n"

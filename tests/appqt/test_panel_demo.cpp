@@ -10,16 +10,11 @@
 #include "platform/qt/QtCanvas.h"
 #include "support/SinkRecorder.h"
 #include "support/TestSupport.h"
+#include "support/QtTestApp.h"
 
 namespace {
 
-QApplication* QtApp() {
-  static int argc = 1;
-  static char name[] = "appqt_panel_demo";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
+QApplication* QtApp() { return testsupport::QtTestApp(); }
 
 }  // namespace
 

@@ -10,17 +10,11 @@
 
 #include "grid/qt/cvGxPaint.h"
 #include "platform/Colors.h"
+#include "support/QtTestApp.h"
 
 namespace {
 
-QApplication* QtApp() {
-  static int argc = 1;
-  static char name[] = "gridqt";
-  static char* argv[] = {name, nullptr};
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
+QApplication* QtApp() { return testsupport::QtTestApp(); }
 
 // Rows of the image that hold a pixel other than white.
 std::pair<int, int> InkRows(const QImage& img) {

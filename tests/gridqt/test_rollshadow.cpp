@@ -7,17 +7,11 @@
 #include "grid/qt/cvGxFlyout.h"
 #include "grid/qt/cvGxPaint.h"
 #include "platform/Colors.h"
+#include "support/QtTestApp.h"
 
 namespace {
 
-QApplication* QtApp() {
-  static int argc = 1;
-  static char name[] = "gridqt";
-  static char* argv[] = {name, nullptr};
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
-  return app;
-}
+QApplication* QtApp() { return testsupport::QtTestApp(); }
 
 TEST(GridRollShadow, ShowAtPlacesTheWindowAndShape) {
   QtApp();
