@@ -12,8 +12,8 @@ namespace {
 
 std::string Demo() { return testsupport::SourceRoot() + "/data/FITS/2019_06/20190622_164505"; }
 
-int Batch(const std::string& Args, std::string& Out) {
-  const std::string cmd = std::string(CORVESTA_BATCH) + " " + Args + " 2>/dev/null";
+int Batch(const std::string& Args, std::string& Out, const std::string& Env = "") {
+  const std::string cmd = Env + std::string(CORVESTA_BATCH) + " " + Args + " 2>/dev/null";
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return -1;
   char buf[4096];
@@ -35,6 +35,17 @@ TEST(ScanHarness, InfoSummarisesTheDemoScan) {
                      "/data/FITS/2019_06/20190622_1645\n"),
             std::string::npos)
       << out;
+}
+
+// By name, the demo scan opens out of the box: the user's data root gets the bundled copy.
+TEST(ScanHarness, DemoScanOpensByNameFromTheUsersDataRoot) {
+  testsupport::TempDir home;
+  std::string out;
+  ASSERT_EQ(Batch("info 20190622_164505", out, "XDG_DATA_HOME=" + home.str() + " "), 0) << out;
+  EXPECT_NE(out.find("scan: " + home.str() + "/Corvesta/FITS/2019_06/20190622_164505\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("files: 24\n"), std::string::npos) << out;
 }
 
 TEST(ScanHarness, PixelPrintsTheProfilesOfOneSlitPixel) {
