@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "foundation/cvDirList.h"
+#include "foundation/cvFile.h"
 #include "foundation/cvFunc.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvLink.h"
@@ -307,6 +308,68 @@ bool TLFITS::LoadData(TJob& Job) {
   return true;
 }
 
+void GetFITSHead(const std::string& Path, int64_t Offset, int32_t& Count, TStringList* List) {
+  std::error_code ec;
+  if (!List || !std::filesystem::is_regular_file(Path, ec)) return;
+  Count = 0;
+  std::string key;
+  char rec[80];
+  while (key != "END" && Count < TFITS::kMaxCards) {
+    if (!RARdRec(Path, Offset, 80, Count + 1, rec) || RALastErrText.rfind("RARdRec I=", 0) == 0) {
+      WARNAbs("GetFITSHead Ошибка при чтении блока из файла \r\n<"_cp + Path + ">" + kCrLf +
+              "I = " + IntStr(Count + 1) + " nbH0=" + I64Str(Offset) + ", LStr=80" + kCrLf +
+              "IOResult of Reset = " + IntStr(IOLastErr) + kCrLf + "ErrLast=<" + RALastErrText +
+              ">");
+      Count = 0;
+      return;
+    }
+    const std::string card(rec, 80);
+    key = CardTrim(card.substr(0, card.find(' ', card.find_first_not_of(' '))));
+    List->Add(card);
+    ++Count;
+  }
+}
+
+void GetFITSHeadLen(const std::string& Path, int64_t Offset, int32_t& Count) {
+  char rec[80];
+  for (;;) {
+    RALastErrText.clear();
+    if (!RARdRec(Path, Offset, 80, Count + 1, rec) || RALastErrText.rfind("RARdRec I=", 0) == 0) {
+      WARNAbs("Ошибка при чтении блока из файла \r\n<"_cp + Path + ">" + kCrLf + "I = " +
+              IntStr(Count + 1) + " nbH0=0, LStr=80" + kCrLf + "IOResult of Reset = " +
+              IntStr(IOLastErr) + kCrLf + "ErrLast=<" + RALastErrText + ">");
+      Count = Count + 1;
+      return;
+    }
+    if (std::string(rec, 80) != std::string(80, ' ')) return;
+    ++Count;
+  }
+}
+
+void TLFITS::ReadMEMainHeader(int32_t& NCards, int64_t& Bytes) {
+  const std::string path = OutFolder + "/" + sFNME;
+  if (!HMERead) HMERead = std::make_unique<TStringList>();
+  HMERead->Clear();
+  int32_t n = 0;
+  GetFITSHead(path, 0, n, HMERead.get());
+  int32_t m = n;
+  GetFITSHeadLen(path, 0, m);
+  HMERead->Add(std::string(80, '='));
+  TStringList* H = HMERead.get();
+  MENAXIS = GetFITKeyI("NAXIS", H, 0, n);
+  MEXCEN = GetFITKeyR("XCEN", H, 0, n);
+  MEYCEN = GetFITKeyR("YCEN", H, 0, n);
+  SOLAR_RA = GetFITKeyR("SOLAR_RA", H, 0, n);
+  MEXSCALE = GetFITKeyR("XSCALE", H, 0, n);
+  MEYSCALE = GetFITKeyR("YSCALE", H, 0, n);
+  TSTART = GetFITKey("TSTART", H, 0, n);
+  TEND = GetFITKey("TEND", H, 0, n);
+  P_ANGLE = GetFITKeyR("P_ANGLE", H, 0, n);
+  B_ANGLE = GetFITKeyR("B_ANGLE", H, 0, n);
+  NCards = n;
+  Bytes = 80LL * m;
+}
+
 void TLFITS::ReadOwnMainHeader() {
   if (OutFolder == "###" || sFN.empty()) return;
   const std::string path = OutFolder + "/" + sFN;
@@ -317,12 +380,10 @@ void TLFITS::ReadOwnMainHeader() {
   }
   if (!HOwnRead) HOwnRead = std::make_unique<TStringList>();
   HOwnRead->Clear();
-  int32_t n = 0, m = 0, code = 0;
-  std::string err;
-  if (!ReadFitsCards(path, 0, *HOwnRead, n, m, err, code)) {
-    WARNAbs(err);
-    return;
-  }
+  int32_t n = 0;
+  GetFITSHead(path, 0, n, HOwnRead.get());
+  int32_t m = n;
+  GetFITSHeadLen(path, 0, m);
   HOwnRead->Add(std::string(80, '='));
   CB0 = GetFITKeyRDefIx("CB0", HOwnRead.get(), 0, 0, n);
   VW1 = GetFITKeyRDefIx("VW1", HOwnRead.get(), 0, 0, n);

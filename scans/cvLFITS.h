@@ -104,7 +104,15 @@ class TLFITS {
   // ---- loading (jobs) ----
   bool LoadHeaders(TJob& Job);
   bool LoadData(TJob& Job);
+  // Main headers of earlier output: the inversion-result file's (its keys into the ME fields) and
+  // the own output file's (CB0, VW1, VW2); each gives the card count and the length in bytes.
+  void ReadMEMainHeader(int32_t& NCards, int64_t& Bytes);
   void ReadOwnMainHeader();
+  std::unique_ptr<TStringList> HMERead;
+  int32_t MENAXIS = 0;
+  double MEXCEN = 0, MEYCEN = 0, SOLAR_RA = 0, MEXSCALE = 0, MEYSCALE = 0, P_ANGLE = 0,
+         B_ANGLE = 0;
+  std::string TSTART, TEND;
 
   // ---- not available yet ----
   void LoadRowData();
@@ -135,3 +143,9 @@ std::string ScanFolder(const std::string& ScanName);
 // not below the count, empty when there is none.
 std::string ScanFitsN(const std::string& ScanName, int32_t N);
 std::string ScanFirstFits(const std::string& ScanName);
+
+// Cards of a main header from byte Offset up to END (at most 600) appended to List; Count = the
+// cards read (0 after a read failure). Nothing happens without the list or the file.
+void GetFITSHead(const std::string& Path, int64_t Offset, int32_t& Count, TStringList* List);
+// Count extended over the blank cards after it (not rounded to 2880).
+void GetFITSHeadLen(const std::string& Path, int64_t Offset, int32_t& Count);

@@ -11,7 +11,9 @@
 #include "foundation/cvArr.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
+#include "foundation/cvStrList.h"
 #include "scans/cvFITS.h"
+#include "scans/cvFitsCard.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
 #include "support/SinkRecorder.h"
@@ -265,6 +267,60 @@ TEST(ScanRoot, UserFolderGetsTheBundledScansOnFirstUse) {
     setenv("XDG_DATA_HOME", keep.c_str(), 1);
   else
     unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+
+namespace {
+
+class ScanFilesTest : public ScanTest {};
+
+TEST_F(ScanFilesTest, MainHeadersOfEarlierOutputAreRead) {
+  TLFITS s;
+  s.Link(Gen(Small(2, 4)));
+  EXPECT_EQ(s.CB0, 0);
+  TStringList own{FITCardStr("SIMPLE", "T", ""), FITCardRF("CB0", 6, "", 1.25),
+                  FITCardRF("VW1", 6, "", -0.5), FITEndCard()};
+  fs::create_directories(s.OutFolder);
+  WriteHeader(s.OutFolder + "/" + s.sFN, 0, own);
+  TStringList me{FITCardStr("SIMPLE", "T", ""), FITCardI("NAXIS", 0, ""),
+                 FITCardRF("XCEN", 6, "", -351.5), FITCardRF("SOLAR_RA", 6, "", 944.1),
+                 FITCardQ("TSTART", "2019-06-22T16:45:05", ""), FITEndCard()};
+  WriteHeader(s.OutFolder + "/" + s.sFNME, 0, me);
+  s.ReadOwnMainHeader();
+  EXPECT_EQ(s.CB0, 1.25);
+  EXPECT_EQ(s.VW1, -0.5);
+  EXPECT_EQ(s.VW2, 0);
+  int32_t n = 0;
+  int64_t bytes = 0;
+  s.ReadMEMainHeader(n, bytes);
+  EXPECT_EQ(n, 6);
+  EXPECT_EQ(bytes, 2880);
+  EXPECT_EQ(s.MEXCEN, -351.5);
+  EXPECT_EQ(s.SOLAR_RA, 944.1);
+  EXPECT_EQ(s.TSTART, "2019-06-22T16:45:05");
+  EXPECT_TRUE(rec.Has("GetFITKeyR WARNING: Key <YCEN> Not Found!"));
+}
+
+TEST_F(ScanFilesTest, SecondCallsAndFileIndices) {
+  const std::string folder = Gen(Small(3, 4));
+  Scans().DataRoot.Install([&] { return root.str() + "/"; });
+  EXPECT_EQ(ScanFolder("20190622_164505"), folder);
+  EXPECT_EQ(ScanFitsN("20190622_164505", 2), "SP3D20190622_164515.0C.fits");
+  EXPECT_EQ(ScanFitsN("20190622_164505", 7), ScanFirstFits("20190622_164505"));
+  TLFITS s;
+  s.Link(folder);
+  TJob h;
+  ASSERT_TRUE(Headers(s, h));
+  TJob again;
+  ASSERT_TRUE(RunJob(again, [&](TJob& j) { s.LoadHeaders(j); }));
+  EXPECT_EQ(again.LastProgress().Total, 0);  // nothing read again
+  TJob d1, d2;
+  RunJob(d1, [&](TJob& j) { s.LoadData(j); });
+  RunJob(d2, [&](TJob& j) { s.LoadData(j); });
+  ASSERT_EQ(d2.Warnings().size(), 2u);
+  EXPECT_NE(d2.Warnings()[0].Text.find("LFITS.LoadData WARN!"), std::string::npos);
+  EXPECT_EQ(d2.Warnings()[1].Text, "TLFITS.LoadData WARNING!\r\nData Already Loaded!!!");
 }
 
 }  // namespace
