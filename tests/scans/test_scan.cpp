@@ -324,3 +324,46 @@ TEST_F(ScanFilesTest, SecondCallsAndFileIndices) {
 }
 
 }  // namespace
+
+namespace {
+
+// Noiseless generated profiles measured back: the continuum, the class of clean two-line
+// profiles and their centres of gravity against the truth table; SPBSHFT halves and the decoding
+// doubles back.
+TEST_F(ScanFilesTest, GeneratedProfilesMeetTheirTruth) {
+  TScanGenOptions o = Small(3, 20);
+  o.Spbshft = 3;
+  TLFITS s;
+  s.Link(Gen(o));
+  TJob h;
+  ASSERT_TRUE(Headers(s, h));
+  s.SetOptions(350, 350, 1.0, 40);
+  TFITS& f = *s.Files[1];
+  ASSERT_TRUE(f.LoadData());
+  f.GetContAll();
+  f.AGRC1.assign(21, 0);
+  f.AGRC2.assign(21, 0);
+  f.AClass.assign(21, 0);
+  f.CalcCGravs0();
+  int clean = 0;
+  for (int y = 1; y <= 20; ++y) {
+    const TGenPixel p = GenPixel(o, 1, y);
+    if (p.Kind == 3) {
+      EXPECT_EQ(f.ACnt[static_cast<size_t>(y)], 0) << y;
+      continue;
+    }
+    EXPECT_NEAR(f.ACnt[static_cast<size_t>(y)], p.Ic, 0.003 * p.Ic) << y;
+    if (p.Kind > 1) {
+      EXPECT_NE(f.AClass[static_cast<size_t>(y)], 5) << y;
+      continue;
+    }
+    ASSERT_EQ(f.AClass[static_cast<size_t>(y)], 5) << y;
+    ++clean;
+    const double c1 = (p.Lam1 - 6302.08) / 0.021549 + 56.5, c2 = (p.Lam2 - 6302.08) / 0.021549 + 56.5;
+    EXPECT_NEAR(f.AGRC1[static_cast<size_t>(y)], c1, 0.25) << y;
+    EXPECT_NEAR(f.AGRC2[static_cast<size_t>(y)], c2, 0.25) << y;
+  }
+  EXPECT_GE(clean, 15);
+}
+
+}  // namespace
