@@ -347,8 +347,8 @@ void TFITS::CheckWithScan() {
       Take();
     }
   };
-  check(nY != R.nY, R.nY == 0, "TFITS.ReadHeader WARN число точек на щели nY изменилось для IXI="_cp,
-        [&] { R.nY = nY; });
+  check(nY != R.nY, R.nY == 0,
+        "TFITS.ReadHeader WARN число точек на щели nY изменилось для IXI="_cp, [&] { R.nY = nY; });
   check(NSLITPOS != R.NSLITPOS, R.NSLITPOS == 0,
         "TFITS.ReadHeader WARN число точек NSLITPOS изменилось для IXI="_cp,
         [&] { R.NSLITPOS = NSLITPOS; });
@@ -427,8 +427,9 @@ double TFITS::GetKeyVal(const std::string& Key) {
     r = ValISODateTime(v, code);
     if (code == 0) return r;
   }
-  KeyWarn("GetKeyVal bad " + Key, "FITS.GetKeyVal-ERR: Не понятно как интерпретировать число\r\n<"_cp +
-                                      v + "> Ключ=<"_cp + Key + ">");
+  KeyWarn("GetKeyVal bad " + Key,
+          "FITS.GetKeyVal-ERR: Не понятно как интерпретировать число\r\n<"_cp + v + "> Ключ=<"_cp +
+              Key + ">");
   return 0;
 }
 
@@ -521,7 +522,8 @@ bool TFITS::LoadData() {
   if (!CheckSelf("LoadData ")) return false;
   if (Bit(2)) return true;
   if (!Owner->Bit(0)) {
-    WARNAbs("Вызов FITS("_cp + DATE_OBS + " iX=" + IntStr(IXI) + ").LoadData до привязки LFITS!"_cp);
+    WARNAbs("Вызов FITS("_cp + DATE_OBS + " iX=" + IntStr(IXI) +
+            ").LoadData до привязки LFITS!"_cp);
     return false;
   }
   if (!Bit(1) || NElem <= 0 || LData != 2LL * NElem) return false;

@@ -11,7 +11,8 @@ class TStringList;
 
 // ---- builders (key left-aligned to 8, "= ", a 20-character value field, " / ", comment, blanks
 // to 80; a longer line stays whole) ----
-std::string FITCardStr(const std::string& Key, const std::string& Value, const std::string& Comment);
+std::string FITCardStr(const std::string& Key, const std::string& Value,
+                       const std::string& Comment);
 std::string FITCardI(const std::string& Key, int32_t Value, const std::string& Comment);
 std::string FITCardRF(const std::string& Key, int32_t Digits, const std::string& Comment,
                       double Value);

@@ -113,7 +113,8 @@ TEST(Cards, AstropyReadsOurCardsUnchanged) {
       "h = Header.fromstring(open(sys.argv[1]).read())\n"
       "for c in h.cards:\n"
       "    v = c.value\n"
-      "    v = ('T' if v else 'F') if isinstance(v, bool) else repr(v) if isinstance(v, float) else str(v)\n"
+      "    v = ('T' if v else 'F') if isinstance(v, bool) else repr(v) if isinstance(v, float) "
+      "else str(v)\n"
       "    print(c.keyword + '|' + v + '|' + c.comment)\n";
   testsupport::WriteFile(dir.file("r.py"), py);
   const std::string cmd =

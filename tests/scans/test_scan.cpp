@@ -359,7 +359,8 @@ TEST_F(ScanFilesTest, GeneratedProfilesMeetTheirTruth) {
     }
     ASSERT_EQ(f.AClass[static_cast<size_t>(y)], 5) << y;
     ++clean;
-    const double c1 = (p.Lam1 - 6302.08) / 0.021549 + 56.5, c2 = (p.Lam2 - 6302.08) / 0.021549 + 56.5;
+    const double c1 = (p.Lam1 - 6302.08) / 0.021549 + 56.5,
+                 c2 = (p.Lam2 - 6302.08) / 0.021549 + 56.5;
     EXPECT_NEAR(f.AGRC1[static_cast<size_t>(y)], c1, 0.25) << y;
     EXPECT_NEAR(f.AGRC2[static_cast<size_t>(y)], c2, 0.25) << y;
   }

@@ -251,7 +251,8 @@ std::string GenerateScan(const std::string& Root, const TScanGenOptions& Opt) {
     }
     bytes.append((2880 - bytes.size() % 2880) % 2880, '\0');
     char fn[64];
-    std::snprintf(fn, sizeof fn, "SP3D%s.%dC.fits", Compact(t).c_str(), static_cast<int>(t.S * 10) % 10);
+    std::snprintf(fn, sizeof fn, "SP3D%s.%dC.fits", Compact(t).c_str(),
+                  static_cast<int>(t.S * 10) % 10);
     std::ofstream f(folder / fn, std::ios::binary);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!f) return "";

@@ -21,7 +21,8 @@ int main(int Argc, char** Argv) {
     auto next = [&]() -> std::string { return i + 1 < Argc ? Argv[++i] : ""; };
     if (a == "--files") o.Files = std::atoi(next().c_str());
     else if (a == "--ny") o.NY = std::atoi(next().c_str());
-    else if (a == "--seed") o.Seed = static_cast<uint32_t>(std::strtoul(next().c_str(), nullptr, 10));
+    else if (a == "--seed")
+      o.Seed = static_cast<uint32_t>(std::strtoul(next().c_str(), nullptr, 10));
     else if (a == "--noise") o.Noise = std::atof(next().c_str());
     else if (a == "--spbshft") o.Spbshft = std::atoi(next().c_str());
     else if (a == "--neg-cdelt") o.NegCdelt = true;

@@ -74,7 +74,8 @@ inline std::string Bytes(const TFile& F) {
     b.push_back(static_cast<char>(w & 0xFF));
   }
   if (F.PadData && b.size() > h) b.append((2880 - b.size() % 2880) % 2880, '\0');
-  if (F.CutAt >= 0 && static_cast<size_t>(F.CutAt) < b.size()) b.resize(static_cast<size_t>(F.CutAt));
+  if (F.CutAt >= 0 && static_cast<size_t>(F.CutAt) < b.size())
+    b.resize(static_cast<size_t>(F.CutAt));
   return b;
 }
 
