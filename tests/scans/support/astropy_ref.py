@@ -1,7 +1,8 @@
 # Reference values from astropy for the scan tests (Debian's python3-astropy).
 #   astropy_ref.py write DIR   : level-1-like files written by astropy, with their int16 data
 #                                dumped beside them (one value a line, C order)
-#   astropy_ref.py keys FILE KEY...: "KEY|value" for each key, then "DATLOC|<data offset>"
+#   astropy_ref.py keys FILE[,FILE...] KEY...: per file "FILE|name", "KEY|value" for each key,
+#                                then "DATLOC|<data offset>"
 import sys
 
 import numpy as np
@@ -33,7 +34,13 @@ def write(folder):
             np.savetxt(name + '.txt', data.reshape(-1), fmt='%d')
 
 
-def keys(path, names):
+def keys(paths, names):
+    for path in paths.split(','):
+        keys1(path, names)
+
+
+def keys1(path, names):
+    print('FILE|%s' % path)
     with fits.open(path) as hdul:
         h = hdul[0].header
         for k in names:
