@@ -5,6 +5,7 @@
 #include "app/cvEd.h"
 #include "app/cvInf.h"
 #include "linedata/cvLDServices.h"
+#include "scans/cvScanServices.h"
 
 void InstallLineDataServices() {
   TLineDataServices& S = LineData();
@@ -28,4 +29,12 @@ void InstallLineDataServices() {
       cvlink::NotAvailable("TcvEd.EdLoadSL");
   });
   S.OpenAt.Install(CILErrToEditor);
+}
+
+void InstallScanServices() {
+  TScanServices& S = Scans();
+  S.DataRoot.Install([] {
+    static const std::string root = DefaultScanRoot(App ? App->sRoot + "FITS/" : std::string());
+    return root;
+  });
 }

@@ -6,3 +6,7 @@
 // Line data: the root, the working-directory table, the autosave folders, the fatal path, the
 // panel's "UM" field, lists and files opened in the editor.
 void InstallLineDataServices();
+
+// Scans: the data root of the level-1 scans (the user's folder, which gets a copy of the bundled
+// demo scans on first use).
+void InstallScanServices();

@@ -1,0 +1,141 @@
+// One level-1 slit-position file of a scan: its header cards and the header values the program
+// uses, the 16-bit Stokes cube (wavelength fastest, then slit pixel, then I, Q, U, V), its
+// decoding into profiles, the wavelength scale with the scan's check of a reversed axis, the
+// continuum column and the line centres of gravity of clean two-line profiles.
+// Stage bits (kStep): 0 linked, 1 header read, 2 data loaded, 3 measurements present. Failures are
+// messages (WARNAbs); nothing is raised. A file refused at header time or whose data could not
+// be read is marked Failed and keeps the stage it had.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "foundation/cvTy.h"
+
+class TStringList;
+class TLFITS;
+
+class TFITS {
+ public:
+  static constexpr int32_t kMaxCards = 600;
+  static constexpr int64_t kMaxData = 10700000;  // bytes of one cube
+
+  TFITS();
+  ~TFITS();
+  TFITS(const TFITS&) = delete;
+  TFITS& operator=(const TFITS&) = delete;
+
+  // ---- identity and state ----
+  TLFITS* Owner = nullptr;
+  int32_t IXI = -1;
+  uint16_t kStep = 0;
+  bool Failed = false;  // refused at header time, or its data could not be read
+  std::string Folder, FileName;
+
+  bool Bit(int B) const { return (kStep >> B) & 1; }
+  void SetBit(int B) { kStep = static_cast<uint16_t>(kStep | (1u << B)); }
+  void ClearBit(int B) { kStep = static_cast<uint16_t>(kStep & ~(1u << B)); }
+
+  // ---- header ----
+  std::unique_ptr<TStringList> HSL;
+  int32_t nCards = 0;      // cards up to and including END
+  int32_t nHeadCards = 0;  // header length in cards (padding included)
+  int64_t nbH0 = 0;        // header length in bytes, whole 2880-byte blocks
+  int32_t NElem = 0;
+  int64_t LData = 0;
+  int32_t BITPIX = 0, NAXIS = 0, NAXIS1 = 0, NAXIS2 = 0, NAXIS3 = 0, NAXIS4 = 0;
+  int32_t SPBSHFT = 0, NSLITPOS = 0, IXP = 0, IXpos = 0, DATA_LEV = 0;
+  int32_t nLam = 0, nY = 0;
+  std::string DATE_OBS;
+  std::string CTYPE[5], CUNIT[5];  // 1..4
+  double EXPTIME = 0, CRVAL1 = 0, CDELT1 = 0, CRPIX1 = 0, DOPVUSED = 0, DOP_RCV = 0;
+  double T_SPCCD = 0, T_FGCCD = 0, T_CTCCD = 0, T_SPCEB = 0, T_FGCEB = 0, T_CTCEB = 0;
+  double YCEN = 0, CRVAL2 = 0, CDELT2 = 0, YSCALE = 0, CRPIX2 = 0, FOVY = 0;
+  double XCEN = 0, FOVX = 0, XSCALE = 0;
+  double XI0 = 0;   // SLITPOS * XSCALE + XCEN
+  double TObs = 0;  // observation time, minutes of the day
+
+  // ---- data: NElem words in host order ----
+  TAWd aData;
+
+  // ---- per-slit columns (nY + 1, element y for slit pixel y) ----
+  TARe ACnt;
+  TARe AGRC1, AGRC2;
+  std::vector<uint8_t> AClass;
+  double QualLimit = 0.01;
+  double MeanLC1 = 0, MeanLC2 = 0;  // mean centres of gravity (pixels)
+  int32_t nClass5 = 0;
+
+  // ---- linking ----
+  void Link(int32_t Index, TLFITS* Scan);
+  bool CheckSelf(const std::string& Name) const;
+  bool CheckLinked(const std::string& Name) const;
+  std::string fNam() const;
+
+  // ---- header ----
+  void ReadHeader();  // inside the scan, with the reference checks
+  void ReadHeader(const std::string& AFolder, const std::string& Name);
+  std::string GetKeyS(const std::string& Key) const;  // empty when missing (no warning)
+  int32_t GetKeyI(const std::string& Key);
+  double GetKeyR(const std::string& Key);
+  double GetKeyVal(const std::string& Key);
+  void GetAXIS(const std::string& Prefix, std::string Out[5]);
+  void GetAXISi(const std::string& Prefix, int32_t Out[5]);
+  std::unique_ptr<TStringList> HeaderKeyList() const;
+  std::unique_ptr<TStringList> HeaderValueList() const;
+  std::string KeyListText() const;
+
+  // ---- data ----
+  bool LoadData();
+  void CalcVolume();
+  // Profile of slit pixel y (1..nY), Stokes s (1..4): out[1..nLam] decoded, signed and scaled;
+  // false (with the message, out untouched) when the stage or the indices do not allow it.
+  bool GetCol3(int32_t y, int32_t s, TAIn& Out) const;
+  bool GetCol1(int32_t y, int32_t s, TAIn& Out) const;
+
+  // ---- wavelength scale ----
+  double Pix2Lam(double x) const { return (x - CRPIX1) * CDELT1 + CRVAL1; }
+  void GetALam(TARe& Out);
+
+  // ---- continuum ----
+  void GetContAll();
+  double GetContIY(int32_t iY);
+  void GetIContMax(int32_t iY, double& Cont, int32_t& Idx);
+  void GetIContLam(int32_t iY, double& Cont, double& Lam);
+  // The literal smoothing (weights made per call) in place of the scan's cache (benches, tests).
+  bool LiteralSmoothing = false;
+
+  // ---- line centres of gravity ----
+  void CalcCGrav5(int32_t y, double& g1, TARe& Values, TAIn& Pixels, double& g2);
+  void CalcCGravs0();
+  void MeanLinePos5();
+  void MeanLinePos();
+
+  // ---- memory ----
+  void FreeData();
+  void FreeCalc();
+  void FreeAll();
+  void Clear();
+  int64_t ArraysVolume() const;
+
+  // The observation time of a DATE_OBS text (minutes of the day).
+  static double ObsMinutes(const std::string& DateObs);
+
+ private:
+  void KeyWarn(const std::string& Group, const std::string& Text);
+  std::string OwnerOutName() const;
+  void CheckWithScan();
+  bool Refuse(const std::string& Text);
+};
+
+// "Q"/"q" 2, "U"/"u" 3, "V"/"v" 4, any other letter 1.
+int32_t StokesIndex(char Letter);
+// Key and value of one card (the value's first 22 characters whole, the rest cut at "/").
+void SplitHeaderStr(const std::string& Card, std::string& Key, std::string& Value);
+
+// Reads the header cards of a FITS file in 2880-byte blocks from Offset: cards up to END (at most
+// 600) into Cards, then the blank cards after it. False with Error (the file, the record and the
+// offset) on a read failure or when there is no END; NCards is the count up to END and NHead the
+// count with the blank cards.
+bool ReadFitsCards(const std::string& Path, int64_t Offset, TStringList& Cards, int32_t& NCards,
+                   int32_t& NHead, std::string& Error, int32_t& ErrCode);

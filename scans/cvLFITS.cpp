@@ -1,0 +1,438 @@
+#include "scans/cvLFITS.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "foundation/cvDirList.h"
+#include "foundation/cvFile.h"
+#include "foundation/cvFunc.h"
+#include "foundation/cvJob.h"
+#include "foundation/cvLink.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
+#include "foundation/cvStrList.h"
+#include "scans/cvFitsCard.h"
+#include "scans/cvScanServices.h"
+
+namespace {
+const std::string kCrLf = "\r\n";
+
+std::string Slashes(std::string S) {
+  for (char& c : S)
+    if (c == '\\') c = '/';
+  return S;
+}
+
+void SortedFits(const std::string& Folder, TDirList& L) {
+  L.Clear();
+  L.CollectExt(Folder, "fits");
+  L.SortExtRuns();
+}
+}  // namespace
+
+// ---------------------------------------------------------------- warnings of a pass
+
+void TWarnBatch::Add(const std::string& Group, const std::string& Text) {
+  auto it = entries_.find(Group);
+  if (it == entries_.end()) {
+    order_.push_back(Group);
+    entries_[Group] = TEntry{Text, 1};
+  } else {
+    ++it->second.Count;
+  }
+}
+
+void TWarnBatch::Flush() {
+  for (const std::string& g : order_) {
+    const TEntry& e = entries_[g];
+    WARNAbs(e.Count > 1 ? e.Text + kCrLf + "(файлов: "_cp + IntStr(e.Count) + ")" : e.Text);
+  }
+  order_.clear();
+  entries_.clear();
+}
+
+// ---------------------------------------------------------------- names
+
+std::string ScanFolder(const std::string& ScanName) {
+  std::string root = Slashes(Scans().DataRoot());
+  if (!root.empty() && root.back() != '/') root += '/';
+  return root + ScanName.substr(0, 4) + "_" + ScanName.substr(4, 2) + "/" + ScanName;
+}
+
+std::string ScanFitsN(const std::string& ScanName, int32_t N) {
+  TDirList L;
+  SortedFits(ScanFolder(ScanName), L);
+  if (L.Count() == 0) return "";
+  if (N < 0 || N >= L.Count()) N = 0;
+  return L.Items(N)->Name;
+}
+
+std::string ScanFirstFits(const std::string& ScanName) { return ScanFitsN(ScanName, 0); }
+
+// ---------------------------------------------------------------- life cycle
+
+TLFITS::TLFITS() = default;
+TLFITS::~TLFITS() { Marker = 0; }
+
+void TLFITS::Clear() {
+  for (auto& f : Files) f->Clear();
+  Files.clear();
+  kStep = 0;
+  Path_Name.clear();
+  OutFolder.clear();
+  ScanName.clear();
+  sFN.clear();
+  sFNME.clear();
+  sFNL21.clear();
+  List.reset();
+  nX = 0;
+  HOwnRead.reset();
+  RefCRPIX1 = RefCDELT1 = RefCRVAL1 = 0;
+  RefnY = RefNSLITPOS = 0;
+  Refs = TScanRefs{};
+  AWorkY.clear();
+  AWorkX.clear();
+  CB0 = VW1 = VW2 = 0;
+  Lam1 = Lam2 = 0;
+  d6301 = d6302 = KRC = ContSmooth = KCont = 0;
+  BytesCubes = BytesCards = 0;
+}
+
+void TLFITS::SetOptions(double W1, double W2, double LevelCorr, double Smooth) {
+  d6301 = W1;
+  d6302 = W2;
+  KRC = LevelCorr;
+  ContSmooth = Smooth;
+  KCont = 1.0;
+}
+
+void TLFITS::Link(const std::string& Folder) {
+  const std::string folder = Slashes(Folder);
+  if (Bit(0) && folder == Path_Name) return;
+  Clear();
+  Path_Name = folder;
+  const size_t sl = folder.find_last_of('/');
+  ScanName = sl == std::string::npos ? folder : folder.substr(sl + 1);
+  kStep = 0;
+  Refs.LamFlag = 0;
+  rLC1 = rLC2 = 0;
+  Lam1 = 6301.5008;
+  Lam2 = 6302.4932;
+  d6301 = d6302 = 350;
+  KRC = 1.05;
+  ContSmooth = 0;
+  KCont = 1.0;
+  const size_t us = folder.find_last_of('_');
+  if (us != std::string::npos && folder.size() - us - 1 == 6 && folder.size() >= 15) {
+    OutFolder = folder.substr(0, folder.size() - 2);
+    const std::string S = folder.substr(folder.size() - 15);
+    sFNME = S + ".fits";
+    sFNL21 = S + "_L2.1.fits";
+    sFN = S.substr(0, S.size() - 2) + ".fits";
+  } else {
+    OutFolder = "###";
+    WARNAbs("TLFITS.Link(<" + folder + ">)" + kCrLf +
+            "Path должен оканчиваться конструкцией вида 20190622_164505"_cp);
+  }
+  kStep = 1;
+  TFITS first;
+  first.Link(0, this);
+  first.ReadHeader();
+  RefCRPIX1 = first.CRPIX1;
+  RefCDELT1 = first.CDELT1;
+  RefCRVAL1 = first.CRVAL1;
+  RefnY = first.nY;
+  RefNSLITPOS = first.NSLITPOS;
+  nX = List ? List->Count() : 0;
+  BytesCubes = 0;
+  first.Clear();
+  ReadOwnMainHeader();
+}
+
+// ---------------------------------------------------------------- files
+
+std::string TLFITS::fNam(int32_t N) {
+  if (!Bit(0)) {
+    WARNAbs("TLFITS.fNam(" + IntStr(N) + ") ERROR!" + kCrLf + "kStep=" + IntStr(kStep) +
+            " => Path_Name Not Linked Yet!!!");
+    return "";
+  }
+  if (!List) List = std::make_unique<TDirList>();
+  if (List->Count() == 0) SortedFits(Path_Name, *List);
+  if (N < 0 || N >= List->Count()) {
+    WARNAbs("TLFITS.LoadHeaders ERR Not Found File N\"" + IntStr(N) + kCrLf + "Path_Name = <" +
+            Path_Name + ">");
+    return "";
+  }
+  return List->Items(N)->Name;
+}
+
+void TLFITS::ListFitsFiles() {
+  if (!List) List = std::make_unique<TDirList>();
+  SortedFits(Path_Name, *List);
+}
+
+TFITS* TLFITS::FITSByIndex(int32_t Index) const {
+  TFITS* r = nullptr;
+  for (const auto& f : Files)
+    if (f->IXI == Index) r = f.get();
+  return r;
+}
+
+std::unique_ptr<TStringList> TLFITS::GetXHeader(int32_t N) const {
+  if (!Bit(1)) {
+    WARNAbs("TLFITS.GetXHeader(" + IntStr(N) + " Headers Not Loaded Yet!");
+    return nullptr;
+  }
+  const TFITS* f = FITSByIndex(N);
+  if (!f || !f->HSL) return nullptr;
+  return std::make_unique<TStringList>(*f->HSL);
+}
+
+// ---------------------------------------------------------------- loading
+
+bool TLFITS::LoadHeaders(TJob& Job) {
+  if (Bit(1)) return true;
+  if (!Bit(0)) {
+    WARNAbs("TLFITS.LoadHeaders ERROR!\r\nkStep=" + IntStr(kStep) +
+            " => Path_Name Not Linked Yet!!!");
+    return false;
+  }
+  ListFitsFiles();
+  const int32_t count = List->Count();
+  const TScanRefs saved = Refs;
+  const int64_t savedCubes = BytesCubes;
+  TWarnBatch batch;
+  Batch = &batch;
+  std::vector<std::unique_ptr<TFITS>> files;
+  int64_t cards = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    if (!Job.Step(i, count, "LFITS.LoadHeaders " + List->Items(i)->Name)) {
+      // cancelled between files: the scan stays linked, as it was
+      Batch = nullptr;
+      for (auto& f : files) f->FreeData();
+      Refs = saved;
+      BytesCubes = savedCubes;
+      batch.Flush();
+      return false;
+    }
+    auto f = std::make_unique<TFITS>();
+    f->Link(i, this);
+    f->ReadHeader();
+    cards += 80LL * f->nCards;
+    files.push_back(std::move(f));
+  }
+  Job.Step(count, count, "LFITS.LoadHeaders");
+  Batch = nullptr;
+  Files = std::move(files);
+  BytesCards = cards;
+  nX = count;
+  AXCEN.assign(static_cast<size_t>(count) + 1, 0.0);
+  AXT.assign(static_cast<size_t>(count) + 1, 0.0);
+  AXvO.assign(static_cast<size_t>(count) + 1, 0.0);
+  T0 = count > 0 ? Files[0]->TObs : 0;
+  for (int32_t i = 0; i < count; ++i) {
+    AXCEN[static_cast<size_t>(i) + 1] = Files[static_cast<size_t>(i)]->XCEN;
+    AXT[static_cast<size_t>(i) + 1] = i == 0 ? 0 : Files[static_cast<size_t>(i)]->TObs - T0;
+    AXvO[static_cast<size_t>(i) + 1] = Files[static_cast<size_t>(i)]->DOP_RCV;
+  }
+  AWorkY.assign(static_cast<size_t>(Refs.nY) + 1, 0.0);
+  AWorkX.assign(static_cast<size_t>(count) + 1, 0.0);
+  kStep = static_cast<uint16_t>(kStep | 2);
+  if (count > 0) {
+    const double last = Files.back()->TObs;
+    Duration = last - T0;
+    if (Duration < 0) Duration += 1440;
+    TMid = (T0 + last) / 2 / 1440;
+    DopMin = DopMax = Files[0]->DOP_RCV;
+    TDopMin = TDopMax = 0;
+    for (int32_t i = 1; i < count; ++i) {
+      const double v = Files[static_cast<size_t>(i)]->DOP_RCV;
+      if (v < DopMin) {
+        DopMin = v;
+        TDopMin = AXT[static_cast<size_t>(i) + 1];
+      } else if (v > DopMax) {
+        DopMax = v;
+        TDopMax = AXT[static_cast<size_t>(i) + 1];
+      }
+    }
+  }
+  batch.Flush();
+  Scans().ShowScanInfo(*this);
+  return true;
+}
+
+bool TLFITS::LoadData(TJob& Job) {
+  if (Files.empty()) return true;
+  WARNAbs("LFITS.LoadData WARN! Загружаем все aData для всех FITS\r\nCount="_cp +
+          IntStr(Count()) + " NX=" + IntStr(nX) + " NY=" + IntStr(Refs.nY) + kCrLf +
+          "Могут быть проблемы с памятью!"_cp);
+  if (Bit(2)) {
+    WARNAbs("TLFITS.LoadData WARNING!\r\nData Already Loaded!!!");
+    return true;
+  }
+  if (!Bit(1)) {
+    WARNAbs("TLFITS.LoadData ERROR!\r\nHeaders Not Loaded Yet!!!");
+    return false;
+  }
+  std::vector<TFITS*> loadedNow;
+  std::string failed;
+  int32_t nFailed = 0;
+  TWarnBatch batch;
+  Batch = &batch;
+  for (int32_t i = 0; i < Count(); ++i) {
+    TFITS& f = *Files[static_cast<size_t>(i)];
+    if (!Job.Step(i, Count(), "LFITS.LoadData " + f.FileName)) {
+      // cancelled between files: the cubes of this pass are dropped again
+      Batch = nullptr;
+      for (TFITS* g : loadedNow) g->FreeData();
+      batch.Flush();
+      return false;
+    }
+    if (f.Bit(2)) continue;
+    if (f.LoadData()) {
+      loadedNow.push_back(&f);
+    } else if (f.Failed || !f.Bit(1)) {
+      ++nFailed;
+      failed += kCrLf + f.FileName;
+    }
+  }
+  Job.Step(Count(), Count(), "LFITS.LoadData");
+  Batch = nullptr;
+  batch.Flush();
+  if (nFailed > 0)
+    WARNAbs("TLFITS.LoadData: данные не загружены для "_cp + IntStr(nFailed) + " из "_cp +
+            IntStr(Count()) + " файлов:"_cp + failed);
+  kStep = static_cast<uint16_t>(kStep | 4);
+  return true;
+}
+
+void GetFITSHead(const std::string& Path, int64_t Offset, int32_t& Count, TStringList* List) {
+  std::error_code ec;
+  if (!List || !std::filesystem::is_regular_file(Path, ec)) return;
+  Count = 0;
+  std::string key;
+  char rec[80];
+  while (key != "END" && Count < TFITS::kMaxCards) {
+    if (!RARdRec(Path, Offset, 80, Count + 1, rec) || RALastErrText.rfind("RARdRec I=", 0) == 0) {
+      WARNAbs("GetFITSHead Ошибка при чтении блока из файла \r\n<"_cp + Path + ">" + kCrLf +
+              "I = " + IntStr(Count + 1) + " nbH0=" + I64Str(Offset) + ", LStr=80" + kCrLf +
+              "IOResult of Reset = " + IntStr(IOLastErr) + kCrLf + "ErrLast=<" + RALastErrText +
+              ">");
+      Count = 0;
+      return;
+    }
+    const std::string card(rec, 80);
+    key = CardTrim(card.substr(0, card.find(' ', card.find_first_not_of(' '))));
+    List->Add(card);
+    ++Count;
+  }
+}
+
+void GetFITSHeadLen(const std::string& Path, int64_t Offset, int32_t& Count) {
+  char rec[80];
+  for (;;) {
+    RALastErrText.clear();
+    if (!RARdRec(Path, Offset, 80, Count + 1, rec) || RALastErrText.rfind("RARdRec I=", 0) == 0) {
+      WARNAbs("Ошибка при чтении блока из файла \r\n<"_cp + Path + ">" + kCrLf + "I = " +
+              IntStr(Count + 1) + " nbH0=0, LStr=80" + kCrLf + "IOResult of Reset = " +
+              IntStr(IOLastErr) + kCrLf + "ErrLast=<" + RALastErrText + ">");
+      Count = Count + 1;
+      return;
+    }
+    if (std::string(rec, 80) != std::string(80, ' ')) return;
+    ++Count;
+  }
+}
+
+void TLFITS::ReadMEMainHeader(int32_t& NCards, int64_t& Bytes) {
+  const std::string path = OutFolder + "/" + sFNME;
+  if (!HMERead) HMERead = std::make_unique<TStringList>();
+  HMERead->Clear();
+  int32_t n = 0;
+  GetFITSHead(path, 0, n, HMERead.get());
+  int32_t m = n;
+  GetFITSHeadLen(path, 0, m);
+  HMERead->Add(std::string(80, '='));
+  TStringList* H = HMERead.get();
+  MENAXIS = GetFITKeyI("NAXIS", H, 0, n);
+  MEXCEN = GetFITKeyR("XCEN", H, 0, n);
+  MEYCEN = GetFITKeyR("YCEN", H, 0, n);
+  SOLAR_RA = GetFITKeyR("SOLAR_RA", H, 0, n);
+  MEXSCALE = GetFITKeyR("XSCALE", H, 0, n);
+  MEYSCALE = GetFITKeyR("YSCALE", H, 0, n);
+  TSTART = GetFITKey("TSTART", H, 0, n);
+  TEND = GetFITKey("TEND", H, 0, n);
+  P_ANGLE = GetFITKeyR("P_ANGLE", H, 0, n);
+  B_ANGLE = GetFITKeyR("B_ANGLE", H, 0, n);
+  NCards = n;
+  Bytes = 80LL * m;
+}
+
+void TLFITS::ReadOwnMainHeader() {
+  if (OutFolder == "###" || sFN.empty()) return;
+  const std::string path = OutFolder + "/" + sFN;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    WARN("Загрузка cvFITS-Err:\r\nфайла <"_cp + path + "> ещё нет!"_cp);
+    return;
+  }
+  if (!HOwnRead) HOwnRead = std::make_unique<TStringList>();
+  HOwnRead->Clear();
+  int32_t n = 0;
+  GetFITSHead(path, 0, n, HOwnRead.get());
+  int32_t m = n;
+  GetFITSHeadLen(path, 0, m);
+  HOwnRead->Add(std::string(80, '='));
+  CB0 = GetFITKeyRDefIx("CB0", HOwnRead.get(), 0, 0, n);
+  VW1 = GetFITKeyRDefIx("VW1", HOwnRead.get(), 0, 0, n);
+  VW2 = GetFITKeyRDefIx("VW2", HOwnRead.get(), 0, 0, n);
+}
+
+// ---------------------------------------------------------------- continuum smoothing
+
+void TLFITS::SmoothProfile(const TARe& Y, TARe& R) {
+  std::lock_guard<std::mutex> lock(smoothMutex_);
+  const TARe& X = Refs.ALam;
+  const double W = ContSmooth / 1000;
+  const int n = std::min(NOf(X), NOf(Y));
+  if (W != smoothW_ || X != smoothX_) {
+    smoothW_ = W;
+    smoothX_ = X;
+    smoothWeights_.assign(static_cast<size_t>(n) * n, 0.0);
+    smoothSums_.assign(static_cast<size_t>(n) + 1, 0.0);
+    for (int i = 1; i <= n; ++i) {
+      double sw = 0;
+      for (int j = 1; j <= n; ++j) {
+        const double w = GaussNorm(std::fabs(X[i] - X[j]), W);
+        smoothWeights_[static_cast<size_t>(i - 1) * n + (j - 1)] = w;
+        sw += w;
+      }
+      smoothSums_[static_cast<size_t>(i)] = sw;
+    }
+  }
+  R.assign(X.size(), 0.0);
+  if (Y.empty()) return;
+  R[0] = Y[0];
+  const int m = static_cast<int>(smoothSums_.size()) - 1;
+  for (int i = 1; i <= n && i <= m; ++i) {
+    const double* w = smoothWeights_.data() + static_cast<size_t>(i - 1) * m;
+    double swy = 0;
+    for (int j = 1; j <= n; ++j) swy += w[j - 1] * Y[static_cast<size_t>(j)];
+    const double sw = smoothSums_[static_cast<size_t>(i)];
+    R[static_cast<size_t>(i)] = sw != 0 ? swy / sw : Y[static_cast<size_t>(i)];
+  }
+}
+
+// ---------------------------------------------------------------- not available yet
+
+void TLFITS::LoadRowData() { cvlink::NotAvailable("TLFITS.LoadRowData"); }
+void TLFITS::CalcIntegrVal() { cvlink::NotAvailable("TLFITS.CalcIntegrVal"); }
+void TLFITS::BigCalc2() { cvlink::NotAvailable("TLFITS.BigCalc2"); }
+void TLFITS::CalcH0(int32_t) { cvlink::NotAvailable("TLFITS.CalcH0"); }
+void TLFITS::CalcKVISave() { cvlink::NotAvailable("TLFITS.CalcKVISave"); }
+bool TLFITS::LoadD0Maps() {
+  cvlink::NotAvailable("TLFITS.LoadD0Maps");
+  return true;
+}

@@ -1,0 +1,151 @@
+// One scan: the folder of level-1 slit-position files of a raster, root/yyyy_mm/yyyymmdd_hhmmss/.
+// Linking names its output folder and files and takes the references from the first file;
+// reading the headers and reading the cubes are jobs (progress per file, cancel between files
+// leaves the scan as it was, repeated warnings gathered into one entry each).
+// Stage bits (kStep): 0 linked, 1 headers read, 2 data loaded, 3 integral values computed.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "foundation/cvTy.h"
+#include "scans/cvFITS.h"
+
+class TDirList;
+class TJob;
+class TStringList;
+
+// Warnings of one pass over a scan, one entry per kind: the first text and the number of files.
+class TWarnBatch {
+ public:
+  void Add(const std::string& Group, const std::string& Text);
+  // Each entry through WARNAbs ("(файлов: N)" added when more than one file gave it); empties.
+  void Flush();
+  bool Empty() const { return order_.empty(); }
+
+ private:
+  struct TEntry {
+    std::string Text;
+    int32_t Count = 0;
+  };
+  std::vector<std::string> order_;
+  std::map<std::string, TEntry> entries_;
+};
+
+// References the file checks keep up to date (taken over when zero or empty).
+struct TScanRefs {
+  int32_t nY = 0, NSLITPOS = 0;
+  double EXPTIME = 0;
+  TARe ALam;
+  int32_t LamFlag = 0;  // 0 undecided, 1 reversed, 2 confirmed
+};
+
+class TLFITS {
+ public:
+  static constexpr uint32_t kLive = 0xA55AA55A;
+
+  TLFITS();
+  ~TLFITS();
+  TLFITS(const TLFITS&) = delete;
+  TLFITS& operator=(const TLFITS&) = delete;
+
+  uint32_t Marker = kLive;
+  uint16_t kStep = 0;
+  bool Bit(int B) const { return (kStep >> B) & 1; }
+
+  std::vector<std::unique_ptr<TFITS>> Files;
+  int32_t Count() const { return static_cast<int32_t>(Files.size()); }
+
+  // ---- names ----
+  std::string Path_Name;  // the scan folder ("/" separators)
+  std::string OutFolder;  // the scan folder less its last two characters, or "###"
+  std::string ScanName;   // yyyymmdd_hhmmss
+  std::string sFN, sFNME, sFNL21;  // yyyymmdd_hhmm.fits, yyyymmdd_hhmmss.fits, ..._L2.1.fits
+  std::unique_ptr<TDirList> List;
+  int32_t nX = 0;
+
+  // ---- flags and totals ----
+  bool OwnFileExists = false, Light = false, RecomputeCont = false;
+  bool LineCenterDebug = false;
+  int64_t BytesCubes = 0, BytesCards = 0;
+
+  // ---- references ----
+  double RefCRPIX1 = 0, RefCDELT1 = 0, RefCRVAL1 = 0;
+  int32_t RefnY = 0, RefNSLITPOS = 0;
+  TScanRefs Refs;
+  double Lam1 = 0, Lam2 = 0;
+  double d6301 = 0, d6302 = 0, KRC = 0, ContSmooth = 0, KCont = 0;
+
+  // ---- per-file axes (1-based, one per file) ----
+  TARe AXCEN, AXT, AXvO, AWorkY, AWorkX;
+  double T0 = 0, Duration = 0, TMid = 0;
+  double DopMin = 0, DopMax = 0, TDopMin = 0, TDopMax = 0;
+  double CB0 = 0, VW1 = 0, VW2 = 0;
+  double rLC1 = 0, rLC2 = 0;
+  std::unique_ptr<TStringList> HOwnRead;
+
+  // The warnings of the running pass (null outside one).
+  TWarnBatch* Batch = nullptr;
+
+  // ---- life cycle ----
+  void Clear();
+  void Link(const std::string& Folder);
+  void SetOptions(double W1, double W2, double LevelCorr, double Smooth);
+
+  // ---- files ----
+  std::string fNam(int32_t N);
+  void ListFitsFiles();
+  TFITS* FITSByIndex(int32_t Index) const;
+  std::unique_ptr<TStringList> GetXHeader(int32_t N) const;
+
+  // ---- loading (jobs) ----
+  bool LoadHeaders(TJob& Job);
+  bool LoadData(TJob& Job);
+  // Main headers of earlier output: the inversion-result file's (its keys into the ME fields) and
+  // the own output file's (CB0, VW1, VW2); each gives the card count and the length in bytes.
+  void ReadMEMainHeader(int32_t& NCards, int64_t& Bytes);
+  void ReadOwnMainHeader();
+  std::unique_ptr<TStringList> HMERead;
+  int32_t MENAXIS = 0;
+  double MEXCEN = 0, MEYCEN = 0, SOLAR_RA = 0, MEXSCALE = 0, MEYSCALE = 0, P_ANGLE = 0,
+         B_ANGLE = 0;
+  std::string TSTART, TEND;
+
+  // ---- not available yet ----
+  void LoadRowData();
+  void CalcIntegrVal();
+  void BigCalc2();
+  void CalcH0(int32_t Index);
+  void CalcKVISave();
+  bool LoadD0Maps();
+
+  // ---- wavelength scale of the scan ----
+  double Pix2Lam(double x) const { return (x - RefCRPIX1) * RefCDELT1 + RefCRVAL1; }
+
+  // The continuum smoothing of a profile over the scan's wavelength list, with the weights made
+  // once per scan (bit-identical to AReGSmooth).
+  void SmoothProfile(const TARe& Y, TARe& R);
+
+ private:
+  std::mutex smoothMutex_;
+  double smoothW_ = -1;
+  TARe smoothX_;
+  std::vector<double> smoothWeights_;
+  TARe smoothSums_;
+};
+
+// root/yyyy_mm/name for a scan name yyyymmdd_hhmmss under the data root.
+std::string ScanFolder(const std::string& ScanName);
+// Name of file N (0-based) of the scan folder's ".fits" files sorted by name; the first when N is
+// not below the count, empty when there is none.
+std::string ScanFitsN(const std::string& ScanName, int32_t N);
+std::string ScanFirstFits(const std::string& ScanName);
+
+// Cards of a main header from byte Offset up to END (at most 600) appended to List; Count = the
+// cards read (0 after a read failure). Nothing happens without the list or the file.
+void GetFITSHead(const std::string& Path, int64_t Offset, int32_t& Count, TStringList* List);
+// Count extended over the blank cards after it (not rounded to 2880).
+void GetFITSHeadLen(const std::string& Path, int64_t Offset, int32_t& Count);

@@ -1,0 +1,37 @@
+// The scan layer's services object: what the library needs of the program around it (the data
+// root of the level-1 scans and the links to parts of the program not built yet) and the
+// process-wide load counters. The start-up routine fills it (InstallScanServices); tests make
+// fresh ones (ResetScanServices). The library never reaches the application frame itself.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "foundation/cvLink.h"
+#include "foundation/cvTy.h"
+
+class TFITS;
+class TLFITS;
+
+struct TScanServices {
+  // The data root of the scans (folders root/yyyy_mm/yyyymmdd_hhmmss/), with its trailing "/".
+  TLink<std::string()> DataRoot{"FITSRoot", TLinkLoudness::Silent};
+  // The scan summary on the FITS tab, shown after the headers are read.
+  TLink<void(const TLFITS& Scan)> ShowScanInfo{"TLFITS.ShowScanInfo", TLinkLoudness::Silent};
+  // Row IXI of a registered map of the file's scan (out[y] = column y - 1); false when the map
+  // is not there. Without a registry the continuum is measured.
+  TLink<bool(const TFITS& File, const std::string& Name, TARe& Out)> MapRow{
+      "TFITS.MapRow", TLinkLoudness::Silent};
+
+  // Bytes read and loads made by TFITS.LoadData since the start (shared, counted atomically).
+  std::atomic<int64_t> BytesRead{0};
+  std::atomic<int64_t> Loads{0};
+};
+
+TScanServices& Scans();
+void ResetScanServices();
+
+// The default data root: a folder of the user ($XDG_DATA_HOME or ~/.local/share, then
+// "Corvesta/FITS/"). When it does not exist yet, the bundled folder (the application root's
+// "FITS/") is copied into it first; the bundled folder itself is never written.
+std::string DefaultScanRoot(const std::string& BundledFITS);
