@@ -1,10 +1,12 @@
 #include "app/services/cvServices.h"
 
+#include "app/AppLinks.h"
 #include "app/cvApp.h"
 #include "app/cvDirs.h"
 #include "app/cvEd.h"
 #include "app/cvInf.h"
 #include "linedata/cvLDServices.h"
+#include "models/cvModServices.h"
 
 void InstallLineDataServices() {
   TLineDataServices& S = LineData();
@@ -27,5 +29,26 @@ void InstallLineDataServices() {
     else
       cvlink::NotAvailable("TcvEd.EdLoadSL");
   });
+  S.OpenAt.Install(CILErrToEditor);
+}
+
+namespace {
+void InstallVariatorMakers() {
+  applinks::LVARILink() = {MakeVariatorList, FreeVariatorList};
+  applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
+}
+// The makers are in place before the unit start runs, whatever the order of the start-up.
+const bool kVariatorMakers = (InstallVariatorMakers(), true);
+}  // namespace
+
+void InstallModelServices() {
+  (void)kVariatorMakers;
+  InstallVariatorMakers();
+  TModelServices& S = Models();
+  S.Root.Install([] { return App ? App->sRoot : std::string(); });
+  S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
+  S.Fatal = [](const std::string& Text) {
+    if (App) App->Fatal(Text);
+  };
   S.OpenAt.Install(CILErrToEditor);
 }

@@ -6,3 +6,9 @@
 // Line data: the root, the working-directory table, the autosave folders, the fatal path, the
 // panel's "UM" field, lists and files opened in the editor.
 void InstallLineDataServices();
+
+// Models: the root, the working-directory table, the fatal path, files opened in the editor.
+// The makers of the variator list LVARI (with its expansion callback SpreadFunc) and of the
+// width variator VARIWHM, which the unit start (cvDirsUnitStart) runs, are installed by this
+// file before main() runs, and again here.
+void InstallModelServices();
