@@ -32,18 +32,9 @@ void InstallLineDataServices() {
   S.OpenAt.Install(CILErrToEditor);
 }
 
-namespace {
-void InstallVariatorMakers() {
+void InstallModelServices() {
   applinks::LVARILink() = {MakeVariatorList, FreeVariatorList};
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
-}
-// The makers are in place before the unit start runs, whatever the order of the start-up.
-const bool kVariatorMakers = (InstallVariatorMakers(), true);
-}  // namespace
-
-void InstallModelServices() {
-  (void)kVariatorMakers;
-  InstallVariatorMakers();
   TModelServices& S = Models();
   S.Root.Install([] { return App ? App->sRoot : std::string(); });
   S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
@@ -52,3 +43,10 @@ void InstallModelServices() {
   };
   S.OpenAt.Install(CILErrToEditor);
 }
+
+namespace {
+// The model layer's services and the makers of its lists are in place before main() runs, so
+// that the unit start (cvDirsUnitStart) makes LVARI and VARIWHM whatever the order of the
+// start-up's steps. The providers reach the application object only when called.
+const bool kModelServices = (InstallModelServices(), true);
+}  // namespace

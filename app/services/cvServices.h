@@ -7,8 +7,7 @@
 // panel's "UM" field, lists and files opened in the editor.
 void InstallLineDataServices();
 
-// Models: the root, the working-directory table, the fatal path, files opened in the editor.
-// The makers of the variator list LVARI (with its expansion callback SpreadFunc) and of the
-// width variator VARIWHM, which the unit start (cvDirsUnitStart) runs, are installed by this
-// file before main() runs, and again here.
+// Models: the root, the working-directory table, the fatal path, files opened in the editor, and
+// the makers of the variator list LVARI (its expansion callback SpreadFunc) and of the width
+// variator VARIWHM that the unit start (cvDirsUnitStart) runs. Also done before main() runs.
 void InstallModelServices();
