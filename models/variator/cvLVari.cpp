@@ -13,6 +13,7 @@
 #include "foundation/cvStr.h"
 #include "models/cvModServices.h"
 #include "models/variator/cvVari.h"
+#include "models/variator/cvVariText.h"
 #include "models/variator/cvVariContext.h"
 #include "platform/FileErr.h"
 
@@ -20,18 +21,7 @@ namespace {
 
 const std::string CRLF = "\r\n";
 
-std::vector<std::string> Words(const std::string& S) {
-  std::vector<std::string> w;
-  size_t i = 0;
-  const size_t n = S.size();
-  while (i < n) {
-    while (i < n && static_cast<unsigned char>(S[i]) <= ' ') ++i;
-    const size_t b = i;
-    while (i < n && static_cast<unsigned char>(S[i]) > ' ') ++i;
-    if (i > b) w.push_back(S.substr(b, i - b));
-  }
-  return w;
-}
+using varitext::Words;
 
 // The file's modification time in days since 1899-12-30 (local time); 0 when unknown.
 double FileDays(const std::string& Name) {

@@ -1,4 +1,5 @@
 #include "models/variator/cvVari.h"
+#include "models/variator/cvVariText.h"
 
 #include <algorithm>
 
@@ -15,19 +16,7 @@ namespace {
 
 const std::string CRLF = "\r\n";
 
-// The blank-separated words of a text (control characters count as blanks).
-std::vector<std::string> Words(const std::string& S) {
-  std::vector<std::string> w;
-  size_t i = 0;
-  const size_t n = S.size();
-  while (i < n) {
-    while (i < n && static_cast<unsigned char>(S[i]) <= ' ') ++i;
-    const size_t b = i;
-    while (i < n && static_cast<unsigned char>(S[i]) > ' ') ++i;
-    if (i > b) w.push_back(S.substr(b, i - b));
-  }
-  return w;
-}
+using varitext::Words;
 
 // True when a "$" stands within the first two characters of the first word.
 bool IsSpreadWord(const std::string& Word) {
@@ -355,24 +344,18 @@ int32_t TVARIATOR::GetI(const std::string& Key, int32_t Default) {
   return v;
 }
 
-// Reads Key as a real into Value. Returns an empty text when it read; otherwise the text that
-// did not read (the caller warns or stops) — or "\x01" when the default stands (missing key,
-// empty value, a warned chain).
-std::string TVARIATOR::GetRChain(const std::string& Key, double Default,
-                                 std::vector<std::string>& Chain, double& Value) {
-  Value = Default;
+// Reads Key as a real into Value (left alone unless a number was read); Text is the value text
+// that is no number. A "$" chain that comes back to a key it passed, or grows too long, warns
+// and stands for the default.
+TVARIATOR::TRRead TVARIATOR::GetRChain(const std::string& Key, std::vector<std::string>& Chain,
+                                       double& Value, std::string& Text) {
   const std::string k = VariKey(Key);
-  if (NoKey(k)) return "\x01";
+  if (NoKey(k)) return TRRead::Default;
   const std::string s = TrimCtl(GetS(k));
-  if (s.empty()) return "\x01";
+  if (s.empty()) return TRRead::Default;
   const std::vector<std::string> w = Words(s);
-  if (w.size() == 2 && w[0] == "C") {
-    int32_t code = 0;
-    const double v = ValRealCode(w[1], code);
-    if (code != 0) return s;
-    Value = v;
-    return std::string();
-  }
+  std::string number = s;
+  if (w.size() == 2 && w[0] == "C") number = w[1];
   if (s[0] == '$' && w.size() == 1) {
     const std::string next = VariKey(s.substr(1));
     Chain.push_back(k);
@@ -383,15 +366,18 @@ std::string TVARIATOR::GetRChain(const std::string& Key, double Default,
       WARNAbs("VARI.GetR("_cp + QUEST + ") ссылки \"$\" для параметра ["_cp + Chain.front() +
               "] замкнуты или слишком длинны: "_cp + path + next + CRLF +
               "взято значение по умолчанию!"_cp);
-      return "\x01";
+      return TRRead::Default;
     }
-    return GetRChain(next, Default, Chain, Value);
+    return GetRChain(next, Chain, Value, Text);
   }
   int32_t code = 0;
-  const double v = ValRealCode(s, code);
-  if (code != 0) return s;
+  const double v = ValRealCode(number, code);
+  if (code != 0) {
+    Text = s;
+    return TRRead::NotANumber;
+  }
   Value = v;
-  return std::string();
+  return TRRead::Number;
 }
 
 double TVARIATOR::GetR(const std::string& Key, double Default) {
@@ -402,8 +388,8 @@ double TVARIATOR::GetR(const std::string& Key, double Default) {
   }
   std::vector<std::string> chain;
   double v = Default;
-  const std::string bad = GetRChain(Key, Default, chain, v);
-  if (!bad.empty() && bad != "\x01") {
+  std::string bad;
+  if (GetRChain(Key, chain, v, bad) == TRRead::NotANumber) {
     WARNAbs("VARI.GetR(" + QUEST + ") Ошибка, для параметра ["_cp + VariKey(Key) +
             "] найдена строка ["_cp + bad +
             "] которую нельзя преобразовать в действительное число!"_cp);
@@ -416,8 +402,8 @@ double TVARIATOR::GetRK(const std::string& Key) {
   if (NoKey(Key)) GetS(Key);  // fatal: the key is missing
   std::vector<std::string> chain;
   double v = 0;
-  const std::string bad = GetRChain(Key, 0.0, chain, v);
-  if (!bad.empty() && bad != "\x01")
+  std::string bad;
+  if (GetRChain(Key, chain, v, bad) == TRRead::NotANumber)
     ModFatal("VARI.GetR(" + QUEST + ") Ошибка, для параметра ["_cp + VariKey(Key) +
              "] найдена строка ["_cp + bad +
              "] которую нельзя преобразовать в действительное число!"_cp);
@@ -538,7 +524,7 @@ void TVARIATOR::AddPSL(const TStringList* List) {
                CRLF + "[" + text + "] дана команда разворачивания"_cp + CRLF +
                "а функция разворачивания ещё не синициирована!"_cp);
     std::string result;
-    list->Callback(ReplaceAll(text, CRLF, " "), result);
+    list->Callback(text, result);
     if (TrimCtl(result).empty()) return;
     lines.Clear();
     for (const auto& w : Words(result)) lines.Add(w);
@@ -606,8 +592,7 @@ bool TVARIATOR::AddPRec(std::unique_ptr<TVariRec> R) {
 }
 
 void TVARIATOR::ConcateCheckAndInsert(std::unique_ptr<TVariRec> R, const std::string& What,
-                                      const std::string& Text, bool Strict) {
-  (void)Strict;
+                                      const std::string& Text) {
   const int32_t pj = GetNJPar();
   TVariRec* p = Rec(pj);
   const std::string key = R->Key;
@@ -654,7 +639,7 @@ void TVARIATOR::ConcateP(const std::string& Text) {
   r->Key = w[0];
   for (size_t i = 1; i < w.size(); ++i) r->Vals.Add(w[i]);
   r->Src = "S";
-  ConcateCheckAndInsert(std::move(r), "", CRLF + "Строка=<"_cp + t + ">", true);
+  ConcateCheckAndInsert(std::move(r), "", CRLF + "Строка=<"_cp + t + ">");
 }
 
 void TVARIATOR::ConcatePSL(const TStringList* List) {
@@ -677,7 +662,7 @@ void TVARIATOR::ConcatePSL(const TStringList* List) {
   r->Src = "SL";
   const int32_t m = Rec(GetNJPar())->NVals();
   if (r->NVals() != m) WARNAbs("V0.Vals.Vount=" + IntStr(m) + " NI=" + IntStr(r->NVals()));
-  ConcateCheckAndInsert(std::move(r), "", CRLF + "SList=<" + JoinLines(*List) + ">", true);
+  ConcateCheckAndInsert(std::move(r), "", CRLF + "SList=<" + JoinLines(*List) + ">");
 }
 
 bool TVARIATOR::ConcatePRec(std::unique_ptr<TVariRec> R) {
@@ -696,7 +681,7 @@ bool TVARIATOR::ConcatePRec(std::unique_ptr<TVariRec> R) {
     ModFatal("ERR VARIATOR("_cp + QUEST + ").ConcateP(V)." + R->Key +
              ":  параметров, к которым можно подсоединяться ещё нет!"_cp);
   const uint32_t stamp = R->Stamp;
-  ConcateCheckAndInsert(std::move(R), "(V)", std::string(), true);
+  ConcateCheckAndInsert(std::move(R), "(V)", std::string());
   Rec(LastJ)->Stamp = stamp;
   ++NAdd;
   return true;

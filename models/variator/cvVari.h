@@ -154,14 +154,15 @@ class TVARIATOR {
   void SaveCtrlText(const std::string& FileName, int32_t Mode) const;
 
  private:
-  std::string GetRChain(const std::string& Key, double Default, std::vector<std::string>& Chain,
-                        double& Value);
+  enum class TRRead { Number, Default, NotANumber };
+  TRRead GetRChain(const std::string& Key, std::vector<std::string>& Chain, double& Value,
+                   std::string& Text);
   void ConcateExpand(const std::string& Key);
   void InsertRec(int32_t J, std::unique_ptr<TVariRec> Rec);  // J: 1-based position it takes
   std::unique_ptr<TVariRec> TakeRec(int32_t J);
   void AddPText(const std::string& Text, bool QOne, bool Whole);
   void ConcateCheckAndInsert(std::unique_ptr<TVariRec> R, const std::string& What,
-                             const std::string& Text, bool Strict);
+                             const std::string& Text);
   void ValueDims(std::vector<int32_t>& Counts) const;
   std::vector<std::unique_ptr<TVariRec>> items_;
 };

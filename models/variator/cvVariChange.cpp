@@ -9,23 +9,13 @@
 #include "foundation/cvStr.h"
 #include "models/cvModServices.h"
 #include "models/variator/cvVari.h"
+#include "models/variator/cvVariText.h"
 
 namespace {
 
 const std::string CRLF = "\r\n";
 
-std::vector<std::string> Words(const std::string& S) {
-  std::vector<std::string> w;
-  size_t i = 0;
-  const size_t n = S.size();
-  while (i < n) {
-    while (i < n && static_cast<unsigned char>(S[i]) <= ' ') ++i;
-    const size_t b = i;
-    while (i < n && static_cast<unsigned char>(S[i]) > ' ') ++i;
-    if (i > b) w.push_back(S.substr(b, i - b));
-  }
-  return w;
-}
+using varitext::Words;
 
 std::string KeyNoHash(const std::string& K) { return K.size() > 0 && K[0] == '#' ? K.substr(1) : K; }
 

@@ -93,6 +93,18 @@ TEST_F(CtrlFileTest, IncludesFromTheRootsOneFolderAndJoins) {
   EXPECT_EQ(s->FindRec("CTETA")->SrcLine, 4);
 }
 
+TEST_F(CtrlFileTest, IncludeFolderLineSetsTheFolderAndStays) {
+  env.Write("inc/other.dat", "#O 1 #\n");
+  ASSERT_EQ(Load("#INC_PATH " + env.dir.file("inc") + " #\n#INC other.dat #\n#RUN CONT #\n"), 1);
+  EXPECT_EQ(Vals(Step(1), "O"), "1");
+  EXPECT_EQ(Vals(Step(1), "INC_PATH"), env.dir.file("inc"));
+}
+
+TEST_F(CtrlFileTest, MultiLineExpansion) {
+  ASSERT_EQ(Load("#$N\n 1\n 3\n 1 #\n#RUN CONT #\n"), 1);
+  EXPECT_EQ(Vals(Step(1), "N"), "1|2|3");
+}
+
 TEST_F(CtrlFileTest, ReadingErrorsNameFileLineAndPosition) {
   struct Place {
     std::string file;
