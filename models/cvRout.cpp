@@ -30,7 +30,8 @@ void LoadRoutFrom(const std::string& FileName, int32_t N, TARe& Grid) {
   Grid.assign(static_cast<size_t>(n) + 1, 0.0);
   for (int32_t i = 1; i <= n; ++i) {
     cil.NextLine();
-    if (cil.Line.empty()) cil.Err(mark + " " + IntStr(N) + ": файл кончился на точке "_cp + IntStr(i));
+    if (cil.Line.empty())
+      cil.Err(mark + " " + IntStr(N) + ": файл кончился на точке "_cp + IntStr(i));
     Grid[static_cast<size_t>(i)] = cil.GetReal();
   }
   cil.Unload();

@@ -13,8 +13,8 @@
 #include "foundation/cvStr.h"
 #include "models/cvModServices.h"
 #include "models/variator/cvVari.h"
-#include "models/variator/cvVariText.h"
 #include "models/variator/cvVariContext.h"
+#include "models/variator/cvVariText.h"
 #include "platform/FileErr.h"
 
 namespace {
@@ -83,9 +83,10 @@ void TLVARI::Append(std::unique_ptr<TVARIATOR> V) {
 TVARIATOR* TLVARI::GetQuestVARI(const std::string& Quest) {
   TVARIATOR* found = nullptr;
   for (int32_t i = 0; i < Count(); ++i) {
-    CheckEntry(i, "GetQuestVARI(" + IntStr(i) + ") Count=" + IntStr(Count()) + " QUEST(" + Quest +
-                      ")");
-    if (items_[static_cast<size_t>(i)]->QUEST == Quest) found = items_[static_cast<size_t>(i)].get();
+    CheckEntry(
+        i, "GetQuestVARI(" + IntStr(i) + ") Count=" + IntStr(Count()) + " QUEST(" + Quest + ")");
+    if (items_[static_cast<size_t>(i)]->QUEST == Quest)
+      found = items_[static_cast<size_t>(i)].get();
   }
   return found;
 }
@@ -93,8 +94,8 @@ TVARIATOR* TLVARI::GetQuestVARI(const std::string& Quest) {
 TVARIATOR* TLVARI::GetQuestIQVARI(const std::string& Quest, int32_t IQ) {
   TVARIATOR* found = nullptr;
   for (int32_t i = 0; i < Count(); ++i) {
-    CheckEntry(i, "GetQuestVARI(" + IntStr(i) + ") Count=" + IntStr(Count()) + " QUEST(" + Quest +
-                      ")");
+    CheckEntry(
+        i, "GetQuestVARI(" + IntStr(i) + ") Count=" + IntStr(Count()) + " QUEST(" + Quest + ")");
     const auto& v = items_[static_cast<size_t>(i)];
     if (v->QUEST == Quest && v->IQ == IQ) found = v.get();
   }
@@ -104,8 +105,8 @@ TVARIATOR* TLVARI::GetQuestIQVARI(const std::string& Quest, int32_t IQ) {
 TVARIATOR* TLVARI::GetIQuestVARI(const std::string& Quest, int32_t IQ) {
   if (IQ == 0) return GetQuestVARI(Quest);
   for (int32_t i = 0; i < Count(); ++i) {
-    CheckEntry(i, "GetQuestVARI(" + IntStr(i) + ") Count=" + IntStr(Count()) + " QUEST(" + Quest +
-                      ")");
+    CheckEntry(
+        i, "GetQuestVARI(" + IntStr(i) + ") Count=" + IntStr(Count()) + " QUEST(" + Quest + ")");
     const auto& v = items_[static_cast<size_t>(i)];
     if (v->QUEST == Quest && v->IQ == IQ) return v.get();
   }
@@ -241,16 +242,17 @@ void TLVARI::LoadFromFile(const std::string& Quest, const std::string& FileName,
       const std::string t = TrimCtl(line);
       if (t.empty() || t[0] != '#')
         fail(static_cast<int32_t>(line.find('#')) + 1,
-             "ключ ["_cp + t + "], который начинается с символа \"#\", должен стоять в начале строки!"_cp +
-                 CRLF + "Строка=<"_cp + line + ">");
+             "ключ ["_cp + t +
+                 "], который начинается с символа \"#\", должен стоять в начале строки!"_cp + CRLF +
+                 "Строка=<"_cp + line + ">");
       const size_t eq2 = line.find("==");
       if (eq2 != std::string::npos) {
         const std::string before = line.substr(0, eq2);
         const int32_t nw = static_cast<int32_t>(Words(before).size());
         if (nw != 1)
-          fail(static_cast<int32_t>(eq2) + 1, "в слове <"_cp + TrimCtl(before) +
-                                                  "> перед знаком \"==\" должо быть 1 слово, а не "_cp +
-                                                  IntStr(nw) + "!");
+          fail(static_cast<int32_t>(eq2) + 1,
+               "в слове <"_cp + TrimCtl(before) +
+                   "> перед знаком \"==\" должо быть 1 слово, а не "_cp + IntStr(nw) + "!");
         join = true;
         line.replace(eq2, 2, "  ");
       }
@@ -295,8 +297,9 @@ void TLVARI::LoadFromFile(const std::string& Quest, const std::string& FileName,
     } else if (hasHash && inPar) {
       const size_t first = line.find('#');
       if (!TrimCtl(line.substr(first + 1)).empty())
-        fail(static_cast<int32_t>(first) + 1,
-             "VARIATOR Load Описание каждого параметра начинается и заканчивается \n\r символом \"#\". Закрывающий # должен быть последним в строке!"_cp);
+        fail(
+            static_cast<int32_t>(first) + 1,
+            "VARIATOR Load Описание каждого параметра начинается и заканчивается \n\r символом \"#\". Закрывающий # должен быть последним в строке!"_cp);
       line[first] = ' ';
       if (cont || contRan || !pending.empty()) {
         if (!pending.empty()) line = TrimCtl(pending) + " " + TrimCtl(line);
@@ -367,8 +370,8 @@ void TLVARI::LoadFromFile(const std::string& Quest, const std::string& FileName,
   }
   reading.Set(nullptr);
   if (ChanOn(1))
-    Sayer->ChanLog(1, "LVARI.LoadFromFile QUEST=" + Quest + " " + IntStr(lastIQ) + " <= " +
-                          FileName + " ENDED!!!");
+    Sayer->ChanLog(1, "LVARI.LoadFromFile QUEST=" + Quest + " " + IntStr(lastIQ) +
+                          " <= " + FileName + " ENDED!!!");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,4 @@
 #include "models/variator/cvVari.h"
-#include "models/variator/cvVariText.h"
 
 #include <algorithm>
 
@@ -11,6 +10,7 @@
 #include "models/cvModServices.h"
 #include "models/variator/cvLVari.h"
 #include "models/variator/cvVariContext.h"
+#include "models/variator/cvVariText.h"
 
 namespace {
 
@@ -190,11 +190,11 @@ int32_t TVARIATOR::GetNJPar() const {
   for (int32_t j = 1; j <= Count(); ++j) {
     const TVariRec* r = Rec(j);
     if (!r)
-      ModFatal("GetNJPar VARIATOR."_cp + QUEST + " Count=" + IntStr(Count()) + " I = " +
-               IntStr(j - 1) + " VariRec NOT ASSIGNED!");
+      ModFatal("GetNJPar VARIATOR."_cp + QUEST + " Count=" + IntStr(Count()) +
+               " I = " + IntStr(j - 1) + " VariRec NOT ASSIGNED!");
     if (r->KObj != VariRecLive)
-      ModFatal("GetNJPar VARIATOR."_cp + QUEST + " Count=" + IntStr(Count()) + " I = " +
-               IntStr(j - 1) + " VariRec HAS NOT PROPERLY ASSIGNMENT!");
+      ModFatal("GetNJPar VARIATOR."_cp + QUEST + " Count=" + IntStr(Count()) +
+               " I = " + IntStr(j - 1) + " VariRec HAS NOT PROPERLY ASSIGNMENT!");
     if (r->NVals() > 1) last = j;
   }
   return last;
@@ -446,7 +446,8 @@ void TVARIATOR::RecalcNK() {
       continue;
     }
     if (r->KObj != VariRecLive) {
-      WARN("Вариатор RecalcNK "_cp + QUEST + " VariRec[" + IntStr(j) + "] HAS NOT RIGHT AssignMent!");
+      WARN("Вариатор RecalcNK "_cp + QUEST + " VariRec[" + IntStr(j) +
+           "] HAS NOT RIGHT AssignMent!");
       continue;
     }
     if (r->LIdx == prevL) {
@@ -512,8 +513,9 @@ void TVARIATOR::AddPSL(const TStringList* List) {
   if (List->Count() == 0)
     ModFatal("VARIATOR("_cp + QUEST + ") ERR AddP - входной список строк пустой!"_cp);
   if (List->Count() == 1)
-    ModFatal("VARIATOR("_cp + QUEST + ") ERR AddP - входной список строк не содержит значащих строк!"_cp +
-             CRLF + "единственная строка содержит:"_cp + CRLF + (*List)[0]);
+    ModFatal("VARIATOR("_cp + QUEST +
+             ") ERR AddP - входной список строк не содержит значащих строк!"_cp + CRLF +
+             "единственная строка содержит:"_cp + CRLF + (*List)[0]);
   TStringList lines = *List;
   const std::string key0 = TrimCtl(lines[0]);
   if (IsSpreadWord(Words(key0).empty() ? key0 : Words(key0)[0])) {
@@ -605,8 +607,9 @@ void TVARIATOR::ConcateCheckAndInsert(std::unique_ptr<TVariRec> R, const std::st
   const int32_t j = KeyIdx(key);
   if (j > 0) {
     if (Rec(j)->LIdx != 0)
-      ModFatal("ERR VARIATOR("_cp + QUEST + ").ConcateP" + What + ": параметр "_cp + key + CRLF +
-               "не допускается подсоединение параметра, если он уже был ранее определен как многовариантный!"_cp);
+      ModFatal(
+          "ERR VARIATOR("_cp + QUEST + ").ConcateP" + What + ": параметр "_cp + key + CRLF +
+          "не допускается подсоединение параметра, если он уже был ранее определен как многовариантный!"_cp);
     DelJ(j);
   }
   const int32_t pj2 = GetNJPar();
@@ -643,7 +646,8 @@ void TVARIATOR::ConcateP(const std::string& Text) {
 }
 
 void TVARIATOR::ConcatePSL(const TStringList* List) {
-  if (!List) ModFatal("VARIATOR("_cp + QUEST + ") ERR ConcateP - не задан входной список строк!"_cp);
+  if (!List)
+    ModFatal("VARIATOR("_cp + QUEST + ") ERR ConcateP - не задан входной список строк!"_cp);
   if (List->Count() == 0)
     ModFatal("VARIATOR("_cp + QUEST + ") ERR ConcateP - входной список строк пустой!"_cp);
   if (List->Count() == 1)
@@ -766,8 +770,8 @@ std::unique_ptr<TVARIATOR> TVARIATOR::Clone() const {
       Sayer->ChanLog(1, "VariRec.Clone " + PadRight(r->Key, 10) + " Src=[" + PadRight(r->Src, 2) +
                             "](" + PadLeft(IntStr(r->SrcLine), 3) + ") " + r->SrcFile +
                             " LIdx=" + IntStr(r->LIdx) + " NUse=" + PadLeft(IntStr(r->NUse), 2) +
-                            " NVals=" + IntStr(r->NVals()) + " GCh=" +
-                            (r->GCh ? std::string(1, r->GCh) : std::string("#0")));
+                            " NVals=" + IntStr(r->NVals()) +
+                            " GCh=" + (r->GCh ? std::string(1, r->GCh) : std::string("#0")));
     auto copy = r->Copy();
     const uint32_t stamp = r->Stamp;
     if (r->Kind == 2)

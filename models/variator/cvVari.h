@@ -28,14 +28,14 @@ struct TVariRec {
   uint32_t KObj = VariRecLive;  // guard word; 0 once cleared
   std::string Key;              // as written, normally with its leading "#"
   TVals Vals;
-  int32_t NUse = 0;             // reads of one of its values
-  int32_t LIdx = 0;             // dimension number, 0 for a single value
-  int32_t Kind = 0;             // 0 single, 1 first of its dimension, 2 joined to the one before
-  std::string SrcFile;          // control file it was read from
-  std::string Src;              // "S" from one line, "SL" from a list of lines
+  int32_t NUse = 0;     // reads of one of its values
+  int32_t LIdx = 0;     // dimension number, 0 for a single value
+  int32_t Kind = 0;     // 0 single, 1 first of its dimension, 2 joined to the one before
+  std::string SrcFile;  // control file it was read from
+  std::string Src;      // "S" from one line, "SL" from a list of lines
   int32_t SrcLine = 0;
-  char GCh = 0;                 // mark of the variator tab; 0 unset
-  uint32_t Stamp = 0;           // ms stamp taken from the variator or given to UpDate
+  char GCh = 0;        // mark of the variator tab; 0 unset
+  uint32_t Stamp = 0;  // ms stamp taken from the variator or given to UpDate
 
   int32_t NVals() const { return Vals.Count(); }
   // Values emptied, guard 0.

@@ -17,7 +17,9 @@ const std::string CRLF = "\r\n";
 
 using varitext::Words;
 
-std::string KeyNoHash(const std::string& K) { return K.size() > 0 && K[0] == '#' ? K.substr(1) : K; }
+std::string KeyNoHash(const std::string& K) {
+  return K.size() > 0 && K[0] == '#' ? K.substr(1) : K;
+}
 
 bool HasBlank(const std::string& S) {
   const std::string t = TrimCtl(S);
@@ -104,8 +106,8 @@ void TVARIATOR::ConAppend(const std::string& ParentKey, TVariRec* R, const std::
                           const std::string& Key) {
   TVariRec* parent = FindRec(ParentKey);
   if (!parent)
-    ErrAbs("VARIATOR.ConAppend(Key) ERROR:" + CRLF + "Parent parametr Key=<" +
-           VariKey(ParentKey) + "> Not Exist!");
+    ErrAbs("VARIATOR.ConAppend(Key) ERROR:" + CRLF + "Parent parametr Key=<" + VariKey(ParentKey) +
+           "> Not Exist!");
   const int32_t n = parent->NVals();
   if (n == 1) {
     if (!NoKey(Key))
@@ -170,8 +172,8 @@ void TVARIATOR::StepK(const std::string& Key, int32_t N) {
     if (Rec(m)->Kind != 2) p *= Rec(m)->NVals();
   const int64_t k = (N - 1) * p + (KIdx - 1) % p + 1;
   if (k > NK)
-    WARNAbs("ОТЛАДКА!!! VARI.StepK  KK="_cp + IntStr(static_cast<int32_t>(k)) + " > NK=" +
-            IntStr(NK) + " !!!");
+    WARNAbs("ОТЛАДКА!!! VARI.StepK  KK="_cp + IntStr(static_cast<int32_t>(k)) +
+            " > NK=" + IntStr(NK) + " !!!");
   KIdx = static_cast<int32_t>(k);
 }
 
@@ -179,7 +181,8 @@ std::vector<int32_t> TVARIATOR::GetK(const std::string& Keys, const std::vector<
   const std::vector<std::string> keys = Words(Keys);
   if (keys.size() != Indices.size())
     ModFatal("VARI(" + QUEST + ").GetK в списке параметров <"_cp + Keys + "> " +
-             IntStr(static_cast<int32_t>(keys.size())) + " ключей, а в массиве их номеров всего "_cp +
+             IntStr(static_cast<int32_t>(keys.size())) +
+             " ключей, а в массиве их номеров всего "_cp +
              IntStr(static_cast<int32_t>(Indices.size())) + " элементов!"_cp);
   int64_t p = 1;
   std::vector<int32_t> js;
@@ -194,8 +197,7 @@ std::vector<int32_t> TVARIATOR::GetK(const std::string& Keys, const std::vector<
   }
   if (NK % p != 0)
     ModFatal("VARI(" + QUEST + ").GetK общее число вариантов "_cp + IntStr(NK) +
-             " не делится на затребованное число вариантов "_cp +
-             IntStr(static_cast<int32_t>(p)));
+             " не делится на затребованное число вариантов "_cp + IntStr(static_cast<int32_t>(p)));
   const int64_t want = NK / p;
   std::vector<int32_t> res;
   for (int32_t k = 1; k <= NK; ++k) {
@@ -214,10 +216,11 @@ std::vector<int32_t> TVARIATOR::GetK(const std::string& Keys, const std::vector<
     std::string idx;
     for (int32_t v : Indices) idx += (idx.empty() ? "" : " ") + IntStr(v);
     ModFatal("VARI(" + QUEST + ").GetK не может быть (IA <> NRes) = ("_cp +
-             IntStr(static_cast<int32_t>(res.size())) + " <> " + IntStr(static_cast<int32_t>(want)) +
-             "=" + IntStr(NK) + "/" + IntStr(static_cast<int32_t>(p)) + ")" + CRLF +
-             "строка ключей Keys=<"_cp + Keys + ">" + CRLF + "список индексов ключей = "_cp + idx +
-             CRLF + CRLF + "Из присоединенных ключей надо выбирать первый!!!"_cp);
+             IntStr(static_cast<int32_t>(res.size())) + " <> " +
+             IntStr(static_cast<int32_t>(want)) + "=" + IntStr(NK) + "/" +
+             IntStr(static_cast<int32_t>(p)) + ")" + CRLF + "строка ключей Keys=<"_cp + Keys + ">" +
+             CRLF + "список индексов ключей = "_cp + idx + CRLF + CRLF +
+             "Из присоединенных ключей надо выбирать первый!!!"_cp);
   }
   return res;
 }
@@ -289,11 +292,21 @@ void TVARIATOR::GetCFRFVemoName(std::string& Name, std::string& Scale) {
   }
   std::string name;
   switch (q) {
-    case 'E': name = value != 0 ? "RF_ETA" : "CF(" + scale + "_" + xd + ")"; break;
-    case 'H': name = "RF_H"; break;
-    case 'I': name = "RF_Vmi"; break;
-    case 'T': name = w1.size() == 3 && w1[2] == 'T' ? "RF_Theta" : "RF_T"; break;
-    default: name = "RF_VD"; break;
+    case 'E':
+      name = value != 0 ? "RF_ETA" : "CF(" + scale + "_" + xd + ")";
+      break;
+    case 'H':
+      name = "RF_H";
+      break;
+    case 'I':
+      name = "RF_Vmi";
+      break;
+    case 'T':
+      name = w1.size() == 3 && w1[2] == 'T' ? "RF_Theta" : "RF_T";
+      break;
+    default:
+      name = "RF_VD";
+      break;
   }
   if (name[0] == 'R') name += "(" + scale + "_" + xd + "," + std::string(1, op) + "=" + probe + ")";
   Name = name;
@@ -308,8 +321,8 @@ std::unique_ptr<TStringList> TVARIATOR::ParList() const {
   l->Add("Список параметров вариатора "_cp + QUEST + "." + IntStr(IQ) + ":");
   for (int32_t j = 1; j <= Count(); ++j) {
     const TVariRec* r = Rec(j);
-    l->Add("J=" + PadLeft(IntStr(j), 2) + " N=" + PadLeft(IntStr(r->NVals()), 2) + " L=" +
-           IntStr(r->LIdx) + " " + r->Key);
+    l->Add("J=" + PadLeft(IntStr(j), 2) + " N=" + PadLeft(IntStr(r->NVals()), 2) +
+           " L=" + IntStr(r->LIdx) + " " + r->Key);
   }
   l->Add("");
   l->Add("N-число значений параметра, L-порядк.№ многозначн.параметра"_cp);
@@ -346,8 +359,8 @@ std::unique_ptr<TStringList> TVARIATOR::ReportDump() const {
   const auto a = reinterpret_cast<uintptr_t>(this);
   std::snprintf(addr, sizeof addr, "$%04X:%04X", static_cast<unsigned>((a >> 16) & 0xFFFF),
                 static_cast<unsigned>(a & 0xFFFF));
-  l->Add("! Вариатор QUEST=<"_cp + QUEST + ">." + IntStr(IQ) + " vAdd=" + IntStr(NAdd) + " NK=" +
-         IntStr(NK) + " " + addr + "  REPORT_DUMP:");
+  l->Add("! Вариатор QUEST=<"_cp + QUEST + ">." + IntStr(IQ) + " vAdd=" + IntStr(NAdd) +
+         " NK=" + IntStr(NK) + " " + addr + "  REPORT_DUMP:");
   for (int32_t j = 1; j <= Count(); ++j) {
     const TVariRec* r = Rec(j);
     const std::string head = PadLeft(IntStr(j - 1), 3) + " ";
@@ -363,8 +376,7 @@ std::unique_ptr<TStringList> TVARIATOR::ReportDump() const {
       l->Add(head + r->Key + " " + (r->NVals() ? r->Vals[0] : std::string()));
     } else {
       l->Add(head + r->Key + " " + r->Vals[0]);
-      for (int i = 1; i < r->NVals(); ++i)
-        l->Add(r->Vals[i] + (i == r->NVals() - 1 ? " #" : ""));
+      for (int i = 1; i < r->NVals(); ++i) l->Add(r->Vals[i] + (i == r->NVals() - 1 ? " #" : ""));
     }
   }
   return l;

@@ -13,7 +13,7 @@ inline std::vector<std::string> Words(const std::string& S) {
   while (i < n) {
     while (i < n && static_cast<unsigned char>(S[i]) <= ' ') ++i;
     const size_t b = i;
-    while (i < n && static_cast<unsigned char>(S[i]) > ' ') ++i;
+    while (i<n&& static_cast<unsigned char>(S[i])> ' ') ++i;
     if (i > b) w.push_back(S.substr(b, i - b));
   }
   return w;

@@ -72,7 +72,7 @@ TEST_F(CtrlFileTest, ValueForms) {
   EXPECT_EQ(Vals(s, "MULTI"), "x|y|");  // the closing "#" alone gives an empty last value
   EXPECT_EQ(Vals(s, "KEEP"), "7");
   EXPECT_EQ(Vals(s, "LAM"), "<none>");  // a "$" line outside a parameter is not read
-  EXPECT_EQ(Vals(s, "CUT"), "5|7");  // "!" cuts a value line too
+  EXPECT_EQ(Vals(s, "CUT"), "5|7");     // "!" cuts a value line too
 }
 
 TEST_F(CtrlFileTest, OpeningLineWordsBecomePartOfTheKey) {
@@ -115,9 +115,10 @@ TEST_F(CtrlFileTest, ReadingErrorsNameFileLineAndPosition) {
   });
   env.Write("ONE/inc.dat", "#OK 1 #\n\n#X 1 # tail\n");
   Load("#A 1 #\n#RUN CONT #\n");
-  const std::string err = ModelsEnv::FatalText(
-      [&] { Load("#A 1 #\n#RUN CONT #\n\n#INC inc.dat #\n#Z 2 #\n"); });
-  EXPECT_NE(err.find("не должно ничего стоять после закрывающего знака"_cp), std::string::npos) << err;
+  const std::string err =
+      ModelsEnv::FatalText([&] { Load("#A 1 #\n#RUN CONT #\n\n#INC inc.dat #\n#Z 2 #\n"); });
+  EXPECT_NE(err.find("не должно ничего стоять после закрывающего знака"_cp), std::string::npos)
+      << err;
   EXPECT_NE(err.find(env.dir.file("ONE/inc.dat")), std::string::npos) << err;
   EXPECT_EQ(at.file, env.dir.file("ONE/inc.dat"));
   EXPECT_EQ(at.line, 3);
@@ -132,7 +133,8 @@ TEST_F(CtrlFileTest, ReadingErrorsNameFileLineAndPosition) {
       {"#A 1 #\n  x #B 2 #\n", 2, "должен стоять в начале строки!"_cp},
       {"#A B == 1 2 #\n", 1, "перед знаком \"==\" должо быть 1 слово, а не 2!"_cp},
       {"#A\n 1\n 2 # x\n", 3, "Закрывающий # должен быть последним в строке!"_cp},
-      {"#A 1 2 #\n#D == p q r #\n", 2, "параметр #D имеет 3 значений, а параметр #A - 2 значений!"_cp},
+      {"#A 1 2 #\n#D == p q r #\n", 2,
+       "параметр #D имеет 3 значений, а параметр #A - 2 значений!"_cp},
       {"#B 1 #\n#A #\n", 2, "нет значений!"_cp},
       {"#A (1 2 x) #\n", 1, "должно быть три числа"_cp},
       {"#INC nofile.dat #\n", 1, "Include-Файл"_cp},
@@ -159,8 +161,9 @@ TEST_F(CtrlFileTest, SpreadFuncForms) {
       {"$V -1 0 0.5", "#V -1.0 -0.5 .0"},
       {"$N 10 15 1", "#N 10 11 12 13 14 15"},
       {"$N 5 12 1", "#N 5 6 7 8 9 10 11 12"},
-      {"$LIN FE6301 FE6310 1", "#LIN FE6301 FE6302 FE6303 FE6304 FE6305 FE6306 FE6307 FE6308 "
-                               "FE6309 FE6310"},
+      {"$LIN FE6301 FE6310 1",
+       "#LIN FE6301 FE6302 FE6303 FE6304 FE6305 FE6306 FE6307 FE6308 "
+       "FE6309 FE6310"},
       {"$LIN L8 L10 1", "#LIN L08 L09 L10"},
       {"#$X 1 2 1", "#X 1 2"},
       {"$N 12 5 1", ""},
@@ -240,9 +243,17 @@ TEST_F(CtrlFileTest, ControlTextLayout) {
   // Single values: the key column is the longest key + 1; the value column follows the largest
   // value length unless it stands more than 6 above the ones it replaced (here it falls back to
   // the first maximum, 0). The #RUN line is held back to the end.
-  const std::vector<std::string> want = {"! Вариатор <Q>.2 :"_cp, "#M   T HOLMU=#", "#B   3 #",
-                                         "#A  ", "1 ", "2 #", "#JJ  ==", "p ", "q #",
-                                         "#RUN CONT #", "#EXIT USE #"};
+  const std::vector<std::string> want = {"! Вариатор <Q>.2 :"_cp,
+                                         "#M   T HOLMU=#",
+                                         "#B   3 #",
+                                         "#A  ",
+                                         "1 ",
+                                         "2 #",
+                                         "#JJ  ==",
+                                         "p ",
+                                         "q #",
+                                         "#RUN CONT #",
+                                         "#EXIT USE #"};
   EXPECT_EQ(t->Lines(), want) << t->Text();
   auto all = v.CtrlTextAll();
   EXPECT_EQ((*all)[all->Count() - 1], "#EXIT ALL #");

@@ -1,7 +1,6 @@
 // Journeys through the command-line harness: the demo project's quest read and listed, a bad
 // control file reported with its place, a large grid listing stopped by Ctrl-C, option files.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -63,8 +62,8 @@ TEST(ModelsJourney, LargeGridListingStopsOnCtrlC) {
   std::string text;
   for (int i = 0; i < 6; ++i) text += "#P" + std::to_string(i) + " 0 1 2 3 4 5 6 7 8 9 #\n";
   testsupport::WriteFile(proj.file("ONE/big.DAT"), text + "#RUN CONT #\n");
-  const TRun r =
-      Harness("vari --project '" + proj.str() + "' ONE/big.DAT", "timeout --preserve-status -s INT 1 ");
+  const TRun r = Harness("vari --project '" + proj.str() + "' ONE/big.DAT",
+                         "timeout --preserve-status -s INT 1 ");
   EXPECT_EQ(r.status, 130) << r.out.substr(0, 2000);
 }
 

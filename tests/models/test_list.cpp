@@ -61,8 +61,9 @@ TEST_F(ListTest, ReadingAQuestAgainReplacesItsStepsAndFreesTheWorkingOne) {
   EXPECT_EQ(L().CountQuest("Q"), 2);
   EXPECT_EQ(L().CountQuest("R"), 1);
   EXPECT_EQ(env.ctx.rdVARI, nullptr);  // only while a file is read
-  EXPECT_NE(ModelsEnv::FatalText([&] { L().LoadFromFile("Q", env.dir.file("no.dat"), false); })
-                .find("LVARI AddFromFile - файл ["_cp),
+  EXPECT_NE(ModelsEnv::FatalText([&] {
+              L().LoadFromFile("Q", env.dir.file("no.dat"), false);
+            }).find("LVARI AddFromFile - файл ["_cp),
             std::string::npos);
 }
 

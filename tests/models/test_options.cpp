@@ -101,8 +101,9 @@ TEST_F(OptionsTest, OutputGrids) {
   EXPECT_EQ(g, (TARe{0, 1.0, 0.5, 0.0}));
   LoadRoutFrom(f, 3, g);
   EXPECT_EQ(g, (TARe{0}));
-  EXPECT_NE(ModelsEnv::FatalText([&] { LoadRoutFrom(f, 4, g); }).find("СЕТКА ВЫВОДА 4 не найдена!"_cp),
-            std::string::npos);
+  EXPECT_NE(
+      ModelsEnv::FatalText([&] { LoadRoutFrom(f, 4, g); }).find("СЕТКА ВЫВОДА 4 не найдена!"_cp),
+      std::string::npos);
   SetRoutOnePoint(g, -2.5);
   EXPECT_EQ(g, (TARe{0, -2.5}));
 }

@@ -51,8 +51,10 @@ TEST_F(VariatorTest, KeysTakeAHashAndCompareWithCase) {
 TEST_F(VariatorTest, JoinNeedsTheSameValueCount) {
   Grid();
   const std::string err = ModelsEnv::FatalText([&] { v.ConcateP("#D p q"); });
-  EXPECT_NE(err.find("ERR VARIATOR(Q).ConcateP: параметр #D имеет 2 значений, а параметр #B - 3 значений!"_cp),
-            std::string::npos)
+  EXPECT_NE(
+      err.find(
+          "ERR VARIATOR(Q).ConcateP: параметр #D имеет 2 значений, а параметр #B - 3 значений!"_cp),
+      std::string::npos)
       << err;
   EXPECT_EQ(v.Count(), 3);  // nothing half-added
   v.ConcateP("#D p q r");
@@ -109,8 +111,9 @@ TEST_F(VariatorTest, RealValueForms) {
   EXPECT_DOUBLE_EQ(v.GetR("X", 9), 9);
   EXPECT_TRUE(env.sink.Has("VARI.GetR(Q) Ошибка, для параметра [#X] найдена строка [abc]"_cp));
   EXPECT_NE(ModelsEnv::FatalText([&] { v.GetRK("X"); }).find("[abc]"), std::string::npos);
-  EXPECT_NE(ModelsEnv::FatalText([&] { v.GetRK("NONE"); })
-                .find("VARI.GetPKS ERR: НЕ НАЙДЕН ПАРАМЕТР #NONE"_cp),
+  EXPECT_NE(ModelsEnv::FatalText([&] {
+              v.GetRK("NONE");
+            }).find("VARI.GetPKS ERR: НЕ НАЙДЕН ПАРАМЕТР #NONE"_cp),
             std::string::npos);
   EXPECT_EQ(GetR(nullptr, "C", 4), 4);
 }

@@ -35,17 +35,19 @@ void UseModelsRoot(const std::string& Project) {
     std::string name = SlashPath(global.Get("CurrentProject"));
     if (TrimCtl(base).empty() || TrimCtl(name).empty()) name = "Demo";
     const std::string b = TrimCtl(base).empty() ? std::string("Projects") : base;
-    App->sProjDir = b[0] == '/' ? FindNoCase(b, name + "/") : FindNoCase(App->sRoot, b + "/" + name + "/");
+    App->sProjDir =
+        b[0] == '/' ? FindNoCase(b, name + "/") : FindNoCase(App->sRoot, b + "/" + name + "/");
   }
   InstallModelServices();
   // The editor is not there: the place of a reading error goes to standard error.
-  Models().OpenAt.Install([](const std::string&, const std::string& File, int32_t Line,
-                             int32_t Pos) {
-    std::cerr << "corvesta-batch: " << batch::U8(File) << ":" << Line << ":" << Pos << "\n";
-  });
+  Models().OpenAt.Install(
+      [](const std::string&, const std::string& File, int32_t Line, int32_t Pos) {
+        std::cerr << "corvesta-batch: " << batch::U8(File) << ":" << Line << ":" << Pos << "\n";
+      });
   if (cvDirs)
     for (const TcvDirRec& r : cvDirs->Items)
-      if (r.Func == "OTL" && r.Base == "PROJ" && r.FKind == 'S') cvDirs->CheckByTPL(r.Module, r.Func);
+      if (r.Func == "OTL" && r.Base == "PROJ" && r.FKind == 'S')
+        cvDirs->CheckByTPL(r.Module, r.Func);
 }
 
 void Print(const TStringList* L) {
