@@ -34,6 +34,9 @@ double FileDays(const std::string& Name) {
   return local / 86400.0 + 25569.0;
 }
 
+// The most values one expansion may give.
+constexpr int64_t kSpreadMaxValues = 1000000;
+
 // Number of digits after the decimal point of a number text (0 without a point).
 int32_t Decimals(const std::string& S) {
   const size_t p = S.find('.');
@@ -437,6 +440,11 @@ void SpreadFunc(const std::string& Text, std::string& Result) {
       done();
       return;
     }
+    if (b - a >= kSpreadMaxValues) {
+      WARNAbs("SpreadFunc в строке <"_cp + Text + "> больше миллиона значений!"_cp);
+      done();
+      return;
+    }
     const std::string prefix = x1s.substr(0, p);
     for (int64_t v = a; v <= b; ++v) {
       if (!values.empty()) values += " ";
@@ -466,7 +474,7 @@ void SpreadFunc(const std::string& Text, std::string& Result) {
       return;
     }
     const double count = std::trunc((x2 - x1 + 1.1 * xd / 2) / xd);
-    if (count > 1e6) {
+    if (count >= kSpreadMaxValues) {
       WARNAbs("SpreadFunc в строке <"_cp + Text + "> больше миллиона значений!"_cp);
       done();
       return;

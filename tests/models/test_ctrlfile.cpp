@@ -173,6 +173,8 @@ TEST_F(CtrlFileTest, SpreadFuncForms) {
       {"$N 2 1 0.5", ""},
       {"$N 1 2 -0.5", ""},
       {"$N a 2 0.5", ""},
+      {"$N 1 99999999 1", ""},  // more than a million values
+      {"$N 0 10000000 0.5", ""},
   };
   for (const auto& c : cases) {
     std::string r = "?";

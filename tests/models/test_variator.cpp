@@ -31,6 +31,36 @@ TEST_F(VariatorTest, CombinationsRunTheLastDimensionFastest) {
   EXPECT_EQ(v.KeyOfPar(3), "#C");
 }
 
+TEST_F(VariatorTest, StructureQueries) {
+  Grid();
+  v.ConcateP("#D p q r");
+  v.KIdx = 5;
+  EXPECT_EQ(v.QuestName(), "Q.1");
+  EXPECT_EQ(v.ValIdx("B", "z"), 3);
+  EXPECT_EQ(v.ValIdx("B", "w"), 0);
+  EXPECT_EQ(v.GetJSI(2, " y "), 2);
+  EXPECT_EQ(v.NValsOfPar(3), 3);
+  EXPECT_EQ(v.LIdxOfPar(3), 2);
+  EXPECT_EQ(v.ValOfPar(2, 3), "z");
+  EXPECT_EQ(v.GetLNI(2), 3);
+  EXPECT_EQ(v.CountLIdx(2), 2);
+  EXPECT_EQ(v.DimValIdx(1, 5), 2);
+  EXPECT_EQ(v.KeyValIdx("D"), 2);
+  EXPECT_EQ(v.KeyValIdx("C"), 1);
+  EXPECT_EQ(v.GetJKS(4, 5), "5");
+  EXPECT_EQ(v.GetPKS0("NONE", 5), "");
+  EXPECT_NE(
+      ModelsEnv::FatalText([&] { v.ValOfPar(2, 4); }).find("затребовано строковое значение 4"_cp),
+      std::string::npos);
+  EXPECT_NE(ModelsEnv::FatalText([&] { v.GetJKS(1, 7); }).find("K=7 > числа комбинаций = 6"_cp),
+            std::string::npos);
+  EXPECT_THROW(v.DimValIdx(1, 0), EInOutError);
+  v.KIdx = 7;
+  EXPECT_FALSE(v.CheckKIdx());
+  EXPECT_DOUBLE_EQ(v.GetR("C", 3), 3);
+  EXPECT_TRUE(env.sink.Has("VARI.GetR-CheckKIdx Key=#C"));
+}
+
 TEST_F(VariatorTest, EmptyAndSingleValuedVariators) {
   EXPECT_EQ(v.NK, 0);
   EXPECT_EQ(v.KIdx, 0);
