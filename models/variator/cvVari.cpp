@@ -621,6 +621,10 @@ void TVARIATOR::ConcateCheckAndInsert(std::unique_ptr<TVariRec> R, const std::st
   RecalcNK();
   WARN("Concate Str JPrev=" + IntStr(pj2) + " JNew=" + IntStr(pj2 + 1) + " L_Idx=" +
        IntStr(Rec(pj2 + 1)->LIdx) + " ML:" + IntStr(mlBefore) + " => " + IntStr(GetML()));
+  if (Sayer && Sayer->qWarn) {  // the lists are built only when they are shown
+    WARNSL(ParList().get());
+    WARNSL(CtrlTextAll().get());
+  }
 }
 
 void TVARIATOR::ConcateP(const std::string& Text) {
