@@ -3,9 +3,7 @@
 #include "foundation/cvLink.h"
 #include "foundation/cvSayer.h"
 
-TLVARI* LVARI = nullptr;
 TLUNNO* LUNNO = nullptr;
-TVARIATOR* VARIWHM = nullptr;
 
 namespace applinks {
 

@@ -11,15 +11,12 @@
 #include <vector>
 
 // Classes of subsystems built later; here they are only names.
-class TLVARI;     // variator list
 class TLUNNO;     // profile list
-class TVARIATOR;  // parameter variator
 
 // Program-wide lists made at start (see cvDirsUnitStart): nullptr until their subsystem
-// installs a maker in applinks.
-extern TLVARI* LVARI;
+// installs a maker in applinks. (The variator list LVARI and the width variator VARIWHM belong
+// to the model layer: models/cvModServices.h.)
 extern TLUNNO* LUNNO;
-extern TVARIATOR* VARIWHM;
 
 namespace applinks {
 

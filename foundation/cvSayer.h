@@ -1,5 +1,6 @@
 // The message and trace sink: warnings, log lines, channel-filtered trace lines and the fatal path.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -69,6 +70,8 @@ class TSayer {
   bool qFlushEach = false;
   std::string ChanPending;
   bool qChanNum = false;
+  // The trace flag: switch 1 of the option file read last.
+  std::atomic<bool> qTrace{false};
 };
 
 // The one sink. Tests may reset it with ResetSayerForTests().

@@ -35,7 +35,7 @@ struct THooks {
   // The model-vector keeper made anew; the model side's lists loaded (parameter list,
   // conversion functions, the variator list's expansion callback).
   TLink<void()> RenewModelVectors{"LVEMO := TLVEMO.Create", TLinkLoudness::Quiet};
-  TLink<void()> LoadModelSideLists{"LVEPA.ReadVEMO, ConvList.Load, LVARI.SetCallback",
+  TLink<void()> LoadModelSideLists{"LVEPA.ReadVEMO, ConvList.Load",
                                    TLinkLoudness::Quiet};
 };
 THooks& Hooks();

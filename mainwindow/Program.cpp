@@ -168,6 +168,8 @@ void InstallInitSteps() {
 void CorvestaStartup(const TStartOptions& Options) {
   StartupLog().clear();
   // The units' objects; each computing library gets its services.
+  InstallModelServices();
+  InstallScanServices();
   cvDirsUnitStart();
   InstallLineDataServices();
   if (!MEND) CreateMEND();

@@ -1,11 +1,13 @@
 #include "app/services/cvServices.h"
 
+#include "app/AppLinks.h"
 #include "app/cvApp.h"
 #include "app/cvDirs.h"
 #include "app/cvEd.h"
 #include "app/cvInf.h"
 #include "linedata/cvLDServices.h"
 #include "scans/cvScanServices.h"
+#include "models/cvModServices.h"
 
 void InstallLineDataServices() {
   TLineDataServices& S = LineData();
@@ -38,3 +40,22 @@ void InstallScanServices() {
     return root;
   });
 }
+
+void InstallModelServices() {
+  applinks::LVARILink() = {MakeVariatorList, FreeVariatorList};
+  applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
+  TModelServices& S = Models();
+  S.Root.Install([] { return App ? App->sRoot : std::string(); });
+  S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
+  S.Fatal = [](const std::string& Text) {
+    if (App) App->Fatal(Text);
+  };
+  S.OpenAt.Install(CILErrToEditor);
+}
+
+namespace {
+// The model layer's services and the makers of its lists are in place before main() runs, so
+// that the unit start (cvDirsUnitStart) makes LVARI and VARIWHM whatever the order of the
+// start-up's steps. The providers reach the application object only when called.
+const bool kModelServices = (InstallModelServices(), true);
+}  // namespace

@@ -10,3 +10,8 @@ void InstallLineDataServices();
 // Scans: the data root of the level-1 scans (the user's folder, which gets a copy of the bundled
 // demo scans on first use).
 void InstallScanServices();
+
+// Models: the root, the working-directory table, the fatal path, files opened in the editor, and
+// the makers of the variator list LVARI (its expansion callback SpreadFunc) and of the width
+// variator VARIWHM that the unit start (cvDirsUnitStart) runs. Also done before main() runs.
+void InstallModelServices();

@@ -85,6 +85,8 @@ void UseProgramRoot() {
   App->sSaveDir = App->sRoot + "autosave/";
   cvDirsLoad();
   InstallLineDataServices();
+  InstallModelServices();
+  InstallScanServices();
 }
 
 }  // namespace batch

@@ -1,0 +1,57 @@
+// The model layer's services object: what the library needs of the program around it (the
+// application root, the working-directory table, the fatal path, the editor opened at a file's
+// failing line, the line selection of "$LINLIST") and its own program-wide objects, the variator
+// list LVARI and the width variator VARIWHM. The start-up routine fills it
+// (InstallModelServices); tests make fresh ones (ResetModelServices). The library never reaches
+// the application frame itself.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "foundation/cvLink.h"
+
+class TLVARI;
+class TVARIATOR;
+
+struct TModelServices {
+  // The application root, with its trailing "/" (empty: none).
+  TLink<std::string()> Root{"App.sRoot", TLinkLoudness::Silent};
+  // The working-directory table: the folder or file of a module's function.
+  TLink<std::string(const std::string& Module, const std::string& Func)> DirOf{"cvDirList"};
+  // The fatal path of the frame (restores the cursor, raises); the library raises EInOutError
+  // with the text after it in any case.
+  std::function<void(const std::string& Text)> Fatal;
+  // A reader's error: the file opened in the editor at the failing line and position.
+  TLink<void(const std::string& Text, const std::string& FileName, int32_t LineNo, int32_t Pos)>
+      OpenAt{"CILErrToEditor"};
+  // The Ids of the lines chosen by "#LINLIST_FILTER", "#LINLIST_SORT" and "#LGGFSrc" of the
+  // variator being read, blank-separated (empty: none chosen). Provided by the line selection.
+  TLink<std::string(const TVARIATOR& Vari)> LinListIds{"SpreadFunc $LINLIST"};
+
+  // ---- the library's own objects ----
+  // The program's variator list and width variator (the globals; nullptr before the start-up).
+  TLVARI* Variators() const;
+  TVARIATOR* WidthVariator() const;
+};
+
+// The program-wide variator list and width variator, made and freed by the unit start and end
+// (MakeVariatorList / FreeVariatorList ..., installed by the start-up). Computing code reaches
+// them through its calculation context (variator/cvVariContext.h).
+extern TLVARI* LVARI;
+extern TVARIATOR* VARIWHM;
+
+// Makers of the globals: each makes its object only when it does not exist yet (the order of the
+// start-up's steps does not matter); the list gets SpreadFunc as its expansion callback.
+void MakeVariatorList();
+void FreeVariatorList();
+void MakeWidthVariator();
+void FreeWidthVariator();
+
+// The services of the running program (or of the test).
+TModelServices& Models();
+// Fresh services (tests).
+void ResetModelServices();
+
+// The fatal path of the layer: Models().Fatal, then EInOutError with Text + CR LF.
+[[noreturn]] void ModFatal(const std::string& Text);
