@@ -132,7 +132,11 @@ void InstallInitSteps() {
     Corvesta->DebugTab().LoadSayerTunes();
     Corvesta->COPITab().LoadPictColors();
   });
-  Step("cvDirs", [] { cvDirsLoad(); });
+  Step("cvDirs", [] {
+    cvDirsLoad();
+    // the project's option files from the root's templates
+    CopyOptionTemplates();
+  });
   Step("Ed", [] {
     delete Ed;
     Ed = new TcvEd();

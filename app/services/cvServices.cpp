@@ -59,3 +59,9 @@ namespace {
 // start-up's steps. The providers reach the application object only when called.
 const bool kModelServices = (InstallModelServices(), true);
 }  // namespace
+
+void CopyOptionTemplates() {
+  if (!cvDirs) return;
+  for (const TcvDirRec& r : cvDirs->Items)
+    if (r.Func == "OTL" && r.Base == "PROJ" && r.FKind == 'S') cvDirs->CheckByTPL(r.Module, r.Func);
+}

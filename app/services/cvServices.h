@@ -15,3 +15,7 @@ void InstallScanServices();
 // the makers of the variator list LVARI (its expansion callback SpreadFunc) and of the width
 // variator VARIWHM that the unit start (cvDirsUnitStart) runs. Also done before main() runs.
 void InstallModelServices();
+
+// The option files of the current project's OTL folders made from the root's templates where
+// they are missing or older (TcvDirList.CheckByTPL of every PROJ OTL row of the table).
+void CopyOptionTemplates();

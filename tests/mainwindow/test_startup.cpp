@@ -23,6 +23,7 @@
 #include "foundation/cvStrList.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvMend.h"
+#include "platform/FileErr.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/Program.h"
@@ -256,6 +257,21 @@ TEST_F(FailingStart, TheProgramSurvivesAFailingInitialisation) {
   QTest::mouseClick(Corvesta->EdTab().btEdSearcDn, Qt::LeftButton);
   EXPECT_TRUE(mwtest::BoxShown(*boxes, "шаблон <nothing> вниз по тексту не найден!"_cp))
       << mwtest::AllBoxes(*boxes);
+}
+
+}  // namespace
+
+namespace {
+
+// The project's option files are made from the root's templates at start, so that a calculation
+// started from the window reads its switches, not a silent mask 0.
+using mwtest::ProgramTest;
+
+TEST_F(ProgramTest, StartMakesTheProjectsOptionFilesFromTheTemplates) {
+  for (const char* name : {"CONT", "MOD", "PMOD1", "PMOD3", "RACH"}) {
+    const std::string f = FindNoCase(App->sProjDir, std::string("OTL/") + name + ".otl");
+    EXPECT_TRUE(platform::IsRegularFile(f)) << f;
+  }
 }
 
 }  // namespace

@@ -44,10 +44,7 @@ void UseModelsRoot(const std::string& Project) {
       [](const std::string&, const std::string& File, int32_t Line, int32_t Pos) {
         std::cerr << "corvesta-batch: " << batch::U8(File) << ":" << Line << ":" << Pos << "\n";
       });
-  if (cvDirs)
-    for (const TcvDirRec& r : cvDirs->Items)
-      if (r.Func == "OTL" && r.Base == "PROJ" && r.FKind == 'S')
-        cvDirs->CheckByTPL(r.Module, r.Func);
+  CopyOptionTemplates();
 }
 
 void Print(const TStringList* L) {
