@@ -248,21 +248,18 @@ void TPageControl::hideEvent(QHideEvent* E) {
 
 // ---------------------------------------------------------------- pictures and numbers
 
-TImage::TImage(QWidget* Parent) : TFormCtl("TImage", Parent) {
+TImage::TImage(QWidget* Parent)
+    : TFormCtl("TImage", Parent), bitmap_(std::make_unique<TBitmap>(0, 0)) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   setMinimumSize(16, 16);
+  bitmap_->Canvas().OnChanged = [this](const TRect&) { update(); };
 }
 void TImage::SetPictureSize(int32_t W, int32_t H) {
   W = std::max(0, W);
   H = std::max(0, H);
-  if (picture_.width() != W || picture_.height() != H) {
-    QImage N(W, H, QImage::Format_RGB32);
-    N.fill(Qt::white);
-    if (!picture_.isNull() && W > 0 && H > 0) {
-      QPainter P(&N);
-      P.drawImage(0, 0, picture_);
-    }
-    picture_ = N;
+  if (bitmap_->Width() != W || bitmap_->Height() != H) {
+    bitmap_->SetSize(W, H);  // keeps what fits, new pixels white
+    picture_ = W > 0 && H > 0 ? QtImageView(*bitmap_) : QImage();
   }
   resize(W, H);
   update();

@@ -26,10 +26,12 @@
 #include <QToolButton>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/Canvas.h"
 #include "platform/Timer.h"
 #include "platform/qt/QtMemo.h"
 
@@ -223,11 +225,15 @@ class TPageControl : public TFormCtl<QTabWidget> {
   TTabSheet* shown_ = nullptr;
 };
 
-// A picture: an image of its own size, drawn at the control's top left corner.
+// A picture: a 24-bit bitmap of its own size, drawn at the control's top left corner. Drawing
+// goes to the bitmap's canvas (the graphics device binds to it) or through Picture(), a QImage
+// over the same pixels; the control repaints in its paint event only.
 class TImage : public TFormCtl<QWidget> {
  public:
   explicit TImage(QWidget* Parent = nullptr);
   QImage& Picture() { return picture_; }
+  TBitmap& Bitmap() { return *bitmap_; }
+  TCanvas& Canvas() { return bitmap_->Canvas(); }
   // The control and its picture get this size (the picture keeps what fits of its drawing).
   void SetPictureSize(int32_t W, int32_t H);
 
@@ -235,7 +241,8 @@ class TImage : public TFormCtl<QWidget> {
   void paintEvent(QPaintEvent* E) override;
 
  private:
-  QImage picture_;
+  std::unique_ptr<TBitmap> bitmap_;
+  QImage picture_;  // a view of bitmap_'s pixels
 };
 
 class TSpinEdit : public TFormCtl<QSpinBox> {

@@ -14,6 +14,7 @@
 
 #include "foundation/cvSayer.h"
 #include "plotting/cvGRADDemo.h"
+#include "platform/qt/FormControls.h"
 #include "plotting/qt/cvGRADQt.h"
 
 namespace {
@@ -118,6 +119,30 @@ TEST_F(Page, PdfPrinterGetsTheA4PageAt600Dpi) {
   QFile F(Dir.filePath("page.pdf"));
   ASSERT_TRUE(F.open(QIODevice::ReadOnly));
   EXPECT_TRUE(F.read(4) == "%PDF");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Page, PictureControlIsADeviceSurface) {
+  platform::TImage Img;
+  Img.SetPictureSize(120, 80);
+  TGRAF G;
+  G.INIGCanvas(&Img.Canvas(), 0);
+  G.VIPOPO(1, 120, 1, 80);
+  G.WINDOW(0, 119, 79, 0);
+  G.SetGColor(0x0000FF);
+  G.PixBold = '3';
+  G.PointW(10, 10);
+  G.ENDG();
+  // The QImage of the control shows the same pixels.
+  EXPECT_EQ(Img.Picture().pixel(11, 9), qRgb(255, 0, 0));
+  EXPECT_EQ(Img.Picture().pixel(13, 10), qRgb(255, 255, 255));
+  // A larger picture keeps the drawing; new pixels are white.
+  Img.SetPictureSize(200, 100);
+  EXPECT_EQ(Img.Bitmap().Pixel(10, 10), 0x0000FFu);
+  EXPECT_EQ(Img.Bitmap().Pixel(150, 90), 0xFFFFFFu);
 }
 
 }  // namespace
