@@ -36,7 +36,7 @@ std::string Hex(uint32_t V, int Digits) {
   return Buf;
 }
 
-std::string Num(double x) { return ShortSt(6, x); }
+std::string Num(double x) { return ValSt(6, x); }
 
 std::string ColorText(uint32_t C) { return "$" + Hex(C, 8); }
 
@@ -62,6 +62,12 @@ void PlotWarn(const std::string& Text) {
 void ResetPlottingServices() {
   ServicesSlot() = TPlottingServices();
   ServicesSlot().ScreenSize = [] { return std::pair<int32_t, int32_t>(1920, 1080); };
+}
+
+std::string ValSt(int N, double x) {
+  if (std::isnan(x)) return "NaN";
+  if (std::isinf(x)) return x > 0 ? "+Inf" : "-Inf";
+  return ShortSt(N, x);
 }
 
 int32_t RoundEven(double x) {
@@ -563,8 +569,8 @@ bool TGRAF::MarksFit(const char* Op, double a, double b, double d) {
   const double n = std::abs(b - a) / d;
   if (std::isfinite(a) && std::isfinite(b) && std::isfinite(d) && d > 0 && n < MaxMarks)
     return true;
-  PlotWarn(std::string("GRAF.") + Op + ": шаг "_cp + ShortSt(6, d) + " для диапазона "_cp +
-          ShortSt(6, a) + ".." + ShortSt(6, b) + " недопустим, ничего не рисуем"_cp);
+  PlotWarn(std::string("GRAF.") + Op + ": шаг "_cp + ValSt(6, d) + " для диапазона "_cp +
+          ValSt(6, a) + ".." + ValSt(6, b) + " недопустим, ничего не рисуем"_cp);
   return false;
 }
 

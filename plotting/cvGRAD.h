@@ -39,6 +39,9 @@ struct TPointRe {
   double X = 0, Y = 0;
 };
 
+// ShortSt(N, x), or "NaN", "+Inf", "-Inf" for a value that is not finite.
+std::string ValSt(int N, double x);
+
 // Most ticks or marks one grid, row or column draws.
 constexpr int32_t MaxMarks = 10000;
 

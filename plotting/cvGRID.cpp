@@ -20,14 +20,14 @@ void CalcDelta(int32_t n, double x1, double x2, double& Step, int32_t& Dec) {
     }
   }
   if (n <= 0) {
-    PlotWarn("cvGRAD.CalcDelta-ERR в параметрах вызова!\r\nN=0!!!->3, X1="_cp + ShortSt(4, x1) +
-            " X2=" + ShortSt(4, x2) + " DXOUT=" + ShortSt(5, Step));
+    PlotWarn("cvGRAD.CalcDelta-ERR в параметрах вызова!\r\nN=0!!!->3, X1="_cp + ValSt(4, x1) +
+            " X2=" + ValSt(4, x2) + " DXOUT=" + ValSt(5, Step));
     n = 3;
   }
   double r = (x2 - x1) / n;
   if (!std::isfinite(r) || r <= 0) {
     // A range that is not finite or too small to divide has no step: no ticks.
-    PlotWarn("cvGRAD.CalcDelta: шаг для X1="_cp + ShortSt(4, x1) + " X2=" + ShortSt(4, x2) +
+    PlotWarn("cvGRAD.CalcDelta: шаг для X1="_cp + ValSt(4, x1) + " X2=" + ValSt(4, x2) +
             " N=" + IntStr(n) + " не определён"_cp);
     Step = 0;
     Dec = 0;

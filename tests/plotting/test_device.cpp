@@ -303,3 +303,44 @@ TEST_F(Device, Report) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Device, TraceLinesOnChannelTwo) {
+  std::vector<std::string> Said;
+  Sayer->SetHook([&](const std::string& T, const std::string&) { Said.push_back(T); });
+  G.SetGCOLR(8);
+  EXPECT_TRUE(Said.empty());  // channel 2 off
+  TraceMask = 1 << 2;
+  G.SetGCOLR(8);
+  G.VIPOPO(1, 10, 1, 10);
+  TraceMask = 0;
+  ASSERT_GE(Said.size(), 4u);
+  EXPECT_EQ(Said[0], "SetGCOLR  8 => $00AFAFAF");
+  EXPECT_EQ(Said[1], "SetGColor $00AFAFAF");
+  EXPECT_EQ(Said[2].rfind("PAGE=", 0), 0u);
+}
+
+TEST_F(Device, ThickSegmentCoversItsQuadrilateral) {
+  // A 45-degree segment of half width 3: all pixels within the band, the band nearly full.
+  ThickSegment(Bm.Canvas(), 0x00FF00, 100, 100, 200, 200, 3);
+  int In = 0, Out = 0;
+  for (int y = 90; y < 210; ++y)
+    for (int x = 90; x < 210; ++x) {
+      const double Across = std::abs((x - 100) - (y - 100)) / std::sqrt(2.0);
+      const double Along = ((x - 100) + (y - 100)) / std::sqrt(2.0);
+      const bool Set = Bm.Pixel(x, y) == 0x00FF00u;
+      const bool Inside = Across <= 2.5 && Along >= 0.5 && Along <= 140.9;
+      const bool Outside = Across > 4.5 || Along < -1.5 || Along > 142.9;
+      In += Inside && !Set;
+      Out += Outside && Set;
+    }
+  EXPECT_EQ(In, 0);
+  EXPECT_EQ(Out, 0);
+  // Far ends are cut to the surface first.
+  ThickSegment(Bm.Canvas(), 0x00FF00, -1e12, 50, 1e12, 50, 1);
+  EXPECT_EQ(Bm.Pixel(400, 50), 0x00FF00u);
+  ThickSegment(Bm.Canvas(), 0x00FF00, -1e3, -50, -10, -50, 1);  // wholly outside: nothing
+}
+
+}  // namespace
