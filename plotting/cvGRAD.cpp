@@ -21,8 +21,8 @@ TGRAF& EnsureGRAF() {
 
 namespace {
 
-TPlottingServices& ServicesSlot() {
-  static TPlottingServices S;
+TPlotServices& ServicesSlot() {
+  static TPlotServices S;
   return S;
 }
 
@@ -52,15 +52,15 @@ std::string Upper(std::string S) {
 
 }  // namespace
 
-TPlottingServices& PlottingServices() { return ServicesSlot(); }
+TPlotServices& Plotting() { return ServicesSlot(); }
 
 void PlotWarn(const std::string& Text) {
   if (ServicesSlot().Warn) ServicesSlot().Warn(Text);
   else WARNAbs(Text);
 }
 
-void ResetPlottingServices() {
-  ServicesSlot() = TPlottingServices();
+void ResetPlotServices() {
+  ServicesSlot() = TPlotServices();
   ServicesSlot().ScreenSize = [] { return std::pair<int32_t, int32_t>(1920, 1080); };
 }
 
@@ -125,7 +125,7 @@ void TGRAF::INIGCanvas(platform::TCanvas* aCanvas, double aSizeInInches) {
   }
   SizeInInches = aSizeInInches;
   std::pair<int32_t, int32_t> Screen{platform::ScreenWidth(), 1080};
-  if (PlottingServices().ScreenSize) Screen = PlottingServices().ScreenSize();
+  if (Plotting().ScreenSize) Screen = Plotting().ScreenSize();
   const double W = Screen.first, H = Screen.second;
   if (W == 0) {
     PlotWarn("GRAF.INIGCanvas Width=0!");

@@ -22,15 +22,15 @@ class TStringList;
 
 // What the device needs of the program: the screen size in pixels (width, height; unset: the
 // platform's screen width and 1080) and where warnings go (unset: WARNAbs).
-struct TPlottingServices {
+struct TPlotServices {
   std::function<std::pair<int32_t, int32_t>()> ScreenSize;
   std::function<void(const std::string& Text)> Warn;
 };
 // A warning of the device through its services.
 void PlotWarn(const std::string& Text);
-TPlottingServices& PlottingServices();
+TPlotServices& Plotting();
 // Fresh services for tests (screen 1920 x 1080 unless set).
-void ResetPlottingServices();
+void ResetPlotServices();
 
 struct TRectRe {
   double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;

@@ -8,6 +8,8 @@
 #include "linedata/cvLDServices.h"
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
+#include "foundation/cvSayer.h"
+#include "plotting/cvGRAD.h"
 
 void InstallLineDataServices() {
   TLineDataServices& S = LineData();
@@ -51,6 +53,11 @@ void InstallModelServices() {
     if (App) App->Fatal(Text);
   };
   S.OpenAt.Install(CILErrToEditor);
+}
+
+void InstallPlotServices() {
+  TPlotServices& S = Plotting();
+  S.Warn = [](const std::string& Text) { WARNAbs(Text); };
 }
 
 namespace {

@@ -16,6 +16,10 @@ void InstallScanServices();
 // variator VARIWHM that the unit start (cvDirsUnitStart) runs. Also done before main() runs.
 void InstallModelServices();
 
+// Plotting: the graphics device's warnings (through the sink). The screen size comes from the
+// device's Qt side (InstallPlottingQt).
+void InstallPlotServices();
+
 // The option files of the current project's OTL folders made from the root's templates where
 // they are missing or older (TcvDirList.CheckByTPL of every PROJ OTL row of the table).
 void CopyOptionTemplates();

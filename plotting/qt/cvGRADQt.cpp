@@ -14,7 +14,7 @@
 void InstallPlottingQt() {
   platform::InstallQtGraphics();
   QFont::insertSubstitution("Arial", "Liberation Sans");
-  PlottingServices().ScreenSize = [] {
+  Plotting().ScreenSize = [] {
     const QScreen* S = QGuiApplication::primaryScreen();
     if (!S) return std::pair<int32_t, int32_t>(1920, 1080);
     const QSize Z = S->size();

@@ -22,8 +22,8 @@ struct Device : ::testing::Test {
 
   void SetUp() override {
     ResetSayerForTests();
-    ResetPlottingServices();
-    PlottingServices().Warn = [this](const std::string& T) { Warns.push_back(T); };
+    ResetPlotServices();
+    Plotting().Warn = [this](const std::string& T) { Warns.push_back(T); };
     G.INIGCanvas(&Bm.Canvas(), 0);
     G.ClearG();
     G.SetGColor(0x0000FF);
@@ -54,7 +54,7 @@ TEST_F(Device, PaletteAndScreenDiagonal) {
   // The default diagonal by screen width: 24 inches up to 1920 pixels, 27 above.
   const struct { int W; double D; } Cases[] = {{1440, 19}, {1600, 21}, {1920, 24}, {1921, 27}};
   for (const auto& C : Cases) {
-    PlottingServices().ScreenSize = [&] { return std::pair<int32_t, int32_t>(C.W, 1080); };
+    Plotting().ScreenSize = [&] { return std::pair<int32_t, int32_t>(C.W, 1080); };
     G.INIGCanvas(&Bm.Canvas(), 0);
     const double P = std::sqrt(double(C.W) * C.W + 1080.0 * 1080) / (25.4 * C.D);
     EXPECT_EQ(G.PageMmX, std::nearbyint(800 / P)) << C.W;
@@ -63,7 +63,7 @@ TEST_F(Device, PaletteAndScreenDiagonal) {
     EXPECT_EQ(G.OnRun, 21930);
   }
   EXPECT_EQ(G.IdRun, 5);
-  PlottingServices().ScreenSize = [] { return std::pair<int32_t, int32_t>(0, 0); };
+  Plotting().ScreenSize = [] { return std::pair<int32_t, int32_t>(0, 0); };
   G.INIGCanvas(&Bm.Canvas(), 0);
   EXPECT_EQ(Warns.back(), "GRAF.INIGCanvas Width=0!");
   EXPECT_THROW(G.INIGCanvas(nullptr, 0), std::exception);

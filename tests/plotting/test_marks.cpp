@@ -21,8 +21,8 @@ struct Marks : ::testing::Test {
 
   void SetUp() override {
     ResetSayerForTests();
-    ResetPlottingServices();
-    PlottingServices().Warn = [this](const std::string& T) { Warns.push_back(T); };
+    ResetPlotServices();
+    Plotting().Warn = [this](const std::string& T) { Warns.push_back(T); };
     G.INIGCanvas(&Bm.Canvas(), 0);
     Wipe();
     G.SetGColor(0x000000);
@@ -50,7 +50,7 @@ struct Marks : ::testing::Test {
 
 TEST(TickSteps, CalcDeltaAndCalcRange) {
   ResetSayerForTests();
-  ResetPlottingServices();
+  ResetPlotServices();
   const struct { int n; double x1, x2, Step; int Dec; } D[] = {
       {5, 0, 1, 0.2, 1}, {4, 0, 37, 10, -1}, {3, 0, 0.1, 0.05, 2}, {4, 37, 0, 10, -1},
       {5, -2, -2, 0.005, 3},  // equal bounds: -2 .. -1.98
@@ -75,9 +75,9 @@ TEST(TickSteps, CalcDeltaAndCalcRange) {
 
 TEST(TickSteps, UnusableRangesAndStepsEndWithAWarning) {
   ResetSayerForTests();
-  ResetPlottingServices();
+  ResetPlotServices();
   std::vector<std::string> W;
-  PlottingServices().Warn = [&](const std::string& T) { W.push_back(T); };
+  Plotting().Warn = [&](const std::string& T) { W.push_back(T); };
   double S = 7;
   int32_t Dec = 0;
   CalcDelta(0, 0, 1, S, Dec);
@@ -104,9 +104,9 @@ TEST(TickSteps, UnusableRangesAndStepsEndWithAWarning) {
 
 TEST(Dashes, PatternTextsAndStyles) {
   ResetSayerForTests();
-  ResetPlottingServices();
+  ResetPlotServices();
   std::vector<std::string> W;
-  PlottingServices().Warn = [&](const std::string& T) { W.push_back(T); };
+  Plotting().Warn = [&](const std::string& T) { W.push_back(T); };
   DashLine D;
   D.SetWidth(0);
   D.SetSolid();

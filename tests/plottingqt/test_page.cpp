@@ -33,7 +33,7 @@ struct Page : ::testing::Test {
   void SetUp() override {
     App();
     ResetSayerForTests();
-    PlottingServices().ScreenSize = [] { return std::pair<int32_t, int32_t>(1920, 1080); };
+    Plotting().ScreenSize = [] { return std::pair<int32_t, int32_t>(1920, 1080); };
   }
 };
 
