@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -40,12 +42,20 @@ struct Page : ::testing::Test {
 TEST_F(Page, PngReadByPillowHasTheBitmapsPixels) {
   if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0)
     GTEST_SKIP() << "python3-pil is not installed (Debian's /usr/bin/python3 with PIL)";
+  // The demo program writes the page; the same page drawn here is the reference, with the
+  // same (offscreen) screen.
+  Plotting().ScreenSize = [] {
+    const QSize Z = QGuiApplication::primaryScreen()->size();
+    return std::pair<int32_t, int32_t>(Z.width(), Z.height());
+  };
   platform::TBitmap Bm(1000, 700);
   TGRAF G;
   DrawTestPage(G, Bm.Canvas());
   QTemporaryDir Dir;
   const std::string Png = Dir.filePath("page.png").toStdString();
-  ASSERT_TRUE(SaveBitmapPng(Bm, Png));
+  const std::string Run = std::string("QT_QPA_PLATFORM=offscreen '") + PLOT_DEMO + "' '" + Png +
+                          "' 1000 700 2>/dev/null";
+  ASSERT_EQ(std::system(Run.c_str()), 0);
   // Chosen pixels: every painted pixel on a sparse lattice plus random ones.
   std::vector<std::pair<int, int>> Pts;
   std::mt19937 R(7);
