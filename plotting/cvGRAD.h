@@ -160,6 +160,8 @@ class TGRAF {
   bool CheckStarted(const std::string& Name);
   void ShadeOn();
   void ShadeFlush();
+  // The picture window using the device, by its class name (not owned; empty: none).
+  void SetOwner(const std::string& ClassName) { OwnerName = ClassName; }
   int32_t GetIdRun() const { return IdRun; }
   std::unique_ptr<TStringList> Report() const;
 

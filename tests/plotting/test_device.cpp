@@ -300,6 +300,8 @@ TEST_F(Device, Report) {
   EXPECT_EQ((*R)[2], "ShadeBMP Not Assigned! Shade is Off");
   EXPECT_EQ((*R)[3], "ViewOpCase=<P>=Pix Is(WorldWin)=<Y> Is(ViewOp)=<Y>");
   EXPECT_EQ((*R)[5], "=======  Геометрия устройства  ======="_cp);
+  G.SetOwner("TFPict");
+  EXPECT_EQ((*G.Report())[1], "OnRun=55AA IdRun=1 Owner=<TFPict>");
 }
 
 }  // namespace

@@ -163,9 +163,12 @@ TEST_F(Marks, DottedWidthTwoStaysEvenAcrossVertices) {
   std::vector<int> Starts;
   for (int x : Cols)
     if (!Cols.count(x - 1)) Starts.push_back(x);
-  ASSERT_GE(Starts.size(), 8u);
-  for (size_t i = 1; i < Starts.size(); ++i) EXPECT_NEAR(Starts[i] - Starts[i - 1], 8, 1) << i;
-  EXPECT_NEAR(Starts.back() - Starts.front(), 8.0 * (Starts.size() - 1), 1);
+  // Dots start every 8 pixels from the first point, through the vertices at 23 and 47.
+  ASSERT_EQ(Starts.size(), 10u);
+  for (size_t i = 0; i < Starts.size(); ++i) {
+    EXPECT_EQ(Starts[i], 10 + 8 * int(i)) << i;
+    EXPECT_FALSE(Cols.count(Starts[i] + 3)) << i;  // a dot of 2 pixels (its outline included)
+  }
 }
 
 TEST_F(Marks, NoLineStyleDrawsMarkersOnly) {
