@@ -15,6 +15,7 @@
 #include "linedata/cvLDServices.h"
 #include "linedata/cvLIDA.h"
 #include "linedata/cvLLIDA.h"
+#include "linedata/cvUpkeep.h"
 #include "linedata/support/LineDataEnv.h"
 #include "platform/CodePage.h"
 
@@ -579,6 +580,80 @@ TEST_F(LinesTest, HarnessJourneys) {
   auto [rc3, out3] = run("line --db " + db + " --form-c 8x000001 8x000002");
   EXPECT_EQ(rc3, 0);
   EXPECT_EQ(out3, testsupport::ReadFile(SourceRoot() + "/data/LW/lw6300.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LinesTest, InstallationFilesLoadIntoTheirTables) {
+  for (const char* f : {"BIBL/Authors.txt", "BIBL/Mags.txt", "BIBL/Sources.txt", "SYS/Tabs.txt",
+                        "LIN/mul_na1.txt", "LIN/mul_si1.txt", "LIN/mul_ti1.txt", "LIN/mul_fe1.txt",
+                        "LIN/mul_fe2.txt", "LIN/mul_vv1.txt"})
+    CopyBundled(f);
+  OpenDb(false);
+  warnings.clear();
+  LoadRefers();
+  LoadTabs();
+  LoadMultiFiles();
+  for (const std::string& w : warnings) EXPECT_EQ(w.find("шибк"), std::string::npos) << w;
+  auto count = [](const char* Table) {
+    TcvTable t(&DM->ADOConnection, Table);
+    t.Open();
+    return t.RecordCount();
+  };
+  EXPECT_EQ(count("Authors"), 7);
+  EXPECT_EQ(count("Mags"), 3);
+  EXPECT_EQ(count("SOURCES"), 3);
+  EXPECT_EQ(count("Tabs"), static_cast<int>(LineDBSchema().size()));
+  TcvTable m(&DM->ADOConnection, "Multi");
+  m.Open();
+  ASSERT_EQ(m.RecordCount(), 1);
+  EXPECT_EQ(m.FieldByName("Mult").AsString(), "816");
+  EXPECT_EQ(m.FieldByName("LOW").AsString(), "z5P o");
+  EXPECT_EQ(m.FieldByName("HIGH").AsString(), "e5D");
+}
+
+TEST_F(LinesTest, LineListDumpFileAndComponentStrings) {
+  LineData().ProjectDir.Install([this] { return Root("proj") + "/"; });
+  LineData().Quest.Install([] { return std::string("q1"); });
+  TLLIDA list;
+  for (const char* k : {"FE6301", "FE6302"}) {
+    auto l = std::make_unique<TLIDA>();
+    l->LIN6 = k;
+    l->LAMB = 6301.5;
+    list.AddUnique(std::move(l));
+  }
+  list.Save();
+  TLLIDA back;
+  back.Load();
+  ASSERT_EQ(back.Count(), 2);
+  EXPECT_EQ(back[1]->LIN6, "FE6302");
+  // a line shorter than 10 characters stops the load; the entries before it stay
+  Put("proj/LIDA/q1.DAT", list[0]->sDump() + "\n123456789\n" + list[1]->sDump() + "\n");
+  TLLIDA cut;
+  cut.Load();
+  EXPECT_EQ(cut.Count(), 1);
+  EXPECT_TRUE(Warned("строка 2 не содержит данных о линии!"));
+
+  THFS h;
+  ASSERT_TRUE(h.Init("2 -15 15 5000 5000 ! note"));
+  EXPECT_DOUBLE_EQ(h.Shift[1], -1.5);
+  EXPECT_DOUBLE_EQ(h.Int[2], 0.5);
+  EXPECT_FALSE(h.Init("2 -15 15 5000"));
+  EXPECT_EQ(h.N, 0);
+  THFS0 z;
+  ASSERT_TRUE(z.Init("2 -10 10 1 3"));
+  EXPECT_NEAR(z.IntLg[1], -0.602, 1e-3);
+  EXPECT_NEAR(z.IntLin[2], 0.75, 1e-12);
+  EXPECT_TRUE(z.Init("2 -10 10 -0.3 -0.3"));
+  EXPECT_FALSE(z.Init("2 -10 10 -1 -1"));
+  EXPECT_FALSE(z.Init("2 -10 10 1 -1"));
+  double lo = 0, hi = 0;
+  ASSERT_TRUE(z.Init("2 5 10 1 1"));
+  z.ShiftRange(lo, hi);
+  EXPECT_EQ(lo, 0);
+  EXPECT_EQ(hi, 10);
 }
 
 }  // namespace
