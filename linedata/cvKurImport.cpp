@@ -139,11 +139,11 @@ bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R
   bool done = false;
   for (char code = KurBandCode(From); code != '\0' && !done; code = NextBand(code, To)) {
     const std::string file = KurBandFile(code);
-    TTextFile f;
-    TxtOpen(f, 0, file);
+    TKurFile f;
+    f.Open(file);
     int32_t n = 0;
-    while (!f.Eof()) {
-      const std::string s = f.ReadLn();
+    std::string s;
+    while (f.ReadLn(s)) {
       ++n;
       if (n % 500 == 0 && !Job.Step(n, 0, "KurLines " + std::string(1, code) + " " + IntStr(n)))
         return false;  // the transaction rolls back
@@ -216,11 +216,11 @@ bool CheckKurKey(TJob& Job, double From, double To, TStringList& Result) {
   bool ok = true, done = false;
   for (char code = KurBandCode(From); code != '\0' && !done; code = NextBand(code, To)) {
     const std::string file = KurBandFile(code);
-    TTextFile f;
-    TxtOpen(f, 0, file);
+    TKurFile f;
+    f.Open(file);
     int32_t n = 0;
-    while (!f.Eof()) {
-      const std::string s = f.ReadLn();
+    std::string s;
+    while (f.ReadLn(s)) {
       ++n;
       if (TrimSp(s).empty()) continue;
       const std::string cat = KurCatalogueLine(s);

@@ -1,6 +1,7 @@
 #include "linedata/cvKurucz.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "foundation/cvFile.h"
 #include "foundation/cvLit.h"
@@ -286,6 +287,33 @@ bool ParseKurLineExt(const std::string& Id, const std::string& FileName, const s
 
 // ---- band files ----
 
+void TKurFile::Open(const std::string& FileName) {
+  Close();
+  f_ = std::fopen(platform::SysPath(FileName).c_str(), "rb");
+  if (!f_) {
+    TTextFile t;
+    TxtOpen(t, 0, FileName);  // raises the text-file error that names the file
+  }
+}
+
+void TKurFile::Close() {
+  if (f_) std::fclose(f_);
+  f_ = nullptr;
+  std::free(buf_);
+  buf_ = nullptr;
+  cap_ = 0;
+}
+
+bool TKurFile::ReadLn(std::string& S) {
+  if (!f_) return false;
+  const ssize_t n = getline(&buf_, &cap_, f_);
+  if (n < 0) return false;
+  size_t len = static_cast<size_t>(n);
+  while (len > 0 && (buf_[len - 1] == '\n' || buf_[len - 1] == '\r')) --len;
+  S.assign(buf_, len);
+  return true;
+}
+
 char KurBandCode(double Lamb) {
   if (Lamb < 1000) return '0';
   if (Lamb < 1500) return '1';
@@ -427,7 +455,7 @@ std::unique_ptr<TLIDA> KuruczSLtoLI(const std::string& Id, const TStringList& V)
 namespace {
 // The reader of KurLineById: one open band file per thread.
 struct TKurReader {
-  TTextFile File;
+  TKurFile File;
   std::string HeldId;
   std::string FileName;
   int32_t Count = 0;
@@ -442,22 +470,17 @@ std::unique_ptr<TLIDA> KurLineById(const std::string& Id) {
   TKurReader& R = tKur;
   if (R.HeldId.empty() || R.HeldId.compare(0, 2, Id, 0, 2) != 0 || !R.File.IsOpen() ||
       R.FileName != file) {
-    if (R.File.IsOpen()) R.File.Close();
-    TxtOpen(R.File, 0, file);
+    R.File.Open(file);
     R.FileName = file;
     R.HeldId = Id;
     R.Count = 0;
   }
   if (n <= R.Count) {
-    R.File.Close();
-    TxtOpen(R.File, 0, file);
+    R.File.Open(file);
     R.Count = 0;
   }
   std::string s;
-  while (R.Count < n && !R.File.Eof()) {
-    s = R.File.ReadLn();
-    ++R.Count;
-  }
+  while (R.Count < n && R.File.ReadLn(s)) ++R.Count;
   if (R.Count < n) {
     WARNAbs("в файле "_cp + file + " всего "_cp + IntStr(R.Count) + " строк, запрошена линия "_cp +
             "с Id="_cp + Id);
@@ -469,7 +492,7 @@ std::unique_ptr<TLIDA> KurLineById(const std::string& Id) {
 }
 
 void KurLineByIdClose() {
-  if (tKur.File.IsOpen()) tKur.File.Close();
+  tKur.File.Close();
   tKur.HeldId.clear();
   tKur.Count = 0;
 }

@@ -8,6 +8,7 @@
 // catalogue files take both, told apart per line by the column of the wavelength's point.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,26 @@ bool ParseKurLineExt(const std::string& Id, const std::string& FileName, const s
                      TLIDAk& KurPart, TLIDA& Line, int32_t LineNo);
 
 // ---- band files ----
+// A band file read line by line as it stands (the band files are plain ASCII and large): no
+// decoding, line ends CR LF or LF. A file that cannot be opened raises the text-file error.
+class TKurFile {
+ public:
+  TKurFile() = default;
+  ~TKurFile() { Close(); }
+  TKurFile(const TKurFile&) = delete;
+  TKurFile& operator=(const TKurFile&) = delete;
+  void Open(const std::string& FileName);
+  void Close();
+  bool IsOpen() const { return f_ != nullptr; }
+  // The next line into S; false at the end of the file.
+  bool ReadLn(std::string& S);
+
+ private:
+  std::FILE* f_ = nullptr;
+  char* buf_ = nullptr;
+  size_t cap_ = 0;
+};
+
 char KurBandCode(double Lamb);
 // Full path of the band file of a band code; empty for a code without a file.
 std::string KurBandFile(char Code);

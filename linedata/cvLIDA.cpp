@@ -418,14 +418,11 @@ bool TLIDA::LIK_load_from_TXT(const std::string& Id) {
   std::string file;
   const int32_t n = KurIdToFile(Id, file);
   if (n == 0) return false;
-  TTextFile f;
-  TxtOpen(f, 0, file);
+  TKurFile f;
+  f.Open(file);
   std::string s;
   int32_t i = 0;
-  while (i < n && !f.Eof()) {
-    s = f.ReadLn();
-    ++i;
-  }
+  while (i < n && f.ReadLn(s)) ++i;
   f.Close();
   if (i < n) {
     WARNAbs("LIK_load_from_TXT(" + Id + ") ERR файл "_cp + file + " кончился на строке "_cp +
