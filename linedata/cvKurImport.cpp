@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "foundation/cvFile.h"
@@ -29,9 +31,21 @@ char NextBand(char Code, double To) {
   return kOrder[p + 1];
 }
 
-// The wavelength columns of a catalogue line (10-column layout): true and nm, or false.
-bool LineLambda(const std::string& Cat, double& Nm, std::string& Text) {
-  Text = TrimSp(Cat.substr(0, 10));
+// The wavelength columns of a catalogue line in either layout: true and nm, or false with the
+// columns' text. Lines below the range are told by these columns alone, without a copy.
+bool LineLambda(const std::string& Line, double& Nm, std::string& Text) {
+  const size_t off = Line.size() >= 7 && Line[6] == '.' ? 1 : 0;
+  const size_t end = std::min(Line.size(), off + 10);
+  size_t a = std::min(off, end), b = end;
+  while (a < b && Line[a] == ' ') ++a;
+  while (b > a && Line[b - 1] == ' ') --b;
+  if (a < b) {
+    const char* first = Line.data() + a;
+    if (*first == '+') ++first;
+    const auto r = std::from_chars(first, Line.data() + b, Nm);
+    if (r.ec == std::errc() && r.ptr == Line.data() + b) return true;
+  }
+  Text = TrimSp(Line.substr(std::min(off, Line.size()), 10));
   int32_t code = 0;
   Nm = Text.empty() ? 0 : ValRealPlainCode(Text, code);
   return !Text.empty() && code == 0;
@@ -148,15 +162,15 @@ bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R
       if (n % 500 == 0 && !Job.Step(n, 0, "KurLines " + std::string(1, code) + " " + IntStr(n)))
         return false;  // the transaction rolls back
       if (TrimSp(s).empty()) continue;
-      const std::string cat = KurCatalogueLine(s);
       double lam = 0;
       std::string text;
-      if (!LineLambda(cat, lam, text)) {
+      if (!LineLambda(s, lam, text)) {
         WarnLambda(file, n, text);
         ++R.Bad;
         continue;
       }
       if (lam < fromNm) continue;
+      const std::string cat = KurCatalogueLine(s);
       if (lam > toNm) {
         done = true;
         break;
@@ -223,14 +237,14 @@ bool CheckKurKey(TJob& Job, double From, double To, TStringList& Result) {
     while (f.ReadLn(s)) {
       ++n;
       if (TrimSp(s).empty()) continue;
-      const std::string cat = KurCatalogueLine(s);
       double lam = 0;
       std::string text;
-      if (!LineLambda(cat, lam, text)) {
+      if (!LineLambda(s, lam, text)) {
         WarnLambda(file, n, text);
         ok = false;
         continue;
       }
+      const std::string cat = KurCatalogueLine(s);
       if (lam > toNm) {
         done = true;
         break;
