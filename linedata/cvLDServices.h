@@ -49,6 +49,9 @@ struct TLineDataServices {
   // dump file "LIDA/" + quest + ".DAT" (the variator's quest once there is one).
   TLink<std::string()> ProjectDir{"App.sProjDir", TLinkLoudness::Silent};
   TLink<std::string()> Quest{"App.sQuest", TLinkLoudness::Silent};
+  // A reference-model run of one line (quest "d0HMCV": central depths, "W_HMCV": equivalent
+  // widths) giving the HOLMU and CV values; true when it ran. Comes with the variator.
+  TLink<bool(const std::string& Quest, TLIDA& Line, double& HM, double& CV)> RunVARI{"RunVARI"};
   TLink<std::string()> LGGFSrcList{"TVARIATOR.GetS0(#LGGFSrc)", TLinkLoudness::Silent};
 
   // ---- window links ----

@@ -332,3 +332,45 @@ std::string TLiSet::GetText() const {
   }
   return o;
 }
+
+// ---------------------------------------------------------------- reference-model runs
+
+void CalcLineDepths(TLIDA& Line, double& DHM, double& DCV) {
+  CreateLineLists();
+  DHM = DCV = 0;
+  LILast->LoadClone(Line);
+  if (LineData().RunVARI("d0HMCV", Line, DHM, DCV)) {
+    Line.DHM = DHM * 100;
+    Line.DCV = DCV * 100;
+  }
+  LILast->LoadClone(Line);
+}
+
+void CalcLineWidths(TLIDA& Line, double& WHM, double& WCV) {
+  CreateLineLists();
+  WHM = WCV = 0;
+  LILast->LoadClone(Line);
+  if (LineData().RunVARI("W_HMCV", Line, WHM, WCV)) {
+    Line.WHM = WHM;
+    Line.WCV = WCV;
+  }
+  LILast->LoadClone(Line);
+}
+
+void CalcLineDepthsById(const std::string& Id, double& DHM, double& DCV) {
+  CreateLineLists();
+  if (LILast->sIdK == Id) {
+    TLIDA L(*LILast);
+    return CalcLineDepths(L, DHM, DCV);
+  }
+  if (TLIDA* e = LLIDA->GetKxNNNNNN(Id)) return CalcLineDepths(*e, DHM, DCV);
+  TLIDA L;
+  L.LIK_load_from_TXT(Id);
+  CalcLineDepths(L, DHM, DCV);
+}
+
+double LineDepthSum(const std::string& Id) {
+  double a = 0, b = 0;
+  CalcLineDepthsById(Id, a, b);
+  return a + b;
+}

@@ -490,6 +490,18 @@ TEST_F(KurImportTest, ImportsTheRangeReportsBadLinesAndRepeatsNothing) {
   const auto L = KurLineById("8x000002");
   ASSERT_TRUE(L);
   EXPECT_DOUBLE_EQ(L->LAMB, t.FieldByName("LAMB").AsFloat());
+  // ascending Ids read on; an Id not above the last read rewinds
+  ASSERT_TRUE(KurLineById("8x000006"));
+  EXPECT_EQ(KurLineByIdCount(), 6);
+  ASSERT_TRUE(KurLineById("8x000006"));
+  EXPECT_EQ(KurLineByIdCount(), 6);
+  EXPECT_FALSE(KurLineById("8x000099"));
+  EXPECT_TRUE(Warned("всего 9 строк, запрошена линия с Id=8x000099"));
+  // the reference-model runs are not available until the variator exists
+  double dhm = 1, dcv = 1;
+  CalcLineDepthsById("8x000002", dhm, dcv);
+  EXPECT_EQ(dhm + dcv, 0);
+  EXPECT_TRUE(Warned("RunVARI - функция пока недоступна"));
   t.Next();
   EXPECT_EQ(t.FieldByName("Id").AsString(), "8x000006");
   EXPECT_EQ(t.FieldByName("ELEM").AsInteger(), 6700);
