@@ -169,7 +169,8 @@ bool THFS0::Init(const std::string& S0) {
     in[static_cast<size_t>(i)] = v;
   }
   if (mode < 0 && std::fabs(sumExp - 1) > 0.02) {
-    WARNAbs(head + "Ошибка - сумма интенсивностей компонент равна "_cp + ShortSt(5, sumExp) + kCrLf +
+    WARNAbs(head + "Ошибка - сумма интенсивностей компонент равна "_cp + ShortSt(5, sumExp) +
+            kCrLf +
             "что заметно отличается от единицы!!!"_cp);
     Clear();
     return false;

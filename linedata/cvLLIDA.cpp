@@ -154,6 +154,9 @@ bool ParseLineSetDesc(const std::string& Caller, const std::string& Desc0, TLine
   D = TLineSetDesc();
   const std::string head = Caller + "(<" + Desc0 + ">)";
   std::string s = TrimSp(Desc0);
+  const std::string kNeither =
+      " - " + kCrLf + "первым символом должен быть \"&\", чтобы задать участок длин волн!"_cp +
+      kCrLf + "либо должны быть две (три) длины волны, "_cp + "разделенные символом \":\"!"_cp;
   auto fail = [&](const std::string& t) {
     WARNAbs(head + t);
     return false;
@@ -175,7 +178,8 @@ bool ParseLineSetDesc(const std::string& Caller, const std::string& Desc0, TLine
   const size_t open = s.find('(');
   if (open != std::string::npos) {
     const size_t close = s.find(')', open);
-    if (close == std::string::npos) return fail(" - " + kCrLf + "нет закрывающей круглой скобки!"_cp);
+    if (close == std::string::npos)
+      return fail(" - " + kCrLf + "нет закрывающей круглой скобки!"_cp);
     const std::string in = s.substr(open + 1, close - open - 1);
     s = s.substr(0, open) + s.substr(close + 1);
     const size_t plus = in.find('+');
@@ -217,9 +221,7 @@ bool ParseLineSetDesc(const std::string& Caller, const std::string& Desc0, TLine
     }
     const int32_t n = static_cast<int32_t>(parts.size());
     if (n != 2 && n != 3)
-      return fail(" - " + kCrLf + "первым символом должен быть \"&\", чтобы задать участок длин волн!"_cp +
-                  kCrLf + "либо должны быть две (три) длины волны, "_cp +
-                  "разделенные символом \":\"!"_cp);
+      return fail(kNeither);
     const std::string a = parts.front(), b = parts.back();
     auto bad = [&](const std::string& what, const std::string& t) {
       return fail(what + kCrLf + "в конструкции <"_cp + s + "> ошибка в <"_cp + t + ">!");
@@ -231,9 +233,7 @@ bool ParseLineSetDesc(const std::string& Caller, const std::string& Desc0, TLine
     }
     if (!real(b, D.Lam2)) return bad(" ввод LAM2 - "_cp, b);
   } else {
-    return fail(" - " + kCrLf + "первым символом должен быть \"&\", чтобы задать участок длин волн!"_cp +
-                kCrLf + "либо должны быть две (три) длины волны, "_cp +
-                "разделенные символом \":\"!"_cp);
+    return fail(kNeither);
   }
   if (par) {
     D.ParA = D.Lamb + pa / 1000.0;

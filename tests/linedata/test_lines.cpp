@@ -38,8 +38,8 @@ struct TCat {
 std::string FormA(const TCat& c) {
   char b[256];
   std::snprintf(b, sizeof b,
-                "%10.4f%7.3f%6.2f%12.3f%5.1f %-10s%12.3f%5.1f %-10s%6.2f%6.2f%6.2f%-4s%2d%2d%3d%6.3f%3d"
-                "%6.3f%5d%5d%-6s    %5d%5d%6d",
+                "%10.4f%7.3f%6.2f%12.3f%5.1f %-10s%12.3f%5.1f %-10s%6.2f%6.2f%6.2f%-4s%2d%2d"
+                "%3d%6.3f%3d%6.3f%5d%5d%-6s    %5d%5d%6d",
                 c.LamNm, c.LgGf, c.Code, c.E1, c.J1, c.L1, c.E2, c.J2, c.L2, c.Rad, c.Stark,
                 c.Waals, c.Ref, c.Nlte1, c.Nlte2, 0, 0.0, 0, 0.0, c.Hs1, c.Hs2, c.Notes, c.G1,
                 c.G2, 0);
@@ -338,7 +338,8 @@ TEST_F(LinesTest, LineSetFromTheBundledLwFile) {
   EXPECT_EQ(set.Count, 2);
   EXPECT_DOUBLE_EQ(lam, 6302.5);
   set.Items[2].LI.NHFS = 3;
-  EXPECT_EQ(platform::Cp1251ToUtf8(set.GetText()), "<63w0001> 6301.5010 FE I  3.654 -0.718  0.0  0.0");
+  EXPECT_EQ(platform::Cp1251ToUtf8(set.GetText()),
+            "<63w0001> 6301.5010 FE I  3.654 -0.718  0.0  0.0");
   // a wavelength that no lw file covers: an empty set, still a success
   ASSERT_TRUE(set.Load("&7000", lam));
   EXPECT_EQ(set.Count, 0);

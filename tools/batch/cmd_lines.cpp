@@ -144,7 +144,8 @@ int LineSet(const std::vector<std::string>& Args) {
 const TBatchCommand kImport{"kurucz-import", "kurucz-import [--db FILE] [--kurucz DIR] FROM TO",
                             KuruczImport};
 const TBatchCommand kKey{"kurucz-key", "kurucz-key [--kurucz DIR] FROM TO", KuruczKey};
-const TBatchCommand kLine{"line", "line [--db FILE] [--kurucz DIR] [--lw DIR] [--form-c] ID...", Line};
+const TBatchCommand kLine{"line", "line [--db FILE] [--kurucz DIR] [--lw DIR] [--form-c] ID...",
+                          Line};
 const TBatchCommand kSet{"lineset", "lineset [--lw DIR] DESC", LineSet};
 
 }  // namespace
