@@ -89,7 +89,7 @@ TTempDir::~TTempDir() {
   std::filesystem::remove_all(Dir, E);
 }
 
-std::string Run(const std::string& Command, int* Status) {
+std::string Shell(const std::string& Command, int* Status) {
   std::string Out;
   FILE* P = popen(Command.c_str(), "r");
   if (!P) {
@@ -108,7 +108,7 @@ bool HaveProgram(const std::string& Path) { return access(Path.c_str(), X_OK) ==
 
 bool HavePillow() {
   int S = 0;
-  Run("/usr/bin/python3 -c 'import PIL' 2>/dev/null", &S);
+  Shell("/usr/bin/python3 -c 'import PIL' 2>/dev/null", &S);
   return S == 0;
 }
 

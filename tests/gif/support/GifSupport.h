@@ -32,7 +32,7 @@ struct TTempDir {
 };
 
 // Runs a shell command; its standard output (and the exit status in Status).
-std::string Run(const std::string& Command, int* Status = nullptr);
+std::string Shell(const std::string& Command, int* Status = nullptr);
 bool HaveProgram(const std::string& Path);
 bool HavePillow();
 // Debian's ImageMagick (not a stand-in earlier on the path).
