@@ -87,6 +87,8 @@ void Draw(QPainter& P, TCvGIF& Gif, const QRect& Dest) {
 
 bool FillMimeData(TCvGIF& Gif, QMimeData& Mime) {
   if (Gif.FrameCount() == 0) return false;
+  // Frames are encoded first, so that the GIF data go along with the bitmap.
+  Gif.SaveToStream();
   const TCvGIF::TClipboardData C = Gif.SaveToClipboardFormat();
   Mime.setImageData(ToQImage(C.Bitmap));
   if (!C.GifImage.empty()) {

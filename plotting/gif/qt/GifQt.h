@@ -31,7 +31,7 @@ void DrawTransparentStretched(QPainter& P, const TDib& Bitmap, TColor Transparen
 // The current frame into the rectangle, transparently when the image is transparent.
 void Draw(QPainter& P, TCvGIF& Gif, const QRect& Dest);
 
-// Clipboard data of the image; false when it has no frames.
+// Clipboard data of the image (its frames encoded first); false when it has no frames.
 bool FillMimeData(TCvGIF& Gif, QMimeData& Mime);
 // The image from clipboard data ("GIF Image", else image/gif, else an image); false when none.
 bool LoadMimeData(TCvGIF& Gif, const QMimeData& Mime);
