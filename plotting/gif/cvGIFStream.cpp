@@ -414,6 +414,7 @@ void LzwEncode(std::vector<uint8_t>& Out, const TDib& D, TCvGIF* G) {
   int Last = Clear + 1, Cap = 1 << W;
   std::vector<uint16_t> Slots(kHashSlots, kEmptySlot);
   std::vector<TRecord> Pool(kMaxCode);
+  Out.reserve(Out.size() + size_t(D.Stride()) * D.Height / 2 + 64);
   TCodeWriter C(Out);
   C.Put(Clear, W);
   const std::string Text = "Кодирование GIF"_cp;
@@ -442,7 +443,7 @@ void LzwEncode(std::vector<uint8_t>& Out, const TDib& D, TCvGIF* G) {
         continue;
       }
       ++Len;
-      Hash = uint32_t((uint64_t(P + Len + 4) * Hash) % kHashSlots);
+      Hash = (uint32_t(P + Len + 4) * Hash) % uint32_t(kHashSlots);  // below 2^32
       uint32_t S = Hash;
       for (;;) {
         const uint16_t R = Slots[S];
