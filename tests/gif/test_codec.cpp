@@ -144,7 +144,7 @@ TEST(GifWrite, TablesDelaysTransparencyAndComments) {
       TCvGIF G, Back;
       std::vector<uint8_t> S;
       RoundTrip(Noise(9, 5, Bits, 1u << Bits, 1), Back, &S);
-      EXPECT_EQ(S[10] & 7, Bits - 1);
+      EXPECT_EQ(S[10], 0x80 | ((Bits - 1) << 4) | (Bits - 1));
       EXPECT_EQ(S[13 + 3 * (1 << Bits) + 10], Bits == 1 ? 2 : 4);
     }
   }
@@ -205,6 +205,15 @@ TEST(GifRead, HeadersExtensionsAndDamage) {
     EXPECT_EQ(G.FrameAt(1).Delay, 50);
     EXPECT_EQ(G.FrameAt(1).TransparentColor, G.Data->Global.Color(3));
     EXPECT_EQ(G.FrameAt(0).TransparentColor, clNone);
+  }
+  {  // a delay beyond 16 bits of milliseconds stays at the largest, it does not wrap
+    TBytes T = SmallGif();
+    T.Add({0x21, 0xF9, 4, 0, 0x58, 0x1B, 0, 0});  // 7000 hundredths
+    AddImage(T);
+    T.Add({';'});
+    TCvGIF G;
+    G.LoadFromStream(T.B);
+    EXPECT_EQ(G.FrameAt(0).Delay, 65535);
   }
   {  // looping 40000 gives 30000; junk instead of the trailer; junk after the table
     TBytes T = SmallGif();
