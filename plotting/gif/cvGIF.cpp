@@ -221,6 +221,11 @@ bool TCvGIF::GetTransparent() const {
   return false;
 }
 
+std::vector<TRGBQuad> TCvGIF::GetPalette() {
+  if (Frames.empty()) return {};
+  return Bitmap().Palette;
+}
+
 bool TCvGIF::GetEmpty() const {
   if (Frames.empty()) return true;
   const TGIFFrame& F = *Frames[size_t(std::clamp(CurrentFrame, 0, FrameCount() - 1))];

@@ -161,6 +161,9 @@ class TCvGIF {
 
   bool GetTransparent() const;
   bool GetEmpty() const;
+  // The palette of the current frame's bitmap (Bitmap()); none (empty) when there are no frames
+  // or the bitmap has no palette.
+  std::vector<TRGBQuad> GetPalette();
   int32_t GetWidth();
   int32_t GetHeight();
   // The current frame's bitmap (frame 0 when the index is outside); without frames an empty

@@ -296,8 +296,14 @@ TEST(GifImage, FramesVersionsAndAssignment) {
   EXPECT_EQ(Changes, Before);
   EXPECT_THROW(G.SetWidth(5), EInvalidGraphicOperation);
   EXPECT_THROW(G.SetHeight(5), EInvalidGraphicOperation);
+  EXPECT_TRUE(G.GetPalette().empty());  // no frames: no palette
 
   EXPECT_EQ(G.AddFrame(Picture24(10, 6, 0)), 0);
+  // the palette of the frame's bitmap, as read back from a stream
+  TCvGIF Read;
+  RoundTrip(Picture24(10, 6, 0), Read);
+  EXPECT_EQ(Read.GetPalette().size(), Read.Bitmap().Palette.size());
+  EXPECT_FALSE(Read.GetPalette().empty());
   EXPECT_EQ(G.Version, 1);
   EXPECT_EQ(G.CurrentFrame, 0);
   EXPECT_EQ(G.GetWidth(), 10);
