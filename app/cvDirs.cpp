@@ -256,7 +256,6 @@ void MemoTestAdd(const std::string& Text) { applinks::MemoTestAdd(Text); }
 
 // ---------------------------------------------------------------- unit start
 
-int32_t LamDecimals = 7;
 std::string OTLTitleMOD;
 std::string OTLTitlePMOD1;
 std::string OTLTitlePMOD3;

@@ -106,6 +106,8 @@ int64_t IntBelow(double x) {
   return static_cast<int64_t>(t);
 }
 
+int32_t LamDecimals = 7;
+
 double RoundDec(double x, int32_t N) {
   ld m = Pow10ByMul(N);
   double r;

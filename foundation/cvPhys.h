@@ -44,6 +44,8 @@ double RoundToPow10(double x, int32_t K);
 int64_t IntAbove(double x);
 int64_t IntBelow(double x);
 double RoundDec(double x, int32_t N);
+// The decimals to which catalogue wavelengths are rounded (7; set by the unit's start).
+extern int32_t LamDecimals;
 double RoundSig(double x, int32_t N);
 void RoundBounds(double X1, double X2, int32_t NPart, double& R1, double& R2);
 double PowerRe(double x, double y);

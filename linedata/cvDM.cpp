@@ -323,6 +323,24 @@ void EnsureSchema(TcvDatabase& Db) {
 // ------------------------------------------------------------------------------------------
 // TDM
 
+namespace {
+// A new database starts with the demo rows of the installation: the text tables of "GEDA/demo/"
+// below the root ("Lines_.txt", "LGGF.txt"...), each loaded into the table of its name.
+void LoadDemoTables(TcvDatabase& Db) {
+  const std::string root = LineData().Root();
+  if (root.empty()) return;
+  const std::string dir = root + "GEDA/demo/";
+  if (!platform::IsDirectory(dir)) return;
+  for (const std::string& name : Db.TableNames()) {
+    const std::string file = dir + name + ".txt";
+    if (!platform::IsRegularFile(file)) continue;
+    TcvTable t(&Db, name);
+    TableFromTxt(t, file, false);
+    t.Close();
+  }
+}
+}  // namespace
+
 TDM::TDM() = default;
 TDM::~TDM() { Disconnect(); }
 
@@ -348,6 +366,7 @@ bool TDM::Connect(const std::string& FileName) {
     if (created_) {
       // a new database starts with the element table when it is loaded
       if (MEND && MEND->Loaded()) MendToAtoms();
+      LoadDemoTables(ADOConnection);
       WARN("Создана новая база данных <"_cp + FileName + ">");
     }
   } catch (const std::exception& e) {

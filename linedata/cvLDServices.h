@@ -38,6 +38,21 @@ struct TLineDataServices {
   // The fatal path of the frame (restores the cursor, raises); the library raises EInOutError
   // with the text after it in any case.
   std::function<void(const std::string& Text)> Fatal;
+  // The folders of the Kurucz band files ("gfhy0800.100"...) and of the system's own line files
+  // (lw, li, lh band files), with their trailing "/"; settings of the installation (without a
+  // provider: "KURUCZ/" and "LW/" below the root).
+  TLink<std::string()> KuruczFolder{"KuruczFolder", TLinkLoudness::Silent};
+  TLink<std::string()> LineFilesFolder{"LineFilesFolder", TLinkLoudness::Silent};
+  // The current run's lg gf source list (the variator key "#LGGFSrc"); none until the variator
+  // is built: the lines keep the values of table "Lines_".
+  // The current project folder (with its trailing "/") and the current quest: the line list's
+  // dump file "LIDA/" + quest + ".DAT" (the variator's quest once there is one).
+  TLink<std::string()> ProjectDir{"App.sProjDir", TLinkLoudness::Silent};
+  TLink<std::string()> Quest{"App.sQuest", TLinkLoudness::Silent};
+  // A reference-model run of one line (quest "d0HMCV": central depths, "W_HMCV": equivalent
+  // widths) giving the HOLMU and CV values; true when it ran. Comes with the variator.
+  TLink<bool(const std::string& Quest, TLIDA& Line, double& HM, double& CV)> RunVARI{"RunVARI"};
+  TLink<std::string()> LGGFSrcList{"TVARIATOR.GetS0(#LGGFSrc)", TLinkLoudness::Silent};
 
   // ---- window links ----
   TLink<void(const std::string& Text)> Progress{"UM", TLinkLoudness::Silent};

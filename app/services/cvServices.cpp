@@ -5,11 +5,24 @@
 #include "app/cvDirs.h"
 #include "app/cvEd.h"
 #include "app/cvInf.h"
+#include "app/AppLinks.h"
 #include "linedata/cvLDServices.h"
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
+#include "linedata/cvLLIDA.h"
 #include "foundation/cvSayer.h"
 #include "plotting/cvGRAD.h"
+
+namespace {
+// A folder of the working-directory table, or Default below the root when the table has no row.
+std::string LineDataFolder(const std::string& Module, const std::string& Func,
+                           const std::string& Default) {
+  if (cvDirs)
+    for (const TcvDirRec& r : cvDirs->Items)
+      if (r.Module == Module && r.Func == Func) return cvDirList(Module, Func);
+  return App ? App->sRoot + Default : Default;
+}
+}  // namespace
 
 void InstallLineDataServices() {
   TLineDataServices& S = LineData();
@@ -17,6 +30,12 @@ void InstallLineDataServices() {
   S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
   S.NewSaveDir.Install([] { return App ? App->NewSaveDir() : std::string(); });
   S.LastSaveDir.Install([] { return App ? App->GetSaveDirLast() : std::string(); });
+  S.ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
+  S.Quest.Install([] { return App ? App->sQuest : std::string(); });
+  // the folders of the Kurucz band files and of the line files: rows of the working-directory
+  // table when it has them, else below the root
+  S.KuruczFolder.Install([] { return LineDataFolder("LIN", "KURUCZ", "KURUCZ/"); });
+  S.LineFilesFolder.Install([] { return LineDataFolder("LIN", "LWFILES", "LW/"); });
   S.Fatal = [](const std::string& Text) {
     if (App) App->Fatal(Text);
   };
@@ -33,6 +52,21 @@ void InstallLineDataServices() {
       cvlink::NotAvailable("TcvEd.EdLoadSL");
   });
   S.OpenAt.Install(CILErrToEditor);
+  // the unit's start makes the loaded line list and the last line; its end frees them
+  applinks::LLIDALink().Create = [] {
+    if (!LLIDA) LLIDA = new TLLIDA();
+  };
+  applinks::LLIDALink().Free = [] {
+    delete LLIDA;
+    LLIDA = nullptr;
+  };
+  applinks::LILastLink().Create = [] {
+    if (!LILast) LILast = new TLIDA();
+  };
+  applinks::LILastLink().Free = [] {
+    delete LILast;
+    LILast = nullptr;
+  };
 }
 
 void InstallScanServices() {

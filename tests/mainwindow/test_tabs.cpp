@@ -135,3 +135,28 @@ TEST_F(ProgramTest, AutoSaveThenAutoLoadRestoresTheDatabaseAsAJob) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Kurucz group: the range typed in "LAMB от" / "LAMB до" is what the import reads; the import
+// runs as a job and fills table KurLines from the bundled catalogue extract.
+TEST_F(ProgramTest, LoadKurLinesImportsTheTypedRangeAsAJob) {
+  ASSERT_TRUE(DMReady());
+  Corvesta->ShowPage("TabStart");
+  TTabStart& S = Corvesta->StartTab();
+  S.edLamb1->SetText("6301");
+  S.edLamb2->SetText("6303");
+  double from = 0, to = 0;
+  ASSERT_TRUE(GetLambFromTo(from, to));
+  EXPECT_EQ(from, 6301);
+  EXPECT_EQ(to, 6303);
+  S.btLoadKurLines->click();
+  S.Jobs.Wait();
+  TcvTable& K = DM->ADOKurLines;
+  K.Close();
+  K.Open();
+  EXPECT_GE(K.RecordCount(), 2) << AllBoxes(*boxes);
+  K.Close();
+}
+
+}  // namespace

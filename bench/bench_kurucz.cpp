@@ -1,0 +1,105 @@
+// The Kurucz import of the last tenth of a band file of 500 000 lines, and 1000 ascending
+// catalogue Ids read from that file, each against one plain read of the file.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "foundation/cvJob.h"
+#include "linedata/cvDM.h"
+#include "linedata/cvKurImport.h"
+#include "linedata/cvKurucz.h"
+#include "linedata/cvLDServices.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kLines = 500000;
+
+struct TFolder {
+  fs::path dir;
+  TFolder() {
+    std::string tmpl = (fs::temp_directory_path() / "cvbench-XXXXXX").string();
+    dir = mkdtemp(tmpl.data());
+    std::ofstream f(dir / "gfhy0800.100");
+    char b[256];
+    for (int i = 0; i < kLines; ++i) {
+      // 600 .. 800 nm, ascending, Fe I and Fe II, in the 160-column layout
+      const double nm = 600.0 + 199.99 * i / kLines;
+      std::snprintf(b, sizeof b,
+                    " %10.4f%7.3f%6.2f%12.3f%5.1f %-10s%12.3f%5.1f %-10s%6.2f%6.2f%6.2f%-4s%2d%2d"
+                    "%3d%6.3f%3d%6.3f%5d%5d%-6s    %5d%5d%6d",
+                    nm, -1.5 + (i % 100) * 0.01, i % 3 == 0 ? 26.01 : 26.00,
+                    45000.0 + (i % 1000), 2.0, "4s5s e5D", 29000.0 + (i % 977), 1.0, "4s4p z5P",
+                    7.93, -5.46, -7.58, "K88", 0, 0, 0, 0.0, 0, 0.0, 0, 0, "", 1503, 1835, 0);
+      f << b << '\n';
+    }
+    LineData().KuruczFolder.Install([d = dir.string()] { return d + "/"; });
+  }
+  ~TFolder() { fs::remove_all(dir); }
+};
+
+TFolder& Folder() {
+  static TFolder f;
+  return f;
+}
+
+void PlainRead(benchmark::State& State) {
+  for (auto _ : State) {
+    std::ifstream f(Folder().dir / "gfhy0800.100");
+    std::string line;
+    size_t n = 0;
+    while (std::getline(f, line)) n += line.size();
+    benchmark::DoNotOptimize(n);
+  }
+}
+
+void KurImport(benchmark::State& State) {
+  int n = 0;
+  for (auto _ : State) {
+    State.PauseTiming();
+    const std::string db = (Folder().dir / ("k" + std::to_string(n++) + ".db")).string();
+    TDM D;
+    D.Connect(db);
+    TJob job("bench");
+    TKurImportResult r;
+    State.ResumeTiming();
+    // the last tenth of the file's lines
+    RunJob(job, [&](TJob& J) { LoadKurLines(J, D, 7799.8, 7999.9, r); });
+    State.PauseTiming();
+    if (r.Added < kLines / 10 - 10) State.SkipWithError("import incomplete");
+    D.Disconnect();
+    fs::remove(db);
+    State.ResumeTiming();
+  }
+}
+
+void KurImport_Reference(benchmark::State& State) { PlainRead(State); }
+
+void KurLineById1000(benchmark::State& State) {
+  Folder();
+  for (auto _ : State) {
+    TJob job("bench");
+    RunJob(job, [&](TJob&) {
+      KurLineByIdClose();
+      for (int i = 1; i <= 1000; ++i) {
+        const auto L = KurLineById(KurLineId('8', i * (kLines / 1000)));
+        benchmark::DoNotOptimize(L.get());
+      }
+    });
+  }
+}
+
+void KurLineById1000_Reference(benchmark::State& State) { PlainRead(State); }
+
+}  // namespace
+
+BENCHMARK(KurImport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(KurImport_Reference)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(KurLineById1000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(KurLineById1000_Reference)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_MAIN();
