@@ -14,6 +14,8 @@
 #include "app/qt/QtAppHook.h"
 #include "app/qt/QtInfWidget.h"
 #include "app/services/cvServices.h"
+#include "plotting/cvGRAD.h"
+#include "plotting/qt/cvGRADQt.h"
 #include "foundation/cvFile.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvProf.h"
@@ -174,6 +176,8 @@ void CorvestaStartup(const TStartOptions& Options) {
   // The units' objects; each computing library gets its services.
   InstallModelServices();
   InstallScanServices();
+  InstallPlotServices();
+  EnsureGRAF();
   cvDirsUnitStart();
   InstallLineDataServices();
   if (!MEND) CreateMEND();
@@ -250,6 +254,7 @@ int RunCorvesta(int Argc, char** Argv) {
   platform::InstallQtCursorServices();
   platform::InstallQtMsgBoxes();
   platform::InstallQtDialogs();
+  InstallPlottingQt();
   // A box asked by a worker never opens: its text goes to the log.
   platform::SetOffThreadBoxHandler([](const std::string& Text, const std::string& Caption) {
     if (Sayer) Sayer->WriteLine(Caption + ": " + Text);
