@@ -235,6 +235,8 @@ void CorvestaShutdown() {
   cvDirs = nullptr;
   FreeDM();
   FreeMEND();
+  delete GRAF;
+  GRAF = nullptr;
   cvDirsUnitEnd();
   if (Sayer) Sayer->CloseLog();
 }
