@@ -6,6 +6,9 @@
 #include <system_error>
 
 #include "foundation/cvSayer.h"
+#include "foundation/cvStrList.h"
+#include "scans/cvFIOut.h"
+#include "scans/cvLFIOut.h"
 
 namespace {
 std::unique_ptr<TScanServices>& Holder() {
@@ -13,6 +16,9 @@ std::unique_ptr<TScanServices>& Holder() {
   return s;
 }
 }  // namespace
+
+TScanServices::TScanServices() = default;
+TScanServices::~TScanServices() = default;
 
 TScanServices& Scans() { return *Holder(); }
 void ResetScanServices() { Holder() = std::make_unique<TScanServices>(); }
