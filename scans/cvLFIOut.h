@@ -98,3 +98,13 @@ void SetLFOPCur(const std::string& Entry);
 // The current entry, its 1-based number and the count; an "Err:" text when there is none.
 std::string GetLFOPItem(int32_t& Number, int32_t& Count);
 std::string GetLFOPCur();
+
+// ---- keys of the main headers the registry read ----
+// The real value of Key among the first 73 cards of the own file's main header, else of the
+// inversion-result file's; false (Value 0) when neither holds it, with a report when there is no
+// registry or the value is no number.
+bool rdHdVar(const std::string& Key, double& Value);
+// The value text of Key among the first 72 cards of the own file's main header; empty with a
+// report when there is no registry or list.
+std::string GetcvFITKey(const std::string& Key);
+double GetRcvFITKey(const std::string& Key, double Default);

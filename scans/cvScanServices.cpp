@@ -8,6 +8,7 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
 #include "scans/cvFIOut.h"
+#include "scans/cvFITS.h"
 #include "scans/cvLFIOut.h"
 
 namespace {
@@ -17,7 +18,12 @@ std::unique_ptr<TScanServices>& Holder() {
 }
 }  // namespace
 
-TScanServices::TScanServices() = default;
+TScanServices::TScanServices() {
+  // The rows of registered maps (without a registry or map the continuum is measured).
+  MapRow.Install([](const TFITS& F, const std::string& Name, TARe& Out) {
+    return F.MapRow(Name, Out);
+  });
+}
 TScanServices::~TScanServices() = default;
 
 TScanServices& Scans() { return *Holder(); }

@@ -13,6 +13,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvStrList.h"
 #include "scans/cvFIOut.h"
+#include "scans/cvFITS.h"
 #include "scans/cvFitsCard.h"
 #include "scans/cvLFIOut.h"
 #include "scans/support/MapFiles.h"
@@ -442,6 +443,46 @@ TEST(BadMapFiles, EachGivesOneReportAndNoLoop) {
       EXPECT_TRUE(rec.Has("TFIOut.LoadData Ошибка при чтении блока"_cp));
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// What the scan and the header lookups read of registered maps.
+TEST_F(MapFileTest, SlitRowsAndMainHeaderKeysFromTheRegistry) {
+  ASSERT_TRUE(MakeMap("CONT", 4, 3, Wave)->Save());
+  ASSERT_TRUE(MakeMap("CONT2", 4, 3, [](int x, int y) { return Wave(x, y) + 2; })->Save());
+  double v = 7;
+  EXPECT_FALSE(rdHdVar("NAXIS", v));  // no registry yet
+  TLFIOut& reg = LFIOReg();
+  ASSERT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true));
+  root.scan.ScanName = "20190622_164505";
+  TFITS f;
+  f.Owner = &root.scan;
+  f.IXI = 2;
+  TARe row;
+  ASSERT_TRUE(f.MapRow("CONT", row));  // read from the file on demand
+  EXPECT_EQ(row, (TARe{0, Wave(2, 0), Wave(2, 1), Wave(2, 2)}));
+  int32_t code = -1;
+  ASSERT_TRUE(f.MapPairMean("CONT", "CONT2", row, code));
+  EXPECT_EQ(code, 0);
+  EXPECT_DOUBLE_EQ(row[3], Wave(2, 2) + 1.0);
+  EXPECT_FALSE(f.MapPairMean("CONT", "NONE", row, code));
+  EXPECT_EQ(code, 4);
+  root.scan.GetXFOARe(reg.Item(0), 1, row);
+  EXPECT_EQ(row, (TARe{0, Wave(1, 0), Wave(1, 1), Wave(1, 2)}));
+  // Keys of the own file's main header; a missing key is no value.
+  rec.texts.clear();
+  ASSERT_TRUE(rdHdVar("NAXIS", v));
+  EXPECT_EQ(v, 0);
+  v = 7;
+  EXPECT_FALSE(rdHdVar("NOSUCH", v));
+  EXPECT_EQ(v, 0);
+  EXPECT_EQ(GetcvFITKey("HD_VER"), "20241023");
+  EXPECT_EQ(GetRcvFITKey("NOSUCH", 1.5), 1.5);
+  EXPECT_EQ(GetRcvFITKey("TSTART", 2.5), 2.5);
+  EXPECT_TRUE(rec.Has("GetRcvFITKey(TSTART) Err: "));
 }
 
 }  // namespace

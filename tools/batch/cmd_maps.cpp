@@ -54,15 +54,15 @@ int Write(const std::vector<std::string>& A) {
   if (rc != 0) return rc;
   if (!WriteMainHeader(scan, TScanMapStats{})) return 1;
   const std::string da = name.substr(0, 8), ti = name.substr(9);
-  TLFIOut& reg = LFIOReg();
   const int32_t nx = scan.Count(), ny = scan.Refs.nY;
+  for (int32_t x = 0; x < nx; ++x) scan.FITSByIndex(x)->GetContAll();
+  TLFIOut& reg = LFIOReg();
   TFIOut* cont = reg.AddFIOut(da + "_" + ti, "CONT", "continuum", ver, 1, nx, ny, &scan);
   TFIOut* norm = reg.AddFIOut(da + "_" + ti, "CNTN", "normalised continuum", ver, 1, nx, ny,
                               &scan);
   cont->AssignMem(nx, ny);
   for (int32_t x = 0; x < nx; ++x) {
-    TFITS* f = scan.FITSByIndex(x);
-    f->GetContAll();
+    const TFITS* f = scan.FITSByIndex(x);
     for (int32_t y = 0; y < ny && y + 1 < static_cast<int32_t>(f->ACnt.size()); ++y)
       cont->aData[x][y] = static_cast<float>(f->ACnt[y + 1]);
   }
