@@ -865,10 +865,13 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
   }
   kLoad = 1;
   const int64_t len = 4LL * nX * nY;
-  std::string buf(static_cast<size_t>(len), '\0');
+  // One conversion buffer per thread, kept between maps.
+  thread_local std::vector<char> tBuf;
+  if (static_cast<int64_t>(tBuf.size()) < len) tBuf.resize(static_cast<size_t>(len));
+  char* const buf = tBuf.data();
   const int fd = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
   const int err = fd < 0 ? errno : 0;
-  const int64_t got = fd < 0 ? 0 : ReadAll(fd, buf.data(), len, Offset);
+  const int64_t got = fd < 0 ? 0 : ReadAll(fd, buf, len, Offset);
   if (fd >= 0) ::close(fd);
   if (got != len) {
     // A short or failed read leaves the map empty: zeros are no data.
@@ -882,7 +885,7 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
     return false;
   }
   aData.assign(static_cast<size_t>(nX), std::vector<float>(static_cast<size_t>(nY)));
-  const auto* p = reinterpret_cast<const unsigned char*>(buf.data());
+  const auto* p = reinterpret_cast<const unsigned char*>(buf);
   double sum = 0;
   for (int32_t y = 0; y < nY; ++y)
     for (int32_t x = 0; x < nX; ++x, p += 4) {
