@@ -393,22 +393,71 @@ void TFIOut::MaskedAMeanX(const TAByBy& Mask, TARe& Axis, TARe& Means) const {
   }
 }
 
-void TFIOut::MaskedAMeanY(const TAByBy& Mask, TARe& Axis, TARe& Means) const {
+void TFIOut::MaskedMeansY(const TAByBy& Mask, const std::string& Who,
+                          const std::function<double(int32_t)>& AxisOf, TARe& Axis,
+                          TARe& Means) const {
   Axis.assign(1, 0.0);
   Means.assign(1, 0.0);
   if (kLoad < 2 || static_cast<int32_t>(aData.size()) < nX)
-    return WARNAbs("Вызов FO.MaskedAMeanY("_cp + Name + ") когда массив не заполнен, kLoad="_cp +
+    return WARNAbs("Вызов FO."_cp + Who + "(" + Name + ") когда массив не заполнен, kLoad="_cp +
                    IntStr(kLoad));
-  if (!MaskFits(Mask, "FO.MaskedAMeanY-ERR: ")) return;
+  if (!MaskFits(Mask, "FO." + Who + "-ERR: ")) return;
   for (int32_t x = 0; x < nX; ++x) {
     double s = 0;
     int32_t n = 0;
     for (int32_t y = 0; y < nY; ++y)
       if (Mask[x][y]) s += aData[x][y], ++n;
     if (n == 0) continue;
-    Axis.push_back(x);
+    Axis.push_back(AxisOf(x));
     Means.push_back(s / n);
   }
+}
+
+bool TFIOut::OwnerAxisOk(const std::string& Who, const TARe* Ax,
+                         const std::string& AxName) const {
+  if (!Owner) {
+    WARNAbs("FO." + Who + "-ERR: TLFITS(Owner) Not Assigned!");
+    return false;
+  }
+  if (static_cast<int32_t>(Ax->size()) != nX + 1) {
+    WARNAbs("FO." + Who + "-ERR: length(LFITS." + AxName + ")=" +
+            IntStr(static_cast<int32_t>(Ax->size())) + " <> nX=" + IntStr(nX));
+    return false;
+  }
+  return true;
+}
+
+void TFIOut::MaskedAMeanY(const TAByBy& Mask, TARe& Axis, TARe& Means) const {
+  MaskedMeansY(Mask, "MaskedAMeanY", [](int32_t x) { return double(x); }, Axis, Means);
+}
+
+void TFIOut::MaskedAMeanYt(const TAByBy& Mask, TARe& Axis, TARe& Means) const {
+  Axis.assign(1, 0.0);
+  Means.assign(1, 0.0);
+  if (!OwnerAxisOk("MaskedMeanYt", Owner ? &Owner->AXT : nullptr, "AXT")) return;
+  MaskedMeansY(Mask, "MaskedAMeanYt", [this](int32_t x) { return Owner->AXT[x + 1]; }, Axis,
+               Means);
+}
+
+void TFIOut::MaskedAMeanYKey(const TAByBy& Mask, const std::string& Key, TARe& Axis,
+                             TARe& Means) const {
+  Axis.assign(1, 0.0);
+  Means.assign(1, 0.0);
+  if (!OwnerAxisOk("MaskedMeanYt", Owner ? &Owner->AXT : nullptr, "AXT")) return;
+  MaskedMeansY(Mask, "MaskedAMeanYt",
+               [this, &Key](int32_t x) {
+                 TFITS* f = Owner->FITSByIndex(x);
+                 return f ? f->GetKeyVal(Key) : 0.0;
+               },
+               Axis, Means);
+}
+
+void TFIOut::MaskedAMeanYvO(const TAByBy& Mask, TARe& Axis, TARe& Means) const {
+  Axis.assign(1, 0.0);
+  Means.assign(1, 0.0);
+  if (!OwnerAxisOk("MaskedMeanYvO", Owner ? &Owner->AXvO : nullptr, "AXvO")) return;
+  MaskedMeansY(Mask, "MaskedAMeanYvO", [this](int32_t x) { return Owner->AXvO[x + 1]; }, Axis,
+               Means);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -62,6 +62,11 @@ class TFIOut {
   void AMeanY(TARe& Means) const;
   void MaskedAMeanX(const TAByBy& Mask, TARe& Axis, TARe& Means) const;
   void MaskedAMeanY(const TAByBy& Mask, TARe& Axis, TARe& Means) const;
+  // As MaskedAMeanY, the axis value of column x being the owner scan's time of slit file x, the
+  // value of Key in slit file x, or the scan's AXvO.
+  void MaskedAMeanYt(const TAByBy& Mask, TARe& Axis, TARe& Means) const;
+  void MaskedAMeanYKey(const TAByBy& Mask, const std::string& Key, TARe& Axis, TARe& Means) const;
+  void MaskedAMeanYvO(const TAByBy& Mask, TARe& Axis, TARe& Means) const;
 
   // ---- texts ----
   std::string DTKey() const;
@@ -83,6 +88,9 @@ class TFIOut {
  private:
   bool MaskFits(const TAByBy& Mask, const std::string& Who) const;
   bool PrepareMasked(const TAByBy& Mask, const std::string& Who);
+  void MaskedMeansY(const TAByBy& Mask, const std::string& Who,
+                    const std::function<double(int32_t)>& AxisOf, TARe& Axis, TARe& Means) const;
+  bool OwnerAxisOk(const std::string& Who, const TARe* Ax, const std::string& AxName) const;
 };
 
 bool FIOutAssigned(const TFIOut* Map);

@@ -486,3 +486,71 @@ TEST_F(MapFileTest, SlitRowsAndMainHeaderKeysFromTheRegistry) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MapStatistics, MaskedColumnMeansOverTheScansAxes) {
+  testsupport::SinkRecorder rec;
+  ResetScanServices();
+  TLFITS scan;
+  scan.AXT = {0, 10, 11, 12};
+  scan.AXvO = {0, -1, -2};  // one short
+  auto m = MakeMap("T", 3, 2, [](int x, int y) { return float(x * 10 + y); });
+  TAByBy mask{{1, 1}, {0, 0}, {0, 1}};
+  TARe ax, mean;
+  m->MaskedAMeanYt(mask, ax, mean);
+  EXPECT_TRUE(rec.Has("FO.MaskedMeanYt-ERR: TLFITS(Owner) Not Assigned!"));
+  EXPECT_EQ(ax, TARe{0});
+  m->Owner = &scan;
+  m->MaskedAMeanYt(mask, ax, mean);
+  EXPECT_EQ(ax, (TARe{0, 10, 12}));
+  EXPECT_EQ(mean, (TARe{0, 0.5, 21}));
+  m->MaskedAMeanYvO(mask, ax, mean);
+  EXPECT_TRUE(rec.Has("FO.MaskedMeanYvO-ERR: length(LFITS.AXvO)=3 <> nX=3"));
+}
+
+// Saving and loading many maps are jobs: a cancel between maps leaves the file and the registry
+// as they were.
+TEST_F(MapFileTest, CancelBetweenMapsKeepsFileAndRegistry) {
+  ASSERT_TRUE(MakeMap("CONT", 8, 8, Wave)->Save());
+  const std::string before = testsupport::ReadFile(root.Own());
+  std::vector<std::unique_ptr<TFIOut>> maps;
+  std::vector<TFIOut*> p;
+  for (int k = 0; k < 4; ++k) {
+    maps.push_back(MakeMap("M" + std::to_string(k), 8, 8, Wave));
+    p.push_back(maps.back().get());
+  }
+  TJob job("save");
+  int steps = 0;
+  job.OnProgress = [&](const TJobProgress&) {
+    if (++steps == 3) job.Cancel();
+  };
+  EXPECT_EQ(SaveMaps(job, p), 0);
+  EXPECT_EQ(testsupport::ReadFile(root.Own()), before);
+  TJob all("save all");
+  EXPECT_EQ(SaveMaps(all, p), 4);
+  EXPECT_EQ(DirLines().size(), 6u);
+  TLFIOut& reg = LFIOReg();
+  TJob load("load");
+  int loadSteps = 0;
+  load.OnProgress = [&](const TJobProgress&) {
+    if (++loadSteps == 2) load.Cancel();
+  };
+  EXPECT_FALSE(reg.LoadOwn(kDa, kTi, nullptr, true, &load));
+  EXPECT_EQ(reg.Count(), 0);
+  TJob load2("load");
+  EXPECT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true, &load2));
+  EXPECT_EQ(reg.Count(), 5);
+  EXPECT_EQ(load2.LastProgress().Total, Size(root.Own()));
+  // Maps of one source: cleared by their source character.
+  EXPECT_TRUE(reg.SameSrc());
+  reg.Item(0)->DaNum = 'b';
+  EXPECT_FALSE(reg.SameSrc());
+  reg.ClearOwnBySrc('a');
+  ASSERT_EQ(reg.Count(), 1);
+  EXPECT_EQ(reg.Item(0)->Name, "CONT");
+  reg.ClearAll();
+  EXPECT_EQ(reg.Count(), 0);
+}
+
+}  // namespace
