@@ -216,6 +216,10 @@ TEST_F(MapFileTest, AKillMidSaveLeavesTheFileWhole) {
     // The maps of one round land together.
     EXPECT_TRUE(reg.Count() == 1 || reg.Count() == 9) << reg.Count();
   }
+  // The next save removes the copies the killed writers left.
+  ASSERT_TRUE(MakeMap("CONT", 200, 100, Wave)->Save());
+  for (const auto& f : std::filesystem::directory_iterator(root.scan.OutFolder))
+    EXPECT_EQ(f.path().filename().string().find(".tmp~"), std::string::npos) << f.path();
 }
 
 TEST(MapNames, FileNamesByKind) {
