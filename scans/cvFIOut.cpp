@@ -601,6 +601,12 @@ bool TMapSaveSession::Write(int64_t Offset, const void* Data, int64_t Len) {
   return true;
 }
 
+bool TMapSaveSession::Truncate(int64_t Len) {
+  if (fd_ < 0 || ::ftruncate(fd_, Len) != 0) return false;
+  size_ = Len;
+  return true;
+}
+
 bool TMapSaveSession::Commit() {
   if (fd_ < 0) return false;
   const bool synced = ::fsync(fd_) == 0;
@@ -730,10 +736,12 @@ bool TFIOut::Save() {
       *p++ = static_cast<unsigned char>(u >> 8);
       *p++ = static_cast<unsigned char>(u);
     }
-  // A rewrite in place keeps what follows the old padding; the padding written is zero.
-  if (found >= 0 && next > end && found + 1 < static_cast<int32_t>(dir.size()))
-    buf.resize(static_cast<size_t>(std::min(next, dir[found + 1].nb0) - at));
-  if (!s->Write(at, buf.data(), static_cast<int64_t>(buf.size()))) {
+  // A rewrite in place zeroes what is left of the old extension up to the next one; a rewritten
+  // last extension ends the file.
+  const bool last = found < 0 || found + 1 >= static_cast<int32_t>(dir.size());
+  if (!last) buf.resize(static_cast<size_t>(dir[found + 1].nb0 - at), '\0');
+  if (!s->Write(at, buf.data(), static_cast<int64_t>(buf.size())) ||
+      (last && !s->Truncate(at + static_cast<int64_t>(buf.size())))) {
     WARNAbs("Ошибка при записи блока в файл \r\n<"_cp + file + ">" + kNl + "I=1, nb0=" +
             I64Str(at) + ", LStr=80" + kNl + "IOResult of Reset = " + IntStr(errno) + kNl +
             "ErrLast=<" + std::strerror(errno) + ">");

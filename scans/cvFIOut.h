@@ -140,6 +140,7 @@ class TMapSaveSession {
 
   // Used by TFIOut.Save.
   bool Write(int64_t Offset, const void* Data, int64_t Len);
+  bool Truncate(int64_t Len);
   int64_t Size() const { return size_; }
   std::vector<TMapExt>& Dir() { return dir_; }
   static TMapSaveSession* Current();

@@ -167,6 +167,24 @@ TEST_F(MapFileTest, RefusalsLeaveTheFileAsItWas) {
   EXPECT_EQ(testsupport::ReadFile(root.Own()), dup);
 }
 
+// A smaller map rewritten in place leaves no old bytes behind: the walk still finds every map.
+TEST_F(MapFileTest, SmallerRewritesKeepTheFileReadable) {
+  ASSERT_TRUE(MakeMap("A", 30, 30, Wave)->Save());
+  ASSERT_TRUE(MakeMap("B", 30, 30, Wave)->Save());
+  ASSERT_TRUE(MakeMap("A", 5, 5, Wave)->Save());
+  auto b = MakeMap("B", 4, 4, Wave);
+  ASSERT_TRUE(b->Save());
+  EXPECT_EQ(DirLines(), (std::vector<std::string>{"Name b0_hd b0_data L_hd L_data",
+                                                  "A 5760 8640 2880 100", "B 12480 15360 2880 64"}));
+  EXPECT_EQ(Size(root.Own()), 15680);
+  TLFIOut& reg = LFIOReg();
+  ASSERT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true));
+  ASSERT_EQ(reg.Count(), 2);
+  ASSERT_TRUE(reg.Item(1)->EnsureLoaded());
+  EXPECT_EQ(reg.Item(1)->aData, b->aData);
+  EXPECT_TRUE(rec.texts.empty()) << rec.texts.front();
+}
+
 TEST_F(MapFileTest, TheLastMapMayGrowAndMainHeaderKeepsABackup) {
   ASSERT_TRUE(MakeMap("CONT", 10, 10, Wave)->Save());
   auto big = MakeMap("CONT", 30, 30, Wave);
