@@ -1,4 +1,7 @@
-// What the slit files, the scan and the header lookups read of the registered maps.
+// What the slit files, the scan and the header lookups read of the registered maps. Slit files
+// of one scan may ask from several threads: a map is loaded from its file under one lock.
+#include <mutex>
+
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -22,6 +25,8 @@ TFIOut* ScanMap(const TFITS& F, const std::string& Name, int32_t& Code) {
     Code = 1;
     return nullptr;
   }
+  static std::mutex loadLock;
+  std::lock_guard<std::mutex> lock(loadLock);
   if (m->kLoad < 2 && (m->nbData0 == 0 || !m->EnsureLoaded())) {
     Code = 2;
     return nullptr;
