@@ -105,6 +105,14 @@ class TFITS {
   // The literal smoothing (weights made per call) in place of the scan's cache (benches, tests).
   bool LiteralSmoothing = false;
 
+  // ---- rows of registered maps of the scan (loaded on demand; out[y] = column y - 1) ----
+  bool MapRow(const std::string& Name, TARe& Out) const;
+  bool ContFromMap();
+  // out[y] = (A + B) / 2; Code sums 1 (A missing), 2 (A not loaded), 4 (B missing), 8 (B not
+  // loaded); non-zero leaves Out as it was and gives false.
+  bool MapPairMean(const std::string& NameA, const std::string& NameB, TARe& Out,
+                   int32_t& Code) const;
+
   // ---- line centres of gravity ----
   void CalcCGrav5(int32_t y, double& g1, TARe& Values, TAIn& Pixels, double& g2);
   void CalcCGravs0();

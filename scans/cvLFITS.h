@@ -15,6 +15,7 @@
 #include "scans/cvFITS.h"
 
 class TDirList;
+class TFIOut;
 class TJob;
 class TStringList;
 
@@ -121,6 +122,9 @@ class TLFITS {
   void CalcH0(int32_t Index);
   void CalcKVISave();
   bool LoadD0Maps();
+
+  // out[y] = the map's value at Row, column y - 1 (y = 1..the map's column count).
+  void GetXFOARe(const TFIOut* Map, int32_t Row, TARe& Out) const;
 
   // ---- wavelength scale of the scan ----
   double Pix2Lam(double x) const { return (x - RefCRPIX1) * RefCDELT1 + RefCRVAL1; }

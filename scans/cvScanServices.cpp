@@ -6,6 +6,10 @@
 #include <system_error>
 
 #include "foundation/cvSayer.h"
+#include "foundation/cvStrList.h"
+#include "scans/cvFIOut.h"
+#include "scans/cvFITS.h"
+#include "scans/cvLFIOut.h"
 
 namespace {
 std::unique_ptr<TScanServices>& Holder() {
@@ -13,6 +17,14 @@ std::unique_ptr<TScanServices>& Holder() {
   return s;
 }
 }  // namespace
+
+TScanServices::TScanServices() {
+  // The rows of registered maps (without a registry or map the continuum is measured).
+  MapRow.Install([](const TFITS& F, const std::string& Name, TARe& Out) {
+    return F.MapRow(Name, Out);
+  });
+}
+TScanServices::~TScanServices() = default;
 
 TScanServices& Scans() { return *Holder(); }
 void ResetScanServices() { Holder() = std::make_unique<TScanServices>(); }

@@ -5,6 +5,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "foundation/cvLink.h"
@@ -12,6 +13,16 @@
 
 class TFITS;
 class TLFITS;
+class TLFIOut;
+class TStringList;
+
+// The level filter's state as the maps read it (a plain record until the filters are built):
+// State 1 when Mask is valid; MaskN the pixels FilteredMinMax counted under it.
+struct TFiltState {
+  int32_t State = 0;
+  TAByBy Mask;
+  int32_t MaskN = 0;
+};
 
 struct TScanServices {
   // The data root of the scans (folders root/yyyy_mm/yyyymmdd_hhmmss/), with its trailing "/".
@@ -22,6 +33,20 @@ struct TScanServices {
   // is not there. Without a registry the continuum is measured.
   TLink<bool(const TFITS& File, const std::string& Name, TARe& Out)> MapRow{
       "TFITS.MapRow", TLinkLoudness::Silent};
+
+  // The padding unit of map files in bytes (the FITS tab sets it; "320 либо 512").
+  int32_t NCut = 320;
+  // The map registry (created on demand) and the filter state the maps read.
+  std::unique_ptr<TLFIOut> LFIO;
+  TFiltState Filt;
+  // The map window's list of map entries and its current index (0-based).
+  std::unique_ptr<TStringList> LFOP;
+  int32_t LFOPIdx = 0;
+  // The source character of new maps (the main window's current map or scan row); blank here.
+  TLink<char()> CurSrcChar{"TLFIOut.CurSrcChar", TLinkLoudness::Silent};
+
+  TScanServices();
+  ~TScanServices();
 
   // Bytes read and loads made by TFITS.LoadData since the start (shared, counted atomically).
   std::atomic<int64_t> BytesRead{0};

@@ -1,0 +1,130 @@
+// Map files: 46 maps of 200 x 1024 (1000 x 1024 with CORVESTA_BENCH_BIG=1) saved into one file as
+// a job, against a plain write of the same bytes plus one copy of the file (the floor of a write
+// through a temporary copy); the file's maps registered and read back, against a plain read.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "foundation/cvJob.h"
+#include "foundation/cvSayer.h"
+#include "scans/cvFIOut.h"
+#include "scans/cvLFIOut.h"
+#include "scans/cvLFITS.h"
+#include "scans/cvScanServices.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaps = 46;
+int NX() { return std::getenv("CORVESTA_BENCH_BIG") ? 1000 : 200; }
+constexpr int kNY = 1024;
+
+struct TRoot {
+  fs::path dir;
+  TLFITS scan;
+  std::vector<std::unique_ptr<TFIOut>> maps;
+  TRoot() {
+    std::string tmpl = (fs::temp_directory_path() / "cvbench-XXXXXX").string();
+    dir = mkdtemp(tmpl.data());
+    const std::string r = dir.string() + "/";
+    Scans().DataRoot.Install([r] { return r; });
+    scan.OutFolder = r + "2019_06/20190622_1645";
+    scan.sFN = "20190622_1645.fits";
+    scan.TSTART = "x";
+    for (int k = 0; k < kMaps; ++k) {
+      auto m = std::make_unique<TFIOut>();
+      m->Name = "MAP" + std::to_string(k);
+      m->Ver = "20241023";
+      m->kSoft = 1;
+      m->Da = "20190622";
+      m->Ti = "164505";
+      m->AssignMem(NX(), kNY);
+      for (int x = 0; x < NX(); ++x)
+        for (int y = 0; y < kNY; ++y) m->aData[x][y] = 1.0f + k + 0.001f * x * y;
+      m->kLoad = 9;
+      m->MinMaxMean();
+      maps.push_back(std::move(m));
+    }
+  }
+  ~TRoot() { fs::remove_all(dir); }
+  std::string Own() const { return scan.OutFolder + "/" + scan.sFN; }
+};
+
+TRoot& Root() {
+  static TRoot r;
+  return r;
+}
+
+void SaveMaps(benchmark::State& State) {
+  std::vector<TFIOut*> p;
+  for (auto& m : Root().maps) p.push_back(m.get());
+  for (auto _ : State) {
+    State.PauseTiming();
+    for (auto* m : p) m->nb0 = 0;
+    State.ResumeTiming();
+    WriteMainHeader(Root().scan, TScanMapStats{});
+    TJob job("bench");
+    if (SaveMaps(job, p) != kMaps) State.SkipWithError("not saved");
+  }
+}
+
+void SaveMaps_Reference(benchmark::State& State) {
+  const int64_t per = 2880 + 4LL * NX() * kNY;
+  const std::string buf(static_cast<size_t>(per), 'x');
+  const std::string f = (Root().dir / "plain.bin").string();
+  for (auto _ : State) {
+    const int fd = ::open(f.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (::write(fd, buf.data(), 5760) != 5760) State.SkipWithError("write");
+    for (int k = 0; k < kMaps; ++k)
+      if (::write(fd, buf.data(), buf.size()) != static_cast<ssize_t>(buf.size()))
+        State.SkipWithError("write");
+    ::fsync(fd);
+    ::close(fd);
+    fs::copy_file(f, f + ".copy", fs::copy_options::overwrite_existing);
+  }
+}
+
+void LoadMaps(benchmark::State& State) {
+  for (auto _ : State) {
+    ResetScanServices();
+    const std::string r = Root().dir.string() + "/";
+    Scans().DataRoot.Install([r] { return r; });
+    TLFIOut& reg = LFIOReg();
+    reg.LoadOwn("20190622", "164505", nullptr, true);
+    for (auto& m : reg.Items) m->EnsureLoaded();
+    if (reg.Count() != kMaps) State.SkipWithError("not loaded");
+  }
+}
+
+void LoadMaps_Reference(benchmark::State& State) {
+  const std::string f = Root().Own();
+  std::string buf(static_cast<size_t>(fs::file_size(f)), '\0');
+  for (auto _ : State) {
+    const int fd = ::open(f.c_str(), O_RDONLY);
+    if (::read(fd, buf.data(), buf.size()) != static_cast<ssize_t>(buf.size()))
+      State.SkipWithError("read");
+    ::close(fd);
+    benchmark::DoNotOptimize(buf.data());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(SaveMaps)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SaveMaps_Reference)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LoadMaps)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LoadMaps_Reference)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+  ResetSayerForTests();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  Root();
+  return 0;
+}
