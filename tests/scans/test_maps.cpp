@@ -467,6 +467,26 @@ TEST(BadMapFiles, EachGivesOneReportAndNoLoop) {
   }
 }
 
+// A file of more than 1000 extensions: the walk stops at the limit with one report and keeps
+// what it read before it.
+TEST(BadMapFiles, TheWalkStopsAtAThousandExtensions) {
+  maptest::MapRoot root;
+  testsupport::SinkRecorder rec;
+  ASSERT_TRUE(WriteMainHeader(root.scan, TScanMapStats{}));
+  ASSERT_TRUE(MakeMap("CONT", 4, 4, Wave)->Save());
+  const std::string good = testsupport::ReadFile(root.Own());
+  const std::string ext = good.substr(5760);
+  std::string big = good.substr(0, 5760);
+  for (int i = 0; i < 1005; ++i) big += ext;
+  testsupport::WriteFile(root.Own(), big);
+  rec.texts.clear();
+  TLFIOut& reg = LFIOReg();
+  reg.LoadOwn(kDa, kTi, nullptr, true);
+  EXPECT_TRUE(rec.Has("LFIO.Load-ERR: ")) << (rec.texts.empty() ? "" : rec.texts[0]);
+  EXPECT_LE(reg.Count(), 1000);
+  EXPECT_GE(reg.Count(), 1);
+}
+
 }  // namespace
 
 namespace {
