@@ -22,12 +22,23 @@ std::string LineDataFolder(const std::string& Module, const std::string& Func,
       if (r.Module == Module && r.Func == Func) return cvDirList(Module, Func);
   return App ? App->sRoot + Default : Default;
 }
+
+// What every computing library takes of the frame alike: the root, the working-directory table,
+// the fatal path and files opened in the editor at a line.
+template <class TServices>
+void InstallFrameBasics(TServices& S) {
+  S.Root.Install([] { return App ? App->sRoot : std::string(); });
+  S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
+  S.Fatal = [](const std::string& Text) {
+    if (App) App->Fatal(Text);
+  };
+  S.OpenAt.Install(CILErrToEditor);
+}
 }  // namespace
 
 void InstallLineDataServices() {
   TLineDataServices& S = LineData();
-  S.Root.Install([] { return App ? App->sRoot : std::string(); });
-  S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
+  InstallFrameBasics(S);
   S.NewSaveDir.Install([] { return App ? App->NewSaveDir() : std::string(); });
   S.LastSaveDir.Install([] { return App ? App->GetSaveDirLast() : std::string(); });
   S.ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
@@ -36,9 +47,6 @@ void InstallLineDataServices() {
   // table when it has them, else below the root
   S.KuruczFolder.Install([] { return LineDataFolder("LIN", "KURUCZ", "KURUCZ/"); });
   S.LineFilesFolder.Install([] { return LineDataFolder("LIN", "LWFILES", "LW/"); });
-  S.Fatal = [](const std::string& Text) {
-    if (App) App->Fatal(Text);
-  };
   S.Progress.Install([](const std::string& Text) {
     if (App && App->Inf) {
       App->Inf->LogStr("UM", Text);
@@ -51,7 +59,6 @@ void InstallLineDataServices() {
     else
       cvlink::NotAvailable("TcvEd.EdLoadSL");
   });
-  S.OpenAt.Install(CILErrToEditor);
   // the unit's start makes the loaded line list and the last line; its end frees them
   applinks::LLIDALink().Create = [] {
     if (!LLIDA) LLIDA = new TLLIDA();
@@ -80,13 +87,7 @@ void InstallScanServices() {
 void InstallModelServices() {
   applinks::LVARILink() = {MakeVariatorList, FreeVariatorList};
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
-  TModelServices& S = Models();
-  S.Root.Install([] { return App ? App->sRoot : std::string(); });
-  S.DirOf.Install([](const std::string& M, const std::string& F) { return cvDirList(M, F); });
-  S.Fatal = [](const std::string& Text) {
-    if (App) App->Fatal(Text);
-  };
-  S.OpenAt.Install(CILErrToEditor);
+  InstallFrameBasics(Models());
 }
 
 void InstallPlotServices() {
