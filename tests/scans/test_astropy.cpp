@@ -21,14 +21,7 @@ namespace {
 std::string Script() { return testsupport::SourceRoot() + "/tests/scans/support/astropy_ref.py"; }
 
 std::string RunRef(const std::string& Args) {
-  const std::string cmd = "/usr/bin/python3 " + Script() + " " + Args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  if (!p) return out;
-  char buf[4096];
-  while (fgets(buf, sizeof buf, p)) out += buf;
-  pclose(p);
-  return out;
+  return testsupport::RunShell("/usr/bin/python3 " + Script() + " " + Args + " 2>&1");
 }
 
 class AstropyTest : public ::testing::Test {

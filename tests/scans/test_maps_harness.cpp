@@ -12,13 +12,10 @@
 namespace {
 
 int Batch(const std::string& Args, std::string& Out, const std::string& Env) {
-  const std::string cmd = Env + std::string(CORVESTA_BATCH) + " " + Args + " 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return -1;
-  char buf[4096];
-  while (fgets(buf, sizeof buf, p)) Out += buf;
-  const int st = pclose(p);
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  int status = -1;
+  Out += testsupport::RunShell(Env + std::string(CORVESTA_BATCH) + " " + Args + " 2>/dev/null",
+                               &status);
+  return status;
 }
 
 TEST(MapsHarness, WriteListAndReloadTheDemoScansMaps) {

@@ -1,5 +1,9 @@
 // Helpers shared by the tests: a temporary folder that removes itself, and file helpers.
 #pragma once
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +47,23 @@ inline std::string ReadFile(const std::string& name) {
   std::ostringstream s;
   s << f.rdbuf();
   return s.str();
+}
+
+// Runs a command line through the shell: what it writes to standard output, and in Status (when
+// given) its exit status, -1 when it could not run or did not end normally.
+inline std::string RunShell(const std::string& Command, int* Status = nullptr) {
+  std::string out;
+  FILE* p = popen(Command.c_str(), "r");
+  if (!p) {
+    if (Status) *Status = -1;
+    return out;
+  }
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+  const int st = pclose(p);
+  if (Status) *Status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return out;
 }
 
 }  // namespace testsupport

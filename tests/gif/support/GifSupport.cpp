@@ -1,4 +1,5 @@
 #include "tests/gif/support/GifSupport.h"
+#include "support/TestSupport.h"
 
 #include <array>
 #include <cstdio>
@@ -90,18 +91,7 @@ TTempDir::~TTempDir() {
 }
 
 std::string Shell(const std::string& Command, int* Status) {
-  std::string Out;
-  FILE* P = popen(Command.c_str(), "r");
-  if (!P) {
-    if (Status) *Status = -1;
-    return Out;
-  }
-  std::array<char, 4096> B;
-  size_t N;
-  while ((N = fread(B.data(), 1, B.size(), P)) > 0) Out.append(B.data(), N);
-  const int S = pclose(P);
-  if (Status) *Status = WIFEXITED(S) ? WEXITSTATUS(S) : -1;
-  return Out;
+  return testsupport::RunShell(Command, Status);
 }
 
 bool HaveProgram(const std::string& Path) { return access(Path.c_str(), X_OK) == 0; }

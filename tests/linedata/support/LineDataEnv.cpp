@@ -21,15 +21,7 @@ namespace fs = std::filesystem;
 std::string SourceRoot() { return testsupport::SourceRoot(); }
 
 std::string SqliteDump(const std::string& File) {
-  const std::string cmd = "sqlite3 '" + File + "' .dump";
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
+  return testsupport::RunShell("sqlite3 '" + File + "' .dump");
 }
 
 void LineDataEnv::SetUp() {
