@@ -120,22 +120,27 @@ std::string KurCatalogueLine(const std::string& S) {
   return S;
 }
 
-bool ParseKurLine(const std::string& Id, const std::string& FileName, const std::string& Text,
-                  TLIDAk& K, TLIDA& L, int32_t LineNo) {
-  const std::string& T = Text;
+namespace {
+
+// The wavelength (nm) and the two level energies (cm-1, as written) of a Form A line; false,
+// with the reader's report, when one of them is no number.
+bool ReadLamAndEnergies(const std::string& T, const std::string& FileName, int32_t LineNo,
+                        double& LamNm, double& E1, double& E2) {
   {
     TReader r(T, FileName, LineNo);
     r.Real(1, 10, "LAMB", false);
     if (!r.Done()) return false;
   }
-  const double lamNm = ValRealOr0(Col(T, 1, 10));
+  LamNm = ValRealOr0(Col(T, 1, 10));
   TReader re(T, FileName, LineNo);
-  double e1 = re.Real(24, 35, "E 1", false), e2 = re.Real(52, 63, "E 2", false);
-  if (!re.Done()) return false;
-  // predicted levels carry negative energies: order by absolute value
-  e1 = std::fabs(e1);
-  e2 = std::fabs(e2);
-  const bool oneLow = e1 < e2;
+  E1 = re.Real(24, 35, "E 1", false);
+  E2 = re.Real(52, 63, "E 2", false);
+  return re.Done();
+}
+
+// lg gf, the element code, the three damping constants and the lg gf source of a Form A line.
+bool ReadGfElementDamping(const std::string& T, const std::string& FileName, int32_t LineNo,
+                          TLIDA& L) {
   TReader rg(T, FileName, LineNo);
   L.LGGF = rg.Real(11, 17, "lg(GF)", false);
   const double code = rg.Real(18, 23, "ELEM", false);
@@ -144,7 +149,21 @@ bool ParseKurLine(const std::string& Id, const std::string& FileName, const std:
   L.Waals = rg.Real(92, 97, "Waals", true);
   SetElement(code, L);
   L.LGGFSrc = RawCol(T, 98, 101);
-  if (!rg.Done()) return false;
+  return rg.Done();
+}
+
+}  // namespace
+
+bool ParseKurLine(const std::string& Id, const std::string& FileName, const std::string& Text,
+                  TLIDAk& K, TLIDA& L, int32_t LineNo) {
+  const std::string& T = Text;
+  double lamNm = 0, e1 = 0, e2 = 0;
+  if (!ReadLamAndEnergies(T, FileName, LineNo, lamNm, e1, e2)) return false;
+  // predicted levels carry negative energies: order by absolute value
+  e1 = std::fabs(e1);
+  e2 = std::fabs(e2);
+  const bool oneLow = e1 < e2;
+  if (!ReadGfElementDamping(T, FileName, LineNo, L)) return false;
   K.linestrength = Chr(T, 140);
   K.autoionising = RawCol(T, 141, 143);
   TReader rf(T, FileName, LineNo);
@@ -223,26 +242,11 @@ bool ParseKurLineD(const std::string& Id, const std::string& FileName, const std
 bool ParseKurLineExt(const std::string& Id, const std::string& FileName, const std::string& Text,
                      TLIDAk& K, TLIDA& L, int32_t LineNo) {
   const std::string& T = Text;
-  {
-    TReader r(T, FileName, LineNo);
-    r.Real(1, 10, "LAMB", false);
-    if (!r.Done()) return false;
-  }
-  const double lam = ValRealOr0(Col(T, 1, 10));
-  TReader re(T, FileName, LineNo);
-  const double eLo = re.Real(24, 35, "E 1", false), eHi = re.Real(52, 63, "E 2", false);
-  if (!re.Done()) return false;
+  double lam = 0, eLo = 0, eHi = 0;
+  if (!ReadLamAndEnergies(T, FileName, LineNo, lam, eLo, eHi)) return false;
   L.ELOW = eLo / EvToCm;
   L.EUP = eHi / EvToCm;
-  TReader rg(T, FileName, LineNo);
-  L.LGGF = rg.Real(11, 17, "lg(GF)", false);
-  const double code = rg.Real(18, 23, "ELEM", false);
-  L.Rad = rg.Real(80, 85, "Rad", true);
-  L.Stark = rg.Real(86, 91, "Stark", true);
-  L.Waals = rg.Real(92, 97, "Waals", true);
-  SetElement(code, L);
-  L.LGGFSrc = RawCol(T, 98, 101);
-  if (!rg.Done()) return false;
+  if (!ReadGfElementDamping(T, FileName, LineNo, L)) return false;
   K.linestrength = Chr(T, 106);
   K.autoionising = RawCol(T, 107, 109);
   for (int32_t i = 0; i < 2; ++i) {

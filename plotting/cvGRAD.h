@@ -247,6 +247,9 @@ class TGRAF {
   void LinePix(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   void ShapeLine(double ax, double ay, double bx, double by);
   bool MarksFit(const char* Op, double a, double b, double d);
+  // Markers along a row (at y = At over x) or a column (at x = At over y), from a1 to a2 by d.
+  void MarkerLine(const char* Op, char Ch, double aMarkSize, double At, double d, double a1,
+                  double a2, bool Row);
 };
 
 // Minimum (X) and maximum (Y) of elements 1..n; (0, 0) without elements.

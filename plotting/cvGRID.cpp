@@ -203,7 +203,10 @@ void ThickSegment(platform::TCanvas& Canvas, uint32_t Color, double ax, double a
       if ((P.Y <= y && Q.Y > y) || (Q.Y <= y && P.Y > y))
         Xs[n++] = P.X + static_cast<double>(y - P.Y) * (Q.X - P.X) / (Q.Y - P.Y);
     }
-    std::sort(Xs, Xs + n);
+    // at most four crossings: an insertion sort (std::sort on a 4-element array trips a false
+    // array-bounds warning of the compiler)
+    for (int a = 1; a < n; ++a)
+      for (int b = a; b > 0 && Xs[b] < Xs[b - 1]; --b) std::swap(Xs[b], Xs[b - 1]);
     for (int k = 0; k + 1 < n; k += 2) {
       const int32_t xa = std::max(static_cast<int32_t>(std::ceil(Xs[k])), 0);
       const int32_t xb = std::min(static_cast<int32_t>(std::floor(Xs[k + 1])), Bm.Width() - 1);
@@ -445,30 +448,27 @@ void TGRAF::MarkerGrid(char Ch, double x1, double x2, double dx, double y1, doub
   SetTPClamped(sx, sy);
 }
 
-void TGRAF::MarkerRow(char Ch, double aMarkSize, double y, double dx, double x1, double x2) {
-  if (!MarksFit("MarkerRow", x1, x2, dx)) return;
+void TGRAF::MarkerLine(const char* Op, char Ch, double aMarkSize, double At, double d, double a1,
+                       double a2, bool Row) {
+  if (!MarksFit(Op, a1, a2, d)) return;
   const int32_t sx = TPX, sy = TPY;
   MarkCh = Ch;
   MarkSize = aMarkSize;
   double Lo, Hi;
   int32_t Nc;
-  CalcRange(dx, x1, x2, Lo, Hi, Nc);
+  CalcRange(d, a1, a2, Lo, Hi, Nc);
   int32_t i = 0;
-  for (double x = Lo; x <= Hi + dx / 2 && i < MaxMarks; x += dx, ++i) DrawMarker(x, y);
+  for (double v = Lo; v <= Hi + d / 2 && i < MaxMarks; v += d, ++i)
+    Row ? DrawMarker(v, At) : DrawMarker(At, v);
   SetTPClamped(sx, sy);
 }
 
+void TGRAF::MarkerRow(char Ch, double aMarkSize, double y, double dx, double x1, double x2) {
+  MarkerLine("MarkerRow", Ch, aMarkSize, y, dx, x1, x2, true);
+}
+
 void TGRAF::MarkerColumn(char Ch, double aMarkSize, double x, double dy, double y1, double y2) {
-  if (!MarksFit("MarkerColumn", y1, y2, dy)) return;
-  const int32_t sx = TPX, sy = TPY;
-  MarkCh = Ch;
-  MarkSize = aMarkSize;
-  double Lo, Hi;
-  int32_t Nc;
-  CalcRange(dy, y1, y2, Lo, Hi, Nc);
-  int32_t i = 0;
-  for (double y = Lo; y <= Hi + dy / 2 && i < MaxMarks; y += dy, ++i) DrawMarker(x, y);
-  SetTPClamped(sx, sy);
+  MarkerLine("MarkerColumn", Ch, aMarkSize, x, dy, y1, y2, false);
 }
 
 // ---------------------------------------------------------------- curves
