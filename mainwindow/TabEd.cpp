@@ -1,16 +1,20 @@
 #include "mainwindow/TabEd.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "app/cvCtrlUtil.h"
 #include "app/cvDirs.h"
 #include "app/cvEd.h"
 #include "app/cvInf.h"
 #include "foundation/cvFile.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSL.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
+#include "linedata/cvDM.h"
+#include "linedata/cvInpImport.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/MainLinks.h"
@@ -61,6 +65,19 @@ void TTabEd::Show() {
   // memo and checks the panel fields "RW", "Wd", "IR".
   Ed->Show();
   btEdOK->setVisible(!sEdReturnTab.empty());
+}
+
+void TTabEd::BuildForm(QWidget* F, platform::TFormRegistry& R) {
+  TFormTab::BuildForm(F, R);
+  mainlinks::Hooks().RunInpFile.Install([this](const std::string& File) { RunInpFile(File); });
+}
+
+void TTabEd::RunInpFile(const std::string& FileName) {
+  if (Ed) Ed->Done = true;
+  if (!DMReady()) return;
+  auto job = std::make_shared<TJob>("Import " + FileName);
+  TDM* D = DM;
+  Jobs.Start(job, [D, FileName](TJob& J) { ImportByInpFile(J, *D, FileName); });
 }
 
 void TTabEd::Hide() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Corvesta/TabEdForm.h"
+#include "app/qt/QtJobRunner.h"
 #include "mainwindow/CorvestaTab.h"
 
 struct TEdStatus;
@@ -14,6 +15,7 @@ class TTabEd : public TFormTab<TabEdForm> {
  public:
   explicit TTabEd(TCorvesta& Shell) : TFormTab(Shell) {}
   void RegisterHandlers(platform::THandlerRegistry& H) override;
+  void BuildForm(QWidget* F, platform::TFormRegistry& R) override;
 
   // The tab that asked for a text: its OK button returns there (empty: none).
   std::string sEdReturnTab;
@@ -24,6 +26,10 @@ class TTabEd : public TFormTab<TabEdForm> {
   void OpenEdFile();
   void ShowEdTab();
   void NoteEdReturnTab();
+  // The table import of an ".INP" or INPUTDATA file, run as a job (the editor's dispatch).
+  void RunInpFile(const std::string& FileName);
+  // The runner of the tab's jobs.
+  TQtJobRunner Jobs;
   void EdStatusShow(const TEdStatus& S);
   void SetXColCaption();
   // The control panel "CTRL" switched to its list and back.
