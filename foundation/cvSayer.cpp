@@ -113,6 +113,11 @@ void TSayer::CallHook(const std::string& Text, const std::string& Caption) {
   if (qActive && qHook && Hook) Hook(Text, Caption);
 }
 
+void TSayer::JobHook(const std::string& Text, const std::string& Caption) {
+  std::lock_guard<std::recursive_mutex> lock(SinkMutex());
+  if (qHook && qHookJobs && Hook) Hook(Text, Caption);
+}
+
 void TSayer::WriteLine(const std::string& Text) {
   if (!qActive || !qLog || !LogFile) return;
   std::lock_guard<std::recursive_mutex> lock(SinkMutex());
@@ -197,6 +202,7 @@ void WARNAbs(const std::string& Text) {
     J->Warn(Text);
     WarnLastText = Text;
     if (Sayer && Sayer->qLog) Sayer->Say(Text, kWarnCaption);
+    if (Sayer) Sayer->JobHook(Text, kWarnCaption);
     return;
   }
   if (!Sayer) return;
@@ -231,7 +237,10 @@ void WARNAbsSL(const TStringList* List) {
 void WARN(const std::string& Text) {
   if (!Sayer) return;
   if (TJob* J = CurrentJob()) {
-    if (Sayer->qWarn) J->Warn(Text);
+    if (Sayer->qWarn) {
+      J->Warn(Text);
+      Sayer->JobHook(Text, "Предупреждение или напоминание"_cp);
+    }
     return;
   }
   Sayer->Warn(Text);

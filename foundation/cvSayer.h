@@ -30,6 +30,8 @@ class TSayer {
   void Warn(const std::string& Text);
   void ShowBox();
   void CallHook(const std::string& Text, const std::string& Caption);
+  // A job's warning handed to the hook too, when the hook takes messages of jobs (qHookJobs).
+  void JobHook(const std::string& Text, const std::string& Caption);
   void WriteLine(const std::string& Text);
   void Flush();
   void ChanAppend(int N, const std::string& Text);
@@ -64,6 +66,9 @@ class TSayer {
   bool qBoxes = false;
   bool qLog = false;
   bool qHook = false;
+  // The hook may be called on a job's thread (it hands the text to its own thread): the
+  // warnings of jobs reach it as well as the job's report.
+  bool qHookJobs = false;
   bool qWarn = false;
   bool qCaption = false;
   bool qPrefix = false;

@@ -37,6 +37,9 @@ struct THooks {
   TLink<void()> RenewModelVectors{"LVEMO := TLVEMO.Create", TLinkLoudness::Quiet};
   TLink<void()> LoadModelSideLists{"LVEPA.ReadVEMO, ConvList.Load",
                                    TLinkLoudness::Quiet};
+  // RUN of the Project and Debug tabs: the current quest's control file loaded and every step
+  // run.
+  TLink<void()> LoadAndRunOne{"LoadAndRunOne"};
 };
 THooks& Hooks();
 
@@ -54,6 +57,7 @@ inline void DrawContourPlot(const std::string& FileName) { Hooks().DrawContourPl
 inline int ProfileCount() { return Hooks().ProfileCount(); }
 inline void RenewModelVectors() { Hooks().RenewModelVectors(); }
 inline void LoadModelSideLists() { Hooks().LoadModelSideLists(); }
+inline void LoadAndRunOne() { Hooks().LoadAndRunOne(); }
 
 // Every link back to its stand-in (tests).
 void ResetAll();

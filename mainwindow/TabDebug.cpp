@@ -1,10 +1,20 @@
 #include "mainwindow/TabDebug.h"
 
+#include <QMetaObject>
+#include <QThread>
+
 #include "app/cvApp.h"
 #include "app/cvCtrlUtil.h"
 #include "foundation/cvFile.h"
+#include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
 #include "foundation/cvTunes.h"
+#include "mainwindow/Corvesta.h"
+#include "mainwindow/MainLinks.h"
+#include "platform/Dialogs.h"
+#include "platform/FileErr.h"
+#include "platform/qt/QtDialogs.h"
 
 TTabDebug::~TTabDebug() {
   if (SinkHooked_ && Sayer && Sayer->Hook) Sayer->HookOff();
@@ -37,14 +47,7 @@ void TTabDebug::LoadSayerTunes() {
     Sayer->BoxesOn();
   else
     Sayer->BoxesOff();
-  if (cbMemo->Checked()) {
-    Sayer->SetHook([this](const std::string& Text, const std::string& Caption) {
-      DbgMemoHook(Text, Caption);
-    });
-    SinkHooked_ = true;
-  } else {
-    Sayer->HookOff();
-  }
+  HookMemo(cbMemo->Checked());
   if (cbWarn->Checked())
     Sayer->WarnOn();
   else
@@ -65,10 +68,206 @@ void TTabDebug::LoadSayerTunes() {
 }
 
 void TTabDebug::DbgMemoHook(const std::string& Text, const std::string& Caption) {
-  MemoDbg->AddLine(Caption.empty() ? Text : Caption + " " + Text);
+  const std::string line = Caption.empty() ? Text : Caption + " " + Text;
+  if (QThread::currentThread() == MemoDbg->thread()) {
+    MemoDbg->AddLine(line);
+    return;
+  }
+  // a job's thread: the line is added on the window's thread (dropped with the memo)
+  platform::TMemo* memo = MemoDbg;
+  QMetaObject::invokeMethod(memo, [memo, line] { memo->AddLine(line); }, Qt::QueuedConnection);
 }
 
-void TTabDebug::ShowSayerSwitches() {}
+void TTabDebug::HookMemo(bool On) {
+  if (On) {
+    Sayer->SetHook([this](const std::string& Text, const std::string& Caption) {
+      DbgMemoHook(Text, Caption);
+    });
+    Sayer->qHookJobs = true;
+    SinkHooked_ = true;
+  } else {
+    Sayer->HookOff();
+    Sayer->qHookJobs = false;
+  }
+}
+
+void TTabDebug::StoreFlag(const char* Key, bool On) {
+  if (App && App->TunCommon) App->TunCommon->SetFlag(Key, On);
+}
+
+void TTabDebug::ShowSayerSwitches() {
+  if (!Sayer) return;
+  cbMesBox->SetChecked(Sayer->qBoxes);
+  cbMemo->SetChecked(Sayer->qHook);
+  qDbgFileBusy = true;
+  cbFile->SetChecked(Sayer->qLog);
+  qDbgFileBusy = false;
+  cbWarn->SetChecked(Sayer->qWarn);
+  cbFlush->SetChecked(Sayer->qFlushEach);
+  cbHead->SetChecked(Sayer->qCaption);
+  cbTime->SetChecked(Sayer->qPrefix);
+  maskBusy_ = true;
+  edIO->SetText(IntBin(static_cast<uint32_t>(TraceMask)));
+  edIOHex->SetText(HexInt8(static_cast<uint32_t>(TraceMask)));
+  maskBusy_ = false;
+  EdDbgFile->setVisible(cbFile->Checked());
+  EdDbgFile->SetText(Sayer->LogName);
+}
+
+// ---------------------------------------------------------------- the switches
+
+void TTabDebug::RegisterHandlers(platform::THandlerRegistry& H) {
+  TCorvestaTab::RegisterHandlers(H);
+  CV_HANDLER(H, MemoDbgClick);
+  CV_HANDLER(H, cbMesBoxClick);
+  CV_HANDLER(H, cbMemoClick);
+  CV_HANDLER(H, cbFileClick);
+  CV_HANDLER(H, cbWarnClick);
+  CV_HANDLER(H, cbFlushClick);
+  CV_HANDLER(H, cbHeadClick);
+  CV_HANDLER(H, cbTimeClick);
+  CV_HANDLER(H, edIOHexChange);
+  CV_HANDLER(H, btWINdbgClick);
+  CV_HANDLER(H, btDOSdbgClick);
+  CV_HANDLER(H, btShowFileClick);
+  CV_HANDLER(H, btClearMemoClick);
+  CV_HANDLER(H, btRUNClick);
+}
+
+void TTabDebug::MemoDbgClick(TSender) {
+  int32_t L = 0, C = 0;
+  MemoCaretPos(MemoDbg, L, C);
+  iDbgLine = L + 1;
+  iDbgCol = C + 1;
+}
+
+void TTabDebug::cbMesBoxClick(TSender) {
+  if (cbMesBox->Checked())
+    Sayer->BoxesOn();
+  else
+    Sayer->BoxesOff();
+  StoreFlag("SayerQS", cbMesBox->Checked());
+  ShowSayerSwitches();
+}
+
+void TTabDebug::cbMemoClick(TSender) {
+  HookMemo(cbMemo->Checked());
+  StoreFlag("SayerQI", cbMemo->Checked());
+  ShowSayerSwitches();
+}
+
+void TTabDebug::cbFileClick(TSender) {
+  if (qDbgFileBusy) return;
+  qDbgFileBusy = true;
+  if (cbFile->Checked()) {
+    platform::TOpenDialog& D = *Shell.OpenDialog;
+    D.FileName = Sayer->LogName;
+    if (D.Execute())
+      Sayer->OpenLog(D.FileName);
+    else
+      Sayer->CloseLog();
+  } else {
+    Sayer->CloseLog();
+  }
+  if (App && App->TunCommon) App->TunCommon->Set("SayerFName", Sayer->LogName);
+  StoreFlag("SayerQF", Sayer->qLog);
+  ShowSayerSwitches();
+  qDbgFileBusy = false;
+}
+
+void TTabDebug::cbWarnClick(TSender) {
+  if (cbWarn->Checked())
+    Sayer->WarnOn();
+  else
+    Sayer->WarnOff();
+  StoreFlag("SayerQW", cbWarn->Checked());
+  ShowSayerSwitches();
+}
+
+void TTabDebug::cbFlushClick(TSender) {
+  if (cbFlush->Checked())
+    Sayer->FlushEachOn();
+  else
+    Sayer->FlushEachOff();
+  StoreFlag("SayerQU", cbFlush->Checked());
+  ShowSayerSwitches();
+}
+
+void TTabDebug::cbHeadClick(TSender) {
+  if (cbHead->Checked())
+    Sayer->CaptionOn();
+  else
+    Sayer->CaptionOff();
+  StoreFlag("SayerQH", cbHead->Checked());
+  ShowSayerSwitches();
+}
+
+void TTabDebug::cbTimeClick(TSender) {
+  if (cbTime->Checked())
+    Sayer->PrefixOn();
+  else
+    Sayer->PrefixOff();
+  StoreFlag("SayerQT", cbTime->Checked());
+  ShowSayerSwitches();
+}
+
+// Hexadecimal digits only, at most eight, at most 7FFFFFFF; anything else brings the current
+// mask back into the field.
+void TTabDebug::edIOHexChange(TSender) {
+  if (maskBusy_) return;
+  const std::string t = edIOHex->Text();
+  uint64_t v = 0;
+  bool ok = t.size() <= 8;
+  for (char c : t) {
+    const char u = c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+    if (u >= '0' && u <= '9')
+      v = v * 16 + static_cast<uint64_t>(u - '0');
+    else if (u >= 'A' && u <= 'F')
+      v = v * 16 + static_cast<uint64_t>(u - 'A' + 10);
+    else
+      ok = false;
+  }
+  if (!ok || v > 0x7FFFFFFFu) {
+    maskBusy_ = true;
+    edIOHex->SetText(HexInt8(static_cast<uint32_t>(TraceMask)));
+    maskBusy_ = false;
+    return;
+  }
+  TraceMask = static_cast<int32_t>(v);
+  ShowSayerSwitches();
+}
+
+void TTabDebug::btWINdbgClick(TSender) {
+  MemoDbg->SetFont(MemoDbg->FontName(), 204, MemoDbg->FontHeight());
+}
+
+void TTabDebug::btDOSdbgClick(TSender) {
+  MemoDbg->SetFont(MemoDbg->FontName(), 255, MemoDbg->FontHeight());
+}
+
+void TTabDebug::btShowFileClick(TSender) {
+  MemoDbg->SetLines({});
+  const std::string name = Sayer->LogName;
+  if (TrimSp(name).empty()) {
+    WARNAbs("Имя фйала протокола ошибок не задано!"_cp);
+    return;
+  }
+  Sayer->CloseLog();
+  std::vector<std::string> lines;
+  const std::string file = EdDbgFile->Text();
+  if (platform::IsRegularFile(file)) {
+    TTextFile F;
+    TxtOpen(F, 0, file);
+    while (!F.Eof()) lines.push_back(F.ReadLn());
+    F.Close();
+  }
+  MemoDbg->SetLines(lines);
+  Sayer->OpenLog(name);
+}
+
+void TTabDebug::btClearMemoClick(TSender) { MemoDbg->SetLines({}); }
+
+void TTabDebug::btRUNClick(TSender) { mainlinks::LoadAndRunOne(); }
 
 // ---------------------------------------------------------------- the memo's wheel
 

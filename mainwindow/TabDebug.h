@@ -1,5 +1,7 @@
-// The Debug tab: the message sink's switches (read from the Common settings set) and the memo
-// that shows the sink's messages; the mouse wheel over the memo moves three lines a step.
+// The Debug tab: the message sink's switches (read from and stored in the Common settings set),
+// the trace mask in base 2 and hexadecimal, the log file, and the memo that shows the sink's
+// messages (a job's warnings too, handed over to the window's thread); the mouse wheel over the
+// memo moves three lines a step.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -21,6 +23,22 @@ class TTabDebug : public TFormTab<TabDebugForm> {
   // The switches shown from the sink's state (with the Project and Debug tabs).
   void ShowSayerSwitches();
   void Show() override { ShowSayerSwitches(); }
+  void RegisterHandlers(platform::THandlerRegistry& H) override;
+
+  void MemoDbgClick(TSender E);
+  void cbMesBoxClick(TSender E);
+  void cbMemoClick(TSender E);
+  void cbFileClick(TSender E);
+  void cbWarnClick(TSender E);
+  void cbFlushClick(TSender E);
+  void cbHeadClick(TSender E);
+  void cbTimeClick(TSender E);
+  void edIOHexChange(TSender E);
+  void btWINdbgClick(TSender E);
+  void btDOSdbgClick(TSender E);
+  void btShowFileClick(TSender E);
+  void btClearMemoClick(TSender E);
+  void btRUNClick(TSender E);
 
   // The caret line and column the wheel keeps (1-based; 0 before the first turn).
   int32_t iDbgLine = 0, iDbgCol = 0;
@@ -28,5 +46,10 @@ class TTabDebug : public TFormTab<TabDebugForm> {
   bool qDbgFileBusy = false;
 
  private:
+  // The memo as the sink's output (on) or not.
+  void HookMemo(bool On);
+  // A switch's key in the Common set: "1" while on, removed otherwise.
+  void StoreFlag(const char* Key, bool On);
   bool SinkHooked_ = false;
+  bool maskBusy_ = false;
 };
