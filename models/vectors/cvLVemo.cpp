@@ -319,7 +319,6 @@ TVEMO* TLVEMO::InitVEMO(const std::string& MOD, const std::string& NAME, const s
                "Сетка модели IFMOD="_cp + IntStr(FMOD));
     }
     v->LGTAU = d;
-    if (FMOD == 0) n = d->N;
     v->A.assign(static_cast<size_t>(n) + 1, 0.0);
     v->N = n;
     v->KA = 0;
