@@ -295,4 +295,26 @@ TEST(VectorsVemo, CalculationState) {
   EXPECT_TRUE(c.ConstVD);
 }
 
+TEST(VectorsVemo, ExtremesSkipSmallValues) {
+  VectorsEnv env;
+  TVEMO* t = GridT(env, 100);
+  t->A[2] = 0.001;  // below 10^-3 of the largest: not counted
+  t->A[3] = 50;
+  t->SetFilled();
+  double mn = 0, mx = 0;
+  t->MinMaxF(mn, mx, 3, 'N');
+  EXPECT_NEAR(mn, 50, 1e-9);
+  EXPECT_NEAR(mx, 100, 1e-9);
+  t->MinMaxF(mn, mx, 6, 'N');
+  EXPECT_NEAR(mn, 0.001, 1e-9);
+  t->MinMax(mn, mx);
+  EXPECT_EQ(mn, 0.001);
+  // the depth vector itself is refused, the outputs left alone
+  mn = mx = -7;
+  t->LGTAU->MinMaxF(mn, mx, 3, 'N');
+  EXPECT_EQ(mn, -7);
+  EXPECT_TRUE(env.sink.Has("не должна вызываться для главного вектора глубин"_cp));
+  EXPECT_EQ(t->RepSetText().rfind("M|T|1 KOut  1 Skip=N Ch=N", 0), 0u) << t->RepSetText();
+}
+
 }  // namespace
