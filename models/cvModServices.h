@@ -17,6 +17,8 @@ class TVARIATOR;
 struct TModelServices {
   // The application root, with its trailing "/" (empty: none).
   TLink<std::string()> Root{"App.sRoot", TLinkLoudness::Silent};
+  // The current project's folder, with its trailing "/" (empty: none).
+  TLink<std::string()> ProjectDir{"App.sProjDir", TLinkLoudness::Silent};
   // The working-directory table: the folder or file of a module's function.
   TLink<std::string(const std::string& Module, const std::string& Func)> DirOf{"cvDirList"};
   // The fatal path of the frame (restores the cursor, raises); the library raises EInOutError

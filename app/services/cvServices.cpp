@@ -88,6 +88,7 @@ void InstallModelServices() {
   applinks::LVARILink() = {MakeVariatorList, FreeVariatorList};
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
   InstallFrameBasics(Models());
+  Models().ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
 }
 
 void InstallPlotServices() {

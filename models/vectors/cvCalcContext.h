@@ -1,0 +1,67 @@
+// The calculation context of the model vectors: the keeper LVEMO, the parameter list LVEPA, the
+// conversion rules ConvList and their named functions VeConvFuncs, the calculation state CONT
+// and the switch VeMoKeepEdited. A thread's calculations use the context a TCalcScope made
+// current; without one, the program's context. A run on a worker, or a test, makes its own
+// (TOwnCalcContext) so that two runs at once do not meet.
+#pragma once
+#include <memory>
+#include <string>
+
+class TLVEMO;
+class TPhysParamList;
+class TConvList;
+class TVeConvertFuncList;
+struct TCONT;
+
+struct TCalcContext {
+  TLVEMO* LVEMO = nullptr;
+  TPhysParamList* LVEPA = nullptr;
+  TConvList* ConvList = nullptr;
+  TVeConvertFuncList* VeConvFuncs = nullptr;
+  TCONT* CONT = nullptr;
+  // Set by the main window's curve calculation: a vector changed after its variator value was
+  // stamped is not refilled from it.
+  bool VeMoKeepEdited = false;
+};
+
+// A context with its own empty keeper, lists and calculation state. Its keeper re-resolves the
+// vectors its CONT names whenever it deletes vectors.
+class TOwnCalcContext : public TCalcContext {
+ public:
+  TOwnCalcContext();
+  ~TOwnCalcContext();
+  TOwnCalcContext(const TOwnCalcContext&) = delete;
+  TOwnCalcContext& operator=(const TOwnCalcContext&) = delete;
+
+ private:
+  std::unique_ptr<TLVEMO> keeper_;
+  std::unique_ptr<TPhysParamList> params_;
+  std::unique_ptr<TConvList> rules_;
+  std::unique_ptr<TVeConvertFuncList> funcs_;
+  std::unique_ptr<TCONT> cont_;
+};
+
+// The calling thread's context (the program's when no scope is open).
+TCalcContext& CalcCtx();
+
+// Makes a context the calling thread's until destroyed.
+class TCalcScope {
+ public:
+  explicit TCalcScope(TCalcContext& Ctx);
+  ~TCalcScope();
+  TCalcScope(const TCalcScope&) = delete;
+  TCalcScope& operator=(const TCalcScope&) = delete;
+
+ private:
+  TCalcContext* previous_;
+};
+
+// The start-up's reading of the lists: the parameter list from the files of ("GEDA", "VEMO"),
+// ("GEDA", "SCALES") and ("GEDA", "REPORT"), the conversion rules from ("GEDA", "CONVERT"), each
+// read again only when its file changed. The program's keeper is emptied first when Fresh.
+void LoadVectorLists(TCalcContext& Ctx, bool Fresh = false);
+
+// Short forms for the current context.
+TLVEMO& Keeper();
+TPhysParamList& ParamList();
+TCONT& Cont();
