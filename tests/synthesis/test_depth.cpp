@@ -167,3 +167,19 @@ TEST(UnnoDepth, ZeroCrossingOfV) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UnnoDepth, NoCentreOnTheGridNamesNoExtremum) {
+  SynEnv env;
+  // the line centre lies beyond the grid (a monotonic wing): nothing before the array is read
+  TUNNO u;
+  Points(u, R1({1, 0.9, 0.8, 0.7, 0.6}));
+  u.UV = R1({0, 0.1, 0.2, 0.1, 0});
+  u.DLVD = 1;
+  EXPECT_EQ(u.FindExtrR("V", -1), 0);
+  EXPECT_EQ(u.ExtrV(), 0);
+  EXPECT_EQ(u.VLobe20(), 0);
+}
+
+}  // namespace

@@ -285,3 +285,31 @@ TEST(UnnoGrid, ShiftAgainstAReferenceUsesTheLineNotTheGrid) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UnnoGrid, TwoPointsAndUndefinedSymmetry) {
+  SynEnv env;
+  // two points: one segment, counted once
+  TUNNO u;
+  u.SetDefaults();
+  u.SetUL(R1({6302.49, 6302.5}), 6302.5, false);
+  u.AllocU();
+  u.UI = R1({1, 0.97});
+  u.KCONT = 1;
+  u.CalcLCurvI();
+  EXPECT_NEAR(u.LCurv, std::sqrt(1000.0), 1e-9);
+  EXPECT_NEAR(u.LVar, 30, 1e-9);
+  // an undefined symmetry has nothing to mirror: the points stay
+  TUNNO z;
+  z.SetDefaults();
+  z.SetUL(R1({6302.49, 6302.5, 6302.51}), 6302.5, false);
+  z.AllocU();
+  z.KSym = 0;
+  z.MakeFull();
+  EXPECT_EQ(z.KSym, 2);
+  EXPECT_EQ(z.NDL, 3);
+  EXPECT_EQ(z.UI.size(), 4u);
+}
+
+}  // namespace
