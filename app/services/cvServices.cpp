@@ -9,6 +9,7 @@
 #include "linedata/cvLDServices.h"
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
+#include "synthesis/cvSynServices.h"
 #include "linedata/cvLLIDA.h"
 #include "foundation/cvSayer.h"
 #include "plotting/cvGRAD.h"
@@ -91,6 +92,10 @@ void InstallModelServices() {
   Models().ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
 }
 
+void InstallSynthesisServices() {
+  Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
+}
+
 void InstallPlotServices() {
   TPlotServices& S = Plotting();
   S.Warn = [](const std::string& Text) { WARNAbs(Text); };
@@ -101,6 +106,7 @@ namespace {
 // that the unit start (cvDirsUnitStart) makes LVARI and VARIWHM whatever the order of the
 // start-up's steps. The providers reach the application object only when called.
 const bool kModelServices = (InstallModelServices(), true);
+const bool kSynthesisServices = (InstallSynthesisServices(), true);
 }  // namespace
 
 void CopyOptionTemplates() {

@@ -16,6 +16,12 @@ void InstallScanServices();
 // variator VARIWHM that the unit start (cvDirsUnitStart) runs. Also done before main() runs.
 void InstallModelServices();
 
+// Synthesis: the current quest of new profiles. The Unno tab's reference wavelength
+// (edLam0_for_Pu) and the calculation state's values (CONT) are installed by their own code when
+// it comes; until then the profile code takes an empty field and a fresh state. Also done before
+// main() runs.
+void InstallSynthesisServices();
+
 // Plotting: the graphics device's warnings (through the sink). The screen size comes from the
 // device's Qt side (InstallPlottingQt).
 void InstallPlotServices();
