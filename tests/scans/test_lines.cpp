@@ -546,3 +546,21 @@ TEST(Bisec9, ThreadsGiveTheSerialResults) {
     EXPECT_EQ(px[k], x1[k]) << k;
   }
 }
+
+// In a batch the five standing warnings of every LineMetrix call are counted, never shown.
+TEST(Bisec9, StandingWarningsAreCountedInABatch) {
+  const TAIn A = RawGauss(25000, 0.6, 4, 30.4);
+  double xmin = 0, ymin = 0;
+  TBand9 bis{}, wid{};
+  TGauss3 dld{}, lam0{}, d0{};
+  int32_t next = 0;
+  testsupport::SinkRecorder rec;
+  const auto w = Warnings([&] {
+    for (int k = 0; k < 50; ++k) LineMetrix(1, 56, A, 25000, xmin, ymin, bis, wid, dld, lam0, d0, next);
+  });
+  ASSERT_EQ(w.size(), 3u);
+  int64_t total = 0;
+  for (const auto& x : w) total += x.Count;
+  EXPECT_EQ(total, 5 * 50);
+  EXPECT_TRUE(rec.texts.empty());  // nothing reached the sink's boxes
+}
