@@ -6,6 +6,7 @@
 // messages (WARNAbs); nothing is raised. A file refused at header time or whose data could not
 // be read is marked Failed and keeps the stage it had.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,16 @@
 
 class TStringList;
 class TLFITS;
+
+// Stokes profiles I, Q, U, V at 1..4 (element 0 unused).
+using TStokes4 = std::array<TAIn, 5>;
+using TStokesRe4 = std::array<TARe, 5>;
+
+// Extremes of a per-slit column over slit pixels 1..nY and the pixels where they occur.
+struct TColumnExtremes {
+  double Min = 0, Max = 0;
+  int32_t YMin = 0, YMax = 0;
+};
 
 class TFITS {
  public:
@@ -118,6 +129,54 @@ class TFITS {
   void CalcCGravs0();
   void MeanLinePos5();
   void MeanLinePos();
+
+  // ---- profile access (Stokes selection text: letters I, Q, U, V; "P" adds Q, U and
+  // P = sqrt(Q^2 + U^2); "D" adds I, D (a difference of I) and a mid-point axis; the whole texts
+  // "QXi" and "UXi" select Q and U). Outputs are 1-based with element 0 at 0: nLam + 1 elements,
+  // D and the mid-point axis nLam. Each output is filled only when the selection asks for it.
+  // Note the pixel bases: GetFIT3, GetAI, GetIReal take y 1..nY; the others y 0..nY - 1. ----
+  // Per selected Stokes parameter the integer sum of slit pixels y - 1, y, y + 1 (a missing
+  // neighbour gives its range message and adds nothing).
+  bool GetFIT3(int32_t y, const std::string& Sel, TStokes4& Out);
+  bool GetFITArr(int32_t y, const std::string& Sel, TARe& X, TARe& I, TARe& Q, TARe& U, TARe& V);
+  std::unique_ptr<TStringList> GetFIT_SL(int32_t y, const std::string& Sel);
+  // Arrays for plotting: y mode 'p' raw, 'n' divided by the normaliser; x mode 'p' pixel, '1' and
+  // '2' velocity against line 1 or 2, 'n' wavelength minus Lam0.
+  bool GetFITARe2(int32_t y, const std::string& Sel, char YMode, char XMode, double Lam0,
+                  TARe& X, TARe& M, TARe& I, TARe& Q, TARe& U, TARe& V, TARe& P, TARe& D);
+  bool GetFITNormArr(int32_t y, const std::string& Sel, double Lam0, TARe& X, TARe& M, TARe& I,
+                     TARe& Q, TARe& U, TARe& V, TARe& P, TARe& D);
+  std::unique_ptr<TStringList> GetFITNorm_SL(int32_t y, const std::string& Sel);
+  // ACnt[y] times the scan's KCont (the continuum computed on demand); 1 when that is 0.
+  double Normaliser(int32_t y);
+  // The caller has read the header and loaded the data for these five.
+  void GetAI(int32_t y, TARe& Out);
+  void GetAV(int32_t y, TARe& Out);
+  void GetIReal(int32_t y, TARe& Out);
+  void GetIV(int32_t y, TARe& IpV, TARe& ImV, TARe& I);
+  void SetIVRow(int32_t y);
+  double MinIpV(int32_t i, int32_t n) const;
+  double MinImV(int32_t i, int32_t n) const;
+  double MinI(int32_t i, int32_t n) const;
+  int32_t IVRow = -1;  // the cached row (0-based slit pixel) and its I + V, I - V and I
+  TARe IVpV, IVmV, IVI;
+
+  // ---- sums over slit pixels: pixel p + 1 where Flags[p] > 0 (0-based flags) ----
+  bool GetProfSum(const TAIn& Flags, TStokesRe4& Sums);
+  // Each profile first resampled at i + Shifts[p] (no freeing of the cube).
+  bool GetProfSum(const TAIn& Flags, const TARe& Shifts, TStokesRe4& Sums);
+  bool AccProfSum(const TAIn& Flags, TStokesRe4& Sums);
+  void AddContSum(const TAIn& Flags, double& Total);
+
+  // ---- per-file summaries ----
+  TColumnExtremes ContExt, WidthExt, PairExt;
+  double QualIntercept = 0;
+  void ContExtremes();
+  // Over AW1 + AW2 and over (AHM1 + AHM2) / 2 (the columns of the bisector measurement).
+  void WidthExtremes(const TARe& AW1, const TARe& AW2);
+  void PairExtremes(const TARe& AHM1, const TARe& AHM2);
+  // AQual empty: every pixel counts as normal.
+  void ContIntercept(const TARe& AQual);
 
   // ---- memory ----
   void FreeData();

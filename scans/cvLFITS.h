@@ -129,6 +129,30 @@ class TLFITS {
   // ---- wavelength scale of the scan ----
   double Pix2Lam(double x) const { return (x - RefCRPIX1) * RefCDELT1 + RefCRVAL1; }
 
+  // Line-of-sight velocity (km/s) of pixel x against line 1 (Lam1, VW1) or line 2 (Lam2, VW2).
+  double Pix2V1(double x) const;
+  double Pix2V2(double x) const;
+
+  // ---- profile access of file F (0-based index); y as TFITS takes it ----
+  std::unique_ptr<TStringList> GetFIT_SL(int32_t F, int32_t y, const std::string& Sel);
+  std::unique_ptr<TStringList> GetFITNorm_SL(int32_t F, int32_t y, const std::string& Sel);
+  bool GetFITArr(int32_t F, int32_t y, const std::string& Sel, char YMode, char XMode,
+                 double Lam0, TARe& X, TARe& M, TARe& I, TARe& Q, TARe& U, TARe& V, TARe& P,
+                 TARe& D, double& Cont);
+  bool GetFITNormArr(int32_t F, int32_t y, const std::string& Sel, double Lam0, TARe& X,
+                     TARe& M, TARe& I, TARe& Q, TARe& U, TARe& V, TARe& P, TARe& D);
+  // The 3 x 3 neighbourhood of slit position F (1..count - 2) and slit pixel y (1..nY); at the
+  // slit's ends the missing pixels add nothing, yet the means still divide by 9.
+  bool GetFIT9Arr(int32_t F, int32_t y, const std::string& Sel, TARe& X, TARe& M, TARe& I,
+                  TARe& Q, TARe& U, TARe& V, TARe& P, TARe& D, double& Cont);
+  std::unique_ptr<TStringList> GetFIT9_SL(int32_t F, int32_t y, const std::string& Sel);
+  bool GetFIT9NormArr(int32_t F, int32_t y, const std::string& Sel, double Lam0, TARe& X,
+                      TARe& M, TARe& I, TARe& Q, TARe& U, TARe& V, TARe& P, TARe& D);
+  std::unique_ptr<TStringList> GetFIT9Norm_SL(int32_t F, int32_t y, const std::string& Sel);
+  // Profile sums over a mask as a job: Flags[f][p] > 0 takes slit pixel p + 1 of file f. Sums
+  // (nLam + 1 each) get the total only when the job ran to its end.
+  bool SumProfiles(TJob& Job, const TAInIn& Flags, TStokesRe4& Sums);
+
   // The continuum smoothing of a profile over the scan's wavelength list, with the weights made
   // once per scan (bit-identical to AReGSmooth).
   void SmoothProfile(const TARe& Y, TARe& R);

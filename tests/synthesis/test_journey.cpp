@@ -44,7 +44,7 @@ double Value(const TRun& R, const std::string& Key, int Block) {
 }
 
 TEST(ProfileJourney, SyntheticLineAndItsBlurredCopy) {
-  const TRun r = Harness("profile");
+  const TRun r = Harness("unno");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NEAR(Value(r, "GetLam", 0), 6302.513, 2e-4) << r.out;
   EXPECT_NEAR(Value(r, "GetDepth", 0), 0.6, 1e-4);
@@ -63,7 +63,7 @@ TEST(ProfileJourney, SyntheticLineAndItsBlurredCopy) {
 }
 
 TEST(ProfileJourney, HalfProfile) {
-  const TRun r = Harness("profile --half --lam0 6302.5 --to 6303.0 --step 0.005");
+  const TRun r = Harness("unno --half --lam0 6302.5 --to 6303.0 --step 0.005");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("profile: NDL=101 KSym=1"), std::string::npos) << r.out;
   EXPECT_NEAR(Value(r, "GetLam", 0), 6302.5, 1e-9);
@@ -84,17 +84,17 @@ TEST(ProfileJourney, ColumnFile) {
     text += buf;
   }
   testsupport::WriteFile(tmp.file("line.txt"), text);
-  const TRun r = Harness("profile --cont 2 '" + tmp.file("line.txt") + "'");
+  const TRun r = Harness("unno --cont 2 '" + tmp.file("line.txt") + "'");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NEAR(Value(r, "GetLam", 0), 6302.52, 2e-4) << r.out;
   EXPECT_NEAR(Value(r, "GetDepth", 0), 0.5, 1e-4);
   EXPECT_NEAR(Value(r, "VZeroCross", 0), 6302.52, 1e-4);
 
   testsupport::WriteFile(tmp.file("bad.txt"), "6302.1 0.9\n6302.0 0.8\n");
-  const TRun b = Harness("profile '" + tmp.file("bad.txt") + "'");
+  const TRun b = Harness("unno '" + tmp.file("bad.txt") + "'");
   EXPECT_EQ(b.status, 1);
   EXPECT_NE(b.out.find("must ascend"), std::string::npos) << b.out;
-  EXPECT_EQ(Harness("profile --step 0").status, 2);
+  EXPECT_EQ(Harness("unno --step 0").status, 2);
 }
 
 }  // namespace

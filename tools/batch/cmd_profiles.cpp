@@ -147,7 +147,7 @@ bool Real(const std::vector<std::string>& A, size_t& i, double& X) {
   return code == 0;
 }
 
-// profile [--half] [--from L] [--to L] [--step L] [--lam0 L] [--depth D] [--width A]
+// unno [--half] [--from L] [--to L] [--step L] [--lam0 L] [--depth D] [--width A]
 //         [--vamp A] [--vwidth A] [--vlam L] [--cont C] [--vma KM] [--warn] [FILE]
 int Profile(const std::vector<std::string>& Args) {
   TSynthLine s;
@@ -199,9 +199,9 @@ int Profile(const std::vector<std::string>& Args) {
   });
 }
 
-const TBatchCommand kProfile(
-    "profile",
-    "profile [--half] [--from L] [--to L] [--step L] [--lam0 L] [--depth D] [--width A] "
+const TBatchCommand kUnno(
+    "unno",
+    "unno [--half] [--from L] [--to L] [--step L] [--lam0 L] [--depth D] [--width A] "
     "[--vamp A] [--vwidth A] [--vlam L] [--cont C] [--vma KM] [--warn] [FILE]",
     Profile);
 

@@ -5,6 +5,8 @@
 // Each command runs its work as a job: progress on standard error, Ctrl-C cancels, warnings are
 // printed at the end as the job's report. Exit status: 0 done, 1 failed (the error on standard
 // error), 2 bad arguments, 130 cancelled. The commands are in tools/batch/cmd_*.cpp.
+#include <cstdio>
+#include <cstdlib>
 #include <chrono>
 #include <csignal>
 #include <iostream>
@@ -41,6 +43,11 @@ void OnSigInt(int) {
 }  // namespace
 
 TBatchCommand::TBatchCommand(std::string Name, std::string Usage, TRun Run) {
+  // two commands of one name: the harness would run one of them silently
+  if (Commands().count(Name)) {
+    std::fprintf(stderr, "corvesta-batch: command \"%s\" registered twice\n", Name.c_str());
+    std::abort();
+  }
   Commands()[std::move(Name)] = TEntry{std::move(Usage), std::move(Run)};
 }
 

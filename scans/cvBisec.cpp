@@ -1,0 +1,263 @@
+#include "scans/cvBisec.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/cvArr.h"
+#include "foundation/cvInterp.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
+#include "scans/cvWings.h"
+
+namespace {
+
+// Work lists of the running thread, grown when a window needs more and never shrunk.
+struct TBisecWork {
+  TARe XP, YP;           // one band's point list
+  TARe V;                // turning values
+  TAIn VI, Idx;          // turning values of a raw profile, their indices
+  void Room(int32_t n) {
+    const size_t need = static_cast<size_t>(std::max(n, 0)) + 4;
+    if (XP.size() < need) {
+      XP.resize(need);
+      YP.resize(need);
+    }
+  }
+};
+thread_local TBisecWork tWork;
+
+std::string N4(double x) { return ShortSt(4, x); }
+
+int32_t ThinnedCount(TARe& V, TAIn& Idx, double Fraction) {
+  if (NOf(V) >= 4) {
+    double mn = V[1], mx = V[1];
+    for (int k = 2; k <= NOf(V); ++k) {
+      mn = std::min(mn, V[k]);
+      mx = std::max(mx, V[k]);
+    }
+    TurnPointsThin(V, Idx, Fraction * (mx - mn));
+  }
+  return NOf(V);
+}
+
+// The two kinds of profile behind one bisector procedure.
+struct TRealProf {
+  const TARe& X;
+  const TARe& Y;
+  int32_t Len() const { return static_cast<int32_t>(std::min(NOf(X), NOf(Y))); }
+  double Val(int32_t k) const { return Y[k]; }
+  double Pos(int32_t k) const { return X[k]; }
+  int32_t Extrema(int32_t i1, int32_t i2, double f) const { return ExtremaCountR(Y, i1, i2, f); }
+  void MinWings(int32_t i1, int32_t i2, int32_t& iR, int32_t& iL, double C) const {
+    AReMinWings(Y, i1, i2, iR, iL, C);
+  }
+  void MinPoint(int32_t i1, int32_t i2, double& M, int32_t& iM) const {
+    AReMinPoint(Y, i1, i2, M, iM);
+  }
+  double Left(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
+    return ipolLeWi(i1, i2, K, X, Y, Lev);
+  }
+  double Right(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
+    return ipolRiWi(i1, i2, K, X, Y, Lev);
+  }
+  void LePoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
+                double L2) const {
+    LeWiPointsR(XO, YO, X, Y, N, K, KEnd, L1, L2);
+  }
+  void RiPoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
+                double L2) const {
+    RiWiPointsR(XO, YO, X, Y, N, K, KEnd, L1, L2);
+  }
+  double LowLeft(int32_t K, double Lev) const { return RiPoLeWi_R(K, X, Y, Lev); }
+  double LowRight(int32_t K, double Lev) const { return LePoRiWi(K, X, Y, Lev); }
+};
+
+struct TRawProf {
+  const TAIn& A;
+  int32_t Len() const { return static_cast<int32_t>(NOf(A)); }
+  double Val(int32_t k) const { return A[k]; }
+  double Pos(int32_t k) const { return k; }
+  int32_t Extrema(int32_t i1, int32_t i2, double f) const { return ExtremaCountI(A, i1, i2, f); }
+  void MinWings(int32_t i1, int32_t i2, int32_t& iR, int32_t& iL, double C) const {
+    AInMinWings(A, i1, i2, iR, iL, C);
+  }
+  void MinPoint(int32_t i1, int32_t i2, double& M, int32_t& iM) const {
+    int32_t m = 0;
+    AInMinPoint(A, i1, i2, m, iM);
+    M = m;
+  }
+  // The raw crossings walk out from the other end of the window through the core.
+  double Left(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
+    return ipolLeWi(i1, i2, K, A, Lev);
+  }
+  double Right(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
+    return ipolRiWi(i1, i2, K, A, Lev);
+  }
+  void LePoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
+                double L2) const {
+    LeWiPointsI(XO, YO, A, N, K, KEnd, L1, L2);
+  }
+  void RiPoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
+                double L2) const {
+    RiWiPointsI(XO, YO, A, N, K, KEnd, L1, L2);
+  }
+  double LowLeft(int32_t K, double Lev) const { return RiPoLeWi_I(K, A, Lev); }
+  double LowRight(int32_t K, double Lev) const { return LePoRiWi(K, A, Lev); }
+};
+
+constexpr int32_t kSlot9[10] = {0, 1, 3, 5, 7, 9, 2, 4, 6, 8};
+
+// One pass over the nine bands of one wing (Side 1 left, 2 right) into Out; false when a band's
+// area is zero (the computation ends there).
+template <class P>
+bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, double C, double s,
+              bool Slotted, TBand9& Out) {
+  TARe& XP = tWork.XP;
+  TARe& YP = tWork.YP;
+  const int32_t edge = Side == 1 ? i1 : i2;
+  double prev = p.Pos(edge);
+  int32_t K = edge;
+  for (int32_t k = 1; k <= 9; ++k) {
+    double lo = 0, up = 0;
+    BandLevels(k, C, s, lo, up);
+    double xU = 0, yU = 0;
+    // upper crossing
+    if (k == 1 && p.Val(edge) <= C) {
+      xU = p.Pos(edge);
+      yU = p.Val(edge);
+      K = edge;
+    } else {
+      yU = k == 1 ? C : up;
+      const double x = Side == 1 ? p.Left(i1, i2, K, yU) : p.Right(i1, i2, K, yU);
+      xU = x;
+      if (k != 1 && k != 6) {
+        if (std::fabs(x - prev) > 0.001)
+          WARNAbs("LineMetrix-WARN левая гран.сегмента "_cp + IntStr(k) + "=" + ShortSt(6, x) +
+                  " <> " + ShortSt(6, prev) + " прав.гран.предыдущ.сегмента!"_cp);
+        xU = prev;
+      }
+    }
+    // the wing points inside the band
+    int32_t N = 1;
+    XP[1] = xU;
+    YP[1] = yU;
+    if (Side == 1)
+      p.LePoints(XP, YP, N, K, iMin, yU, lo);
+    else
+      p.RiPoints(XP, YP, N, K, iMin, yU, lo);
+    // lower crossing
+    double xD = 0, yD = 0;
+    if (k == 5) {
+      xD = p.Pos(iMin);
+      yD = p.Val(iMin);
+    } else {
+      if (Side == 1 ? K <= 1 : K >= i2)
+        WARNAbs("LineMetrix СБОЙ ii="_cp + IntStr(K) + " k=" + IntStr(k) + " y1=" + N4(up) +
+                " y2=" + N4(lo) + " j=" + IntStr(N) + " iMin=" + IntStr(iMin));
+      xD = Side == 1 ? p.LowLeft(K, lo) : p.LowRight(K, lo);
+      yD = lo;
+    }
+    ++N;
+    XP[N] = xD;
+    YP[N] = yD;
+    prev = xD;
+    // the band's mean position
+    const double D = (yD - yU) * (xD - xU);
+    if (D == 0) {
+      WARNAbs("CalcBisec9-ERR: площадь сегмента "_cp + IntStr(k) + "=0 " + " x1=" + N4(xU) +
+              " x2=" + N4(xD) + " y1=" + N4(yU) + " y2=" + N4(yD));
+      return false;
+    }
+    double S = 0;
+    for (int32_t i = 2; i <= N; ++i)
+      S += (YP[i] - YP[i - 1]) * ((XP[i] - xU) + (XP[i - 1] - xU)) / 2;
+    Out[static_cast<size_t>(Slotted ? kSlot9[k] : k)] = xU + (xD - xU) * S / D;
+  }
+  return true;
+}
+
+template <class P>
+void Bisec9(const P& p, int32_t i1, int32_t i2, double C, bool Slotted, double& XMin,
+            double& YMin, TBand9& Bis, TBand9& Wid, TBand9& XL, TBand9& XR, int32_t& NExt) {
+  const int32_t n = p.Len();
+  if (n < 3) return;
+  i1 = std::clamp(i1, 1, n);
+  i2 = std::clamp(i2, 1, n);
+  if (i2 - i1 < 2) return;
+  NExt = p.Extrema(i1, i2, 0.1);
+  if (NExt > 4) NExt = p.Extrema(i1, i2, 0.2);
+  if (NExt > 4) {
+    for (size_t m = 1; m <= 9; ++m) Bis[m] = Wid[m] = 0;
+    return;
+  }
+  int32_t iL = i1, iR = i2;
+  p.MinWings(i1, i2, iR, iL, C);
+  i1 = iL;
+  i2 = iR;
+  int32_t iMin = i1;
+  double ymin = 0;
+  p.MinPoint(i1, i2, ymin, iMin);
+  YMin = ymin;
+  XMin = p.Pos(iMin);
+  const double s = (C - YMin) / 5;
+  tWork.Room(i2 - i1 + 1);
+  if (!WingPass(p, 1, i1, i2, iMin, C, s, Slotted, XL)) return;
+  if (!WingPass(p, 2, i1, i2, iMin, C, s, Slotted, XR)) return;
+  for (size_t m = 1; m <= 9; ++m) {
+    Bis[m] = (XL[m] + XR[m]) / 2;
+    Wid[m] = XR[m] - XL[m];
+  }
+}
+
+}  // namespace
+
+int32_t ExtremaCountI(const TAIn& A, int32_t i1, int32_t i2, double Fraction) {
+  TBisecWork& w = tWork;
+  AInTurnPoints(A, i1, i2, w.VI, w.Idx);
+  w.V.resize(w.VI.size());
+  for (size_t k = 0; k < w.VI.size(); ++k) w.V[k] = w.VI[k];
+  return ThinnedCount(w.V, w.Idx, Fraction);
+}
+
+int32_t ExtremaCountR(const TARe& A, int32_t i1, int32_t i2, double Fraction) {
+  TBisecWork& w = tWork;
+  AReTurnPoints(A, i1, i2, w.V, w.Idx);
+  return ThinnedCount(w.V, w.Idx, Fraction);
+}
+
+void BandLevels(int32_t k, double C, double s, double& Lower, double& Upper) {
+  if (k <= 5) {
+    Lower = C - k * s;
+    Upper = C - (k - 1) * s;
+  } else {
+    Lower = C - (k - 4.5) * s;
+    Upper = Lower + s;
+  }
+}
+
+void CalcBisec9(int32_t i1, int32_t i2, const TARe& X, const TARe& Y, double C, double& XMin,
+                double& YMin, TBand9& Bis, TBand9& Wid, TBand9& XL, TBand9& XR, int32_t& NExt) {
+  Bisec9(TRealProf{X, Y}, i1, i2, C, true, XMin, YMin, Bis, Wid, XL, XR, NExt);
+}
+
+void CalcBisec9I(int32_t i1, int32_t i2, const TAIn& A, double C, double& XMin, double& YMin,
+                 TBand9& Bis, TBand9& Wid, TBand9& XL, TBand9& XR, int32_t& NExt) {
+  Bisec9(TRawProf{A}, i1, i2, C, false, XMin, YMin, Bis, Wid, XL, XR, NExt);
+}
+
+void LineMetrix(int32_t i1, int32_t i2, const TAIn& A, double C, double& XMin, double& YMin,
+                TBand9& Bis, TBand9& Wid, TGauss3& DLD, TGauss3& Lam0, TGauss3& d0,
+                int32_t& NExt) {
+  static const std::string kObsolete =
+      "Процедура LineMetrix вызывет устаревший способ расчёта гауссианы!"_cp;
+  WARNAbs(kObsolete);
+  int32_t kMin = 0;
+  Get3GaussPar(A, i1, i2, C, 5.0, 0.2, 0.1, -0.01 * C, DLD, Lam0, d0, kMin);
+  YMin = d0[1];
+  XMin = Lam0[1];
+  TBand9 xl{}, xr{};
+  CalcBisec9I(i1, i2, A, C, XMin, YMin, Bis, Wid, xl, xr, NExt);
+  // Off-limb pixels have no continuum: no depth in percent.
+  YMin = C > 0 ? YMin / C * 100 : 0;
+}

@@ -1,0 +1,277 @@
+#include "scans/cvGauss.h"
+
+#include <cmath>
+#include <numbers>
+#include <string_view>
+#include <utility>
+
+#include "foundation/cvArr.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvPhys.h"
+#include "foundation/cvProf.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
+
+namespace {
+
+constexpr double kDispersion = 21.549;  // mA a pixel
+thread_local int64_t tEvaluations = 0;
+
+double GaussE(double z, double DLD) {
+  const double u = z / DLD;
+  return std::exp(-u * u);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the model
+
+double _H2DLH(const Tgs& gs) {
+  double lam = 0, g = 0;
+  if (gs.La12 == 1) {
+    lam = 6301.5;
+    g = 1.669;
+  } else if (gs.La12 == 2) {
+    lam = 6302.5;
+    g = 2.487;
+  } else {
+    WARNAbs("Вызов _H2DLH, когда gs.La12 = "_cp + IntStr(gs.La12) + "!");
+    return 0;
+  }
+  return ZeemanDLam(g, lam, gs.H) / kDispersion;
+}
+
+double gs_get_d0(const Tgs& gs) {
+  if (gs.DLDk != 0) return gs.Cont * (1 - std::numbers::inv_sqrtpi / gs.DLDk);
+  WARNAbs("ещё не вычислен DLDk при запуске gs_get_d0!"_cp);
+  return 0;
+}
+
+double gs_BisShift(const Tgs& gs, double I) {
+  double d0 = gs.d0;
+  if (d0 == 0) d0 = gs_get_d0(gs);
+  return (I - d0) * gs.A + gs.B;
+}
+
+double gs_GetL00(const Tgs& gs) { return gs.Lam0 + gs.B; }
+
+void gs_ProfI(const Tgs& gs, double x, double& I) {
+  const double q = 1 / (kSqrtPi * gs.DLDk);
+  if (gs.H == 0) {
+    I = gs.Cont * (1 - q * GaussE(x, gs.DLD));
+    return;
+  }
+  const double dlh = _H2DLH(gs);
+  const double f = gs.La12 == 2 ? gs.fPi : 0;
+  I = gs.Cont * (1 - q * GaussE(x - dlh, gs.DLD)) * (1 - f) * gs.kSig +
+      gs.Cont * (1 - q * GaussE(x + dlh, gs.DLD)) * (1 - f) * (1 - gs.kSig);
+  if (f > 0) I += f * gs.Cont * (1 - q * GaussE(x, gs.DLD));
+}
+
+void LorentzProfI(double Cont, double x, double L0, double Gamma, double W, double N, double& I) {
+  const double u = (x - L0) / W;
+  I = Cont * (1 - Gamma / (std::sqrt(N) * kSqrtPi * (Gamma * Gamma + u * u)));
+}
+
+void GaussBisProfI(double Cont, double x, double B0, double A, double DLD, double DLDk,
+                   double& I) {
+  const double q = 1 / (kSqrtPi * DLDk), m = Cont * q, r = B0 + (Cont - m) * A;
+  double c = r;
+  for (int pass = 0; pass < 3; ++pass) c = r + A * (Cont * (1 - q * GaussE(x - c, DLD)) - m);
+  I = Cont * (1 - q * GaussE(x - c, DLD));
+}
+
+void Gauss_dL(const TARe& Y, int32_t i, Tgs gs, double& R1, double& R2, double& W) {
+  if (gs.Cont == 0) {
+    WARNAbs("Gauss_dL-ERR: Заполните знач-е gs.Cont! L(A)="_cp + IntStr(int32_t(Y.size())) +
+            " i=" + IntStr(i));
+    return;
+  }
+  if (i < 0 || i >= static_cast<int32_t>(Y.size())) {
+    WARNAbs("Gauss_dL-ERR: i="_cp + IntStr(i) + " вне профиля L(A)="_cp +
+            IntStr(int32_t(Y.size())));
+    return;
+  }
+  const double dx = i - gs.Lam0;
+  const double a = (1 - Y[i] / gs.Cont) * kSqrtPi * gs.DLDk;
+  const double e = a > 0 ? std::sqrt(std::fabs(std::log(a))) : 20;
+  double d = e * gs.DLD;
+  if (i < gs.Lam0) d = -d;
+  const double c = gs_BisShift(gs, Y[i]);
+  R1 = dx - (d + c);
+  R2 = dx - d;
+  W = std::fabs(d) >= 1 ? std::fabs((d + R1) / d) : 1;
+}
+
+void Gauss2_dL(const TARe& Y, int32_t i, Tgs gs, double& R1, double& R2, double& W) {
+  if (gs.H == 0) {
+    Gauss_dL(Y, i, gs, R1, R2, W);
+    return;
+  }
+  if (gs.Cont == 0 || i < 0 || i >= static_cast<int32_t>(Y.size())) {
+    Gauss_dL(Y, i, gs, R1, R2, W);  // its warning; the outputs stay as they are
+    return;
+  }
+  const double dx = i - gs.Lam0;
+  const double c = gs_BisShift(gs, Y[i]);
+  double I1 = 0, I2 = 0;
+  gs_ProfI(gs, dx - c, I1);
+  const double delta = Y[i] - I1;
+  const double h = ((dx >= 0 && delta > 0) || (dx < 0 && delta <= 0)) ? 0.1 : -0.1;
+  gs_ProfI(gs, dx + h - c, I2);
+  const double s = I2 == I1 ? 0 : -delta / (I2 - I1) * h;
+  R1 = s;
+  R2 = s + c;
+  const double a = (1 - Y[i] / gs.Cont) * kSqrtPi * gs.DLDk;
+  double e = 50;
+  if (a > 0) {
+    e = std::sqrt(std::fabs(std::log(a)));
+  } else {
+    WARNAbs("Gauss2_dL-err: ev<0.=" + ShortSt(5, a) + " ii=" + IntStr(i) + " A=" +
+            ShortSt(5, Y[i]) + " Igs=" + ShortSt(5, 1 - Y[i] / gs.Cont) + " Dk=" +
+            ShortSt(5, gs.DLDk));
+  }
+  double d = e * gs.DLD;
+  if (i < gs.Lam0) d = -d;
+  W = std::fabs(d) >= 1 ? std::fabs((d + s) / d) : 1;
+}
+
+// ---------------------------------------------------------------- the obsolete fit
+
+double GaussXi2(const double* X, const double* Y, const double* W, double Cont, double DLD,
+                double Lam0, double d0) {
+  const double depth = Cont - d0;
+  double s = 0;
+  for (int k = 0; k < 7; ++k) {
+    const double r = Cont - depth * GaussE(X[k] - Lam0, DLD) - Y[k];
+    s += W[k] * r * r;
+  }
+  return s;
+}
+
+int64_t GaussFitEvaluations() { return tEvaluations; }
+
+namespace {
+
+const std::string& ObsoleteText(int Which) {
+  static const std::string kTail =
+      ",\r\n"
+      "она должна быть заменена на процедуры объекта TCurI!"_cp;
+  static const std::string kOne = "Процедура GetGaussPar не должна вызываться"_cp + kTail;
+  static const std::string kThree = "Процедура Get3GaussPar не должна вызываться"_cp + kTail;
+  return Which == 3 ? kThree : kOne;
+}
+
+struct TFit {
+  const double* X;
+  const double* Y;
+  const double* W;
+  double Cont;
+  double P[3];  // DLD, Lam0, d0
+  double Cost() {
+    ++tEvaluations;
+    return GaussXi2(X, Y, W, Cont, P[0], P[1], P[2]);
+  }
+  // One-dimensional search of parameter j from its value with step S (the obsolete fit's rule).
+  // The steps shrink by 3 or 5 a search while the optimum of one parameter drifts with the
+  // others, so a walk can creep on for thousands of steps at a falling cost; it stops after
+  // 1000 (the results stay within 0.005 px and 0.02 % of the continuum of an unbounded walk).
+  void Search(int j, double S) {
+    constexpr int kMaxSteps = 1000;
+    double va = P[j];
+    double fa = Cost();
+    P[j] = va + S;
+    double vb = P[j];
+    double fb = Cost();
+    if (fb > fa) {
+      std::swap(va, vb);
+      std::swap(fa, fb);
+      S = -S;
+    }
+    double vc = vb + S;
+    P[j] = vc;
+    double fc = Cost();
+    for (int k = 0; fc < fb && k < kMaxSteps; ++k) {
+      va = vb;
+      fa = fb;
+      vb = vc;
+      fb = fc;
+      vc = vb + S;
+      P[j] = vc;
+      fc = Cost();
+    }
+    const double d1 = fb - fa, d2 = fc - fb;
+    P[j] = d1 == d2 ? vb : va + 2 * S * d1 / (d1 - d2);
+  }
+};
+
+constexpr std::string_view kServName[3] = {"GetGaussPar.ServDLD", "GetGaussPar.ServLam0",
+                                           "GetGaussPar.ServD0"};
+
+}  // namespace
+
+void GetGaussPar(const TAIn& A, int32_t i1, int32_t i2, int32_t Mode, double Cont, double DLD0,
+                 double StepDLD, double StepLam0, double StepD0, double& DLD, double& Lam0,
+                 double& d0, int32_t& KMin) {
+  TTimedSection timed("GetGaussPar");
+  WARNAbs(ObsoleteText(1));
+  const int32_t n = static_cast<int32_t>(NOf(A));
+  int32_t mn = 0;
+  KMin = i1;
+  if (n >= 1) AInMinPoint(A, i1, i2, mn, KMin);
+  if (n < 7 || KMin - 3 < 1 || KMin + 3 > n) {
+    WARNAbs("GetGaussPar: вокруг минимума (пиксель "_cp + IntStr(KMin) +
+            ") меньше 7 точек профиля - подгонка не выполнена, режим "_cp + IntStr(Mode));
+    DLD = Lam0 = d0 = 0;
+    return;
+  }
+  double X[7], Y[7], W[7];
+  for (int k = 0; k < 7; ++k) {
+    X[k] = KMin - 3 + k;
+    Y[k] = A[static_cast<size_t>(KMin - 3 + k)];
+  }
+  if (Mode == 5) {
+    const double w[7] = {0.02, 1, 1, 1, 1, 1, 0.02};
+    std::copy(w, w + 7, W);
+  } else {
+    const double w[7] = {1.0 / 350, 0.02, 1, 1, 1, 0.02, 1.0 / 350};
+    std::copy(w, w + 7, W);
+    if (Mode == 4) {
+      const bool blue = std::fabs(Y[1] - Y[3]) < std::fabs(Y[5] - Y[3]);
+      W[1] = blue ? 1 : 0.02;
+      W[5] = blue ? 0.02 : 1;
+    }
+  }
+  TFit fit{X, Y, W, Cont, {DLD0, double(KMin), double(mn)}};
+  double step[3] = {StepDLD, StepLam0, StepD0};
+  const double shrink[3] = {3, 5, 5};
+  auto serv = [&](int j) {
+    TTimedSection t(kServName[j]);
+    fit.Search(j, step[j]);
+    step[j] /= shrink[j];
+  };
+  serv(0);
+  for (int g = 1; g <= 6; ++g) {
+    const int first = g % 2 == 1 ? 2 : 1, second = 3 - first;
+    serv(first);
+    serv(second);
+    serv(first);
+    serv(second);
+    serv(0);
+  }
+  DLD = fit.P[0];
+  Lam0 = fit.P[1];
+  d0 = fit.P[2];
+}
+
+void Get3GaussPar(const TAIn& A, int32_t i1, int32_t i2, double Cont, double DLD0,
+                  double StepDLD, double StepLam0, double StepD0, TGauss3& DLD, TGauss3& Lam0,
+                  TGauss3& d0, int32_t& KMin) {
+  TTimedSection timed("Get3GaussPar");
+  WARNAbs(ObsoleteText(3));
+  for (int mode = 5; mode >= 3; --mode) {
+    const size_t e = static_cast<size_t>(mode - 2);
+    GetGaussPar(A, i1, i2, mode, Cont, DLD0, StepDLD, StepLam0, StepD0, DLD[e], Lam0[e], d0[e],
+                KMin);
+  }
+}
