@@ -74,86 +74,11 @@ void SwapCopy(const void* Src, void* Dst, size_t N) {
 struct TQuickStats {
   double Sum = 0, AbsSum = 0;
   float Min = 0, Max = 0, MinAbsNZ = 0;
-  bool Unordered = false;  // a NaN was met
-  bool Any = false;
+  size_t MinAt = 0, MaxAt = 0;  // first places of Min and Max
+  bool Any = false;  // a NaN or an infinity makes AbsSum not finite
 };
 
 #ifdef CV_MAP_AVX2
-// N values in file order swapped in place and counted into Q, 8 at a time.
-__attribute__((target("avx2"))) void SwapScanAvx2(float* P, size_t N, TQuickStats& Q) {
-  const __m256i shuf = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3,
-                                        2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
-  const __m256 inf = _mm256_set1_ps(__builtin_inff());
-  const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
-  const __m256 zero = _mm256_setzero_ps();
-  __m256 mn = inf, mx = _mm256_set1_ps(-__builtin_inff()), mnz = inf, un = zero;
-  __m256d s0 = _mm256_setzero_pd(), s1 = s0, a0 = s0, a1 = s0;
-  size_t k = 0;
-  for (; k + 8 <= N; k += 8) {
-    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(P + k));
-    b = _mm256_shuffle_epi8(b, shuf);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(P + k), b);
-    const __m256 v = _mm256_castsi256_ps(b);
-    mn = _mm256_min_ps(mn, v);
-    mx = _mm256_max_ps(mx, v);
-    un = _mm256_or_ps(un, _mm256_cmp_ps(v, v, _CMP_UNORD_Q));
-    const __m256 a = _mm256_and_ps(v, absMask);
-    mnz = _mm256_min_ps(mnz, _mm256_blendv_ps(inf, a, _mm256_cmp_ps(a, zero, _CMP_GT_OQ)));
-    s0 = _mm256_add_pd(s0, _mm256_cvtps_pd(_mm256_castps256_ps128(v)));
-    s1 = _mm256_add_pd(s1, _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)));
-    a0 = _mm256_add_pd(a0, _mm256_cvtps_pd(_mm256_castps256_ps128(a)));
-    a1 = _mm256_add_pd(a1, _mm256_cvtps_pd(_mm256_extractf128_ps(a, 1)));
-  }
-  alignas(32) float fm[8], fx[8], fz[8], fu[8];
-  alignas(32) double ds[4], da[4];
-  _mm256_store_ps(fm, mn);
-  _mm256_store_ps(fx, mx);
-  _mm256_store_ps(fz, mnz);
-  _mm256_store_ps(fu, un);
-  _mm256_store_pd(ds, _mm256_add_pd(s0, s1));
-  _mm256_store_pd(da, _mm256_add_pd(a0, a1));
-  float lo = __builtin_inff(), hi = -__builtin_inff(), lz = __builtin_inff();
-  bool nan = false;
-  double s = 0, sa = 0;
-  for (int i = 0; i < 8; ++i) {
-    lo = fm[i] < lo ? fm[i] : lo;
-    hi = fx[i] > hi ? fx[i] : hi;
-    lz = fz[i] < lz ? fz[i] : lz;
-    uint32_t u;
-    std::memcpy(&u, &fu[i], 4);
-    nan = nan || u != 0;
-  }
-  for (int i = 0; i < 4; ++i) s += ds[i], sa += da[i];
-  for (; k < N; ++k) {
-    uint32_t u;
-    std::memcpy(&u, P + k, 4);
-    u = __builtin_bswap32(u);
-    std::memcpy(P + k, &u, 4);
-    const float v = P[k];
-    if (v != v) nan = true;
-    lo = v < lo ? v : lo;
-    hi = v > hi ? v : hi;
-    const float a = std::fabs(v);
-    if (a > 0 && a < lz) lz = a;
-    s += v;
-    sa += a;
-  }
-  if (N == 0) return;
-  if (!Q.Any) {
-    Q.Min = lo;
-    Q.Max = hi;
-    Q.MinAbsNZ = lz;
-    Q.Any = true;
-  } else {
-    Q.Min = lo < Q.Min ? lo : Q.Min;
-    Q.Max = hi > Q.Max ? hi : Q.Max;
-    Q.MinAbsNZ = lz < Q.MinAbsNZ ? lz : Q.MinAbsNZ;
-  }
-  Q.Unordered = Q.Unordered || nan;
-  Q.Sum += s;
-  Q.AbsSum += sa;
-}
-
 // First K in [0, N) with P[K] == V (float equality), N when none.
 __attribute__((target("avx2"))) size_t FindEqAvx2(const float* P, size_t N, float V) {
   const __m256 w = _mm256_set1_ps(V);
@@ -167,21 +92,126 @@ __attribute__((target("avx2"))) size_t FindEqAvx2(const float* P, size_t N, floa
   return N;
 }
 
+// The values of one step of 8: swapped in place and counted into the accumulators.
+struct TAcc8 {
+  __m256 Mn, Mx, Mnz;
+  __m256d S0, S1, A;
+};
+
+__attribute__((target("avx2"), always_inline)) inline void Scan8(float* P, TAcc8& A,
+                                                                 __m256i Shuf, __m256 AbsMask,
+                                                                 __m256 Inf) {
+  __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(P));
+  b = _mm256_shuffle_epi8(b, Shuf);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(P), b);
+  const __m256 v = _mm256_castsi256_ps(b);
+  A.Mn = _mm256_min_ps(A.Mn, v);
+  A.Mx = _mm256_max_ps(A.Mx, v);
+  const __m256 a = _mm256_and_ps(v, AbsMask);
+  A.Mnz = _mm256_min_ps(
+      A.Mnz, _mm256_blendv_ps(Inf, a, _mm256_cmp_ps(a, _mm256_setzero_ps(), _CMP_GT_OQ)));
+  A.S0 = _mm256_add_pd(A.S0, _mm256_cvtps_pd(_mm256_castps256_ps128(v)));
+  A.S1 = _mm256_add_pd(A.S1, _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)));
+  // The magnitudes only bound the sums: their halves may be added in single precision.
+  A.A = _mm256_add_pd(A.A, _mm256_cvtps_pd(_mm_add_ps(_mm256_castps256_ps128(a),
+                                                       _mm256_extractf128_ps(a, 1))));
+}
+
+// N values in file order, the first being value number Base of the map, swapped in place and
+// counted into Q, 16 at a time in two independent sets of sums. A piece that brings a new
+// minimum or maximum is searched for its first place while it is in the cache.
+__attribute__((target("avx2"))) void SwapScanAvx2(float* P, size_t N, size_t Base,
+                                                  TQuickStats& Q) {
+  if (N == 0) return;
+  const __m256i shuf = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3,
+                                        2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
+  const __m256 inf = _mm256_set1_ps(__builtin_inff());
+  const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
+  const __m256d z = _mm256_setzero_pd();
+  TAcc8 x{inf, _mm256_set1_ps(-__builtin_inff()), inf, z, z, z};
+  TAcc8 y = x;
+  size_t k = 0;
+  for (; k + 16 <= N; k += 16) {
+    Scan8(P + k, x, shuf, absMask, inf);
+    Scan8(P + k + 8, y, shuf, absMask, inf);
+  }
+  for (; k + 8 <= N; k += 8) Scan8(P + k, x, shuf, absMask, inf);
+  alignas(32) float fm[8], fx[8], fz[8];
+  alignas(32) double ds[4], da[4];
+  _mm256_store_ps(fm, _mm256_min_ps(x.Mn, y.Mn));
+  _mm256_store_ps(fx, _mm256_max_ps(x.Mx, y.Mx));
+  _mm256_store_ps(fz, _mm256_min_ps(x.Mnz, y.Mnz));
+  _mm256_store_pd(ds, _mm256_add_pd(_mm256_add_pd(x.S0, x.S1), _mm256_add_pd(y.S0, y.S1)));
+  _mm256_store_pd(da, _mm256_add_pd(x.A, y.A));
+  float lo = __builtin_inff(), hi = -__builtin_inff(), lz = __builtin_inff();
+  double s = 0, sa = 0;
+  for (int i = 0; i < 8; ++i) {
+    lo = fm[i] < lo ? fm[i] : lo;
+    hi = fx[i] > hi ? fx[i] : hi;
+    lz = fz[i] < lz ? fz[i] : lz;
+  }
+  for (int i = 0; i < 4; ++i) s += ds[i], sa += da[i];
+  for (; k < N; ++k) {
+    uint32_t u;
+    std::memcpy(&u, P + k, 4);
+    u = __builtin_bswap32(u);
+    std::memcpy(P + k, &u, 4);
+    const float v = P[k];
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
+    const float a = std::fabs(v);
+    if (a > 0 && a < lz) lz = a;
+    s += v;
+    sa += a;
+  }
+  if (!Q.Any || lo < Q.Min) {
+    Q.Min = lo;
+    Q.MinAt = Base + FindEqAvx2(P, N, lo);
+  }
+  if (!Q.Any || hi > Q.Max) {
+    Q.Max = hi;
+    Q.MaxAt = Base + FindEqAvx2(P, N, hi);
+  }
+  Q.MinAbsNZ = !Q.Any || lz < Q.MinAbsNZ ? lz : Q.MinAbsNZ;
+  Q.Any = true;
+  Q.Sum += s;
+  Q.AbsSum += sa;
+}
+
+// Q of the pieces before P and P's own into Q, as if P had been counted after them.
+void MergeQuick(TQuickStats& Q, const TQuickStats& P) {
+  if (!P.Any) return;
+  if (!Q.Any || P.Min < Q.Min) {
+    Q.Min = P.Min;
+    Q.MinAt = P.MinAt;
+  }
+  if (!Q.Any || P.Max > Q.Max) {
+    Q.Max = P.Max;
+    Q.MaxAt = P.MaxAt;
+  }
+  Q.MinAbsNZ = !Q.Any || P.MinAbsNZ < Q.MinAbsNZ ? P.MinAbsNZ : Q.MinAbsNZ;
+  Q.Any = true;
+  Q.Sum += P.Sum;
+  Q.AbsSum += P.AbsSum;
+}
+
 bool HasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
 }
 #else
-void SwapScanAvx2(float*, size_t, TQuickStats&) {}
-size_t FindEqAvx2(const float*, size_t, float) { return 0; }
+void SwapScanAvx2(float*, size_t, size_t, TQuickStats&) {}
+void MergeQuick(TQuickStats&, const TQuickStats&) {}
 bool HasAvx2() { return false; }
 #endif
 
 // True when every value is a multiple of the smallest non-zero value's unit in the last place and
 // the sum of magnitudes stays below 2^52 such units: then every partial sum, in any order, is
-// exact in double, and the sum in any order equals the sum taken value by value.
+// exact in double, and the sum in any order equals the sum taken value by value. (The sum of
+// magnitudes, its halves added in single precision, may fall short of the true one by a few
+// single-precision units: the limit lies a factor 2 below 2^53 units.)
 bool SumIsExact(const TQuickStats& Q) {
-  if (Q.Unordered || !std::isfinite(Q.AbsSum)) return false;
+  if (!std::isfinite(Q.AbsSum)) return false;
   if (Q.AbsSum == 0) return true;
   uint32_t u;
   std::memcpy(&u, &Q.MinAbsNZ, 4);
@@ -1106,23 +1136,26 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
   char* const dst = reinterpret_cast<char*>(aData.Data());
   const int fd = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
   const int err = fd < 0 ? errno : 0;
-  constexpr int64_t kPiece = 256 * 1024;
+  // Each piece is read, then converted while it is in the cache; the pieces' counts are merged
+  // in file order.
+  constexpr int64_t kPiece = 128 * 1024;
+  const int64_t pieces = fd >= 0 ? (len + kPiece - 1) / kPiece : 0;
   const bool simd = HasAvx2();
   TQuickStats q;
   int64_t got = 0;
-  while (fd >= 0 && got < len) {
-    const int64_t want = std::min(kPiece, len - got);
-    const int64_t r = ReadAll(fd, dst + got, want, Offset + got);
-    if (r != want) {
-      got += std::max<int64_t>(r, 0);
-      break;
-    }
-    float* const piece = aData.Data() + got / 4;
-    if (simd)
-      SwapScanAvx2(piece, static_cast<size_t>(want / 4), q);
-    else
+  for (int64_t i = 0; i < pieces; ++i) {
+    const int64_t at = i * kPiece, want = std::min(kPiece, len - at);
+    const int64_t r = ReadAll(fd, dst + at, want, Offset + at);
+    got += std::max<int64_t>(r, 0);
+    if (r != want) break;
+    float* const piece = aData.Data() + at / 4;
+    if (simd) {
+      TQuickStats p;
+      SwapScanAvx2(piece, static_cast<size_t>(want / 4), static_cast<size_t>(at / 4), p);
+      MergeQuick(q, p);
+    } else {
       SwapCopy(piece, piece, static_cast<size_t>(want / 4));
-    got += want;
+    }
   }
   if (fd >= 0) ::close(fd);
   if (got != len) {
@@ -1139,11 +1172,10 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
   kRun = kLive;
   TMapStats st;
   const float* const v = aData.Data();
-  const size_t count = aData.Count();
   if (simd && SumIsExact(q)) {
     // No NaN and an exact sum: the extremes are the first places of the smallest and largest
     // values, as the value-by-value rule finds them.
-    const size_t kMin = FindEqAvx2(v, count, q.Min), kMax = FindEqAvx2(v, count, q.Max);
+    const size_t kMin = q.MinAt, kMax = q.MaxAt;
     st.Sum = q.Sum;
     st.Min = v[kMin];
     st.Max = v[kMax];
