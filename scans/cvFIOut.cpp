@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -21,6 +22,11 @@
 #include "scans/cvFitsCard.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CV_MAP_AVX2 1
+#endif
 
 namespace {
 
@@ -48,6 +54,170 @@ bool WriteAll(int Fd, const void* Buf, int64_t Len, int64_t Offset) {
     put += r;
   }
   return true;
+}
+
+// N 4-byte values from Src to Dst with their byte order reversed (little-endian memory to the
+// file's big-endian and back); Src may be Dst.
+void SwapCopy(const void* Src, void* Dst, size_t N) {
+  const auto* s = static_cast<const unsigned char*>(Src);
+  auto* d = static_cast<unsigned char*>(Dst);
+  for (size_t k = 0; k < N; ++k, s += 4, d += 4) {
+    uint32_t u;
+    std::memcpy(&u, s, 4);
+    u = __builtin_bswap32(u);
+    std::memcpy(d, &u, 4);
+  }
+}
+
+// Minimum, maximum and sum of a map's values taken in any order, with what tells whether that sum
+// is the one taken value by value (SumIsExact).
+struct TQuickStats {
+  double Sum = 0, AbsSum = 0;
+  float Min = 0, Max = 0, MinAbsNZ = 0;
+  size_t MinAt = 0, MaxAt = 0;  // first places of Min and Max
+  bool Any = false;  // a NaN or an infinity makes AbsSum not finite
+};
+
+#ifdef CV_MAP_AVX2
+// First K in [0, N) with P[K] == V (float equality), N when none.
+__attribute__((target("avx2"))) size_t FindEqAvx2(const float* P, size_t N, float V) {
+  const __m256 w = _mm256_set1_ps(V);
+  size_t k = 0;
+  for (; k + 8 <= N; k += 8) {
+    const int m = _mm256_movemask_ps(_mm256_cmp_ps(_mm256_loadu_ps(P + k), w, _CMP_EQ_OQ));
+    if (m) return k + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(m)));
+  }
+  for (; k < N; ++k)
+    if (P[k] == V) return k;
+  return N;
+}
+
+// The values of one step of 8: swapped in place and counted into the accumulators.
+struct TAcc8 {
+  __m256 Mn, Mx, Mnz;
+  __m256d S0, S1, A;
+};
+
+__attribute__((target("avx2"), always_inline)) inline void Scan8(float* P, TAcc8& A,
+                                                                 __m256i Shuf, __m256 AbsMask,
+                                                                 __m256 Inf) {
+  __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(P));
+  b = _mm256_shuffle_epi8(b, Shuf);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(P), b);
+  const __m256 v = _mm256_castsi256_ps(b);
+  A.Mn = _mm256_min_ps(A.Mn, v);
+  A.Mx = _mm256_max_ps(A.Mx, v);
+  const __m256 a = _mm256_and_ps(v, AbsMask);
+  A.Mnz = _mm256_min_ps(
+      A.Mnz, _mm256_blendv_ps(Inf, a, _mm256_cmp_ps(a, _mm256_setzero_ps(), _CMP_GT_OQ)));
+  A.S0 = _mm256_add_pd(A.S0, _mm256_cvtps_pd(_mm256_castps256_ps128(v)));
+  A.S1 = _mm256_add_pd(A.S1, _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)));
+  // The magnitudes only bound the sums: their halves may be added in single precision.
+  A.A = _mm256_add_pd(A.A, _mm256_cvtps_pd(_mm_add_ps(_mm256_castps256_ps128(a),
+                                                       _mm256_extractf128_ps(a, 1))));
+}
+
+// N values in file order, the first being value number Base of the map, swapped in place and
+// counted into Q, 16 at a time in two independent sets of sums. A piece that brings a new
+// minimum or maximum is searched for its first place while it is in the cache.
+__attribute__((target("avx2"))) void SwapScanAvx2(float* P, size_t N, size_t Base,
+                                                  TQuickStats& Q) {
+  if (N == 0) return;
+  const __m256i shuf = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3,
+                                        2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
+  const __m256 inf = _mm256_set1_ps(__builtin_inff());
+  const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
+  const __m256d z = _mm256_setzero_pd();
+  TAcc8 x{inf, _mm256_set1_ps(-__builtin_inff()), inf, z, z, z};
+  TAcc8 y = x;
+  size_t k = 0;
+  for (; k + 16 <= N; k += 16) {
+    Scan8(P + k, x, shuf, absMask, inf);
+    Scan8(P + k + 8, y, shuf, absMask, inf);
+  }
+  for (; k + 8 <= N; k += 8) Scan8(P + k, x, shuf, absMask, inf);
+  alignas(32) float fm[8], fx[8], fz[8];
+  alignas(32) double ds[4], da[4];
+  _mm256_store_ps(fm, _mm256_min_ps(x.Mn, y.Mn));
+  _mm256_store_ps(fx, _mm256_max_ps(x.Mx, y.Mx));
+  _mm256_store_ps(fz, _mm256_min_ps(x.Mnz, y.Mnz));
+  _mm256_store_pd(ds, _mm256_add_pd(_mm256_add_pd(x.S0, x.S1), _mm256_add_pd(y.S0, y.S1)));
+  _mm256_store_pd(da, _mm256_add_pd(x.A, y.A));
+  float lo = __builtin_inff(), hi = -__builtin_inff(), lz = __builtin_inff();
+  double s = 0, sa = 0;
+  for (int i = 0; i < 8; ++i) {
+    lo = fm[i] < lo ? fm[i] : lo;
+    hi = fx[i] > hi ? fx[i] : hi;
+    lz = fz[i] < lz ? fz[i] : lz;
+  }
+  for (int i = 0; i < 4; ++i) s += ds[i], sa += da[i];
+  for (; k < N; ++k) {
+    uint32_t u;
+    std::memcpy(&u, P + k, 4);
+    u = __builtin_bswap32(u);
+    std::memcpy(P + k, &u, 4);
+    const float v = P[k];
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
+    const float a = std::fabs(v);
+    if (a > 0 && a < lz) lz = a;
+    s += v;
+    sa += a;
+  }
+  if (!Q.Any || lo < Q.Min) {
+    Q.Min = lo;
+    Q.MinAt = Base + FindEqAvx2(P, N, lo);
+  }
+  if (!Q.Any || hi > Q.Max) {
+    Q.Max = hi;
+    Q.MaxAt = Base + FindEqAvx2(P, N, hi);
+  }
+  Q.MinAbsNZ = !Q.Any || lz < Q.MinAbsNZ ? lz : Q.MinAbsNZ;
+  Q.Any = true;
+  Q.Sum += s;
+  Q.AbsSum += sa;
+}
+
+// Q of the pieces before P and P's own into Q, as if P had been counted after them.
+void MergeQuick(TQuickStats& Q, const TQuickStats& P) {
+  if (!P.Any) return;
+  if (!Q.Any || P.Min < Q.Min) {
+    Q.Min = P.Min;
+    Q.MinAt = P.MinAt;
+  }
+  if (!Q.Any || P.Max > Q.Max) {
+    Q.Max = P.Max;
+    Q.MaxAt = P.MaxAt;
+  }
+  Q.MinAbsNZ = !Q.Any || P.MinAbsNZ < Q.MinAbsNZ ? P.MinAbsNZ : Q.MinAbsNZ;
+  Q.Any = true;
+  Q.Sum += P.Sum;
+  Q.AbsSum += P.AbsSum;
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#else
+void SwapScanAvx2(float*, size_t, size_t, TQuickStats&) {}
+void MergeQuick(TQuickStats&, const TQuickStats&) {}
+bool HasAvx2() { return false; }
+#endif
+
+// True when every value is a multiple of the smallest non-zero value's unit in the last place and
+// the sum of magnitudes stays below 2^52 such units: then every partial sum, in any order, is
+// exact in double, and the sum in any order equals the sum taken value by value. (The sum of
+// magnitudes, its halves added in single precision, may fall short of the true one by a few
+// single-precision units: the limit lies a factor 2 below 2^53 units.)
+bool SumIsExact(const TQuickStats& Q) {
+  if (!std::isfinite(Q.AbsSum)) return false;
+  if (Q.AbsSum == 0) return true;
+  uint32_t u;
+  std::memcpy(&u, &Q.MinAbsNZ, 4);
+  const int e = static_cast<int>(u >> 23);  // biased exponent; 0 for subnormals
+  const int ulp = (e == 0 ? 1 : e) - 150;   // the value's unit in the last place is 2^ulp
+  return Q.AbsSum < std::ldexp(1.0, ulp + 52);
 }
 
 int32_t ToInt(const std::string& S) {
@@ -192,14 +362,14 @@ std::string KLoadName(int32_t kLoad) {
 
 void TFIOut::Release() {
   if (kRun != kLive) return;
-  TAR4R4().swap(aData);
+  aData.Free();
   if (HSL) HSL->Clear();
   kLoad = 0;
   kRun = 0;
 }
 
 void TFIOut::Reset() {
-  TAR4R4().swap(aData);
+  aData.Free();
   kLoad = 0;
   vMin = vMax = vMean = vMinAv = vMaxAv = vMeanAv = 0;
   ixMin = iyMin = ixMax = iyMax = ixMinAv = iyMinAv = ixMaxAv = iyMaxAv = 0;
@@ -208,8 +378,7 @@ void TFIOut::Reset() {
 void TFIOut::AssignMem(int32_t NX, int32_t NY) {
   nX = NX;
   nY = NY;
-  aData.assign(static_cast<size_t>(std::max(NX, 0)),
-               std::vector<float>(static_cast<size_t>(std::max(NY, 0)), 0.0f));
+  aData.Assign(static_cast<size_t>(std::max(NX, 0)), static_cast<size_t>(std::max(NY, 0)));
   kLoad = 1;
 }
 
@@ -218,9 +387,9 @@ bool TFIOut::IsFilled() {
     kLoad = 0;
     return false;
   }
-  for (const auto& row : aData)
-    for (float v : row)
-      if (v != 0) return true;
+  const float* p = aData.Data();
+  for (size_t k = 0, n = aData.Count(); k < n; ++k)
+    if (p[k] != 0) return true;
   kLoad = 1;
   return false;
 }
@@ -260,30 +429,51 @@ std::unique_ptr<TFIOut> TFIOut::Clone() const {
 // ---------------------------------------------------------------------------------------------
 // Statistics
 
+void TMapStats::Add(const float* P, int32_t N, int32_t X0, int32_t Y) {
+  if (N <= 0) return;
+  if (!Started) {
+    Min = Max = P[0];
+    Started = true;
+  }
+  double s = Sum, mn = Min, mx = Max;
+  for (int32_t i = 0; i < N; ++i) {
+    const double v = P[i];
+    s += v;
+    if (!(v >= mn)) {
+      mn = v;
+      IxMin = X0 + i;
+      IyMin = Y;
+    } else if (v > mx) {
+      mx = v;
+      IxMax = X0 + i;
+      IyMax = Y;
+    }
+  }
+  Sum = s;
+  Min = mn;
+  Max = mx;
+}
+
 void TFIOut::MinMaxMean() {
   if (kLoad <= 1) return WARNAbs("FIOut.MinMaxMean-ERR: kLoad=" + IntStr(kLoad));
-  if (nX == 0 || nY == 0 || static_cast<int32_t>(aData.size()) < nX)
+  if (nX <= 0 || nY <= 0 || static_cast<int32_t>(aData.size()) < nX ||
+      static_cast<int32_t>(aData.Cols()) < nY)
     return WARNAbs("FIOut.MinMaxMean-ERR: nX=" + IntStr(nX) + " nY=" + IntStr(nY));
-  vMean = vMinAv = vMaxAv = vMeanAv = 0;
-  ixMin = iyMin = ixMax = iyMax = ixMinAv = iyMinAv = ixMaxAv = iyMaxAv = 0;
-  double mn = aData[0][0], mx = mn, sum = 0;
-  for (int32_t y = 0; y < nY; ++y)
-    for (int32_t x = 0; x < nX; ++x) {
-      const double v = aData[x][y];
-      sum += v;
-      if (!(v >= mn)) {
-        mn = v;
-        ixMin = x;
-        iyMin = y;
-      } else if (v > mx) {
-        mx = v;
-        ixMax = x;
-        iyMax = y;
-      }
-    }
-  vMean = sum / (static_cast<double>(nX) * nY);
-  vMin = mn;
-  vMax = mx;
+  TMapStats st;
+  for (int32_t y = 0; y < nY; ++y) st.Add(aData.Line(static_cast<size_t>(y)), nX, 0, y);
+  SetStats(st);
+}
+
+void TFIOut::SetStats(const TMapStats& St) {
+  vMinAv = vMaxAv = vMeanAv = 0;
+  ixMinAv = iyMinAv = ixMaxAv = iyMaxAv = 0;
+  vMean = St.Sum / (static_cast<double>(nX) * nY);
+  vMin = St.Min;
+  vMax = St.Max;
+  ixMin = St.IxMin;
+  iyMin = St.IyMin;
+  ixMax = St.IxMax;
+  iyMax = St.IyMax;
 }
 
 bool TFIOut::MaskFits(const TAByBy& Mask, const std::string& Who) const {
@@ -655,15 +845,10 @@ bool TFIOut::Save() {
     WARNAbs("FO.Save Err: aData Not Assigned" + who);
     return false;
   }
-  if (static_cast<int32_t>(aData.size()) != nX) {
+  if (static_cast<int32_t>(aData.size()) != nX || static_cast<int32_t>(aData.Cols()) != nY) {
     WARNAbs("FO.Save Err: Length(aData)<>(nX=" + IntStr(nX) + "), nY=" + IntStr(nY) + who);
     return false;
   }
-  for (const auto& row : aData)
-    if (static_cast<int32_t>(row.size()) != nY) {
-      WARNAbs("FO.Save Err: Length(aData)<>(nX=" + IntStr(nX) + "), nY=" + IntStr(nY) + who);
-      return false;
-    }
   if (!IsFilled() && !CheckLoaded("FIOut.Save")) return false;
   std::error_code ec;
   if (file.empty() || !std::filesystem::is_regular_file(file, ec)) {
@@ -724,24 +909,20 @@ bool TFIOut::Save() {
   // One buffer: header, big-endian data (x fastest), zero padding to the next NCut multiple.
   const int64_t end = at + static_cast<int64_t>(head.size()) + dataLen;
   const int64_t next = ((end - 1) / nCut + 1) * nCut;
-  std::string buf(static_cast<size_t>(next - at), '\0');
-  std::memcpy(buf.data(), head.data(), head.size());
-  auto* p = reinterpret_cast<unsigned char*>(buf.data() + head.size());
-  for (int32_t y = 0; y < nY; ++y)
-    for (int32_t x = 0; x < nX; ++x) {
-      uint32_t u;
-      std::memcpy(&u, &aData[x][y], 4);
-      *p++ = static_cast<unsigned char>(u >> 24);
-      *p++ = static_cast<unsigned char>(u >> 16);
-      *p++ = static_cast<unsigned char>(u >> 8);
-      *p++ = static_cast<unsigned char>(u);
-    }
   // A rewrite in place zeroes what is left of the old extension up to the next one; a rewritten
   // last extension ends the file.
   const bool last = found < 0 || found + 1 >= static_cast<int32_t>(dir.size());
-  if (!last) buf.resize(static_cast<size_t>(dir[found + 1].nb0 - at), '\0');
-  if (!s->Write(at, buf.data(), static_cast<int64_t>(buf.size())) ||
-      (last && !s->Truncate(at + static_cast<int64_t>(buf.size())))) {
+  const int64_t span = last ? next - at : dir[found + 1].nb0 - at;
+  // One conversion buffer per thread, kept between maps: the data is in memory as in the file
+  // (x fastest), so it is swapped to big-endian in one run.
+  thread_local std::vector<char> tBuf;
+  if (static_cast<int64_t>(tBuf.size()) < span) tBuf.resize(static_cast<size_t>(span));
+  char* const buf = tBuf.data();
+  std::memcpy(buf, head.data(), head.size());
+  SwapCopy(aData.Data(), buf + head.size(), aData.Count());
+  const int64_t used = static_cast<int64_t>(head.size()) + dataLen;
+  std::memset(buf + used, 0, static_cast<size_t>(span - used));
+  if (!s->Write(at, buf, span) || (last && !s->Truncate(at + span))) {
     WARNAbs("Ошибка при записи блока в файл \r\n<"_cp + file + ">" + kNl + "I=1, nb0=" +
             I64Str(at) + ", LStr=80" + kNl + "IOResult of Reset = " + IntStr(errno) + kNl +
             "ErrLast=<" + std::strerror(errno) + ">");
@@ -948,13 +1129,34 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
   }
   kLoad = 1;
   const int64_t len = 4LL * nX * nY;
-  // One conversion buffer per thread, kept between maps.
-  thread_local std::vector<char> tBuf;
-  if (static_cast<int64_t>(tBuf.size()) < len) tBuf.resize(static_cast<size_t>(len));
-  char* const buf = tBuf.data();
+  // The values are read straight into the map's block (a block of the same size is reused), a
+  // piece at a time, each piece swapped to native order in place and, where the processor has
+  // the vector unit for it, counted into the statistics while it is still in the cache.
+  aData.Shape(static_cast<size_t>(nX), static_cast<size_t>(nY));
+  char* const dst = reinterpret_cast<char*>(aData.Data());
   const int fd = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
   const int err = fd < 0 ? errno : 0;
-  const int64_t got = fd < 0 ? 0 : ReadAll(fd, buf, len, Offset);
+  // Each piece is read, then converted while it is in the cache; the pieces' counts are merged
+  // in file order.
+  constexpr int64_t kPiece = 128 * 1024;
+  const int64_t pieces = fd >= 0 ? (len + kPiece - 1) / kPiece : 0;
+  const bool simd = HasAvx2();
+  TQuickStats q;
+  int64_t got = 0;
+  for (int64_t i = 0; i < pieces; ++i) {
+    const int64_t at = i * kPiece, want = std::min(kPiece, len - at);
+    const int64_t r = ReadAll(fd, dst + at, want, Offset + at);
+    got += std::max<int64_t>(r, 0);
+    if (r != want) break;
+    float* const piece = aData.Data() + at / 4;
+    if (simd) {
+      TQuickStats p;
+      SwapScanAvx2(piece, static_cast<size_t>(want / 4), static_cast<size_t>(at / 4), p);
+      MergeQuick(q, p);
+    } else {
+      SwapCopy(piece, piece, static_cast<size_t>(want / 4));
+    }
+  }
   if (fd >= 0) ::close(fd);
   if (got != len) {
     // A short or failed read leaves the map empty: zeros are no data.
@@ -967,22 +1169,26 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
     AssignMem(nX, nY);
     return false;
   }
-  aData.assign(static_cast<size_t>(nX), std::vector<float>(static_cast<size_t>(nY)));
-  const auto* p = reinterpret_cast<const unsigned char*>(buf);
-  double sum = 0;
-  for (int32_t y = 0; y < nY; ++y)
-    for (int32_t x = 0; x < nX; ++x, p += 4) {
-      const uint32_t u = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) |
-                         (uint32_t{p[2]} << 8) | uint32_t{p[3]};
-      float v;
-      std::memcpy(&v, &u, 4);
-      aData[x][y] = v;
-      sum += v;
-    }
   kRun = kLive;
-  if (sum != 0) {
+  TMapStats st;
+  const float* const v = aData.Data();
+  if (simd && SumIsExact(q)) {
+    // No NaN and an exact sum: the extremes are the first places of the smallest and largest
+    // values, as the value-by-value rule finds them.
+    const size_t kMin = q.MinAt, kMax = q.MaxAt;
+    st.Sum = q.Sum;
+    st.Min = v[kMin];
+    st.Max = v[kMax];
+    st.IxMin = static_cast<int32_t>(kMin % static_cast<size_t>(nX));
+    st.IyMin = static_cast<int32_t>(kMin / static_cast<size_t>(nX));
+    st.IxMax = static_cast<int32_t>(kMax % static_cast<size_t>(nX));
+    st.IyMax = static_cast<int32_t>(kMax / static_cast<size_t>(nX));
+  } else {
+    for (int32_t y = 0; y < nY; ++y) st.Add(aData.Line(static_cast<size_t>(y)), nX, 0, y);
+  }
+  if (st.Sum != 0) {
     kLoad = 2;
-    MinMaxMean();
+    SetStats(st);  // what MinMaxMean finds, counted on the way
     return true;
   }
   WARNAbs("Пустые данные "_cp + Name + " в файле "_cp + File);

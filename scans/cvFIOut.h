@@ -11,10 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "foundation/cvR4Flat.h"
 #include "foundation/cvTy.h"
 
 class TLFITS;
 class TStringList;
+
+// Running minimum, maximum and sum of map values visited y outer, x inner (MinMaxMean's order):
+// the first value starts minimum and maximum; a value below the minimum takes it, else one above
+// the maximum takes that; ties keep the first position.
+struct TMapStats {
+  double Min = 0, Max = 0, Sum = 0;
+  int32_t IxMin = 0, IyMin = 0, IxMax = 0, IyMax = 0;
+  bool Started = false;
+  // The next N values: those of x = X0 .. X0+N-1 at one y.
+  void Add(const float* P, int32_t N, int32_t X0, int32_t Y);
+};
 
 class TFIOut {
  public:
@@ -41,7 +53,9 @@ class TFIOut {
   int32_t ixMin = 0, iyMin = 0, ixMax = 0, iyMax = 0;
   int32_t ixMinAv = 0, iyMinAv = 0, ixMaxAv = 0, iyMaxAv = 0;
   int32_t ixFocus = 0, iyFocus = 0;
-  TAR4R4 aData;  // [x][y], both 0-based
+  // [x][y], both 0-based; one block stored x fastest as in the file (aData.Line(y) is the nX
+  // values of one y), read into place by LoadData.
+  TAR4R4Flat aData;
   int32_t kLoad = 0;
 
   // ---- life and state ----
@@ -86,6 +100,7 @@ class TFIOut {
   bool LoadData(const std::string& File, int64_t Offset);
 
  private:
+  void SetStats(const TMapStats& St);
   bool MaskFits(const TAByBy& Mask, const std::string& Who) const;
   bool PrepareMasked(const TAByBy& Mask, const std::string& Who);
   void MaskedMeansY(const TAByBy& Mask, const std::string& Who,
