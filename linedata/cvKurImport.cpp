@@ -33,7 +33,9 @@ char NextBand(char Code, double To) {
 }
 
 // True when the line holds blanks only.
-bool IsBlank(std::string_view Line) { return Line.find_first_not_of(' ') == std::string_view::npos; }
+bool IsBlank(std::string_view Line) {
+  return Line.find_first_not_of(' ') == std::string_view::npos;
+}
 
 // The wavelength columns of a catalogue line in either layout: true and nm, or false with the
 // columns' text. Lines below the range are told by these columns alone, without a copy.

@@ -447,7 +447,8 @@ TEST_F(LinesTest, BandFileLinesAreTheSameAtEveryBlockSize) {
     std::string Text;
     std::vector<std::string> Lines;
   } kCases[] = {
-      {"a\r\nbb\n\nccc\r\r\n  \n" + longLine + "\nlast", {"a", "bb", "", "ccc", "  ", longLine, "last"}},
+      {"a\r\nbb\n\nccc\r\r\n  \n" + longLine + "\nlast",
+       {"a", "bb", "", "ccc", "  ", longLine, "last"}},
       {"one\ntwo\n", {"one", "two"}},
       {"x\r", {"x"}},
       {"in\rside\n\n", {"in\rside", ""}},
@@ -455,7 +456,8 @@ TEST_F(LinesTest, BandFileLinesAreTheSameAtEveryBlockSize) {
       {"", {}},
   };
   for (const auto& c : kCases)
-    for (const size_t block : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{64}, size_t{1} << 20}) {
+    for (const size_t block :
+         {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{64}, size_t{1} << 20}) {
       SCOPED_TRACE(testing::Message() << "block " << block << " text " << c.Text.size());
       Put("KUR/blocks.txt", c.Text);
       TKurFile f;
