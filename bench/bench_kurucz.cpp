@@ -80,6 +80,23 @@ void KurImport(benchmark::State& State) {
 
 void KurImport_Reference(benchmark::State& State) { PlainRead(State); }
 
+// The import of a range above the file: every line is read and left at its wavelength.
+void KurImportSkipAll(benchmark::State& State) {
+  const std::string db = (Folder().dir / "skip.db").string();
+  TDM D;
+  D.Connect(db);
+  for (auto _ : State) {
+    TJob job("bench");
+    TKurImportResult r;
+    RunJob(job, [&](TJob& J) { LoadKurLines(J, D, 7999.95, 7999.99, r); });
+    if (r.Added != 0) State.SkipWithError("lines imported");
+  }
+  D.Disconnect();
+  fs::remove(db);
+}
+
+void KurImportSkipAll_Reference(benchmark::State& State) { PlainRead(State); }
+
 void KurLineById1000(benchmark::State& State) {
   Folder();
   for (auto _ : State) {
@@ -100,6 +117,8 @@ void KurLineById1000_Reference(benchmark::State& State) { PlainRead(State); }
 
 BENCHMARK(KurImport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(KurImport_Reference)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(KurImportSkipAll)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(KurImportSkipAll_Reference)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(KurLineById1000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(KurLineById1000_Reference)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK_MAIN();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "foundation/cvFile.h"
 #include "foundation/cvJob.h"
@@ -31,9 +32,14 @@ char NextBand(char Code, double To) {
   return kOrder[p + 1];
 }
 
+// True when the line holds blanks only.
+bool IsBlank(std::string_view Line) {
+  return Line.find_first_not_of(' ') == std::string_view::npos;
+}
+
 // The wavelength columns of a catalogue line in either layout: true and nm, or false with the
 // columns' text. Lines below the range are told by these columns alone, without a copy.
-bool LineLambda(const std::string& Line, double& Nm, std::string& Text) {
+bool LineLambda(std::string_view Line, double& Nm, std::string& Text) {
   const size_t off = Line.size() >= 7 && Line[6] == '.' ? 1 : 0;
   const size_t end = std::min(Line.size(), off + 10);
   size_t a = std::min(off, end), b = end;
@@ -45,7 +51,7 @@ bool LineLambda(const std::string& Line, double& Nm, std::string& Text) {
     const auto r = std::from_chars(first, Line.data() + b, Nm);
     if (r.ec == std::errc() && r.ptr == Line.data() + b) return true;
   }
-  Text = TrimSp(Line.substr(std::min(off, Line.size()), 10));
+  Text = TrimSp(std::string(Line.substr(std::min(off, Line.size()), 10)));
   int32_t code = 0;
   Nm = Text.empty() ? 0 : ValRealPlainCode(Text, code);
   return !Text.empty() && code == 0;
@@ -67,13 +73,21 @@ class TStmt {
   TStmt(const TStmt&) = delete;
   TStmt& operator=(const TStmt&) = delete;
   sqlite3_stmt* operator*() const { return s_; }
+  // Binds S (code page 1251) as UTF-8 text, blanks only as NULL. S must live until the step
+  // (ASCII text is bound in place).
   void Text(int I, const std::string& S) {
-    if (TrimSp(S).empty()) {
+    if (S.find_first_not_of(' ') == std::string::npos) {
       sqlite3_bind_null(s_, I);
+    } else if (std::all_of(S.begin(), S.end(), [](char c) { return (c & 0x80) == 0; })) {
+      sqlite3_bind_text(s_, I, S.data(), static_cast<int>(S.size()), SQLITE_STATIC);
     } else {
       const std::string u = platform::Cp1251ToUtf8(S);
       sqlite3_bind_text(s_, I, u.c_str(), static_cast<int>(u.size()), SQLITE_TRANSIENT);
     }
+  }
+  std::string ColumnText(int I) const {
+    const unsigned char* t = sqlite3_column_text(s_, I);
+    return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
   }
   void Int(int I, int64_t V) { sqlite3_bind_int64(s_, I, V); }
   void Real(int I, double V) { sqlite3_bind_double(s_, I, V); }
@@ -83,10 +97,8 @@ class TStmt {
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) db_.Fail(What);
     return rc == SQLITE_ROW;
   }
-  void Reset() {
-    sqlite3_reset(s_);
-    sqlite3_clear_bindings(s_);
-  }
+  // Every step binds all parameters again: no clearing needed.
+  void Reset() { sqlite3_reset(s_); }
 
  private:
   TcvDatabase& db_;
@@ -140,6 +152,20 @@ void BindRecord(TStmt& S, const std::string& Id, const TLIDA& L, const TLIDAk& K
   S.Real(36, K.nAir);
 }
 
+// The lowest and highest Id of a band present in the table: Ids outside them need no look-up.
+void BandIds(TcvDatabase& Db, char Code, std::string& Low, std::string& High) {
+  TStmt q(Db, "SELECT MIN(Id), MAX(Id) FROM KurLines WHERE Id >= ?1 AND Id < ?2");
+  const std::string a = std::string(1, Code) + "x", b = std::string(1, Code) + "y";
+  q.Text(1, a);
+  q.Text(2, b);
+  Low.clear();
+  High.clear();
+  if (q.Step("KurLines: Id")) {
+    Low = q.ColumnText(0);
+    High = q.ColumnText(1);
+  }
+}
+
 }  // namespace
 
 bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R) {
@@ -155,30 +181,35 @@ bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R
     const std::string file = KurBandFile(code);
     TKurFile f;
     f.Open(file);
+    std::string low, high;
+    BandIds(Db, code, low, high);
     int32_t n = 0;
-    std::string s;
+    std::string_view s;
+    std::string text;
     while (f.ReadLn(s)) {
       ++n;
       if (n % 500 == 0 && !Job.Step(n, 0, "KurLines " + std::string(1, code) + " " + IntStr(n)))
         return false;  // the transaction rolls back
-      if (TrimSp(s).empty()) continue;
+      if (IsBlank(s)) continue;
       double lam = 0;
-      std::string text;
       if (!LineLambda(s, lam, text)) {
         WarnLambda(file, n, text);
         ++R.Bad;
         continue;
       }
       if (lam < fromNm) continue;
-      const std::string cat = KurCatalogueLine(s);
       if (lam > toNm) {
         done = true;
         break;
       }
+      const std::string cat = KurCatalogueLine(std::string(s));
       const std::string id = KurLineId(code, n);
-      find.Text(1, id);
-      const bool present = find.Step("KurLines: Id");
-      find.Reset();
+      bool present = false;
+      if (!low.empty() && id >= low && id <= high) {
+        find.Text(1, id);
+        present = find.Step("KurLines: Id");
+        find.Reset();
+      }
       if (present) {
         ++R.Present;
         continue;
@@ -233,22 +264,22 @@ bool CheckKurKey(TJob& Job, double From, double To, TStringList& Result) {
     TKurFile f;
     f.Open(file);
     int32_t n = 0;
-    std::string s;
+    std::string_view s;
+    std::string text;
     while (f.ReadLn(s)) {
       ++n;
-      if (TrimSp(s).empty()) continue;
+      if (IsBlank(s)) continue;
       double lam = 0;
-      std::string text;
       if (!LineLambda(s, lam, text)) {
         WarnLambda(file, n, text);
         ok = false;
         continue;
       }
-      const std::string cat = KurCatalogueLine(s);
       if (lam > toNm) {
         done = true;
         break;
       }
+      const std::string cat = KurCatalogueLine(std::string(s));
       const std::string id = KurLineId(code, n);
       TLIDA L;
       TLIDAk K;

@@ -1,7 +1,10 @@
 #include "linedata/cvKurucz.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "foundation/cvFile.h"
 #include "foundation/cvLit.h"
@@ -35,26 +38,77 @@ std::string Chr(const std::string& T, int32_t A) {
                                             : std::string(1, T[static_cast<size_t>(A - 1)]);
 }
 
+// Columns A..B (1-based, both ends) as a view, blanks at both ends removed.
+std::string_view ColView(const std::string& T, int32_t A, int32_t B) {
+  if (A > static_cast<int32_t>(T.size())) return {};
+  std::string_view v(T);
+  v = v.substr(static_cast<size_t>(A - 1), static_cast<size_t>(B - A + 1));
+  const size_t a = v.find_first_not_of(' ');
+  if (a == std::string_view::npos) return {};
+  return v.substr(a, v.find_last_not_of(' ') - a + 1);
+}
+
+// The plain forms of the fields, [sign] digits [. digits], read without a copy; they give what
+// the general conversion gives. False for any other text (the general conversion decides).
+bool PlainReal(std::string_view S, double& V) {
+  size_t i = S.empty() || (S[0] != '-' && S[0] != '+') ? 0 : 1;
+  const size_t start = i;
+  bool point = false, digit = false;
+  for (; i < S.size(); ++i) {
+    if (S[i] >= '0' && S[i] <= '9')
+      digit = true;
+    else if (S[i] == '.' && !point)
+      point = true;
+    else
+      return false;
+  }
+  if (!digit) return false;
+  const auto r = std::from_chars(S.data() + start, S.data() + S.size(), V);
+  if (r.ec != std::errc() || r.ptr != S.data() + S.size()) return false;
+  if (S[0] == '-') V = -V;
+  return true;
+}
+bool PlainInt(std::string_view S, int32_t& V) {
+  size_t i = S.empty() || (S[0] != '-' && S[0] != '+') ? 0 : 1;
+  if (i == S.size() || S.size() - i > 9) return false;
+  int32_t v = 0;
+  for (; i < S.size(); ++i) {
+    if (S[i] < '0' || S[i] > '9') return false;
+    v = v * 10 + (S[i] - '0');
+  }
+  V = S[0] == '-' ? -v : v;
+  return true;
+}
+
 // One reader of the parsers: every field is read; the last field that failed is reported once.
 class TReader {
  public:
   TReader(const std::string& Text, const std::string& FileName, int32_t LineNo)
       : t_(Text), file_(FileName), line_(LineNo) {}
   double Real(int32_t A, int32_t B, const char* Name, bool EmptyIsZero) {
-    const std::string s = Col(t_, A, B);
-    if (s.empty() && EmptyIsZero) return 0;
+    const std::string_view v = ColView(t_, A, B);
+    if (v.empty() && EmptyIsZero) return 0;
+    double x = 0;
+    if (PlainReal(v, x)) return x;
+    const std::string s(v);
     int32_t code = 0;
-    const double v = s.empty() ? 0 : ValRealPlainCode(s, code);
+    const double r = s.empty() ? 0 : ValRealPlainCode(s, code);
     if (s.empty() || code != 0) Bad(Name, s);
-    return s.empty() || code != 0 ? 0 : v;
+    return s.empty() || code != 0 ? 0 : r;
+  }
+  int32_t Int(int32_t A, int32_t B, const char* Name, bool EmptyIsZero) {
+    const std::string_view v = ColView(t_, A, B);
+    if (v.empty() && EmptyIsZero) return 0;
+    int32_t x = 0;
+    if (PlainInt(v, x)) return x;
+    const std::string s(v);
+    int32_t code = 0;
+    const int32_t r = s.empty() ? 0 : ValIntCode(s, code);
+    if (s.empty() || code != 0) Bad(Name, s);
+    return s.empty() || code != 0 ? 0 : r;
   }
   int32_t Int(int32_t A, int32_t B, const std::string& Name, bool EmptyIsZero) {
-    const std::string s = Col(t_, A, B);
-    if (s.empty() && EmptyIsZero) return 0;
-    int32_t code = 0;
-    const int32_t v = s.empty() ? 0 : ValIntCode(s, code);
-    if (s.empty() || code != 0) Bad(Name, s);
-    return s.empty() || code != 0 ? 0 : v;
+    return Int(A, B, Name.c_str(), EmptyIsZero);
   }
   // Ends a reader: true when all its fields were read, else the message.
   bool Done() {
@@ -65,7 +119,7 @@ class TReader {
   }
 
  private:
-  void Bad(const std::string& Name, const std::string& Text) {
+  void Bad(const char* Name, const std::string& Text) {
     failName_ = Name;
     failText_ = Text;
   }
@@ -131,7 +185,7 @@ bool ReadLamAndEnergies(const std::string& T, const std::string& FileName, int32
     r.Real(1, 10, "LAMB", false);
     if (!r.Done()) return false;
   }
-  LamNm = ValRealOr0(Col(T, 1, 10));
+  if (!PlainReal(ColView(T, 1, 10), LamNm)) LamNm = ValRealOr0(Col(T, 1, 10));
   TReader re(T, FileName, LineNo);
   E1 = re.Real(24, 35, "E 1", false);
   E2 = re.Real(52, 63, "E 2", false);
@@ -178,14 +232,13 @@ bool ParseKurLine(const std::string& Id, const std::string& FileName, const std:
     int32_t NLTE = 0, G = 0;
   } lev[2];
   for (int32_t i = 0; i < 2; ++i) {
-    const std::string n = IntStr(i + 1);
     TReader rl(T, FileName, LineNo);
     const int32_t jc = i == 0 ? 36 : 64, lc = i == 0 ? 42 : 70, nc = i == 0 ? 102 : 104,
                   gc = i == 0 ? 144 : 149;
-    lev[i].J2 = rl.Real(jc, jc + 4, ("J " + n).c_str(), false);
+    lev[i].J2 = rl.Real(jc, jc + 4, i == 0 ? "J 1" : "J 2", false);
     lev[i].Label = Label(T, lc, lc + 9);
-    lev[i].NLTE = rl.Int(nc, nc + 1, "Non LTE " + n, true);
-    lev[i].G = rl.Int(gc, gc + 4, "g " + n, true);
+    lev[i].NLTE = rl.Int(nc, nc + 1, i == 0 ? "Non LTE 1" : "Non LTE 2", true);
+    lev[i].G = rl.Int(gc, gc + 4, i == 0 ? "g 1" : "g 2", true);
     if (!rl.Done()) return false;
   }
   TReader rh(T, FileName, LineNo);
@@ -298,23 +351,70 @@ void TKurFile::Open(const std::string& FileName) {
     TTextFile t;
     TxtOpen(t, 0, FileName);  // raises the text-file error that names the file
   }
+  std::setvbuf(f_, nullptr, _IONBF, 0);  // blocks go straight into buf_
+  cap_ = block_;
+  buf_ = std::make_unique<char[]>(cap_);
 }
 
 void TKurFile::Close() {
   if (f_) std::fclose(f_);
   f_ = nullptr;
-  std::free(buf_);
-  buf_ = nullptr;
-  cap_ = 0;
+  buf_.reset();
+  cap_ = pos_ = end_ = 0;
+  eof_ = false;
+}
+
+bool TKurFile::Fill() {
+  if (eof_) return false;
+  // the unread rest moves to the front; a line longer than the block doubles it
+  if (pos_ > 0) {
+    std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
+    end_ -= pos_;
+    pos_ = 0;
+  }
+  if (end_ == cap_) {
+    auto b = std::make_unique<char[]>(cap_ * 2);
+    std::memcpy(b.get(), buf_.get(), end_);
+    buf_ = std::move(b);
+    cap_ *= 2;
+  }
+  const size_t want = cap_ - end_;
+  const size_t n = std::fread(buf_.get() + end_, 1, want, f_);
+  end_ += n;
+  eof_ = n < want;
+  return n > 0;
+}
+
+bool TKurFile::ReadLn(std::string_view& S) {
+  if (!f_) return false;
+  size_t from = pos_;  // the first byte not searched yet
+  for (;;) {
+    const char* b = buf_.get();
+    size_t stop = end_;
+    if (const void* nl = std::memchr(b + from, '\n', end_ - from)) {
+      stop = static_cast<size_t>(static_cast<const char*>(nl) - b);
+    } else {
+      const size_t searched = end_ - pos_;
+      if (Fill()) {
+        from = pos_ + searched;
+        continue;
+      }
+      if (pos_ == end_) return false;  // the end of the file
+      b = buf_.get();                  // a last line without LF
+      stop = end_;
+    }
+    size_t len = stop - pos_;
+    while (len > 0 && b[pos_ + len - 1] == '\r') --len;
+    S = std::string_view(b + pos_, len);
+    pos_ = stop < end_ ? stop + 1 : end_;
+    return true;
+  }
 }
 
 bool TKurFile::ReadLn(std::string& S) {
-  if (!f_) return false;
-  const ssize_t n = getline(&buf_, &cap_, f_);
-  if (n < 0) return false;
-  size_t len = static_cast<size_t>(n);
-  while (len > 0 && (buf_[len - 1] == '\n' || buf_[len - 1] == '\r')) --len;
-  S.assign(buf_, len);
+  std::string_view v;
+  if (!ReadLn(v)) return false;
+  S.assign(v.data(), v.size());
   return true;
 }
 
@@ -483,7 +583,7 @@ std::unique_ptr<TLIDA> KurLineById(const std::string& Id) {
     R.File.Open(file);
     R.Count = 0;
   }
-  std::string s;
+  std::string_view s;
   while (R.Count < n && R.File.ReadLn(s)) ++R.Count;
   if (R.Count < n) {
     WARNAbs("в файле "_cp + file + " всего "_cp + IntStr(R.Count) + " строк, запрошена линия "_cp +
@@ -491,7 +591,7 @@ std::unique_ptr<TLIDA> KurLineById(const std::string& Id) {
     return nullptr;
   }
   TStringList v, names;
-  KurSplitFixed(KurCatalogueLine(s), v, names);
+  KurSplitFixed(KurCatalogueLine(std::string(s)), v, names);
   return KuruczSLtoLI(Id, v);
 }
 

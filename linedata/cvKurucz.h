@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "linedata/cvLIDA.h"
 
@@ -32,7 +33,9 @@ bool ParseKurLineExt(const std::string& Id, const std::string& FileName, const s
 
 // ---- band files ----
 // A band file read line by line as it stands (the band files are plain ASCII and large): no
-// decoding, line ends CR LF or LF. A file that cannot be opened raises the text-file error.
+// decoding, line ends CR LF or LF (every CR before the LF is dropped; a last line without LF is
+// a line). The file is read in big blocks. A file that cannot be opened raises the text-file
+// error.
 class TKurFile {
  public:
   TKurFile() = default;
@@ -44,11 +47,18 @@ class TKurFile {
   bool IsOpen() const { return f_ != nullptr; }
   // The next line into S; false at the end of the file.
   bool ReadLn(std::string& S);
+  // The next line as a view into the reader's block, valid until the next read; no copy.
+  bool ReadLn(std::string_view& S);
+  // Sets the block size (bytes, at least 1; tests use small blocks). Takes effect on Open.
+  void SetBlockSize(size_t Bytes) { block_ = Bytes < 1 ? 1 : Bytes; }
 
  private:
+  // Reads more of the file behind the unread rest; false when nothing more came.
+  bool Fill();
   std::FILE* f_ = nullptr;
-  char* buf_ = nullptr;
-  size_t cap_ = 0;
+  std::unique_ptr<char[]> buf_;
+  size_t cap_ = 0, pos_ = 0, end_ = 0, block_ = size_t{1} << 20;
+  bool eof_ = false;
 };
 
 char KurBandCode(double Lamb);

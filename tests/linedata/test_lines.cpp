@@ -4,10 +4,13 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
+#include <vector>
 
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvKurImport.h"
@@ -435,6 +438,86 @@ TEST_F(LinesTest, NewDatabaseHoldsTheDemoPair) {
   EXPECT_TRUE(Warned("НЕТ ДАННЫХ О ЛИНИИ [FE9999]"));
 }
 
+// The block reader gives the lines a line reader gives at any block size: a line split across
+// blocks, CR LF and lone CRs before LF, blank lines, a line longer than the block, a last line
+// without LF.
+TEST_F(LinesTest, BandFileLinesAreTheSameAtEveryBlockSize) {
+  const std::string longLine(300, 'w');
+  const struct {
+    std::string Text;
+    std::vector<std::string> Lines;
+  } kCases[] = {
+      {"a\r\nbb\n\nccc\r\r\n  \n" + longLine + "\nlast",
+       {"a", "bb", "", "ccc", "  ", longLine, "last"}},
+      {"one\ntwo\n", {"one", "two"}},
+      {"x\r", {"x"}},
+      {"in\rside\n\n", {"in\rside", ""}},
+      {"\n", {""}},
+      {"", {}},
+  };
+  for (const auto& c : kCases)
+    for (const size_t block :
+         {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{64}, size_t{1} << 20}) {
+      SCOPED_TRACE(testing::Message() << "block " << block << " text " << c.Text.size());
+      Put("KUR/blocks.txt", c.Text);
+      TKurFile f;
+      f.SetBlockSize(block);
+      f.Open(Root("KUR/blocks.txt"));
+      std::vector<std::string> got;
+      std::string_view v;
+      std::string s;
+      // views and copies alternate
+      for (bool view = true;; view = !view) {
+        if (view ? !f.ReadLn(v) : !f.ReadLn(s)) break;
+        got.emplace_back(view ? std::string(v) : s);
+      }
+      EXPECT_EQ(got, c.Lines);
+      EXPECT_FALSE(f.ReadLn(v));
+    }
+}
+
+// Fields read without a copy give what the general conversion gives, and what it refuses is
+// refused with the field named.
+TEST_F(LinesTest, FieldTextsReadAsTheGeneralConversionReadsThem) {
+  const char* kGf[] = {" -0.718", " +0.500", "     1.", "    -.5", " -0.000", "  1.5e0",
+                       "  1.5-1", "      -", "  1.2.3", "    0x1"};
+  for (const char* gf : kGf) {
+    SCOPED_TRACE(gf);
+    std::string t = FormA(kFe6301);
+    t.replace(10, 7, std::string(gf).substr(0, 7));
+    int32_t code = 0;
+    const std::string field = TrimSp(t.substr(10, 7));
+    const double want = ValRealPlainCode(field, code);
+    TLIDA L;
+    TLIDAk K;
+    warnings.clear();
+    EXPECT_EQ(ParseKurLine("x", "f", t, K, L, 3), code == 0);
+    if (code == 0) {
+      EXPECT_EQ(std::signbit(L.LGGF), std::signbit(want));
+      EXPECT_DOUBLE_EQ(L.LGGF, want);
+    } else {
+      EXPECT_TRUE(Warned("в строке 3 lg(GF) = <" + field + ">"));
+    }
+  }
+  const char* kG[] = {" 1503", "+1503", "   -7", "  -0 ", " 0x1A", " 12a ", "    -"};
+  for (const char* g : kG) {
+    SCOPED_TRACE(g);
+    std::string t = FormA(kFe6301);
+    t.replace(143, 5, g);  // "g 1", the upper level's
+    int32_t code = 0;
+    const std::string field = TrimSp(std::string(g));
+    const int32_t want = ValIntCode(field, code);
+    TLIDA L;
+    TLIDAk K;
+    warnings.clear();
+    EXPECT_EQ(ParseKurLine("x", "f", t, K, L, 3), code == 0);
+    if (code == 0)
+      EXPECT_DOUBLE_EQ(L.GU, want / 1000.0);
+    else
+      EXPECT_TRUE(Warned("g 1 = <" + field + ">"));
+  }
+}
+
 class KurImportTest : public LinesTest {
  protected:
   // Band "8": a line below the range, the range's lines (with a blank line, a Ti III, Er I and
@@ -515,6 +598,49 @@ TEST_F(KurImportTest, ImportsTheRangeReportsBadLinesAndRepeatsNothing) {
   EXPECT_EQ(r.Added, 0);
   EXPECT_EQ(r.Present, 3);
   EXPECT_EQ(Count(), 3);
+}
+
+// A band file with CR LF line ends and no LF after its last line imports the same rows.
+TEST_F(KurImportTest, CrLfFileWithoutLastLineEndImportsTheSameRows) {
+  auto rows = [&] {
+    TcvTable t(&DM->ADOConnection, "KurLines");
+    t.SetSort("Id");
+    t.Open();
+    std::vector<std::string> out;
+    for (t.First(); !t.Eof(); t.Next()) {
+      std::string r;
+      for (int32_t i = 0; i < t.FieldCount(); ++i) r += t.Fields(i).AsString() + "|";
+      out.push_back(r);
+    }
+    t.Close();
+    return out;
+  };
+  Band8();
+  OpenDb(false);
+  TJob lf("lf");
+  TKurImportResult r;
+  ASSERT_TRUE(RunJob(lf, [&](TJob& J) { LoadKurLines(J, *DM, 6300, 6320, r); }));
+  const std::vector<std::string> want = rows();
+  ASSERT_EQ(want.size(), 4u);  // the line above the range is the last line now
+  const TKurImportResult wantR = r;
+  const std::string lfText = testsupport::ReadFile(Root("KUR/gfhy0800.100"));
+  std::string crlf;
+  for (const char c : lfText) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  crlf.resize(crlf.size() - 2);
+  Put("KUR/gfhy0800.100", crlf);
+  DM->ADOConnection.Exec("DELETE FROM KurLines");
+  TJob cr("crlf");
+  ASSERT_TRUE(RunJob(cr, [&](TJob& J) { LoadKurLines(J, *DM, 6300, 6320, r); }));
+  EXPECT_EQ(rows(), want);
+  EXPECT_EQ(r.Added, wantR.Added);
+  EXPECT_EQ(r.Bad, wantR.Bad);
+  EXPECT_EQ(r.Skipped, wantR.Skipped);
+  ASSERT_EQ(cr.WarningCount(), lf.WarningCount());
+  EXPECT_EQ(cr.Warnings()[0].Text, lf.Warnings()[0].Text);
+  // the last line read by Id, without its line end
+  const auto L = KurLineById("8x000009");
+  ASSERT_TRUE(L);
+  EXPECT_DOUBLE_EQ(L->LAMB, 6320);
 }
 
 TEST_F(KurImportTest, CancelOrFailureLeavesTheTableAsItWas) {
