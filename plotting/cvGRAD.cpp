@@ -558,11 +558,14 @@ void TGRAF::DRAWW(double x, double y) {
     SetTPR(ex, ey);  // a curve breaks at a point that is not finite
     return;
   }
-  const double sx = TPX, sy = TPY;
-  const double rx = static_cast<double>(RoundEven(ex)), ry = static_cast<double>(RoundEven(ey));
+  // Ends past the integer range keep their side of the page (rounded as reals).
+  const double sx = TPX != INT32_MIN ? TPX : std::nearbyint(TPXR);
+  const double sy = TPY != INT32_MIN ? TPY : std::nearbyint(TPYR);
+  const double rx = std::nearbyint(ex), ry = std::nearbyint(ey);
   double t0, t1;
   if (!ClipParams(sx, sy, rx, ry, 0, 0, PagePixX, PagePixY, t0, t1)) {
-    WARN("Отрезок ["_cp + IntStr(TPX) + "," + IntStr(TPY) + "] - [" + Num(rx) + "," + Num(ry) +
+    auto End = [](double p) { return std::abs(p) < 2e9 ? IntStr(static_cast<int32_t>(p)) : Num(p); };
+    WARN("Отрезок ["_cp + End(sx) + "," + End(sy) + "] - [" + End(rx) + "," + End(ry) +
          "] не попал в окно вывода!"_cp);
   } else {
     LinePix(RoundEven(sx + t0 * (rx - sx)), RoundEven(sy + t0 * (ry - sy)),

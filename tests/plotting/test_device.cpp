@@ -454,3 +454,30 @@ TEST_F(Device, ReportLinesAfterADrawingPass) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Device, EndsPastTheIntegerRangeDrawTowardThem) {
+  // Pixel ends beyond 2^31 keep their direction: lines and axis-parallel lines run to the edge.
+  PixelWorld();
+  const struct { double x1, y1, x2, y2; Pix Inside; } Cases[] = {
+      {10, 10, 1e12, 10, {790, 10}},   // a far end to the right
+      {1e12, 20, 10, 20, {790, 20}},   // a far start
+      {10, 30, -1e12, 30, {5, 30}},
+      {400, 40, 400, 1e11, {400, 590}},
+  };
+  for (const auto& C : Cases) {
+    Wipe();
+    G.MOVEW(C.x1, C.y1);
+    G.DRAWW(C.x2, C.y2);
+    EXPECT_EQ(Bm.Pixel(C.Inside.first, C.Inside.second), 0x0000FFu) << C.x1 << " " << C.x2;
+  }
+  Wipe();
+  G.HLineW(10, 1e12, 50);
+  G.VLineW(-1e12, 300, 60);
+  EXPECT_EQ(Bm.Pixel(799, 50), 0x0000FFu);
+  EXPECT_EQ(Bm.Pixel(60, 0), 0x0000FFu);
+  EXPECT_EQ(Bm.Pixel(9, 50), 0xFFFFFFu);
+}
+
+}  // namespace
