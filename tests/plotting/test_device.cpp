@@ -481,3 +481,35 @@ TEST_F(Device, EndsPastTheIntegerRangeDrawTowardThem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Device, TheCanvasClipHoldsForEveryDrawing) {
+  PixelWorld();
+  Bm.Canvas().SetClipRect(Rect(100, 100, 200, 150));
+  G.SetBkColor(0x00FF00);
+  G.ClearG();  // fills the clip rectangle only
+  G.PixBold = '5';
+  G.MOVEW(0, 0);
+  G.DRAWW(799, 599);
+  G.HLineW(0, 799, 120);
+  G.PointW(99, 120);
+  G.Dash.SetWidth(6);
+  G.Dash.SetStyle('=');
+  G.MOVEW(0, 140);
+  G.DashDrawW(799, 140);
+  G.TextW("WWWWWWWWWWWW", 60, 110);
+  Bm.Canvas().ResetClip();
+  int Outside = 0, Inside = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      const bool In = x >= 100 && x < 200 && y >= 100 && y < 150;
+      const uint32_t C = Bm.Pixel(x, y);
+      Outside += !In && C != 0xFFFFFF;
+      Inside += In && C == 0x0000FF;
+    }
+  EXPECT_EQ(Outside, 0);
+  EXPECT_GT(Inside, 100);
+}
+
+}  // namespace

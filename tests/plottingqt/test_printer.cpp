@@ -150,6 +150,29 @@ TEST_F(Painter, TestPageAt600DpiMatchesTheBitmapPage) {
   EXPECT_EQ(T.Unmatched(), 0);
 }
 
+TEST_F(Painter, ShadeBitmapReachesAPainterCanvasAtTheEnd) {
+  // A window's paint event: the device draws into the shade bitmap, ENDG copies it over.
+  QImage Img(200, 100, QImage::Format_RGB32);
+  Img.fill(Qt::white);
+  QPainter P(&Img);
+  platform::QtCanvasPainter C(P, 200, 100);
+  TGRAF G;
+  G.INIGCanvas(&C.Canvas(), 0);
+  G.ShadeOn();
+  ASSERT_TRUE(G.Shade);
+  ASSERT_TRUE(G.ShadeBMP);
+  G.VIPOPO(1, 200, 1, 100);
+  G.WINDOW(0, 199, 99, 0);
+  G.SetGColor(0x0000FF);
+  G.PixBold = '3';
+  G.PointW(50, 50);
+  EXPECT_EQ(At(Img, 50, 50), 0xFFFFFFu);
+  G.ENDG();
+  EXPECT_EQ(At(Img, 50, 50), 0x0000FFu);
+  EXPECT_EQ(At(Img, 51, 51), 0x0000FFu);
+  EXPECT_EQ(At(Img, 53, 50), 0xFFFFFFu);
+}
+
 TEST_F(Painter, PdfPrinterGetsVectorsNotABitmap) {
   QTemporaryDir Dir;
   QPrinter P(QPrinter::HighResolution);
