@@ -9,9 +9,15 @@
 // A window's client area is drawn the same way: the window keeps a bitmap of its client area,
 // everything draws on that bitmap's canvas from anywhere (not only while painting), and the
 // window shows the bitmap, notified through TCanvas::OnChanged.
+//
+// One canvas class, two back-ends: a canvas draws either into its bitmap's rows (pixel work here,
+// no virtual call per pixel) or through a painter (TCanvasPainter: the Qt painter of a window's
+// paint event, a QImage or the printer, platform/qt/QtCanvas.h), which gets whole rectangles,
+// polygons, lines, texts and bitmaps and draws them as vectors.
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +57,7 @@ struct TFont {
   uint32_t Color = clBlack;
   uint8_t Style = 0;              // TFontStyle bits
   int32_t Charset = 1;
+  int32_t PixelsPerInch = 96;     // of the surface: the em is Size * PixelsPerInch / 72 pixels
   bool operator==(const TFont&) const = default;
 };
 
@@ -67,6 +74,30 @@ struct TPen {
 };
 
 class TBitmap;
+
+// The painter back-end of a canvas. Colours are plain 0x00BBGGRR values; rectangles exclude
+// their right column and bottom row; every operation keeps to the clip set last.
+class TCanvasPainter {
+ public:
+  virtual ~TCanvasPainter() = default;
+  // The whole surface: (0, 0, width, height) in device pixels.
+  virtual TRect Bounds() const = 0;
+  virtual void SetClip(const TRect& R) = 0;
+  // 0x00BBGGRR of a pixel, 0xFFFFFFFF where the device cannot be read (a printer) or outside.
+  virtual uint32_t Pixel(int32_t X, int32_t Y) const = 0;
+  virtual void FillRect(const TRect& R, uint32_t Color) = 0;
+  // The polygon's inside (pixel centres, even-odd rule) in Fill unless Filled is false, then its
+  // closed outline in Outline, one pixel wide, vertices included.
+  virtual void Polygon(const TPoint* Points, int32_t Count, bool Filled, uint32_t Fill,
+                       uint32_t Outline) = 0;
+  // A one-pixel line, both ends set.
+  virtual void Line(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint32_t Color) = 0;
+  // Text with its cell's top-left corner at (X, Y) in the font's colour, clipped to Clip too.
+  virtual void Text(const TRect& Clip, int32_t X, int32_t Y, const TFont& Font,
+                    const std::string& Text) = 0;
+  // SourceRect of the bitmap into Dest, scaled to its size (nearest pixel).
+  virtual void DrawBitmap(const TRect& Dest, const TBitmap& Source, const TRect& SourceRect) = 0;
+};
 
 // Measures and draws text (code page 1251) on a bitmap.
 class TextRenderer {
@@ -93,7 +124,9 @@ ScreenWidthService SetScreenWidthService(ScreenWidthService Service);
 
 class TCanvas {
  public:
-  explicit TCanvas(TBitmap& Surface) : Surface_(Surface) {}
+  explicit TCanvas(TBitmap& Surface) : Surface_(&Surface) {}
+  // A canvas on a painter (not owned; it must outlive the canvas).
+  explicit TCanvas(TCanvasPainter& Painter);
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
 
@@ -103,9 +136,19 @@ class TCanvas {
   // Called with the changed rectangle after every drawing operation (windows repaint from it).
   std::function<void(const TRect&)> OnChanged;
 
-  TBitmap& Surface() { return Surface_; }
+  // The bitmap drawn on; a painter canvas has none and gives an empty bitmap here.
+  TBitmap& Surface();
+  // The bitmap drawn on, or nullptr for a painter canvas.
+  TBitmap* Bitmap() { return Surface_; }
+  TCanvasPainter* Painter() { return Painter_; }
   // The whole surface: (0, 0, width, height).
+  TRect Bounds() const;
+  // Where drawing goes: the clip set last within the surface, or the whole surface.
   TRect ClipRect() const;
+  // Every drawing operation (pixels, fills, polygons, lines, text, copies) keeps to R.
+  void SetClipRect(const TRect& R);
+  // Back to the whole surface (which then follows the bitmap's size).
+  void ResetClip();
 
   // Fills the rectangle with the brush colour (nothing with a clear brush).
   void FillRect(const TRect& R);
@@ -119,6 +162,11 @@ class TCanvas {
   TPoint PenPos() const { return PenPos_; }
   // Outline of the rectangle in the pen colour, its inside in the brush (right, bottom exclusive).
   void Rectangle(const TRect& R);
+  // The polygon's inside in the brush (pixels whose centres lie inside, even-odd rule; nothing
+  // with a clear brush), then its closed outline in the pen colour, one pixel wide, vertices
+  // included.
+  void Polygon(const TPoint* Points, int32_t Count);
+  void Polygon(std::initializer_list<TPoint> Points);
 
   // Text in the font, its cell filled with the brush first unless the brush is clear.
   void TextOut(int32_t X, int32_t Y, const std::string& Text);
@@ -140,8 +188,13 @@ class TCanvas {
   void Changed(const TRect& R);
 
  private:
-  TBitmap& Surface_;
+  TBitmap* Surface_ = nullptr;
+  TCanvasPainter* Painter_ = nullptr;
   TPoint PenPos_;
+  bool ClipSet_ = false;
+  TRect Clip_;
+  // One pixel in RGB, kept to the clip (bitmap canvases).
+  void Put(int32_t X, int32_t Y, uint32_t RGB, const TRect& Clip);
 };
 
 // A bitmap: 24 bits per pixel (blue, green, red) unless made with 32 (blue, green, red, 0).
@@ -194,7 +247,8 @@ class FixedCellRenderer : public TextRenderer {
   static int32_t CellHeight(const TFont& Font);
 };
 
-// Pixel height of a font size in points at 96 dots per inch, rounded.
+// Pixel height of a font size in points at 96 (or PixelsPerInch) dots per inch, rounded.
 int32_t FontPixelHeight(int32_t Size);
+int32_t FontPixelHeight(int32_t Size, int32_t PixelsPerInch);
 
 }  // namespace platform

@@ -145,15 +145,29 @@ void TGRAF::INIGCanvas(platform::TCanvas* aCanvas, double aSizeInInches) {
 
 void TGRAF::INIGPrinter(platform::TCanvas* PrinterCanvas) {
   if (!PrinterCanvas) ErrAbs("Err Graf Ini-G-Canvas Значение Canvas не присвоено!"_cp);
+  PrnOpen = false;
   Canvas = TargetCanvas = PrinterCanvas;
   const TRect C = Canvas->ClipRect();
   INIGDev("PRINTER", C.Right / (600 / 25.4), C.Bottom / (600 / 25.4), C.Right, C.Bottom);
   CurColor = 0;
 }
 
+void TGRAF::INIGPrinter() {
+  TPlotServices& S = Plotting();
+  platform::TCanvas* C = S.PrinterBegin ? S.PrinterBegin() : nullptr;
+  if (!C) ErrAbs("Err Graf Ini-G-Printer Принтер не готов к печати!"_cp);
+  INIGPrinter(C);
+  PrnOpen = true;
+}
+
 void TGRAF::ENDG() {
   if (Shade) ShadeFlush();
   Shade = false;
+  if (PrnOpen && Upper(DeviceName) == "PRINTER") {
+    PrnOpen = false;
+    if (Plotting().PrinterEnd && !Plotting().PrinterEnd())
+      ErrAbs("Err Graf ENDG Страница не напечатана!"_cp);
+  }
   DeviceName.clear();
   OnRun = 0;
 }
@@ -440,14 +454,34 @@ void TGRAF::SetTPR(double px, double py) {
 
 // ---------------------------------------------------------------- pixels and lines
 
+namespace {
+// A finite pixel coordinate rounded, ends far off the surface kept on their side.
+int32_t PixIn(double p) { return RoundEven(std::clamp(p, -1e9, 1e9)); }
+}  // namespace
+
 void TGRAF::PutPix(int32_t x, int32_t y) {
   if (!Canvas) return;
-  platform::TBitmap& B = Canvas->Surface();
-  if (!B.Contains(x, y)) return;
-  uint8_t* P = B.ScanLine(y) + static_cast<size_t>(x) * B.BytesPerPixel();
+  platform::TBitmap* B = Canvas->Bitmap();
+  if (!B) {
+    Canvas->SetPixel(x, y, CurColor);
+    return;
+  }
+  const TRect C = Canvas->ClipRect();
+  if (x < C.Left || x >= C.Right || y < C.Top || y >= C.Bottom) return;
+  uint8_t* P = B->ScanLine(y) + static_cast<size_t>(x) * B->BytesPerPixel();
   P[0] = static_cast<uint8_t>(CurColor >> 16);
   P[1] = static_cast<uint8_t>(CurColor >> 8);
   P[2] = static_cast<uint8_t>(CurColor);
+}
+
+bool TGRAF::Vectors() const { return Canvas && !Canvas->Bitmap(); }
+
+void TGRAF::FillPix(int32_t l, int32_t t, int32_t r, int32_t b) {
+  platform::TBrush Old = Canvas->Brush;
+  Canvas->Brush.Color = CurColor;
+  Canvas->Brush.Style = platform::TBrushStyle::Solid;
+  Canvas->FillRect(TRect{l, t, r + 1, b + 1});
+  Canvas->Brush = Old;
 }
 
 void TGRAF::ThickPix(int32_t x, int32_t y, bool XMajor) {
@@ -463,6 +497,21 @@ void TGRAF::LinePix(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (XMajor ? x1 > x2 : y1 > y2) {
     std::swap(x1, x2);
     std::swap(y1, y2);
+  }
+  if (Vectors()) {
+    // A painter gets the thickened line as one band: the same pixels within one.
+    const int32_t W = PixBold == '3' ? 1 : PixBold == '5' ? 2 : 0;
+    const int32_t ox = XMajor ? 0 : W, oy = XMajor ? W : 0;
+    platform::TBrush OldBrush = Canvas->Brush;
+    const uint32_t OldPen = Canvas->Pen.Color;
+    Canvas->Brush.Color = Canvas->Pen.Color = CurColor;
+    Canvas->Brush.Style = platform::TBrushStyle::Solid;
+    if (W == 0) Canvas->Polygon({{x1, y1}, {x2, y2}});
+    else Canvas->Polygon({{x1 - ox, y1 - oy}, {x2 - ox, y2 - oy}, {x2 + ox, y2 + oy},
+                          {x1 + ox, y1 + oy}});
+    Canvas->Brush = OldBrush;
+    Canvas->Pen.Color = OldPen;
+    return;
   }
   const int64_t dmaj = XMajor ? dx : dy, dmin = XMajor ? dy : dx;
   const int32_t s = XMajor ? (y2 >= y1 ? 1 : -1) : (x2 >= x1 ? 1 : -1);
@@ -509,11 +558,14 @@ void TGRAF::DRAWW(double x, double y) {
     SetTPR(ex, ey);  // a curve breaks at a point that is not finite
     return;
   }
-  const double sx = TPX, sy = TPY;
-  const double rx = static_cast<double>(RoundEven(ex)), ry = static_cast<double>(RoundEven(ey));
+  // Ends past the integer range keep their side of the page (rounded as reals).
+  const double sx = TPX != INT32_MIN ? TPX : std::nearbyint(TPXR);
+  const double sy = TPY != INT32_MIN ? TPY : std::nearbyint(TPYR);
+  const double rx = std::nearbyint(ex), ry = std::nearbyint(ey);
   double t0, t1;
   if (!ClipParams(sx, sy, rx, ry, 0, 0, PagePixX, PagePixY, t0, t1)) {
-    WARN("Отрезок ["_cp + IntStr(TPX) + "," + IntStr(TPY) + "] - [" + Num(rx) + "," + Num(ry) +
+    auto End = [](double p) { return std::abs(p) < 2e9 ? IntStr(static_cast<int32_t>(p)) : Num(p); };
+    WARN("Отрезок ["_cp + End(sx) + "," + End(sy) + "] - [" + End(rx) + "," + End(ry) +
          "] не попал в окно вывода!"_cp);
   } else {
     LinePix(RoundEven(sx + t0 * (rx - sx)), RoundEven(sy + t0 * (ry - sy)),
@@ -526,7 +578,8 @@ void TGRAF::PointW(double x, double y) {
   if (!std::isfinite(x) || !std::isfinite(y)) return;
   const TPoint P = WToPixSafe(x, y);
   const int32_t W = PixBold == '3' ? 1 : PixBold == '5' ? 2 : 0;
-  for (int32_t dy = -W; dy <= W; ++dy)
+  if (Vectors()) FillPix(P.X - W, P.Y - W, P.X + W, P.Y + W);
+  else for (int32_t dy = -W; dy <= W; ++dy)
     for (int32_t dx = -W; dx <= W; ++dx) PutPix(P.X + dx, P.Y + dy);
   TPX = P.X;
   TPY = P.Y;
@@ -534,27 +587,31 @@ void TGRAF::PointW(double x, double y) {
 
 void TGRAF::HLineW(double x1, double x2, double y) {
   if (!std::isfinite(x1) || !std::isfinite(x2) || !std::isfinite(y)) return;
-  const int32_t Row = WYToPix(y);
-  int32_t a = WXToPix(x1), b = WXToPix(x2);
+  const int32_t Row = PixIn(WYToPixR(y));
+  int32_t a = PixIn(WXToPixR(x1)), b = PixIn(WXToPixR(x2));
   if (a > b) std::swap(a, b);
   if (Canvas) {  // only the columns on the surface matter
     a = std::max(a, -1);
-    b = std::min(b, Canvas->Surface().Width());
+    b = std::min(b, Canvas->Bounds().Width());
   }
-  for (int32_t c = a; c <= b; ++c) ThickPix(c, Row, true);
+  const int32_t W = PixBold == '3' ? 1 : PixBold == '5' ? 2 : 0;
+  if (Vectors()) FillPix(a, Row - W, b, Row + W);
+  else for (int32_t c = a; c <= b; ++c) ThickPix(c, Row, true);
   SetTPR(WXToPixR(x2), WYToPixR(y));
 }
 
 void TGRAF::VLineW(double y1, double y2, double x) {
   if (!std::isfinite(y1) || !std::isfinite(y2) || !std::isfinite(x)) return;
-  const int32_t Col = WXToPix(x);
-  int32_t a = WYToPix(y1), b = WYToPix(y2);
+  const int32_t Col = PixIn(WXToPixR(x));
+  int32_t a = PixIn(WYToPixR(y1)), b = PixIn(WYToPixR(y2));
   if (a > b) std::swap(a, b);
   if (Canvas) {
     a = std::max(a, -1);
-    b = std::min(b, Canvas->Surface().Height());
+    b = std::min(b, Canvas->Bounds().Height());
   }
-  for (int32_t r = a; r <= b; ++r) ThickPix(Col, r, false);
+  const int32_t W = PixBold == '3' ? 1 : PixBold == '5' ? 2 : 0;
+  if (Vectors()) FillPix(Col - W, a, Col + W, b);
+  else for (int32_t r = a; r <= b; ++r) ThickPix(Col, r, false);
   SetTPR(WXToPixR(x), WYToPixR(y2));
 }
 
@@ -591,6 +648,13 @@ void TGRAF::PointGrid(double x1, double x2, double dx, double y1, double y2, dou
 
 void TGRAF::FrameView() {
   const TRect& R = ViewRect;
+  if (Vectors()) {
+    FillPix(R.Left, R.Top, R.Right, R.Top);
+    FillPix(R.Left, R.Bottom, R.Right, R.Bottom);
+    FillPix(R.Left, R.Top, R.Left, R.Bottom);
+    FillPix(R.Right, R.Top, R.Right, R.Bottom);
+    return;
+  }
   for (int32_t x = R.Left; x <= R.Right; ++x) {
     PutPix(x, R.Top);
     PutPix(x, R.Bottom);

@@ -1,7 +1,8 @@
 // The 2-D graphics device GRAF: a page in millimetres and pixels, one viewport on it, one world
 // window mapped onto the viewport, a current point, colours, a point thickness, a marker and a
-// dash pattern. It draws on a platform canvas (a 24-bit bitmap; windows and the printer show or
-// print such a bitmap). Also here: the tick-step rule (CalcDelta, CalcRange), the axis grid
+// dash pattern. It draws on a platform canvas: a 24-bit bitmap, pixel by pixel straight into its
+// rows, or a painter (a window, the printer: plotting/qt/cvGRADQt.h), which gets the same lines,
+// points, frames and wide segments as rectangles and polygons (the same pixels within one). Also here: the tick-step rule (CalcDelta, CalcRange), the axis grid
 // TGRIDER, the dash record DashLine with the wide dashed line, markers and the curve drawer.
 //
 // GUI-thread work only: computing code never calls GRAF.
@@ -21,10 +22,14 @@
 class TStringList;
 
 // What the device needs of the program: the screen size in pixels (width, height; unset: the
-// platform's screen width and 1080) and where warnings go (unset: WARNAbs).
+// platform's screen width and 1080), where warnings go (unset: WARNAbs), and the printer: a page
+// canvas at 600 dots per inch for TGRAF.INIGPrinter() (nullptr or unset: no printer), output by
+// PrinterEnd when TGRAF.ENDG closes the page (false: the page could not be output).
 struct TPlotServices {
   std::function<std::pair<int32_t, int32_t>()> ScreenSize;
   std::function<void(const std::string& Text)> Warn;
+  std::function<platform::TCanvas*()> PrinterBegin;
+  std::function<bool()> PrinterEnd;
 };
 // A warning of the device through its services.
 void PlotWarn(const std::string& Text);
@@ -149,6 +154,7 @@ class TGRAF {
   DashLine Dash;
   double LinkPhase = 0;
   std::string OwnerName;  // class name of the picture window using the device (empty: none)
+  bool PrnOpen = false;   // a page of the services' printer is open; ENDG outputs it
 
   // ---- binding and life ----
   void INIGDev(const std::string& Name, double aPageMmX, double aPageMmY, int32_t aPagePixX,
@@ -156,6 +162,9 @@ class TGRAF {
   void INIGCanvas(platform::TCanvas* aCanvas, double aSizeInInches);
   // A printer page: a canvas whose clip rectangle is the page at 600 dots per inch.
   void INIGPrinter(platform::TCanvas* PrinterCanvas);
+  // The printer of the services: its page is opened here and output by ENDG. No printer is
+  // fatal.
+  void INIGPrinter();
   void ENDG();
   bool CheckStarted(const std::string& Name);
   void ShadeOn();
@@ -243,6 +252,11 @@ class TGRAF {
 
  private:
   void ViewRectFromEdges();
+  // The canvas draws through a painter: lines, points and frames go to it as rectangles and
+  // polygons instead of pixel by pixel.
+  bool Vectors() const;
+  // Pixels l..r x t..b (inclusive) in CurColor on a painter canvas.
+  void FillPix(int32_t l, int32_t t, int32_t r, int32_t b);
   void ThickPix(int32_t x, int32_t y, bool XMajor);
   void LinePix(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   void ShapeLine(double ax, double ay, double bx, double by);

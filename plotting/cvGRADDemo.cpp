@@ -3,8 +3,9 @@
 
 #include <cmath>
 
-void DrawTestPage(TGRAF& G, platform::TCanvas& Canvas) {
-  G.INIGCanvas(&Canvas, 0);
+void DrawTestPage(TGRAF& G, platform::TCanvas& Canvas, bool Printer) {
+  if (Printer) G.INIGPrinter(&Canvas);
+  else G.INIGCanvas(&Canvas, 0);
   G.SetBkColor(0xFFFFFF);
   G.ClearG();
   const int32_t W = G.PagePixX, H = G.PagePixY;

@@ -4,5 +4,6 @@
 #pragma once
 #include "plotting/cvGRAD.h"
 
-// Binds G to the canvas, clears it and draws the page; ends the pass.
-void DrawTestPage(TGRAF& G, platform::TCanvas& Canvas);
+// Binds G to the canvas (as the screen, or as a printer page at 600 dots per inch), clears it and
+// draws the page; ends the pass.
+void DrawTestPage(TGRAF& G, platform::TCanvas& Canvas, bool Printer = false);

@@ -182,53 +182,14 @@ void ThickSegment(platform::TCanvas& Canvas, uint32_t Color, double ax, double a
                         {RoundEven(Ax - nx), RoundEven(Ay - ny)},
                         {RoundEven(Bx - nx), RoundEven(By - ny)},
                         {RoundEven(Bx + nx), RoundEven(By + ny)}};
-  platform::TBitmap& Bm = Canvas.Surface();
-  auto Put = [&](int32_t x, int32_t y) {
-    if (Bm.Contains(x, y)) Bm.SetPixel(x, y, Color);
-  };
-  // Fill: pixel centres inside the polygon (even-odd rule by scan lines).
-  int32_t y0 = Pt[0].Y, y1 = Pt[0].Y;
-  for (const TPoint& P : Pt) {
-    y0 = std::min(y0, P.Y);
-    y1 = std::max(y1, P.Y);
-  }
-  y0 = std::max(y0, 0);
-  y1 = std::min(y1, Bm.Height() - 1);
-  for (int32_t y = y0; y <= y1; ++y) {
-    double Xs[4];
-    int n = 0;
-    for (int i = 0; i < 4; ++i) {
-      const TPoint& P = Pt[i];
-      const TPoint& Q = Pt[(i + 1) % 4];
-      if ((P.Y <= y && Q.Y > y) || (Q.Y <= y && P.Y > y))
-        Xs[n++] = P.X + static_cast<double>(y - P.Y) * (Q.X - P.X) / (Q.Y - P.Y);
-    }
-    // at most four crossings: an insertion sort (std::sort on a 4-element array trips a false
-    // array-bounds warning of the compiler)
-    for (int a = 1; a < n; ++a)
-      for (int b = a; b > 0 && Xs[b] < Xs[b - 1]; --b) std::swap(Xs[b], Xs[b - 1]);
-    for (int k = 0; k + 1 < n; k += 2) {
-      const int32_t xa = std::max(static_cast<int32_t>(std::ceil(Xs[k])), 0);
-      const int32_t xb = std::min(static_cast<int32_t>(std::floor(Xs[k + 1])), Bm.Width() - 1);
-      for (int32_t x = xa; x <= xb; ++x) Put(x, y);
-    }
-  }
-  // Outline, ends included.
-  for (int i = 0; i < 4; ++i) {
-    int32_t x = Pt[i].X, y = Pt[i].Y;
-    const int32_t ex = Pt[(i + 1) % 4].X, ey = Pt[(i + 1) % 4].Y;
-    const int32_t sx = x < ex ? 1 : -1, sy = y < ey ? 1 : -1;
-    const int64_t ddx = std::abs(static_cast<int64_t>(ex) - x);
-    const int64_t ddy = -std::abs(static_cast<int64_t>(ey) - y);
-    int64_t err = ddx + ddy;
-    for (int64_t guard = 0; guard <= ddx - ddy + 1; ++guard) {
-      Put(x, y);
-      if (x == ex && y == ey) break;
-      const int64_t e2 = 2 * err;
-      if (e2 >= ddy) { err += ddy; x += sx; }
-      if (e2 <= ddx) { err += ddx; y += sy; }
-    }
-  }
+  // Filled and outlined in the colour, the canvas's brush and pen kept.
+  const platform::TBrush OldBrush = Canvas.Brush;
+  const uint32_t OldPen = Canvas.Pen.Color;
+  Canvas.Brush.Color = Canvas.Pen.Color = Color;
+  Canvas.Brush.Style = platform::TBrushStyle::Solid;
+  Canvas.Polygon(Pt, 4);
+  Canvas.Brush = OldBrush;
+  Canvas.Pen.Color = OldPen;
 }
 
 // ---------------------------------------------------------------- dashed lines

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <set>
 #include <utility>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
+#include "platform/CodePage.h"
 #include "plotting/cvGRAD.h"
 
 namespace {
@@ -343,6 +345,171 @@ TEST_F(Device, ThickSegmentCoversItsQuadrilateral) {
   ThickSegment(Bm.Canvas(), 0x00FF00, -1e12, 50, 1e12, 50, 1);
   EXPECT_EQ(Bm.Pixel(400, 50), 0x00FF00u);
   ThickSegment(Bm.Canvas(), 0x00FF00, -1e3, -50, -10, -50, 1);  // wholly outside: nothing
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Device, MessagesWordForWord) {
+  auto Fatal = [](const std::function<void()>& F) -> std::string {
+    try {
+      F();
+    } catch (const std::exception& E) {
+      return E.what();
+    }
+    return "(nothing)";
+  };
+  platform::TBitmap Empty(0, 0);
+  TARe A{0, 1, 2}, B{0, 1};
+  const struct { std::function<void()> Run; std::string Want; } Fatals[] = {
+      {[&] { G.INIGCanvas(nullptr, 0); }, "Err Graf Ini-G-Canvas Значение Canvas не присвоено!"},
+      {[&] { G.INIGCanvas(&Empty.Canvas(), 0); },
+       "Err Graf Ini-G-Canvas ClipRect для Canvas не задан!\n\rВозможно, форма на которой лежит "
+       "Canvas минимизирована!"},
+      {[&] { G.VIPOMM(10, 5, 0, 50); },
+       "GRAF.VIPOMM при задании поля вывода X2,Y2 должны быть больше X1,Y1!"},
+      {[&] { G.VIPOPO(5, 4, 1, 2); },
+       "GRAF.VIPOPO при задании поля вывода\r\nX2=4 должны быть больше\r\nX1=5 !"},
+      {[&] { G.VIPOPO(1, 4, 3, 2); },
+       "GRAF.VIPOPO при задании поля вывода\r\nY2=2 должны быть больше\r\nY1=3 !"},
+      {[&] { G.CURV(nullptr, &B, 0); }, "GRAF CURV массив AX Not Assigned!"},
+      {[&] { G.CURV(&A, &B, 0); }, "GRAF CURV массивы AX AY имеют разную размерность = 2 и 1"},
+      {[&] { G.TheNearest(nullptr, &B, 0, 0); }, "GRAF TheNearest массив AX Not Assigned!"},
+      {[&] { G.TheNearest(&A, &B, 0, 0); },
+       "GRAF TheNearest массивы AX AY имеют разную размерность = 2 и 1"},
+  };
+  for (const auto& C : Fatals)
+    EXPECT_EQ(Fatal(C.Run), "ErrAbs: " + platform::Utf8ToCp1251(C.Want) + "\r\n");
+  G.INIGCanvas(&Bm.Canvas(), 0);
+  const struct { std::function<void()> Run; std::vector<std::string> Want; } Warnings[] = {
+      {[&] { G.INIGDev("Dev", 0, 10, 100, 100); },
+       {"GRAF.INIGDev<Dev> не должен быть вызван когда IPagX/Y=0!"}},
+      {[&] { G.WINDOW(5, 5, 0, 1); }, {"Graf.WINDOW(5.000,5.000:0,1)\r\nX1 = XN !!!"}},
+      {[&] { G.WINDOW(0, 1, 2.5, 2.5); }, {"Graf.WINDOW(0.000,1.000:2.5,2.5)\r\nY1 = YN !!!"}},
+      {[&] { G.EnsureGrider().SetOX(0, 'D', 0, 1, 0, 1); },
+       {"GRIDER.SetOX-ERR NMk=0",
+        "cvGRAD.CalcDelta-ERR в параметрах вызова!\r\nN=0!!!->3, X1=0 X2=1 DXOUT=1"}},
+      {[&] { G.EnsureGrider().SetOY(0, 'L', 0, 1, 0, 1); },
+       {"GRIDER.SetOY-ERR NM=0",
+        "cvGRAD.CalcDelta-ERR в параметрах вызова!\r\nN=0!!!->3, X1=0 X2=1 DXOUT=1"}},
+  };
+  for (const auto& C : Warnings) {
+    Warns.clear();
+    C.Run();
+    std::vector<std::string> Want;
+    for (const auto& W : C.Want) Want.push_back(platform::Utf8ToCp1251(W));
+    EXPECT_EQ(Warns, Want);
+  }
+}
+
+TEST_F(Device, ReportLinesAfterADrawingPass) {
+  G.VIPOPO(11, 110, 21, 70);
+  G.WINDOW(0, 10, 0, 5);
+  G.MOVEW(2.5, 1);
+  G.SetMarkerCh('o');
+  G.SetMarkerSize(1.5);
+  G.PixBold = '3';
+  G.Dash.SetWidth(2);
+  G.Dash.SetStyle(':');
+  G.ShadeOn();
+  const char* Want[] = {
+      "Graf Device=<Canvas> Size in Inches=0 Debug_IO=0",
+      "Система TGraf - owner не назначен!OnRun=55AA IdRun=1",
+      "ShadeBMP Width=801 Height=601 Shade is On",
+      "ViewOpCase=<P>=Pix Is(WorldWin)=<Y> Is(ViewOp)=<Y>",
+      "",
+      "=======  Геометрия устройства  =======",
+      nullptr,  // page size: depends on the screen diagonal
+      "====  Геометрия видовой операции  ====",
+      "-- ФИЗ.КООРД.ПОЛЯ ЗРЕНИЯ в точках --",
+      "View X=(10..109) dX=99 Y=(579..530) dY=-49",
+      "-- МИРОВЫЕ КООРДИНАТЫ --",
+      "Wind X0=0 dX=10 Y0=0 dY=5",
+      "-- МНОЖИТЕЛИ ДЛЯ ВИДОВОЙ ОПЕРАЦИИ --",
+      "ViewOp Factors =( 9.9x -9.8)",
+      "-- ПОЛЕ ВИДОВОЙ ОПЕРАЦИИ В ТОЧКАХ --",
+      "ViewOp Rect =(10..109)x(579..530)",
+      "- ТЕКУШИЕ ФИЗИЧЕСКИЕ КООРДИНАТЫ В ЦЕЛЫХ И В REAL ПИКСЕЛЯХ -",
+      "TP =(35,569) exactly (34.75,569.2)",
+      "CurColor=$000000FF MarkFillColor=$00000000 BackColor=$00FFFFFF",
+      "-- Обслуживание вывода строк --",
+      "Axis labels AdjHor=<#0> AdjVer=<#0> dx=0 dy=0 Dir=0 ICurStr=0 IPixMargin=0 "
+      "Color=$00000000",
+      "-- Параметры маркера --",
+      "Marker Ch=<o> FillBy=NotFilled(0) Size=1.5mm PixBold=<3>",
+      "-- установки ширины и параметров штриха --",
+      "Dashed Line Case=<:> width of (Gap=3 Bar=0 Dot=1 Sum=14) kDash(int)=2 (real)=2) "
+      "LinkPhase=0",
+  };
+  auto R = G.Report();
+  ASSERT_EQ(R->Count(), int(std::size(Want)));
+  for (int i = 0; i < R->Count(); ++i) {
+    if (Want[i]) {
+      EXPECT_EQ((*R)[i], platform::Utf8ToCp1251(Want[i])) << i;
+    }
+  }
+  EXPECT_EQ((*R)[6].rfind("Page Size (XxY) = (", 0), 0u);
+  EXPECT_NE((*R)[6].find(")mm ; (800x600)pixels ; Pix per mm: X="), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Device, EndsPastTheIntegerRangeDrawTowardThem) {
+  // Pixel ends beyond 2^31 keep their direction: lines and axis-parallel lines run to the edge.
+  PixelWorld();
+  const struct { double x1, y1, x2, y2; Pix Inside; } Cases[] = {
+      {10, 10, 1e12, 10, {790, 10}},   // a far end to the right
+      {1e12, 20, 10, 20, {790, 20}},   // a far start
+      {10, 30, -1e12, 30, {5, 30}},
+      {400, 40, 400, 1e11, {400, 590}},
+  };
+  for (const auto& C : Cases) {
+    Wipe();
+    G.MOVEW(C.x1, C.y1);
+    G.DRAWW(C.x2, C.y2);
+    EXPECT_EQ(Bm.Pixel(C.Inside.first, C.Inside.second), 0x0000FFu) << C.x1 << " " << C.x2;
+  }
+  Wipe();
+  G.HLineW(10, 1e12, 50);
+  G.VLineW(-1e12, 300, 60);
+  EXPECT_EQ(Bm.Pixel(799, 50), 0x0000FFu);
+  EXPECT_EQ(Bm.Pixel(60, 0), 0x0000FFu);
+  EXPECT_EQ(Bm.Pixel(9, 50), 0xFFFFFFu);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Device, TheCanvasClipHoldsForEveryDrawing) {
+  PixelWorld();
+  Bm.Canvas().SetClipRect(Rect(100, 100, 200, 150));
+  G.SetBkColor(0x00FF00);
+  G.ClearG();  // fills the clip rectangle only
+  G.PixBold = '5';
+  G.MOVEW(0, 0);
+  G.DRAWW(799, 599);
+  G.HLineW(0, 799, 120);
+  G.PointW(99, 120);
+  G.Dash.SetWidth(6);
+  G.Dash.SetStyle('=');
+  G.MOVEW(0, 140);
+  G.DashDrawW(799, 140);
+  G.TextW("WWWWWWWWWWWW", 60, 110);
+  Bm.Canvas().ResetClip();
+  int Outside = 0, Inside = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      const bool In = x >= 100 && x < 200 && y >= 100 && y < 150;
+      const uint32_t C = Bm.Pixel(x, y);
+      Outside += !In && C != 0xFFFFFF;
+      Inside += In && C == 0x0000FF;
+    }
+  EXPECT_EQ(Outside, 0);
+  EXPECT_GT(Inside, 100);
 }
 
 }  // namespace
