@@ -131,6 +131,15 @@ TEST_F(Graph, CurvCopiesAndChecksLengths) {
   EXPECT_FALSE(G.QZ);
   X[1] = 99;  // a copy
   EXPECT_EQ(G.AX[1], 1);
+  G.InsertPoint(11, 11, -1);  // after the last point
+  G.InsertPoint(1, 0, 10);
+  EXPECT_EQ(G.N, 12);
+  EXPECT_EQ(G.AX[1], 0);
+  EXPECT_EQ(G.AY[12], -1);
+  G.DeletePoint(12);
+  G.DeletePoint(1);
+  EXPECT_EQ(G.N, 10);
+  EXPECT_EQ(G.AX[1], 1);
   try {
     G.LinkXY(X, Y, 11, nullptr);
     FAIL();
