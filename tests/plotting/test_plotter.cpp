@@ -265,20 +265,31 @@ TEST_F(Plotter, PlayOnceIsSkippedInsideAReplayAndAlwaysEnds) {
 }
 
 TEST_F(Plotter, FulcrumAtTheLastPointIsDrawnAndBeyondIsCleared) {
-  Add(Arr({1, 2, 3}), Arr({1, 2, 3}), "-", "a");
+  Add(Arr({0, 2, 1}), Arr({0, 2, 1}), "-", "a");
   TOneGraph& A = *P->Graph(1);
+  // Painted pixels around the last point (the page's centre) with and without the fulcrum.
+  auto Around = [&] {
+    int n = 0;
+    for (int y = 290; y <= 310; ++y)
+      for (int x = 390; x <= 410; ++x) n += Bm.Pixel(x, y) != 0xFFFFFF;
+    return n;
+  };
+  P->PlayOnce();
+  const int Plain = Around();
   A.IBUsed = true;
   A.IB = 3;
   Warns.clear();
   A.ToPicTool(Host, Host, *P->LWorldWin);  // N itself is a valid index
   EXPECT_TRUE(Warns.empty());
   EXPECT_EQ(Host.Tab["edOneG_I"], "3");
-  EXPECT_EQ(Host.Tab["edOneG_IX"], "3");
+  EXPECT_EQ(Host.Tab["edOneG_IX"], "1");
   P->PlayOnce();
   EXPECT_EQ(A.IB, 3);
+  EXPECT_GT(Around(), Plain + 4);  // the '+' of phase 1 stands out of the diagonal
   A.IB = 4;
   P->PlayOnce();
   EXPECT_EQ(A.IB, 0);
+  EXPECT_EQ(Around(), Plain);
   // The tool lowers an index above N to N, with the message.
   A.IAUsed = true;
   A.IA = 5;
