@@ -1182,3 +1182,45 @@ std::string TCvGrid::CellText(int Col, int Row) {
 void TCvGrid::SetCellTextA(int Col, int Row, const std::string& Cp1251) {
   SetCellText(Col, Row, gx::W(Cp1251));
 }
+
+bool TCvGrid::PlayCell(int Col, int Row, TPlayAction Action, char16_t Key, int X, int Y) {
+  if (!IsValidCell(Col, Row)) return false;
+  TGxCustomColumn* c = Columns().Column(Col);
+  TColumnPlay* play = PlayOf(c);
+  if (!play) return false;
+  bool accept = true;
+  if (OnBeforeEdit) Guarded("OnBeforeEdit", [&] { OnBeforeEdit(this, Col, Row, accept); });
+  if (!accept) return false;
+  play->PlayCol = Col;
+  play->PlayRow = Row;
+  const TCellInfo info = cells_->GetCellInfo(Col, Row);
+  play->AsBoolean = info.AsBoolean;
+  play->AsInteger = info.AsInteger;
+  play->AsFloat = info.AsFloat;
+  play->AsString = cells_->GetCell(Col, Row)->GetAsString();
+  play->Column = c;
+  const TGxRect r = GetCellRect(Col, Row);
+  play->CellRect = {r.Left + LineWidths().Left3D, r.Top, r.Right - LineWidths().Vert, r.Bottom};
+  play->OnToggle = [this](TColumnPlay& P) { SetRowSelected(P.PlayRow, !IsRowSelected(P.PlayRow)); };
+  play->OnChange = [this](TColumnPlay& P) {
+    const int col = P.PlayCol, row = P.PlayRow;
+    bool ok = true;
+    if (OnEditAccept) Guarded("OnEditAccept", [&] { OnEditAccept(this, col, row, P.AsString, ok); });
+    if (!ok) return;
+    TCell* cell = cells_->GetCell(col, row);
+    if (Columns().Column(col)->CellKind() == ckInteger)
+      cell->SetAsInteger(P.AsInteger);
+    else
+      cell->SetAsBoolean(P.AsBoolean);
+    const WideString text = cell->GetAsString();
+    if (OnAfterEdit) Guarded("OnAfterEdit", [&] { OnAfterEdit(this, col, row, text); });
+  };
+  switch (Action) {
+    case paKey: play->KeyPress(Key); break;
+    case paMouseDown: play->MouseDown(mbLeft, 0, X, Y); break;
+    case paMouseUp: play->MouseUp(mbLeft, 0, X, Y); break;
+  }
+  play->OnChange = nullptr;
+  play->OnToggle = nullptr;
+  return true;
+}

@@ -404,6 +404,17 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
     return TGxCustomGridControl::DisplayTextColor(Col, Row);
   }
 
+  // Hands a key, a press or a release (X, Y relative to the cell) to the cell's column play:
+  // OnBeforeEdit may refuse; a change goes to OnEditAccept and, when accepted, into the cell,
+  // followed by OnAfterEdit with the cell's new text. False when the column has no play or the
+  // cell is not valid or refused.
+  enum TPlayAction { paKey, paMouseDown, paMouseUp };
+  bool PlayCell(int Col, int Row, TPlayAction Action, char16_t Key = 0, int X = 0, int Y = 0);
+  std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
+  std::function<void(QObject*, int ACol, int ARow, const WideString& Value, bool& Accept)>
+      OnEditAccept;
+  std::function<void(QObject*, int ACol, int ARow, const WideString& Value)> OnAfterEdit;
+
   // Text helpers at the program's side (code page 1251).
   std::string CellText(int Col, int Row);
   void SetCellTextA(int Col, int Row, const std::string& Cp1251);

@@ -4,6 +4,7 @@
 
 #include <QScrollBar>
 
+#include "grid/qt/cvGxPaint.h"
 #include "gridqt/support/GridFixture.h"
 
 using gridtest::TGridFixture;
@@ -239,6 +240,33 @@ TEST(GridScroll, ClearRowsDropsThePosition) {
   EXPECT_EQ(g.VertScrollBar().ScrollMax, 0);
   EXPECT_EQ(g.FirstShownRow(), 0);
   EXPECT_EQ(g.LastShownRow(), 0);
+}
+
+TEST(GridScroll, HorizontalScrollMovesNonFixedColumns) {
+  TGridFixture f(5, 3, 300, 200);
+  TCvGrid& g = *f.G;
+  TGxScrollBar& h = g.HorzScrollBar();
+  EXPECT_EQ(h.ScrollMax, 5 * 80 - 300);
+  EXPECT_EQ(h.PageStep, 15);  // 5 % of the client width
+  EXPECT_EQ(g.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  std::vector<int> seen;
+  g.OnHorizontalScroll = [&](QObject*, int p) { seen.push_back(p); };
+  g.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  g.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(seen, (std::vector<int>{5, 20}));
+  EXPECT_EQ(g.GetCellRect(1, 0).Left, 80 - 20);
+  g.SetFixedCols(1);
+  h.SetScrollPos(50);
+  EXPECT_EQ(g.GetCellRect(0, 0).Left, 0);
+  EXPECT_EQ(g.GetCellRect(2, 0).Left, 160 - 50);
+  // the fixed column's right line stays; the scrolled column does not paint over it
+  g.Columns().Column(1)->SetParentCellColor(true);
+  g.Columns().Column(1)->SetColor(0x0000FF);
+  const QImage img = f.Render();
+  EXPECT_EQ(img.pixelColor(79, 8), GxColor(clBtnFace));
+  EXPECT_EQ(img.pixelColor(60, 8), GxColor(clWindow));
+  EXPECT_EQ(img.pixelColor(90, 8), GxColor(0x0000FF));
+  EXPECT_EQ(img.pixelColor(120, 8), GxColor(clWindow));
 }
 
 TEST(GridCore, VersionStaysAndDefaults) {

@@ -314,3 +314,36 @@ TEST(GridPaint, AlphaBlendedSelectionMixesAQuarterHighlight) {
 }
 
 }  // namespace
+
+namespace {
+
+// The check-box play through the grid: a release on the box writes the cell and reports its new
+// text; beside the box, or refused by the program, nothing changes.
+TEST(GridPlay, ReleaseOnTheBoxWritesTheCell) {
+  TGridFixture f;
+  TCvGrid& g = *f.G;
+  g.Columns().Add<TGxCheckBoxColumn>("Check");  // content x 160..238, box at (162, 3) in row 0
+  SetThemesActive(false);
+  std::vector<std::string> after;
+  g.OnAfterEdit = [&](QObject*, int c, int r, const WideString& v) {
+    after.push_back(std::to_string(c) + "," + std::to_string(r) + "=" + gx::ToUtf8(v));
+  };
+  EXPECT_TRUE(g.PlayCell(2, 1, TCvGrid::paMouseUp, 0, 5, 7));
+  EXPECT_TRUE(g.Cell(2, 1)->GetAsBoolean());
+  g.PlayCell(2, 1, TCvGrid::paMouseUp, 0, 40, 7);  // in the cell, beside the box
+  EXPECT_TRUE(g.Cell(2, 1)->GetAsBoolean());
+  EXPECT_EQ(after, (std::vector<std::string>{"2,1=True"}));
+  g.PlayCell(2, 1, TCvGrid::paKey, u' ');
+  EXPECT_FALSE(g.Cell(2, 1)->GetAsBoolean());
+  EXPECT_EQ(after.back(), "2,1=False");
+  g.OnEditAccept = [](QObject*, int, int, const WideString&, bool& ok) { ok = false; };
+  g.PlayCell(2, 1, TCvGrid::paKey, u' ');
+  EXPECT_FALSE(g.Cell(2, 1)->GetAsBoolean());
+  g.OnBeforeEdit = [](QObject*, int, int, bool& ok) { ok = false; };
+  EXPECT_FALSE(g.PlayCell(2, 1, TCvGrid::paKey, u' '));
+  EXPECT_FALSE(g.PlayCell(0, 1, TCvGrid::paKey, u' '));  // a text column has no play
+  EXPECT_FALSE(g.PlayCell(2, 77, TCvGrid::paKey, u' '));
+  EXPECT_EQ(after.size(), 2u);
+}
+
+}  // namespace
