@@ -37,8 +37,7 @@ TGxCustomGridControl::TGxCustomGridControl(QWidget* Parent) : TGxScrollControl(P
   styles_[hsOldStyle] = std::make_unique<TOldStyleDisplay>();
   styles_[hsOutlook] = std::make_unique<TOutlookStyleDisplay>();
   styles_[hsVista] = std::make_unique<TVistaStyleDisplay>();
-  setFrameStyle(QFrame::Box | QFrame::Plain);
-  setLineWidth(1);
+  UpdateBorder();
   setFocusPolicy(Qt::StrongFocus);
   HorzScrollBar().LineStep = 5;
   HorzScrollBar().PageStep = 10;
@@ -84,7 +83,18 @@ void TGxCustomGridControl::SetAppearanceOptions(TAppearanceOptions A) {
 
 void TGxCustomGridControl::SetBorderStyle(TBorderStyle B) {
   borderStyle_ = B;
-  setFrameStyle(B == bsSingle ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+  UpdateBorder();
+}
+
+void TGxCustomGridControl::UpdateBorder() {
+  // with visual styles the widget style draws the border, otherwise a thin plain edge
+  if (borderStyle_ == bsNone)
+    setFrameStyle(QFrame::NoFrame);
+  else if (enableVisualStyles_ && ThemesActive())
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  else
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+  setLineWidth(1);
 }
 
 void TGxCustomGridControl::SetCaption(const WideString& C) {
@@ -111,6 +121,12 @@ void TGxCustomGridControl::SetGridStyle(TGridStyle S) {
   GridStyleChanged();
   UpdateHorzScrollBar();
   Relayout();
+}
+
+void TGxCustomGridControl::SetEnableVisualStyles(bool V) {
+  enableVisualStyles_ = V;
+  UpdateBorder();
+  Repaint();
 }
 
 void TGxCustomGridControl::SetHeaderStyle(THeaderStyle S) {

@@ -85,7 +85,8 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   uint32_t Color() const { return color_; }
   void SetColor(uint32_t C) { color_ = C; Repaint(); }
   bool EnableVisualStyles() const { return enableVisualStyles_; }
-  void SetEnableVisualStyles(bool V) { enableVisualStyles_ = V; Repaint(); }
+  // Also redraws the border (themed through the widget style while visual styles are active).
+  void SetEnableVisualStyles(bool V);
   int FixedCols() const { return columns_->FixedCols(); }
   void SetFixedCols(int N);
   int FooterSize() const { return footerSize_; }
@@ -285,6 +286,7 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   void focusOutEvent(QFocusEvent* E) override;
   void Relayout();
   void ComputeLineWidths();
+  void UpdateBorder();
   const TGxScrollBar& VertScrollBarC() const {
     return const_cast<TGxCustomGridControl*>(this)->VertScrollBar();
   }

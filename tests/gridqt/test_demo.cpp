@@ -42,6 +42,8 @@ TEST(GridDemoJourney, TopPageDownSortAndEmpty) {
   EXPECT_TRUE(Ticked(img, 3));
   EXPECT_FALSE(DarkBox(img, QRect(14, 18, 80, 16)).isNull());
   EXPECT_EQ(g.VertScrollBar().ScrollMax, 10000 - g.RowsThatFit());
+  EXPECT_TRUE(g.verticalScrollBar()->isVisible());
+  EXPECT_LT(g.viewport()->width(), g.width() - 10);
 
   // a page down through the scroll bar: ten rows on, the event reports the position
   int reported = -1;

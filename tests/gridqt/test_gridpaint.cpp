@@ -347,3 +347,32 @@ TEST(GridPlay, ReleaseOnTheBoxWritesTheCell) {
 }
 
 }  // namespace
+
+namespace {
+
+// The program formats a cell's text (colour and style) and changes the text drawn.
+TEST(GridPaint, FormatingAndApplyCellChangeTheText) {
+  TGridFixture f;
+  TCvGrid& g = *f.G;
+  g.Cell(0, 0)->SetAsString(u"WWWW");
+  g.Cell(0, 1)->SetAsString(u"WWWW");
+  g.OnCellFormating = [](QObject*, int, int r, uint32_t& color, TFontStyles&, TCellState) {
+    if (r == 0) color = clRed;
+  };
+  g.OnApplyCell = [](QObject*, int, int r, WideString& v) {
+    if (r == 1) v = u"";
+  };
+  const QImage img = f.Render();
+  const QRect ink = gridtest::InkBox(img, QRect(0, 0, 78, 16), GxColor(clWindow));
+  ASSERT_FALSE(ink.isNull());
+  int red = 0;
+  for (int x = ink.left(); x <= ink.right(); ++x)
+    for (int y = ink.top(); y <= ink.bottom(); ++y) {
+      const QColor c = img.pixelColor(x, y);
+      red += c.red() > 150 && c.green() < 100 && c.blue() < 100;
+    }
+  EXPECT_GT(red, 5);
+  EXPECT_EQ(Ink(img, QRect(0, 17, 78, 16), GxColor(clWindow)), 0);
+}
+
+}  // namespace

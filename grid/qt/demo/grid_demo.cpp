@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<QWidget> window(d.Window);
   window->show();
   if (grab) {
-    QApplication::processEvents();
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
     return window->grab().save(grab) ? 0 : 1;
   }
   return app.exec();
