@@ -376,3 +376,38 @@ TEST(GridPaint, FormatingAndApplyCellChangeTheText) {
 }
 
 }  // namespace
+
+namespace {
+
+// Slides: each shown row a band of SlideSize, cells at their slide bounds, the selected slide in
+// the slide selection colour with a frame, the program's slide colour, and the scroll by slides.
+TEST(GridPaint, SlidesBandsBoundsAndSelection) {
+  TGridFixture f(2, 6, 300, 200);
+  TCvGrid& g = *f.G;
+  g.SetGridStyle(gsSlides);
+  g.SetSlideSize(40);
+  g.Columns().Column(0)->SetSlideBounds({10, 5, 100, 16});
+  g.Columns().Column(1)->SetSlideBounds({150, 20, 100, 16});
+  g.Columns().Column(1)->SetParentCellColor(true);
+  g.Columns().Column(1)->SetColor(0x00C0C0);
+  g.SetSlideSelectionColor(0xC0C000);
+  g.OnSlideColoring = [](QObject*, int i, uint32_t& c, uint32_t&, TSlideState) {
+    if (i == 2) c = 0x0000C0;
+  };
+  g.SelectCell(0, 1, 0);
+  ASSERT_TRUE(f.Focus());
+  const QImage img = f.Render();
+  // slide pitch 41 (40 + the grid line)
+  EXPECT_EQ(img.pixelColor(200, 10), GxColor(clWindow));    // slide 0 background
+  EXPECT_EQ(img.pixelColor(200, 28), GxColor(0x00C0C0));    // its second cell
+  EXPECT_EQ(img.pixelColor(200, 41 + 10), GxColor(0xC0C000));  // the selected slide
+  EXPECT_EQ(img.pixelColor(0, 41 + 10), GxColor(clWindowText));  // its frame
+  EXPECT_EQ(img.pixelColor(280, 82 + 10), GxColor(0x0000C0));    // coloured by the program
+  EXPECT_EQ(img.pixelColor(200, 40), GxColor(clBtnFace));        // the line between slides
+  EXPECT_EQ(g.VertScrollBar().ScrollMax, 6 - 200 / 41);
+  g.VertScrollBar().SetScrollPos(1);
+  EXPECT_EQ(g.TopRow(), 1);
+  EXPECT_EQ(g.GetCellRect(1, 1).Top, 20);
+}
+
+}  // namespace
