@@ -9,10 +9,24 @@
 
 namespace {
 std::atomic<bool> themesOn{false};
-}
+std::atomic<TGxColorResolver> resolver{nullptr};
+}  // namespace
 
 bool ThemesActive() { return themesOn.load(); }
 void SetThemesActive(bool On) { themesOn.store(On); }
+
+uint32_t GxColorToRGB(uint32_t Color) {
+  if ((Color >> 24) == 0xFF) {
+    if (TGxColorResolver r = resolver.load()) return r(Color) & 0xFFFFFF;
+  }
+  return platform::ColorToRGB(Color);
+}
+
+TGxColorResolver SetGxColorResolver(TGxColorResolver R) { return resolver.exchange(R); }
+
+uint32_t GxDarker(uint32_t Color, int Weight) {
+  return TGraphicsProvider::BlendColor(0x000000, Color, Weight);
+}
 
 bool TCalcProvider::RectsIntersect(const TGxRect& A, const TGxRect& B) {
   return !(A.Right < B.Left || A.Left > B.Right || A.Bottom < B.Top || A.Top > B.Bottom);
@@ -40,7 +54,7 @@ void TCalcProvider::OffsetRectEdges(const TGxRect& R, int DLeft, TGxRect& Result
 uint32_t TGraphicsProvider::BlendColor(uint32_t A, uint32_t B, int Weight) {
   if (Weight < 0 || Weight > 255)
     throw TGxError("Assertion failed: blend weight " + std::to_string(Weight) + " outside 0..255");
-  const uint32_t a = platform::ColorToRGB(A), b = platform::ColorToRGB(B);
+  const uint32_t a = GxColorToRGB(A), b = GxColorToRGB(B);
   const uint32_t w = static_cast<uint32_t>(Weight), v = 255 - w;
   // Red and blue in one go (each product fits in 16 bits), green apart.
   const uint32_t rb = (((a & 0xFF00FF) * w + (b & 0xFF00FF) * v) >> 8) & 0xFF00FF;
@@ -49,7 +63,7 @@ uint32_t TGraphicsProvider::BlendColor(uint32_t A, uint32_t B, int Weight) {
 }
 
 uint32_t TGraphicsProvider::MixColors(uint32_t C1, uint32_t C2, double F) {
-  const uint32_t a = platform::ColorToRGB(C1), b = platform::ColorToRGB(C2);
+  const uint32_t a = GxColorToRGB(C1), b = GxColorToRGB(C2);
   auto ch = [&](int shift) {
     const double x = ((a >> shift) & 0xFF), y = ((b >> shift) & 0xFF);
     const double v = std::nearbyint(F * y + (1 - F) * x);
@@ -69,7 +83,7 @@ uint8_t AlphaChannel(uint8_t Src, uint8_t Dst, uint8_t Alpha) {
 }
 
 uint32_t GradientColor(uint32_t C1, uint32_t C2, int Y, int Top, int Height) {
-  if (Height <= 0) return platform::ColorToRGB(C1);
+  if (Height <= 0) return GxColorToRGB(C1);
   return TGraphicsProvider::MixColors(C1, C2, static_cast<double>(Y - Top) / Height);
 }
 

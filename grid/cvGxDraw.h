@@ -11,6 +11,16 @@
 bool ThemesActive();
 void SetThemesActive(bool On);
 
+// The one routine that turns a stored colour (system colours included) into plain 0x00BBGGRR
+// for every drawing of the suite. Without an installed resolver the platform's fixed light
+// values apply; the grid's Qt part installs one that reads the application's palette.
+uint32_t GxColorToRGB(uint32_t Color);
+using TGxColorResolver = uint32_t (*)(uint32_t SystemColor);
+// Returns the resolver it replaces; null restores the fixed values.
+TGxColorResolver SetGxColorResolver(TGxColorResolver Resolver);
+// "Darker by Weight": BlendColor(black, Color, Weight).
+uint32_t GxDarker(uint32_t Color, int Weight);
+
 class TCalcProvider {
  public:
   TCalcProvider() = delete;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPalette>
 #include <QStyle>
 #include <QStyleOption>
 #include <QToolTip>
@@ -11,9 +12,35 @@
 #include "platform/Colors.h"
 
 QColor GxColor(uint32_t Color) {
-  const uint32_t c = platform::ColorToRGB(Color);
+  const uint32_t c = GxColorToRGB(Color);
   return QColor(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c));
 }
+
+uint32_t GxPaletteColor(uint32_t Sys) {
+  const QPalette pal = QApplication::palette();
+  QColor c;
+  switch (Sys & 0xFF) {
+    case 1: case 4: c = pal.color(QPalette::Window); break;
+    case 2: case 13: c = pal.color(QPalette::Highlight); break;
+    case 5: c = pal.color(QPalette::Base); break;
+    case 6: case 21: c = pal.color(QPalette::Shadow); break;
+    case 7: c = pal.color(QPalette::WindowText); break;
+    case 8: c = pal.color(QPalette::Text); break;
+    case 9: case 14: c = pal.color(QPalette::HighlightedText); break;
+    case 16: c = pal.color(QPalette::Dark); break;
+    case 17: c = pal.color(QPalette::Disabled, QPalette::Text); break;
+    case 18: c = pal.color(QPalette::ButtonText); break;
+    case 20: c = pal.color(QPalette::Light); break;
+    case 22: c = pal.color(QPalette::Midlight); break;
+    case 23: c = pal.color(QPalette::ToolTipText); break;
+    case 24: c = pal.color(QPalette::ToolTipBase); break;
+    default: c = pal.color(QPalette::Button); break;  // button face, scroll bar, menus
+  }
+  return platform::RGBColor(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+                            static_cast<uint8_t>(c.blue()));
+}
+
+void InstallGxPalette() { SetGxColorResolver(&GxPaletteColor); }
 
 QRect GxQRect(const TGxRect& R) { return QRect(R.Left, R.Top, R.Width(), R.Height()); }
 

@@ -11,7 +11,13 @@
 
 class QWidget;
 
+// A stored colour on the screen; system colours through GxColorToRGB.
 QColor GxColor(uint32_t Color);
+// Makes GxColorToRGB read system colours from the application's palette (clBtnFace the button
+// colour, clHighlight the highlight, clGrayText the disabled text ...). Idempotent.
+void InstallGxPalette();
+// The palette's value of a system colour (0x00BBGGRR).
+uint32_t GxPaletteColor(uint32_t SystemColor);
 QRect GxQRect(const TGxRect& R);
 
 class TGxPaint {

@@ -1,0 +1,65 @@
+// The grid demo window.
+#include "grid/qt/demo/GridDemo.h"
+
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "grid/qt/cvGxGrid.h"
+
+namespace griddemo {
+
+void FillRows(TCvGrid& G, int Rows) {
+  G.BeginUpdate();
+  const int first = G.RowCount();
+  G.AddRows(Rows);
+  TCells& c = G.Cells();
+  for (int r = first; r < first + Rows; ++r) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Row %05d", r + 1);
+    c.GetCell(colName, r)->SetAsText(name);
+    c.GetCell(colValue, r)->SetAsFloat(r * 0.25);
+    c.GetCell(colOn, r)->SetAsBoolean(r % 3 == 0);
+    c.GetCell(colKind, r)->SetAsInteger(r % 4);
+    static const char16_t* modes[] = {u"auto", u"manual", u"off"};
+    c.GetCell(colMode, r)->SetAsString(modes[r % 3]);
+  }
+  G.EndUpdate();
+}
+
+TGridDemo MakeGridDemo(int Rows) {
+  TGridDemo d;
+  d.Window = new QWidget;
+  d.Window->setWindowTitle("grid_demo");
+  auto* lay = new QVBoxLayout(d.Window);
+  lay->setContentsMargins(0, 0, 0, 0);
+  d.Grid = new TCvGrid(d.Window);
+  d.Grid->setObjectName("ngDemo");
+  lay->addWidget(d.Grid);
+  TGxColumns& cols = d.Grid->Columns();
+  auto* name = cols.Add<TGxTextColumn>("GxName");
+  name->Header().SetCaption(u"Name");
+  name->SetWidth(90);
+  auto* value = cols.Add<TGxNumberColumn>("GxValue");
+  value->Header().SetCaption(u"Value");
+  value->SetAlignment(taRightJustify);
+  value->SetWidth(70);
+  auto* on = cols.Add<TGxCheckBoxColumn>("GxOn");
+  on->Header().SetCaption(u"On");
+  on->SetAlignment(taCenter);
+  on->SetWidth(40);
+  auto* kind = cols.Add<TGxListColumn>("GxKind");
+  kind->Header().SetCaption(u"Kind");
+  kind->SetItems({u"alpha", u"beta", u"gamma", u"delta"});
+  kind->SetWidth(70);
+  auto* mode = cols.Add<TGxComboBoxColumn>("GxMode");
+  mode->Header().SetCaption(u"Mode");
+  mode->SetItems({u"auto", u"manual", u"off"});
+  mode->SetWidth(70);
+  d.Grid->SetOptions(Go(goHeader) | Go(goGrid) | Go(goIndicator));
+  d.Grid->SetCaption(u"No rows");
+  FillRows(*d.Grid, Rows);
+  d.Window->resize(400, 300);
+  return d;
+}
+
+}  // namespace griddemo

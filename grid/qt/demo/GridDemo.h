@@ -1,0 +1,23 @@
+// The grid demo: a window with one grid of text, number, check-box, list and combo-box columns
+// filled with numbered rows. The demo program shows it; the journey test drives it offscreen.
+#pragma once
+#include <QWidget>
+
+class TCvGrid;
+
+namespace griddemo {
+
+// Column indexes of the demo grid.
+enum { colName, colValue, colOn, colKind, colMode };
+
+struct TGridDemo {
+  QWidget* Window = nullptr;  // owns the grid
+  TCvGrid* Grid = nullptr;
+};
+
+// Row r: name "Row NNNNN" (r + 1, five digits), value r * 0.25, checked every third row
+// (r % 3 == 0), kind item r % 4, mode item r % 3.
+TGridDemo MakeGridDemo(int Rows = 10000);
+void FillRows(TCvGrid& Grid, int Rows);
+
+}  // namespace griddemo

@@ -1,0 +1,88 @@
+// The demo journey: the grid_demo window with 10,000 rows, offscreen: at the top, after a page
+// down through the scroll bar, sorted by a program call, and empty with its caption. Checked at
+// chosen pixels of the window's own paint.
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+
+#include "grid/cvGxDraw.h"
+#include "grid/qt/cvGxPaint.h"
+#include "grid/qt/demo/GridDemo.h"
+#include "gridqt/support/GridFixture.h"
+#include "platform/Colors.h"
+
+using gridtest::DarkBox;
+
+namespace {
+
+// Row k of the view (from the top row) spans y = 18 + 17k .. 18 + 17k + 15; the check-box column
+// starts at x = 12 + 90 + 70 = 172 and is 40 wide (box centred: x 186..196).
+int ViewRowMid(int K) { return 18 + 17 * K + 8; }
+bool Ticked(const QImage& I, int K) {
+  return I.pixelColor(191, ViewRowMid(K)).lightness() < 100 ||
+         I.pixelColor(190, ViewRowMid(K)).lightness() < 100;
+}
+
+TEST(GridDemoJourney, TopPageDownSortAndEmpty) {
+  testsupport::QtTestApp();
+  SetThemesActive(false);
+  griddemo::TGridDemo d = griddemo::MakeGridDemo(10000);
+  std::unique_ptr<QWidget> w(d.Window);
+  TCvGrid& g = *d.Grid;
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  auto grab = [&] { return g.viewport()->grab().toImage(); };
+
+  // at the top: row 0 and every third row ticked, the name column shows text
+  QImage img = grab();
+  EXPECT_EQ(g.RowCount(), 10000);
+  EXPECT_TRUE(Ticked(img, 0));
+  EXPECT_FALSE(Ticked(img, 1));
+  EXPECT_FALSE(Ticked(img, 2));
+  EXPECT_TRUE(Ticked(img, 3));
+  EXPECT_FALSE(DarkBox(img, QRect(14, 18, 80, 16)).isNull());
+  EXPECT_EQ(g.VertScrollBar().ScrollMax, 10000 - g.RowsThatFit());
+  EXPECT_TRUE(g.verticalScrollBar()->isVisible());
+  EXPECT_LT(g.viewport()->width(), g.width() - 10);
+
+  // a page down through the scroll bar: ten rows on, the event reports the position
+  int reported = -1;
+  g.OnVerticalScroll = [&](QObject*, int p) { reported = p; };
+  g.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(reported, 10);
+  EXPECT_EQ(g.TopRow(), 10);
+  img = grab();
+  EXPECT_FALSE(Ticked(img, 0));  // row 10
+  EXPECT_FALSE(Ticked(img, 1));  // row 11
+  EXPECT_TRUE(Ticked(img, 2));   // row 12
+
+  // sorted by a program call: values descending, the view stays at position 10
+  TGxCustomColumn* value = g.Columns().Column(griddemo::colValue);
+  value->SetSortKind(skDescending);
+  value->SetSorted(true);
+  EXPECT_EQ(g.SortedColumn(), griddemo::colValue);
+  EXPECT_EQ(g.CellText(griddemo::colName, 0), "Row 10000");
+  EXPECT_EQ(g.TopRow(), 10);
+  img = grab();
+  // view row 0 is now row 9989 (index 9989 - 1 = 9988... of the original: 9999 - 10 = 9989)
+  EXPECT_EQ(g.CellText(griddemo::colName, g.TopRow()), "Row 09990");
+  EXPECT_EQ(Ticked(img, 0), 9989 % 3 == 0);
+  EXPECT_EQ(Ticked(img, 1), 9988 % 3 == 0);
+  EXPECT_EQ(Ticked(img, 2), 9987 % 3 == 0);
+  // the sort arrow right of the caption "Value" (right-aligned: text ends 31 before the edge)
+  const QRect valueHeader(12 + 90, 0, 70, 18);
+  EXPECT_FALSE(gridtest::InkBox(img, QRect(valueHeader.right() - 12, 4, 10, 10),
+                                GxColor(clBtnFace))
+                   .isNull());
+
+  // empty: the caption at the top of the body
+  g.ClearRows();
+  img = grab();
+  const QRect cap = DarkBox(img, QRect(12, 18, img.width() - 12, 30));
+  ASSERT_FALSE(cap.isNull());
+  EXPECT_GE(cap.top(), 18 + 4);
+  EXPECT_TRUE(DarkBox(img, QRect(12, 60, img.width() - 12, 100)).isNull());
+  EXPECT_EQ(g.VertScrollBar().ScrollMax, 0);
+}
+
+}  // namespace
