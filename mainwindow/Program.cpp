@@ -1,5 +1,8 @@
 #include "mainwindow/Program.h"
 
+#include "models/vectors/cvCalcContext.h"
+#include "plotting/cvPLOT.h"
+
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -138,6 +141,8 @@ void InstallInitSteps() {
     cvDirsLoad();
     // the project's option files from the root's templates
     CopyOptionTemplates();
+    // the quantity list and the conversion rules of the model vectors
+    LoadVectorLists(CalcCtx());
   });
   Step("Ed", [] {
     delete Ed;
@@ -178,6 +183,7 @@ void CorvestaStartup(const TStartOptions& Options) {
   InstallScanServices();
   InstallPlotServices();
   EnsureGRAF();
+  PlotterUnitInit();
   cvDirsUnitStart();
   InstallLineDataServices();
   if (!MEND) CreateMEND();
@@ -235,6 +241,7 @@ void CorvestaShutdown() {
   cvDirs = nullptr;
   FreeDM();
   FreeMEND();
+  FreePLOTTER();
   delete GRAF;
   GRAF = nullptr;
   cvDirsUnitEnd();

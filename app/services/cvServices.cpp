@@ -1,5 +1,8 @@
 #include "app/services/cvServices.h"
 
+#include "models/vectors/cvCalcContext.h"
+#include "models/vectors/cvCont.h"
+
 #include "app/AppLinks.h"
 #include "app/cvApp.h"
 #include "app/cvDirs.h"
@@ -94,6 +97,7 @@ void InstallModelServices() {
 
 void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
+  Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
 }
 
 void InstallPlotServices() {

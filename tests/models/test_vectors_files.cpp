@@ -131,7 +131,9 @@ TEST(VectorsFiles, ConversionRuleFile) {
     const std::string msg = VectorsEnv::FatalText([&] { C.Load(); });
     EXPECT_NE(msg.find(c.part), std::string::npos) << msg;
     EXPECT_NE(msg.find("c.txt"), std::string::npos) << msg;
-    if (c.line) EXPECT_EQ(env.errLine, c.line) << c.part;
+    if (c.line) {
+      EXPECT_EQ(env.errLine, c.line) << c.part;
+    }
   }
   C.SetFile(env.Write("c.txt", head + "0 COPY again\n41 SUM s1 + s2\n[CONVERT_1]\nTAU X LG 0\n"
                                       "X TAU EXP10 0\n[CONVERT_2]\nA B C SUM 1 two sources\n"));
