@@ -178,8 +178,9 @@ void CorvestaStartup(const TStartOptions& Options) {
   InstallScanServices();
   InstallPlotServices();
   EnsureGRAF();
-  cvDirsUnitStart();
+  // the line data's makers first: the unit's start makes LLIDA and LILast through them
   InstallLineDataServices();
+  cvDirsUnitStart();
   if (!MEND) CreateMEND();
   Note("units");
   // The main block.

@@ -19,6 +19,8 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvTunes.h"
 #include "linedata/cvDM.h"
+#include "linedata/cvLDServices.h"
+#include "linedata/cvLLIDA.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/TabProj.h"
 #include "mainwindow/support/ProgramEnv.h"
@@ -121,6 +123,10 @@ TEST_F(ProjTab, NewProjectAndQuestTheirFilesAndASwitchToTheDemoAndBack) {
   EXPECT_FALSE(Sayer->qBoxes);
   EXPECT_FALSE(Sayer->qLog);
   EXPECT_EQ(Tab().cbProjectName->ItemCount(), 2);
+  // no quest of the new project yet: the box says so and the quest in force stays
+  EXPECT_EQ(Tab().cbQuestName->Text(), "Quest Name");
+  EXPECT_TRUE(Tab().MemoQuestDesc->Lines().empty());
+  EXPECT_EQ(App->sQuest, "demo");
 
   SaveQuest("Q1", {"First quest"});
   EXPECT_EQ(Rows(DM->ADOQuests, "ProjName;QuestName;IdUser",
@@ -370,6 +376,22 @@ TEST_F(ProjTab, RunGoesThroughTheLinkWithTheFlagsCleared) {
   Corvesta->ShowPage("TabDebug");
   Click(Corvesta->DebugTab().btRUN_1);
   EXPECT_EQ(runs, 2);
+  // Append Results is a flag of the Common set
+  Corvesta->ShowPage("TabProj");
+  const bool was = Tab().cbAppendRes->Checked();
+  Click(Tab().cbAppendRes);
+  EXPECT_EQ(App->TunCommon->Flag("AppendResults"), !was);
+  Click(Tab().cbAppendRes);
+  EXPECT_EQ(App->TunCommon->Flag("AppendResults"), was);
+  // LIDA.Clear: the loaded lines and their dump file gone
+  ASSERT_NE(LLIDA, nullptr);
+  LLIDA->Items.push_back(std::make_unique<TLIDA>());
+  const std::string dump = LLIDA->GetFileName();
+  ForceFileDir(dump);
+  std::ofstream(dump) << "x\n";
+  Click(Tab().BitBtn2);
+  EXPECT_EQ(LLIDA->Count(), 0);
+  EXPECT_FALSE(platform::PathExists(dump)) << dump;
 }
 
 }  // namespace
