@@ -22,6 +22,7 @@
 #include "mainwindow/TabDB.h"
 #include "mainwindow/TabDebug.h"
 #include "mainwindow/TabEd.h"
+#include "mainwindow/TabProj.h"
 #include "mainwindow/TabStandIns.h"
 #include "mainwindow/TabStart.h"
 #include "platform/Canvas.h"
@@ -118,6 +119,11 @@ class TCorvesta : public QWidget, public ShellForm {
 
   // ---- services for the frame ----
   void DoTest(TInfField* Field);
+  // The Project tab's routines that other tabs and the runs call: the hints of the file buttons
+  // and the option files read, the file buttons' states, the Debug tab's switches.
+  void TabControlsSetDirs() { ProjTab().TabControlsSetDirs(); }
+  void UpDateButtons() { ProjTab().UpDateButtons(); }
+  void ShowSayerSwitches() { DebugTab().ShowSayerSwitches(); }
   void MemTrendCheck(const std::string& Text);
 
  protected:

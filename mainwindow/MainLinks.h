@@ -40,6 +40,9 @@ struct THooks {
   // RUN of the Project and Debug tabs: the current quest's control file loaded and every step
   // run.
   TLink<void()> LoadAndRunOne{"LoadAndRunOne"};
+  // "Load DC" of the Project tab: the result file of an earlier run of the current quest loaded
+  // into the profile list.
+  TLink<void()> LoadDC{"btDC_LoadClick"};
 };
 THooks& Hooks();
 
@@ -58,6 +61,7 @@ inline int ProfileCount() { return Hooks().ProfileCount(); }
 inline void RenewModelVectors() { Hooks().RenewModelVectors(); }
 inline void LoadModelSideLists() { Hooks().LoadModelSideLists(); }
 inline void LoadAndRunOne() { Hooks().LoadAndRunOne(); }
+inline void LoadDC() { Hooks().LoadDC(); }
 
 // Every link back to its stand-in (tests).
 void ResetAll();

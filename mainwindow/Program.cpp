@@ -184,8 +184,9 @@ void CorvestaStartup(const TStartOptions& Options) {
   InstallPlotServices();
   EnsureGRAF();
   PlotterUnitInit();
-  cvDirsUnitStart();
+  // the line data's makers first: the unit's start makes LLIDA and LILast through them
   InstallLineDataServices();
+  cvDirsUnitStart();
   if (!MEND) CreateMEND();
   Note("units");
   // The main block.

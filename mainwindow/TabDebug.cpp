@@ -267,7 +267,7 @@ void TTabDebug::btShowFileClick(TSender) {
 
 void TTabDebug::btClearMemoClick(TSender) { MemoDbg->SetLines({}); }
 
-void TTabDebug::btRUNClick(TSender) { mainlinks::LoadAndRunOne(); }
+void TTabDebug::btRUNClick(TSender E) { Shell.ProjTab().btRUNClick(E); }
 
 // ---------------------------------------------------------------- the memo's wheel
 

@@ -16,7 +16,6 @@
 #include "Corvesta/TabGIFForm.h"
 #include "Corvesta/TabGrafForm.h"
 #include "Corvesta/TabModelsForm.h"
-#include "Corvesta/TabProjForm.h"
 #include "Corvesta/TabTestForm.h"
 #include "Corvesta/TabUnnoForm.h"
 #include "Corvesta/TabVARIForm.h"
@@ -55,7 +54,6 @@ class TTabStandIn : public TFormTab<Form> {
 using TTabZee = TTabStandIn<TabZeeForm>;
 using TTabModels = TTabStandIn<TabModelsForm>;
 using TTabVEMO = TTabStandIn<TabVEMOForm>;
-using TTabProj = TTabStandIn<TabProjForm>;
 using TTabTest = TTabStandIn<TabTestForm>;
 using TTabDialog = TTabStandIn<TabDialogForm>;
 using TTabVARI = TTabStandIn<TabVARIForm>;

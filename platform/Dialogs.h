@@ -24,6 +24,8 @@ struct TFileAsk {
   // Pairs "description|masks" joined by "|"; masks separated by ";" ("Texts|*.txt;*.dat|All|*").
   std::string Filter;
   int32_t FilterIndex = 1;  // 1-based pair shown first
+  // A folder is asked for (InitialDir shown first; the user may make a new one).
+  bool Folder = false;
 };
 
 // The file chosen (any name, existing or not), or nothing when cancelled.

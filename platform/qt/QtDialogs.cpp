@@ -36,7 +36,11 @@ std::optional<std::string> QtOpenFile(const TFileAsk& Ask) {
   }
   QFileDialog D(QApplication::activeWindow());
   D.setAcceptMode(QFileDialog::AcceptOpen);
-  D.setFileMode(QFileDialog::AnyFile);
+  D.setFileMode(Ask.Folder ? QFileDialog::Directory : QFileDialog::AnyFile);
+  if (Ask.Folder) {
+    D.setOption(QFileDialog::ShowDirsOnly);
+    if (!Ask.InitialDir.empty()) D.setDirectory(SysQt(Ask.InitialDir));
+  }
   if (!Ask.Title.empty()) D.setWindowTitle(ToQt(Ask.Title));
   const QStringList filters = QtNameFilters(Ask.Filter);
   if (!filters.isEmpty()) {

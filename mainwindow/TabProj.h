@@ -1,0 +1,71 @@
+// The Project tab: the project and the quest in force (the database tables "Projects" and
+// "Quests", the keys CurrentProject, <project>.CurrentQuest and <project>.CurrentQuestStep), the
+// switch of the project's settings sets (Common, Sizes, Pict) when the project changes, the base
+// folder of all projects, the buttons of the project's working files (their hints name the files;
+// TabControlsSetDirs writes them, also for the buttons of other tabs, and reads the modules'
+// option files; UpDateButtons enables a button of tag 2, 4-7 only while its file exists), and the
+// runs: RUN, VARI, Load DC, the profiler's report, Append Results and LIDA.Clear.
+//
+// Values go to the database bound, never inside the filter text. A project whose folder is not
+// known or cannot be made is not switched to: the previous project stays, and WARNAbs says why.
+#pragma once
+#include <string>
+
+#include "Corvesta/TabProjForm.h"
+#include "mainwindow/CorvestaTab.h"
+
+class TTabProj : public TFormTab<TabProjForm> {
+ public:
+  explicit TTabProj(TCorvesta& Shell) : TFormTab(Shell) {}
+  void RegisterHandlers(platform::THandlerRegistry& H) override;
+  void Show() override { TabProjShow(); }
+
+  // The texts the boxes show while nothing is chosen.
+  static constexpr const char* NoProject = "Project Name";
+  static constexpr const char* NoQuest = "Quest Name";
+
+  void TabProjShow();
+  // The project list from the table "Projects" and the current project selected; then the quests.
+  void ProjListUpdate();
+  // The quests of the project in the box; the current quest and step; then TabControlsSetDirs.
+  void QuestListUpdate();
+  // The folder (with its trailing "/") of the project the box names, made when missing; "***"
+  // when the project has no row or its folder cannot be made. The reason goes to Why when
+  // given, otherwise to WARN.
+  std::string ProjDirFromDB(std::string* Why = nullptr);
+  // The hints of the file buttons (of every tab) and the option files of the modules read.
+  void TabControlsSetDirs();
+  // The bit buttons of tag 2, 4, 5, 6, 7 enabled exactly while the file of their hint exists.
+  void UpDateButtons();
+
+  void cbProjectNameSelect(TSender E);
+  void cbQuestNameSelect(TSender E);
+  void btProjSaveClick(TSender E);
+  void btQuestSaveClick(TSender E);
+  void btBasePathClick(TSender E);
+  // Opens the file of the button's hint in the editor (a missing option file or control file
+  // first made from its template).
+  void btEnterHintClick(TSender E);
+  void btRUNClick(TSender E);
+  void btLoadVARIClick(TSender E);
+  void btDC_LoadClick(TSender E);
+  void btTimeProfileClick(TSender E);
+  void cbAppendResClick(TSender E);
+  void BitBtn2Click(TSender E);
+
+ private:
+  // Common, Sizes and Pict saved to the project's file.
+  void SaveProjectSets();
+  // Common, Sizes and Pict emptied and read from Dir's "cvtunes.ini"; the sink follows them.
+  void LoadProjectSets(const std::string& Dir);
+  // The project folder of the row's Path (a relative one below the application root).
+  std::string FolderOfPath(const std::string& Path) const;
+  // The base folder of the edit field, full; empty while it names none.
+  std::string BaseFolder() const;
+  void SetHint(const char* Control, const std::string& Hint);
+  // The working variator := the quest's last one.
+  void TakeQuestVARI();
+};
+
+// The number of variators of a quest in the variator list (0 without a list).
+int32_t QuestVariCount(const std::string& Quest);
