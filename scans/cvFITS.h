@@ -247,6 +247,12 @@ class TFITS {
   bool Refuse(const std::string& Text);
 };
 
+// The next estimate of the iterative centre of gravity at step n (2..15) from the results R[1..n]
+// (R[n] the latest) and the current estimate l: the result itself, the mean with l at step 3,
+// and after that the result while the last two steps go the same way, else a damped mean of up
+// to six recent results (weight 2/3, then 6/7 after step 8, 48/49 after step 12).
+double CGravNextEstimate(const double* R, int32_t n, double l);
+
 // "Q"/"q" 2, "U"/"u" 3, "V"/"v" 4, any other letter 1.
 int32_t StokesIndex(char Letter);
 // Key and value of one card (the value's first 22 characters whole, the rest cut at "/").

@@ -523,6 +523,18 @@ void TFITS::CalcFiltSums(int32_t i1, int32_t i2, const std::string&, bool Absolu
 
 // ---------------------------------------------------------------- centres of gravity
 
+double CGravNextEstimate(const double* R, int32_t n, double l) {
+  const double r = R[n];
+  if (n <= 2) return r;
+  if (n == 3) return (r + l) / 2;
+  if ((R[n] - R[n - 1]) * (R[n - 1] - R[n - 2]) > 0) return r;
+  const int32_t from = std::max(4, n - 5);
+  double m = 0;
+  for (int32_t i = from; i <= n; ++i) m += R[i];
+  m /= (n - from + 1);
+  return n > 12 ? (48 * m + r) / 49 : n > 8 ? (6 * m + r) / 7 : (2 * m + r) / 3;
+}
+
 void TFITS::CalcCGrav(int32_t y, double& g1, double& g2) {
   TTimedSection timed("FITS.CalcCGrav");
   g1 = g2 = 0;
@@ -602,18 +614,8 @@ void TFITS::CalcCGrav(int32_t y, double& g1, double& g2) {
       const double dPix = std::fabs(r - *l[k]);
       if (dPix < kTolCGrav) {
         done[k] = true;
-      } else if (n == 2) {
-        *l[k] = r;
-      } else if (n == 3) {
-        *l[k] = (r + *l[k]) / 2;
-      } else if ((R[k][n] - R[k][n - 1]) * (R[k][n - 1] - R[k][n - 2]) > 0) {
-        *l[k] = r;
       } else {
-        const int32_t from = std::max(4, n - 5);
-        double m = 0;
-        for (int32_t i = from; i <= n; ++i) m += R[k][i];
-        m /= (n - from + 1);
-        *l[k] = n > 12 ? (48 * m + r) / 49 : n > 8 ? (6 * m + r) / 7 : (2 * m + r) / 3;
+        *l[k] = CGravNextEstimate(R[k], n, *l[k]);
       }
       if (!done[k] && n > 14) {
         double m = 0;

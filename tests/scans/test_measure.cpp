@@ -357,6 +357,32 @@ TEST(SlitMeasure, SettledCentreOfGravityIsTheFirstWindowsCentre) {
   EXPECT_TRUE(scan.CalcReport.Count() == 0);
 }
 
+TEST(SlitMeasure, CentreIterationSteps) {
+  // results R[1..n]; alternating from step 4 on, except the same-direction row
+  const double R[16] = {0, 10, 11, 10.5, 10.9, 10.4, 10.8, 10.45, 10.75, 10.5, 10.7,
+                        10.55, 10.65, 10.58, 10.62, 10.6};
+  auto mean = [&](int a, int b) {
+    double m = 0;
+    for (int i = a; i <= b; ++i) m += R[i];
+    return m / (b - a + 1);
+  };
+  struct TCase {
+    int n;
+    double expected;
+  } cases[] = {
+      {2, R[2]},                                    // the result
+      {3, (R[3] + 9.0) / 2},                        // the mean with the estimate
+      {5, (2 * mean(4, 5) + R[5]) / 3},             // alternating: 2/3 of the mean
+      {8, (2 * mean(4, 8) + R[8]) / 3},
+      {9, (6 * mean(4, 9) + R[9]) / 7},             // after the eighth step 6/7
+      {12, (6 * mean(7, 12) + R[12]) / 7},          // the mean of the last six
+      {13, (48 * mean(8, 13) + R[13]) / 49},        // after the twelfth 48/49
+  };
+  for (const TCase& c : cases) EXPECT_DOUBLE_EQ(CGravNextEstimate(R, c.n, 9.0), c.expected) << c.n;
+  const double same[6] = {0, 10, 11, 10.5, 10.2, 10.1};  // two steps the same way
+  EXPECT_EQ(CGravNextEstimate(same, 5, 9.0), 10.1);
+}
+
 // Columns that a run fills, for comparing two runs.
 std::vector<TARe> Columns(const TFITS& F) {
   std::vector<TARe> r = {F.ACnt, F.AGRC1, F.AGRC2, F.AW1, F.AW2, F.AVM1, F.AHM1, F.AHG2};
