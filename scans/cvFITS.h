@@ -141,7 +141,10 @@ class TFITS {
   bool MapPairMean(const std::string& NameA, const std::string& NameB, TARe& Out,
                    int32_t& Code) const;
 
-  // ---- slit measurements (the data loaded; Job: the run's cancel and its warnings) ----
+  // ---- slit measurements ----
+  // Threads of the per-pixel loops that run in parallel (CalcBisec): 0 one per core, 1 serial;
+  // the columns and the warnings are the serial run's either way.
+  int32_t Threads = 0;
   // The whole measurement of the file: continuum, sums, centres, widths, bisectors; bit 3.
   void BigCalc();
   void GetICont_01(int32_t iY, int32_t iGap, double& Max1, double& Max2, int32_t& Idx1,

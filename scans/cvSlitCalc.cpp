@@ -5,11 +5,16 @@
 // sink (WARNAbs, WARN); inside a job those messages are collected by the job.
 // Columns hold no NaN or Inf: a value that would not be finite is stored as 0.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <thread>
+#include <vector>
 
 #include "foundation/cvArr.h"
 #include "foundation/cvCentre.h"
 #include "foundation/cvInterp.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvProf.h"
@@ -61,6 +66,43 @@ bool RedCrossing(const TAIn& A, int32_t K, int32_t n, double L, double& X) {
   else
     X = (k - 1) + (L - A[k - 1]) / static_cast<double>(A[k] - A[k - 1]);
   return true;
+}
+
+// Body(y) for y = 1..nY on Threads threads (0: one per core). Each slit pixel runs under its own
+// job; its warnings are given again in slit-pixel order afterwards, so that the caller sees what
+// the serial run shows. Body writes only slot y of its columns.
+template <class F>
+void ForPixels(int32_t nY, int32_t Threads, F&& Body) {
+  int32_t nt = Threads > 0 ? Threads : static_cast<int32_t>(std::thread::hardware_concurrency());
+  nt = std::clamp(nt, 1, std::max(nY, 1));
+  if (nt == 1) {
+    for (int32_t y = 1; y <= nY; ++y) Body(y);
+    return;
+  }
+  std::vector<std::vector<TJob::TWarning>> warned(static_cast<size_t>(nY) + 1);
+  std::atomic<int32_t> next{1};
+  std::exception_ptr failure;
+  std::atomic<bool> failed{false};
+  auto work = [&] {
+    for (int32_t y = next++; y <= nY && !failed; y = next++) {
+      TJob pixel("pixel");
+      try {
+        TJobScope scope(pixel);
+        Body(y);
+      } catch (...) {
+        if (!failed.exchange(true)) failure = std::current_exception();
+      }
+      warned[static_cast<size_t>(y)] = pixel.Warnings();
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int32_t i = 1; i < nt; ++i) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  for (int32_t y = 1; y <= nY; ++y)
+    for (const TJob::TWarning& w : warned[static_cast<size_t>(y)])
+      for (int32_t c = 0; c < w.Count; ++c) WARNAbs(w.Text);
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace
@@ -710,9 +752,9 @@ void TFITS::CalcBisec() {
   if (!Full(ACnt, nY)) GetContAll();
   // Line 1 is measured over pixels 1..56, line 2 over 56..112: both windows share pixel 56.
   constexpr int32_t kSplit = 56;
-  TAIn A;
-  for (int32_t y = 1; y <= nY; ++y) {
-    if (!GetCol3(y, 1, A)) continue;
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn A;
+    if (!GetCol3(y, 1, A)) return;
     const double C = ACnt[y];
     for (int n = 1; n <= 2; ++n) {
       double xmin = 0, ymin = 0;
@@ -737,7 +779,7 @@ void TFITS::CalcBisec() {
         gd[m][y] = Fin(dld[m - 2]);
       }
     }
-  }
+  });
 }
 
 void TFITS::CalcLW(bool& Err) {

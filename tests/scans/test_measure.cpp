@@ -383,6 +383,43 @@ TEST(SlitMeasure, CentreIterationSteps) {
   EXPECT_EQ(CGravNextEstimate(same, 5, 9.0), 10.1);
 }
 
+TEST(SlitMeasure, ParallelBisectorsAreTheSerialOnes) {
+  std::vector<TPix> pix(24);
+  for (size_t i = 0; i < pix.size(); ++i) {
+    pix[i].L[0].P0 = 28 + 0.17 * i;
+    pix[i].L[1].W = 3 + 0.05 * i;
+    pix[i].B = 40.0 * i;
+  }
+  pix[5].L[0].D = pix[5].L[1].D = 0;  // flat: the bisector warnings
+  pix[9].Ic = 0;                      // nothing at all
+  auto run = [&](int32_t Threads, std::vector<TJob::TWarning>& Warned) {
+    TLFITS scan;
+    TFITS f;
+    MakeSlit(scan, f, pix);
+    f.GetContAll();
+    f.Threads = Threads;
+    TJob job("bisec");
+    RunJob(job, [&](TJob&) { f.CalcBisec(); });
+    Warned = job.Warnings();
+    std::vector<TARe> r;
+    for (int k = 1; k <= 9; ++k)
+      for (const TARe* c : {&f.ABiC1[k], &f.ABiC2[k], &f.ABiW1[k], &f.ABiW2[k]}) r.push_back(*c);
+    for (int m = 3; m <= 5; ++m)
+      for (const TARe* c : {&f.A35C1[m], &f.A35I2[m], &f.A35D1[m]}) r.push_back(*c);
+    r.push_back(TARe(f.ANExt1.begin(), f.ANExt1.end()));
+    return r;
+  };
+  std::vector<TJob::TWarning> w1, w4;
+  const auto serial = run(1, w1), parallel = run(4, w4);
+  EXPECT_EQ(serial, parallel);
+  ASSERT_EQ(w1.size(), w4.size());
+  ASSERT_FALSE(w1.empty());
+  for (size_t i = 0; i < w1.size(); ++i) {
+    EXPECT_EQ(w1[i].Text, w4[i].Text);
+    EXPECT_EQ(w1[i].Count, w4[i].Count);
+  }
+}
+
 // Columns that a run fills, for comparing two runs.
 std::vector<TARe> Columns(const TFITS& F) {
   std::vector<TARe> r = {F.ACnt, F.AGRC1, F.AGRC2, F.AW1, F.AW2, F.AVM1, F.AHM1, F.AHG2};
