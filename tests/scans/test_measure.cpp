@@ -420,6 +420,32 @@ TEST(SlitMeasure, ParallelBisectorsAreTheSerialOnes) {
   }
 }
 
+TEST(SlitMeasure, WingPositionsOfASymmetricLine) {
+  TQuiet quiet;
+  std::vector<TPix> pix(2);
+  for (TPix& p : pix) {
+    p.L[0].P0 = 30;
+    p.L[1].P0 = 76;
+  }
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  bool err = true;
+  f.CalcLW(err);
+  EXPECT_FALSE(err);
+  for (int n = 1; n <= 2; ++n) {
+    const double core = n == 1 ? 30 : 76;
+    const double xb = f.ArN2[1][n][1], xr = f.ArN2[2][n][1];
+    EXPECT_LT(xb, core);
+    EXPECT_NEAR(core - xb, xr - core, 1e-3) << n;
+    // the level lies halfway between the wing tops and the core bottom
+    TAIn A;
+    ASSERT_TRUE(f.GetCol3(1, 1, A));
+    EXPECT_GT(f.ArN2[3][n][1], A[static_cast<int>(core)]);
+    EXPECT_LT(f.ArN2[3][n][1], 20000);
+  }
+}
+
 // Columns that a run fills, for comparing two runs.
 std::vector<TARe> Columns(const TFITS& F) {
   std::vector<TARe> r = {F.ACnt, F.AGRC1, F.AGRC2, F.AW1, F.AW2, F.AVM1, F.AHM1, F.AHG2};
