@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
 #include <stdexcept>
 #include <typeinfo>
 
@@ -41,6 +42,9 @@ void Register(TProfiler& P, std::string_view Name, int64_t T) {
 void time_routine(std::string_view Name, bool QStart) {
   TProfiler& P = Profiler;
   if (!P.Enabled) return;
+  // Sections may be opened from several threads at once (slit pixels measured in parallel).
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
   int64_t t = static_cast<int64_t>(P.Ticks ? P.Ticks() : CpuTicks());
   if (Name == "main") {
     double now = NowDateTime();

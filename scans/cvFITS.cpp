@@ -671,15 +671,13 @@ double TFITS::GetContIY(int32_t iY) {
   return c;
 }
 
-void TFITS::GetIContMax(int32_t iY, double& Cont, int32_t& Idx) {
+bool TFITS::SmoothedI(int32_t iY, TARe& R) {
   const double smooth = Owner ? Owner->ContSmooth : 0;
-  const double krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
   if (smooth == 0)
     KeyWarn("lsmooth", "FITS(" + IntStr(iY) + ").GetICont_01 lsmooth=0!!!");
   TAIn I;
-  if (!GetCol3(iY + 1, 1, I)) return;
+  if (!GetCol3(iY + 1, 1, I)) return false;
   const TARe Y = AInToARe(I);
-  TARe R;
   if (smooth == 0) {
     R = Y;  // no smoothing width: the profile as it is
   } else if (Owner && !LiteralSmoothing) {
@@ -692,6 +690,13 @@ void TFITS::GetIContMax(int32_t iY, double& Cont, int32_t& Idx) {
       GetALam(X);
     AReGSmooth(X, Y, R, smooth / 1000);
   }
+  return true;
+}
+
+void TFITS::GetIContMax(int32_t iY, double& Cont, int32_t& Idx) {
+  const double krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
+  TARe R;
+  if (!SmoothedI(iY, R)) return;
   double m = 0;
   int32_t i = 0;
   AReMAXIdx(R, m, i);
@@ -785,6 +790,7 @@ void TFITS::FreeCalc() {
   TARe().swap(AGRC1);
   TARe().swap(AGRC2);
   std::vector<uint8_t>().swap(AClass);
+  FreeMeasures();
   ClearBit(3);
 }
 
@@ -806,6 +812,7 @@ void TFITS::Clear() {
   TARe().swap(AGRC1);
   TARe().swap(AGRC2);
   std::vector<uint8_t>().swap(AClass);
+  FreeMeasures();
   if (HSL) HSL->Clear();
   nCards = nHeadCards = 0;
   nbH0 = 0;

@@ -76,6 +76,23 @@ class TFITS {
   double QualLimit = 0.01;
   double MeanLC1 = 0, MeanLC2 = 0;  // mean centres of gravity (pixels)
   int32_t nClass5 = 0;
+  // The continuum pair (FillContPair), the quality measure (empty: every pixel is normal).
+  TARe ACntIdx, ACnt2, ACnt2Idx, AQual;
+  // Line minima (value, pixel; pixel 0 a rejected slit pixel) and positions at a depth fraction.
+  TAIn Ad01, Ad02, ALd01, ALd02;
+  TARe ALC1, ALC2;
+  double LCMean1 = 0, LCMean2 = 0;
+  // Wing positions (loaded from maps) and the means of the maps VW1, VW2.
+  TARe ALWb1, ALWr1, ALWb2, ALWr2;
+  double VWMean = 0, VWDiff = 0;
+  // The result bank ArN2[k][n], k = 1..23, line n = 1, 2.
+  std::array<std::array<TARe, 3>, 24> ArN2;
+  // Bisectors and widths of bands 1..9, turning points, the obsolete Gauss fits of modes 3..5.
+  std::array<TARe, 10> ABiC1, ABiC2, ABiW1, ABiW2;
+  std::vector<uint8_t> ANExt1, ANExt2;
+  std::array<TARe, 6> A35C1, A35C2, A35I1, A35I2, A35D1, A35D2;
+  // Equivalent widths (mA), first V moments (mA^2), fields from moments and from I +- V (G).
+  TARe AW1, AW2, AVM1, AVM2, AHM1, AHM2, AHG1, AHG2;
 
   // ---- linking ----
   void Link(int32_t Index, TLFITS* Scan);
@@ -123,6 +140,37 @@ class TFITS {
   // loaded); non-zero leaves Out as it was and gives false.
   bool MapPairMean(const std::string& NameA, const std::string& NameB, TARe& Out,
                    int32_t& Code) const;
+
+  // ---- slit measurements ----
+  // Threads of the per-pixel loops that run in parallel (CalcBisec): 0 one per core, 1 serial;
+  // the columns and the warnings are the serial run's either way.
+  int32_t Threads = 0;
+  // The whole measurement of the file: continuum, sums, centres, widths, bisectors; bit 3.
+  void BigCalc();
+  void GetICont_01(int32_t iY, int32_t iGap, double& Max1, double& Max2, int32_t& Idx1,
+                   int32_t& Idx2);
+  void FillContPair();
+  void CalcL5_1_2();
+  void CalcLCHalf();
+  void CalcLCLevel(double x);
+  // Columns from the scan's registered maps (column IXI); false when a map is not there.
+  void LoadGRCColumns();
+  bool LoadLCColumns();
+  bool LoadLWColumns();
+  bool Loadd0Columns();
+  bool LoadLd0Columns();
+  bool LoadVWMeans();
+  // Stokes sums over the line windows into ArN2 (stored only when Mode < 3).
+  void CalcSums();
+  void CalcSumsFine(int32_t Mode, double Frac);
+  void GetLineBounds(const TAIn& A, int32_t y, double L, double Lo, double Hi, double Frac,
+                     int32_t& S, int32_t& E) const;
+  void CalcFiltSums(int32_t i1, int32_t i2, const std::string& Name, bool Absolute);
+  void CalcCGrav(int32_t y, double& g1, double& g2);
+  void CalcCGravs();
+  void CalcEqw();
+  void CalcBisec();
+  void CalcLW(bool& Err);
 
   // ---- line centres of gravity ----
   void CalcCGrav5(int32_t y, double& g1, TARe& Values, TAIn& Pixels, double& g2);
@@ -189,11 +237,24 @@ class TFITS {
   static double ObsMinutes(const std::string& DateObs);
 
  private:
+  // The I profile of slit pixel iY + 1 smoothed for the continuum (unsmoothed, with the warning,
+  // while ContSmooth is 0); false when there is no profile.
+  bool SmoothedI(int32_t iY, TARe& R);
+  // Releases the columns of the slit measurements (all but ACnt, AGRC1, AGRC2, AClass).
+  void FreeMeasures();
+  // CalcLCHalf at the depth fraction x (the minima measured here).
+  void CalcLCLevelMinima(double x);
   void KeyWarn(const std::string& Group, const std::string& Text);
   std::string OwnerOutName() const;
   void CheckWithScan();
   bool Refuse(const std::string& Text);
 };
+
+// The next estimate of the iterative centre of gravity at step n (2..15) from the results R[1..n]
+// (R[n] the latest) and the current estimate l: the result itself, the mean with l at step 3,
+// and after that the result while the last two steps go the same way, else a damped mean of up
+// to six recent results (weight 2/3, then 6/7 after step 8, 48/49 after step 12).
+double CGravNextEstimate(const double* R, int32_t n, double l);
 
 // "Q"/"q" 2, "U"/"u" 3, "V"/"v" 4, any other letter 1.
 int32_t StokesIndex(char Letter);

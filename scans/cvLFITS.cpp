@@ -9,6 +9,7 @@
 #include "foundation/cvJob.h"
 #include "foundation/cvLink.h"
 #include "foundation/cvLit.h"
+#include "foundation/cvProf.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
@@ -78,6 +79,7 @@ TLFITS::~TLFITS() { Marker = 0; }
 void TLFITS::Clear() {
   for (auto& f : Files) f->Clear();
   Files.clear();
+  CalcReport.Clear();
   kStep = 0;
   Path_Name.clear();
   OutFolder.clear();
@@ -428,11 +430,42 @@ void TLFITS::SmoothProfile(const TARe& Y, TARe& R) {
 // ---------------------------------------------------------------- not available yet
 
 void TLFITS::LoadRowData() { cvlink::NotAvailable("TLFITS.LoadRowData"); }
-void TLFITS::CalcIntegrVal() { cvlink::NotAvailable("TLFITS.CalcIntegrVal"); }
 void TLFITS::BigCalc2() { cvlink::NotAvailable("TLFITS.BigCalc2"); }
 void TLFITS::CalcH0(int32_t) { cvlink::NotAvailable("TLFITS.CalcH0"); }
 void TLFITS::CalcKVISave() { cvlink::NotAvailable("TLFITS.CalcKVISave"); }
 bool TLFITS::LoadD0Maps() {
   cvlink::NotAvailable("TLFITS.LoadD0Maps");
+  return true;
+}
+
+// ---------------------------------------------------------------- integral values
+
+bool TLFITS::CalcIntegrVal(TJob& Job) {
+  TTimedSection timed("LFITS.CalcIntegrVal");
+  if (Files.empty()) return false;
+  if (Bit(3)) {
+    WARNAbs("TLFITS.CalcIntegrVal WARNING!\r\nIntegralVals Already Calculated!!!");
+    return false;
+  }
+  if (!Bit(2)) {
+    WARNAbs("TLFITS.CalcIntegrVal ERROR!\r\nData Not Loaded Yet!!!");
+    return false;
+  }
+  const int32_t n = Count();
+  double s1 = 0, s2 = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    TFITS& f = *Files[static_cast<size_t>(i)];
+    if (!Job.Step(i, n, "BigCalc " + f.FileName)) return false;
+    // A file is measured whole or not at all: a cancel is taken only between files.
+    if (!f.Bit(3)) f.FreeCalc();
+    f.BigCalc();
+    s1 += f.MeanLC1;
+    s2 += f.MeanLC2;
+  }
+  Job.Step(n, n, "BigCalc");
+  rLC1 = s1 / n;
+  rLC2 = s2 / n;
+  // The quality fit of the continuum (QualContFit) joins here with the scan statistics.
+  kStep = static_cast<uint16_t>(kStep | 8u);
   return true;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/cvStrList.h"
 #include "foundation/cvTy.h"
 #include "scans/cvFITS.h"
 
@@ -71,6 +72,8 @@ class TLFITS {
   // ---- flags and totals ----
   bool OwnFileExists = false, Light = false, RecomputeCont = false;
   bool LineCenterDebug = false;
+  // The report list of the measurements (iteration reports of the centres of gravity).
+  TStringList CalcReport;
   int64_t BytesCubes = 0, BytesCards = 0;
 
   // ---- references ----
@@ -117,7 +120,9 @@ class TLFITS {
 
   // ---- not available yet ----
   void LoadRowData();
-  void CalcIntegrVal();
+  // The measurement run of every file (BigCalc) as a job: progress per file, cancel between
+  // files (files measured so far keep their columns; the scan's bit 3 stays clear).
+  bool CalcIntegrVal(TJob& Job);
   void BigCalc2();
   void CalcH0(int32_t Index);
   void CalcKVISave();

@@ -1,0 +1,839 @@
+// The slit measurements of one slit-position file: the measurement run BigCalc, the continuum
+// pair, line positions at a fraction of the depth, the column loaders, the Stokes sums over the
+// line windows, the centres of gravity, the equivalent widths with the V moments and fields, the
+// bisectors and the wing positions. Every routine works per slit pixel and reports through the
+// sink (WARNAbs, WARN); inside a job those messages are collected by the job.
+// Columns hold no NaN or Inf: a value that would not be finite is stored as 0.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include "foundation/cvArr.h"
+#include "foundation/cvCentre.h"
+#include "foundation/cvInterp.h"
+#include "foundation/cvJob.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvPhys.h"
+#include "foundation/cvProf.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
+#include "foundation/cvStrList.h"
+#include "scans/cvBisec.h"
+#include "scans/cvFITS.h"
+#include "scans/cvLFITS.h"
+#include "scans/cvWings.h"
+
+namespace {
+
+constexpr double kTolCGrav = 0.05;
+
+template <class A>
+void Size(A& Col, int32_t nY) {
+  Col.resize(static_cast<size_t>(std::max(nY, 0)) + 1, 0);
+}
+
+double Fin(double x) { return std::isfinite(x) ? x : 0.0; }
+
+template <class A>
+bool Full(const A& Col, int32_t nY) {
+  return static_cast<int32_t>(Col.size()) == nY + 1;
+}
+
+int32_t RoundEven(double x) { return static_cast<int32_t>(std::nearbyint(x)); }
+
+// Crossing of the level L on the blue side of the minimum at K (walk bounded to 1..n); false when
+// the profile never reaches L.
+bool BlueCrossing(const TAIn& A, int32_t K, int32_t n, double L, double& X) {
+  int32_t j = K - 1;
+  while (j >= 1 && A[j] < L) --j;
+  if (j < 1 || j + 1 > n) return false;
+  if (A[j] == L)
+    X = j;
+  else
+    X = (j + 1) - (L - A[j + 1]) / static_cast<double>(A[j] - A[j + 1]);
+  return true;
+}
+
+bool RedCrossing(const TAIn& A, int32_t K, int32_t n, double L, double& X) {
+  int32_t k = K + 1;
+  while (k <= n && A[k] < L) ++k;
+  if (k > n || k - 1 < 1) return false;
+  if (A[k] == L)
+    X = k;
+  else
+    X = (k - 1) + (L - A[k - 1]) / static_cast<double>(A[k] - A[k - 1]);
+  return true;
+}
+
+// Body(y) for y = 1..nY on Threads threads (0: one per core). Each slit pixel runs under its own
+// job; its warnings are given again in slit-pixel order afterwards, so that the caller sees what
+// the serial run shows. Body writes only slot y of its columns.
+template <class F>
+void ForPixels(int32_t nY, int32_t Threads, F&& Body) {
+  int32_t nt = Threads > 0 ? Threads : static_cast<int32_t>(std::thread::hardware_concurrency());
+  nt = std::clamp(nt, 1, std::max(nY, 1));
+  if (nt == 1) {
+    for (int32_t y = 1; y <= nY; ++y) Body(y);
+    return;
+  }
+  std::vector<std::vector<TJob::TWarning>> warned(static_cast<size_t>(nY) + 1);
+  std::atomic<int32_t> next{1};
+  std::exception_ptr failure;
+  std::atomic<bool> failed{false};
+  auto work = [&] {
+    for (int32_t y = next++; y <= nY && !failed; y = next++) {
+      TJob pixel("pixel");
+      try {
+        TJobScope scope(pixel);
+        Body(y);
+      } catch (...) {
+        if (!failed.exchange(true)) failure = std::current_exception();
+      }
+      warned[static_cast<size_t>(y)] = pixel.Warnings();
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int32_t i = 1; i < nt; ++i) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  for (int32_t y = 1; y <= nY; ++y)
+    for (const TJob::TWarning& w : warned[static_cast<size_t>(y)])
+      for (int32_t c = 0; c < w.Count; ++c) WARNAbs(w.Text);
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- continuum
+
+void TFITS::GetICont_01(int32_t iY, int32_t iGap, double& Max1, double& Max2, int32_t& Idx1,
+                        int32_t& Idx2) {
+  const double krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
+  TARe R;
+  if (!SmoothedI(iY, R)) return;
+  double m1 = 0, m2 = 0;
+  int32_t i1 = 0, i2 = 0;
+  AReMAX2(R, iGap, m1, i1, m2, i2);
+  Max1 = m1 * krc;
+  Max2 = m2 * krc;
+  Idx1 = i1;
+  Idx2 = i2;
+}
+
+void TFITS::FillContPair() {
+  if (Full(ACnt, nY)) return;
+  ACnt.assign(static_cast<size_t>(nY) + 1, 0.0);
+  ACntIdx.assign(static_cast<size_t>(nY) + 1, 0.0);
+  ACnt2.assign(static_cast<size_t>(nY) + 1, 0.0);
+  ACnt2Idx.assign(static_cast<size_t>(nY) + 1, 0.0);
+  for (int32_t y = 1; y <= nY; ++y) {
+    double m1 = 0, m2 = 0;
+    int32_t i1 = 0, i2 = 0;
+    GetICont_01(y - 1, 10, m1, m2, i1, i2);
+    ACnt[y] = m1;
+    ACntIdx[y] = i1;
+    ACnt2[y] = m2;
+    ACnt2Idx[y] = i2;
+  }
+}
+
+// ---------------------------------------------------------------- the measurement run
+
+void TFITS::BigCalc() {
+  TTimedSection timed("FITS.BigCalc");
+  if (!Bit(2)) {
+    if (!LoadData()) return;
+    SetBit(2);
+  }
+  GetContAll();
+  CalcSums();
+  Size(AGRC1, nY);
+  Size(AGRC2, nY);
+  Size(AClass, nY);
+  CalcCGravs();
+  MeanLinePos5();
+  if (Owner && Owner->LineCenterDebug)
+    WARNAbs("aFITS.BigCalc " + ShortSt(7, MeanLC1) + " " + ShortSt(7, MeanLC2));
+  CalcEqw();
+  CalcBisec();
+  SetBit(3);
+  ContExtremes();
+  WidthExtremes(AW1, AW2);
+  PairExtremes(AHM1, AHM2);
+  MeanLinePos();
+  ContIntercept(AQual);
+}
+
+// ---------------------------------------------------------------- line positions
+
+void TFITS::CalcL5_1_2() {
+  if (!LoadData()) return;
+  SetBit(2);
+  GetContAll();
+  CalcSumsFine(0, 0.9);
+  const bool qual = Full(AQual, nY);
+  auto normal = [&](int32_t y) { return !qual || AQual[y] <= QualLimit; };
+  struct TLine {
+    TAIn *D, *Ld;
+    TARe* LC;
+    double* Mean;
+    std::string Err;
+  } lines[2] = {
+      {&Ad01, &ALd01, &ALC1, &LCMean1, "TFITS.CalcL5_1_2 ERR: нет нормальных профилей!"_cp},
+      {&Ad02, &ALd02, &ALC2, &LCMean2, "TFITS.CalcL5_1_2 ERR(2): нет нормальных профилей!"_cp}};
+  int32_t lo = 1, hi = nLam;
+  TAIn A;
+  for (int n = 0; n < 2; ++n) {
+    TLine& L = lines[n];
+    Size(*L.LC, nY);
+    Size(*L.D, nY);
+    Size(*L.Ld, nY);
+    if (n == 1) {
+      const double c = nLam / 2.0 > LCMean1 ? LCMean1 + 45.5 : LCMean1 - 45.5;
+      lo = std::clamp(RoundEven(c - 22), 1, nLam);
+      hi = std::clamp(RoundEven(c + 22), 1, nLam);
+    }
+    double sum = 0;
+    int32_t count = 0;
+    for (int32_t y = 1; y <= nY; ++y) {
+      (*L.Ld)[y] = 0;
+      if (!normal(y) || !GetCol3(y, 1, A)) continue;
+      int32_t m = 0, im = 0;
+      AInMinPoint(A, lo, hi, m, im);
+      (*L.D)[y] = m;
+      (*L.Ld)[y] = im;
+      sum += im;
+      ++count;
+    }
+    if (count > 0) {
+      const double m = sum / count;
+      for (int32_t y = 1; y <= nY; ++y)
+        if (std::fabs((*L.Ld)[y] - m) >= 5) (*L.Ld)[y] = 0;
+    }
+    double sLC = 0;
+    int32_t nLC = 0;
+    for (int32_t y = 1; y <= nY; ++y) {
+      double& lc = (*L.LC)[y];
+      lc = 0;
+      if ((*L.Ld)[y] < 1 || !GetCol3(y, 1, A)) continue;
+      const double lev = ((*L.D)[y] + ACnt[y]) / 2;
+      double b = 0, r = 0;
+      if (BlueCrossing(A, (*L.Ld)[y], nLam, lev, b) && RedCrossing(A, (*L.Ld)[y], nLam, lev, r))
+        lc = Fin((b + r) / 2);
+      if (lc > 0) {
+        sLC += lc;
+        ++nLC;
+      }
+    }
+    if (nLC == 0) {
+      WARNAbs(L.Err);
+      return;
+    }
+    *L.Mean = sLC / nLC;
+  }
+}
+
+namespace {
+
+void SwapLines(int32_t nY, TARe& LC1, TARe& LC2, TAIn& Ld1, TAIn& Ld2, TAIn& D1, TAIn& D2) {
+  for (int32_t y = 1; y <= nY; ++y) {
+    std::swap(LC1[y], LC2[y]);
+    if (Full(Ld1, nY) && Full(Ld2, nY)) std::swap(Ld1[y], Ld2[y]);
+    if (Full(D1, nY) && Full(D2, nY)) std::swap(D1[y], D2[y]);
+  }
+}
+
+}  // namespace
+
+void TFITS::CalcLCHalf() { CalcLCLevelMinima(0.5); }
+
+void TFITS::CalcLCLevelMinima(double x) {
+  Size(ALC1, nY);
+  Size(ALC2, nY);
+  Size(ALd01, nY);
+  Size(ALd02, nY);
+  Size(Ad01, nY);
+  Size(Ad02, nY);
+  TAIn A;
+  double s1 = 0, s2 = 0;
+  for (int32_t y = 1; y <= nY; ++y) {
+    if (!GetCol3(y, 1, A)) continue;
+    double x1 = 0, x2 = 0;
+    const double c = Full(ACnt, nY) ? ACnt[y] : 0;
+    BisLevPair(A, c, x, x1, x2, ALd01[y], ALd02[y], Ad01[y], Ad02[y]);
+    ALC1[y] = Fin(x1);
+    ALC2[y] = Fin(x2);
+    s1 += Ad01[y];
+    s2 += Ad02[y];
+  }
+  if (s2 < s1) SwapLines(nY, ALC1, ALC2, ALd01, ALd02, Ad01, Ad02);
+}
+
+void TFITS::CalcLCLevel(double x) {
+  Size(ALC1, nY);
+  Size(ALC2, nY);
+  if (!(Loadd0Columns() && LoadLd0Columns())) return CalcLCLevelMinima(x);
+  TAIn A;
+  double s1 = 0, s2 = 0;
+  for (int32_t y = 1; y <= nY; ++y) {
+    if (!GetCol3(y, 1, A)) continue;
+    double x1 = 0, x2 = 0;
+    BisLevPairJ(A, y, Full(ACnt, nY) ? ACnt[y] : 0, x, x1, x2, Ad01, Ad02, ALd01, ALd02);
+    ALC1[y] = Fin(x1);
+    ALC2[y] = Fin(x2);
+    s1 += Ad01[y];
+    s2 += Ad02[y];
+  }
+  if (s2 < s1) SwapLines(nY, ALC1, ALC2, ALd01, ALd02, Ad01, Ad02);
+}
+
+// ---------------------------------------------------------------- loaders
+
+void TFITS::LoadGRCColumns() {
+  TARe a, b;
+  if (!MapRow("GRC_6301", a) || !MapRow("GRC_6302", b)) return;
+  AGRC1 = std::move(a);
+  AGRC2 = std::move(b);
+}
+
+bool TFITS::LoadLCColumns() {
+  TARe a, b;
+  if (!MapRow("LC501", a) || !MapRow("LC502", b)) return false;
+  ALC1 = std::move(a);
+  ALC2 = std::move(b);
+  return true;
+}
+
+bool TFITS::LoadLWColumns() {
+  TARe a, b, c, d;
+  if (!MapRow("LWb1", a) || !MapRow("LWr1", b) || !MapRow("LWb2", c) || !MapRow("LWr2", d))
+    return false;
+  ALWb1 = std::move(a);
+  ALWr1 = std::move(b);
+  ALWb2 = std::move(c);
+  ALWr2 = std::move(d);
+  return true;
+}
+
+namespace {
+
+TAIn ToInts(const TARe& R) {
+  TAIn r(R.size(), 0);
+  for (size_t i = 1; i < R.size(); ++i) r[i] = RoundEven(R[i]);
+  return r;
+}
+
+}  // namespace
+
+bool TFITS::Loadd0Columns() {
+  TARe a, b;
+  if (!MapRow("d01", a) || !MapRow("d02", b)) return false;
+  Ad01 = ToInts(a);
+  Ad02 = ToInts(b);
+  return true;
+}
+
+bool TFITS::LoadLd0Columns() {
+  TARe a, b;
+  if (!MapRow("Ld01", a) || !MapRow("Ld02", b)) return false;
+  ALd01 = ToInts(a);
+  ALd02 = ToInts(b);
+  return true;
+}
+
+bool TFITS::LoadVWMeans() {
+  TARe a, b;
+  if (!MapRow("VW1", a) || !MapRow("VW2", b)) return false;
+  double s1 = 0, s2 = 0;
+  const int32_t n = std::min({nY, NOf(a), NOf(b)});
+  for (int32_t y = 1; y <= n; ++y) {
+    s1 += a[y];
+    s2 += b[y];
+  }
+  const double m1 = nY > 0 ? s1 / nY : 0, m2 = nY > 0 ? s2 / nY : 0;
+  VWMean = (m1 + m2) / 2;
+  VWDiff = m2 - m1;
+  return true;
+}
+
+// ---------------------------------------------------------------- Stokes sums
+
+void TFITS::CalcSums() {
+  TTimedSection timed("FITS.CalcSums");
+  for (int k = 1; k <= 23; ++k)
+    for (int n = 1; n <= 2; ++n) Size(ArN2[k][n], nY);
+}
+
+void TFITS::GetLineBounds(const TAIn& A, int32_t y, double L, double Lo, double Hi, double Frac,
+                          int32_t& S, int32_t& E) const {
+  const int32_t K = std::clamp(RoundEven(L), 2, 111);
+  const int32_t a = std::max(2, K - 6), b = std::min(111, K + 6);
+  int32_t amin = A[a], kmin = a;
+  for (int32_t j = a + 1; j <= b; ++j)
+    if (A[j] < amin) {
+      amin = A[j];
+      kmin = j;
+    }
+  int32_t i1 = static_cast<int32_t>(std::trunc(Lo));
+  if (i1 < 1 || i1 > 111) {
+    WARN("GetLineBounds i1=" + IntStr(i1) + " iX=" + IntStr(IXI) + " iYA=" + IntStr(y));
+    i1 = std::clamp(i1, 1, 111);
+  }
+  int32_t i2 = static_cast<int32_t>(std::trunc(Hi)) + 1;
+  if (i2 > 112 || i2 < 2) {
+    WARN("GetLineBounds i2=" + IntStr(i2) + " iX=" + IntStr(IXI) + " iYA=" + IntStr(y));
+    i2 = std::clamp(i2, 2, 112);
+  }
+  const double lev = (ACnt[y] - amin) * Frac + amin;
+  S = kmin - 1;
+  while (S > i1 && A[S] < lev) --S;
+  E = kmin + 1;
+  while (E < i2 && A[E] < lev) ++E;
+}
+
+namespace {
+
+struct TSumLine {
+  double VmX = 0, Vm = 0, VmD = 0, VpX = 0, Vp = 0, VpD = 0;
+  double Ax = 0, Asum = 0, Bx = 0, Bsum = 0, AbsVx = 0;
+  double P = 0, T = 0, Px = 0;
+  double Qm = 0, QmD = 0, Qp = 0, QpD = 0, Um = 0, UmD = 0, Up = 0, UpD = 0;
+  double C = 0, Cx = 0, Bl = 0, Blx = 0, R = 0, Rx = 0;
+};
+
+}  // namespace
+
+void TFITS::CalcSumsFine(int32_t Mode, double Frac) {
+  TTimedSection timed("FITS.CalcSumsFine");
+  const double ref = Owner && Owner->RefCDELT1 != 0 ? Owner->RefCDELT1 : CDELT1;
+  const double d1 = Owner ? Owner->d6301 : 350, d2 = Owner ? Owner->d6302 : 350;
+  const double kc = Owner && Owner->KCont != 0 ? Owner->KCont : 1.0;
+  const double w1 = ref != 0 ? std::fabs(d1 / 1000 / ref) : 0;
+  const double w2 = ref != 0 ? std::fabs(d2 / 1000 / ref) : 0;
+  const int32_t h = nLam / 2;
+  CalcSums();
+  if (!Full(ACnt, nY)) GetContAll();
+  TAIn I, Q, U, V;
+  for (int32_t y = 1; y <= nY; ++y) {
+    if (ACnt[y] < 1000) {
+      if (Mode < 3)
+        for (int k = 1; k <= 23; ++k) ArN2[k][1][y] = ArN2[k][2][y] = 0;
+      continue;
+    }
+    if (!GetCol3(y, 1, I) || !GetCol3(y, 2, Q) || !GetCol3(y, 3, U) || !GetCol3(y, 4, V)) continue;
+    const double C = ACnt[y] * kc;
+    const double N = CDELT1 * 1000 / C;
+    const double Ls[3] = {0, Full(ALC1, nY) ? ALC1[y] : 0, Full(ALC2, nY) ? ALC2[y] : 0};
+    const double ws[3] = {0, w1, w2};
+    int32_t s[3] = {0, 0, 0}, e[3] = {0, 0, 0};
+    for (int n = 1; n <= 2; ++n)
+      GetLineBounds(I, y, Ls[n], Ls[n] - ws[n], Ls[n] + ws[n], Frac, s[n], e[n]);
+    for (int n = 1; n <= 2; ++n) {
+      const int32_t lo = n == 1 ? 1 : h + 1, hi = n == 1 ? h : nLam;
+      if (Frac == 1) {
+        s[n] = lo;
+        e[n] = hi;
+      }
+      s[n] = std::max(s[n], lo);
+      e[n] = std::min(e[n], hi);
+      const int32_t S = s[n], E = e[n];
+      const double L = Ls[n];
+      TSumLine w;
+      int64_t sumI = 0;
+      for (int32_t j = S; j <= E; ++j) {
+        const double x = j, dx = j - L, half = (j == S || j == E) ? 0.5 : 1.0;
+        const double v = V[j] * half, q = Q[j] * half, u = U[j] * half;
+        if (v < 0) {
+          w.VmX += std::fabs(v) * x;
+          w.Vm += v;
+          w.VmD += std::fabs(v) * dx;
+        } else {
+          w.VpX += v * x;
+          w.Vp += v;
+          w.VpD += v * dx;
+        }
+        const double a = Frac * ACnt[y] - (I[j] + v);
+        if (a > 0) {
+          w.Ax += a * x;
+          w.Asum += a;
+        }
+        const double b = Frac * ACnt[y] - (I[j] - v);
+        if (b > 0) {
+          w.Bx += b * x;
+          w.Bsum += b;
+        }
+        w.AbsVx += std::fabs(v) * x;
+        const double p = std::sqrt(q * q + u * u), t = std::sqrt(q * q + u * u + v * v);
+        w.P += p;
+        w.T += t;
+        w.Px += p * x;
+        if (q < 0) {
+          w.Qm += q;
+          w.QmD += std::fabs(q) * std::fabs(dx);
+        } else {
+          w.Qp += q;
+          w.QpD += q * std::fabs(dx);
+        }
+        if (u < 0) {
+          w.Um += u;
+          w.UmD += std::fabs(u) * std::fabs(dx);
+        } else {
+          w.Up += u;
+          w.UpD += u * std::fabs(dx);
+        }
+        if (j > S && j < E) sumI += I[j];
+      }
+      if (E >= S) sumI += (static_cast<int64_t>(I[S]) + I[E]) / 2;
+      const int32_t nI = E - S;
+      const double sV = w.VpD >= w.VmD ? -1 : 1, sQ = w.QpD >= w.QmD ? -1 : 1,
+                   sU = w.UpD >= w.UmD ? -1 : 1;
+      for (int32_t j = S; j <= E; ++j) {
+        const double x = j, dx = j - L, half = (j == S || j == E) ? 0.5 : 1.0;
+        const double q = Q[j] * half, u = U[j] * half;
+        const bool qm = (sQ < 0 && q < 0) || (sQ > 0 && q > 0);
+        const bool um = (sU < 0 && u < 0) || (sU > 0 && u > 0);
+        const int gq = qm ? 0 : dx < 0 ? 1 : 2, gu = um ? 0 : dx < 0 ? 1 : 2;
+        double* sums[3] = {&w.C, &w.Bl, &w.R};
+        double* moms[3] = {&w.Cx, &w.Blx, &w.Rx};
+        for (int g = 0; g < 3; ++g) {
+          double val;
+          if (gq == g && gu == g)
+            val = std::sqrt(q * q + u * u);
+          else if (gq == g)
+            val = std::fabs(q);
+          else if (gu == g)
+            val = std::fabs(u);
+          else
+            continue;
+          *sums[g] += val;
+          *moms[g] += val * x;
+        }
+      }
+      if (Mode >= 3) continue;
+      double r[24] = {};
+      r[1] = std::fabs(w.Vp) * sV * N;
+      r[2] = std::fabs(w.Vm) * sV * N;
+      r[3] = std::fabs(w.Qp) * sQ * N;
+      r[4] = std::fabs(w.Qm) * sQ * N;
+      r[5] = std::fabs(w.Up) * sU * N;
+      r[6] = std::fabs(w.Um) * sU * N;
+      r[7] = (nI * C - static_cast<double>(sumI)) * N;
+      r[8] = w.Vp == 0 ? L : w.VpX / std::fabs(w.Vp);
+      r[9] = w.Vm == 0 ? L : w.VmX / std::fabs(w.Vm);
+      const double den = std::fabs(w.Vp) + std::fabs(w.Vm);
+      r[10] = den == 0 || r[8] + r[9] == 0 ? L : w.AbsVx / den;
+      r[11] = r[8] > r[10] ? r[9] : r[8];
+      r[12] = r[8] > r[10] ? r[8] : r[9];
+      r[13] = w.P * N;
+      r[14] = w.T * N;
+      r[15] = std::fabs(w.Asum) >= 1 ? w.Ax / w.Asum : L;
+      r[16] = std::fabs(w.Bsum) >= 1 ? w.Bx / w.Bsum : L;
+      r[17] = w.P == 0 ? L : w.Px / w.P;
+      r[18] = w.C == 0 ? L : w.Cx / w.C;
+      r[19] = w.Bl == 0 ? L : w.Blx / w.Bl;
+      r[20] = w.R == 0 ? L : w.Rx / w.R;
+      r[21] = w.C * N;
+      r[22] = w.Bl * N;
+      r[23] = w.R * N;
+      for (int k = 1; k <= 23; ++k) ArN2[k][n][y] = Fin(r[k]);
+    }
+  }
+}
+
+void TFITS::CalcFiltSums(int32_t i1, int32_t i2, const std::string&, bool Absolute) {
+  const int n = i1 <= 60 ? 1 : 2;
+  Size(ArN2[1][n], nY);
+  Size(ArN2[2][n], nY);
+  const double kc = Owner && Owner->KCont != 0 ? Owner->KCont : 1.0;
+  const TARe& W = n == 1 ? AW1 : AW2;
+  TAIn V;
+  const int32_t a = std::max(i1, 1), b = std::min(i2, nLam);
+  for (int32_t y = 1; y <= nY; ++y) {
+    if (!GetCol3(y, 4, V)) continue;
+    double S = 0;
+    for (int32_t j = a; j <= b; ++j) S += Absolute ? std::abs(V[j]) : V[j];
+    if (i2 - i1 > 1) S /= (i2 - i1);
+    const double c = Full(ACnt, nY) ? ACnt[y] * kc : 0;
+    const double w = Full(W, nY) ? W[y] : 0;
+    ArN2[1][n][y] = c != 0 ? Fin(S / c) : 0;
+    ArN2[2][n][y] = w != 0 ? Fin(S / w) : 0;
+  }
+}
+
+// ---------------------------------------------------------------- centres of gravity
+
+double CGravNextEstimate(const double* R, int32_t n, double l) {
+  const double r = R[n];
+  if (n <= 2) return r;
+  if (n == 3) return (r + l) / 2;
+  if ((R[n] - R[n - 1]) * (R[n - 1] - R[n - 2]) > 0) return r;
+  const int32_t from = std::max(4, n - 5);
+  double m = 0;
+  for (int32_t i = from; i <= n; ++i) m += R[i];
+  m /= (n - from + 1);
+  return n > 12 ? (48 * m + r) / 49 : n > 8 ? (6 * m + r) / 7 : (2 * m + r) / 3;
+}
+
+void TFITS::CalcCGrav(int32_t y, double& g1, double& g2) {
+  TTimedSection timed("FITS.CalcCGrav");
+  g1 = g2 = 0;
+  TAIn A;
+  if (!GetCol3(y, 1, A)) return;
+  const TARe X = AInToARe(A);
+  TStringList* rep = Owner ? &Owner->CalcReport : nullptr;
+  if (rep && Owner->LineCenterDebug) {
+    TARe v;
+    TAIn p;
+    AReTurnPoints(X, 1, std::min<int32_t>(112, nLam), v, p);
+    double mn = 0, mx = 0;
+    if (NOf(v) >= 1) AReMinMax(v, mn, mx);
+    TurnPointsThin(v, p, (mx - mn) / 10);
+    std::string vs, ps;
+    for (int32_t i = 1; i <= NOf(v); ++i) {
+      vs += ShortSt(4, v[i]) + " ";
+      ps += IntStr(p[i]) + " ";
+    }
+    rep->Add("---CalcCGrav---\r\niX=" + IntStr(IXI) + " iYA=" + IntStr(y) +
+             " Экстремумы после редукции ВЕСЬ I ПРОФИЛЬ:"_cp + "\r\n" + vs + "\r\n" + ps);
+  }
+  const double ref = CDELT1 != 0 ? CDELT1 : 0.021549;
+  const double w1 = std::fabs((Owner ? Owner->d6301 : 350) / 1000 / ref);
+  const double w2 = std::fabs((Owner ? Owner->d6302 : 350) / 1000 / ref);
+  const int32_t h = nLam / 2;
+  double l1, l2;
+  if (CDELT1 > 0) {
+    l1 = LineCenter0_IR(1, h, A);
+    l2 = LineCenter0_IR(h + 1, nLam, A);
+  } else {
+    l1 = LineCenter0_IR(h + 1, nLam, A);
+    l2 = LineCenter0_IR(1, h, A);
+  }
+  constexpr int kMax = 15;
+  double R[2][kMax + 2] = {}, In[2][kMax + 2] = {};
+  R[0][1] = l1;
+  R[1][1] = l2;
+  double* l[2] = {&l1, &l2};
+  double* g[2] = {&g1, &g2};
+  bool done[2] = {false, false};
+  int32_t n = 1;
+  auto loopReport = [&](const std::string& Title, double DPix) {
+    if (!rep) return;
+    std::string s = "FITS.CalcCGrav(iYA=" + IntStr(y) + " IXI=" + IntStr(IXI) + Title +
+                    "\r\nkRep=" + IntStr(n) + " dPix=" + ShortSt(6, DPix) + " l10=" +
+                    EFSt(6, l1) + " => l1=" + ShortSt(6, g1) + " l20=" + EFSt(6, l2) +
+                    " => l2=" + ShortSt(6, g2) + "\r\n";
+    for (int32_t m = 1; m <= n; ++m)
+      s += IntStr(m) + " " + ShortSt(6, R[0][m]) + " " + ShortSt(6, R[1][m]) + " // " +
+           ShortSt(6, In[0][m]) + " " + ShortSt(6, In[1][m]) + "\r\n";
+    rep->Add(s);
+  };
+  while (!(done[0] && done[1]) && n <= kMax) {
+    In[0][n] = l1;
+    In[1][n] = l2;
+    ++n;
+    double j[2][2] = {{l1 - w1, l1 + w1}, {l2 - w2, l2 + w2}};
+    if (!(j[0][0] >= 1 && j[1][0] >= 1 && j[0][1] < nLam && j[1][1] < nLam)) {
+      if (rep)
+        rep->Add("CalcCGrav-jjErr:(iYA=" + IntStr(y) + " IXI=" + IntStr(IXI) + ") l1=" +
+                 ShortSt(6, g1) + " l2=" + ShortSt(6, g2) + " j11=" + ShortSt(6, j[0][0]) +
+                 " j12=" + ShortSt(6, j[0][1]) + " j21=" + ShortSt(6, j[1][0]) +
+                 " j22=" + ShortSt(6, j[1][1]));
+      for (auto& w : j) {
+        w[0] = std::max(w[0], 1.0);
+        w[1] = std::min(w[1], static_cast<double>(nLam));
+      }
+    }
+    for (int k = 0; k < 2; ++k) {
+      if (done[k]) continue;
+      double r = LineCenter_RI(X, j[k][0], j[k][1]);
+      if (r == 0) r = *l[k] + 0.1;
+      r = Fin(r);
+      *g[k] = r;
+      R[k][n] = r;
+      const double dPix = std::fabs(r - *l[k]);
+      if (dPix < kTolCGrav) {
+        done[k] = true;
+      } else {
+        *l[k] = CGravNextEstimate(R[k], n, *l[k]);
+      }
+      if (!done[k] && n > 14) {
+        double m = 0;
+        for (int32_t i = n - 5; i <= n; ++i) m += R[k][i];
+        *g[k] = m / 6;
+        done[k] = true;
+        loopReport(k == 0 ? ") Lam6301 походу мы зациклились:"_cp
+                          : ") Lam6302 походу мы зациклились:"_cp,
+                   dPix);
+      }
+    }
+  }
+}
+
+void TFITS::CalcCGravs() {
+  TTimedSection timed("FITS.CalcCGravs");
+  if (!Bit(1)) {
+    WARNAbs("TFITS.CalcCGravs Err: Header Not Loaded Yet!");
+    return;
+  }
+  Size(AGRC1, nY);
+  Size(AGRC2, nY);
+  Size(AClass, nY);
+  TARe v;
+  TAIn p;
+  for (int32_t y = 1; y <= nY; ++y) {
+    double g1 = 0, g2 = 0;
+    CalcCGrav5(y, g1, v, p, g2);
+    if (AClass[y] != 5) CalcCGrav(y, g1, g2);
+    AGRC1[y] = g1;
+    AGRC2[y] = g2;
+  }
+}
+
+// ---------------------------------------------------------------- widths, moments, bisectors
+
+void TFITS::CalcEqw() {
+  TTimedSection timed("FITS.CalcEqw");
+  const double cd = std::fabs(CDELT1);
+  const double w1 = cd != 0 ? std::fabs((Owner ? Owner->d6301 : 350) / 1000 / CDELT1) : 0;
+  const double w2 = cd != 0 ? std::fabs((Owner ? Owner->d6302 : 350) / 1000 / CDELT1) : 0;
+  for (TARe* c : {&AW1, &AW2, &AVM1, &AVM2, &AHG1, &AHG2, &AHM1, &AHM2}) Size(*c, nY);
+  if (!Full(ACnt, nY)) GetContAll();
+  TARe P, Vn;
+  TARe Ap(static_cast<size_t>(nLam) + 1, 0.0), Am(static_cast<size_t>(nLam) + 1, 0.0);
+  const double top = nLam;
+  for (int32_t y = 1; y <= nY; ++y) {
+    const double gr[3] = {0, Full(AGRC1, nY) ? AGRC1[y] : 0, Full(AGRC2, nY) ? AGRC2[y] : 0};
+    const double ws[3] = {0, w1, w2};
+    double lo[3], hi[3];
+    for (int n = 1; n <= 2; ++n) {
+      lo[n] = std::clamp(gr[n] - ws[n], 1.0, top);
+      hi[n] = std::clamp(gr[n] + ws[n], 1.0, top);
+    }
+    P.clear();
+    Vn.clear();
+    GetAI(y, P);
+    GetAV(y - 1, Vn);
+    if (NOf(P) != nLam || NOf(Vn) != nLam) continue;
+    for (int32_t j = 1; j <= nLam; ++j) {
+      Ap[j] = 1 - (P[j] + Vn[j]);
+      Am[j] = 1 - (P[j] - Vn[j]);
+    }
+    static const double kLam[3] = {0, 6301.5, 6302.5}, kG[3] = {0, 1.669, 2.487};
+    TARe* W[3] = {nullptr, &AW1, &AW2};
+    TARe* VM[3] = {nullptr, &AVM1, &AVM2};
+    TARe* HM[3] = {nullptr, &AHM1, &AHM2};
+    TARe* HG[3] = {nullptr, &AHG1, &AHG2};
+    for (int n = 1; n <= 2; ++n) {
+      const double cp = LineCenter_d(Ap, lo[n], hi[n]), cm = LineCenter_d(Am, lo[n], hi[n]);
+      const double s = cd * (cm - cp) * 1000;
+      (*HG[n])[y] = Fin(BFromSplit(s / 2, kLam[n], kG[n]));
+      const double w = Fin(cd * 1000 * AReMoment0(P, lo[n], hi[n], 1.0));
+      (*W[n])[y] = w;
+      const double mA = CDELT1 * 1000;
+      const double vm = Fin(AReMoment1(Vn, lo[n], hi[n], gr[n]) * mA * mA);
+      (*VM[n])[y] = vm;
+      (*HM[n])[y] = w != 0 ? Fin(BFromSplit(vm / w, kLam[n], kG[n])) : 0;
+    }
+  }
+}
+
+void TFITS::CalcBisec() {
+  TTimedSection timed("FITS.CalcBisec");
+  Size(ANExt1, nY);
+  Size(ANExt2, nY);
+  for (int k = 1; k <= 9; ++k)
+    for (TARe* c : {&ABiC1[k], &ABiC2[k], &ABiW1[k], &ABiW2[k]}) Size(*c, nY);
+  for (int m = 3; m <= 5; ++m)
+    for (TARe* c : {&A35C1[m], &A35C2[m], &A35I1[m], &A35I2[m], &A35D1[m], &A35D2[m]})
+      Size(*c, nY);
+  if (!Full(ACnt, nY)) GetContAll();
+  // Line 1 is measured over pixels 1..56, line 2 over 56..112: both windows share pixel 56.
+  constexpr int32_t kSplit = 56;
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn A;
+    if (!GetCol3(y, 1, A)) return;
+    const double C = ACnt[y];
+    for (int n = 1; n <= 2; ++n) {
+      double xmin = 0, ymin = 0;
+      TBand9 bis{}, wid{};
+      TGauss3 dld{}, lam0{}, d0{};
+      int32_t next = 0;
+      LineMetrix(n == 1 ? 1 : kSplit, n == 1 ? kSplit : nLam, A, C, xmin, ymin, bis, wid, dld,
+                 lam0, d0, next);
+      (n == 1 ? ANExt1 : ANExt2)[y] = static_cast<uint8_t>(std::clamp(next, 0, 255));
+      auto& bc = n == 1 ? ABiC1 : ABiC2;
+      auto& bw = n == 1 ? ABiW1 : ABiW2;
+      for (int k = 1; k <= 9; ++k) {
+        bc[k][y] = Fin(bis[k]);
+        bw[k][y] = Fin(wid[k]);
+      }
+      auto& gc = n == 1 ? A35C1 : A35C2;
+      auto& gi = n == 1 ? A35I1 : A35I2;
+      auto& gd = n == 1 ? A35D1 : A35D2;
+      for (int m = 3; m <= 5; ++m) {
+        gc[m][y] = Fin(lam0[m - 2]);
+        gi[m][y] = Fin(d0[m - 2]);
+        gd[m][y] = Fin(dld[m - 2]);
+      }
+    }
+  });
+}
+
+void TFITS::CalcLW(bool& Err) {
+  Err = false;
+  for (int k = 1; k <= 3; ++k)
+    for (int n = 1; n <= 2; ++n) Size(ArN2[k][n], nY);
+  TAIn A;
+  for (int32_t y = 1; y <= nY; ++y) {
+    if (!GetCol3(y, 1, A)) continue;
+    int32_t m = 0, c[3] = {0, 0, 0};
+    AInMinPoint(A, 10, 50, m, c[1]);
+    AInMinPoint(A, 57, 94, m, c[2]);
+    for (int n = 1; n <= 2; ++n) {
+      int32_t b1 = 0, b2 = 0, r1 = 0, r2 = 0;
+      WingBoundsI(c[n], A, b1, b2);
+      WingBoundsI2(c[n], A, r1, r2);
+      const double lvl = ((A[b1] + A[b2]) / 2.0 + (A[r1] + A[r2]) / 2.0) / 2;
+      int32_t K = b2;
+      const double xb = ipolLeWi(b1, b2, K, A, lvl);
+      K = r1;
+      const double xr = ipolRiWi(r1, r2, K, A, lvl);
+      if (std::fabs(xb - b2) < 1e-5) {
+        WARNAbs("CalcLW iYA=" + IntStr(y) + " Left: ic=" + IntStr(c[n]) + " ->i2=" + IntStr(b2) +
+                " ,i1=" + IntStr(b1) + " A[i2]=" + IntStr(A[b2]) + " Lvl=" + FDecSt(1, lvl) +
+                " A[i1]=" + IntStr(A[b1]));
+        Err = true;
+      }
+      if (std::fabs(xr - r1) < 1e-5) {
+        WARNAbs("CalcLW iYA=" + IntStr(y) + " Right: ic=" + IntStr(c[n]) + " ->i1=" +
+                IntStr(r1) + " ,i2=" + IntStr(r2) + " A[i1]=" + IntStr(A[r1]) +
+                " Lvl=" + FDecSt(1, lvl) + " A[i2]=" + IntStr(A[r2]));
+        Err = true;
+      }
+      ArN2[1][n][y] = Fin(xb);
+      ArN2[2][n][y] = Fin(xr);
+      ArN2[3][n][y] = lvl;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- memory
+
+void TFITS::FreeMeasures() {
+  for (TARe* c : {&ACntIdx, &ACnt2, &ACnt2Idx, &AQual, &ALC1, &ALC2, &ALWb1, &ALWr1, &ALWb2,
+                  &ALWr2, &AW1, &AW2, &AVM1, &AVM2, &AHM1, &AHM2, &AHG1, &AHG2})
+    TARe().swap(*c);
+  for (TAIn* c : {&Ad01, &Ad02, &ALd01, &ALd02}) TAIn().swap(*c);
+  for (auto& row : ArN2)
+    for (TARe& c : row) TARe().swap(c);
+  for (auto* a : {&ABiC1, &ABiC2, &ABiW1, &ABiW2})
+    for (TARe& c : *a) TARe().swap(c);
+  for (auto* a : {&A35C1, &A35C2, &A35I1, &A35I2, &A35D1, &A35D2})
+    for (TARe& c : *a) TARe().swap(c);
+  std::vector<uint8_t>().swap(ANExt1);
+  std::vector<uint8_t>().swap(ANExt2);
+  LCMean1 = LCMean2 = 0;
+}

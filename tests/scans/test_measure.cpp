@@ -1,0 +1,498 @@
+// The slit measurements of one slit file on profiles of known form: Gaussian lines
+// I = Ic (1 - d exp(-((p - p0)/w)^2)) with V = -dlambda_B dI/dlambda, checked against the closed
+// forms; the edge cases of the line positions, sums and loaders; a measurement run cancelled
+// between slit files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "foundation/cvCentre.h"
+#include "foundation/cvJob.h"
+#include "foundation/cvPhys.h"
+#include "foundation/cvSayer.h"
+#include "scans/cvFITS.h"
+#include "scans/cvLFITS.h"
+#include "scans/cvScanServices.h"
+#include "support/TestSupport.h"
+#include "tools/scangen/cvScanGen.h"
+
+namespace {
+
+constexpr double kStep = 0.021549;
+constexpr double kPi = 3.14159265358979323846;
+
+struct TLineSpec {
+  double P0 = 0, D = 0, W = 0;  // centre and width in pixels
+};
+struct TPix {
+  double Ic = 20000;
+  TLineSpec L[2] = {{30.3, 0.7, 4.15}, {76.35, 0.6, 3.31}};
+  double B = 0;  // longitudinal field, G
+};
+
+// Warnings of the measurements go to a job, never to a box.
+struct TQuiet {
+  TJob Job{"quiet"};
+  TJobScope Scope{Job};
+};
+
+uint16_t Word(double V) {
+  const long r = std::lround(V);
+  return static_cast<uint16_t>(static_cast<int32_t>(r) & 0xFFFF);
+}
+
+// A slit file in memory (header read, data loaded) owned by Scan, one profile per TPix.
+void MakeSlit(TLFITS& Scan, TFITS& F, const std::vector<TPix>& Pix,
+              const std::function<void(int32_t y, int32_t l, double& I)>& Edit = nullptr) {
+  const int32_t ny = static_cast<int32_t>(Pix.size());
+  Scan.Link("/nonexistent/2019_06/20190622_164505");
+  Scan.SetOptions(350, 350, 1.0, 20);
+  Scan.RefCDELT1 = kStep;
+  Scan.RefCRPIX1 = 56.5;
+  Scan.RefCRVAL1 = 6302.08;
+  Scan.Refs.ALam.assign(113, 0.0);
+  for (int i = 1; i <= 112; ++i) Scan.Refs.ALam[i] = (i - 56.5) * kStep + 6302.08;
+  F.Owner = &Scan;
+  F.IXI = 0;
+  F.NAXIS = 3;
+  F.NAXIS1 = F.nLam = 112;
+  F.NAXIS2 = F.nY = ny;
+  F.NAXIS3 = 4;
+  F.CDELT1 = kStep;
+  F.CRPIX1 = 56.5;
+  F.CRVAL1 = 6302.08;
+  F.kStep = 0b111;
+  F.aData.assign(static_cast<size_t>(4) * ny * 112, 0);
+  const double lam[2] = {6301.5, 6302.5}, g[2] = {1.669, 2.487};
+  for (int32_t y = 1; y <= ny; ++y) {
+    const TPix& p = Pix[static_cast<size_t>(y - 1)];
+    for (int32_t l = 1; l <= 112; ++l) {
+      double I = p.Ic, V = 0;
+      for (int n = 0; n < 2; ++n) {
+        const TLineSpec& s = p.L[n];
+        if (s.D == 0) continue;
+        const double u = (l - s.P0) / s.W, e = std::exp(-u * u);
+        I -= p.Ic * s.D * e;
+        const double dIdLam = p.Ic * s.D * 2 * u * e / s.W / kStep;
+        V += -ZeemanDLam(g[n], lam[n], p.B) / 1000 * dIdLam;
+      }
+      if (Edit) Edit(y, l, I);
+      const size_t at = static_cast<size_t>(y - 1) * 112 + (l - 1), plane = size_t(ny) * 112;
+      F.aData[at] = Word(I);
+      F.aData[3 * plane + at] = Word(V);
+    }
+  }
+}
+
+TEST(SlitMeasure, GaussianLinesMatchTheClosedForms) {
+  TQuiet quiet;
+  std::vector<TPix> pix;
+  for (double b : {0.0, 200.0, 500.0, 1000.0, -500.0}) {
+    TPix p;
+    p.B = b;
+    pix.push_back(p);
+  }
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  f.BigCalc();
+  f.CalcLCHalf();
+  ASSERT_TRUE(f.Bit(3));
+  const double g[2] = {1.669, 2.487}, lam[2] = {6301.5, 6302.5};
+  for (int32_t y = 1; y <= f.nY; ++y) {
+    const TPix& p = pix[static_cast<size_t>(y - 1)];
+    SCOPED_TRACE("B=" + std::to_string(p.B));
+    EXPECT_EQ(f.AClass[y], 5);
+    EXPECT_NEAR(f.ACnt[y], 20000, 1);
+    EXPECT_NEAR(f.AGRC1[y], p.L[0].P0, 0.01);
+    EXPECT_NEAR(f.AGRC2[y], p.L[1].P0, 0.01);
+    EXPECT_NEAR(f.ALC1[y], p.L[0].P0, 0.01);
+    EXPECT_NEAR(f.ALC2[y], p.L[1].P0, 0.01);
+    const double* aw[2] = {&f.AW1[y], &f.AW2[y]};
+    const double* ahm[2] = {&f.AHM1[y], &f.AHM2[y]};
+    const double* ahg[2] = {&f.AHG1[y], &f.AHG2[y]};
+    for (int n = 0; n < 2; ++n) {
+      const double w = p.L[n].D * p.L[n].W * std::sqrt(kPi) * kStep * 1000;
+      EXPECT_NEAR(*aw[n], w, 0.002 * w) << "line " << n + 1;
+      if (p.B == 0) {
+        EXPECT_NEAR(*ahm[n], 0, 1e-9);
+        EXPECT_NEAR(*ahg[n], 0, 1e-9);
+      } else {
+        EXPECT_NEAR(*ahm[n], -p.B, 0.005 * std::fabs(p.B)) << "line " << n + 1;
+        if (std::fabs(p.B) == 200) {
+          EXPECT_NEAR(*ahg[n], -p.B, 0.02 * 200) << "line " << n + 1;
+        }
+      }
+    }
+  }
+  // V flipped (B -500 against 500): moments and fields flip, the widths stay
+  EXPECT_NEAR(f.AVM1[5], -f.AVM1[3], 1e-6 * std::fabs(f.AVM1[3]) + 1e-9);
+  EXPECT_NEAR(f.AHM2[5], -f.AHM2[3], 1e-6 * std::fabs(f.AHM2[3]));
+  EXPECT_NEAR(f.AHG1[5], -f.AHG1[3], 0.01 * std::fabs(f.AHG1[3]));
+  EXPECT_DOUBLE_EQ(f.AW1[5], f.AW1[3]);
+  EXPECT_DOUBLE_EQ(f.AW2[5], f.AW2[3]);
+  // sums over the halves of the profile: the depth area is the equivalent width, the V lobes
+  // are dlambda_B d
+  f.CalcSumsFine(0, 1.0);
+  for (int32_t y = 1; y <= f.nY; ++y) {
+    const TPix& p = pix[static_cast<size_t>(y - 1)];
+    for (int n = 1; n <= 2; ++n) {
+      const double aw = n == 1 ? f.AW1[y] : f.AW2[y];
+      EXPECT_NEAR(f.ArN2[7][n][y], aw, 0.002 * aw);
+      if (p.B == 0) continue;
+      const double split = ZeemanDLam(g[n - 1], lam[n - 1], std::fabs(p.B)) * p.L[n - 1].D;
+      EXPECT_NEAR(std::fabs(f.ArN2[1][n][y]), split, 0.01 * split) << "B " << p.B << " n " << n;
+      EXPECT_NEAR(std::fabs(f.ArN2[2][n][y]), split, 0.01 * split) << "B " << p.B << " n " << n;
+    }
+  }
+  // mode 3 leaves the bank as it was
+  const TARe before = f.ArN2[7][1];
+  f.ArN2[7][1][1] = 12345;
+  f.CalcSumsFine(3, 1.0);
+  EXPECT_EQ(f.ArN2[7][1][1], 12345);
+  EXPECT_EQ(f.ArN2[7][1][2], before[2]);
+  // bisectors stand on the centre, the obsolete fits find it too
+  for (int k = 1; k <= 5; ++k) EXPECT_NEAR(f.ABiC1[k][1], 30.3, 0.05) << "band " << k;
+  EXPECT_NEAR(f.A35C2[3][1], 76.35, 0.1);
+}
+
+TEST(SlitMeasure, MinimumRejectionAtFiveNotFourPixels) {
+  TQuiet quiet;
+  // n pixels with the line minimum at 30 and one at 30 + (n + 1)/n * dev: that pixel lies dev
+  // pixels from the slit mean of the minima
+  struct TCase {
+    int n;
+    double outlier;
+    bool rejected;
+  } cases[] = {{4, 35, false}, {5, 36, true}};
+  for (const TCase& c : cases) {
+    std::vector<TPix> pix(static_cast<size_t>(c.n + 1));
+    for (TPix& p : pix) p.L[0].P0 = 30;
+    pix.back().L[0].P0 = c.outlier;
+    TLFITS scan;
+    TFITS f;
+    MakeSlit(scan, f, pix);
+    f.GetContAll();
+    f.CalcLCHalf();
+    f.CalcL5_1_2();
+    const int32_t y = c.n + 1;
+    EXPECT_EQ(f.ALd01[y], c.rejected ? 0 : static_cast<int>(c.outlier)) << c.n;
+    EXPECT_EQ(f.ALC1[y] == 0, c.rejected) << c.n;
+    EXPECT_NEAR(f.ALC1[1], 30, 0.01);
+    EXPECT_NEAR(f.LCMean2, 76.35, 0.05);
+  }
+}
+
+TEST(SlitMeasure, LevelEqualToAPixelIsThatPixel) {
+  TQuiet quiet;
+  std::vector<TPix> pix(1);
+  TLFITS scan;
+  TFITS f;
+  // line 1 a V (the deepest line): continuum 20000, 12500 at 29, 5000 at 30, 14000 at 31
+  MakeSlit(scan, f, pix, [](int32_t, int32_t l, double& I) {
+    if (l <= 56) I = l == 29 ? 12500 : l == 30 ? 5000 : l == 31 ? 14000 : 20000;
+  });
+  f.ACnt.assign(2, 20000.0);  // the level (5000 + 20000) / 2 equals pixel 29
+  f.ALC1.assign(2, 30.0);
+  f.ALC2.assign(2, 76.0);
+  f.CalcL5_1_2();
+  EXPECT_NEAR(f.ALC1[1], (29 + 30 + 7500.0 / 9000) / 2, 1e-12);
+  // the red wing never comes back to the level up to pixel 112: the pixel stays 0
+  TLFITS scan2;
+  TFITS g;
+  MakeSlit(scan2, g, pix, [](int32_t, int32_t l, double& I) {
+    I = l == 30 ? 5000 : l < 30 ? 20000 : 10000;
+  });
+  g.ACnt.assign(2, 20000.0);
+  g.ALC1.assign(2, 30.0);
+  g.ALC2.assign(2, 76.0);
+  g.CalcL5_1_2();
+  EXPECT_EQ(g.ALC1[1], 0);
+}
+
+TEST(SlitMeasure, HalfDepthPositionsTakeTheDeeperLineFirst) {
+  TQuiet quiet;
+  std::vector<TPix> pix(3);
+  for (TPix& p : pix) {
+    p.L[0].D = 0.4;
+    p.L[1].D = 0.7;
+  }
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  f.GetContAll();
+  f.CalcLCHalf();
+  EXPECT_NEAR(f.ALC1[2], 76.35, 0.01);
+  EXPECT_NEAR(f.ALC2[2], 30.3, 0.01);
+  EXPECT_LT(f.Ad01[2], f.Ad02[2]);
+}
+
+TEST(SlitMeasure, LoadersWithoutMapsLeaveTheColumns) {
+  TQuiet quiet;
+  ResetScanServices();
+  std::vector<TPix> pix(2);
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  f.Ad01 = {0, 7, 8};
+  EXPECT_FALSE(f.Loadd0Columns());
+  EXPECT_EQ(f.Ad01, (TAIn{0, 7, 8}));
+  EXPECT_FALSE(f.LoadLd0Columns());
+  EXPECT_FALSE(f.LoadLCColumns());
+  EXPECT_FALSE(f.LoadLWColumns());
+  EXPECT_FALSE(f.LoadVWMeans());
+  // without the minima maps the level positions are measured
+  f.GetContAll();
+  f.CalcLCLevel(0.5);
+  EXPECT_NEAR(f.ALC1[1], 30.3, 0.01);
+}
+
+TEST(SlitMeasure, DegenerateProfilesGiveFiniteZeros) {
+  TQuiet quiet;
+  std::vector<TPix> pix(3);
+  pix[1].L[0].D = pix[1].L[1].D = 0;  // flat: no line
+  pix[2].Ic = 0;                      // nothing at all
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  f.BigCalc();
+  EXPECT_TRUE(f.Bit(3));
+  EXPECT_EQ(f.AHM1[2], 0);
+  EXPECT_EQ(f.AHM2[3], 0);
+  for (const TARe* c : {&f.AW1, &f.AW2, &f.AVM1, &f.AHM1, &f.AHM2, &f.AHG1, &f.AHG2, &f.AGRC1,
+                        &f.AGRC2})
+    for (double v : *c) EXPECT_TRUE(std::isfinite(v));
+  for (int k = 1; k <= 9; ++k)
+    for (double v : f.ABiC1[k]) EXPECT_TRUE(std::isfinite(v));
+  // the filter sums of a zero continuum are 0
+  f.CalcFiltSums(20, 40, "", true);
+  EXPECT_EQ(f.ArN2[1][1][3], 0);
+  EXPECT_EQ(f.ArN2[2][1][2], 0);
+}
+
+TEST(SlitMeasure, NoSmoothingWidthWarnsAndUsesTheProfile) {
+  std::vector<TPix> pix(1);
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  scan.ContSmooth = 0;
+  TJob job("cont");
+  RunJob(job, [&](TJob&) {
+    double m1 = 0, m2 = 0;
+    int32_t i1 = 0, i2 = 0;
+    f.GetICont_01(0, 10, m1, m2, i1, i2);
+    EXPECT_EQ(m1, 20000);
+    EXPECT_EQ(i1, 1);
+  });
+  ASSERT_EQ(job.WarningCount(), 1);
+  EXPECT_NE(job.Warnings()[0].Text.find("lsmooth=0"), std::string::npos);
+}
+
+TEST(SlitMeasure, SumWindowsOfTwoPixelsAndWholeHalves) {
+  TQuiet quiet;
+  std::vector<TPix> pix(1);
+  pix[0].L[1].D = 0;
+  TLFITS scan;
+  TFITS f;
+  // line 2 a two-pixel dip: 6000 at 56, 5000 at 57, the continuum from 58 on
+  MakeSlit(scan, f, pix, [](int32_t, int32_t l, double& I) {
+    if (l == 56) I = 6000;
+    if (l == 57) I = 5000;
+  });
+  const size_t vPlane = 3 * size_t(112);
+  f.aData[vPlane + 56] = 100;  // V at pixels 57 and 58
+  f.aData[vPlane + 57] = 100;
+  f.ACnt.assign(2, 20000.0);
+  f.ALC1.assign(2, 30.3);
+  f.ALC2.assign(2, 57.0);
+  int32_t s = 0, e = 0;
+  TAIn A;
+  ASSERT_TRUE(f.GetCol3(1, 1, A));
+  f.GetLineBounds(A, 1, 57, 40, 74, 0.9, s, e);
+  EXPECT_EQ(s, 55);  // raised to 57 for line 2
+  EXPECT_EQ(e, 58);
+  const double N = kStep * 1000 / 20000;
+  struct TCase {
+    double Frac;
+    double k7, k1;  // line 2
+  } cases[] = {
+      // [57, 58]: no interior pixel, nI = 1, both ends count half in V
+      {0.9, (20000 - (5000 + 20000) / 2) * N, -100 * N},
+      // frac 1: pixels 57..112 whatever the position
+      {1.0, (55 * 20000.0 - (20000 * 54 + (5000 + 20000) / 2)) * N, -150 * N},
+  };
+  for (const TCase& c : cases) {
+    f.CalcSumsFine(0, c.Frac);
+    EXPECT_NEAR(f.ArN2[7][2][1], c.k7, 1e-9) << c.Frac;
+    EXPECT_NEAR(f.ArN2[1][2][1], c.k1, 1e-9) << c.Frac;
+    EXPECT_EQ(f.ArN2[2][2][1], 0) << c.Frac;        // no negative V
+    EXPECT_EQ(f.ArN2[9][2][1], 57) << c.Frac;       // its centre is the line's
+  }
+  // line centres near the edges are clamped to 2 and 111 before the minimum search
+  for (double L : {0.5, 2.4}) {
+    f.GetLineBounds(A, 1, L, L - 16, L + 16, 0.9, s, e);
+    EXPECT_GE(s, 1);
+    EXPECT_LE(e, 112);
+  }
+}
+
+TEST(SlitMeasure, SettledCentreOfGravityIsTheFirstWindowsCentre) {
+  TQuiet quiet;
+  std::vector<TPix> pix(1);
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  double g1 = 0, g2 = 0;
+  f.CalcCGrav(1, g1, g2);
+  TAIn A;
+  ASSERT_TRUE(f.GetCol3(1, 1, A));
+  const TARe X(A.begin(), A.end());
+  const double w = 0.35 / kStep;
+  const double l1 = LineCenter0_IR(1, 56, A), l2 = LineCenter0_IR(57, 112, A);
+  EXPECT_EQ(g1, LineCenter_RI(X, l1 - w, l1 + w));
+  EXPECT_EQ(g2, LineCenter_RI(X, l2 - w, l2 + w));
+  EXPECT_NEAR(g1, 30.3, 0.01);
+  EXPECT_TRUE(scan.CalcReport.Count() == 0);
+}
+
+TEST(SlitMeasure, CentreIterationSteps) {
+  // results R[1..n]; alternating from step 4 on, except the same-direction row
+  const double R[16] = {0, 10, 11, 10.5, 10.9, 10.4, 10.8, 10.45, 10.75, 10.5, 10.7,
+                        10.55, 10.65, 10.58, 10.62, 10.6};
+  auto mean = [&](int a, int b) {
+    double m = 0;
+    for (int i = a; i <= b; ++i) m += R[i];
+    return m / (b - a + 1);
+  };
+  struct TCase {
+    int n;
+    double expected;
+  } cases[] = {
+      {2, R[2]},                                    // the result
+      {3, (R[3] + 9.0) / 2},                        // the mean with the estimate
+      {5, (2 * mean(4, 5) + R[5]) / 3},             // alternating: 2/3 of the mean
+      {8, (2 * mean(4, 8) + R[8]) / 3},
+      {9, (6 * mean(4, 9) + R[9]) / 7},             // after the eighth step 6/7
+      {12, (6 * mean(7, 12) + R[12]) / 7},          // the mean of the last six
+      {13, (48 * mean(8, 13) + R[13]) / 49},        // after the twelfth 48/49
+  };
+  for (const TCase& c : cases) EXPECT_DOUBLE_EQ(CGravNextEstimate(R, c.n, 9.0), c.expected) << c.n;
+  const double same[6] = {0, 10, 11, 10.5, 10.2, 10.1};  // two steps the same way
+  EXPECT_EQ(CGravNextEstimate(same, 5, 9.0), 10.1);
+}
+
+TEST(SlitMeasure, ParallelBisectorsAreTheSerialOnes) {
+  std::vector<TPix> pix(24);
+  for (size_t i = 0; i < pix.size(); ++i) {
+    pix[i].L[0].P0 = 28 + 0.17 * i;
+    pix[i].L[1].W = 3 + 0.05 * i;
+    pix[i].B = 40.0 * i;
+  }
+  pix[5].L[0].D = pix[5].L[1].D = 0;  // flat: the bisector warnings
+  pix[9].Ic = 0;                      // nothing at all
+  auto run = [&](int32_t Threads, std::vector<TJob::TWarning>& Warned) {
+    TLFITS scan;
+    TFITS f;
+    MakeSlit(scan, f, pix);
+    f.GetContAll();
+    f.Threads = Threads;
+    TJob job("bisec");
+    RunJob(job, [&](TJob&) { f.CalcBisec(); });
+    Warned = job.Warnings();
+    std::vector<TARe> r;
+    for (int k = 1; k <= 9; ++k)
+      for (const TARe* c : {&f.ABiC1[k], &f.ABiC2[k], &f.ABiW1[k], &f.ABiW2[k]}) r.push_back(*c);
+    for (int m = 3; m <= 5; ++m)
+      for (const TARe* c : {&f.A35C1[m], &f.A35I2[m], &f.A35D1[m]}) r.push_back(*c);
+    r.push_back(TARe(f.ANExt1.begin(), f.ANExt1.end()));
+    return r;
+  };
+  std::vector<TJob::TWarning> w1, w4;
+  const auto serial = run(1, w1), parallel = run(4, w4);
+  EXPECT_EQ(serial, parallel);
+  ASSERT_EQ(w1.size(), w4.size());
+  ASSERT_FALSE(w1.empty());
+  for (size_t i = 0; i < w1.size(); ++i) {
+    EXPECT_EQ(w1[i].Text, w4[i].Text);
+    EXPECT_EQ(w1[i].Count, w4[i].Count);
+  }
+}
+
+TEST(SlitMeasure, WingPositionsOfASymmetricLine) {
+  TQuiet quiet;
+  std::vector<TPix> pix(2);
+  for (TPix& p : pix) {
+    p.L[0].P0 = 30;
+    p.L[1].P0 = 76;
+  }
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  bool err = true;
+  f.CalcLW(err);
+  EXPECT_FALSE(err);
+  for (int n = 1; n <= 2; ++n) {
+    const double core = n == 1 ? 30 : 76;
+    const double xb = f.ArN2[1][n][1], xr = f.ArN2[2][n][1];
+    EXPECT_LT(xb, core);
+    EXPECT_NEAR(core - xb, xr - core, 1e-3) << n;
+    // the level lies halfway between the wing tops and the core bottom
+    TAIn A;
+    ASSERT_TRUE(f.GetCol3(1, 1, A));
+    EXPECT_GT(f.ArN2[3][n][1], A[static_cast<int>(core)]);
+    EXPECT_LT(f.ArN2[3][n][1], 20000);
+  }
+}
+
+// Columns that a run fills, for comparing two runs.
+std::vector<TARe> Columns(const TFITS& F) {
+  std::vector<TARe> r = {F.ACnt, F.AGRC1, F.AGRC2, F.AW1, F.AW2, F.AVM1, F.AHM1, F.AHG2};
+  for (int k = 1; k <= 9; ++k) r.push_back(F.ABiC2[k]);
+  return r;
+}
+
+TEST(SlitMeasure, CancelStopsBetweenFilesAndARerunMatches) {
+  TQuiet quiet;
+  testsupport::TempDir root;
+  TScanGenOptions o;
+  o.Files = 5;
+  o.NY = 12;
+  const std::string folder = GenerateScan(root.str(), o);
+  ASSERT_FALSE(folder.empty());
+  auto open = [&](TLFITS& S) {
+    TJob j("load");
+    RunJob(j, [&](TJob& J) {
+      S.Link(folder);
+      S.SetOptions(350, 350, 1.0, 20);
+      ASSERT_TRUE(S.LoadHeaders(J));
+      ASSERT_TRUE(S.LoadData(J));
+    });
+  };
+  TLFITS full, cut;
+  open(full);
+  open(cut);
+  TJob a("all");
+  RunJob(a, [&](TJob& J) { EXPECT_TRUE(full.CalcIntegrVal(J)); });
+  EXPECT_TRUE(full.Bit(3));
+  TJob b("cancelled");
+  b.OnProgress = [&](const TJobProgress& P) {
+    if (P.Done >= 2) b.Cancel();
+  };
+  RunJob(b, [&](TJob& J) { EXPECT_FALSE(cut.CalcIntegrVal(J)); });
+  EXPECT_FALSE(cut.Bit(3));
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(cut.Files[i]->Bit(3), i < 2) << i;
+    if (i >= 2) {
+      EXPECT_TRUE(cut.Files[i]->AW1.empty()) << i;
+    }
+  }
+  TJob c("again");
+  RunJob(c, [&](TJob& J) { EXPECT_TRUE(cut.CalcIntegrVal(J)); });
+  EXPECT_TRUE(cut.Bit(3));
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Columns(*cut.Files[i]), Columns(*full.Files[i])) << i;
+  EXPECT_EQ(cut.rLC1, full.rLC1);
+}
+
+}  // namespace
