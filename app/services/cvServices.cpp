@@ -9,6 +9,7 @@
 #include "linedata/cvLDServices.h"
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
+#include "models/physics/cvPhysDepth.h"
 #include "linedata/cvLLIDA.h"
 #include "foundation/cvSayer.h"
 #include "plotting/cvGRAD.h"
@@ -89,6 +90,7 @@ void InstallModelServices() {
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
   InstallFrameBasics(Models());
   Models().ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
+  InstallDepthPhysics();
 }
 
 void InstallPlotServices() {
