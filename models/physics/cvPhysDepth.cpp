@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "foundation/cvInterp.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
@@ -138,6 +139,69 @@ void PB(TVEMO& B) {
 }
 
 void PS(TVEMO& S) { PB(S); }
+
+namespace {
+// The source function at V's wavelength on V's model and grid, made and filled when absent.
+TVEMO* SourceOf(TVEMO& V) {
+  TLVEMO& K = Keeper();
+  const std::string id = TVEMO::LamSId(V.LAM);
+  TVEMO* s = K.FindVeMo("S", V.sMOD, id, V.FMOD);
+  if (!s || !s->IsFilled()) {
+    if (!s) s = K.InitVEMO(V.sMOD, "S", id, V.FMOD);
+    s->LAM = V.LAM;
+    PS(*s);
+  }
+  return s;
+}
+
+TARe TauOf(const TVEMO& V, int32_t N, const char* Who) {
+  const TARe* xd = V.DepthArray();
+  if (!xd || NOf(*xd) < N)
+    ModFatal(std::string(Who) + " <"_cp + V.sMOD + "> не задан вектор глубин LGTAU!"_cp);
+  TARe tau(Ix(N) + 1, 0.0);
+  for (int32_t i = 1; i <= N; ++i) tau[Ix(i)] = std::pow(10.0, (*xd)[Ix(i)]);
+  return tau;
+}
+}  // namespace
+
+void PdSdTau(TVEMO& V) {
+  if (V.LAM == 0) ModFatal("PdSdTau (" + V.sMOD + ") MdSdTau.LAM = 0!!!");
+  TVEMO* s = SourceOf(V);
+  const int32_t n = s->N;
+  const TARe tau = TauOf(*s, n, "PdSdTau");
+  TARe y(s->A.begin(), s->A.begin() + n + 1), d;
+  GetDifEx(tau, y, d);
+  physfill::Size(V, n);
+  for (int32_t i = 1; i <= n && Ix(i) < d.size(); ++i) V.A[Ix(i)] = d[Ix(i)];
+  V.SetFilled();
+  V.SetParents(s);
+}
+
+void PdSdTauDER(TVEMO& G, TVEMO& XD, TVEMO& DTau, TVEMO& V) {
+  if (V.LAM == 0) ModFatal("PdSdTauDER (" + V.sMOD + ") MdSdTau.LAM = 0!!!");
+  TVEMO* s = SourceOf(V);
+  const int32_t n = G.N;
+  const TARe tau = TauOf(G, n, "PdSdTauDER");
+  const int32_t m = std::max(n - 1, 0);
+  for (TVEMO* o : {&XD, &DTau, &V}) physfill::Size(*o, m);
+  double slope = 0;
+  for (int32_t i = 1; i <= m; ++i) {
+    const double d = tau[Ix(i + 1)] - tau[Ix(i)];
+    if (d != 0) slope = (s->A[Ix(i + 1)] - s->A[Ix(i)]) / d;  // a zero step repeats the last
+    XD.A[Ix(i)] = std::log10(tau[Ix(i)] + d / 2);
+    DTau.A[Ix(i)] = d;
+    V.A[Ix(i)] = slope;
+  }
+  XD.KX = 1;
+  for (TVEMO* o : {&XD, &DTau, &V}) o->SetFilled();
+  V.SetParents(s);
+  XD.SetParents(G.LGTAU);
+  DTau.SetParents(G.LGTAU);
+  XD.LGTAU = nullptr;
+  TVEMO* xd = Keeper().FindVeMo("XD", V.sMOD, "", V.FMOD);
+  V.LGTAU = xd;
+  DTau.LGTAU = xd;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Widths and shifts

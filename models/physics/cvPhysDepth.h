@@ -19,6 +19,11 @@ void P_EXP_10Tau0(TVEMO& V);
 // Planck function at V.LAM from T; PS the same for the source function.
 void PB(TVEMO& B);
 void PS(TVEMO& S);
+// dS/dtau at V.LAM on the model's points (S found or made and filled first).
+void PdSdTau(TVEMO& V);
+// The interval form over G's depth grid: XD the lg tau of the midpoints, DTau the steps, V the
+// slopes of S (N - 1 points each).
+void PdSdTauDER(TVEMO& G, TVEMO& XD, TVEMO& DTau, TVEMO& V);
 
 // ---- widths and shifts (mÅ) ----
 constexpr double PhysLightKmS = 299792.4562;

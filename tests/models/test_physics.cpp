@@ -99,6 +99,49 @@ TEST(DepthPhysics, WidthsAndShiftsAgainstClosedForms) {
   EXPECT_NE(VectorsEnv::FatalText([&] { PDLD(*dld, 0, 6302.5); }), "");
 }
 
+TEST(DepthPhysics, ProbeLayersCarryOverThroughTheFills) {
+  PhysEnv env;
+  TVEMO* t = env.Const("T", 5000);
+  TVEMO* vmi = env.Const("VMI", 0);
+  TVEMO* dld = env.New("DLD", "LI=FE6302");
+  TVEMO* u0 = env.New("U0", "AT=FE");
+  TVEMO* u1 = env.New("U1", "AT=FE");
+  TVEMO* u2 = env.New("U2", "AT=FE");
+  u0->AT = "FE";
+  const double k = 6302.5 * 4.3014e-7 * 1000;
+  auto w = [k](double T) { return std::sqrt(T / 56) * k; };
+  const TATOM* fe = MEND->GetAtom(26);
+  struct {
+    char ch;
+    double val, dld, u0;
+  } cases[] = {
+      {'C', 6000, w(6000), fe->CalcU(0, 6000)},
+      {'M', 1000, w(6000) - w(5000), fe->CalcU(0, 6000) - fe->CalcU(0, 5000)},
+      {'*', 1.2, std::sqrt(1.2), fe->CalcU(0, 6000) / fe->CalcU(0, 5000)},
+  };
+  for (const auto& c : cases) {
+    t->Ch = c.ch;
+    t->Val = c.val;
+    t->XL = -0.9;
+    t->XU = -1.1;
+    PDLD(*dld, 56, 6302.5);
+    PU(*u0, *u1, *u2);
+    EXPECT_EQ(dld->Ch, c.ch);
+    EXPECT_NEAR(dld->Val, c.dld, 1e-9 * std::fabs(c.dld)) << c.ch;
+    EXPECT_EQ(u0->Ch, c.ch);
+    EXPECT_NEAR(u0->Val, c.u0, 1e-9 * std::fabs(c.u0)) << c.ch;
+    EXPECT_DOUBLE_EQ(u0->XL, -0.9);
+    EXPECT_DOUBLE_EQ(u0->XU, -1.1);
+  }
+  // two inputs with layers of different kinds stop the fill, naming its tag
+  vmi->Ch = 'M';
+  vmi->Val = 1;
+  vmi->XL = -0.9;
+  vmi->XU = -1.1;
+  EXPECT_NE(VectorsEnv::FatalText([&] { PDLD(*dld, 56, 6302.5); }).find("PDLD Err"),
+            std::string::npos);
+}
+
 TEST(DepthPhysics, PlanckAndExpTau) {
   PhysEnv env;
   env.Const("T", 5000);
@@ -113,6 +156,27 @@ TEST(DepthPhysics, PlanckAndExpTau) {
   TVEMO* e = env.New("VD");
   P_EXP_10Tau0(*e);
   EXPECT_NEAR(e->A[At(*e, -1)], std::exp(-1.0), 1e-12);
+}
+
+TEST(DepthPhysics, SourceFunctionSlopes) {
+  PhysEnv env;
+  TVEMO* t = env.Const("T", 5000);
+  TVEMO* d = env.New("dSdTau", TVEMO::LamSId(5000));
+  d->LAM = 5000;
+  PdSdTau(*d);
+  EXPECT_EQ(d->N, t->N);
+  EXPECT_NEAR(d->A[10], 0, 1e-20);  // a constant temperature: S does not change
+  TVEMO* xd = env.New("XD");
+  TVEMO* dt = env.New("DTau");
+  PdSdTauDER(*t, *xd, *dt, *d);
+  EXPECT_EQ(d->N, t->N - 1);
+  EXPECT_EQ(xd->N, t->N - 1);
+  EXPECT_EQ(dt->N, t->N - 1);
+  EXPECT_NEAR(dt->A[1], std::pow(10.0, 1.15) - std::pow(10.0, 1.2), 1e-12);
+  EXPECT_NEAR(xd->A[1], std::log10((std::pow(10.0, 1.15) + std::pow(10.0, 1.2)) / 2), 1e-12);
+  d->LAM = 0;
+  EXPECT_NE(VectorsEnv::FatalText([&] { PdSdTau(*d); }).find("MdSdTau.LAM = 0!!!"),
+            std::string::npos);
 }
 
 TEST(DepthPhysics, HeightsExactOnGridPointsForAnyStep) {
@@ -214,6 +278,23 @@ TEST(DepthPhysics, Inter4NodesAndClamps) {
     EXPECT_EQ(INTER4(2, th, tab, lam, c.lam, c.theta), c.want) << c.warn;
     EXPECT_TRUE(env.sink.Has(c.warn)) << c.warn;
   }
+}
+
+TEST(DepthPhysics, ZwaanFileRowsAndErrors) {
+  PhysEnv env;
+  std::string text = "Zwaan\nСТРОК 30\n------\n";
+  for (int i = 0; i < 25; ++i) text += std::to_string(3000 + 200 * i) + " 0.1\n";
+  TARe x, y;
+  REZwaan(env.Write("fz.dat", text), x, y);
+  EXPECT_EQ(NOf(x), 25);
+  EXPECT_EQ(NOf(y), 25);
+  EXPECT_EQ(x[25], 7800);
+  EXPECT_NE(VectorsEnv::FatalText([&] { REZwaan(env.Write("bad.dat", "no rows\n1 2\n"), x, y); })
+                .find("должно быть слово \"СТРОК\""_cp),
+            std::string::npos);
+  // the switch on: the factor enters the H-minus terms
+  InitKappa(Kappa().Calc, "ALLEN", env.files["ALLEN"], 1, env.Write("fz2.dat", text));
+  EXPECT_NEAR(ZwaanFactor(5000), 0.1, 1e-12);
 }
 
 TEST(DepthPhysics, OpacityVectors) {
