@@ -7,6 +7,7 @@
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
+#include "linedata/cvLIDA.h"
 #include "linedata/cvMend.h"
 #include "models/cvModServices.h"
 #include "models/physics/cvPhysFill.h"
@@ -510,6 +511,21 @@ void PAEX(TDampLine& L, TVEMO& A, TVEMO& DLLorN, TVEMO& DLLor4, TVEMO& DLLor6, T
   DLLor4.AddParents(pe);
   DLLor6.SetParents(t);
   DLLor6.AddParents(nh);
+}
+
+void PAEX(TLIDA& Line, TVEMO& A, TVEMO& DLLorN, TVEMO& DLLor4, TVEMO& DLLor6, TVEMO& AOld,
+          const std::string& Option) {
+  TDampLine d;
+  d.Z = Line.AT;
+  d.NION = Line.NIon;
+  d.LAMB = Line.LAMB;
+  d.ELOW = Line.ELOW;
+  d.EWAN = Line.EWAN;
+  d.RAD = Line.Rad;
+  d.STARK = Line.Stark;
+  d.WAALS = Line.Waals;
+  PAEX(d, A, DLLorN, DLLor4, DLLor6, AOld, Option);
+  Line.ARad = d.GRAD;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+class TLIDA;
 class TVEMO;
 
 // ---- heights, column mass, optical depth, Planck ----
@@ -60,6 +61,10 @@ struct TDampLine {
   double GRAD = 0;
 };
 void PAEX(TDampLine& Line, TVEMO& A, TVEMO& DLLorN, TVEMO& DLLor4, TVEMO& DLLor6, TVEMO& AOld,
+          const std::string& Option);
+// The same for a line record: its element, stage, wavelength, energy, EWAN and damping
+// constants; the radiative width goes to its ARad.
+void PAEX(TLIDA& Line, TVEMO& A, TVEMO& DLLorN, TVEMO& DLLor4, TVEMO& DLLor6, TVEMO& AOld,
           const std::string& Option);
 
 // Installs the depth physics into the model vectors' links (PRO, PHeightKM, P_EXP_10Tau0).

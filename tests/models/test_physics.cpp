@@ -11,6 +11,7 @@
 
 #include "foundation/cvLit.h"
 #include "linedata/cvLDServices.h"
+#include "linedata/cvLIDA.h"
 #include "linedata/cvMend.h"
 #include "models/physics/cvKappa.h"
 #include "models/physics/cvPhysDepth.h"
@@ -421,6 +422,19 @@ TEST(DepthPhysics, DensitiesLineRatioAndDamping) {
   PAEX(line, *a, *n6, *d4, *d6, *old, "EWAN");
   EXPECT_NEAR(a->A[1], old->A[1] * 1.5, 1e-15);
   EXPECT_NEAR(old->A[1], 0.01190, 0.00002);
+  // a line record: its constants in, its radiative width out
+  TLIDA rec;
+  rec.AT = 26;
+  rec.NIon = 1;
+  rec.LAMB = 6302.4936;
+  rec.ELOW = 3.686;
+  rec.EWAN = 1;
+  rec.Rad = 7.93;
+  rec.Stark = -5.43;
+  rec.Waals = -7.59;
+  PAEX(rec, *a, *n6, *d4, *d6, *old, "46_04");
+  EXPECT_NEAR(rec.ARad / (std::pow(10.0, 7.93) * conv), 1, 1e-12);
+  EXPECT_NEAR(a->A[1], (n6->A[1] + d4->A[1] + d6->A[1]) / dld->A[1], 1e-12 * a->A[1]);
   EXPECT_NE(VectorsEnv::FatalText([&] { PAEX(line, *a, *n6, *d4, *d6, *old, "46_05"); })
                 .find("Вариант расчета пост.затух.A <46_05> не предусмотрен!"_cp),
             std::string::npos);

@@ -13,6 +13,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
+#include "linedata/cvLIDA.h"
 #include "linedata/cvMend.h"
 #include "models/cvModServices.h"
 #include "models/physics/cvKappa.h"
@@ -131,14 +132,18 @@ int Physics(const std::vector<std::string>& Args) {
     next("ETA");
     PETA0(26, 1, *make("ETA", li), line.LGGF, MEND->GetAtom(26)->ABUND, line.LAMB);
     next("A");
-    TDampLine d;
-    d.Z = 26;
-    d.LAMB = line.LAMB;
-    d.ELOW = line.ELOW;
-    d.RAD = line.RAD;
-    d.STARK = line.STARK;
-    d.WAALS = line.WAALS;
-    PAEX(d, *make("A", li), *make("DLLorN", li), *make("DLLor4", li), *make("DLLor6", li),
+    TLIDA rec;
+    rec.AT = 26;
+    rec.NIon = 1;
+    rec.LIN6 = line.Name;
+    rec.LAMB = line.LAMB;
+    rec.ELOW = line.ELOW;
+    rec.LGGF = line.LGGF;
+    rec.EWAN = 1;
+    rec.Rad = line.RAD;
+    rec.Stark = line.STARK;
+    rec.Waals = line.WAALS;
+    PAEX(rec, *make("A", li), *make("DLLorN", li), *make("DLLor4", li), *make("DLLor6", li),
          *make("AOld", li), aopt);
     Print(K.ReportMod(mod, g).get());
     // the model's own heights and density at the same depths
