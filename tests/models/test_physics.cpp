@@ -196,6 +196,20 @@ TEST(DepthPhysics, HeightsExactOnGridPointsForAnyStep) {
     }
     EXPECT_FALSE(env.sink.Has("Уровень X=0 не найден в модели!"_cp));
   }
+  // a grid without the point X = 0: a step that lands on 0 finds the level, one that does not
+  // leaves the heights unshifted with a warning
+  const TARe qx{0, 0.95, 0.45, -0.05, -0.55};
+  TVEMO* qX = env.K().AddVeMo("X", "Q", qx, 1, 1, "", 0, "");
+  env.K().AddVeMo("KAP5", "Q", TARe{0, 2, 2, 2, 2}, 1, 0, "", 0, "")->LGTAU = qX;
+  env.K().AddVeMo("RO", "Q", TARe{0, 1e-7, 1e-7, 1e-7, 1e-7}, 1, 0, "", 0, "")->LGTAU = qX;
+  TVEMO* qh = env.K().InitVEMO("Q", "h", "", 0);
+  env.sink.texts.clear();
+  PHeightKM(*qh, 0.05);
+  EXPECT_FALSE(env.sink.Has("Уровень X=0 не найден в модели!"_cp));
+  EXPECT_NEAR(qh->A[3], (1 - std::pow(10.0, -0.05)) / 2e-7 * 1e-5, 1e-6);
+  PHeightKM(*qh, 0.02);
+  EXPECT_TRUE(env.sink.Has("Уровень X=0 не найден в модели!"_cp));
+  EXPECT_EQ(qh->A[4], 0);  // unshifted: 0 at the top
   for (double bad : {0.0, -0.1})
     EXPECT_NE(VectorsEnv::FatalText([&] { PHeightKM(*h, bad); }), "") << bad;
   // the column mass grows downwards from 0 at the top
@@ -334,6 +348,11 @@ TEST(DepthPhysics, OpacityVectors) {
   EXPECT_DOUBLE_EQ(f, KappaFormula(5000, 6100, 10, 1e5, 1e17));
   EXPECT_DOUBLE_EQ(tb, 10 * KappaTable(6100.1, 5000));
   EXPECT_LT(std::fabs(tb / f - 1), 0.05);
+  // the table opacity per unit Pe over a premodel's theta
+  env.Const("TETA0", 1.0);
+  TVEMO* perPe = env.New("KAPERPE");
+  PKAPERPE(*perPe, 5000);
+  EXPECT_NEAR(perPe->A[1] / (HMTableValue(5000, 1.0) * MEND->NH_perGramm), 1, 1e-9);
 }
 
 TEST(DepthPhysics, DensitiesLineRatioAndDamping) {
