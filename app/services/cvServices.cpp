@@ -13,6 +13,7 @@
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
 #include "synthesis/cvSynServices.h"
+#include "models/physics/cvPhysDepth.h"
 #include "linedata/cvLLIDA.h"
 #include "foundation/cvSayer.h"
 #include "plotting/cvGRAD.h"
@@ -93,6 +94,7 @@ void InstallModelServices() {
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
   InstallFrameBasics(Models());
   Models().ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
+  InstallDepthPhysics();
 }
 
 void InstallSynthesisServices() {

@@ -3,6 +3,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
+#include "models/physics/cvKappa.h"
 #include "models/vectors/cvConv.h"
 #include "models/vectors/cvCont.h"
 #include "models/vectors/cvLVemo.h"
@@ -37,12 +38,14 @@ TOwnCalcContext::TOwnCalcContext()
       params_(std::make_unique<TPhysParamList>()),
       rules_(std::make_unique<TConvList>()),
       funcs_(std::make_unique<TVeConvertFuncList>()),
-      cont_(std::make_unique<TCONT>()) {
+      cont_(std::make_unique<TCONT>()),
+      kappa_(std::make_unique<TKappaState>()) {
   LVEMO = keeper_.get();
   LVEPA = params_.get();
   ConvList = rules_.get();
   VeConvFuncs = funcs_.get();
   CONT = cont_.get();
+  Kappa = kappa_.get();
   WireKeeper(*this);
 }
 

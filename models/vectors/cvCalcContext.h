@@ -2,7 +2,8 @@
 // conversion rules ConvList and their named functions VeConvFuncs, the calculation state CONT
 // and the switch VeMoKeepEdited. A thread's calculations use the context a TCalcScope made
 // current; without one, the program's context. A run on a worker, or a test, makes its own
-// (TOwnCalcContext) so that two runs at once do not meet.
+// (TOwnCalcContext) so that two runs at once do not meet. The context also holds the opacity
+// calculator and its tables.
 #pragma once
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@ class TPhysParamList;
 class TConvList;
 class TVeConvertFuncList;
 struct TCONT;
+struct TKappaState;
 
 struct TCalcContext {
   TLVEMO* LVEMO = nullptr;
@@ -19,6 +21,8 @@ struct TCalcContext {
   TConvList* ConvList = nullptr;
   TVeConvertFuncList* VeConvFuncs = nullptr;
   TCONT* CONT = nullptr;
+  // The opacity calculator KappaCalc and the tables KappaHM and KZwaan (models/physics/cvKappa.h).
+  TKappaState* Kappa = nullptr;
   // Set by the main window's curve calculation: a vector changed after its variator value was
   // stamped is not refilled from it.
   bool VeMoKeepEdited = false;
@@ -39,6 +43,7 @@ class TOwnCalcContext : public TCalcContext {
   std::unique_ptr<TConvList> rules_;
   std::unique_ptr<TVeConvertFuncList> funcs_;
   std::unique_ptr<TCONT> cont_;
+  std::unique_ptr<TKappaState> kappa_;
 };
 
 // The calling thread's context (the program's when no scope is open).

@@ -1,6 +1,6 @@
-// Calls of the model vectors into the depth physics, which is built later: the density, the
-// heights in km and the predefined function exp(-10^X). Until their code installs itself, each
-// stand-in says "<name> - функция пока недоступна".
+// Calls of the model vectors into the depth physics (models/physics): the density, the
+// heights in km and the predefined function exp(-10^X). InstallDepthPhysics installs them; until
+// then each stand-in says "<name> - функция пока недоступна".
 #pragma once
 #include "foundation/cvLink.h"
 

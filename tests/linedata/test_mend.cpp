@@ -149,7 +149,8 @@ TEST_F(MendTest, LoadAllReadsTheBundledElementTable) {
     if (z != 85) {
       EXPECT_GT(a->EIon[0], 3.8) << z;
     }
-    EXPECT_GE(a->CalcU(0, 5000), 1.0) << z;
+    // the published fits of closed-shell atoms (Zn, Xe) dip a little below their U = 1
+    EXPECT_GE(a->CalcU(0, 5000), 0.99) << z;
   }
   const TATOM* fe = MEND->GetAtom(26);
   EXPECT_DOUBLE_EQ(fe->PAT, 55.845);
@@ -157,8 +158,9 @@ TEST_F(MendTest, LoadAllReadsTheBundledElementTable) {
   EXPECT_DOUBLE_EQ(fe->EIon[1], 16.20);
   EXPECT_DOUBLE_EQ(fe->EIon[3], 0.0);
   EXPECT_DOUBLE_EQ(fe->ABUND, 7.50);
-  EXPECT_NEAR(fe->CalcU(0, 5000), 25.0, 1e-9);
-  EXPECT_NEAR(fe->CalcU(1, 5000), 30.0, 1e-9);
+  // Irwin (1981): Fe I 27.80, Fe II 42.84 at 5000 K
+  EXPECT_NEAR(fe->CalcU(0, 5000), 27.80, 0.01);
+  EXPECT_NEAR(fe->CalcU(1, 5000), 42.84, 0.01);
   EXPECT_DOUBLE_EQ(MEND->GetAtom(1)->ABUND, 12.0);
   EXPECT_DOUBLE_EQ(MEND->GetEION(1, 1), 13.5984);
   // hydrogen, helium and the metals of the default list
