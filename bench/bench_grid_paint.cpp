@@ -20,9 +20,14 @@ struct TBenchGrid {
   TCvGrid* Grid = nullptr;
 };
 
-TCvGrid& GridOf(int Rows) {
+// The windows go before the application does (see main).
+std::map<int, TBenchGrid>& Grids() {
   static std::map<int, TBenchGrid> grids;
-  TBenchGrid& b = grids[Rows];
+  return grids;
+}
+
+TCvGrid& GridOf(int Rows) {
+  TBenchGrid& b = Grids()[Rows];
   if (!b.Grid) {
     griddemo::TGridDemo d = griddemo::MakeGridDemo(Rows);
     b.Window.reset(d.Window);
@@ -73,9 +78,11 @@ BENCHMARK(ThumbJump_Reference)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  // the benchmark's flags first: the application keeps argc and argv
   benchmark::Initialize(&argc, argv);
+  QApplication app(argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  Grids().clear();
   return 0;
 }
