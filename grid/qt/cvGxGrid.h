@@ -67,6 +67,22 @@ inline WideString GxWide(const QString& S) {
   return WideString(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<size_t>(S.size()));
 }
 
+// A cell key as the program gives it: a text or an integer (kept as its decimal text). "First",
+// "Last" and "Selected" (any case) name rows and columns; other texts are column names or
+// numbers.
+struct TGxKey {
+  TGxKey(int V) : Text(std::to_string(V)) {}
+  TGxKey(const char* S) : Text(S) {}
+  TGxKey(std::string S) : Text(std::move(S)) {}
+  std::string Text;  // code page 1251
+};
+
+// The list error of a bad row (or column) index: "List index out of bounds (%d)".
+class TGxListError : public TGxError {
+ public:
+  explicit TGxListError(int Index);
+};
+
 class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
  public:
   explicit TGxCustomGridControl(QWidget* Parent = nullptr);
@@ -74,6 +90,8 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
 
   // ---- properties ----
   TGxColumns& Columns() { return *columns_; }
+  // The class name the grid's messages give.
+  virtual std::string ClassName() const { return "TGxCustomGridControl"; }
   TAppearanceOptions AppearanceOptions() const { return appearance_; }
   void SetAppearanceOptions(TAppearanceOptions A);
   bool HasAppearance(TAppearanceOption O) const { return (appearance_ & Ao(O)) != 0; }
@@ -204,6 +222,18 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   bool IsValidRow(int Row) { return Row >= 0 && Row < RowCount(); }
   void SelectColumn(int Col);
   void ScrollRowIntoView(int Row);
+  // (column index, row index) of a key pair; the row key is resolved first. A key that is no
+  // name and no number raises TGxError "Invalid Rowname/Columnname '%s' for '%s:%s'.". The
+  // indexes are not checked against the grid's size.
+  std::pair<int, int> ResolveCellKeys(const TGxKey& ColKey, const TGxKey& RowKey);
+  // GetCellText of the resolved keys (outside the grid: Text stays, no error).
+  void CellTextByKey(const TGxKey& ColKey, const TGxKey& RowKey, WideString& Text);
+  TGxCustomColumn* ColumnByName(const std::string& Name) { return columns_->ColumnByName(Name); }
+  // Ends editing: closes an open editor without storing its text and fires OnEditExit (also
+  // when no editor was open).
+  virtual void EndEdit();
+  // Closes an open editor without storing its text and without events.
+  virtual void CloseEditor() { editCol_ = editRow_ = -1; }
   int CellAreaWidth();
 
   // ---- layout (client = viewport coordinates) ----
@@ -252,7 +282,9 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
                      TSlideState)> OnSlideColoring;
   std::function<void(QObject*, int Index, int& RowHeight)> OnMeasuringRowHeight;
   std::function<void(QObject*, int Index, int Height)> OnChangeRowHeight;
-  std::function<void(QObject*, int ACol, int ARow)> OnSelectCell, OnChange;
+  std::function<void(QObject*, int ACol, int ARow)> OnSelectCell, OnChange, OnDeselectCell;
+  std::function<void(QObject*, int ACol)> OnInputSelectCell;
+  std::function<void(QObject*)> OnEditExit;
   std::function<void(QObject*, int ACol, bool Ascending)> OnSortColumn;
   std::function<void(QObject*, int ACol)> OnAfterSort, OnColumnResize, OnSlideChange;
   std::function<void(QObject*, int ACol, int FromPos, int ToPos)> OnColumnMove;
@@ -365,8 +397,22 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   explicit TCvGrid(QWidget* Parent = nullptr);
   ~TCvGrid() override;
 
+  std::string ClassName() const override { return "TCvGrid"; }
   TCells& Cells() { return *cells_; }
   TCell* Cell(int Col, int Row) { return cells_->GetCell(Col, Row); }
+  // The cell of an index pair; a row (or column) outside the grid raises TGxListError.
+  TCell* CellAt(int Col, int Row);
+  // The cell of a key pair (ResolveCellKeys, then CellAt).
+  TCell* CellByKey(const TGxKey& ColKey, const TGxKey& RowKey);
+  // Ends editing and removes the row and its descendants; the selection keeps its index but
+  // stays within the shown rows, with no selection event. A row outside the grid raises
+  // TGxListError.
+  void DeleteRow(int Row);
+  // Ends editing and inserts an empty row (no default values) before Row; the selection moves
+  // down with its row.
+  void InsertRow(int Row);
+  // Ends editing and moves a row record with its cells.
+  void MoveRow(int From, int To);
   int LastAddedRow = -1;
 
   // ---- the core's abstract operations over the store ----
@@ -425,3 +471,11 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   std::unique_ptr<TCells> cells_;
   void RecountShown();
 };
+
+// Row routines over a grid's text operations (the Data tab's sort and filter grids).
+// Swaps the texts of two rows column by column; nothing when either is RowCount or more.
+void GxGridSwapRows(TCvGrid& Grid, int A, int B);
+// Exchange sort ascending by the integer value of column A, ties by column B.
+void GxGridSortIntInt(TCvGrid& Grid, int A, int B);
+// The same with column A Boolean: True rows first, each group ascending by column B.
+void GxGridSortBoolInt(TCvGrid& Grid, int A, int B);
