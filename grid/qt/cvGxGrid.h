@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -384,11 +385,72 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int paintRow_ = -1, paintRowTop_ = 0;
 };
 
-// The input layer (mouse, keyboard, column drag and resize) sits here; it comes with the
-// grid's input.
+// The input layer: mouse presses and releases on cells and headers (selection, cell and header
+// clicks, the header sort), double clicks (a grip fits its column), keyboard navigation, the
+// type-ahead row search and the wheel. The program's key and mouse events fire before the grid
+// acts; every entry runs inside the guard, so an exception in a handler is reported and the
+// grid goes on.
 class TGxCustomGrid : public TGxCustomGridControl {
  public:
-  using TGxCustomGridControl::TGxCustomGridControl;
+  explicit TGxCustomGrid(QWidget* Parent = nullptr);
+
+  enum THitRegion { hrNone, hrHeader, hrInput, hrCells, hrFooter, hrIndicator };
+  THitRegion GetHitRegion(const QPoint& P);
+  // (column, row) under a client point; -1 where nothing is hit; above the body the row is the
+  // top row.
+  std::pair<int, int> CellAtPoint(const QPoint& P);
+  // The visible column under x (display order), or null.
+  TGxCustomColumn* ColumnAtX(int X);
+  // The column whose resize grip is under x, or null.
+  TGxCustomColumn* GripColumnAtX(int X);
+  // Fits the column to its widest cell text: 5 + max(8, widest).
+  void BestFitColumn(TGxCustomColumn* Column);
+  // Selects the first visible row from the one after the selected (or from 0) whose text in
+  // column Col starts with Text, ignoring case.
+  bool SearchRow(int Col, const WideString& Text, bool FromStart);
+  const WideString& SearchText() const { return searchText_; }
+  // Row selection moves (keyboard).
+  void SelectNextRow(int Shift = 0);
+  void SelectPriorRow(int Shift = 0);
+  void SelectFirstRow();
+  void SelectLastRow();
+
+  // Key: the Qt key (or 0 when a handler cleared it); Shift: Qt::KeyboardModifiers.
+  std::function<void(QObject*, int& Key, int Shift)> OnKeyDown, OnKeyUp;
+  std::function<void(QObject*, char16_t& Key)> OnKeyPress;
+  std::function<void(QObject*, int Button, int Shift, int X, int Y)> OnMouseDown, OnMouseMove;
+  std::function<void(QObject*)> OnClick, OnExit;
+  std::function<void(QObject*, int ACol, int ARow)> OnCellClick, OnCellDblClick;
+  std::function<void(QObject*, int ACol)> OnHeaderClick, OnHeaderDblClick;
+
+  // The header column pressed now (-1 when none).
+  int PressedHeader() const { return pressedHeader_; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* E) override;
+  void mouseReleaseEvent(QMouseEvent* E) override;
+  void mouseMoveEvent(QMouseEvent* E) override;
+  void mouseDoubleClickEvent(QMouseEvent* E) override;
+  void keyPressEvent(QKeyEvent* E) override;
+  void keyReleaseEvent(QKeyEvent* E) override;
+  void wheelEvent(QWheelEvent* E) override;
+  void focusOutEvent(QFocusEvent* E) override;
+  bool focusNextPrevChild(bool Next) override;
+
+ private:
+  void CellPress(int Col, int Row, int Shift);
+  void KeyDown(int Key, int Shift);
+  void KeyPress(char16_t C);
+  int VisibleRowStep(int From, int Steps);
+
+  QPoint pressPoint_{-1, -1};
+  std::pair<int, int> pressCell_{-1, -1};
+  bool leftPressed_ = false;
+  int pressedHeader_ = -1;
+  TGxCustomColumn* resizing_ = nullptr;
+  int resizeDelta_ = 0;
+  WideString searchText_;
+  QTimer searchTimer_;
 };
 
 // The concrete grid over its row store.

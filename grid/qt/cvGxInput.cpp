@@ -1,0 +1,464 @@
+// The grid's input layer: hit regions, presses and releases on cells and headers, double
+// clicks, keyboard navigation, the type-ahead row search and the wheel.
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "grid/qt/cvGxGrid.h"
+
+namespace {
+
+int ShiftOf(Qt::KeyboardModifiers M) { return static_cast<int>(M); }
+
+bool Holds(const QRect& R, const QPoint& P) {
+  // right and bottom edges pulled in by one pixel
+  return R.width() > 1 && R.height() > 1 && P.x() >= R.left() && P.x() < R.right() &&
+         P.y() >= R.top() && P.y() < R.bottom();
+}
+
+}  // namespace
+
+TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  viewport()->setMouseTracking(true);
+  searchTimer_.setSingleShot(true);
+  searchTimer_.setInterval(500);
+  QObject::connect(&searchTimer_, &QTimer::timeout, this, [this] { searchText_.clear(); });
+}
+
+TGxCustomGrid::THitRegion TGxCustomGrid::GetHitRegion(const QPoint& P) {
+  if (GridStyle() == gsSlides)
+    return HasOption(goHeader) && Holds(HeaderRect(), P) ? hrHeader : hrCells;
+  if (HasOption(goHeader) && Holds(HeaderRect(), P)) return hrHeader;
+  if (HasOption(goInput) && Holds(InputRect(), P)) return hrInput;
+  if (Holds(BodyRect(), P)) return hrCells;
+  if (HasOption(goFooter) && Holds(FooterRect(), P)) return hrFooter;
+  if (HasOption(goIndicator) && P.x() >= 0 && P.x() < IndicatorWidth()) return hrIndicator;
+  return hrNone;
+}
+
+TGxCustomColumn* TGxCustomGrid::ColumnAtX(int X) {
+  TGxColumns& cols = Columns();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.ColumnAtPosition(i);
+    if (!c->Visible()) continue;
+    const int l = ColumnScreenLeft(c);
+    if (X >= l && X <= l + c->Width()) return c;
+  }
+  return nullptr;
+}
+
+TGxCustomColumn* TGxCustomGrid::GripColumnAtX(int X) {
+  TGxColumns& cols = Columns();
+  const int fixedRight = IndicatorWidth() + cols.FixedWidth();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.ColumnAtPosition(i);
+    if (!c->Visible() || c->HasOption(coFixedSize)) continue;
+    const bool fixed = c->VisibleIndex() < cols.FixedCols();
+    if (!fixed && X < fixedRight) continue;
+    const int r = ColumnScreenLeft(c) + c->Width();
+    if (X >= r - 3 && X <= r + 2) return c;
+  }
+  return nullptr;
+}
+
+std::pair<int, int> TGxCustomGrid::CellAtPoint(const QPoint& P) {
+  TGxCustomColumn* c = ColumnAtX(P.x());
+  const int col = c ? c->Index() : -1;
+  if (P.y() < BodyRect().top()) return {col, TopRow()};
+  return {col, RowAtY(P.y())};
+}
+
+void TGxCustomGrid::BestFitColumn(TGxCustomColumn* Column) {
+  const int col = Column->Index();
+  int widest = 0;
+  for (int r = 0; r < RowCount(); ++r) {
+    if (!IsRowShown(r)) continue;
+    WideString t;
+    GetDrawText(col, r, t);
+    widest = std::max(widest, TextWidth(Column->Font(), t));
+  }
+  Column->SetWidth(5 + std::max(8, widest));
+}
+
+bool TGxCustomGrid::SearchRow(int Col, const WideString& Text, bool FromStart) {
+  const int n = RowCount();
+  if (n == 0 || !Columns().IsValidIndex(Col)) return false;
+  const std::string want = gx::LowerCp1251(gx::A(Text));
+  auto matches = [&](int r) {
+    if (!IsRowShown(r)) return false;
+    WideString t;
+    GetCellText(Col, r, t);
+    return gx::LowerCp1251(gx::A(t.substr(0, Text.size()))) == want;
+  };
+  auto found = [&](int r) {
+    SelectCell(SelectedColumn(), r, 0);
+    if (UpdateCount() == 0) ScrollRowIntoView(r);
+    return true;
+  };
+  if (FromStart) {
+    for (int r = 0; r < n; ++r)
+      if (matches(r)) return found(r);
+    return false;
+  }
+  const int sel = SelectedRow();
+  for (int r = std::max(0, sel + 1); r < n; ++r)
+    if (matches(r)) return found(r);
+  for (int r = 0; r <= std::min(sel, n - 1); ++r)
+    if (matches(r)) return found(r);
+  return false;
+}
+
+// ---- row moves ----
+
+int TGxCustomGrid::VisibleRowStep(int From, int Steps) {
+  const int n = RowCount();
+  int r = From;
+  const int dir = Steps < 0 ? -1 : 1;
+  for (int k = 0; k < std::abs(Steps); ++k) {
+    int next = r + dir;
+    while (next >= 0 && next < n && !IsRowShown(next)) next += dir;
+    if (next < 0 || next >= n) break;
+    r = next;
+  }
+  return r;
+}
+
+void TGxCustomGrid::SelectNextRow(int Shift) {
+  if (RowCount() == 0) return;
+  const int from = IsValidRow(SelectedRow()) ? SelectedRow() : -1;
+  const int r = from < 0 ? FirstShownRow() : VisibleRowStep(from, 1);
+  if (r == from) return;
+  SelectCell(SelectedColumn(), r, Shift);
+  ScrollRowIntoView(r);
+}
+
+void TGxCustomGrid::SelectPriorRow(int Shift) {
+  if (RowCount() == 0 || !IsValidRow(SelectedRow())) return;
+  const int r = VisibleRowStep(SelectedRow(), -1);
+  if (r == SelectedRow()) return;
+  SelectCell(SelectedColumn(), r, Shift);
+  ScrollRowIntoView(r);
+}
+
+void TGxCustomGrid::SelectFirstRow() {
+  if (RowCount() == 0) return;
+  SelectCell(SelectedColumn(), FirstShownRow(), 0);
+  ScrollCommand(1, scTop, 0);
+}
+
+void TGxCustomGrid::SelectLastRow() {
+  if (RowCount() == 0) return;
+  SelectCell(SelectedColumn(), LastShownRow(), 0);
+  ScrollCommand(1, scBottom, 0);
+}
+
+// ---- mouse ----
+
+void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  const int shift = ShiftOf(E->modifiers());
+  if (E->button() == Qt::MiddleButton) {
+    TGxCustomGridControl::mousePressEvent(E);
+    return;
+  }
+  Guarded("MouseDown", [&] {
+    if (OnMouseDown) OnMouseDown(this, E->button(), shift, p.x(), p.y());
+    pressPoint_ = p;
+    pressCell_ = CellAtPoint(p);
+    leftPressed_ = E->button() == Qt::LeftButton;
+    if (!hasFocus() && isVisible()) setFocus(Qt::MouseFocusReason);
+    if (Columns().ColumnCount() == 0) return;
+    const THitRegion region = GetHitRegion(p);
+    if (leftPressed_ && region == hrHeader) {
+      if (TGxCustomColumn* g = GripColumnAtX(p.x())) {
+        resizing_ = g;
+        resizeDelta_ = 0;
+        return;
+      }
+    }
+    switch (region) {
+      case hrCells: CellPress(pressCell_.first, pressCell_.second, shift); break;
+      case hrHeader:
+        if (leftPressed_) {
+          TGxCustomColumn* c = ColumnAtX(p.x());
+          pressedHeader_ = c && c->HasOption(coCanClick) ? c->Index() : -1;
+          if (pressedHeader_ >= 0) viewport()->update(HeaderRect());
+        }
+        break;
+      case hrIndicator: CellPress(pressCell_.first, pressCell_.second, shift); break;
+      case hrNone: EndEdit(); break;
+      default: break;
+    }
+  });
+}
+
+void TGxCustomGrid::CellPress(int Col, int Row, int Shift) {
+  EndEdit();
+  if (!IsValidRow(Row)) return;
+  if (!Columns().IsValidIndex(Col)) Col = SelectedColumn();
+  // a row cut off at the bottom comes into view
+  const QRect body = BodyRect();
+  if (RowTop(Row) + GetRowHeight(Row) > body.top() + body.height()) ScrollRowIntoView(Row);
+  SelectCell(Col, Row, Shift);
+}
+
+void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  Guarded("MouseMove", [&] {
+    if (OnMouseMove) OnMouseMove(this, 0, ShiftOf(E->modifiers()), p.x(), p.y());
+    if (resizing_) {
+      const int right = ColumnScreenLeft(resizing_) + resizing_->Width();
+      resizeDelta_ = std::max(p.x() - right, 8 - resizing_->Width());
+      return;
+    }
+    if (GetHitRegion(p) == hrHeader)
+      setCursor(GripColumnAtX(p.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
+    else
+      unsetCursor();
+  });
+  TGxCustomGridControl::mouseMoveEvent(E);
+}
+
+void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  if (E->button() == Qt::MiddleButton) {
+    TGxCustomGridControl::mouseReleaseEvent(E);
+    return;
+  }
+  const int header = pressedHeader_;
+  pressedHeader_ = -1;
+  const QPoint press = pressPoint_;
+  const std::pair<int, int> pressCell = pressCell_;
+  pressPoint_ = {-1, -1};
+  const bool wasLeft = leftPressed_;
+  leftPressed_ = false;
+  Guarded("MouseUp", [&] {
+    if (wasLeft && E->button() == Qt::LeftButton && OnClick && rect().contains(p)) OnClick(this);
+    if (resizing_) {
+      TGxCustomColumn* c = resizing_;
+      resizing_ = nullptr;
+      c->SetWidth(std::max(8, c->Width() + resizeDelta_));
+      if (OnColumnResize) OnColumnResize(this, c->Index());
+      return;
+    }
+    if (header >= 0) {
+      if (OnHeaderClick) OnHeaderClick(this, header);
+      viewport()->update(HeaderRect());
+    }
+    if (E->button() != Qt::LeftButton) {
+      EndEdit();
+      return;
+    }
+    switch (GetHitRegion(p)) {
+      case hrHeader: {
+        TGxCustomColumn* c = ColumnAtX(p.x());
+        if (header >= 0 && c && c->Index() == header && c->HasOption(coCanSort)) {
+          if (c->Sorted())
+            c->SetSortKind(c->SortKind() == skAscending ? skDescending : skAscending);
+          else
+            c->SetSorted(true);
+        }
+        break;
+      }
+      case hrCells: {
+        const std::pair<int, int> cell = CellAtPoint(p);
+        if (press.x() >= 0 && cell == pressCell && IsValidCell(cell.first, cell.second) &&
+            OnCellClick)
+          OnCellClick(this, cell.first, cell.second);
+        break;
+      }
+      default: break;
+    }
+  });
+}
+
+void TGxCustomGrid::mouseDoubleClickEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  Guarded("DblClick", [&] {
+    pressPoint_ = {-1, -1};
+    if (E->button() != Qt::LeftButton) return;
+    const THitRegion region = GetHitRegion(p);
+    if (region == hrHeader) {
+      if (TGxCustomColumn* g = GripColumnAtX(p.x())) {
+        if (g->GetBehaviour() & cbBestFit) BestFitColumn(g);
+        return;
+      }
+      TGxCustomColumn* c = ColumnAtX(p.x());
+      if (c && OnHeaderDblClick) OnHeaderDblClick(this, c->Index());
+      return;
+    }
+    if (region == hrCells) {
+      const std::pair<int, int> cell = CellAtPoint(p);
+      if (IsValidCell(cell.first, cell.second) && OnCellDblClick)
+        OnCellDblClick(this, cell.first, cell.second);
+    }
+  });
+}
+
+void TGxCustomGrid::wheelEvent(QWheelEvent* E) {
+  const int dy = E->angleDelta().y();
+  if (dy == 0) return;
+  const bool ctrl = E->modifiers() & Qt::ControlModifier;
+  Guarded("MouseWheel", [&] {
+    TGxScrollBar& v = VertScrollBar();
+    if (dy < 0) {
+      if (v.ScrollMax > 0 && v.ScrollPos < v.ScrollMax)
+        ScrollCommand(1, ctrl ? scPageDown : scLineDown, 0);
+      else if (GridStyle() == gsReport && HorzScrollBar().ScrollMax > 0)
+        ScrollCommand(0, ctrl ? scPageDown : scLineDown, 0);
+    } else {
+      if (v.ScrollMax > 0)
+        ScrollCommand(1, ctrl ? scPageUp : scLineUp, 0);
+      else if (GridStyle() == gsReport && HorzScrollBar().ScrollMax > 0)
+        ScrollCommand(0, ctrl ? scPageUp : scLineUp, 0);
+    }
+  });
+  E->accept();
+}
+
+void TGxCustomGrid::focusOutEvent(QFocusEvent* E) {
+  resizing_ = nullptr;
+  pressedHeader_ = -1;
+  pressPoint_ = {-1, -1};
+  leftPressed_ = false;
+  TGxCustomGridControl::focusOutEvent(E);
+  if (OnExit) Guarded("OnExit", [&] { OnExit(this); });
+}
+
+// ---- keyboard ----
+
+bool TGxCustomGrid::focusNextPrevChild(bool Next) {
+  if (WantTabs) return false;  // Tab stays in the grid
+  return TGxCustomGridControl::focusNextPrevChild(Next);
+}
+
+void TGxCustomGrid::keyPressEvent(QKeyEvent* E) {
+  int key = E->key();
+  const int shift = ShiftOf(E->modifiers());
+  if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !WantTabs) {
+    E->ignore();
+    return;
+  }
+  Guarded("KeyDown", [&] {
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+    if (key != 0) KeyDown(key, shift);
+    const QString t = E->text();
+    if (key != 0 && t.size() == 1 && (key != Qt::Key_Return || WantReturns)) {
+      char16_t c = t.at(0).unicode();
+      if (OnKeyPress) OnKeyPress(this, c);
+      if (c != 0) KeyPress(c);
+    }
+  });
+  E->accept();
+}
+
+void TGxCustomGrid::keyReleaseEvent(QKeyEvent* E) {
+  int key = E->key();
+  Guarded("KeyUp", [&] {
+    if (OnKeyUp) OnKeyUp(this, key, ShiftOf(E->modifiers()));
+  });
+}
+
+void TGxCustomGrid::KeyDown(int Key, int Shift) {
+  const bool editing = EditCell().first >= 0;
+  const int p = std::max(1, RowsThatFit());
+  switch (Key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+      TGxColumns& cols = Columns();
+      TGxCustomColumn* cur =
+          cols.IsValidIndex(SelectedColumn()) ? cols.Column(SelectedColumn()) : nullptr;
+      const bool back = Key == Qt::Key_Backtab || (Shift & Qt::ShiftModifier);
+      TGxCustomColumn* next = nullptr;
+      if (cur) next = back ? cols.PriorEditable(cur) : cols.NextEditable(cur);
+      if (next && next != cur) {
+        SelectCell(next->Index(), SelectedRow(), 0);
+      } else if (!InputSelected()) {
+        TGxCustomColumn* wrap = back ? cols.LastVisible() : cols.FirstVisible();
+        if (back) SelectPriorRow(); else SelectNextRow();
+        if (wrap) SelectCell(wrap->Index(), SelectedRow(), 0);
+      }
+      break;
+    }
+    case Qt::Key_PageUp:
+      if (SelectedRow() > TopRow()) {
+        SelectCell(SelectedColumn(), TopRow(), 0);
+      } else if (IsValidRow(SelectedRow())) {
+        SelectCell(SelectedColumn(), VisibleRowStep(SelectedRow(), -p), 0);
+        VertScrollBar().SetScrollPos(VertScrollBar().ScrollPos - p);
+      }
+      break;
+    case Qt::Key_PageDown: {
+      const int lastFull = VisibleRowStep(TopRow(), p - 1);
+      if (SelectedRow() < lastFull) {
+        SelectCell(SelectedColumn(), lastFull, 0);
+      } else if (IsValidRow(SelectedRow())) {
+        SelectCell(SelectedColumn(), VisibleRowStep(SelectedRow(), p), 0);
+        VertScrollBar().SetScrollPos(VertScrollBar().ScrollPos + p);
+      }
+      break;
+    }
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      if (editing || !Columns().IsValidIndex(SelectedColumn())) break;
+      if (Key == Qt::Key_Home) SelectFirstRow(); else SelectLastRow();
+      break;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+      if (editing) break;
+      TGxColumns& cols = Columns();
+      if (InputSelected() || !HasOption(goSelectFullRow) ||
+          HasAppearance(aoIndicateSelectedCell)) {
+        if (!cols.IsValidIndex(SelectedColumn())) break;
+        TGxCustomColumn* cur = cols.Column(SelectedColumn());
+        TGxCustomColumn* next =
+            Key == Qt::Key_Left ? cols.PriorEditable(cur) : cols.NextEditable(cur);
+        if (next && next != cur) SelectCell(next->Index(), SelectedRow(), 0);
+      } else {
+        ScrollCommand(0, Key == Qt::Key_Left ? scLineUp : scLineDown, 0);
+      }
+      break;
+    }
+    case Qt::Key_Up:
+      if (!editing) SelectPriorRow(Shift);
+      break;
+    case Qt::Key_Down:
+      if (!editing) SelectNextRow(Shift);
+      break;
+    default: break;
+  }
+}
+
+void TGxCustomGrid::KeyPress(char16_t C) {
+  if (EditCell().first >= 0 || C == 27) return;
+  if (C == 13) {
+    if (!WantReturns) return;
+    switch (SelectionMoveDirection) {
+      case mdDown: SelectNextRow(); break;
+      case mdRight: KeyDown(Qt::Key_Right, 0); break;
+      case mdNone: break;
+    }
+    return;
+  }
+  TGxColumns& cols = Columns();
+  if (!cols.IsValidIndex(SelectedColumn())) return;
+  if (!InputSelected() && !IsValidRow(SelectedRow())) return;
+  TGxCustomColumn* cur = cols.Column(SelectedColumn());
+  if (PlayOf(cur) && !ReadOnly &&
+      (cur->HasOption(coEditing) || (cur->GetBehaviour() & cbPlayWithoutEditing))) {
+    if (auto* g = dynamic_cast<TCvGrid*>(this))
+      g->PlayCell(SelectedColumn(), SelectedRow(), TCvGrid::paKey, C);
+    return;
+  }
+  if (InputSelected() || cur->HasOption(coEditing) || RowCount() == 0) return;
+  TGxCustomColumn* search = nullptr;
+  for (int i = 0; i < cols.ColumnCount() && !search; ++i)
+    if (cols.Column(i)->HasOption(coSearchColumn)) search = cols.Column(i);
+  if (!search) return;
+  searchTimer_.start();
+  searchText_ += C;
+  SearchRow(search->Index(), searchText_, false);
+}
