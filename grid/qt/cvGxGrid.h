@@ -8,6 +8,7 @@
 #pragma once
 #include <QFont>
 #include <QPainter>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 #include <array>
@@ -393,6 +394,7 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
 class TGxCustomGrid : public TGxCustomGridControl {
  public:
   explicit TGxCustomGrid(QWidget* Parent = nullptr);
+  using TGxCustomGridControl::EditCell;
 
   enum THitRegion { hrNone, hrHeader, hrInput, hrCells, hrFooter, hrIndicator };
   THitRegion GetHitRegion(const QPoint& P);
@@ -426,6 +428,32 @@ class TGxCustomGrid : public TGxCustomGridControl {
   // The header column pressed now (-1 when none).
   int PressedHeader() const { return pressedHeader_; }
 
+  // ---- in-place editing ----
+  // Opens the cell editor on (Col, Row) with Text (the cell's text when empty); nothing when
+  // the cell is already edited, the column cannot be edited, the grid is ReadOnly, the cell is
+  // not valid or OnBeforeEdit refuses.
+  void EditCell(int Col, int Row, const WideString& Text = {});
+  // Opens the cell editor and types the character into it.
+  void EditCellWithKey(int Col, int Row, char16_t C);
+  // Stores the open editor's text: nothing when it equals the cell's text; OnEditAccept may
+  // refuse; then OnEditText, the cell's text and OnAfterEdit. True when a value was stored. A
+  // text the cell cannot convert raises the cell's conversion error (the cell keeps its value).
+  bool ApplyEdit();
+  void EndEdit() override;
+  void CloseEditor() override;
+  // Applies the edit and ends it whatever the apply did; the apply's error goes on.
+  void ApplyAndEndEdit();
+  // The in-place editor (hidden while no cell is edited).
+  QLineEdit* Editor() const { return editor_; }
+  bool Editing() const { return EditCell().first >= 0; }
+  std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
+  std::function<void(QObject*, int ACol, int ARow, WideString& Value)> OnApplyEditText,
+      OnEditText;
+  std::function<void(QObject*, int ACol, int ARow, const WideString& Value, bool& Accept)>
+      OnEditAccept;
+  std::function<void(QObject*, int ACol, int ARow, const WideString& Value)> OnEdit,
+      OnAfterEdit;
+
  protected:
   void mousePressEvent(QMouseEvent* E) override;
   void mouseReleaseEvent(QMouseEvent* E) override;
@@ -436,8 +464,14 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void wheelEvent(QWheelEvent* E) override;
   void focusOutEvent(QFocusEvent* E) override;
   bool focusNextPrevChild(bool Next) override;
+  bool eventFilter(QObject* Watched, QEvent* E) override;
 
  private:
+  void OpenEditor(int Col, int Row);
+  void PlaceEditor();
+  QLineEdit* editor_ = nullptr;
+  bool secondClick_ = false;
+  bool settingText_ = false;
   void CellPress(int Col, int Row, int Shift);
   void KeyDown(int Key, int Shift);
   void KeyPress(char16_t C);
@@ -520,10 +554,6 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   // cell is not valid or refused.
   enum TPlayAction { paKey, paMouseDown, paMouseUp };
   bool PlayCell(int Col, int Row, TPlayAction Action, char16_t Key = 0, int X = 0, int Y = 0);
-  std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
-  std::function<void(QObject*, int ACol, int ARow, const WideString& Value, bool& Accept)>
-      OnEditAccept;
-  std::function<void(QObject*, int ACol, int ARow, const WideString& Value)> OnAfterEdit;
 
   // Text helpers at the program's side (code page 1251).
   std::string CellText(int Col, int Row);

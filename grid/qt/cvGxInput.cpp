@@ -1,11 +1,13 @@
 // The grid's input layer: hit regions, presses and releases on cells and headers, double
 // clicks, keyboard navigation, the type-ahead row search and the wheel.
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
 
 #include "grid/qt/cvGxGrid.h"
+#include "grid/qt/cvGxPaint.h"
 
 namespace {
 
@@ -26,6 +28,169 @@ TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
   searchTimer_.setSingleShot(true);
   searchTimer_.setInterval(500);
   QObject::connect(&searchTimer_, &QTimer::timeout, this, [this] { searchText_.clear(); });
+  editor_ = new QLineEdit(viewport());
+  editor_->setFrame(false);
+  editor_->hide();
+  editor_->installEventFilter(this);
+  QObject::connect(editor_, &QLineEdit::textChanged, this, [this](const QString& T) {
+    if (settingText_ || !Editing() || !OnEdit) return;
+    const auto [c, r] = EditCell();
+    Guarded("OnEdit", [&] { OnEdit(this, c, r, GxWide(T)); });
+  });
+}
+
+// ---- editing ----
+
+void TGxCustomGrid::OpenEditor(int Col, int Row) {
+  editCol_ = Col;
+  editRow_ = Row;
+  TGxCustomColumn* c = Columns().Column(Col);
+  editor_->setFont(GxQFont(c->Font()));
+  QPalette pal = editor_->palette();
+  pal.setColor(QPalette::Base, GxColor(GetCellColor(Col, Row)));
+  editor_->setPalette(pal);
+  settingText_ = true;
+  editor_->clear();
+  settingText_ = false;
+}
+
+void TGxCustomGrid::PlaceEditor() {
+  const auto [col, row] = EditCell();
+  const TGxRect r = GetCellRect(col, row);
+  const QRect body = BodyRect();
+  QRect box(QPoint(r.Left + LineWidths().Left3D, r.Top),
+            QPoint(r.Right - LineWidths().Vert - (HasOption(goGrid) ? 0 : 1) - 1, r.Bottom - 1));
+  if (box.top() < body.top()) {
+    editor_->hide();
+    return;
+  }
+  box.adjust(1, 1, -1, -1);
+  box.setLeft(std::max({0, body.left(), box.left()}));
+  editor_->setGeometry(box);
+  editor_->show();
+  editor_->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+bool CanEditCell(TGxCustomGrid& G, int Col, int Row) {
+  if (G.ReadOnly || !G.IsValidCell(Col, Row)) return false;
+  TGxCustomColumn* c = G.Columns().Column(Col);
+  return (c->GetEditAbilities() & eaEdit) && !G.PlayOf(c);
+}
+}  // namespace
+
+void TGxCustomGrid::EditCell(int Col, int Row, const WideString& Text) {
+  if (EditCell() == std::make_pair(Col, Row) || !CanEditCell(*this, Col, Row)) return;
+  bool accept = true;
+  if (OnBeforeEdit) OnBeforeEdit(this, Col, Row, accept);
+  if (!accept) return;
+  ApplyAndEndEdit();
+  OpenEditor(Col, Row);
+  WideString start = Text;
+  if (start.empty()) GetCellText(Col, Row, start);
+  if (OnApplyEditText) OnApplyEditText(this, Col, Row, start);
+  settingText_ = Text.empty();
+  editor_->setText(GxQString(start));
+  settingText_ = false;
+  PlaceEditor();
+  if (Columns().Column(Col)->HasOption(coEditorAutoSelect))
+    editor_->selectAll();
+  else
+    editor_->end(false);
+}
+
+void TGxCustomGrid::EditCellWithKey(int Col, int Row, char16_t C) {
+  if (EditCell() == std::make_pair(Col, Row) || !CanEditCell(*this, Col, Row)) return;
+  bool accept = true;
+  if (OnBeforeEdit) OnBeforeEdit(this, Col, Row, accept);
+  if (!accept) return;
+  ApplyAndEndEdit();
+  OpenEditor(Col, Row);
+  PlaceEditor();
+  editor_->insert(QString(QChar(C)));
+  editor_->end(false);
+}
+
+bool TGxCustomGrid::ApplyEdit() {
+  if (!Editing()) return false;
+  const auto [col, row] = EditCell();
+  WideString value = GxWide(editor_->text());
+  WideString old;
+  GetCellText(col, row, old);
+  if (value == old) return false;
+  bool accept = true;
+  if (OnEditAccept) OnEditAccept(this, col, row, value, accept);
+  if (RowCount() == 0 || !IsValidCell(col, row)) return false;
+  if (!accept) return false;
+  if (OnEditText) OnEditText(this, col, row, value);
+  SetCellText(col, row, value);  // a conversion error goes to whatever ended the edit
+  if (OnAfterEdit) OnAfterEdit(this, col, row, value);
+  return true;
+}
+
+void TGxCustomGrid::EndEdit() {
+  const bool hadFocus = editor_ && editor_->hasFocus();
+  if (editor_) editor_->hide();
+  if (Editing()) RefreshCell(editCol_, editRow_);
+  if (hadFocus) setFocus(Qt::OtherFocusReason);
+  TGxCustomGridControl::EndEdit();
+}
+
+void TGxCustomGrid::CloseEditor() {
+  if (Editing()) EndEdit();
+}
+
+void TGxCustomGrid::ApplyAndEndEdit() {
+  struct TEnd {
+    TGxCustomGrid* G;
+    ~TEnd() { if (G->Editing()) G->EndEdit(); }
+  } end{this};
+  ApplyEdit();
+}
+
+bool TGxCustomGrid::eventFilter(QObject* Watched, QEvent* E) {
+  if (Watched != editor_) return TGxCustomGridControl::eventFilter(Watched, E);
+  if (E->type() == QEvent::KeyPress) {
+    auto* k = static_cast<QKeyEvent*>(E);
+    bool handled = false;
+    Guarded("EditorKeyDown", [&] {
+      switch (k->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+          ApplyAndEndEdit();
+          handled = true;
+          break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+          if (Editing() && (Columns().Column(editCol_)->GetBehaviour() & cbEditorKeepsEnter))
+            break;
+          ApplyAndEndEdit();
+          setFocus(Qt::OtherFocusReason);
+          handled = true;
+          break;
+        case Qt::Key_Escape:
+          if (HasOption(goEscClearEdit)) {
+            editor_->clear();
+          } else {
+            EndEdit();
+            setFocus(Qt::OtherFocusReason);
+          }
+          handled = true;
+          break;
+        default: break;
+      }
+    });
+    return handled;
+  }
+  if (E->type() == QEvent::FocusOut) {
+    QWidget* f = QApplication::focusWidget();
+    if (Editing() && f != this && !(f && isAncestorOf(f))) {
+      Guarded("EditorExit", [&] { ApplyAndEndEdit(); });
+      if (OnExit) Guarded("OnExit", [&] { OnExit(this); });
+      viewport()->update();
+    }
+  }
+  return TGxCustomGridControl::eventFilter(Watched, E);
 }
 
 TGxCustomGrid::THitRegion TGxCustomGrid::GetHitRegion(const QPoint& P) {
@@ -189,14 +354,16 @@ void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
         }
         break;
       case hrIndicator: CellPress(pressCell_.first, pressCell_.second, shift); break;
-      case hrNone: EndEdit(); break;
+      case hrNone: ApplyAndEndEdit(); break;
       default: break;
     }
   });
 }
 
 void TGxCustomGrid::CellPress(int Col, int Row, int Shift) {
-  EndEdit();
+  secondClick_ = false;
+  ApplyAndEndEdit();
+  secondClick_ = pressCell_.first == SelectedColumn() && pressCell_.second == SelectedRow();
   if (!IsValidRow(Row)) return;
   if (!Columns().IsValidIndex(Col)) Col = SelectedColumn();
   // a row cut off at the bottom comes into view
@@ -265,9 +432,23 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
       }
       case hrCells: {
         const std::pair<int, int> cell = CellAtPoint(p);
-        if (press.x() >= 0 && cell == pressCell && IsValidCell(cell.first, cell.second) &&
-            OnCellClick)
-          OnCellClick(this, cell.first, cell.second);
+        if (press.x() < 0 || cell != pressCell || !IsValidCell(cell.first, cell.second)) break;
+        if (OnCellClick) OnCellClick(this, cell.first, cell.second);
+        TGxCustomColumn* c = Columns().Column(cell.first);
+        if (PlayOf(c)) {
+          if (!ReadOnly &&
+              (c->HasOption(coEditing) || (c->GetBehaviour() & cbPlayWithoutEditing))) {
+            if (auto* g = dynamic_cast<TCvGrid*>(this)) {
+              const TGxRect r = GetCellRect(cell.first, cell.second);
+              g->PlayCell(cell.first, cell.second, TCvGrid::paMouseDown, 0, p.x() - r.Left,
+                          p.y() - r.Top);
+              g->PlayCell(cell.first, cell.second, TCvGrid::paMouseUp, 0, p.x() - r.Left,
+                          p.y() - r.Top);
+            }
+          }
+          break;
+        }
+        if (!HasOption(goSecondClickEdit) || secondClick_) EditCell(cell.first, cell.second);
         break;
       }
       default: break;
@@ -320,6 +501,12 @@ void TGxCustomGrid::wheelEvent(QWheelEvent* E) {
 }
 
 void TGxCustomGrid::focusOutEvent(QFocusEvent* E) {
+  QWidget* f = QApplication::focusWidget();
+  if (f && isAncestorOf(f)) {  // the editor took it
+    TGxCustomGridControl::focusOutEvent(E);
+    return;
+  }
+  Guarded("Exit", [&] { ApplyAndEndEdit(); });
   resizing_ = nullptr;
   pressedHeader_ = -1;
   pressPoint_ = {-1, -1};
@@ -433,7 +620,7 @@ void TGxCustomGrid::KeyDown(int Key, int Shift) {
 }
 
 void TGxCustomGrid::KeyPress(char16_t C) {
-  if (EditCell().first >= 0 || C == 27) return;
+  if (Editing() || C == 27) return;
   if (C == 13) {
     if (!WantReturns) return;
     switch (SelectionMoveDirection) {
@@ -451,6 +638,11 @@ void TGxCustomGrid::KeyPress(char16_t C) {
       (cur->HasOption(coEditing) || (cur->GetBehaviour() & cbPlayWithoutEditing))) {
     if (auto* g = dynamic_cast<TCvGrid*>(this))
       g->PlayCell(SelectedColumn(), SelectedRow(), TCvGrid::paKey, C);
+    return;
+  }
+  if (!InputSelected() && cur->IsKeyAcceptable(C) && CanEditCell(*this, SelectedColumn(),
+                                                                  SelectedRow())) {
+    EditCellWithKey(SelectedColumn(), SelectedRow(), C);
     return;
   }
   if (InputSelected() || cur->HasOption(coEditing) || RowCount() == 0) return;

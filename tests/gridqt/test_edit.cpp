@@ -1,0 +1,146 @@
+// In-place editing through the grid's editor, driven offscreen with QTest: what stores and
+// what fires, refusal, Esc with and without goEscClearEdit, ReadOnly, a program SelectCell
+// against a click, goSecondClickEdit, a typed character opening the editor, and a text the
+// cell cannot convert (reported; the cell keeps its value and the editor closes).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gridqt/support/GridFixture.h"
+
+using gridtest::TGridFixture;
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+// Columns: a text column and a number column, both editable.
+struct TEditGrid : TGridFixture {
+  Events E;
+  TEditGrid() : TGridFixture(1, 3) {
+    TCvGrid& g = *G;
+    g.Columns().Add<TGxNumberColumn>("Num");
+    for (int c = 0; c < 2; ++c)
+      g.Columns().Column(c)->SetOptions(g.Columns().Column(c)->Options() | Opt(coEditing));
+    for (int r = 0; r < 3; ++r) g.SetCellTextA(0, r, "t" + std::to_string(r));
+    g.OnEditAccept = [this](QObject*, int c, int r, const WideString& v, bool& ok) {
+      E.push_back("accept " + Cell(c, r) + " " + gx::ToUtf8(v));
+      ok = Accept;
+    };
+    g.OnAfterEdit = [this](QObject*, int c, int r, const WideString& v) {
+      E.push_back("after " + Cell(c, r) + " " + gx::ToUtf8(v));
+    };
+    g.OnEditExit = [this](QObject*) { E.push_back("exit"); };
+    (void)Focus();
+  }
+  static std::string Cell(int C, int R) { return std::to_string(C) + "," + std::to_string(R); }
+  bool Accept = true;
+  QLineEdit* Ed() { return G->Editor(); }
+  QPoint CellPoint(int C, int R) {
+    const TGxRect r = G->GetCellRect(C, R);
+    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  }
+  void Type(const QString& S) { QTest::keyClicks(Ed(), S); }
+  void Key(Qt::Key K) { QTest::keyClick(Ed(), K); }
+};
+
+TEST(GridEdit, StoreRefuseAndEqualText) {
+  TEditGrid f;
+  TCvGrid& g = *f.G;
+  g.EditCell(0, 1);
+  ASSERT_TRUE(g.Editor()->isVisible());
+  EXPECT_EQ(g.Editor()->text(), "t1");
+  f.Key(Qt::Key_Return);  // the same text: nothing fires but the exit
+  EXPECT_EQ(f.E, Events{"exit"});
+  EXPECT_FALSE(g.Editing());
+  f.E.clear();
+  g.EditCell(0, 1);
+  f.Type("x");
+  f.Key(Qt::Key_Return);
+  EXPECT_EQ(f.E, (Events{"accept 0,1 t1x", "after 0,1 t1x", "exit"}));
+  EXPECT_EQ(g.CellText(0, 1), "t1x");
+  EXPECT_TRUE(g.hasFocus());
+  // refused: the value stays, the editor is closed by the Enter
+  f.E.clear();
+  f.Accept = false;
+  g.EditCell(0, 1);
+  f.Type("y");
+  f.Key(Qt::Key_Return);
+  EXPECT_EQ(f.E, (Events{"accept 0,1 t1xy", "exit"}));
+  EXPECT_EQ(g.CellText(0, 1), "t1x");
+  EXPECT_FALSE(g.Editing());
+}
+
+TEST(GridEdit, EscapeReadOnlyAndProgramSelection) {
+  TEditGrid f;
+  TCvGrid& g = *f.G;
+  g.EditCell(0, 0);
+  f.Type("z");
+  f.Key(Qt::Key_Escape);
+  EXPECT_FALSE(g.Editing());
+  EXPECT_EQ(g.CellText(0, 0), "t0");
+  g.SetOptions(g.Options() | Go(goEscClearEdit));
+  g.EditCell(0, 0);
+  f.Key(Qt::Key_Escape);
+  EXPECT_TRUE(g.Editing());
+  EXPECT_EQ(g.Editor()->text(), "");
+  g.EndEdit();
+  // a program selection closes the editor without storing
+  g.EditCell(0, 2);
+  f.Type("q");
+  g.SelectCell(1, 0, 0);
+  EXPECT_FALSE(g.Editing());
+  EXPECT_EQ(g.CellText(0, 2), "t2");
+  // ReadOnly: nothing opens and nothing fires
+  g.ReadOnly = true;
+  bool asked = false;
+  g.OnBeforeEdit = [&](QObject*, int, int, bool&) { asked = true; };
+  g.EditCell(0, 0);
+  EXPECT_FALSE(g.Editing());
+  EXPECT_FALSE(asked);
+}
+
+TEST(GridEdit, AClickAppliesTheEditAndSecondClickEdit) {
+  TEditGrid f;
+  TCvGrid& g = *f.G;
+  g.EditCell(0, 0);
+  f.Type("a");
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, f.CellPoint(0, 2));
+  EXPECT_EQ(g.CellText(0, 0), "t0a");
+  EXPECT_EQ(g.SelectedRow(), 2);
+  EXPECT_EQ(g.EditCell(), std::make_pair(0, 2));  // the click opened the editor there
+  g.EndEdit();
+  g.SetOptions(g.Options() | Go(goSecondClickEdit));
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, f.CellPoint(1, 1));
+  EXPECT_FALSE(g.Editing());
+  QTest::qWait(QApplication::doubleClickInterval() + 20);
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, f.CellPoint(1, 1));
+  EXPECT_EQ(g.EditCell(), std::make_pair(1, 1));
+}
+
+TEST(GridEdit, TypedCharacterOpensAndBadNumberIsReported) {
+  TEditGrid f;
+  TCvGrid& g = *f.G;
+  std::vector<std::string> reports;
+  TGxErrorReport old = SetGxErrorReport(
+      [&](QObject*, const std::string&, const std::string& M) { reports.push_back(M); });
+  g.CellAt(1, 0)->SetAsFloat(2.5);
+  g.SelectCell(1, 0, 0);
+  g.setFocus();
+  QTest::keyClicks(&g, "7");
+  ASSERT_EQ(g.EditCell(), std::make_pair(1, 0));
+  EXPECT_EQ(g.Editor()->text(), "7");
+  f.Type(".5");
+  f.Key(Qt::Key_Tab);
+  EXPECT_DOUBLE_EQ(g.CellAt(1, 0)->GetAsFloat(), 7.5);  // "." whatever the locale
+  g.EditCell(1, 0);
+  g.Editor()->setText("abc");
+  f.Key(Qt::Key_Return);
+  SetGxErrorReport(std::move(old));
+  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_FALSE(g.Editing());
+  EXPECT_DOUBLE_EQ(g.CellAt(1, 0)->GetAsFloat(), 7.5);
+}
+
+}  // namespace
