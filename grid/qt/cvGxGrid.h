@@ -443,9 +443,21 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void CloseEditor() override;
   // Applies the edit and ends it whatever the apply did; the apply's error goes on.
   void ApplyAndEndEdit();
+  // Input row (goInput): the input row takes the selection, selects the column and, when the
+  // column takes input and the grid is not ReadOnly, opens the editor over its input cell with
+  // Text (the column's InputValue when empty). OnInputSelectCell follows.
+  void EditInputCell(int Col, const WideString& Text = {});
+  void EditInputCellWithKey(int Col, char16_t C);
+  // The column whose input cell is edited (-1 when none).
+  int InputEditColumn() const { return inputEditCol_; }
+  // OnInputAccept may refuse (the input values stay); else a new row takes each column's
+  // InputValue (or its DefaultValue when empty), the input values are emptied, OnInputAdded.
+  bool AddInputRow();
+  std::function<void(QObject*, bool& Accept)> OnInputAccept;
+  std::function<void(QObject*)> OnInputAdded;
   // The in-place editor (hidden while no cell is edited).
   QLineEdit* Editor() const { return editor_; }
-  bool Editing() const { return EditCell().first >= 0; }
+  bool Editing() const { return EditCell().first >= 0 || inputEditCol_ >= 0; }
   std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
   std::function<void(QObject*, int ACol, int ARow, WideString& Value)> OnApplyEditText,
       OnEditText;
@@ -471,6 +483,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void PlaceEditor();
   QLineEdit* editor_ = nullptr;
   bool secondClick_ = false;
+  int inputEditCol_ = -1;
+  void OpenInput(int Col, const WideString* Text, char16_t C);
   bool settingText_ = false;
   void CellPress(int Col, int Row, int Shift);
   void KeyDown(int Key, int Shift);

@@ -112,6 +112,10 @@ void TGxCustomGrid::EditCellWithKey(int Col, int Row, char16_t C) {
 }
 
 bool TGxCustomGrid::ApplyEdit() {
+  if (inputEditCol_ >= 0) {
+    Columns().Column(inputEditCol_)->SetInputValue(GxWide(editor_->text()));
+    return true;
+  }
   if (!Editing()) return false;
   const auto [col, row] = EditCell();
   WideString value = GxWide(editor_->text());
@@ -131,7 +135,9 @@ bool TGxCustomGrid::ApplyEdit() {
 void TGxCustomGrid::EndEdit() {
   const bool hadFocus = editor_ && editor_->hasFocus();
   if (editor_) editor_->hide();
-  if (Editing()) RefreshCell(editCol_, editRow_);
+  if (EditCell().first >= 0) RefreshCell(editCol_, editRow_);
+  if (inputEditCol_ >= 0) viewport()->update(InputRect());
+  inputEditCol_ = -1;
   if (hadFocus) setFocus(Qt::OtherFocusReason);
   TGxCustomGridControl::EndEdit();
 }
@@ -148,6 +154,60 @@ void TGxCustomGrid::ApplyAndEndEdit() {
   ApplyEdit();
 }
 
+void TGxCustomGrid::OpenInput(int Col, const WideString* Text, char16_t C) {
+  if (!HasOption(goInput) || !Columns().IsValidIndex(Col)) return;
+  ApplyAndEndEdit();
+  if (!inputSelected_) {
+    inputSelected_ = true;
+    if (IsValidRow(selectedRow_)) RefreshCell(selectedColumn_, selectedRow_);
+  }
+  const int old = inputColumn_;
+  inputColumn_ = Col;
+  TGxCustomColumn* c = Columns().Column(Col);
+  if ((c->GetEditAbilities() & eaInput) && !ReadOnly && !PlayOf(c)) {
+    inputEditCol_ = Col;
+    editor_->setFont(GxQFont(c->Font()));
+    QPalette pal = editor_->palette();
+    pal.setColor(QPalette::Base, GxColor(c->Color()));
+    pal.setColor(QPalette::Text, GxColor(c->Font().Color));
+    editor_->setPalette(pal);
+    settingText_ = true;
+    editor_->setText(Text ? GxQString(Text->empty() ? c->InputValue() : *Text) : QString());
+    settingText_ = false;
+    if (!Text) editor_->insert(QString(QChar(C)));
+    editor_->setGeometry(InputCellRect(c).adjusted(1, 1, -1, -1));
+    editor_->show();
+    editor_->setFocus(Qt::OtherFocusReason);
+    if (Text && c->HasOption(coEditorAutoSelect))
+      editor_->selectAll();
+    else
+      editor_->end(false);
+  }
+  viewport()->update(InputRect());
+  if (old != Col && OnInputSelectCell) OnInputSelectCell(this, Col);
+}
+
+void TGxCustomGrid::EditInputCell(int Col, const WideString& Text) { OpenInput(Col, &Text, 0); }
+
+void TGxCustomGrid::EditInputCellWithKey(int Col, char16_t C) { OpenInput(Col, nullptr, C); }
+
+bool TGxCustomGrid::AddInputRow() {
+  bool accept = true;
+  if (OnInputAccept) OnInputAccept(this, accept);
+  if (!accept) return false;
+  AddRows(1);
+  const int row = RowCount() - 1;
+  TGxColumns& cols = Columns();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.Column(i);
+    const WideString& v = c->InputValue().empty() ? c->DefaultValue : c->InputValue();
+    if (!v.empty()) SetCellText(i, row, v);
+  }
+  for (int i = 0; i < cols.ColumnCount(); ++i) cols.Column(i)->SetInputValue({});
+  if (OnInputAdded) OnInputAdded(this);
+  return true;
+}
+
 bool TGxCustomGrid::eventFilter(QObject* Watched, QEvent* E) {
   if (Watched != editor_) return TGxCustomGridControl::eventFilter(Watched, E);
   if (E->type() == QEvent::KeyPress) {
@@ -162,7 +222,21 @@ bool TGxCustomGrid::eventFilter(QObject* Watched, QEvent* E) {
           break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-          if (Editing() && (Columns().Column(editCol_)->GetBehaviour() & cbEditorKeepsEnter))
+          if (inputEditCol_ >= 0) {
+            const int col = inputEditCol_;
+            ApplyEdit();
+            settingText_ = true;
+            editor_->clear();
+            settingText_ = false;
+            AddInputRow();
+            settingText_ = true;
+            editor_->setText(GxQString(Columns().Column(col)->InputValue()));
+            settingText_ = false;
+            editor_->selectAll();
+            handled = true;
+            break;
+          }
+          if (EditCell().first >= 0 && (Columns().Column(editCol_)->GetBehaviour() & cbEditorKeepsEnter))
             break;
           ApplyAndEndEdit();
           setFocus(Qt::OtherFocusReason);
@@ -363,6 +437,10 @@ void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
 void TGxCustomGrid::CellPress(int Col, int Row, int Shift) {
   secondClick_ = false;
   ApplyAndEndEdit();
+  if (GridStyle() == gsReport && inputSelected_) {  // the input row is left
+    inputSelected_ = false;
+    viewport()->update(InputRect());
+  }
   secondClick_ = pressCell_.first == SelectedColumn() && pressCell_.second == SelectedRow();
   if (!IsValidRow(Row)) return;
   if (!Columns().IsValidIndex(Col)) Col = SelectedColumn();
@@ -430,6 +508,9 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
         }
         break;
       }
+      case hrInput:
+        if (TGxCustomColumn* c = ColumnAtX(p.x())) EditInputCell(c->Index());
+        break;
       case hrCells: {
         const std::pair<int, int> cell = CellAtPoint(p);
         if (press.x() < 0 || cell != pressCell || !IsValidCell(cell.first, cell.second)) break;
@@ -638,6 +719,11 @@ void TGxCustomGrid::KeyPress(char16_t C) {
       (cur->HasOption(coEditing) || (cur->GetBehaviour() & cbPlayWithoutEditing))) {
     if (auto* g = dynamic_cast<TCvGrid*>(this))
       g->PlayCell(SelectedColumn(), SelectedRow(), TCvGrid::paKey, C);
+    return;
+  }
+  if (InputSelected()) {
+    if (cols.IsValidIndex(InputColumn()) && cols.Column(InputColumn())->IsKeyAcceptable(C))
+      EditInputCellWithKey(InputColumn(), C);
     return;
   }
   if (!InputSelected() && cur->IsKeyAcceptable(C) && CanEditCell(*this, SelectedColumn(),

@@ -144,3 +144,39 @@ TEST(GridEdit, TypedCharacterOpensAndBadNumberIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridEdit, InputRowAddsARowAndARefusalKeepsTheValues) {
+  TGridFixture f(2, 1, 300, 200, Go(goGrid) | Go(goHeader) | Go(goInput));
+  TCvGrid& g = *f.G;
+  g.Columns().Column(1)->DefaultValue = gx::W("dflt");
+  (void)f.Focus();
+  const QRect in = g.InputCellRect(g.Columns().Column(0));
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, in.center());
+  ASSERT_EQ(g.InputEditColumn(), 0);
+  EXPECT_TRUE(g.InputSelected());
+  QTest::keyClicks(g.Editor(), "new");
+  bool accept = false;
+  int added = 0;
+  g.OnInputAccept = [&](QObject*, bool& ok) { ok = accept; };
+  g.OnInputAdded = [&](QObject*) { ++added; };
+  QTest::keyClick(g.Editor(), Qt::Key_Return);
+  EXPECT_EQ(g.RowCount(), 1);  // refused: no row
+  EXPECT_EQ(g.Columns().Column(0)->InputValue(), gx::W("new"));
+  EXPECT_EQ(g.Editor()->text(), "new");  // shown again
+  accept = true;
+  QTest::keyClick(g.Editor(), Qt::Key_Return);
+  ASSERT_EQ(g.RowCount(), 2);
+  EXPECT_EQ(g.CellText(0, 1), "new");
+  EXPECT_EQ(g.CellText(1, 1), "dflt");
+  EXPECT_TRUE(g.Columns().Column(0)->InputValue().empty());
+  EXPECT_EQ(added, 1);
+  // a click on a body cell leaves the input row
+  const TGxRect r = g.GetCellRect(1, 0);
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
+  EXPECT_FALSE(g.InputSelected());
+  EXPECT_EQ(g.InputEditColumn(), -1);
+}
+
+}  // namespace
