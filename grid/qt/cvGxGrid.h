@@ -20,6 +20,7 @@
 #include "grid/cvGxColumns.h"
 #include "grid/cvGxPlays.h"
 #include "grid/qt/cvGxDisplays.h"
+#include "grid/qt/cvGxNumberEdit.h"
 #include "grid/qt/cvGxScroll.h"
 #include "grid/qt/cvGxStyles.h"
 #include "platform/Colors.h"
@@ -456,7 +457,7 @@ class TGxCustomGrid : public TGxCustomGridControl {
   std::function<void(QObject*, bool& Accept)> OnInputAccept;
   std::function<void(QObject*)> OnInputAdded;
   // The in-place editor (hidden while no cell is edited).
-  QLineEdit* Editor() const { return editor_; }
+  TGxNumberEdit* Editor() const { return editor_; }
   bool Editing() const { return EditCell().first >= 0 || inputEditCol_ >= 0; }
   std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
   std::function<void(QObject*, int ACol, int ARow, WideString& Value)> OnApplyEditText,
@@ -481,7 +482,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
  private:
   void OpenEditor(int Col, int Row);
   void PlaceEditor();
-  QLineEdit* editor_ = nullptr;
+  TGxNumberEdit* editor_ = nullptr;
+  void SetupEditor(TGxCustomColumn* Column);
   bool secondClick_ = false;
   int inputEditCol_ = -1;
   void OpenInput(int Col, const WideString* Text, char16_t C);

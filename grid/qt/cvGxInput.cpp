@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "grid/cvGxNum.h"
 #include "grid/qt/cvGxGrid.h"
 #include "grid/qt/cvGxPaint.h"
 
@@ -28,7 +29,7 @@ TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
   searchTimer_.setSingleShot(true);
   searchTimer_.setInterval(500);
   QObject::connect(&searchTimer_, &QTimer::timeout, this, [this] { searchText_.clear(); });
-  editor_ = new QLineEdit(viewport());
+  editor_ = new TGxNumberEdit(viewport());
   editor_->setFrame(false);
   editor_->hide();
   editor_->installEventFilter(this);
@@ -41,10 +42,25 @@ TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
 
 // ---- editing ----
 
+void TGxCustomGrid::SetupEditor(TGxCustomColumn* Column) {
+  auto* n = dynamic_cast<TGxCustomNumberColumn*>(Column);
+  editor_->Numeric = n != nullptr;
+  if (!n) return;
+  editor_->Options = n->EditOptions;
+  editor_->Min = n->Min;
+  editor_->Max = n->Max;
+  editor_->NullText.clear();
+  editor_->TextAfter.clear();
+  auto* spin = dynamic_cast<TGxNumberColumn*>(Column);
+  editor_->Precision = spin ? spin->Precision : 2;
+  editor_->Increment = spin ? spin->Increment : 1.0;
+}
+
 void TGxCustomGrid::OpenEditor(int Col, int Row) {
   editCol_ = Col;
   editRow_ = Row;
   TGxCustomColumn* c = Columns().Column(Col);
+  SetupEditor(c);
   editor_->setFont(GxQFont(c->Font()));
   QPalette pal = editor_->palette();
   pal.setColor(QPalette::Base, GxColor(GetCellColor(Col, Row)));
@@ -107,7 +123,8 @@ void TGxCustomGrid::EditCellWithKey(int Col, int Row, char16_t C) {
   ApplyAndEndEdit();
   OpenEditor(Col, Row);
   PlaceEditor();
-  editor_->insert(QString(QChar(C)));
+  QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(C)));
+  QApplication::sendEvent(editor_, &typed);  // through the editor's filter
   editor_->end(false);
 }
 
@@ -119,6 +136,9 @@ bool TGxCustomGrid::ApplyEdit() {
   if (!Editing()) return false;
   const auto [col, row] = EditCell();
   WideString value = GxWide(editor_->text());
+  // a number editor hands over its value in its own format (raw text with eoAllowAll)
+  if (editor_->Numeric && !editor_->Has(eoAllowAll))
+    value = GxWide(QString::fromStdString(gx::FloatText(editor_->Value())));
   WideString old;
   GetCellText(col, row, old);
   if (value == old) return false;
@@ -166,6 +186,7 @@ void TGxCustomGrid::OpenInput(int Col, const WideString* Text, char16_t C) {
   TGxCustomColumn* c = Columns().Column(Col);
   if ((c->GetEditAbilities() & eaInput) && !ReadOnly && !PlayOf(c)) {
     inputEditCol_ = Col;
+    SetupEditor(c);
     editor_->setFont(GxQFont(c->Font()));
     QPalette pal = editor_->palette();
     pal.setColor(QPalette::Base, GxColor(c->Color()));
@@ -174,7 +195,10 @@ void TGxCustomGrid::OpenInput(int Col, const WideString* Text, char16_t C) {
     settingText_ = true;
     editor_->setText(Text ? GxQString(Text->empty() ? c->InputValue() : *Text) : QString());
     settingText_ = false;
-    if (!Text) editor_->insert(QString(QChar(C)));
+    if (!Text) {
+      QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(C)));
+      QApplication::sendEvent(editor_, &typed);
+    }
     editor_->setGeometry(InputCellRect(c).adjusted(1, 1, -1, -1));
     editor_->show();
     editor_->setFocus(Qt::OtherFocusReason);

@@ -134,6 +134,9 @@ TEST(GridEdit, TypedCharacterOpensAndBadNumberIsReported) {
   f.Type(".5");
   f.Key(Qt::Key_Tab);
   EXPECT_DOUBLE_EQ(g.CellAt(1, 0)->GetAsFloat(), 7.5);  // "." whatever the locale
+  // letters into an eoAllowAll number cell
+  static_cast<TGxNumberColumn*>(g.Columns().Column(1))->EditOptions =
+      Eo(eoAllowAll) | Eo(eoAllowFloat) | Eo(eoAllowSigns);
   g.EditCell(1, 0);
   g.Editor()->setText("abc");
   f.Key(Qt::Key_Return);
@@ -177,6 +180,73 @@ TEST(GridEdit, InputRowAddsARowAndARefusalKeepsTheValues) {
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
   EXPECT_FALSE(g.InputSelected());
   EXPECT_EQ(g.InputEditColumn(), -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GridNumberEdit, TypingFiltersAndValueRules) {
+  testsupport::QtTestApp();
+  TGxNumberEdit e;
+  e.Numeric = true;
+  e.show();
+  auto typed = [&](TGxNumberEditOptions O, const char* Keys) {
+    e.Options = O;
+    e.clear();
+    QTest::keyClicks(&e, Keys);
+    return e.text().toStdString();
+  };
+  const TGxNumberEditOptions fs = Eo(eoAllowFloat) | Eo(eoAllowSigns);
+  struct Case {
+    TGxNumberEditOptions O;
+    const char* Keys;
+    const char* Text;
+  } cases[] = {
+      {0, "1.5", "15"},           {fs, "1.5.2", "1.52"},   {fs, "-12", "-12"},
+      {fs, "1-2+", "12"},         {Eo(eoAllowFloat), "-3", "3"}, {fs, "a1b", "1"},
+      {Eo(eoAllowAll), "x.-", "x.-"}, {Eo(eoDisableTyping), "12", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(typed(c.O, c.Keys), c.Text) << c.Keys;
+  // the reading of a value: empty reads Min; the range applies when either bound is set
+  e.Options = fs;
+  e.Min = 5;
+  e.Max = 0;
+  e.setText("");
+  EXPECT_EQ(e.Value(), 5);
+  e.setText("3");
+  EXPECT_EQ(e.Value(), 5);  // Min 5 / Max 0: 5
+  e.Min = 0;
+  e.Max = 10;
+  e.setText("12");
+  EXPECT_EQ(e.Value(), 10);
+  EXPECT_EQ(e.CleanText("+-1.2.3x", true, true), "1.23");  // the second sign is dropped
+  // spin within the range; Precision formats
+  e.Precision = 1;
+  e.Increment = 4;
+  e.setText("8");
+  e.Spin(1);
+  EXPECT_EQ(e.text(), "8");  // 12 would pass Max: nothing
+  e.Spin(-1);
+  EXPECT_EQ(e.text(), "4.0");
+  e.Options = 0;
+  e.setText("0");
+  e.Spin(-1);
+  EXPECT_EQ(e.text(), "0");  // no signs: not below 0
+}
+
+TEST(GridNumberEdit, OnePointFiveIntoAnIntegerNumberCellStoresFifteen) {
+  TGridFixture f(0, 1);
+  TCvGrid& g = *f.G;
+  auto* n = g.Columns().Add<TGxNumberColumn>("N");
+  n->EditOptions = 0;
+  n->SetOptions(n->Options() | Opt(coEditing));
+  (void)f.Focus();
+  g.SelectCell(0, 0, 0);
+  QTest::keyClicks(&g, "1");
+  QTest::keyClicks(g.Editor(), ".5");
+  QTest::keyClick(g.Editor(), Qt::Key_Return);
+  EXPECT_DOUBLE_EQ(g.CellAt(0, 0)->GetAsFloat(), 15);
 }
 
 }  // namespace
