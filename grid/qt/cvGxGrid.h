@@ -485,6 +485,7 @@ class TGxCustomGrid : public TGxCustomGridControl {
   TGxNumberEdit* editor_ = nullptr;
   void SetupEditor(TGxCustomColumn* Column);
   bool secondClick_ = false;
+  bool ending_ = false;
   int inputEditCol_ = -1;
   void OpenInput(int Col, const WideString* Text, char16_t C);
   bool settingText_ = false;

@@ -153,12 +153,16 @@ bool TGxCustomGrid::ApplyEdit() {
 }
 
 void TGxCustomGrid::EndEdit() {
-  const bool hadFocus = editor_ && editor_->hasFocus();
+  // the grid takes the focus back before the editor hides (hiding would pass it on)
+  if (editor_ && editor_->hasFocus()) {
+    ending_ = true;
+    setFocus(Qt::OtherFocusReason);
+    ending_ = false;
+  }
   if (editor_) editor_->hide();
   if (EditCell().first >= 0) RefreshCell(editCol_, editRow_);
   if (inputEditCol_ >= 0) viewport()->update(InputRect());
   inputEditCol_ = -1;
-  if (hadFocus) setFocus(Qt::OtherFocusReason);
   TGxCustomGridControl::EndEdit();
 }
 
@@ -282,7 +286,7 @@ bool TGxCustomGrid::eventFilter(QObject* Watched, QEvent* E) {
   }
   if (E->type() == QEvent::FocusOut) {
     QWidget* f = QApplication::focusWidget();
-    if (Editing() && f != this && !(f && isAncestorOf(f))) {
+    if (Editing() && !ending_ && f != this && !(f && isAncestorOf(f))) {
       Guarded("EditorExit", [&] { ApplyAndEndEdit(); });
       if (OnExit) Guarded("OnExit", [&] { OnExit(this); });
       viewport()->update();
