@@ -425,6 +425,9 @@ class TGxCustomGrid : public TGxCustomGridControl {
   std::function<void(QObject*)> OnClick, OnExit;
   std::function<void(QObject*, int ACol, int ARow)> OnCellClick, OnCellDblClick;
   std::function<void(QObject*, int ACol)> OnHeaderClick, OnHeaderDblClick;
+  // Row dragging (goRowMoving): OnRowMove may refuse; OnAfterRowMove after the move.
+  std::function<void(QObject*, int FromPos, int ToPos, bool& Accept)> OnRowMove;
+  std::function<void(QObject*, int FromPos, int ToPos)> OnAfterRowMove;
 
   // The header column pressed now (-1 when none).
   int PressedHeader() const { return pressedHeader_; }
@@ -485,6 +488,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   TGxNumberEdit* editor_ = nullptr;
   void SetupEditor(TGxCustomColumn* Column);
   bool secondClick_ = false;
+  int rowSource_ = -1, dropRow_ = -1;
+  bool movingRows_ = false;
   bool ending_ = false;
   int inputEditCol_ = -1;
   void OpenInput(int Col, const WideString* Text, char16_t C);

@@ -399,7 +399,9 @@ void TGxCustomGrid::SelectNextRow(int Shift) {
   const int r = from < 0 ? FirstShownRow() : VisibleRowStep(from, 1);
   if (r == from) return;
   SelectCell(SelectedColumn(), r, Shift);
-  ScrollRowIntoView(r);
+  // past the bottom: one line down through the bar (OnVerticalScroll fires)
+  const QRect body = BodyRect();
+  if (RowTop(r) + GetRowHeight(r) > body.top() + body.height()) ScrollCommand(1, scLineDown, 0);
 }
 
 void TGxCustomGrid::SelectPriorRow(int Shift) {
@@ -407,7 +409,7 @@ void TGxCustomGrid::SelectPriorRow(int Shift) {
   const int r = VisibleRowStep(SelectedRow(), -1);
   if (r == SelectedRow()) return;
   SelectCell(SelectedColumn(), r, Shift);
-  ScrollRowIntoView(r);
+  if (r < TopRow()) ScrollCommand(1, scLineUp, 0);
 }
 
 void TGxCustomGrid::SelectFirstRow() {
@@ -471,6 +473,7 @@ void TGxCustomGrid::CellPress(int Col, int Row, int Shift) {
   }
   secondClick_ = pressCell_.first == SelectedColumn() && pressCell_.second == SelectedRow();
   if (!IsValidRow(Row)) return;
+  rowSource_ = Row;
   if (!Columns().IsValidIndex(Col)) Col = SelectedColumn();
   // a row cut off at the bottom comes into view
   const QRect body = BodyRect();
@@ -486,6 +489,14 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
       const int right = ColumnScreenLeft(resizing_) + resizing_->Width();
       resizeDelta_ = std::max(p.x() - right, 8 - resizing_->Width());
       return;
+    }
+    if (rowSource_ >= 0 && (E->buttons() & Qt::LeftButton) && HasOption(goRowMoving)) {
+      if (!movingRows_ && (p - pressPoint_).manhattanLength() > 5) movingRows_ = true;
+      if (movingRows_) {
+        const int r = RowAtY(p.y());
+        dropRow_ = r >= 0 ? r : (p.y() < BodyRect().top() ? TopRow() : LastShownRow());
+        return;
+      }
     }
     if (GetHitRegion(p) == hrHeader)
       setCursor(GripColumnAtX(p.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
@@ -508,7 +519,22 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
   pressPoint_ = {-1, -1};
   const bool wasLeft = leftPressed_;
   leftPressed_ = false;
+  const int source = rowSource_, drop = dropRow_;
+  const bool moving = movingRows_;
+  rowSource_ = dropRow_ = -1;
+  movingRows_ = false;
   Guarded("MouseUp", [&] {
+    if (moving && source >= 0 && drop >= 0) {
+      const int target = drop > source ? drop - 1 : drop;
+      bool accept = true;
+      if (OnRowMove) OnRowMove(this, source, target, accept);
+      if (accept && target != source) {
+        if (auto* g = dynamic_cast<TCvGrid*>(this)) g->MoveRow(source, target);
+        if (OnAfterRowMove) OnAfterRowMove(this, source, target);
+        SelectRow(target);
+      }
+      return;
+    }
     if (wasLeft && E->button() == Qt::LeftButton && OnClick && rect().contains(p)) OnClick(this);
     if (resizing_) {
       TGxCustomColumn* c = resizing_;

@@ -219,3 +219,44 @@ TEST(GridInput, AHandlerExceptionIsReportedAndTheGridGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridInput, RowDragMovesARowUnlessRefused) {
+  TInputGrid f(5);
+  TCvGrid& g = *f.G;
+  g.SetOptions(g.Options() | Go(goRowMoving));
+  std::vector<std::pair<int, int>> moved;
+  bool accept = false;
+  g.OnRowMove = [&](QObject*, int, int, bool& ok) { ok = accept; };
+  g.OnAfterRowMove = [&](QObject*, int a, int b) { moved.emplace_back(a, b); };
+  auto drag = [&](int From, int To) {
+    QTest::mousePress(f.V(), Qt::LeftButton, {}, f.CellPoint(0, From));
+    QMouseEvent move(QEvent::MouseMove, QPointF(f.CellPoint(0, To)),
+                     f.V()->mapToGlobal(QPointF(f.CellPoint(0, To))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.V(), &move);
+    QTest::mouseRelease(f.V(), Qt::LeftButton, {}, f.CellPoint(0, To));
+  };
+  drag(0, 3);
+  EXPECT_EQ(g.CellText(0, 0), "r5");  // refused: nothing moves
+  EXPECT_TRUE(moved.empty());
+  accept = true;
+  drag(0, 3);  // dropped on row 3: lands before it, at 2
+  EXPECT_EQ(g.CellText(0, 2), "r5");
+  EXPECT_EQ(g.CellText(0, 0), "r4");
+  EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{0, 2}}));
+  EXPECT_EQ(g.SelectedRow(), 2);
+  // keyboard moves past the bottom scroll through the bar
+  int scrolls = 0;
+  g.OnVerticalScroll = [&](QObject*, int) { ++scrolls; };
+  g.resize(300, 18 + 17 * 2 + 10);
+  g.SelectCell(0, 1, 0);
+  (void)f.Focus();
+  f.Key(Qt::Key_Down);
+  f.Key(Qt::Key_Down);
+  EXPECT_GE(scrolls, 1);
+  EXPECT_GT(g.TopRow(), 0);
+}
+
+}  // namespace
