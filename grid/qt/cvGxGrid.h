@@ -406,6 +406,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   TGxCustomColumn* ColumnAtX(int X);
   // The column whose resize grip is under x, or null.
   TGxCustomColumn* GripColumnAtX(int X);
+  // The display position a dragged column would land at for a client point.
+  int DropPosition(TGxCustomColumn* Dragged, const QPoint& P);
   // Fits the column to its widest cell text: 5 + max(8, widest).
   void BestFitColumn(TGxCustomColumn* Column);
   // Selects the first visible row from the one after the selected (or from 0) whose text in
@@ -490,6 +492,7 @@ class TGxCustomGrid : public TGxCustomGridControl {
   bool secondClick_ = false;
   int rowSource_ = -1, dropRow_ = -1;
   bool movingRows_ = false;
+  bool draggingColumn_ = false;
   bool ending_ = false;
   int inputEditCol_ = -1;
   void OpenInput(int Col, const WideString* Text, char16_t C);

@@ -378,6 +378,25 @@ bool TGxCustomGrid::SearchRow(int Col, const WideString& Text, bool FromStart) {
   return false;
 }
 
+int TGxCustomGrid::DropPosition(TGxCustomColumn* Dragged, const QPoint& P) {
+  TGxColumns& cols = Columns();
+  TGxCustomColumn* prev = nullptr;
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.ColumnAtPosition(i);
+    if (!c->Visible() && c != Dragged) continue;
+    const int l = ColumnScreenLeft(c), r = l + c->Width();
+    if (P.x() >= l && P.x() <= r && c->Visible()) {
+      if (c == Dragged) return Dragged->Position();
+      const int mid = r - c->Width() / 2;
+      if (P.x() > mid) return c->Position() + (Dragged->Position() >= c->Position() ? 1 : 0);
+      if (c->Position() >= Dragged->Position()) return prev ? prev->Position() : c->Position();
+      return c->Position();
+    }
+    prev = c;
+  }
+  return Dragged->Position();
+}
+
 // ---- row moves ----
 
 int TGxCustomGrid::VisibleRowStep(int From, int Steps) {
@@ -498,6 +517,12 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
         return;
       }
     }
+    if (pressedHeader_ >= 0 && (E->buttons() & Qt::LeftButton) && !draggingColumn_ &&
+        !HasOption(goDisableColumnMoving) &&
+        !Columns().Column(pressedHeader_)->HasOption(coDisableMoving) &&
+        (std::abs(p.x() - pressPoint_.x()) > 3 || std::abs(p.y() - pressPoint_.y()) > 3))
+      draggingColumn_ = true;
+    if (draggingColumn_) return;
     if (GetHitRegion(p) == hrHeader)
       setCursor(GripColumnAtX(p.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
     else
@@ -523,7 +548,26 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
   const bool moving = movingRows_;
   rowSource_ = dropRow_ = -1;
   movingRows_ = false;
+  const bool dragged = draggingColumn_;
+  draggingColumn_ = false;
   Guarded("MouseUp", [&] {
+    if (dragged && header >= 0) {
+      TGxCustomColumn* c = Columns().Column(header);
+      const QRect strip(0, 0, std::min(ColumnScreenLeft(Columns().LastVisible()) +
+                                           Columns().LastVisible()->Width(),
+                                       ClientWidth()),
+                        BodyRect().top());
+      if (strip.contains(p)) {
+        const int to = DropPosition(c, p);
+        const int fixed = Columns().FixedCols();
+        const bool locked = HasOption(goLockFixedCols) && (c->Position() < fixed || to < fixed);
+        if (to != c->Position() && !locked) Columns().Move(c->Position(), to);
+      } else if (HasOption(goCanHideColumn)) {
+        c->SetVisible(false);
+      }
+      viewport()->update();
+      return;
+    }
     if (moving && source >= 0 && drop >= 0) {
       const int target = drop > source ? drop - 1 : drop;
       bool accept = true;

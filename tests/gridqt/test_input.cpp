@@ -260,3 +260,36 @@ TEST(GridInput, RowDragMovesARowUnlessRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridInput, HeaderDragMovesAndHidesOnlyWithCanHideColumn) {
+  TGridFixture f(3, 2, 300, 150, Go(goGrid) | Go(goHeader));
+  TCvGrid& g = *f.G;
+  TGxColumns& cols = g.Columns();
+  const int y = g.HeaderRect().center().y();
+  // drop positions over 80-pixel columns at 0, 80, 160
+  struct Case {
+    int Dragged, X, Pos;
+  } cases[] = {{0, 130, 1}, {0, 100, 0}, {0, 200, 1}, {0, 210, 2}, {2, 20, 0}, {2, 60, 1}, {1, 100, 1}};
+  for (const Case& c : cases)
+    EXPECT_EQ(g.DropPosition(cols.Column(c.Dragged), QPoint(c.X, y)), c.Pos) << c.X;
+  auto drag = [&](int FromX, QPoint To) {
+    QTest::mousePress(g.viewport(), Qt::LeftButton, {}, QPoint(FromX, y));
+    QMouseEvent move(QEvent::MouseMove, QPointF(To), g.viewport()->mapToGlobal(QPointF(To)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(g.viewport(), &move);
+    QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, To);
+  };
+  drag(40, QPoint(210, y));
+  EXPECT_EQ(cols.Column(0)->Position(), 2);
+  // dropped below the grid: hidden only with goCanHideColumn
+  const int x1 = g.ColumnScreenLeft(cols.Column(1)) + 40;
+  drag(x1, QPoint(x1, 140));
+  EXPECT_TRUE(cols.Column(1)->Visible());
+  g.SetOptions(g.Options() | Go(goCanHideColumn));
+  drag(x1, QPoint(x1, 140));
+  EXPECT_FALSE(cols.Column(1)->Visible());
+}
+
+}  // namespace
