@@ -327,7 +327,7 @@ void TGxCustomGridControl::ClearRows() {
   topRow_ = 0;
   selectedColumn_ = 0;
   selectedRow_ = -1;
-  editCol_ = editRow_ = -1;
+  EndEdit();
 }
 
 void TGxCustomGridControl::SelectCell(int Col, int Row, int) {
@@ -335,11 +335,24 @@ void TGxCustomGridControl::SelectCell(int Col, int Row, int) {
   if (OnBeforeSelect) Guarded("OnBeforeSelect", [&] { OnBeforeSelect(this, Col, Row, accept); });
   if (!accept) return;
   if (!columns_->IsValidIndex(Col) || !columns_->Column(Col)->Enabled) return;
+  if (inputSelected_) {
+    // The input row holds the selection: only its column changes.
+    const int old = inputColumn_;
+    if (old == Col) return;
+    inputColumn_ = Col;
+    if (OnInputSelectCell) Guarded("OnInputSelectCell", [&] { OnInputSelectCell(this, Col); });
+    viewport()->update(InputRect());
+    return;
+  }
   const int oldCol = selectedColumn_, oldRow = selectedRow_;
   selectedColumn_ = Col;
   selectedRow_ = Row;  // any integer is stored; painting checks it
   const bool changed = oldCol != Col || oldRow != Row;
-  if (changed) editCol_ = editRow_ = -1;
+  if (changed) {
+    if (OnDeselectCell && IsValidCell(oldCol, oldRow))
+      Guarded("OnDeselectCell", [&] { OnDeselectCell(this, oldCol, oldRow); });
+    CloseEditor();
+  }
   if (AutoScroll && IsValidRow(Row)) ScrollRowIntoView(Row);
   if (RowCount() == 0) return;
   if (HasOption(goSelectFullRow)) {
@@ -1037,6 +1050,7 @@ void TCvGrid::GetCellInfo(int Col, int Row, TCellInfo& Info) {
 }
 
 void TCvGrid::GetCellText(int Col, int Row, WideString& Text) {
+  if (!IsValidCell(Col, Row)) return;  // outside the grid: Text stays
   Text = cells_->GetCell(Col, Row)->GetAsString();
 }
 
@@ -1124,7 +1138,7 @@ void TCvGrid::SetRowSelected(int Row, bool Value) {
 
 void TCvGrid::SortColumn(TGxCustomColumn* Column, bool Ascending) {
   const int col = Column->Index();
-  editCol_ = editRow_ = -1;
+  EndEdit();
   sortedColumn_ = col;
   if (OnSortColumn) Guarded("OnSortColumn", [&] { OnSortColumn(this, col, Ascending); });
   TRow* keep = IsValidRow(selectedRow_) ? cells_->GetRow(selectedRow_) : nullptr;

@@ -8,7 +8,9 @@
 #pragma once
 #include <QFont>
 #include <QPainter>
+#include <QLineEdit>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -18,6 +20,7 @@
 #include "grid/cvGxColumns.h"
 #include "grid/cvGxPlays.h"
 #include "grid/qt/cvGxDisplays.h"
+#include "grid/qt/cvGxNumberEdit.h"
 #include "grid/qt/cvGxScroll.h"
 #include "grid/qt/cvGxStyles.h"
 #include "platform/Colors.h"
@@ -67,6 +70,22 @@ inline WideString GxWide(const QString& S) {
   return WideString(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<size_t>(S.size()));
 }
 
+// A cell key as the program gives it: a text or an integer (kept as its decimal text). "First",
+// "Last" and "Selected" (any case) name rows and columns; other texts are column names or
+// numbers.
+struct TGxKey {
+  TGxKey(int V) : Text(std::to_string(V)) {}
+  TGxKey(const char* S) : Text(S) {}
+  TGxKey(std::string S) : Text(std::move(S)) {}
+  std::string Text;  // code page 1251
+};
+
+// The list error of a bad row (or column) index: "List index out of bounds (%d)".
+class TGxListError : public TGxError {
+ public:
+  explicit TGxListError(int Index);
+};
+
 class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
  public:
   explicit TGxCustomGridControl(QWidget* Parent = nullptr);
@@ -74,6 +93,8 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
 
   // ---- properties ----
   TGxColumns& Columns() { return *columns_; }
+  // The class name the grid's messages give.
+  virtual std::string ClassName() const { return "TGxCustomGridControl"; }
   TAppearanceOptions AppearanceOptions() const { return appearance_; }
   void SetAppearanceOptions(TAppearanceOptions A);
   bool HasAppearance(TAppearanceOption O) const { return (appearance_ & Ao(O)) != 0; }
@@ -204,6 +225,18 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   bool IsValidRow(int Row) { return Row >= 0 && Row < RowCount(); }
   void SelectColumn(int Col);
   void ScrollRowIntoView(int Row);
+  // (column index, row index) of a key pair; the row key is resolved first. A key that is no
+  // name and no number raises TGxError "Invalid Rowname/Columnname '%s' for '%s:%s'.". The
+  // indexes are not checked against the grid's size.
+  std::pair<int, int> ResolveCellKeys(const TGxKey& ColKey, const TGxKey& RowKey);
+  // GetCellText of the resolved keys (outside the grid: Text stays, no error).
+  void CellTextByKey(const TGxKey& ColKey, const TGxKey& RowKey, WideString& Text);
+  TGxCustomColumn* ColumnByName(const std::string& Name) { return columns_->ColumnByName(Name); }
+  // Ends editing: closes an open editor without storing its text and fires OnEditExit (also
+  // when no editor was open).
+  virtual void EndEdit();
+  // Closes an open editor without storing its text and without events.
+  virtual void CloseEditor() { editCol_ = editRow_ = -1; }
   int CellAreaWidth();
 
   // ---- layout (client = viewport coordinates) ----
@@ -252,7 +285,9 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
                      TSlideState)> OnSlideColoring;
   std::function<void(QObject*, int Index, int& RowHeight)> OnMeasuringRowHeight;
   std::function<void(QObject*, int Index, int Height)> OnChangeRowHeight;
-  std::function<void(QObject*, int ACol, int ARow)> OnSelectCell, OnChange;
+  std::function<void(QObject*, int ACol, int ARow)> OnSelectCell, OnChange, OnDeselectCell;
+  std::function<void(QObject*, int ACol)> OnInputSelectCell;
+  std::function<void(QObject*)> OnEditExit;
   std::function<void(QObject*, int ACol, bool Ascending)> OnSortColumn;
   std::function<void(QObject*, int ACol)> OnAfterSort, OnColumnResize, OnSlideChange;
   std::function<void(QObject*, int ACol, int FromPos, int ToPos)> OnColumnMove;
@@ -352,11 +387,129 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int paintRow_ = -1, paintRowTop_ = 0;
 };
 
-// The input layer (mouse, keyboard, column drag and resize) sits here; it comes with the
-// grid's input.
+// The input layer: mouse presses and releases on cells and headers (selection, cell and header
+// clicks, the header sort), double clicks (a grip fits its column), keyboard navigation, the
+// type-ahead row search and the wheel. The program's key and mouse events fire before the grid
+// acts; every entry runs inside the guard, so an exception in a handler is reported and the
+// grid goes on.
 class TGxCustomGrid : public TGxCustomGridControl {
  public:
-  using TGxCustomGridControl::TGxCustomGridControl;
+  explicit TGxCustomGrid(QWidget* Parent = nullptr);
+  using TGxCustomGridControl::EditCell;
+
+  enum THitRegion { hrNone, hrHeader, hrInput, hrCells, hrFooter, hrIndicator };
+  THitRegion GetHitRegion(const QPoint& P);
+  // (column, row) under a client point; -1 where nothing is hit; above the body the row is the
+  // top row.
+  std::pair<int, int> CellAtPoint(const QPoint& P);
+  // The visible column under x (display order), or null.
+  TGxCustomColumn* ColumnAtX(int X);
+  // The column whose resize grip is under x, or null.
+  TGxCustomColumn* GripColumnAtX(int X);
+  // The display position a dragged column would land at for a client point.
+  int DropPosition(TGxCustomColumn* Dragged, const QPoint& P);
+  // Fits the column to its widest cell text: 5 + max(8, widest).
+  void BestFitColumn(TGxCustomColumn* Column);
+  // Selects the first visible row from the one after the selected (or from 0) whose text in
+  // column Col starts with Text, ignoring case.
+  bool SearchRow(int Col, const WideString& Text, bool FromStart);
+  const WideString& SearchText() const { return searchText_; }
+  // Row selection moves (keyboard).
+  void SelectNextRow(int Shift = 0);
+  void SelectPriorRow(int Shift = 0);
+  void SelectFirstRow();
+  void SelectLastRow();
+
+  // Key: the Qt key (or 0 when a handler cleared it); Shift: Qt::KeyboardModifiers.
+  std::function<void(QObject*, int& Key, int Shift)> OnKeyDown, OnKeyUp;
+  std::function<void(QObject*, char16_t& Key)> OnKeyPress;
+  std::function<void(QObject*, int Button, int Shift, int X, int Y)> OnMouseDown, OnMouseMove;
+  std::function<void(QObject*)> OnClick, OnExit;
+  std::function<void(QObject*, int ACol, int ARow)> OnCellClick, OnCellDblClick;
+  std::function<void(QObject*, int ACol)> OnHeaderClick, OnHeaderDblClick;
+  // Row dragging (goRowMoving): OnRowMove may refuse; OnAfterRowMove after the move.
+  std::function<void(QObject*, int FromPos, int ToPos, bool& Accept)> OnRowMove;
+  std::function<void(QObject*, int FromPos, int ToPos)> OnAfterRowMove;
+
+  // The header column pressed now (-1 when none).
+  int PressedHeader() const { return pressedHeader_; }
+
+  // ---- in-place editing ----
+  // Opens the cell editor on (Col, Row) with Text (the cell's text when empty); nothing when
+  // the cell is already edited, the column cannot be edited, the grid is ReadOnly, the cell is
+  // not valid or OnBeforeEdit refuses.
+  void EditCell(int Col, int Row, const WideString& Text = {});
+  // Opens the cell editor and types the character into it.
+  void EditCellWithKey(int Col, int Row, char16_t C);
+  // Stores the open editor's text: nothing when it equals the cell's text; OnEditAccept may
+  // refuse; then OnEditText, the cell's text and OnAfterEdit. True when a value was stored. A
+  // text the cell cannot convert raises the cell's conversion error (the cell keeps its value).
+  bool ApplyEdit();
+  void EndEdit() override;
+  void CloseEditor() override;
+  // Applies the edit and ends it whatever the apply did; the apply's error goes on.
+  void ApplyAndEndEdit();
+  // Input row (goInput): the input row takes the selection, selects the column and, when the
+  // column takes input and the grid is not ReadOnly, opens the editor over its input cell with
+  // Text (the column's InputValue when empty). OnInputSelectCell follows.
+  void EditInputCell(int Col, const WideString& Text = {});
+  void EditInputCellWithKey(int Col, char16_t C);
+  // The column whose input cell is edited (-1 when none).
+  int InputEditColumn() const { return inputEditCol_; }
+  // OnInputAccept may refuse (the input values stay); else a new row takes each column's
+  // InputValue (or its DefaultValue when empty), the input values are emptied, OnInputAdded.
+  bool AddInputRow();
+  std::function<void(QObject*, bool& Accept)> OnInputAccept;
+  std::function<void(QObject*)> OnInputAdded;
+  // The in-place editor (hidden while no cell is edited).
+  TGxNumberEdit* Editor() const { return editor_; }
+  bool Editing() const { return EditCell().first >= 0 || inputEditCol_ >= 0; }
+  std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
+  std::function<void(QObject*, int ACol, int ARow, WideString& Value)> OnApplyEditText,
+      OnEditText;
+  std::function<void(QObject*, int ACol, int ARow, const WideString& Value, bool& Accept)>
+      OnEditAccept;
+  std::function<void(QObject*, int ACol, int ARow, const WideString& Value)> OnEdit,
+      OnAfterEdit;
+
+ protected:
+  void mousePressEvent(QMouseEvent* E) override;
+  void mouseReleaseEvent(QMouseEvent* E) override;
+  void mouseMoveEvent(QMouseEvent* E) override;
+  void mouseDoubleClickEvent(QMouseEvent* E) override;
+  void keyPressEvent(QKeyEvent* E) override;
+  void keyReleaseEvent(QKeyEvent* E) override;
+  void wheelEvent(QWheelEvent* E) override;
+  void focusOutEvent(QFocusEvent* E) override;
+  bool focusNextPrevChild(bool Next) override;
+  bool eventFilter(QObject* Watched, QEvent* E) override;
+
+ private:
+  void OpenEditor(int Col, int Row);
+  void PlaceEditor();
+  TGxNumberEdit* editor_ = nullptr;
+  void SetupEditor(TGxCustomColumn* Column);
+  bool secondClick_ = false;
+  int rowSource_ = -1, dropRow_ = -1;
+  bool movingRows_ = false;
+  bool draggingColumn_ = false;
+  bool ending_ = false;
+  int inputEditCol_ = -1;
+  void OpenInput(int Col, const WideString* Text, char16_t C);
+  bool settingText_ = false;
+  void CellPress(int Col, int Row, int Shift);
+  void KeyDown(int Key, int Shift);
+  void KeyPress(char16_t C);
+  int VisibleRowStep(int From, int Steps);
+
+  QPoint pressPoint_{-1, -1};
+  std::pair<int, int> pressCell_{-1, -1};
+  bool leftPressed_ = false;
+  int pressedHeader_ = -1;
+  TGxCustomColumn* resizing_ = nullptr;
+  int resizeDelta_ = 0;
+  WideString searchText_;
+  QTimer searchTimer_;
 };
 
 // The concrete grid over its row store.
@@ -365,8 +518,22 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   explicit TCvGrid(QWidget* Parent = nullptr);
   ~TCvGrid() override;
 
+  std::string ClassName() const override { return "TCvGrid"; }
   TCells& Cells() { return *cells_; }
   TCell* Cell(int Col, int Row) { return cells_->GetCell(Col, Row); }
+  // The cell of an index pair; a row (or column) outside the grid raises TGxListError.
+  TCell* CellAt(int Col, int Row);
+  // The cell of a key pair (ResolveCellKeys, then CellAt).
+  TCell* CellByKey(const TGxKey& ColKey, const TGxKey& RowKey);
+  // Ends editing and removes the row and its descendants; the selection keeps its index but
+  // stays within the shown rows, with no selection event. A row outside the grid raises
+  // TGxListError.
+  void DeleteRow(int Row);
+  // Ends editing and inserts an empty row (no default values) before Row; the selection moves
+  // down with its row.
+  void InsertRow(int Row);
+  // Ends editing and moves a row record with its cells.
+  void MoveRow(int From, int To);
   int LastAddedRow = -1;
 
   // ---- the core's abstract operations over the store ----
@@ -412,10 +579,6 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   // cell is not valid or refused.
   enum TPlayAction { paKey, paMouseDown, paMouseUp };
   bool PlayCell(int Col, int Row, TPlayAction Action, char16_t Key = 0, int X = 0, int Y = 0);
-  std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
-  std::function<void(QObject*, int ACol, int ARow, const WideString& Value, bool& Accept)>
-      OnEditAccept;
-  std::function<void(QObject*, int ACol, int ARow, const WideString& Value)> OnAfterEdit;
 
   // Text helpers at the program's side (code page 1251).
   std::string CellText(int Col, int Row);
@@ -425,3 +588,11 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   std::unique_ptr<TCells> cells_;
   void RecountShown();
 };
+
+// Row routines over a grid's text operations (the Data tab's sort and filter grids).
+// Swaps the texts of two rows column by column; nothing when either is RowCount or more.
+void GxGridSwapRows(TCvGrid& Grid, int A, int B);
+// Exchange sort ascending by the integer value of column A, ties by column B.
+void GxGridSortIntInt(TCvGrid& Grid, int A, int B);
+// The same with column A Boolean: True rows first, each group ascending by column B.
+void GxGridSortBoolInt(TCvGrid& Grid, int A, int B);

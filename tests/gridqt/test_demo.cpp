@@ -3,6 +3,7 @@
 // chosen pixels of the window's own paint.
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
 #include <QScrollBar>
 
 #include "grid/cvGxDraw.h"
@@ -83,6 +84,66 @@ TEST(GridDemoJourney, TopPageDownSortAndEmpty) {
   EXPECT_GE(cap.top(), 18 + 4);
   EXPECT_TRUE(DarkBox(img, QRect(12, 60, img.width() - 12, 100)).isNull());
   EXPECT_EQ(g.VertScrollBar().ScrollMax, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A new user's first minutes: sort by a header, fit a column by its grip, type 1.5 into the
+// Value column (EditOptions []: 15 is stored), toggle a check box with Space; the log pane
+// lists the events in order.
+TEST(GridDemoJourney, UserClicksTypesAndReadsTheLog) {
+  testsupport::QtTestApp();
+  griddemo::TGridDemo d = griddemo::MakeGridDemo(20);
+  std::unique_ptr<QWidget> w(d.Window);
+  TCvGrid& g = *d.Grid;
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  QWidget* v = g.viewport();
+  auto lines = [&] {
+    QStringList l = d.Log->toPlainText().split('\n', Qt::SkipEmptyParts);
+    std::vector<std::string> out;
+    for (const QString& s : l) out.push_back(s.toStdString());
+    d.Log->clear();
+    return out;
+  };
+  auto cellPoint = [&](int C, int R) {
+    const TGxRect r = g.GetCellRect(C, R);
+    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  };
+  // a header click on Name sorts (ascending first: already in order), the second descends
+  TGxCustomColumn* name = g.Columns().Column(griddemo::colName);
+  const QPoint head(g.ColumnScreenLeft(name) + 20, g.HeaderRect().center().y());
+  QTest::mouseClick(v, Qt::LeftButton, {}, head);
+  QTest::qWait(QApplication::doubleClickInterval() + 20);
+  QTest::mouseClick(v, Qt::LeftButton, {}, head);
+  EXPECT_EQ(g.CellText(griddemo::colName, 0), "Row 00020");
+  EXPECT_EQ(lines(), (std::vector<std::string>{"Click", "HeaderClick 0", "EditExit",
+                                               "SortColumn 0 up", "AfterSort 0", "Click",
+                                               "HeaderClick 0", "EditExit", "SortColumn 0 down",
+                                               "AfterSort 0"}));
+  // the grip of Name fits it to "Row 00020" + 5
+  const int right = g.ColumnScreenLeft(name) + name->Width();
+  QTest::mouseDClick(v, Qt::LeftButton, {}, QPoint(right - 1, g.HeaderRect().center().y()));
+  EXPECT_EQ(name->Width(), g.TextWidth(name->Font(), u"Row 00020") + 5);
+  lines();
+  // type 1.5 into Value of the top row
+  g.setFocus();
+  QTest::mouseClick(v, Qt::LeftButton, {}, cellPoint(griddemo::colValue, 0));
+  g.EndEdit();
+  lines();
+  QTest::keyClicks(&g, "1");
+  QTest::keyClicks(g.Editor(), ".5");
+  QTest::keyClick(g.Editor(), Qt::Key_Return);
+  EXPECT_DOUBLE_EQ(g.CellAt(griddemo::colValue, 0)->GetAsFloat(), 15);
+  EXPECT_EQ(lines(), (std::vector<std::string>{"AfterEdit 1,0 15", "EditExit"}));
+  // Space toggles the check box of the row (row 19 of the fill: 19 % 3 != 0, unticked)
+  g.SelectCell(griddemo::colOn, 0, 0);
+  lines();
+  QTest::keyClick(&g, Qt::Key_Space);
+  EXPECT_TRUE(g.CellAt(griddemo::colOn, 0)->GetAsBoolean());
+  EXPECT_EQ(lines(), (std::vector<std::string>{"AfterEdit 2,0 True"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The grid demo window.
 #include "grid/qt/demo/GridDemo.h"
 
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -25,6 +26,31 @@ void FillRows(TCvGrid& G, int Rows) {
   }
   G.EndUpdate();
 }
+
+namespace {
+
+void HookLog(TGridDemo& D) {
+  TCvGrid& g = *D.Grid;
+  QPlainTextEdit* log = D.Log;
+  auto put = [log](const std::string& S) { log->appendPlainText(QString::fromStdString(S)); };
+  auto cell = [](int C, int R) { return std::to_string(C) + "," + std::to_string(R); };
+  g.OnSelectCell = [=](QObject*, int c, int r) { put("SelectCell " + cell(c, r)); };
+  g.OnClick = [=](QObject*) { put("Click"); };
+  g.OnCellClick = [=](QObject*, int c, int r) { put("CellClick " + cell(c, r)); };
+  g.OnCellDblClick = [=](QObject*, int c, int r) { put("CellDblClick " + cell(c, r)); };
+  g.OnHeaderClick = [=](QObject*, int c) { put("HeaderClick " + std::to_string(c)); };
+  g.OnSortColumn = [=](QObject*, int c, bool a) {
+    put("SortColumn " + std::to_string(c) + (a ? " up" : " down"));
+  };
+  g.OnAfterSort = [=](QObject*, int c) { put("AfterSort " + std::to_string(c)); };
+  g.OnColumnResize = [=](QObject*, int c) { put("ColumnResize " + std::to_string(c)); };
+  g.OnAfterEdit = [=](QObject*, int c, int r, const WideString& v) {
+    put("AfterEdit " + cell(c, r) + " " + gx::ToUtf8(v));
+  };
+  g.OnEditExit = [=](QObject*) { put("EditExit"); };
+}
+
+}  // namespace
 
 TGridDemo MakeGridDemo(int Rows) {
   TGridDemo d;
@@ -57,8 +83,19 @@ TGridDemo MakeGridDemo(int Rows) {
   mode->SetWidth(70);
   d.Grid->SetOptions(Go(goHeader) | Go(goGrid) | Go(goIndicator));
   d.Grid->SetCaption(u"No rows");
+  value->EditOptions = 0;
+  for (TGxCustomColumn* c : {static_cast<TGxCustomColumn*>(value),
+                             static_cast<TGxCustomColumn*>(on)})
+    c->SetOptions(c->Options() | Opt(coEditing));
   FillRows(*d.Grid, Rows);
-  d.Window->resize(400, 300);
+  lay->setSpacing(0);
+  d.Log = new QPlainTextEdit(d.Window);
+  d.Log->setObjectName("EventLog");
+  d.Log->setReadOnly(true);
+  d.Log->setFixedHeight(80);
+  lay->addWidget(d.Log);
+  HookLog(d);
+  d.Window->resize(400, 380);
   return d;
 }
 

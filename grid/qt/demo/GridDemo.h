@@ -3,6 +3,7 @@
 #pragma once
 #include <QWidget>
 
+class QPlainTextEdit;
 class TCvGrid;
 
 namespace griddemo {
@@ -10,9 +11,12 @@ namespace griddemo {
 // Column indexes of the demo grid.
 enum { colName, colValue, colOn, colKind, colMode };
 
+// The window holds the grid and, below it, the event log: one line per grid event, in order
+// ("SelectCell 1,4", "HeaderClick 0", "AfterEdit 1,4 15", ...).
 struct TGridDemo {
-  QWidget* Window = nullptr;  // owns the grid
+  QWidget* Window = nullptr;  // owns the grid and the log
   TCvGrid* Grid = nullptr;
+  QPlainTextEdit* Log = nullptr;
 };
 
 // Row r: name "Row NNNNN" (r + 1, five digits), value r * 0.25, checked every third row

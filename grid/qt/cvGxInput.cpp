@@ -1,0 +1,840 @@
+// The grid's input layer: hit regions, presses and releases on cells and headers, double
+// clicks, keyboard navigation, the type-ahead row search and the wheel.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "grid/cvGxNum.h"
+#include "grid/qt/cvGxGrid.h"
+#include "grid/qt/cvGxPaint.h"
+
+namespace {
+
+int ShiftOf(Qt::KeyboardModifiers M) { return static_cast<int>(M); }
+
+bool Holds(const QRect& R, const QPoint& P) {
+  // right and bottom edges pulled in by one pixel
+  return R.width() > 1 && R.height() > 1 && P.x() >= R.left() && P.x() < R.right() &&
+         P.y() >= R.top() && P.y() < R.bottom();
+}
+
+}  // namespace
+
+TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  viewport()->setMouseTracking(true);
+  searchTimer_.setSingleShot(true);
+  searchTimer_.setInterval(500);
+  QObject::connect(&searchTimer_, &QTimer::timeout, this, [this] { searchText_.clear(); });
+  editor_ = new TGxNumberEdit(viewport());
+  editor_->setFrame(false);
+  editor_->hide();
+  editor_->installEventFilter(this);
+  QObject::connect(editor_, &QLineEdit::textChanged, this, [this](const QString& T) {
+    if (settingText_ || !Editing() || !OnEdit) return;
+    const auto [c, r] = EditCell();
+    Guarded("OnEdit", [&] { OnEdit(this, c, r, GxWide(T)); });
+  });
+}
+
+// ---- editing ----
+
+void TGxCustomGrid::SetupEditor(TGxCustomColumn* Column) {
+  auto* n = dynamic_cast<TGxCustomNumberColumn*>(Column);
+  editor_->Numeric = n != nullptr;
+  if (!n) return;
+  editor_->Options = n->EditOptions;
+  editor_->Min = n->Min;
+  editor_->Max = n->Max;
+  editor_->NullText.clear();
+  editor_->TextAfter.clear();
+  auto* spin = dynamic_cast<TGxNumberColumn*>(Column);
+  editor_->Precision = spin ? spin->Precision : 2;
+  editor_->Increment = spin ? spin->Increment : 1.0;
+}
+
+void TGxCustomGrid::OpenEditor(int Col, int Row) {
+  editCol_ = Col;
+  editRow_ = Row;
+  TGxCustomColumn* c = Columns().Column(Col);
+  SetupEditor(c);
+  editor_->setFont(GxQFont(c->Font()));
+  QPalette pal = editor_->palette();
+  pal.setColor(QPalette::Base, GxColor(GetCellColor(Col, Row)));
+  editor_->setPalette(pal);
+  settingText_ = true;
+  editor_->clear();
+  settingText_ = false;
+}
+
+void TGxCustomGrid::PlaceEditor() {
+  const auto [col, row] = EditCell();
+  const TGxRect r = GetCellRect(col, row);
+  const QRect body = BodyRect();
+  QRect box(QPoint(r.Left + LineWidths().Left3D, r.Top),
+            QPoint(r.Right - LineWidths().Vert - (HasOption(goGrid) ? 0 : 1) - 1, r.Bottom - 1));
+  if (box.top() < body.top()) {
+    editor_->hide();
+    return;
+  }
+  box.adjust(1, 1, -1, -1);
+  box.setLeft(std::max({0, body.left(), box.left()}));
+  editor_->setGeometry(box);
+  editor_->show();
+  editor_->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+bool CanEditCell(TGxCustomGrid& G, int Col, int Row) {
+  if (G.ReadOnly || !G.IsValidCell(Col, Row)) return false;
+  TGxCustomColumn* c = G.Columns().Column(Col);
+  return (c->GetEditAbilities() & eaEdit) && !G.PlayOf(c);
+}
+}  // namespace
+
+void TGxCustomGrid::EditCell(int Col, int Row, const WideString& Text) {
+  if (EditCell() == std::make_pair(Col, Row) || !CanEditCell(*this, Col, Row)) return;
+  bool accept = true;
+  if (OnBeforeEdit) OnBeforeEdit(this, Col, Row, accept);
+  if (!accept) return;
+  ApplyAndEndEdit();
+  OpenEditor(Col, Row);
+  WideString start = Text;
+  if (start.empty()) GetCellText(Col, Row, start);
+  if (OnApplyEditText) OnApplyEditText(this, Col, Row, start);
+  settingText_ = Text.empty();
+  editor_->setText(GxQString(start));
+  settingText_ = false;
+  PlaceEditor();
+  if (Columns().Column(Col)->HasOption(coEditorAutoSelect))
+    editor_->selectAll();
+  else
+    editor_->end(false);
+}
+
+void TGxCustomGrid::EditCellWithKey(int Col, int Row, char16_t C) {
+  if (EditCell() == std::make_pair(Col, Row) || !CanEditCell(*this, Col, Row)) return;
+  bool accept = true;
+  if (OnBeforeEdit) OnBeforeEdit(this, Col, Row, accept);
+  if (!accept) return;
+  ApplyAndEndEdit();
+  OpenEditor(Col, Row);
+  PlaceEditor();
+  QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(C)));
+  QApplication::sendEvent(editor_, &typed);  // through the editor's filter
+  editor_->end(false);
+}
+
+bool TGxCustomGrid::ApplyEdit() {
+  if (inputEditCol_ >= 0) {
+    Columns().Column(inputEditCol_)->SetInputValue(GxWide(editor_->text()));
+    return true;
+  }
+  if (!Editing()) return false;
+  const auto [col, row] = EditCell();
+  WideString value = GxWide(editor_->text());
+  // a number editor hands over its value in its own format (raw text with eoAllowAll)
+  if (editor_->Numeric && !editor_->Has(eoAllowAll))
+    value = GxWide(QString::fromStdString(gx::FloatText(editor_->Value())));
+  WideString old;
+  GetCellText(col, row, old);
+  if (value == old) return false;
+  bool accept = true;
+  if (OnEditAccept) OnEditAccept(this, col, row, value, accept);
+  if (RowCount() == 0 || !IsValidCell(col, row)) return false;
+  if (!accept) return false;
+  if (OnEditText) OnEditText(this, col, row, value);
+  SetCellText(col, row, value);  // a conversion error goes to whatever ended the edit
+  if (OnAfterEdit) OnAfterEdit(this, col, row, value);
+  return true;
+}
+
+void TGxCustomGrid::EndEdit() {
+  // the grid takes the focus back before the editor hides (hiding would pass it on)
+  if (editor_ && editor_->hasFocus()) {
+    ending_ = true;
+    setFocus(Qt::OtherFocusReason);
+    ending_ = false;
+  }
+  if (editor_) editor_->hide();
+  if (EditCell().first >= 0) RefreshCell(editCol_, editRow_);
+  if (inputEditCol_ >= 0) viewport()->update(InputRect());
+  inputEditCol_ = -1;
+  TGxCustomGridControl::EndEdit();
+}
+
+void TGxCustomGrid::CloseEditor() {
+  if (Editing()) EndEdit();
+}
+
+void TGxCustomGrid::ApplyAndEndEdit() {
+  struct TEnd {
+    TGxCustomGrid* G;
+    ~TEnd() { if (G->Editing()) G->EndEdit(); }
+  } end{this};
+  ApplyEdit();
+}
+
+void TGxCustomGrid::OpenInput(int Col, const WideString* Text, char16_t C) {
+  if (!HasOption(goInput) || !Columns().IsValidIndex(Col)) return;
+  ApplyAndEndEdit();
+  if (!inputSelected_) {
+    inputSelected_ = true;
+    if (IsValidRow(selectedRow_)) RefreshCell(selectedColumn_, selectedRow_);
+  }
+  const int old = inputColumn_;
+  inputColumn_ = Col;
+  TGxCustomColumn* c = Columns().Column(Col);
+  if ((c->GetEditAbilities() & eaInput) && !ReadOnly && !PlayOf(c)) {
+    inputEditCol_ = Col;
+    SetupEditor(c);
+    editor_->setFont(GxQFont(c->Font()));
+    QPalette pal = editor_->palette();
+    pal.setColor(QPalette::Base, GxColor(c->Color()));
+    pal.setColor(QPalette::Text, GxColor(c->Font().Color));
+    editor_->setPalette(pal);
+    settingText_ = true;
+    editor_->setText(Text ? GxQString(Text->empty() ? c->InputValue() : *Text) : QString());
+    settingText_ = false;
+    if (!Text) {
+      QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(C)));
+      QApplication::sendEvent(editor_, &typed);
+    }
+    editor_->setGeometry(InputCellRect(c).adjusted(1, 1, -1, -1));
+    editor_->show();
+    editor_->setFocus(Qt::OtherFocusReason);
+    if (Text && c->HasOption(coEditorAutoSelect))
+      editor_->selectAll();
+    else
+      editor_->end(false);
+  }
+  viewport()->update(InputRect());
+  if (old != Col && OnInputSelectCell) OnInputSelectCell(this, Col);
+}
+
+void TGxCustomGrid::EditInputCell(int Col, const WideString& Text) { OpenInput(Col, &Text, 0); }
+
+void TGxCustomGrid::EditInputCellWithKey(int Col, char16_t C) { OpenInput(Col, nullptr, C); }
+
+bool TGxCustomGrid::AddInputRow() {
+  bool accept = true;
+  if (OnInputAccept) OnInputAccept(this, accept);
+  if (!accept) return false;
+  AddRows(1);
+  const int row = RowCount() - 1;
+  TGxColumns& cols = Columns();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.Column(i);
+    const WideString& v = c->InputValue().empty() ? c->DefaultValue : c->InputValue();
+    if (!v.empty()) SetCellText(i, row, v);
+  }
+  for (int i = 0; i < cols.ColumnCount(); ++i) cols.Column(i)->SetInputValue({});
+  if (OnInputAdded) OnInputAdded(this);
+  return true;
+}
+
+bool TGxCustomGrid::eventFilter(QObject* Watched, QEvent* E) {
+  if (Watched != editor_) return TGxCustomGridControl::eventFilter(Watched, E);
+  if (E->type() == QEvent::KeyPress) {
+    auto* k = static_cast<QKeyEvent*>(E);
+    bool handled = false;
+    Guarded("EditorKeyDown", [&] {
+      switch (k->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+          ApplyAndEndEdit();
+          handled = true;
+          break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+          if (inputEditCol_ >= 0) {
+            const int col = inputEditCol_;
+            ApplyEdit();
+            settingText_ = true;
+            editor_->clear();
+            settingText_ = false;
+            AddInputRow();
+            settingText_ = true;
+            editor_->setText(GxQString(Columns().Column(col)->InputValue()));
+            settingText_ = false;
+            editor_->selectAll();
+            handled = true;
+            break;
+          }
+          if (EditCell().first >= 0 && (Columns().Column(editCol_)->GetBehaviour() & cbEditorKeepsEnter))
+            break;
+          ApplyAndEndEdit();
+          setFocus(Qt::OtherFocusReason);
+          handled = true;
+          break;
+        case Qt::Key_Escape:
+          if (HasOption(goEscClearEdit)) {
+            editor_->clear();
+          } else {
+            EndEdit();
+            setFocus(Qt::OtherFocusReason);
+          }
+          handled = true;
+          break;
+        default: break;
+      }
+    });
+    return handled;
+  }
+  if (E->type() == QEvent::FocusOut) {
+    QWidget* f = QApplication::focusWidget();
+    if (Editing() && !ending_ && f != this && !(f && isAncestorOf(f))) {
+      Guarded("EditorExit", [&] { ApplyAndEndEdit(); });
+      if (OnExit) Guarded("OnExit", [&] { OnExit(this); });
+      viewport()->update();
+    }
+  }
+  return TGxCustomGridControl::eventFilter(Watched, E);
+}
+
+TGxCustomGrid::THitRegion TGxCustomGrid::GetHitRegion(const QPoint& P) {
+  if (GridStyle() == gsSlides)
+    return HasOption(goHeader) && Holds(HeaderRect(), P) ? hrHeader : hrCells;
+  if (HasOption(goHeader) && Holds(HeaderRect(), P)) return hrHeader;
+  if (HasOption(goInput) && Holds(InputRect(), P)) return hrInput;
+  if (Holds(BodyRect(), P)) return hrCells;
+  if (HasOption(goFooter) && Holds(FooterRect(), P)) return hrFooter;
+  if (HasOption(goIndicator) && P.x() >= 0 && P.x() < IndicatorWidth()) return hrIndicator;
+  return hrNone;
+}
+
+TGxCustomColumn* TGxCustomGrid::ColumnAtX(int X) {
+  TGxColumns& cols = Columns();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.ColumnAtPosition(i);
+    if (!c->Visible()) continue;
+    const int l = ColumnScreenLeft(c);
+    if (X >= l && X <= l + c->Width()) return c;
+  }
+  return nullptr;
+}
+
+TGxCustomColumn* TGxCustomGrid::GripColumnAtX(int X) {
+  TGxColumns& cols = Columns();
+  const int fixedRight = IndicatorWidth() + cols.FixedWidth();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.ColumnAtPosition(i);
+    if (!c->Visible() || c->HasOption(coFixedSize)) continue;
+    const bool fixed = c->VisibleIndex() < cols.FixedCols();
+    if (!fixed && X < fixedRight) continue;
+    const int r = ColumnScreenLeft(c) + c->Width();
+    if (X >= r - 3 && X <= r + 2) return c;
+  }
+  return nullptr;
+}
+
+std::pair<int, int> TGxCustomGrid::CellAtPoint(const QPoint& P) {
+  TGxCustomColumn* c = ColumnAtX(P.x());
+  const int col = c ? c->Index() : -1;
+  if (P.y() < BodyRect().top()) return {col, TopRow()};
+  return {col, RowAtY(P.y())};
+}
+
+void TGxCustomGrid::BestFitColumn(TGxCustomColumn* Column) {
+  const int col = Column->Index();
+  int widest = 0;
+  for (int r = 0; r < RowCount(); ++r) {
+    if (!IsRowShown(r)) continue;
+    WideString t;
+    GetDrawText(col, r, t);
+    widest = std::max(widest, TextWidth(Column->Font(), t));
+  }
+  Column->SetWidth(5 + std::max(8, widest));
+}
+
+bool TGxCustomGrid::SearchRow(int Col, const WideString& Text, bool FromStart) {
+  const int n = RowCount();
+  if (n == 0 || !Columns().IsValidIndex(Col)) return false;
+  const std::string want = gx::LowerCp1251(gx::A(Text));
+  auto matches = [&](int r) {
+    if (!IsRowShown(r)) return false;
+    WideString t;
+    GetCellText(Col, r, t);
+    return gx::LowerCp1251(gx::A(t.substr(0, Text.size()))) == want;
+  };
+  auto found = [&](int r) {
+    SelectCell(SelectedColumn(), r, 0);
+    if (UpdateCount() == 0) ScrollRowIntoView(r);
+    return true;
+  };
+  if (FromStart) {
+    for (int r = 0; r < n; ++r)
+      if (matches(r)) return found(r);
+    return false;
+  }
+  const int sel = SelectedRow();
+  for (int r = std::max(0, sel + 1); r < n; ++r)
+    if (matches(r)) return found(r);
+  for (int r = 0; r <= std::min(sel, n - 1); ++r)
+    if (matches(r)) return found(r);
+  return false;
+}
+
+int TGxCustomGrid::DropPosition(TGxCustomColumn* Dragged, const QPoint& P) {
+  TGxColumns& cols = Columns();
+  TGxCustomColumn* prev = nullptr;
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.ColumnAtPosition(i);
+    if (!c->Visible() && c != Dragged) continue;
+    const int l = ColumnScreenLeft(c), r = l + c->Width();
+    if (P.x() >= l && P.x() <= r && c->Visible()) {
+      if (c == Dragged) return Dragged->Position();
+      const int mid = r - c->Width() / 2;
+      if (P.x() > mid) return c->Position() + (Dragged->Position() >= c->Position() ? 1 : 0);
+      if (c->Position() >= Dragged->Position()) return prev ? prev->Position() : c->Position();
+      return c->Position();
+    }
+    prev = c;
+  }
+  return Dragged->Position();
+}
+
+// ---- row moves ----
+
+int TGxCustomGrid::VisibleRowStep(int From, int Steps) {
+  const int n = RowCount();
+  int r = From;
+  const int dir = Steps < 0 ? -1 : 1;
+  for (int k = 0; k < std::abs(Steps); ++k) {
+    int next = r + dir;
+    while (next >= 0 && next < n && !IsRowShown(next)) next += dir;
+    if (next < 0 || next >= n) break;
+    r = next;
+  }
+  return r;
+}
+
+void TGxCustomGrid::SelectNextRow(int Shift) {
+  if (RowCount() == 0) return;
+  const int from = IsValidRow(SelectedRow()) ? SelectedRow() : -1;
+  const int r = from < 0 ? FirstShownRow() : VisibleRowStep(from, 1);
+  if (r == from) return;
+  SelectCell(SelectedColumn(), r, Shift);
+  // past the bottom: one line down through the bar (OnVerticalScroll fires)
+  const QRect body = BodyRect();
+  if (RowTop(r) + GetRowHeight(r) > body.top() + body.height()) ScrollCommand(1, scLineDown, 0);
+}
+
+void TGxCustomGrid::SelectPriorRow(int Shift) {
+  if (RowCount() == 0 || !IsValidRow(SelectedRow())) return;
+  const int r = VisibleRowStep(SelectedRow(), -1);
+  if (r == SelectedRow()) return;
+  SelectCell(SelectedColumn(), r, Shift);
+  if (r < TopRow()) ScrollCommand(1, scLineUp, 0);
+}
+
+void TGxCustomGrid::SelectFirstRow() {
+  if (RowCount() == 0) return;
+  SelectCell(SelectedColumn(), FirstShownRow(), 0);
+  ScrollCommand(1, scTop, 0);
+}
+
+void TGxCustomGrid::SelectLastRow() {
+  if (RowCount() == 0) return;
+  SelectCell(SelectedColumn(), LastShownRow(), 0);
+  ScrollCommand(1, scBottom, 0);
+}
+
+// ---- mouse ----
+
+void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  const int shift = ShiftOf(E->modifiers());
+  if (E->button() == Qt::MiddleButton) {
+    TGxCustomGridControl::mousePressEvent(E);
+    return;
+  }
+  Guarded("MouseDown", [&] {
+    if (OnMouseDown) OnMouseDown(this, E->button(), shift, p.x(), p.y());
+    pressPoint_ = p;
+    pressCell_ = CellAtPoint(p);
+    leftPressed_ = E->button() == Qt::LeftButton;
+    if (!hasFocus() && isVisible()) setFocus(Qt::MouseFocusReason);
+    if (Columns().ColumnCount() == 0) return;
+    const THitRegion region = GetHitRegion(p);
+    if (leftPressed_ && region == hrHeader) {
+      if (TGxCustomColumn* g = GripColumnAtX(p.x())) {
+        resizing_ = g;
+        resizeDelta_ = 0;
+        return;
+      }
+    }
+    switch (region) {
+      case hrCells: CellPress(pressCell_.first, pressCell_.second, shift); break;
+      case hrHeader:
+        if (leftPressed_) {
+          TGxCustomColumn* c = ColumnAtX(p.x());
+          pressedHeader_ = c && c->HasOption(coCanClick) ? c->Index() : -1;
+          if (pressedHeader_ >= 0) viewport()->update(HeaderRect());
+        }
+        break;
+      case hrIndicator: CellPress(pressCell_.first, pressCell_.second, shift); break;
+      case hrNone: ApplyAndEndEdit(); break;
+      default: break;
+    }
+  });
+}
+
+void TGxCustomGrid::CellPress(int Col, int Row, int Shift) {
+  secondClick_ = false;
+  ApplyAndEndEdit();
+  if (GridStyle() == gsReport && inputSelected_) {  // the input row is left
+    inputSelected_ = false;
+    viewport()->update(InputRect());
+  }
+  secondClick_ = pressCell_.first == SelectedColumn() && pressCell_.second == SelectedRow();
+  if (!IsValidRow(Row)) return;
+  rowSource_ = Row;
+  if (!Columns().IsValidIndex(Col)) Col = SelectedColumn();
+  // a row cut off at the bottom comes into view
+  const QRect body = BodyRect();
+  if (RowTop(Row) + GetRowHeight(Row) > body.top() + body.height()) ScrollRowIntoView(Row);
+  SelectCell(Col, Row, Shift);
+}
+
+void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  Guarded("MouseMove", [&] {
+    if (OnMouseMove) OnMouseMove(this, 0, ShiftOf(E->modifiers()), p.x(), p.y());
+    if (resizing_) {
+      const int right = ColumnScreenLeft(resizing_) + resizing_->Width();
+      resizeDelta_ = std::max(p.x() - right, 8 - resizing_->Width());
+      return;
+    }
+    if (rowSource_ >= 0 && (E->buttons() & Qt::LeftButton) && HasOption(goRowMoving)) {
+      if (!movingRows_ && (p - pressPoint_).manhattanLength() > 5) movingRows_ = true;
+      if (movingRows_) {
+        const int r = RowAtY(p.y());
+        dropRow_ = r >= 0 ? r : (p.y() < BodyRect().top() ? TopRow() : LastShownRow());
+        return;
+      }
+    }
+    if (pressedHeader_ >= 0 && (E->buttons() & Qt::LeftButton) && !draggingColumn_ &&
+        !HasOption(goDisableColumnMoving) &&
+        !Columns().Column(pressedHeader_)->HasOption(coDisableMoving) &&
+        (std::abs(p.x() - pressPoint_.x()) > 3 || std::abs(p.y() - pressPoint_.y()) > 3))
+      draggingColumn_ = true;
+    if (draggingColumn_) return;
+    if (GetHitRegion(p) == hrHeader)
+      setCursor(GripColumnAtX(p.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
+    else
+      unsetCursor();
+  });
+  TGxCustomGridControl::mouseMoveEvent(E);
+}
+
+void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  if (E->button() == Qt::MiddleButton) {
+    TGxCustomGridControl::mouseReleaseEvent(E);
+    return;
+  }
+  const int header = pressedHeader_;
+  pressedHeader_ = -1;
+  const QPoint press = pressPoint_;
+  const std::pair<int, int> pressCell = pressCell_;
+  pressPoint_ = {-1, -1};
+  const bool wasLeft = leftPressed_;
+  leftPressed_ = false;
+  const int source = rowSource_, drop = dropRow_;
+  const bool moving = movingRows_;
+  rowSource_ = dropRow_ = -1;
+  movingRows_ = false;
+  const bool dragged = draggingColumn_;
+  draggingColumn_ = false;
+  Guarded("MouseUp", [&] {
+    if (dragged && header >= 0) {
+      TGxCustomColumn* c = Columns().Column(header);
+      const QRect strip(0, 0, std::min(ColumnScreenLeft(Columns().LastVisible()) +
+                                           Columns().LastVisible()->Width(),
+                                       ClientWidth()),
+                        BodyRect().top());
+      if (strip.contains(p)) {
+        const int to = DropPosition(c, p);
+        const int fixed = Columns().FixedCols();
+        const bool locked = HasOption(goLockFixedCols) && (c->Position() < fixed || to < fixed);
+        if (to != c->Position() && !locked) Columns().Move(c->Position(), to);
+      } else if (HasOption(goCanHideColumn)) {
+        c->SetVisible(false);
+      }
+      viewport()->update();
+      return;
+    }
+    if (moving && source >= 0 && drop >= 0) {
+      const int target = drop > source ? drop - 1 : drop;
+      bool accept = true;
+      if (OnRowMove) OnRowMove(this, source, target, accept);
+      if (accept && target != source) {
+        if (auto* g = dynamic_cast<TCvGrid*>(this)) g->MoveRow(source, target);
+        if (OnAfterRowMove) OnAfterRowMove(this, source, target);
+        SelectRow(target);
+      }
+      return;
+    }
+    if (wasLeft && E->button() == Qt::LeftButton && OnClick && rect().contains(p)) OnClick(this);
+    if (resizing_) {
+      TGxCustomColumn* c = resizing_;
+      resizing_ = nullptr;
+      c->SetWidth(std::max(8, c->Width() + resizeDelta_));
+      if (OnColumnResize) OnColumnResize(this, c->Index());
+      return;
+    }
+    if (header >= 0) {
+      if (OnHeaderClick) OnHeaderClick(this, header);
+      viewport()->update(HeaderRect());
+    }
+    if (E->button() != Qt::LeftButton) {
+      EndEdit();
+      return;
+    }
+    switch (GetHitRegion(p)) {
+      case hrHeader: {
+        TGxCustomColumn* c = ColumnAtX(p.x());
+        if (header >= 0 && c && c->Index() == header && c->HasOption(coCanSort)) {
+          if (c->Sorted())
+            c->SetSortKind(c->SortKind() == skAscending ? skDescending : skAscending);
+          else
+            c->SetSorted(true);
+        }
+        break;
+      }
+      case hrInput:
+        if (TGxCustomColumn* c = ColumnAtX(p.x())) EditInputCell(c->Index());
+        break;
+      case hrCells: {
+        const std::pair<int, int> cell = CellAtPoint(p);
+        if (press.x() < 0 || cell != pressCell || !IsValidCell(cell.first, cell.second)) break;
+        if (OnCellClick) OnCellClick(this, cell.first, cell.second);
+        TGxCustomColumn* c = Columns().Column(cell.first);
+        if (PlayOf(c)) {
+          if (!ReadOnly &&
+              (c->HasOption(coEditing) || (c->GetBehaviour() & cbPlayWithoutEditing))) {
+            if (auto* g = dynamic_cast<TCvGrid*>(this)) {
+              const TGxRect r = GetCellRect(cell.first, cell.second);
+              g->PlayCell(cell.first, cell.second, TCvGrid::paMouseDown, 0, p.x() - r.Left,
+                          p.y() - r.Top);
+              g->PlayCell(cell.first, cell.second, TCvGrid::paMouseUp, 0, p.x() - r.Left,
+                          p.y() - r.Top);
+            }
+          }
+          break;
+        }
+        if (!HasOption(goSecondClickEdit) || secondClick_) EditCell(cell.first, cell.second);
+        break;
+      }
+      default: break;
+    }
+  });
+}
+
+void TGxCustomGrid::mouseDoubleClickEvent(QMouseEvent* E) {
+  const QPoint p = E->position().toPoint();
+  Guarded("DblClick", [&] {
+    pressPoint_ = {-1, -1};
+    if (E->button() != Qt::LeftButton) return;
+    const THitRegion region = GetHitRegion(p);
+    if (region == hrHeader) {
+      if (TGxCustomColumn* g = GripColumnAtX(p.x())) {
+        if (g->GetBehaviour() & cbBestFit) BestFitColumn(g);
+        return;
+      }
+      TGxCustomColumn* c = ColumnAtX(p.x());
+      if (c && OnHeaderDblClick) OnHeaderDblClick(this, c->Index());
+      return;
+    }
+    if (region == hrCells) {
+      const std::pair<int, int> cell = CellAtPoint(p);
+      if (IsValidCell(cell.first, cell.second) && OnCellDblClick)
+        OnCellDblClick(this, cell.first, cell.second);
+    }
+  });
+}
+
+void TGxCustomGrid::wheelEvent(QWheelEvent* E) {
+  const int dy = E->angleDelta().y();
+  if (dy == 0) return;
+  const bool ctrl = E->modifiers() & Qt::ControlModifier;
+  Guarded("MouseWheel", [&] {
+    TGxScrollBar& v = VertScrollBar();
+    if (dy < 0) {
+      if (v.ScrollMax > 0 && v.ScrollPos < v.ScrollMax)
+        ScrollCommand(1, ctrl ? scPageDown : scLineDown, 0);
+      else if (GridStyle() == gsReport && HorzScrollBar().ScrollMax > 0)
+        ScrollCommand(0, ctrl ? scPageDown : scLineDown, 0);
+    } else {
+      if (v.ScrollMax > 0)
+        ScrollCommand(1, ctrl ? scPageUp : scLineUp, 0);
+      else if (GridStyle() == gsReport && HorzScrollBar().ScrollMax > 0)
+        ScrollCommand(0, ctrl ? scPageUp : scLineUp, 0);
+    }
+  });
+  E->accept();
+}
+
+void TGxCustomGrid::focusOutEvent(QFocusEvent* E) {
+  QWidget* f = QApplication::focusWidget();
+  if (f && isAncestorOf(f)) {  // the editor took it
+    TGxCustomGridControl::focusOutEvent(E);
+    return;
+  }
+  Guarded("Exit", [&] { ApplyAndEndEdit(); });
+  resizing_ = nullptr;
+  pressedHeader_ = -1;
+  pressPoint_ = {-1, -1};
+  leftPressed_ = false;
+  TGxCustomGridControl::focusOutEvent(E);
+  if (OnExit) Guarded("OnExit", [&] { OnExit(this); });
+}
+
+// ---- keyboard ----
+
+bool TGxCustomGrid::focusNextPrevChild(bool Next) {
+  if (WantTabs) return false;  // Tab stays in the grid
+  return TGxCustomGridControl::focusNextPrevChild(Next);
+}
+
+void TGxCustomGrid::keyPressEvent(QKeyEvent* E) {
+  int key = E->key();
+  const int shift = ShiftOf(E->modifiers());
+  if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !WantTabs) {
+    E->ignore();
+    return;
+  }
+  Guarded("KeyDown", [&] {
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+    if (key != 0) KeyDown(key, shift);
+    const QString t = E->text();
+    if (key != 0 && t.size() == 1 && (key != Qt::Key_Return || WantReturns)) {
+      char16_t c = t.at(0).unicode();
+      if (OnKeyPress) OnKeyPress(this, c);
+      if (c != 0) KeyPress(c);
+    }
+  });
+  E->accept();
+}
+
+void TGxCustomGrid::keyReleaseEvent(QKeyEvent* E) {
+  int key = E->key();
+  Guarded("KeyUp", [&] {
+    if (OnKeyUp) OnKeyUp(this, key, ShiftOf(E->modifiers()));
+  });
+}
+
+void TGxCustomGrid::KeyDown(int Key, int Shift) {
+  const bool editing = EditCell().first >= 0;
+  const int p = std::max(1, RowsThatFit());
+  switch (Key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+      TGxColumns& cols = Columns();
+      TGxCustomColumn* cur =
+          cols.IsValidIndex(SelectedColumn()) ? cols.Column(SelectedColumn()) : nullptr;
+      const bool back = Key == Qt::Key_Backtab || (Shift & Qt::ShiftModifier);
+      TGxCustomColumn* next = nullptr;
+      if (cur) next = back ? cols.PriorEditable(cur) : cols.NextEditable(cur);
+      if (next && next != cur) {
+        SelectCell(next->Index(), SelectedRow(), 0);
+      } else if (!InputSelected()) {
+        TGxCustomColumn* wrap = back ? cols.LastVisible() : cols.FirstVisible();
+        if (back) SelectPriorRow(); else SelectNextRow();
+        if (wrap) SelectCell(wrap->Index(), SelectedRow(), 0);
+      }
+      break;
+    }
+    case Qt::Key_PageUp:
+      if (SelectedRow() > TopRow()) {
+        SelectCell(SelectedColumn(), TopRow(), 0);
+      } else if (IsValidRow(SelectedRow())) {
+        SelectCell(SelectedColumn(), VisibleRowStep(SelectedRow(), -p), 0);
+        VertScrollBar().SetScrollPos(VertScrollBar().ScrollPos - p);
+      }
+      break;
+    case Qt::Key_PageDown: {
+      const int lastFull = VisibleRowStep(TopRow(), p - 1);
+      if (SelectedRow() < lastFull) {
+        SelectCell(SelectedColumn(), lastFull, 0);
+      } else if (IsValidRow(SelectedRow())) {
+        SelectCell(SelectedColumn(), VisibleRowStep(SelectedRow(), p), 0);
+        VertScrollBar().SetScrollPos(VertScrollBar().ScrollPos + p);
+      }
+      break;
+    }
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      if (editing || !Columns().IsValidIndex(SelectedColumn())) break;
+      if (Key == Qt::Key_Home) SelectFirstRow(); else SelectLastRow();
+      break;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+      if (editing) break;
+      TGxColumns& cols = Columns();
+      if (InputSelected() || !HasOption(goSelectFullRow) ||
+          HasAppearance(aoIndicateSelectedCell)) {
+        if (!cols.IsValidIndex(SelectedColumn())) break;
+        TGxCustomColumn* cur = cols.Column(SelectedColumn());
+        TGxCustomColumn* next =
+            Key == Qt::Key_Left ? cols.PriorEditable(cur) : cols.NextEditable(cur);
+        if (next && next != cur) SelectCell(next->Index(), SelectedRow(), 0);
+      } else {
+        ScrollCommand(0, Key == Qt::Key_Left ? scLineUp : scLineDown, 0);
+      }
+      break;
+    }
+    case Qt::Key_Up:
+      if (!editing) SelectPriorRow(Shift);
+      break;
+    case Qt::Key_Down:
+      if (!editing) SelectNextRow(Shift);
+      break;
+    default: break;
+  }
+}
+
+void TGxCustomGrid::KeyPress(char16_t C) {
+  if (Editing() || C == 27) return;
+  if (C == 13) {
+    if (!WantReturns) return;
+    switch (SelectionMoveDirection) {
+      case mdDown: SelectNextRow(); break;
+      case mdRight: KeyDown(Qt::Key_Right, 0); break;
+      case mdNone: break;
+    }
+    return;
+  }
+  TGxColumns& cols = Columns();
+  if (!cols.IsValidIndex(SelectedColumn())) return;
+  if (!InputSelected() && !IsValidRow(SelectedRow())) return;
+  TGxCustomColumn* cur = cols.Column(SelectedColumn());
+  if (PlayOf(cur) && !ReadOnly &&
+      (cur->HasOption(coEditing) || (cur->GetBehaviour() & cbPlayWithoutEditing))) {
+    if (auto* g = dynamic_cast<TCvGrid*>(this))
+      g->PlayCell(SelectedColumn(), SelectedRow(), TCvGrid::paKey, C);
+    return;
+  }
+  if (InputSelected()) {
+    if (cols.IsValidIndex(InputColumn()) && cols.Column(InputColumn())->IsKeyAcceptable(C))
+      EditInputCellWithKey(InputColumn(), C);
+    return;
+  }
+  if (!InputSelected() && cur->IsKeyAcceptable(C) && CanEditCell(*this, SelectedColumn(),
+                                                                  SelectedRow())) {
+    EditCellWithKey(SelectedColumn(), SelectedRow(), C);
+    return;
+  }
+  if (InputSelected() || cur->HasOption(coEditing) || RowCount() == 0) return;
+  TGxCustomColumn* search = nullptr;
+  for (int i = 0; i < cols.ColumnCount() && !search; ++i)
+    if (cols.Column(i)->HasOption(coSearchColumn)) search = cols.Column(i);
+  if (!search) return;
+  searchTimer_.start();
+  searchText_ += C;
+  SearchRow(search->Index(), searchText_, false);
+}
