@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/cvColor.h"
 #include "foundation/cvStrList.h"
 #include "platform/Canvas.h"
 
@@ -18,18 +19,6 @@ std::string GraphFormatName(int32_t Code);
 std::unique_ptr<TStringList> PictureInfo(const std::string& FileName);
 
 // ---- colours ----
-constexpr int ColorTableSize = 20;
-struct TColorName {
-  const char* Name;
-  uint32_t Value;
-};
-extern const TColorName ColorTable[ColorTableSize];
-// The value of the row with exactly that name; clNone (0x1FFFFFFF) when none.
-uint32_t ColorByName(const std::string& Name);
-// The first row's name with that value, else ColorText.
-std::string ColorName(uint32_t Color);
-// "$" + bytes 0, 1, 2 as hexadecimal pairs + "(" + byte 3 + ")".
-std::string ColorText(uint32_t Color);
 // "RRGGBB", three integers or three reals; clNone with a warning otherwise.
 uint32_t StrRGBtoColor(const std::string& Text);
 uint32_t HighLightColor(uint32_t Color, int32_t Step);

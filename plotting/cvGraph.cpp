@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "foundation/cvArr.h"
+#include "foundation/cvColor.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -27,44 +28,6 @@ bool In(const char* Set, char C) {
 }
 
 std::string ChText(char C) { return C == 0 ? std::string("#0") : std::string(1, C); }
-
-std::string Hex2(uint32_t B) {
-  static const char D[] = "0123456789ABCDEF";
-  return std::string{D[(B >> 4) & 15], D[B & 15]};
-}
-
-bool HexDigit(char C, int& V) {
-  if (C >= '0' && C <= '9') V = C - '0';
-  else if (C >= 'A' && C <= 'F') V = C - 'A' + 10;
-  else return false;
-  return true;
-}
-
-std::vector<std::string> BlankWords(const std::string& S) {
-  std::vector<std::string> W;
-  size_t i = 0;
-  while (i < S.size()) {
-    while (i < S.size() && S[i] == ' ') ++i;
-    size_t j = i;
-    while (j < S.size() && S[j] != ' ') ++j;
-    if (j > i) W.push_back(S.substr(i, j - i));
-    i = j;
-  }
-  return W;
-}
-
-struct TNamedColor {
-  const char* Name;
-  uint32_t Value;
-};
-const TNamedColor kColorNames[] = {
-    {"clBlack", clBlack},     {"clMaroon", clMaroon},   {"clGreen", clGreen},
-    {"clOlive", clOlive},     {"clNavy", clNavy},       {"clPurple", clPurple},
-    {"clTeal", clTeal},       {"clGray", clGray},       {"clSilver", clSilver},
-    {"clRed", clRed},         {"clLime", clLime},       {"clYellow", clYellow},
-    {"clBlue", clBlue},       {"clFuchsia", clFuchsia}, {"clAqua", clAqua},
-    {"clLtGray", clLtGray},   {"clDkGray", clDkGray},   {"clWhite", clWhite},
-    {"clNone", clNone},       {"clDefault", clDefault}};
 
 // The text between the n-th "[" (from 1) and the next "]" (or the end); empty when none.
 bool BracketText(const std::string& B, int n, std::string& T) {
@@ -110,50 +73,12 @@ std::string FirstColorLetter(const std::string& Format) {
 }
 
 uint32_t PlotRGBtoColor(const std::string& Text) {
-  if (Text.size() == 6) {
-    int D[6];
-    bool Ok = true;
-    for (int i = 0; i < 6 && Ok; ++i) Ok = HexDigit(Text[static_cast<size_t>(i)], D[i]);
-    if (Ok)
-      return platform::RGBColor(static_cast<uint8_t>(D[0] * 16 + D[1]),
-                                static_cast<uint8_t>(D[2] * 16 + D[3]),
-                                static_cast<uint8_t>(D[4] * 16 + D[5]));
-  }
-  const auto W = BlankWords(Text);
-  auto Fail = [&]() {
-    PlotWarn("Err: StrRGBtoColor(" + Text + ")!!!");
-    return clNone;
-  };
-  if (W.size() != 3) return Fail();
-  uint8_t C[3];
-  if (Text.find('.') == std::string::npos) {
-    int32_t V[3];
-    for (int i = 0; i < 3; ++i) {
-      int32_t Code = 0;
-      V[i] = ValIntCode(W[static_cast<size_t>(i)], Code);
-      if (Code != 0) return Fail();
-    }
-    const bool Above1 = V[0] > 1 || V[1] > 1 || V[2] > 1;
-    for (int i = 0; i < 3; ++i)
-      C[i] = static_cast<uint8_t>(Above1 ? static_cast<uint32_t>(V[i])
-                                         : static_cast<uint32_t>(-static_cast<int64_t>(V[i])));
-  } else {
-    for (int i = 0; i < 3; ++i) {
-      int32_t Code = 0;
-      const double R = ValRealCode(W[static_cast<size_t>(i)], Code);
-      if (Code != 0 || !std::isfinite(R)) return Fail();
-      C[i] = static_cast<uint8_t>(
-          static_cast<int64_t>(std::fmod(std::nearbyint(R * 255.0), 256.0)) & 0xFF);
-    }
-  }
-  return platform::RGBColor(C[0], C[1], C[2]);
+  uint32_t C = clNone;
+  if (!ParseRGBColor(Text, C)) PlotWarn("Err: StrRGBtoColor(" + Text + ")!!!");
+  return C;
 }
 
-std::string PlotColorName(uint32_t Color) {
-  for (const auto& R : kColorNames)
-    if (R.Value == Color) return R.Name;
-  return "$" + Hex2(Color) + Hex2(Color >> 8) + Hex2(Color >> 16) + "(" + Hex2(Color >> 24) + ")";
-}
+std::string PlotColorName(uint32_t Color) { return ColorName(Color); }
 
 TLineStyles& PlotLineStyles() {
   static TLineStyles S;

@@ -7,6 +7,7 @@
 #include <vector>
 
 class TJob;
+class TDM;
 
 struct TBatchCommand {
   using TRun = std::function<int(const std::vector<std::string>& Args)>;
@@ -23,6 +24,9 @@ int RunAsJob(TJob& Job, const std::function<void(TJob&)>& Work);
 // The application root of this program (the parent of its folder) made the application
 // object's root, with the working-directory table loaded and the libraries' services installed.
 void UseProgramRoot();
+// Connects D to the line database File (the application root's when empty); false, with the
+// reason on standard error, when it cannot be used.
+bool ConnectLineDb(TDM& D, const std::string& File);
 // Prints the usage line of every command; returns 2.
 int Usage();
 }  // namespace batch

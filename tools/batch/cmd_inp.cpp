@@ -28,13 +28,8 @@ int Import(const std::vector<std::string>& Args) {
   if (desc.empty()) return batch::Usage();
   if (warn) Sayer->WarnOn();
   batch::UseProgramRoot();
-  if (db.empty()) db = TDM::DefaultFileName();
   TDM D;
-  if (!D.Connect(db)) {
-    std::cerr << "corvesta-batch: " << batch::U8(Sayer->LastText.empty() ? db : Sayer->LastText)
-              << "\n";
-    return 1;
-  }
+  if (!batch::ConnectLineDb(D, db)) return 1;
   TInpImportResult r;
   TJob job("import " + desc);
   const int rc = batch::RunAsJob(job, [&](TJob& J) {

@@ -27,13 +27,8 @@ int Restore(const std::vector<std::string>& Args) {
   if (dir.empty()) return batch::Usage();
   if (warn) Sayer->WarnOn();
   batch::UseProgramRoot();
-  if (db.empty()) db = TDM::DefaultFileName();
   TDM D;
-  if (!D.Connect(db)) {
-    std::cerr << "corvesta-batch: " << batch::U8(Sayer->LastText.empty() ? db : Sayer->LastText)
-              << "\n";
-    return 1;
-  }
+  if (!batch::ConnectLineDb(D, db)) return 1;
   TJob job("AutoLoad " + dir);
   const int rc = batch::RunAsJob(job, [&](TJob& J) {
     if (!DBRestore(J, D, dir) && !J.Cancelled()) J.Fail("restore failed");

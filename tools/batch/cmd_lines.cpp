@@ -61,11 +61,7 @@ bool OpenDM(const std::string& File) {
   CreateMEND();
   MEND->LoadAll();
   CreateDM();
-  const std::string db = File.empty() ? TDM::DefaultFileName() : File;
-  if (DM->Connect(db)) return true;
-  std::cerr << "corvesta-batch: " << batch::U8(Sayer->LastText.empty() ? db : Sayer->LastText)
-            << "\n";
-  return false;
+  return batch::ConnectLineDb(*DM, File);
 }
 
 // kurucz-import [--db FILE] [--kurucz DIR] FROM TO: the lines FROM..TO Å of the band files into

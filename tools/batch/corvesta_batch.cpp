@@ -19,6 +19,7 @@
 #include "app/services/cvServices.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvSayer.h"
+#include "linedata/cvDM.h"
 #include "platform/CodePage.h"
 #include "tools/batch/Batch.h"
 
@@ -84,6 +85,13 @@ int RunAsJob(TJob& Job, const std::function<void(TJob&)>& Work) {
     case TJobState::Cancelled: return 130;
     default: return 1;
   }
+}
+
+bool ConnectLineDb(TDM& D, const std::string& File) {
+  const std::string db = File.empty() ? TDM::DefaultFileName() : File;
+  if (D.Connect(db)) return true;
+  std::cerr << "corvesta-batch: " << U8(Sayer->LastText.empty() ? db : Sayer->LastText) << "\n";
+  return false;
 }
 
 void UseProgramRoot() {
