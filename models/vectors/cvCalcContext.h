@@ -5,6 +5,7 @@
 // (TOwnCalcContext) so that two runs at once do not meet. The context also holds the opacity
 // calculator and its tables.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,10 @@ struct TCalcContext {
   // Set by the main window's curve calculation: a vector changed after its variator value was
   // stamped is not refilled from it.
   bool VeMoKeepEdited = false;
+  // The current Voigt method of the synthesis (TVoigtMethod, synthesis/transfer/cvVoigt.h) and its
+  // name as the user gave it.
+  int32_t VoigtMethod = 0;
+  std::string VoigtMethodName = "Humlicek";
 };
 
 // A context with its own empty keeper, lists and calculation state. Its keeper re-resolves the

@@ -1,0 +1,60 @@
+// Voigt and Faraday-Voigt functions H(a, v) and F(a, v): four interchangeable methods (Humlicek's
+// rational approximation, the Taylor expansion, the quadrature, the spline tables), the current
+// method chosen by name, Dawson's integral, the reference quadratures and the Humlicek error
+// table.
+//
+// The current method and its name live in the calculation context (TCalcContext), so runs on
+// several threads may use different methods. Signs of F: Humlicek F = -Im w / 2; Taylor and the
+// quadrature F = +Im w / 2, with w(z) = exp(-z^2) erfc(-iz), z = v + ia.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TStringList;
+
+enum TVoigtMethod : int32_t { vmHumlicek = 0, vmTaylor = 1, vmIntegral = 2, vmSpline = 3 };
+
+// Quadrature limit and relative tolerance of the spline grid (also used by VoigtIntegral).
+constexpr double VoigtQuadT = 2000;
+constexpr double VoigtQuadTol = 5e-14;
+
+void VoigtHumlicek(double a, double v, double& H, double& F);
+void VoigtTaylor(double a, double v, double& H, double& F);
+void VoigtIntegral(double a, double v, double& H, double& F);
+// The spline method; its tables are not built yet: it falls back to Humlicek.
+void VoigtSpline(double a, double v, double& H, double& F);
+
+// Humlicek's method over N values of v for one a (the form the absorption matrix uses); the
+// same results as N scalar calls.
+void VoigtHumlicekBatch(double a, const double* v, int32_t N, double* H, double* F);
+
+// Dawson's integral exp(-x^2) * integral of exp(t^2) from 0 to x.
+double DawsonIntegral(double x);
+
+// Reference quadratures over [-T, T] with the relative tolerance Tol. H = (a/pi) * integral of
+// exp(-t^2)/((v-t)^2 + a^2); F = (1/(2 pi)) * integral of (v-t) exp(-t^2)/((v-t)^2 + a^2), and
+// exactly 0 for |v| < 1e-7.
+double VoigtHQuad(double T, double Tol, double v, double a);
+double VoigtFQuad(double T, double Tol, double v, double a);
+// The same with the quadrature's error estimate, evaluation count and flag.
+double VoigtHQuadEx(double T, double Tol, double v, double a, double& ErrEst, int32_t& NoFun,
+                    double& Flag);
+double VoigtFQuadEx(double T, double Tol, double v, double a, double& ErrEst, int32_t& NoFun,
+                    double& Flag);
+
+// Makes the named method current ("Taylor", "Integral", "Spline", "Humlicek", any case); an
+// unknown name warns and makes Humlicek current. The name is stored as given.
+void SetVoigtMethod(const std::string& Name);
+// Prepares the spline method. Its tables are not built yet: says so and keeps Humlicek current.
+void VoigtSplineInit();
+// The current method of the calling thread's calculation context and its stored name.
+TVoigtMethod CurrentVoigtMethod();
+std::string VoigtMethodName();
+// The current method.
+void VoigtFunc(double a, double v, double& H, double& F);
+// The current method over N values of v for one a.
+void VoigtFuncBatch(double a, const double* v, int32_t N, double* H, double* F);
+
+// Humlicek against the quadrature over rows v = (c - 1) vmax/N - 6 vmax/N, c = 1..N+6.
+std::unique_ptr<TStringList> VoigtHumlicekErrTab(int32_t N, double a, double Tol, double VMax);

@@ -1,0 +1,222 @@
+// Voigt and Faraday-Voigt functions against libcerf's w(z) and Dawson function, the methods'
+// edge values and the method switch.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#if __has_include(<cerf.h>) && defined(CORVESTA_HAVE_CERF)
+#include <cerf.h>
+#define VOIGT_HAVE_CERF 1
+#endif
+
+#include "foundation/cvLit.h"
+#include "foundation/cvStrList.h"
+#include "models/vectors/cvCalcContext.h"
+#include "support/SinkRecorder.h"
+#include "synthesis/transfer/cvVoigt.h"
+
+namespace {
+
+using testsupport::SinkRecorder;
+
+TEST(Voigt, HumlicekEdgeValues) {
+  double H, F;
+  VoigtHumlicek(0.5, 2, H, F);
+  EXPECT_NEAR(H, 0.1033588, 1e-7);
+  EXPECT_NEAR(F, -0.1423929, 1e-7);
+  VoigtHumlicek(0.1, 0.5, H, F);
+  EXPECT_NEAR(H, 0.7175876, 1e-7);
+  EXPECT_NEAR(F, -0.2042372, 1e-7);
+  // negative damping: H of |a|, F of the opposite sign
+  double H2, F2;
+  VoigtHumlicek(-0.5, 2, H2, F2);
+  VoigtHumlicek(0.5, 2, H, F);
+  EXPECT_EQ(H2, H);
+  EXPECT_EQ(F2, -F);
+}
+
+TEST(Voigt, HumlicekRegionBoundary) {
+  // y = 0.85 exactly with |x| >= 18.1 y + 1.65 is region II (y > 0.85 is required for region I)
+  const double y = 0.85, x = 18.1 * y + 1.65;
+  double H, F;
+  VoigtHumlicek(y, x, H, F);
+  // region II at |x| = 12 adds no exp(-x^2): the rational part alone, which is tiny there
+  double H12, F12;
+  VoigtHumlicek(0.0, 12.0, H12, F12);
+  EXPECT_LT(H12, 1e-20);
+  double Hjust, Fjust;
+  VoigtHumlicek(0.0, std::nextafter(12.0, 0.0), Hjust, Fjust);
+  EXPECT_NEAR(Hjust, std::exp(-144.0), 1e-70);
+  EXPECT_GT(H, 0);
+  EXPECT_LT(F, 0);
+}
+
+TEST(Voigt, BatchEqualsScalar) {
+  double v[64], H[64], F[64];
+  for (double a : {0.0, 1e-3, 0.05, 0.5, 0.85, 0.9, 3.0, -0.2}) {
+    for (int j = 0; j < 64; ++j) v[j] = -20 + j * 0.63;
+    VoigtHumlicekBatch(a, v, 64, H, F);
+    for (int j = 0; j < 64; ++j) {
+      double h, f;
+      VoigtHumlicek(a, v[j], h, f);
+      EXPECT_EQ(H[j], h) << a << " " << v[j];
+      EXPECT_EQ(F[j], f) << a << " " << v[j];
+    }
+  }
+}
+
+TEST(Voigt, TaylorAtZeroDamping) {
+  for (double v : {0.0, 0.3, 1.0, 2.5, -4.0}) {
+    double H, F;
+    VoigtTaylor(0, v, H, F);
+    EXPECT_DOUBLE_EQ(H, std::exp(-v * v));
+    EXPECT_DOUBLE_EQ(F, DawsonIntegral(v) / std::sqrt(M_PI));
+  }
+}
+
+TEST(Voigt, QuadratureFZeroNearCentre) {
+  EXPECT_EQ(VoigtFQuad(100, 1e-10, 5e-8, 0.3), 0.0);
+  EXPECT_EQ(VoigtFQuad(100, 1e-10, -9.9e-8, 0.3), 0.0);
+  EXPECT_NE(VoigtFQuad(100, 1e-10, 1e-3, 0.3), 0.0);
+}
+
+TEST(Voigt, DawsonOddAndTail) {
+  for (double x : {0.1, 1.0, 3.2, 3.25, 5.0, 6.25, 100.0, 1e9, 2e9})
+    EXPECT_EQ(DawsonIntegral(-x), -DawsonIntegral(x)) << x;
+  EXPECT_DOUBLE_EQ(DawsonIntegral(2e9), 2.5e-10);
+  EXPECT_EQ(DawsonIntegral(0), 0.0);
+}
+
+TEST(Voigt, SetVoigtMethodByName) {
+  SinkRecorder sink;
+  TOwnCalcContext ctx;
+  TCalcScope scope(ctx);
+  EXPECT_EQ(CurrentVoigtMethod(), vmHumlicek);
+  SetVoigtMethod("taylor");
+  EXPECT_EQ(CurrentVoigtMethod(), vmTaylor);
+  EXPECT_EQ(VoigtMethodName(), "taylor");
+  SetVoigtMethod("humlicek");
+  EXPECT_EQ(CurrentVoigtMethod(), vmHumlicek);
+  EXPECT_EQ(VoigtMethodName(), "humlicek");  // the name as given
+  SetVoigtMethod("Integral");
+  EXPECT_EQ(CurrentVoigtMethod(), vmIntegral);
+  EXPECT_TRUE(sink.texts.empty());
+
+  SetVoigtMethod("Voigt");
+  EXPECT_EQ(CurrentVoigtMethod(), vmHumlicek);
+  EXPECT_EQ(VoigtMethodName(), "Humlicek");
+  ASSERT_EQ(sink.texts.size(), 1u);
+  EXPECT_NE(sink.texts[0].find("Не удается установить метод вычисления фунции Фойгта <VOIGT>!\r\n"
+                               "Разрешены методы: Taylor, Integral, Spline и Humlicek.\r\n"
+                               "Устанавливаем алгоритм Хумличека!"_cp),
+            std::string::npos);
+
+  // the spline tables are not built yet: Humlicek stays current, never a method without tables
+  SetVoigtMethod("Taylor");
+  SetVoigtMethod("SPLINE");
+  EXPECT_EQ(CurrentVoigtMethod(), vmHumlicek);
+  EXPECT_EQ(VoigtMethodName(), "Humlicek");
+  ASSERT_EQ(sink.texts.size(), 2u);
+  EXPECT_NE(sink.texts[1].find("VoigtSplineInit"), std::string::npos);
+  double H, F;
+  VoigtFunc(0.5, 2, H, F);
+  EXPECT_NEAR(H, 0.1033588, 1e-7);
+}
+
+TEST(Voigt, MethodBelongsToTheContext) {
+  TOwnCalcContext a, b;
+  {
+    TCalcScope s(a);
+    SetVoigtMethod("Taylor");
+  }
+  {
+    TCalcScope s(b);
+    EXPECT_EQ(CurrentVoigtMethod(), vmHumlicek);
+  }
+  TCalcScope s(a);
+  EXPECT_EQ(CurrentVoigtMethod(), vmTaylor);
+}
+
+TEST(Voigt, ErrTabShape) {
+  auto t = VoigtHumlicekErrTab(4, 0.5, 1e-10, 4);
+  ASSERT_EQ(t->Count(), 11);
+  EXPECT_NE((*t)[0].find("lg(dH)"), std::string::npos);
+}
+
+#ifdef VOIGT_HAVE_CERF
+void CerfW(double x, double y, double& K, double& L) {
+  double _Complex z;
+  __real__ z = x;
+  __imag__ z = y;
+  const double _Complex w = w_of_z(z);
+  K = __real__ w;
+  L = __imag__ w;
+}
+
+TEST(VoigtCerf, HumlicekWithin1e6) {
+  double worst = 0;
+  auto check = [&](double a, double v) {
+    double H, F, K, L;
+    VoigtHumlicek(a, v, H, F);
+    CerfW(v, a, K, L);
+    worst = std::max({worst, std::fabs(H - K), std::fabs(F + L / 2)});
+    EXPECT_NEAR(H, K, 1e-6) << a << " " << v;
+    EXPECT_NEAR(F, -L / 2, 1e-6) << a << " " << v;
+  };
+  for (int i = 0; i <= 200; ++i) {
+    const double a = i <= 100 ? i * 0.01 : 1 + (i - 100) * 0.09;
+    for (int j = 0; j <= 400; ++j) check(a, -20 + j * 0.1);
+  }
+  // on the region boundary, both sides, and around |x| = 12
+  for (double a : {0.0, 0.1, 0.5, 0.85}) {
+    const double b = 18.1 * a + 1.65;
+    for (double v : {b, std::nextafter(b, 0.0), -b, 12.0, std::nextafter(12.0, 0.0), -12.0})
+      check(a, v);
+  }
+  check(std::nextafter(0.85, 1.0), 18.1 * 0.85 + 1.65);
+  RecordProperty("max_abs_dev", std::to_string(worst));
+}
+
+TEST(VoigtCerf, TaylorAndQuadratureSigns) {
+  // Taylor and the quadrature give F = +Im w / 2
+  double H, F, K, L;
+  VoigtTaylor(0.01, 1.3, H, F);
+  CerfW(1.3, 0.01, K, L);
+  EXPECT_NEAR(H, K, 1e-6);
+  EXPECT_NEAR(F, L / 2, 1e-6);
+}
+
+TEST(VoigtCerf, IntegralWithin1e6) {
+  double worst = 0;
+  for (double a : {0.01, 0.1, 0.5, 1.0, 3.0, 10.0}) {
+    for (double v : {0.0, 0.3, 1.0, 2.5, 5.0, -7.0, 12.0, 20.0}) {
+      double H, F, K, L;
+      VoigtIntegral(a, v, H, F);
+      CerfW(v, a, K, L);
+      worst = std::max({worst, std::fabs(H - K), std::fabs(F - L / 2)});
+      EXPECT_NEAR(H, K, 1e-6) << a << " " << v;
+      EXPECT_NEAR(F, L / 2, 1e-6) << a << " " << v;
+    }
+  }
+  RecordProperty("max_abs_dev", std::to_string(worst));
+}
+
+TEST(VoigtCerf, DawsonRelative1e12) {
+  for (int i = 0; i <= 3000; ++i) {
+    const double x = i < 2000 ? i * 0.005 : std::pow(10.0, (i - 2000) * 0.01);
+    const double d = DawsonIntegral(x), r = dawson(x);
+    if (r == 0) {
+      EXPECT_EQ(d, 0);
+      continue;
+    }
+    EXPECT_LE(std::fabs(d / r - 1), 1e-12) << x;
+  }
+}
+#else
+TEST(VoigtCerf, Skipped) {
+  GTEST_SKIP() << "libcerf (libcerf-dev) not installed: no independent Voigt function";
+}
+#endif
+
+}  // namespace
