@@ -234,6 +234,7 @@ void TLIDA::Clear() {
   Wcd = Dcd = WHM = DHM = WCV = DCV = 0;
   Rad = Stark = Waals = ARad = 0;
   GLT = GUT = ' ';
+  Zee.Clear();
 }
 
 void TLIDA::LoadClone(const TLIDA& S) {
@@ -282,6 +283,7 @@ void TLIDA::LoadClone(const TLIDA& S) {
   } else {
     LIk.reset();
   }
+  Zee.LoadClone(S.Zee);
 }
 
 std::string TLIDA::GetName() const {
@@ -733,8 +735,12 @@ std::string TLIDA::sRepHead() const {
 }
 
 std::string TLIDA::sRepLine() const {
-  // the effective Landé factor comes with the Zeeman patterns; until then none
-  const std::string gEff = "  .   ";
+  // the effective Landé factor of the pattern made from the levels (the stored one unchanged)
+  TZEEMAN zee;
+  zee.LoadClone(Zee);
+  zee.SetByHand(IntStr(JL2) + " " + IntStr(JU2) + " " + FSt(6, 3, GL) + " " + FSt(6, 3, GU));
+  std::string gEff = FSt(6, 3, zee.GetGEff());
+  if (gEff == "99.000") gEff = "  .   ";
   const std::string src = LGGFSrc.empty() ? std::string("-") : LGGFSrc;
   std::string o;
   auto t = [&](const std::string& s) { o += s + " "; };
@@ -759,7 +765,7 @@ std::string TLIDA::sRepLLIDA() const {
                   ShortSt(7, LAMB) + " +(" + ShortSt(6, dLAMB) + ") " + ShortSt(7, ELOW) + " " +
                   ShortSt(7, EUP) + " " + ShortSt(5, LGGF) + " +(" + ShortSt(5, dLGGF) + ") " +
                   IntStr(JL2) + " " + IntStr(JU2) + " " + ShortSt(5, GL) + " " + ShortSt(5, GU) +
-                  " " + "" + " " + "0:0" + " " + IntStr(NHFS) + " ";
+                  " " + Zee.GeffMomentsStr() + " " + IntStr(Zee.NCOMP) + ":" + IntStr(Zee.NPI) + " " + IntStr(NHFS) + " ";
   if (HFS) {
     o += IntStr(HFS->N);
     for (int32_t i = 1; i <= HFS->N; ++i)
@@ -828,4 +834,5 @@ void TLIDA::CalcISO() {
 void TLINEDATA::Clear() {
   Atom = nullptr;
   LI = TLIDA();
+  DLD = PART = U0 = U1 = U2 = ETA = A = AOld = DLLor4 = DLLor6 = DLLorN = nullptr;
 }

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "linedata/cvZeeman.h"
+
 class TLLIDA;
+class TVEMO;
 class TLIDA;
 
 constexpr double EvToCm = 8065.46312;  // 1 eV in cm-1
@@ -96,6 +99,7 @@ class TLIDA {
   uint8_t Show = 0;
   std::unique_ptr<THFS> HFS;
   std::unique_ptr<TLIDAk> LIk;
+  TZEEMAN Zee;  // the Zeeman pattern
 
   void Clear();
   // Every field but the show flag; HFS and LIk copied deeply or removed.
@@ -134,6 +138,11 @@ class TLINEDATA {
  public:
   TATOM* Atom = nullptr;
   TLIDA LI;
+  // Depth vectors of the line filled by the line preparation (the keeper's, not owned): Doppler
+  // width (mA), partition functions and population, line-to-continuum opacity, damping.
+  TVEMO *DLD = nullptr, *PART = nullptr, *U0 = nullptr, *U1 = nullptr, *U2 = nullptr;
+  TVEMO *ETA = nullptr, *A = nullptr, *AOld = nullptr, *DLLor4 = nullptr, *DLLor6 = nullptr,
+        *DLLorN = nullptr;
   void Clear();
 };
 
