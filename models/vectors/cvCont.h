@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/cvTy.h"
 #include "linedata/cvLLIDA.h"
@@ -28,6 +29,22 @@ struct TCONTSETX {
 struct TCONTR {
   double L = 0, X = 0, B = 0, S = 0, C10 = 0, ETAC = 0, EP = 0, EB = 0, ER = 0, RP = 0, RB = 0,
          RR = 0, ER2 = 0, EE2 = 0, EI = 0, EQ = 0, EU = 0, EV = 0, RQ = 0, RU = 0, RV = 0, EF = 0;
+  // What filled the cached (L, X): 0 nothing, 'U' the polarised matrix, 'H' the field-free
+  // opacity, 'C' the continuum alone. A cache hit needs the same kind.
+  char Kind = 0;
+  // The smallest and largest eigenvalue moduli per unit X (EIV) and the field-free rate.
+  double EMin = 0, EMax = 0, G0 = 0;
+};
+
+// Depth quantities of the matrix kept for the depth X (model vectors evaluated once per depth).
+struct TCONTXCache {
+  double X = 0;
+  bool Valid = false;       // depth and line values at X
+  bool FieldValid = false;  // field values at X too
+  double B = 0, S = 0, C10 = 0, ETAC = 0;
+  double DLH = 0, COSG = 0, SIN2G = 0, COS2CHI = 0, SIN2CHI = 0, VD = 0;
+  // per line of the set, from index 1
+  std::vector<double> DLD, A, ETA;
 };
 
 // Working values of the transfer integration; D and Y are used from index 1 (I, Q, U, V).
@@ -87,6 +104,7 @@ struct TCONT {
   int32_t KVOIG = 0;   // Voigt-function option
   bool ION = false;    // model built from a premodel
   TCONTR R;
+  TCONTXCache XC;
   TCONTWK WK;
   TARe AXOUT;  // output depth grid
 

@@ -1,0 +1,303 @@
+#include "synthesis/transfer/cvAbsMatrix.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "foundation/cvLit.h"
+#include "foundation/cvProf.h"
+#include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
+#include "linedata/cvLIDA.h"
+#include "linedata/cvZeeman.h"
+#include "models/vectors/cvCalcContext.h"
+#include "models/vectors/cvVemo.h"
+#include "synthesis/transfer/cvVoigt.h"
+
+namespace {
+
+// A number of a message; NaN and infinities named.
+std::string NumText(double x) {
+  if (std::isnan(x)) return "NaN";
+  if (std::isinf(x)) return x > 0 ? "+Inf" : "-Inf";
+  return ShortSt(6, x);
+}
+
+constexpr double kLn10 = 2.302585093;
+
+std::string F63(double x) { return FSt(6, 3, x); }
+
+std::string ProfileSums(const TCONTR& R) {
+  return " EP=" + F63(R.EP) + " EB=" + F63(R.EB) + " ER=" + F63(R.ER) + " RP=" + F63(R.RP) +
+         " RB=" + F63(R.RB) + " RR=" + F63(R.RR);
+}
+
+[[noreturn]] void BadValue(const std::string& What, double X, double Lam) {
+  ErrAbs("FACX ERR: " + What + " при X=" + FSt(7, 4, X) + " LAM=" + FDecSt(3, Lam) +
+         " - матрица поглощения не определена!"_cp);
+}
+
+// Depth quantities at X: B, S, C10, ETAC, the line vectors and (Field) the field vectors,
+// evaluated once per depth and copied into the record.
+void DepthValues(TCONT& C, double X, bool Field) {
+  TCONTXCache& xc = C.XC;
+  const int32_t n = C.LiSet.Count;
+  const bool have = xc.Valid && xc.X == X && xc.DLD.size() == static_cast<size_t>(n) + 1 &&
+                    (xc.FieldValid || !Field);
+  if (!have) {
+    if (!(C.CTETA != 0) || !std::isfinite(C.CTETA))
+      BadValue("косинус угла CONT.CTETA=0"_cp, X, C.WK.LAM);
+    xc.Valid = xc.FieldValid = false;
+    xc.C10 = std::pow(10.0, X) * kLn10 / C.CTETA;
+    xc.B = C.MB->func(X);
+    xc.S = C.MS->func(X);
+    xc.ETAC = C.MEC->func(X);
+    xc.DLD.resize(static_cast<size_t>(n) + 1);
+    xc.A.resize(static_cast<size_t>(n) + 1);
+    xc.ETA.resize(static_cast<size_t>(n) + 1);
+    for (int32_t i = 1; i <= n; ++i) {
+      TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+      const double dld = it.DLD->func(X);
+      if (!(dld > 0) || !std::isfinite(dld))
+        BadValue("доплеровская ширина линии <"_cp + it.LI.GetName() + ">=" + NumText(dld), X,
+                 C.WK.LAM);
+      xc.DLD[static_cast<size_t>(i)] = dld;
+      xc.A[static_cast<size_t>(i)] = it.A->func(X);
+      xc.ETA[static_cast<size_t>(i)] = it.ETA->func(X);
+    }
+    xc.VD = C.MDLVD->func(X);
+    xc.X = X;
+    xc.Valid = true;
+  }
+  if (Field && !xc.FieldValid) {
+    xc.DLH = C.MDLH->func(X);
+    const double gamma = C.MGM->func(X), chi = C.MXI->func(X);
+    xc.COSG = std::cos(gamma * M_PI / 180);
+    xc.SIN2G = 1 - xc.COSG * xc.COSG;
+    xc.COS2CHI = std::cos(2 * chi * M_PI / 180);
+    xc.SIN2CHI = std::sin(2 * chi * M_PI / 180);
+    xc.FieldValid = true;
+  }
+  TCONTR& R = C.R;
+  R.C10 = xc.C10;
+  R.B = xc.B;
+  R.S = xc.S;
+  R.ETAC = xc.ETAC;
+}
+
+}  // namespace
+
+void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KVOIG) {
+  if (ChanOn(4))
+    Sayer->ChanLog(4, "LINA  L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + " V=" + F63(V) +
+                          " VH=" + F63(VH) + " A=" + FSt(5, 3, A));
+  R.EP = R.EB = R.ER = R.RP = R.RB = R.RR = 0;
+  const int32_t n = P.NCOMP < 0 ? 0 : (P.NCOMP > TZEEMAN::MAXCOMP ? TZEEMAN::MAXCOMP : P.NCOMP);
+  const bool piOnce = IsBitSet(KVOIG, 4);
+  // every component's two positions in one batch of the Voigt method
+  double v[2 * TZEEMAN::MAXCOMP], H[2 * TZEEMAN::MAXCOMP], F[2 * TZEEMAN::MAXCOMP];
+  for (int32_t k = 1; k <= n; ++k) {
+    v[2 * k - 2] = V - VH * P.Shift[k];
+    v[2 * k - 1] = V + VH * P.Shift[k];
+  }
+  VoigtFuncBatch(A, v, 2 * n, H, F);
+  for (int32_t k = 1; k <= n; ++k) {
+    const double s = P.Strength[k];
+    const double hb = H[2 * k - 2], fb = F[2 * k - 2], hr = H[2 * k - 1], fr = F[2 * k - 1];
+    if (k > P.NPI) {
+      R.EB += (hb < 1e-30 ? 0.0 : hb) * s;
+      R.RB += fb * s;
+      R.ER += (hr < 1e-30 ? 0.0 : hr) * s;
+      R.RR += fr * s;
+    } else {
+      if (!piOnce) {
+        R.EP += hb * s;
+        R.RP += fb * s;
+      }
+      R.EP += hr * s;
+      R.RP += fr * s;
+    }
+  }
+  double K = 1.0;
+  if (IsBitSet(KVOIG, 0)) K = 0;
+  if (IsBitSet(KVOIG, 1)) K = -K;
+  if (IsBitSet(KVOIG, 2)) K *= 2;
+  if (IsBitSet(KVOIG, 3)) {
+    double h0, f0;
+    VoigtFunc(A, 0, h0, f0);
+    if (!(h0 > 0) || !std::isfinite(h0))
+      ErrAbs("LINA ERR: H(A,0)=" + NumText(h0) + " при A=" + NumText(A) +
+             " - деление на H(A,0) невозможно (бит 3 #KVOIG)!"_cp);
+    K /= h0;
+  }
+  R.RP *= K;
+  R.RB *= K;
+  R.RR *= K;
+  if (ChanOn(4))
+    Sayer->ChanLog(4, "LINA + KVOIG=" + IntStr(KVOIG) + " K=" + FSt(6, 2, K) + " L=" +
+                          FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + ProfileSums(R));
+}
+
+void LINA(const TZEEMAN& Pattern, TCONTR& R, double V, double VH, double A) {
+  LINA(Pattern, R, V, VH, A, Cont().KVOIG);
+}
+
+void ScaleProfiles(TCONTR& R, double Factor) {
+  R.EP *= Factor;
+  R.EB *= Factor;
+  R.ER *= Factor;
+  R.RP *= Factor;
+  R.RB *= Factor;
+  R.RR *= Factor;
+}
+
+void COEF(TCONTR& R, double Sin2g, double Cosg, double Sin2chi, double Cos2chi) {
+  if (ChanOn(5))
+    Sayer->ChanLog(5, "COEF L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + ProfileSums(R));
+  const double sig = R.EB + R.ER, rsig = R.RB + R.RR;
+  R.EI = R.EP * Sin2g + sig * (2 - Sin2g);
+  R.EQ = Cos2chi * Sin2g * (R.EP - sig);
+  R.EU = Sin2chi * Sin2g * (R.EP - sig);
+  R.EV = 2 * Cosg * (R.ER - R.EB);
+  R.RQ = Cos2chi * Sin2g * (R.RP - rsig);
+  R.RU = Sin2chi * Sin2g * (R.RP - rsig);
+  R.RV = 2 * Cosg * (R.RR - R.RB);
+  R.EF = R.EI + R.ETAC;
+  if (ChanOn(5))
+    Sayer->ChanLog(5, "COEF L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + " EF=" + F63(R.EF) +
+                          " EI=" + F63(R.EI) + " EQ=" + F63(R.EQ) + " EU=" + F63(R.EU) +
+                          " EV=" + F63(R.EV) + " RQ=" + F63(R.RQ) + " RU=" + F63(R.RU) +
+                          " RV=" + F63(R.RV));
+}
+
+void ResetFACX() {
+  TCONT& C = Cont();
+  C.R.Kind = 0;
+  C.XC.Valid = C.XC.FieldValid = false;
+}
+
+void FACX() {
+  TCONT& C = Cont();
+  TCONTR& R = C.R;
+  const double X = C.WK.X, Lam = C.WK.LAM;
+  if (R.Kind == 'U' && X == R.X && Lam == R.L) return;
+  TTimedSection prof("FACX");
+  R.L = Lam;
+  R.X = X;
+  R.Kind = 'U';
+  DepthValues(C, X, true);
+  const TCONTXCache& xc = C.XC;
+  double sEI = 0, sEQ = 0, sEU = 0, sEV = 0, sRQ = 0, sRU = 0, sRV = 0;
+  const int32_t kv = C.KVOIG;
+  for (int32_t i = 1; i <= C.LiSet.Count; ++i) {
+    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+    const size_t iu = static_cast<size_t>(i);
+    const double dld = xc.DLD[iu], a = xc.A[iu], eta = xc.ETA[iu];
+    const double dl = -(Lam - it.LI.LAMB) * 1000;
+    const double VH = xc.DLH / dld;
+    const THFS* hfs = it.LI.HFS.get();
+    const int32_t n = hfs && hfs->N >= 1 ? hfs->N : 1;
+    for (int32_t m = 1; m <= n; ++m) {
+      const size_t mu = static_cast<size_t>(m);
+      const double v = n == 1 ? (dl + xc.VD) / dld : (dl - hfs->Shift[mu] + xc.VD) / dld;
+      LINA(it.LI.Zee, R, v, VH, a, kv);
+      ScaleProfiles(R, n == 1 ? eta : eta * hfs->Int[mu]);
+      COEF(R, xc.SIN2G, xc.COSG, xc.SIN2CHI, xc.COS2CHI);
+      sEI += R.EI;
+      sEQ += R.EQ;
+      sEU += R.EU;
+      sEV += R.EV;
+      sRQ += R.RQ;
+      sRU += R.RU;
+      sRV += R.RV;
+    }
+  }
+  R.EI = sEI;
+  R.EQ = sEQ;
+  R.EU = sEU;
+  R.EV = sEV;
+  R.RQ = sRQ;
+  R.RU = sRU;
+  R.RV = sRV;
+  R.EF = R.EI + R.ETAC;
+}
+
+void H0LINA() {
+  TCONT& C = Cont();
+  TCONTR& R = C.R;
+  const double X = C.WK.X, Lam = C.WK.LAM;
+  if (R.Kind == 'H' && X == R.X && Lam == R.L) return;
+  const double efBefore = R.EF;
+  R.L = Lam;
+  R.X = X;
+  R.Kind = 'H';
+  DepthValues(C, X, false);
+  const TCONTXCache& xc = C.XC;
+  R.EI = 0;
+  for (int32_t i = 1; i <= C.LiSet.Count; ++i) {
+    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+    const size_t iu = static_cast<size_t>(i);
+    const double dld = xc.DLD[iu], a = xc.A[iu], eta = xc.ETA[iu];
+    const double dl = -(Lam - it.LI.LAMB) * 1000;
+    const THFS* hfs = it.LI.HFS.get();
+    const int32_t n = hfs && hfs->N >= 1 ? hfs->N : 1;
+    for (int32_t j = 1; j <= n; ++j) {
+      const size_t ju = static_cast<size_t>(j);
+      const double w = n >= 2 ? dl - hfs->Shift[ju] : dl;
+      const double v = (xc.VD + w) / dld;
+      double H, F;
+      VoigtFuncBatch(a, &v, 1, &H, &F);
+      if (ChanOn(4))
+        Sayer->ChanLog(4, "H0LINA  iILIN=" + IntStr(i) + " " + it.LI.GetName() + " L=" +
+                              FDecSt(3, Lam) + " X=" + FDecSt(2, X) + " V=" + F63(v) + " A=" +
+                              FSt(5, 3, a) + " =>" + " H=" + FDecSt(4, H) + " F=" + FDecSt(4, F));
+      R.EI += n >= 2 ? H * eta * hfs->Int[ju] : H * eta;
+    }
+  }
+  if (ChanOn(24)) {
+    const double ct = C.MCONT ? C.MCONT->func(X) : 0;
+    Sayer->ChanLog(24, "H0FACX L=" + FDecSt(3, Lam) + " BL=" + FDecSt(3, C.MB->LAM) + " X=" +
+                           FSt(6, 3, X) + " B=" + FSt(6, 2, R.B * 1e-12) + " CT=" +
+                           FSt(6, 2, ct * 1e-12) + " (Y= " + FSt(6, 2, C.WK.Y[1] * 1e-12) + ")" +
+                           " EF=" + FSt(6, 4, efBefore) + " = (EI+EC)=" + FSt(6, 4, R.EI) + "+" +
+                           FSt(6, 4, R.ETAC));
+  }
+  R.EF = R.EI + R.ETAC;
+}
+
+void Invariants(TCONTR& R) {
+  R.ER2 = R.EQ * R.RQ + R.EU * R.RU + R.EV * R.RV;
+  R.EE2 = R.EQ * R.EQ + R.EU * R.EU + R.EV * R.EV - R.RQ * R.RQ - R.RU * R.RU - R.RV * R.RV;
+}
+
+void MinMaxAbs(double a, double b, double c, double d, double& Max, double& Min) {
+  a = std::fabs(a);
+  b = std::fabs(b);
+  c = std::fabs(c);
+  d = std::fabs(d);
+  Max = std::max(std::max(a, b), std::max(c, d));
+  Min = std::min(std::min(a, b), std::min(c, d));
+}
+
+void EIV(TCONTR& R, double& EMin, double& EMax) {
+  const double r = std::sqrt(R.EE2 * R.EE2 + 4 * R.ER2 * R.ER2);
+  const double P = std::sqrt(std::max(0.0, (r + R.EE2) / 2));
+  const double q = (r - R.EE2) / 2;
+  const double Q = std::sqrt(std::fabs(q));
+  const double l1 = R.EF + P, l2 = R.EF - P;
+  double l3, l4;
+  if (q > 0) {
+    l3 = l4 = std::sqrt(q + R.EF * R.EF);
+  } else {
+    l3 = R.EF + Q;
+    l4 = R.EF - Q;
+  }
+  if (ChanOn(18))
+    Sayer->ChanLog(18, FSt(9, 4, l1 * R.C10) + FSt(9, 4, l2 * R.C10) + FSt(9, 4, l3 * R.C10) +
+                           FSt(9, 4, l4 * R.C10));
+  MinMaxAbs(l1, l2, l3, l4, EMax, EMin);
+  EMax *= R.C10;
+  EMin *= R.C10;
+  R.EMin = EMin;
+  R.EMax = EMax;
+}
