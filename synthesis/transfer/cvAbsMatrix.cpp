@@ -95,15 +95,25 @@ void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KV
   const int32_t n = P.NCOMP < 0 ? 0 : (P.NCOMP > TZEEMAN::MAXCOMP ? TZEEMAN::MAXCOMP : P.NCOMP);
   const bool piOnce = IsBitSet(KVOIG, 4);
   // every component's two positions in one batch of the Voigt method
+  // (a component without shift is evaluated once for both positions)
   double v[2 * TZEEMAN::MAXCOMP], H[2 * TZEEMAN::MAXCOMP], F[2 * TZEEMAN::MAXCOMP];
+  int32_t ib[TZEEMAN::MAXCOMP + 1], ir[TZEEMAN::MAXCOMP + 1];
+  int32_t m = 0;
   for (int32_t k = 1; k <= n; ++k) {
-    v[2 * k - 2] = V - VH * P.Shift[k];
-    v[2 * k - 1] = V + VH * P.Shift[k];
+    const double vb = V - VH * P.Shift[k], vr = V + VH * P.Shift[k];
+    ib[k] = m;
+    v[m++] = vb;
+    if (vr == vb) {
+      ir[k] = ib[k];
+    } else {
+      ir[k] = m;
+      v[m++] = vr;
+    }
   }
-  VoigtFuncBatch(A, v, 2 * n, H, F);
+  VoigtFuncBatch(A, v, m, H, F);
   for (int32_t k = 1; k <= n; ++k) {
     const double s = P.Strength[k];
-    const double hb = H[2 * k - 2], fb = F[2 * k - 2], hr = H[2 * k - 1], fr = F[2 * k - 1];
+    const double hb = H[ib[k]], fb = F[ib[k]], hr = H[ir[k]], fr = F[ir[k]];
     if (k > P.NPI) {
       R.EB += (hb < 1e-30 ? 0.0 : hb) * s;
       R.RB += fb * s;
@@ -181,7 +191,6 @@ void FACX() {
   TCONTR& R = C.R;
   const double X = C.WK.X, Lam = C.WK.LAM;
   if (R.Kind == 'U' && X == R.X && Lam == R.L) return;
-  TTimedSection prof("FACX");
   R.L = Lam;
   R.X = X;
   R.Kind = 'U';
