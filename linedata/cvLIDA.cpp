@@ -828,4 +828,5 @@ void TLIDA::CalcISO() {
 void TLINEDATA::Clear() {
   Atom = nullptr;
   LI = TLIDA();
+  DLD = U0 = U1 = U2 = PART = ETA = A = AOld = DLLor4 = DLLor6 = DLLorN = nullptr;
 }

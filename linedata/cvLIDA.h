@@ -130,10 +130,15 @@ class TLIDA {
 
 // One line of a run's line set: element (not owned), the line, run values.
 class TATOM;
+class TVEMO;
 class TLINEDATA {
  public:
   TATOM* Atom = nullptr;
   TLIDA LI;
+  // The line's depth vectors, filled by the line preparation (the model keeper's, not owned).
+  TVEMO *DLD = nullptr, *U0 = nullptr, *U1 = nullptr, *U2 = nullptr, *PART = nullptr,
+        *ETA = nullptr, *A = nullptr, *AOld = nullptr, *DLLor4 = nullptr, *DLLor6 = nullptr,
+        *DLLorN = nullptr;
   void Clear();
 };
 
