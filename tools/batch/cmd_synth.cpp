@@ -80,6 +80,8 @@ bool Setup(const TSynthOpts& O) {
   };
   Models().OpenAt.Install(where);
   Synthesis().OpenAt.Install(where);
+  // no Test tab here: the combination lines go to the log
+  Models().MemoTestAdd.Install([](const std::string& Text) { Sayer->ChanLog(-1, Text); });
   CopyOptionTemplates();
   CreateMEND();
   MEND->LoadAll();
@@ -200,7 +202,18 @@ int Synth(const std::vector<std::string>& Args) {
         ContStep(J, *V, list);
       }
       if (J.Cancelled()) return;
-      if (auto t = V->CtrlTextUse()) out.AddStrings(*t);
+      // the step's control text, closed by its "#RUN" so that the file reads back as a step
+      if (auto t = V->CtrlTextUse()) {
+        bool run = false;
+        for (int i = 0; i < t->Count(); ++i) {
+          if (!run && TrimSp((*t)[i]).rfind("#EXIT", 0) == 0) {
+            out.Add("#RUN CONT #");
+            run = true;
+          }
+          out.Add((*t)[i]);
+        }
+        if (!run) out.Add("#RUN CONT #");
+      }
       for (int32_t k = 1; k <= V->NK; ++k) {
         V->KIdx = k;
         out.Add("");
@@ -242,7 +255,8 @@ int UnnoLoad(const std::vector<std::string>& Args) {
   TJob job("LOAD " + quest);
   return batch::RunAsJob(job, [&](TJob&) {
     LoadVectorLists(ctx);
-    vctx.LVARI->LoadFromFile(quest, path, false);
+    // the control text at the head of a result file has no "#RUN" of its own
+    vctx.LVARI->LoadFromFile(quest, path, true);
     vctx.VARI = vctx.LVARI->GetQuestVARI(quest);
     if (!vctx.VARI) ErrAbs("unno-load: в файле нет шагов квеста "_cp + quest);
     list.LoadFromFile(path, vctx.VARI->NK);
