@@ -180,6 +180,7 @@ void CorvestaStartup(const TStartOptions& Options) {
   StartupLog().clear();
   // The units' objects; each computing library gets its services.
   InstallModelServices();
+  InstallSynthesisServices();
   InstallScanServices();
   InstallPlotServices();
   EnsureGRAF();

@@ -22,7 +22,11 @@
 #include "models/cvModServices.h"
 #include "models/cvOTL.h"
 #include "models/variator/cvLVari.h"
+#include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
+#include "synthesis/profiles/cvLUnno.h"
+#include "app/AppLinks.h"
+#include "platform/Cursor.h"
 #include "platform/Dialogs.h"
 #include "platform/FileErr.h"
 #include "platform/qt/QtCanvas.h"
@@ -114,6 +118,8 @@ void TTabProj::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btTimeProfileClick);
   CV_HANDLER(H, cbAppendResClick);
   CV_HANDLER(H, BitBtn2Click);
+  mainlinks::Hooks().LoadDC.Install([this] { LoadDC(); });
+  mainlinks::Hooks().ProfileCount.Install([] { return LUNNO ? LUNNO->Count() : 0; });
   // btRUNClick is registered by the Debug tab (its RUN too), which runs this tab's.
 }
 
@@ -198,7 +204,7 @@ void TTabProj::QuestListUpdate() {
   }
   App->sQuest = Q;
   App->iStep = S;
-  cbQuestStep->SetText(IntStr(S));
+  ShowQuestSteps(S);
   TabControlsSetDirs();
 }
 
@@ -578,11 +584,48 @@ void TTabProj::btLoadVARIClick(TSender) {
   ctx.LVARI->LoadFromFile(App->sQuest, file, false);
   TakeQuestVARI();
   App->iStep = QuestVariCount(App->sQuest);
-  cbQuestStep->SetText(IntStr(App->iStep));
+  ShowQuestSteps(App->iStep);
   UpDateButtons();
 }
 
 void TTabProj::btDC_LoadClick(TSender) { mainlinks::LoadDC(); }
+
+void TTabProj::LoadDC() {
+  if (!App) return;
+  TVariContext& ctx = VariCtx();
+  if (!ctx.LVARI || !LUNNO) {
+    cvlink::NotAvailable("btDC_LoadClick");
+    return;
+  }
+  PushCursor(platform::crHourGlass);
+  struct TRestore {
+    ~TRestore() { PopCursor(); }
+  } restore;
+  const std::string& dir = App->sProjDir;
+  std::string R = FindNoCase(dir, "DC/" + App->QuestStepName() + ".txt");
+  if (!platform::IsRegularFile(R)) R = FindNoCase(dir, "DC/" + App->sQuest + ".txt");
+  if (!platform::IsRegularFile(R)) {
+    WARNAbs("Load DC: нет файла результатов <"_cp + R + ">");
+    return;
+  }
+  if (LLIDA) LLIDA->Load();
+  // the file begins with the control text of the run: its steps are the profiles' variators
+  ctx.LVARI->LoadFromFile(App->sQuest, R, true);
+  TakeQuestVARI();
+  App->iStep = QuestVariCount(App->sQuest);
+  if (ctx.VARI) LUNNO->LoadFromFile(R, ctx.VARI->NK);
+  ShowQuestSteps(App->iStep);
+  Shell.COPITab().Show();
+}
+
+void TTabProj::ShowQuestSteps(int32_t S) {
+  std::vector<std::string> steps;
+  for (int32_t i = 1; i <= QuestVariCount(App ? App->sQuest : std::string()); ++i)
+    steps.push_back(IntStr(i));
+  cbQuestStep->ClearItems();
+  FillItems(cbQuestStep, steps);
+  cbQuestStep->SetText(IntStr(S));
+}
 
 void TTabProj::btTimeProfileClick(TSender) { ProfileReport(); }
 

@@ -49,6 +49,10 @@ class TTabProj : public TFormTab<TabProjForm> {
   void btRUNClick(TSender E);
   void btLoadVARIClick(TSender E);
   void btDC_LoadClick(TSender E);
+  // The result file of an earlier run of the current quest ("DC\<quest>.<step>.txt", else
+  // "DC\<quest>.txt") read back: its control text into the variator list, its profiles into the
+  // profile list against the quest's last step. Also the CoPi tab's "Load DC".
+  void LoadDC();
   void btTimeProfileClick(TSender E);
   void cbAppendResClick(TSender E);
   void BitBtn2Click(TSender E);
@@ -58,6 +62,8 @@ class TTabProj : public TFormTab<TabProjForm> {
   void SaveProjectSets();
   // Common, Sizes and Pict emptied and read from Dir's "cvtunes.ini"; the sink follows them.
   void LoadProjectSets(const std::string& Dir);
+  // The quest step box: the steps 1..n of the quest in the variator list, S shown.
+  void ShowQuestSteps(int32_t S);
   // The project folder of the row's Path (a relative one below the application root).
   std::string FolderOfPath(const std::string& Path) const;
   // The base folder of the edit field, full; empty while it names none.

@@ -11,8 +11,11 @@
 
 #include "foundation/cvLink.h"
 
+class TLIDA;
 class TLVARI;
+class TStringList;
 class TVARIATOR;
+class TVEMO;
 
 struct TModelServices {
   // The application root, with its trailing "/" (empty: none).
@@ -30,6 +33,17 @@ struct TModelServices {
   // The Ids of the lines chosen by "#LINLIST_FILTER", "#LINLIST_SORT" and "#LGGFSrc" of the
   // variator being read, blank-separated (empty: none chosen). Provided by the line selection.
   TLink<std::string(const TVARIATOR& Vari)> LinListIds{"SpreadFunc $LINLIST"};
+  // A line added to the Test tab's memo.
+  TLink<void(const std::string& Text)> MemoTestAdd{"MemoTestAdd", TLinkLoudness::Silent};
+  // A report shown in the editor under a title.
+  TLink<void(const std::string& Title, const TStringList& List)> ShowReport{
+      "TcvEd.EdLoadSL", TLinkLoudness::Quiet};
+  // The transfer side's routines the line preparation calls: the Zeeman pattern of a line from
+  // its levels, or from a "#ZEE" text; the continuum intensity over depth into a CONT vector.
+  TLink<void(TLIDA& Line)> ZeeSetLine{"ZeeSetLine", TLinkLoudness::Quiet};
+  TLink<void(TLIDA& Line, const std::string& Text)> ZeeSetByHand{"TZEEMAN.SetByHand",
+                                                                 TLinkLoudness::Quiet};
+  TLink<void(TVEMO& CONT)> PCONT{"PCONT", TLinkLoudness::Quiet};
 
   // ---- the library's own objects ----
   // The program's variator list and width variator (the globals; nullptr before the start-up).

@@ -4,10 +4,14 @@
 // (InstallSynthesisServices); tests make fresh ones (ResetSynthesisServices). The library never
 // reaches the application frame or the window itself.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "foundation/cvLink.h"
+#include "foundation/cvTy.h"
+
+class TUNNO;
 
 // What the profile code reads of the calculation state CONT. Without a provider each value is
 // that of a fresh state.
@@ -24,6 +28,21 @@ struct TSynthesisServices {
   // The text of the Unno tab's field edLam0_for_Pu: a wavelength subtracted from absolute
   // wavelengths while trace channel 28 is on (empty without the tab).
   TLink<std::string()> Lam0ForPu{"Corvesta.edLam0_for_Pu", TLinkLoudness::Silent};
+  // A reader's error: the file opened in the editor at the failing line and position.
+  TLink<void(const std::string& Text, const std::string& FileName, int32_t LineNo, int32_t Pos)>
+      OpenAt{"CILErrToEditor", TLinkLoudness::Silent};
+  // The label of a line (element, stage and wavelength found by its Id); the stand-in gives
+  // the Id and the wavelength.
+  TLink<std::string(const std::string& LineId, double Lamb)> LineLabel{"GetATNILA",
+                                                                       TLinkLoudness::Silent};
+  // The wavelength-point kernels the fixed-grid driver calls (the transfer side installs
+  // them): the start depths of every point of a profile's grid (aSEX0: UL in, X00 out, same
+  // length), and the advance of point i's Stokes vector from output depth X0 to X1 with start
+  // depth X00 (PLAM; it also sets the profile's CONT and Teff at X1).
+  TLink<void(const TARe& UL, TARe& X00)> StartDepths{"aSEX0"};
+  TLink<void(int32_t I, TUNNO& U, double X0, double X1, double X00)> AdvancePoint{"PLAM"};
+  // The accuracy settings of the current combination into CONT.SETX (VariLoadEps).
+  TLink<void()> LoadAccuracy{"VariLoadEps", TLinkLoudness::Quiet};
   // The calculation state's values.
   TSynCalcState Calc;
 };

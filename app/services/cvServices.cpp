@@ -13,6 +13,10 @@
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
 #include "synthesis/cvSynServices.h"
+#include "synthesis/profiles/cvLUnno.h"
+#include "models/cvLines.h"
+#include "models/variator/cvVari.h"
+#include "models/variator/cvVariContext.h"
 #include "models/physics/cvPhysDepth.h"
 #include "linedata/cvLLIDA.h"
 #include "foundation/cvSayer.h"
@@ -94,12 +98,36 @@ void InstallModelServices() {
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
   InstallFrameBasics(Models());
   Models().ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
+  Models().LinListIds.Install([](const TVARIATOR& V) {
+    return LinListIdsOf(const_cast<TVARIATOR&>(V));
+  });
+  Models().MemoTestAdd.Install([](const std::string& Text) { applinks::MemoTestAdd(Text); });
+  Models().ShowReport.Install([](const std::string& Title, const TStringList& List) {
+    if (Ed)
+      Ed->EdLoadSL(Title, &List);
+    else
+      cvlink::NotAvailableQuiet("TcvEd.EdLoadSL");
+  });
+  // the lg gf sources of the running combination
+  LineData().LGGFSrcList.Install([] {
+    TVARIATOR* V = VariCtx().VARI;
+    return V ? V->GetS0("#LGGFSrc") : std::string();
+  });
   InstallDepthPhysics();
 }
 
 void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
+  Synthesis().OpenAt.Install(CILErrToEditor);
+  // the profile list of the unit start
+  applinks::LUNNOLink().Create = [] {
+    if (!LUNNO) LUNNO = new TLUNNO();
+  };
+  applinks::LUNNOLink().Free = [] {
+    delete LUNNO;
+    LUNNO = nullptr;
+  };
 }
 
 void InstallPlotServices() {

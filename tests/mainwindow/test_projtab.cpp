@@ -26,6 +26,11 @@
 #include "mainwindow/support/ProgramEnv.h"
 #include "platform/Dialogs.h"
 #include "platform/FileErr.h"
+#include "app/AppLinks.h"
+#include "models/variator/cvLVari.h"
+#include "models/variator/cvVari.h"
+#include "models/variator/cvVariContext.h"
+#include "synthesis/profiles/cvLUnno.h"
 
 namespace {
 
@@ -392,6 +397,50 @@ TEST_F(ProjTab, RunGoesThroughTheLinkWithTheFlagsCleared) {
   Click(Tab().BitBtn2);
   EXPECT_EQ(LLIDA->Count(), 0);
   EXPECT_FALSE(platform::PathExists(dump)) << dump;
+}
+
+// "Load DC": the result file of an earlier run (its control text, then one block per
+// combination) read back into the profile list against the quest's last step.
+TEST_F(ProjTab, LoadDCReadsTheResultFileIntoTheProfileList) {
+  Corvesta->ShowPage("TabProj");
+  ASSERT_NE(LUNNO, nullptr);
+  const std::string ctrl = "#LIN FE6302 #\n#H 0 1000 #\n#RUN CONT #\n#EXIT USE #\n";
+  const std::string head = root->File("Projects/Demo/DC/fe6302.ctl");
+  ForceFileDir(head);
+  { std::ofstream(head) << ctrl; }
+  // the blocks as a run writes them
+  TVariContext& ctx = VariCtx();
+  ctx.LVARI->LoadFromFile("fe6302", head, true);
+  TStringList text;
+  text.Add(ctrl);
+  for (int32_t k = 1; k <= 2; ++k) {
+    TUNNO u;
+    u.SetDefaults();
+    u.PureUL(3, 0, 6302.4936, 20, 0);
+    u.AllocU();
+    for (int32_t i = 1; i <= 3; ++i) u.UI[i] = 1 - 0.1 * k * (4 - i);
+    u.ALG = "CONT";
+    u.QUEST = "fe6302";
+    u.IQ = 1;
+    u.KVARI = k;
+    u.K4 = 1;
+    u.sULin = "FE6302";
+    text.AddStrings(*UnnoReport(u));
+  }
+  ctx.LVARI->ClearQuest("fe6302");
+  text.SaveToFile(root->File("Projects/Demo/DC/fe6302.txt"));
+  App->sQuest = "fe6302";
+  App->iStep = 1;
+  Click(Tab().btDC_Load2);
+  ASSERT_EQ(LUNNO->Count(), 2) << mwtest::AllBoxes(*boxes);
+  EXPECT_EQ(LUNNO->Items(1)->KVARI, 2);
+  EXPECT_NEAR(LUNNO->Items(1)->UI[1], 1 - 0.2 * 3, 1e-9);
+  EXPECT_NEAR(LUNNO->Items(0)->UL[3], 6302.4936 + 0.02, 1e-7);
+  EXPECT_EQ(mainlinks::ProfileCount(), 2);
+  EXPECT_EQ(App->iStep, 1);
+  EXPECT_EQ(Tab().cbQuestStep->Text(), "1");
+  EXPECT_EQ(Tab().cbQuestStep->ItemCount(), 1);
+  LUNNO->Clear();
 }
 
 }  // namespace

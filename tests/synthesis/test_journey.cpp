@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -95,6 +96,42 @@ TEST(ProfileJourney, ColumnFile) {
   EXPECT_EQ(b.status, 1);
   EXPECT_NE(b.out.find("must ascend"), std::string::npos) << b.out;
   EXPECT_EQ(Harness("unno --step 0").status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The demo quest of Fe I 6302.5 in HSRA through the synthesis harness: the model loaded, the line
+// from the bundled database, the preparation run; the result file holds the control text and
+// the combination's block. Until the transfer kernels are installed no profile is computed, and
+// the run says so once.
+TEST(SynthJourney, DemoQuestPreparesAndWritesItsResultFile) {
+  testsupport::TempDir tmp;
+  // a copy of the demo project: the run writes its option files and results there
+  const std::string project = tmp.file("Demo");
+  std::filesystem::copy(testsupport::SourceRoot() + "/data/Projects/Demo", project,
+                        std::filesystem::copy_options::recursive);
+  const std::string out = tmp.file("fe6302.txt");
+  const TRun r = Harness("synth --project '" + project + "' --out '" + out + "' 'ONE/fe6302.DAT'");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::string text = testsupport::ReadFile(out);
+  EXPECT_NE(text.find("#LIN"), std::string::npos) << text;
+  EXPECT_NE(text.find("FE6302 #"), std::string::npos) << text;
+  EXPECT_NE(text.find("<FE6302> 6302.4936 FE I"), std::string::npos) << text;
+  EXPECT_NE(text.find("Модель: T HSRA"), std::string::npos) << text;
+  if (r.out.find("PLAM - функция пока недоступна") != std::string::npos) {
+    EXPECT_NE(r.out.find("0 profiles"), std::string::npos) << r.out;
+  } else {
+    EXPECT_NE(text.find("UNNO_PROF(CONT,fe6302)"), std::string::npos) << text;
+  }
+  // an unknown model type stops the combination with its warning, the run goes on
+  const std::string bad = tmp.file("bad.DAT");
+  testsupport::WriteFile(bad, "#MOD Q HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n#LIN FE6302 #\n"
+                              "#RUN CONT #\n");
+  const TRun b = Harness("synth --out '" + tmp.file("bad.txt") + "' '" + bad + "'");
+  EXPECT_EQ(b.status, 0) << b.out;
+  EXPECT_NE(b.out.find("PMOD1.Err"), std::string::npos) << b.out;
 }
 
 }  // namespace

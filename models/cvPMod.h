@@ -1,0 +1,30 @@
+// Model loading and line preparation for the current combination of the working variator:
+// PMOD1 puts the working model (or the premodel to build from) into the keeper; PMOD3 prepares
+// everything the transfer integration needs at the working wavelength in the calculation state
+// (the model's depth vectors, continuous opacity, source function and continuum, field,
+// velocity and microturbulence with their probe layers, and each line's Doppler width,
+// populations, line-to-continuum ratio and damping). Both run under their option files
+// (PMOD1.OTL, PMOD3.OTL) as trace masks, restored on every exit.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The model description: "#PREMOD" with "#ION" 1, else "#MOD".
+std::string ModelDescr();
+std::string ModTypeWord();
+char ModTypeChar();
+// Word 2 of the description; word 2 of "#MOD".
+std::string SrcModName();
+std::string VariModName();
+
+// Loads the working model of the current combination. False (with a warning) for a model
+// type that is not allowed; the keeper is then unchanged.
+bool PMOD1();
+// PMOD1 for every combination, the keeper's reports shown in the editor.
+void PMOD1_REP();
+// X, T, LGPG, LGPE, VMI (and h when the model has one) of a model on grid 1 from its source.
+void FillModVeMo(const std::string& Name);
+
+// Prepares the current combination. False when the preparation ended early (a multi-line
+// "#LGGF" or "#ELOW"): the caller must not compute the combination.
+bool PMOD3(int32_t Mode);
