@@ -1,6 +1,6 @@
 // Level filters and masks: level texts, the combination counter, the pixel test with inclusive
-// bounds, masks (ranges clamped to the maps), the mask stack, the session grid's filter lines,
-// and mask counts against numpy on random maps.
+// bounds, masks (ranges clamped to the maps), the mask stack and the session grid's filter lines.
+// (Mask counts against numpy: the map-algebra journey through the harness.)
 #include <gtest/gtest.h>
 
 #include <random>

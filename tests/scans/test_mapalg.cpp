@@ -180,6 +180,14 @@ TEST_F(MapExpr, ParseSplitsAtOuterCommas) {
   ASSERT_TRUE(FOParse("circsub(A,B,360)", fn, args));
   EXPECT_EQ(args, (std::vector<std::string>{"A", "B", "360"}));
   EXPECT_FALSE(FOParse("CONT", fn, args));
+  // Unbalanced brackets are reported; the split goes on with what there is.
+  testsupport::SinkRecorder rec;
+  ASSERT_TRUE(FOParse("abs(CONT))", fn, args));
+  EXPECT_EQ(args, (std::vector<std::string>{"CONT)"}));
+  EXPECT_TRUE(rec.Has("В выражении <abs(CONT))> лишняя закрывающая скобка )"_cp));
+  ASSERT_TRUE(FOParse("add(CONT,abs(B)", fn, args));
+  EXPECT_EQ(args, (std::vector<std::string>{"CONT", "abs(B"}));
+  EXPECT_TRUE(rec.Has("В выражении <add(CONT,abs(B)> лишняя открывающая скобка ("_cp));
 }
 
 TEST_F(MapExpr, NestedExpressionsOverTheRegistry) {
@@ -250,6 +258,13 @@ TEST_F(MapExpr, NumbersNamesAndHeaderKeys) {
   auto c = FOOperN("circsub(CONT,CONT2,360)", maptest::kDa, maptest::kTi, kind);
   ASSERT_TRUE(c);
   EXPECT_EQ(c->Name, "(CONT-CONT2)");
+  // An unreadable period counts as 0 (every difference wrapped once by 0: unchanged); a number
+  // in place of the second map leaves circsub without its operand.
+  auto z = FOOperN("circsub(CONT,CONT2,x)", maptest::kDa, maptest::kTi, kind);
+  ASSERT_TRUE(z);
+  EXPECT_EQ(z->aData[2][1], maptest::Wave(2, 1) - 200.0f);
+  EXPECT_FALSE(FOOperN("circsub(CONT,5,360)", maptest::kDa, maptest::kTi, kind));
+  EXPECT_TRUE(rec.Has("Вызвана функция <circsub с неопределёнными аргументами!"_cp));
   int asked = 0;
   Scans().CalcFO.Install([&](const std::string& Name, const std::string&, const std::string&) {
     ++asked;
