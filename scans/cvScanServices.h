@@ -10,19 +10,12 @@
 
 #include "foundation/cvLink.h"
 #include "foundation/cvTy.h"
+#include "scans/cvFilters.h"
 
 class TFITS;
 class TLFITS;
 class TLFIOut;
 class TStringList;
-
-// The level filter's state as the maps read it (a plain record until the filters are built):
-// State 1 when Mask is valid; MaskN the pixels FilteredMinMax counted under it.
-struct TFiltState {
-  int32_t State = 0;
-  TAByBy Mask;
-  int32_t MaskN = 0;
-};
 
 struct TScanServices {
   // The data root of the scans (folders root/yyyy_mm/yyyymmdd_hhmmss/), with its trailing "/".
@@ -36,12 +29,16 @@ struct TScanServices {
 
   // The padding unit of map files in bytes (the FITS tab sets it; "320 либо 512").
   int32_t NCut = 320;
-  // The map registry (created on demand) and the filter state the maps read.
+  // The map registry (created on demand) and the level filters' state the maps read.
   std::unique_ptr<TLFIOut> LFIO;
   TFiltState Filt;
   // The map window's list of map entries and its current index (0-based).
   std::unique_ptr<TStringList> LFOP;
   int32_t LFOPIdx = 0;
+  // The operation list's calculation of a named map of the scan (date, time) into the registry;
+  // false when the list does not define it.
+  TLink<bool(const std::string& Name, const std::string& Da, const std::string& Ti)> CalcFO{
+      "CalcFO", TLinkLoudness::Quiet};
   // The source character of new maps (the main window's current map or scan row); blank here.
   TLink<char()> CurSrcChar{"TLFIOut.CurSrcChar", TLinkLoudness::Silent};
 
