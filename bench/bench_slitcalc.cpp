@@ -4,6 +4,9 @@
 // measuring a scan in units of loading it. "SlitStages" runs the steps one by one on one thread
 // and reports each stage's milliseconds per file as counters (the bisector stage is almost all
 // the obsolete Gauss fits); "SlitMeasure" runs 8 and 16 files (linear in the files).
+// "Cont0": the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair measured
+// and stored into CONT, CONT2, LCONT, LCONT2) against reading each file and measuring its
+// continuum (TFITS.LoadData and TFITS.GetContAll).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -11,7 +14,9 @@
 #include <string>
 
 #include "foundation/cvJob.h"
+#include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
+#include "scans/cvScanServices.h"
 #include "tools/scangen/cvScanGen.h"
 
 namespace {
@@ -109,6 +114,53 @@ void SlitStages_Reference(benchmark::State& State) {
   }
 }
 
+// The scan linked, its options set and its headers read (not timed); the map files of the runs
+// lie under the bench's own root.
+bool Headers(TLFITS& Scan, TJob& Job, int Files) {
+  const std::string dir = ScanDir(Files);
+  const std::string root =
+      std::filesystem::path(dir).parent_path().parent_path().string() + "/";
+  Scans().DataRoot.Install([root] { return root; });
+  Scan.Link(dir);
+  Scan.SetOptions(350, 350, 1.0, 20);
+  return Scan.LoadHeaders(Job);
+}
+
+void Cont0(benchmark::State& State) {
+  const int files = static_cast<int>(State.range(0));
+  for (auto _ : State) {
+    State.PauseTiming();
+    LFIOReg().ClearAll();
+    TLFITS scan;
+    TJob job("bench");
+    TJobScope scope(job);
+    if (!Headers(scan, job, files)) State.SkipWithError("headers not read");
+    State.ResumeTiming();
+    benchmark::DoNotOptimize(scan.CalcCont0(job));
+  }
+  LFIOReg().ClearAll();
+}
+
+void Cont0_Reference(benchmark::State& State) {
+  const int files = static_cast<int>(State.range(0));
+  for (auto _ : State) {
+    State.PauseTiming();
+    LFIOReg().ClearAll();
+    TLFITS scan;
+    TJob job("bench");
+    TJobScope scope(job);
+    if (!Headers(scan, job, files)) State.SkipWithError("headers not read");
+    State.ResumeTiming();
+    for (auto& f : scan.Files) {
+      f->LoadData();
+      f->GetContAll();
+      benchmark::DoNotOptimize(f->ACnt.data());
+    }
+  }
+}
+
+BENCHMARK(Cont0)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(Cont0_Reference)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitMeasure)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitMeasure_Reference)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitStages)->Unit(benchmark::kMillisecond)->Iterations(1);

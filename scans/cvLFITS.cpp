@@ -99,6 +99,12 @@ void TLFITS::Clear() {
   Lam1 = Lam2 = 0;
   d6301 = d6302 = KRC = ContSmooth = KCont = 0;
   BytesCubes = BytesCards = 0;
+  // The slots named the old scan's maps (the maps stay in the registry).
+  ResetSlots();
+  ContMax = ContMin = 0;
+  ContMaxIx = ContMaxPix = ContMinIx = ContMinPix = 0;
+  LC1Pix = LC2Pix = VelMax = VelMin = HLMax = HLMin = 0;
+  VelMaxX = VelMaxY = VelMinX = VelMinY = HLMaxX = HLMaxY = HLMinX = HLMinY = 0;
 }
 
 void TLFITS::SetOptions(double W1, double W2, double LevelCorr, double Smooth) {
@@ -119,6 +125,7 @@ void TLFITS::Link(const std::string& Folder) {
   kStep = 0;
   Refs.LamFlag = 0;
   rLC1 = rLC2 = 0;
+  QualB = 0;
   Lam1 = 6301.5008;
   Lam2 = 6302.4932;
   d6301 = d6302 = 350;
@@ -429,14 +436,8 @@ void TLFITS::SmoothProfile(const TARe& Y, TARe& R) {
 
 // ---------------------------------------------------------------- not available yet
 
-void TLFITS::LoadRowData() { cvlink::NotAvailable("TLFITS.LoadRowData"); }
-void TLFITS::BigCalc2() { cvlink::NotAvailable("TLFITS.BigCalc2"); }
 void TLFITS::CalcH0(int32_t) { cvlink::NotAvailable("TLFITS.CalcH0"); }
 void TLFITS::CalcKVISave() { cvlink::NotAvailable("TLFITS.CalcKVISave"); }
-bool TLFITS::LoadD0Maps() {
-  cvlink::NotAvailable("TLFITS.LoadD0Maps");
-  return true;
-}
 
 // ---------------------------------------------------------------- integral values
 
@@ -465,7 +466,7 @@ bool TLFITS::CalcIntegrVal(TJob& Job) {
   Job.Step(n, n, "BigCalc");
   rLC1 = s1 / n;
   rLC2 = s2 / n;
-  // The quality fit of the continuum (QualContFit) joins here with the scan statistics.
+  QualContFit();
   kStep = static_cast<uint16_t>(kStep | 8u);
   return true;
 }

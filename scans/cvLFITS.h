@@ -14,6 +14,7 @@
 #include "foundation/cvStrList.h"
 #include "foundation/cvTy.h"
 #include "scans/cvFITS.h"
+#include "scans/cvMapSlots.h"
 
 class TDirList;
 class TFIOut;
@@ -45,7 +46,8 @@ struct TScanRefs {
   int32_t LamFlag = 0;  // 0 undecided, 1 reversed, 2 confirmed
 };
 
-class TLFITS {
+// The map slots (TScanMapSlots) name the maps the scan's map calculations fill and read.
+class TLFITS : public TScanMapSlots {
  public:
   static constexpr uint32_t kLive = 0xA55AA55A;
 
@@ -118,15 +120,98 @@ class TLFITS {
          B_ANGLE = 0;
   std::string TSTART, TEND;
 
-  // ---- not available yet ----
-  void LoadRowData();
   // The measurement run of every file (BigCalc) as a job: progress per file, cancel between
   // files (files measured so far keep their columns; the scan's bit 3 stays clear).
   bool CalcIntegrVal(TJob& Job);
-  void BigCalc2();
+
+  // ---- not available yet ----
   void CalcH0(int32_t Index);
   void CalcKVISave();
-  bool LoadD0Maps();
+
+  // ---- map slots and map runs (cvMapRuns.cpp) ----
+  // The scan's nY (the first file's slit pixels).
+  int32_t ScanNY() const { return RefnY != 0 ? RefnY : Refs.nY; }
+  // The scan name split at "_" into date and time.
+  std::string ScanDa() const;
+  std::string ScanTi() const;
+  // Finds or registers the map Name of the scan in Slot (kind 1 own file, 2 inversion result,
+  // 3 level 2.1): looked up by date, time and name (a second call warns and reuses it), then
+  // with an empty version, then loaded from the scan's map file of the kind, else registered
+  // afresh. False (with the message) while nX or nY is 0.
+  bool FO_Init(int32_t Kind, TMapSlot& Slot, const std::string& Name, const std::string& Title,
+               const std::string& Ver);
+  bool FOInitOwn(TMapSlot& Slot, const std::string& Name, const std::string& Title,
+                 const std::string& Ver);
+  bool FOInitME(TMapSlot& Slot, const std::string& Name, const std::string& Title);
+  // Registers the map without looking in the map file; its source character is the registry's
+  // current one.
+  bool FO_New(int32_t Kind, TMapSlot& Slot, const std::string& Name, const std::string& Title,
+              const std::string& Ver);
+  bool FONewME(TMapSlot& Slot, const std::string& Name, const std::string& Title);
+  bool InitContMap();
+  bool InitGRCMaps();
+  bool InitHLMaps();
+  bool InitVlosMaps();
+  bool InitRotMap();
+  bool InitMEFieldMaps();
+  bool InitMECoordMaps();
+  bool InitHLongMap();
+  // OuAny[First + i, Line] for every name: the line digit put before the level text of the name
+  // (appended when the level text is missing; the name as it is for an empty level text) and
+  // after the first "630" of the title.
+  bool InitLineMaps(TSlotBank& Bank, const std::vector<std::string>& Names,
+                    const std::vector<std::string>& Titles, int32_t First,
+                    const std::string& Level, int32_t Line);
+  bool InitLineMapPairs(TSlotBank& Bank, const std::vector<std::string>& Names,
+                        const std::vector<std::string>& Titles, int32_t First,
+                        const std::string& Level);
+  // One line per slot (label and the map's SizeText, or "-"): 72 lines.
+  std::unique_ptr<TStringList> MapSlotsReport() const;
+  // The slot's map released and dropped from the registry; the slot emptied.
+  void ReleaseSlot(TMapSlot& Slot);
+
+  // The map runs over the slit files, as jobs: progress per file, cancel between files. A
+  // cancelled run releases the maps it set up (none left calculated) and gives false.
+  // CONT, CONT2, LCONT, LCONT2 from each file's continuum pair.
+  bool CalcCont0(TJob& Job);
+  // The line positions at depth fraction x (maps "LC" + round(100 x) in 2 digits + line digit)
+  // and, while "d01" holds no data, the line-minimum maps d01, d02, Ld01, Ld02.
+  bool CalcBisLC(TJob& Job, double x);
+  void InitD0Maps(bool& Fill);
+  void StoreD0Pixel(int32_t ix, int32_t y, const TFITS& F);
+  void FinishD0Maps();
+  // The map CONT filled file by file from each file's continuum (light mode: one cube at a time).
+  bool LoadRowData(TJob& Job);
+  // Binds d01, d02, Ld01, Ld02 of the scan from the registry and loads their data from their
+  // file; Missing when d01 is absent or empty afterwards.
+  void LoadD0Maps(bool& Missing);
+
+  // ---- scan statistics and derived maps (cvBigCalc2.cpp) ----
+  // The seven steps in their order (MaxMinCont, CalcHLongMap, CalcRotMap, CalcLC12, CalcVC12,
+  // VRBMax, HNSMax); cancel between steps. False when cancelled.
+  bool BigCalc2(TJob& Job);
+  void MaxMinCont();
+  void CalcLC12();
+  void CalcVC12();
+  void VRBMax();
+  void HNSMax();
+  void CalcRotMap();
+  void CalcHLongMap();
+  void QualContFit();
+  // Values[i + 1] = the value of Key in the header of slit file i (dates and times as numbers).
+  void KeyValArray(const std::string& Key, TARe& Values);
+
+  // Continuum extremes over the slit files (slit index 0-based, pixel of the file's extreme).
+  double ContMax = 0, ContMin = 0;
+  int32_t ContMaxIx = 0, ContMaxPix = 0, ContMinIx = 0, ContMinPix = 0;
+  // Mean line positions of the centre-of-gravity maps in pixels (rLC1, rLC2 the wavelengths).
+  double LC1Pix = 0, LC2Pix = 0;
+  // Extremes of the mean line-of-sight velocity and of the mean longitudinal field.
+  double VelMax = 0, VelMin = 0, HLMax = 0, HLMin = 0;
+  int32_t VelMaxX = 0, VelMaxY = 0, VelMinX = 0, VelMinY = 0;
+  int32_t HLMaxX = 0, HLMaxY = 0, HLMinX = 0, HLMinY = 0;
+  // The intercept of the quality fit of the continuum.
+  double QualB = 0;
 
   // out[y] = the map's value at Row, column y - 1 (y = 1..the map's column count).
   void GetXFOARe(const TFIOut* Map, int32_t Row, TARe& Out) const;
@@ -169,6 +254,9 @@ class TLFITS {
   std::vector<double> smoothWeights_;
   TARe smoothSums_;
 };
+
+// The slot report of a scan; without one "LFITS Not Assigned Yet!!!" and an empty list.
+std::unique_ptr<TStringList> MapSlotsReport(const TLFITS* Scan);
 
 // root/yyyy_mm/name for a scan name yyyymmdd_hhmmss under the data root.
 std::string ScanFolder(const std::string& ScanName);

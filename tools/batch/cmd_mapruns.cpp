@@ -1,0 +1,203 @@
+// The scan map runs of the harness (the FITS tab is not built yet): a scan linked, its options
+// set and its headers read, then the steps in the order given, each run over the slit files a
+// job (progress per file, Ctrl-C or --cancel-after cancels between files). A scan folder given
+// as a path (root/yyyy_mm/yyyymmdd_hhmmss) makes its root the data root of the map files.
+//   cont0          CalcCont0 (CONT and LCONT released and their slots emptied first, as the
+//                  FITS tab does)
+//   bislc X        CalcBisLC at depth fraction X
+//   loadrow        LoadRowData
+//   bigcalc2       BigCalc2; the scan statistics are printed
+//   save           every map of the scan that holds data written to the own output file as one
+//                  job (the file's main header written first when the file does not exist)
+//   clear          the registry cleared (ClearAll)
+//   reload         the own output file's maps registered and read, then LoadD0Maps
+//   report         the slot report
+// After a run its maps are printed: name, title, version, kLoad, size and statistics.
+#include <filesystem>
+#include <functional>
+#include <iostream>
+
+#include "foundation/cvJob.h"
+#include "foundation/cvStr.h"
+#include "foundation/cvStrList.h"
+#include "scans/cvFIOut.h"
+#include "scans/cvFITS.h"
+#include "scans/cvLFIOut.h"
+#include "scans/cvLFITS.h"
+#include "scans/cvScanServices.h"
+#include "tools/batch/Batch.h"
+
+namespace {
+
+std::string ScanPath(const std::string& Arg) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(Arg, ec)) {
+    std::string p = Arg;
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+  }
+  return ScanFolder(Arg);
+}
+
+void PrintMap(const TFIOut* M) {
+  if (!M) return;
+  std::cout << "map " << batch::U8(M->Name) << " <" << batch::U8(M->Com) << "> ver "
+            << batch::U8(M->Ver) << " kind " << M->kSoft << " kLoad " << M->kLoad << " ["
+            << M->nX << "," << M->nY << "] min " << ShortSt(7, M->vMin) << " (" << M->ixMin
+            << "," << M->iyMin << ") max " << ShortSt(7, M->vMax) << " (" << M->ixMax << ","
+            << M->iyMax << ") mean " << ShortSt(7, M->vMean) << "\n";
+}
+
+// The maps of the scan in the registry that hold data, in registry order.
+std::vector<TFIOut*> ScanMaps(const TLFITS& Scan, int32_t Kind) {
+  std::vector<TFIOut*> r;
+  if (TLFIOut* reg = LFIOOrNull())
+    for (const auto& m : reg->Items)
+      if (FIOutAssigned(m.get()) && m->kSoft == Kind && m->Da == Scan.ScanDa() &&
+          m->Ti == Scan.ScanTi() && m->kLoad >= 2)
+        r.push_back(m.get());
+  return r;
+}
+
+// mapruns SCAN [--opts W1 W2 KRC SMOOTH] [--light] [--cancel-after N] STEP...
+int MapRuns(const std::vector<std::string>& Args) {
+  if (Args.empty()) return batch::Usage();
+  double opts[4] = {350, 350, 1.05, 20};
+  int32_t cancelAfter = -1, code = 0;
+  bool light = false;
+  std::vector<std::string> steps;
+  for (size_t a = 1; a < Args.size(); ++a) {
+    if (Args[a] == "--opts" && a + 4 < Args.size()) {
+      for (int k = 0; k < 4 && code == 0; ++k) opts[k] = ValRealCode(Args[++a], code);
+    } else if (Args[a] == "--cancel-after" && a + 1 < Args.size()) {
+      cancelAfter = ValIntCode(Args[++a], code);
+    } else if (Args[a] == "--light") {
+      light = true;
+    } else if (Args[a] == "bislc" && a + 1 < Args.size()) {
+      steps.push_back(Args[a]);
+      steps.push_back(Args[++a]);
+      ValRealCode(steps.back(), code);
+    } else if (Args[a] == "cont0" || Args[a] == "loadrow" || Args[a] == "bigcalc2" ||
+               Args[a] == "save" || Args[a] == "clear" || Args[a] == "reload" ||
+               Args[a] == "report") {
+      steps.push_back(Args[a]);
+    } else {
+      return batch::Usage();
+    }
+    if (code != 0) return batch::Usage();
+  }
+  batch::UseProgramRoot();
+  const std::string folder = ScanPath(batch::Cp(Args[0]));
+  // A scan folder given as root/yyyy_mm/name: its maps' files lie under that root.
+  std::error_code ec;
+  if (std::filesystem::is_directory(batch::Cp(Args[0]), ec)) {
+    const std::string root =
+        std::filesystem::path(folder).parent_path().parent_path().string() + "/";
+    Scans().DataRoot.Install([root] { return root; });
+  }
+  TLFITS scan;
+  TJob head("LFITS.LoadHeaders " + folder);
+  int rc = batch::RunAsJob(head, [&](TJob& J) {
+    scan.Link(folder);
+    scan.SetOptions(opts[0], opts[1], opts[2], opts[3]);
+    scan.Light = light;
+    if (!scan.LoadHeaders(J) && !J.Cancelled()) J.Fail("headers not read");
+  });
+  if (rc != 0) return rc;
+  // Each run's job cancels itself once its progress reaches --cancel-after.
+  auto run = [&](const std::string& Name, const std::function<bool(TJob&)>& Work) {
+    TJob job(Name + " " + scan.ScanName);
+    const int r = batch::RunAsJob(job, [&](TJob& J) {
+      if (cancelAfter >= 0)
+        J.OnProgress = [&J, cancelAfter, shown = J.OnProgress](const TJobProgress& P) {
+          if (shown) shown(P);
+          if (P.Done >= cancelAfter) J.Cancel();
+        };
+      if (!Work(J) && !J.Cancelled()) J.Fail(Name + " stopped");
+    });
+    if (r == 130) std::cout << "cancelled " << Name << "\n";
+    return r;
+  };
+  int status = 0;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const std::string& s = steps[i];
+    int r = 0;
+    if (s == "cont0") {
+      scan.ReleaseSlot(scan.OuCont);
+      scan.ReleaseSlot(scan.OuWork[1]);
+      r = run("LFITS.CalcCont0", [&](TJob& J) { return scan.CalcCont0(J); });
+      for (TMapSlot* sl : {&scan.OuCont, &scan.OuWork[2], &scan.OuWork[1], &scan.OuWork[3]})
+        PrintMap(sl->Get());
+    } else if (s == "bislc") {
+      const double x = ValRealCode(steps[++i], code);
+      r = run("LFITS.CalcBisLC", [&](TJob& J) { return scan.CalcBisLC(J, x); });
+      for (int k = 1; k <= 4; ++k) PrintMap(scan.OuD0[k].Get());
+      PrintMap(scan.OuWork[5].Get());
+      PrintMap(scan.OuWork[6].Get());
+    } else if (s == "loadrow") {
+      r = run("LFITS.LoadRowData", [&](TJob& J) { return scan.LoadRowData(J); });
+      PrintMap(scan.OuCont.Get());
+    } else if (s == "bigcalc2") {
+      r = run("LFITS.BigCalc2", [&](TJob& J) { return scan.BigCalc2(J); });
+      std::cout << "cont max " << ShortSt(7, scan.ContMax) << " ix " << scan.ContMaxIx << " pix "
+                << scan.ContMaxPix << " min " << ShortSt(7, scan.ContMin) << " ix "
+                << scan.ContMinIx << " pix " << scan.ContMinPix << "\n"
+                << "lines " << ShortSt(9, scan.rLC1) << " " << ShortSt(9, scan.rLC2) << " pix "
+                << ShortSt(7, scan.LC1Pix) << " " << ShortSt(7, scan.LC2Pix) << "\n"
+                << "vel max " << ShortSt(7, scan.VelMax) << " (" << scan.VelMaxX << ","
+                << scan.VelMaxY << ") min " << ShortSt(7, scan.VelMin) << " (" << scan.VelMinX
+                << "," << scan.VelMinY << ")\n"
+                << "field max " << ShortSt(7, scan.HLMax) << " (" << scan.HLMaxX << ","
+                << scan.HLMaxY << ") min " << ShortSt(7, scan.HLMin) << " (" << scan.HLMinX
+                << "," << scan.HLMinY << ")\n";
+      for (TMapSlot* sl : {&scan.OuVc1, &scan.OuVc2, &scan.OuRot, &scan.MeHL})
+        PrintMap(sl->Get());
+    } else if (s == "save") {
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(scan.OutFolder + "/" + scan.sFN, ec) &&
+          !WriteMainHeader(scan, TScanMapStats{}))
+        return 1;
+      const std::vector<TFIOut*> maps = ScanMaps(scan, 1);
+      int32_t saved = 0;
+      r = run("FIOut.Save", [&](TJob& J) {
+        saved = SaveMaps(J, maps);
+        return saved == static_cast<int32_t>(maps.size());
+      });
+      std::cout << "maps saved: " << saved << "\n";
+    } else if (s == "clear") {
+      LFIOReg().ClearAll();
+      int32_t named = 0;
+      const auto rep = scan.MapSlotsReport();
+      for (int k = 0; k < rep->Count(); ++k)
+        if ((*rep)[k].back() != '-') ++named;
+      std::cout << "registry cleared, slots naming a map: " << named << "\n";
+    } else if (s == "reload") {
+      TLFIOut& reg = LFIOReg();
+      r = run("LFIO.Load", [&](TJob& J) {
+        if (!reg.LoadOwn(scan.ScanDa(), scan.ScanTi(), nullptr, true, &J)) return false;
+        for (int32_t k = 0; k < reg.Count(); ++k) {
+          if (!J.Step(k, reg.Count(), reg.Item(k)->Name)) return false;
+          reg.Item(k)->EnsureLoaded();
+        }
+        return true;
+      });
+      for (TFIOut* m : ScanMaps(scan, 1)) PrintMap(m);
+      bool missing = true;
+      scan.LoadD0Maps(missing);
+      std::cout << "d0 missing " << (missing ? 1 : 0) << "\n";
+    } else if (s == "report") {
+      const auto rep = scan.MapSlotsReport();
+      for (int k = 0; k < rep->Count(); ++k) std::cout << batch::U8((*rep)[k]) << "\n";
+    }
+    if (r != 0 && status == 0) status = r;
+  }
+  return status;
+}
+
+const TBatchCommand kMapRuns{
+    "mapruns",
+    "mapruns SCAN [--opts W1 W2 KRC SMOOTH] [--light] [--cancel-after N] "
+    "[cont0|bislc X|loadrow|bigcalc2|save|clear|reload|report]...",
+    MapRuns};
+
+}  // namespace
