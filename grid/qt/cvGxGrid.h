@@ -20,7 +20,7 @@
 #include "grid/cvGxColumns.h"
 #include "grid/cvGxPlays.h"
 #include "grid/qt/cvGxDisplays.h"
-#include "grid/qt/cvGxNumberEdit.h"
+#include "grid/qt/cvGxEdits.h"
 #include "grid/qt/cvGxScroll.h"
 #include "grid/qt/cvGxStyles.h"
 #include "platform/Colors.h"
@@ -63,12 +63,6 @@ struct TLineWidths {
 };
 
 QFont GxQFont(const TGxFont& F);
-inline QString GxQString(const WideString& S) {
-  return QString::fromUtf16(S.data(), static_cast<qsizetype>(S.size()));
-}
-inline WideString GxWide(const QString& S) {
-  return WideString(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<size_t>(S.size()));
-}
 
 // A cell key as the program gives it: a text or an integer (kept as its decimal text). "First",
 // "Last" and "Selected" (any case) name rows and columns; other texts are column names or
@@ -461,8 +455,13 @@ class TGxCustomGrid : public TGxCustomGridControl {
   bool AddInputRow();
   std::function<void(QObject*, bool& Accept)> OnInputAccept;
   std::function<void(QObject*)> OnInputAdded;
-  // The in-place editor (hidden while no cell is edited).
-  TGxNumberEdit* Editor() const { return editor_; }
+  // The in-place editor attached now (the last one attached while none is; hidden while no
+  // cell is edited). Text, popup and strings columns edit with the plain edit, number columns
+  // with the spin edit, list and combo-box columns with the combo box.
+  TGxCustomEdit* Editor() const { return editor_; }
+  TGxEdit* TextEditor() const { return textEd_; }
+  TGxSpinEdit* SpinEditor() const { return spinEd_; }
+  TGxComboBox* ComboEditor() const { return comboEd_; }
   bool Editing() const { return EditCell().first >= 0 || inputEditCol_ >= 0; }
   std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
   std::function<void(QObject*, int ACol, int ARow, WideString& Value)> OnApplyEditText,
@@ -487,8 +486,18 @@ class TGxCustomGrid : public TGxCustomGridControl {
  private:
   void OpenEditor(int Col, int Row);
   void PlaceEditor();
-  TGxNumberEdit* editor_ = nullptr;
+  TGxCustomEdit* editor_ = nullptr;
+  TGxEdit* textEd_ = nullptr;
+  TGxSpinEdit* spinEd_ = nullptr;
+  TGxComboBox* comboEd_ = nullptr;
+  // Picks the column's editor and prepares it (the column's editor settings).
   void SetupEditor(TGxCustomColumn* Column);
+  // After the editor got its text: number columns give Precision, list columns select the item
+  // of the index, drop-down-list combo columns the item of the text.
+  void AfterEditorText(TGxCustomColumn* Column);
+  // The value to store from the editor: a list column's item index, a number's value.
+  WideString EditorValue(TGxCustomColumn* Column);
+  void SetEditorText(const QString& T);
   bool secondClick_ = false;
   int rowSource_ = -1, dropRow_ = -1;
   bool movingRows_ = false;

@@ -29,31 +29,125 @@ TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
   searchTimer_.setSingleShot(true);
   searchTimer_.setInterval(500);
   QObject::connect(&searchTimer_, &QTimer::timeout, this, [this] { searchText_.clear(); });
-  editor_ = new TGxNumberEdit(viewport());
-  editor_->setFrame(false);
-  editor_->hide();
-  editor_->installEventFilter(this);
-  QObject::connect(editor_, &QLineEdit::textChanged, this, [this](const QString& T) {
-    if (settingText_ || !Editing() || !OnEdit) return;
-    const auto [c, r] = EditCell();
-    Guarded("OnEdit", [&] { OnEdit(this, c, r, GxWide(T)); });
-  });
+  textEd_ = new TGxEdit(viewport());
+  spinEd_ = new TGxSpinEdit(viewport());
+  comboEd_ = new TGxComboBox(viewport());
+  editor_ = textEd_;
+  for (TGxCustomEdit* e : {static_cast<TGxCustomEdit*>(textEd_),
+                           static_cast<TGxCustomEdit*>(spinEd_),
+                           static_cast<TGxCustomEdit*>(comboEd_)}) {
+    e->setFrame(false);
+    e->hide();
+    e->installEventFilter(this);
+    QObject::connect(e, &QLineEdit::textChanged, this, [this, e](const QString& T) {
+      if (settingText_ || e != editor_ || !Editing() || !OnEdit) return;
+      const auto [c, r] = EditCell();
+      Guarded("OnEdit", [&] { OnEdit(this, c, r, GxWide(T)); });
+    });
+  }
+  // the list's selection and closing reach the column's events
+  auto popupColumn = [this]() -> TGxPopupColumn* {
+    const int c = inputEditCol_ >= 0 ? inputEditCol_ : EditCell().first;
+    return Columns().IsValidIndex(c) ? dynamic_cast<TGxPopupColumn*>(Columns().Column(c))
+                                     : nullptr;
+  };
+  comboEd_->OnSelect = [this, popupColumn](QObject*) {
+    if (TGxPopupColumn* c = popupColumn(); c && c->OnSelect)
+      Guarded("OnSelect", [&] { c->OnSelect(c); });
+  };
+  comboEd_->OnCloseUp = [this, popupColumn](QObject*) {
+    if (TGxPopupColumn* c = popupColumn(); c && c->OnCloseUp)
+      Guarded("OnCloseUp", [&] { c->OnCloseUp(c); });
+  };
 }
 
 // ---- editing ----
 
+void TGxCustomGrid::SetEditorText(const QString& T) {
+  const bool old = settingText_;
+  settingText_ = true;
+  editor_->setText(T);
+  settingText_ = old;
+}
+
 void TGxCustomGrid::SetupEditor(TGxCustomColumn* Column) {
-  auto* n = dynamic_cast<TGxCustomNumberColumn*>(Column);
-  editor_->Numeric = n != nullptr;
-  if (!n) return;
-  editor_->Options = n->EditOptions;
-  editor_->Min = n->Min;
-  editor_->Max = n->Max;
-  editor_->NullText.clear();
-  editor_->TextAfter.clear();
-  auto* spin = dynamic_cast<TGxNumberColumn*>(Column);
-  editor_->Precision = spin ? spin->Precision : 2;
-  editor_->Increment = spin ? spin->Increment : 1.0;
+  switch (Column->GetInplaceEditKind()) {
+    case ekSpinEdit: editor_ = spinEd_; break;
+    case ekComboBox: editor_ = comboEd_; break;
+    default: editor_ = textEd_; break;
+  }
+  for (TGxCustomEdit* e : {static_cast<TGxCustomEdit*>(textEd_),
+                           static_cast<TGxCustomEdit*>(spinEd_),
+                           static_cast<TGxCustomEdit*>(comboEd_)})
+    if (e != editor_ && e->isVisible()) e->hide();
+  const bool old = settingText_;
+  settingText_ = true;
+  editor_->TextUpdateLock = true;
+  editor_->SetAlignment(Column->Alignment());
+  editor_->setFrame(false);
+  editor_->SetEditMargins(1, editor_->EditMargins().Right);
+  if (auto* t = dynamic_cast<TGxTextColumn*>(Column)) {
+    editor_->CellStyle = true;
+    editor_->setMaxLength(t->MaxLength() > 0 ? t->MaxLength() : 32767);
+  }
+  if (auto* s = dynamic_cast<TGxStringsColumn*>(Column); s && editor_ == comboEd_) {
+    comboEd_->DropDownCount = s->DropDownCount;
+    comboEd_->Items = s->Items();
+    comboEd_->SetPreviewBorder(false);
+    if (auto* cb = dynamic_cast<TGxComboBoxColumn*>(Column)) {
+      comboEd_->SetStyle(cb->Style == cbsDropDownList ? dsDropDownList : dsDropDown);
+      comboEd_->DisplayMode = cb->DataMode;
+    } else {
+      comboEd_->DisplayMode = dmDefault;
+    }
+    if (dynamic_cast<TGxListColumn*>(Column)) comboEd_->SetStyle(dsDropDownList);
+  }
+  if (auto* n = dynamic_cast<TGxCustomNumberColumn*>(Column); n && editor_ == spinEd_) {
+    spinEd_->Options = n->EditOptions;
+    spinEd_->Min = n->Min;
+    spinEd_->Max = n->Max;
+    if (auto* spin = dynamic_cast<TGxNumberColumn*>(Column)) {
+      spinEd_->Increment = spin->Increment;
+      spinEd_->SetSpinButtons(spin->SpinButtons);
+    }
+  }
+  editor_->TextUpdateLock = false;
+  settingText_ = old;
+}
+
+void TGxCustomGrid::AfterEditorText(TGxCustomColumn* Column) {
+  const bool old = settingText_;
+  settingText_ = true;
+  if (auto* n = dynamic_cast<TGxNumberColumn*>(Column); n && editor_ == spinEd_) {
+    spinEd_->SetPrecision(n->Precision);
+  } else if (editor_ == comboEd_) {
+    if (dynamic_cast<TGxListColumn*>(Column)) {
+      int32_t i = 0;
+      const std::string t = comboEd_->text().toStdString();
+      if (!t.empty() && !gx::TryParseInt(t, i)) i = -1;
+      comboEd_->SetItemIndex(i);
+    } else if (auto* cb = dynamic_cast<TGxComboBoxColumn*>(Column);
+               cb && cb->Style == cbsDropDownList) {
+      const WideString t = GxWide(comboEd_->text());
+      const auto& items = comboEd_->Items;
+      const auto it = std::find(items.begin(), items.end(), t);
+      if (it != items.end()) comboEd_->SetItemIndex(static_cast<int>(it - items.begin()));
+    }
+  }
+  settingText_ = old;
+}
+
+WideString TGxCustomGrid::EditorValue(TGxCustomColumn* Column) {
+  const bool old = settingText_;
+  settingText_ = true;
+  editor_->EditingDone();
+  settingText_ = old;
+  if (editor_ == comboEd_ && dynamic_cast<TGxListColumn*>(Column))
+    return GxWide(QString::number(comboEd_->ItemIndex()));
+  // a number editor hands over its value in its own format (raw text with eoAllowAll)
+  if (editor_ == spinEd_ && !spinEd_->Has(eoAllowAll))
+    return GxWide(QString::fromStdString(gx::FloatText(spinEd_->Value())));
+  return GxWide(editor_->text());
 }
 
 void TGxCustomGrid::OpenEditor(int Col, int Row) {
@@ -65,9 +159,7 @@ void TGxCustomGrid::OpenEditor(int Col, int Row) {
   QPalette pal = editor_->palette();
   pal.setColor(QPalette::Base, GxColor(GetCellColor(Col, Row)));
   editor_->setPalette(pal);
-  settingText_ = true;
-  editor_->clear();
-  settingText_ = false;
+  SetEditorText(QString());
 }
 
 void TGxCustomGrid::PlaceEditor() {
@@ -108,7 +200,9 @@ void TGxCustomGrid::EditCell(int Col, int Row, const WideString& Text) {
   settingText_ = Text.empty();
   editor_->setText(GxQString(start));
   settingText_ = false;
+  AfterEditorText(Columns().Column(Col));
   PlaceEditor();
+  editor_->EditorPrepared();
   if (Columns().Column(Col)->HasOption(coEditorAutoSelect))
     editor_->selectAll();
   else
@@ -130,15 +224,13 @@ void TGxCustomGrid::EditCellWithKey(int Col, int Row, char16_t C) {
 
 bool TGxCustomGrid::ApplyEdit() {
   if (inputEditCol_ >= 0) {
-    Columns().Column(inputEditCol_)->SetInputValue(GxWide(editor_->text()));
+    TGxCustomColumn* c = Columns().Column(inputEditCol_);
+    c->SetInputValue(EditorValue(c));
     return true;
   }
   if (!Editing()) return false;
   const auto [col, row] = EditCell();
-  WideString value = GxWide(editor_->text());
-  // a number editor hands over its value in its own format (raw text with eoAllowAll)
-  if (editor_->Numeric && !editor_->Has(eoAllowAll))
-    value = GxWide(QString::fromStdString(gx::FloatText(editor_->Value())));
+  WideString value = EditorValue(Columns().Column(col));
   WideString old;
   GetCellText(col, row, old);
   if (value == old) return false;
@@ -199,6 +291,7 @@ void TGxCustomGrid::OpenInput(int Col, const WideString* Text, char16_t C) {
     settingText_ = true;
     editor_->setText(Text ? GxQString(Text->empty() ? c->InputValue() : *Text) : QString());
     settingText_ = false;
+    if (Text) AfterEditorText(c);
     if (!Text) {
       QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(C)));
       QApplication::sendEvent(editor_, &typed);
@@ -284,7 +377,8 @@ bool TGxCustomGrid::eventFilter(QObject* Watched, QEvent* E) {
     });
     return handled;
   }
-  if (E->type() == QEvent::FocusOut) {
+  if (E->type() == QEvent::FocusOut &&
+      static_cast<QFocusEvent*>(E)->reason() != Qt::PopupFocusReason) {  // not the list opening
     QWidget* f = QApplication::focusWidget();
     if (Editing() && !ending_ && f != this && !(f && isAncestorOf(f))) {
       Guarded("EditorExit", [&] { ApplyAndEndEdit(); });
