@@ -153,6 +153,8 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int SelectedRow() const { return selectedRow_; }
   int TopRow() const { return topRow_; }
   int RangeAnchor = -1;
+  // A multi-row selection made with Ctrl or Shift is marked.
+  bool MultiSelectMarked() const { return multiMarked_; }
   std::pair<int, int> EditCell() const { return {editCol_, editRow_}; }
   int InputColumn() const { return inputColumn_; }
   bool InputSelected() const { return inputSelected_; }
@@ -336,6 +338,7 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int updateCount_ = 0;
   int sortedColumn_ = -1;
   int firstShown_ = 0, lastShown_ = 0;
+  bool multiMarked_ = false;
   bool destroying_ = false;
 
  private:
@@ -413,6 +416,13 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void SelectPriorRow(int Shift = 0);
   void SelectFirstRow();
   void SelectLastRow();
+  // N shown rows down (N > 0) or up, not past the first or last shown row.
+  void MoveSelection(int N);
+  // Shows a hint at the client point (only while the grid's window is active).
+  void ShowHintAt(int X, int Y, const WideString& Text);
+  // The row whose height is being dragged in the indicator (-1 when none) and its line.
+  int ResizingRow() const { return resizingRow_; }
+  int ResizeLineY() const { return resizeLineY_; }
 
   // Key: the Qt key (or 0 when a handler cleared it); Shift: Qt::KeyboardModifiers.
   std::function<void(QObject*, int& Key, int Shift)> OnKeyDown, OnKeyUp;
@@ -480,6 +490,7 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void keyReleaseEvent(QKeyEvent* E) override;
   void wheelEvent(QWheelEvent* E) override;
   void focusOutEvent(QFocusEvent* E) override;
+  void leaveEvent(QEvent* E) override;
   bool focusNextPrevChild(bool Next) override;
   bool eventFilter(QObject* Watched, QEvent* E) override;
 
@@ -517,6 +528,12 @@ class TGxCustomGrid : public TGxCustomGridControl {
   int pressedHeader_ = -1;
   TGxCustomColumn* resizing_ = nullptr;
   int resizeDelta_ = 0;
+  int resizingRow_ = -1, resizeLineY_ = 0;
+  int hintColumn_ = -1;
+  std::pair<int, int> hintCell_{-1, -1};
+  // The row whose lower edge (in the indicator) is under the point, or -1.
+  int RowEdgeAt(const QPoint& P);
+  void HideHint();
   WideString searchText_;
   QTimer searchTimer_;
 };
@@ -543,6 +560,18 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   void InsertRow(int Row);
   // Ends editing and moves a row record with its cells.
   void MoveRow(int From, int To);
+  // Adds a child row under Row: directly after it, or after its last descendant.
+  void AddChildRow(int Row, bool AfterDescendants);
+  // Appends N rows without default values; the whole grid repaints once.
+  void AppendRows(int N);
+  // Shows or hides a parent row's descendants (a collapsed child keeps its own hidden).
+  void SetRowExpanded(int Row, bool Expanded);
+  // Sets Selected on every row from From to To.
+  void SelectRowRange(int From, int To, bool Selected);
+  // The footer captions of the columns with a formula: average, count, distinct texts,
+  // maximum, minimum, sum or the program's value; "0" without rows.
+  void CalculateFooters();
+  std::function<void(QObject*, int ACol, double& Value)> OnColumnFooterValue, OnFooterCalculate;
   int LastAddedRow = -1;
 
   // ---- the core's abstract operations over the store ----

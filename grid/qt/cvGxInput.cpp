@@ -537,6 +537,42 @@ void TGxCustomGrid::SelectLastRow() {
   ScrollCommand(1, scBottom, 0);
 }
 
+void TGxCustomGrid::MoveSelection(int N) {
+  if (RowCount() == 0 || N == 0) return;
+  int from = IsValidRow(SelectedRow()) ? SelectedRow() : FirstShownRow();
+  int r = VisibleRowStep(from, N);
+  r = std::clamp(r, FirstShownRow(), LastShownRow());
+  SelectRow(r);
+}
+
+// ---- hints ----
+
+void TGxCustomGrid::ShowHintAt(int X, int Y, const WideString& Text) {
+  if (!ParentFormActive(this)) return;
+  const QPoint g = viewport()->mapToGlobal(QPoint(X, Y));
+  ActivateHintWide(this, QRect(g, QSize(viewport()->width(), 20)), GxQString(Text));
+}
+
+void TGxCustomGrid::HideHint() {
+  if (hintColumn_ < 0 && hintCell_.first < 0) return;
+  hintColumn_ = -1;
+  hintCell_ = {-1, -1};
+  ReleaseHintWindow();
+}
+
+int TGxCustomGrid::RowEdgeAt(const QPoint& P) {
+  if (!HasOption(goRowResizing) || P.x() > kGxIndicatorWidth) return -1;
+  const QRect body = BodyRect();
+  for (int r = TopRow(); r < RowCount(); ++r) {
+    if (!IsRowShown(r)) continue;
+    const int top = RowTop(r);
+    if (top > body.bottom()) break;
+    const int bottom = top + GetRowHeight(r) + LineWidths().Horz;
+    if (P.y() > bottom - 3 && P.y() < bottom + 1) return r;
+  }
+  return -1;
+}
+
 // ---- mouse ----
 
 void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
@@ -570,7 +606,15 @@ void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
           if (pressedHeader_ >= 0) viewport()->update(HeaderRect());
         }
         break;
-      case hrIndicator: CellPress(pressCell_.first, pressCell_.second, shift); break;
+      case hrIndicator:
+        if (const int r = RowEdgeAt(p); r >= 0 && leftPressed_) {
+          resizingRow_ = r;
+          resizeLineY_ = p.y();
+          viewport()->update();
+          break;
+        }
+        CellPress(pressCell_.first, pressCell_.second, shift);
+        break;
       case hrNone: ApplyAndEndEdit(); break;
       default: break;
     }
@@ -603,6 +647,11 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
       resizeDelta_ = std::max(p.x() - right, 8 - resizing_->Width());
       return;
     }
+    if (resizingRow_ >= 0) {
+      resizeLineY_ = std::max(p.y(), RowTop(resizingRow_) + 8);
+      viewport()->update();
+      return;
+    }
     if (rowSource_ >= 0 && (E->buttons() & Qt::LeftButton) && HasOption(goRowMoving)) {
       if (!movingRows_ && (p - pressPoint_).manhattanLength() > 5) movingRows_ = true;
       if (movingRows_) {
@@ -617,10 +666,53 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
         (std::abs(p.x() - pressPoint_.x()) > 3 || std::abs(p.y() - pressPoint_.y()) > 3))
       draggingColumn_ = true;
     if (draggingColumn_) return;
-    if (GetHitRegion(p) == hrHeader)
+    const THitRegion region = GetHitRegion(p);
+    if (region == hrHeader) {
       setCursor(GripColumnAtX(p.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
-    else
-      unsetCursor();
+      // the header's hint under its left edge
+      TGxCustomColumn* c = ColumnAtX(p.x());
+      if (c && !c->Header().Hint.empty()) {
+        if (hintColumn_ != c->Index()) {
+          hintCell_ = {-1, -1};
+          hintColumn_ = c->Index();
+          ShowHintAt(ColumnScreenLeft(c), HeaderSize() + 2, c->Header().Hint);
+        }
+      } else {
+        HideHint();
+      }
+      return;
+    }
+    if (region == hrIndicator) {
+      if (RowEdgeAt(p) >= 0) setCursor(Qt::SplitVCursor); else unsetCursor();
+      HideHint();
+      return;
+    }
+    unsetCursor();
+    if (region != hrCells) {
+      HideHint();
+      return;
+    }
+    const std::pair<int, int> cell = CellAtPoint(p);
+    if (!IsValidCell(cell.first, cell.second) || cell == EditCell()) {
+      HideHint();
+      return;
+    }
+    if (cell == hintCell_) return;
+    HideHint();
+    TGxCustomColumn* c = Columns().Column(cell.first);
+    WideString text, hint;
+    GetCellText(cell.first, cell.second, text);
+    const TGxRect r = GetCellRect(cell.first, cell.second);
+    if (c->HasOption(coShowTextFitHint) && c->Width() < TextWidth(c->Font(), text) + 5) {
+      hintCell_ = cell;
+      ShowHintAt(r.Left, r.Top, text);  // the whole text over the cell
+      return;
+    }
+    GetCellHint(cell.first, cell.second, hint);
+    if (!hint.empty()) {
+      hintCell_ = cell;
+      ShowHintAt(r.Right, r.Top - 20, hint);
+    }
   });
   TGxCustomGridControl::mouseMoveEvent(E);
 }
@@ -671,6 +763,13 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
         if (OnAfterRowMove) OnAfterRowMove(this, source, target);
         SelectRow(target);
       }
+      return;
+    }
+    if (resizingRow_ >= 0) {
+      const int row = resizingRow_;
+      resizingRow_ = -1;
+      if (IsValidRow(row)) RowHeightChanged(row, std::max(8, resizeLineY_ - RowTop(row)));
+      viewport()->update();
       return;
     }
     if (wasLeft && E->button() == Qt::LeftButton && OnClick && rect().contains(p)) OnClick(this);
@@ -781,11 +880,18 @@ void TGxCustomGrid::focusOutEvent(QFocusEvent* E) {
   }
   Guarded("Exit", [&] { ApplyAndEndEdit(); });
   resizing_ = nullptr;
+  resizingRow_ = -1;
+  HideHint();
   pressedHeader_ = -1;
   pressPoint_ = {-1, -1};
   leftPressed_ = false;
   TGxCustomGridControl::focusOutEvent(E);
   if (OnExit) Guarded("OnExit", [&] { OnExit(this); });
+}
+
+void TGxCustomGrid::leaveEvent(QEvent* E) {
+  HideHint();
+  TGxCustomGridControl::leaveEvent(E);
 }
 
 // ---- keyboard ----
