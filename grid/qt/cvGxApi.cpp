@@ -118,6 +118,103 @@ void TCvGrid::MoveRow(int From, int To) {
   Repaint();
 }
 
+void TCvGrid::AddChildRow(int Row, bool AfterDescendants) {
+  if (!IsValidRow(Row)) throw TGxListError(Row);
+  const bool first = cells_->GetRow(Row)->ChildCount == 0;
+  const int at = Row + 1 + (AfterDescendants ? cells_->DescendantCount(Row) : 0);
+  cells_->RowHeight = RowSize();
+  cells_->AddChildRow(Row, at);
+  LastAddedRow = at;
+  RecountShown();
+  if (selectedRow_ >= at) ++selectedRow_;  // the selection stays on its row
+  UpdateVertScrollBar();
+  if (first) RefreshCell(selectedColumn_, Row);
+  Repaint();
+}
+
+void TCvGrid::AppendRows(int N) {
+  if (N < 1) return;
+  const bool noneShown = cells_->VisibleRowCount() == 0;
+  const int before = cells_->RowCount();
+  cells_->RowHeight = RowSize();
+  cells_->AddRows(N);
+  if (noneShown) firstShown_ = before;
+  LastAddedRow = lastShown_ = cells_->RowCount() - 1;
+  UpdateVertScrollBar();
+  Repaint();
+  if (EditCell().first >= 0 && Editor()->isVisible()) {
+    const auto [c, r] = EditCell();
+    const TGxRect rc = GetCellRect(c, r);
+    Editor()->move(Editor()->x(), rc.Top + 1);
+  }
+}
+
+void TCvGrid::SetRowExpanded(int Row, bool Expanded) {
+  if (!IsValidRow(Row)) throw TGxListError(Row);
+  TRow* p = cells_->GetRow(Row);
+  if (p->ChildCount == 0) return;
+  p->Expanded = Expanded;
+  const int last = Row + cells_->DescendantCount(Row);
+  // rows follow their parents: each takes its parent's state
+  for (int r = Row + 1; r <= last; ++r) {
+    const TRow* parent = cells_->GetRow(r)->ParentRow;
+    cells_->SetRowParentsExpanded(r, parent ? parent->ParentsExpanded && parent->Expanded : true);
+  }
+  RecountShown();
+  if (topRow_ < cells_->RowCount() && !IsRowShown(topRow_)) topRow_ = Row;
+  UpdateVertScrollBar();
+  Repaint();
+}
+
+void TCvGrid::SelectRowRange(int From, int To, bool Selected) {
+  const int lo = std::max(0, std::min(From, To)), hi = std::min(RowCount() - 1, std::max(From, To));
+  for (int r = lo; r <= hi; ++r) cells_->GetRow(r)->Selected = Selected;
+  Repaint();
+}
+
+void TCvGrid::CalculateFooters() {
+  TGxColumns& cols = Columns();
+  const int n = RowCount();
+  for (int c = 0; c < cols.ColumnCount(); ++c) {
+    TGxCustomColumn* col = cols.Column(c);
+    const TFormulaKind kind = col->Footer().FormulaKind();
+    if (kind == fkNone) continue;
+    double v = 0;
+    if (n > 0) {
+      switch (kind) {
+        case fkAverage:
+        case fkSum:
+          for (int r = 0; r < n; ++r) v += cells_->GetCell(c, r)->GetAsFloat();
+          if (kind == fkAverage) v /= n;
+          break;
+        case fkCount: v = n; break;
+        case fkDistinct: {
+          std::vector<WideString> seen;
+          for (int r = 0; r < n; ++r) seen.push_back(cells_->GetCell(c, r)->GetAsString());
+          std::sort(seen.begin(), seen.end());
+          v = static_cast<double>(std::unique(seen.begin(), seen.end()) - seen.begin());
+          break;
+        }
+        case fkMaximum:
+        case fkMinimum:
+          v = cells_->GetCell(c, 0)->GetAsFloat();
+          for (int r = 1; r < n; ++r) {
+            const double x = cells_->GetCell(c, r)->GetAsFloat();
+            v = kind == fkMaximum ? std::max(v, x) : std::min(v, x);
+          }
+          break;
+        case fkCustom:
+          v = cells_->GetCell(c, 0)->GetAsFloat();
+          if (OnColumnFooterValue) Guarded("OnColumnFooterValue", [&] { OnColumnFooterValue(this, c, v); });
+          break;
+        default: break;
+      }
+    }
+    if (OnFooterCalculate) Guarded("OnFooterCalculate", [&] { OnFooterCalculate(this, c, v); });
+    col->Footer().SetCaption(n > 0 ? gx::W(gx::FloatText(v)) : WideString(u"0"));
+  }
+}
+
 // ---- row-sort routines ----
 
 void GxGridSwapRows(TCvGrid& Grid, int A, int B) {

@@ -327,13 +327,23 @@ void TGxCustomGridControl::ClearRows() {
   topRow_ = 0;
   selectedColumn_ = 0;
   selectedRow_ = -1;
+  multiMarked_ = false;
   EndEdit();
 }
 
-void TGxCustomGridControl::SelectCell(int Col, int Row, int) {
+void TGxCustomGridControl::SelectCell(int Col, int Row, int Shift) {
   bool accept = true;
   if (OnBeforeSelect) Guarded("OnBeforeSelect", [&] { OnBeforeSelect(this, Col, Row, accept); });
   if (!accept) return;
+  const bool ctrl = Shift & Qt::ControlModifier, shift = Shift & Qt::ShiftModifier;
+  if (multiMarked_ && !ctrl && !shift) {
+    // a plain selection ends the multi-row one
+    multiMarked_ = false;
+    for (int r = 0; r < RowCount(); ++r)
+      if (IsRowSelected(r)) SetRowSelected(r, false);
+    selectedRow_ = -1;
+    selectedColumn_ = 0;
+  }
   if (!columns_->IsValidIndex(Col) || !columns_->Column(Col)->Enabled) return;
   if (inputSelected_) {
     // The input row holds the selection: only its column changes.
@@ -356,9 +366,25 @@ void TGxCustomGridControl::SelectCell(int Col, int Row, int) {
   if (AutoScroll && IsValidRow(Row)) ScrollRowIntoView(Row);
   if (RowCount() == 0) return;
   if (HasOption(goSelectFullRow)) {
-    if (IsValidRow(oldRow)) SetRowSelected(oldRow, false);
-    if (IsValidRow(Row)) SetRowSelected(Row, true);
-    RangeAnchor = Row;
+    if (HasOption(goMultiSelect) && (ctrl || shift) && IsValidRow(Row)) {
+      multiMarked_ = true;
+      if (shift) {
+        const int a = IsValidRow(RangeAnchor) ? RangeAnchor : Row;
+        const int lo = std::min(a, Row), hi = std::max(a, Row);
+        for (int r = 0; r < RowCount(); ++r) {
+          const bool in = r >= lo && r <= hi;
+          if (in && !IsRowSelected(r)) SetRowSelected(r, true);
+          if (!in && !ctrl && IsRowSelected(r)) SetRowSelected(r, false);
+        }
+      } else {
+        SetRowSelected(Row, !IsRowSelected(Row));
+        RangeAnchor = Row;
+      }
+    } else {
+      if (IsValidRow(oldRow) && !multiMarked_) SetRowSelected(oldRow, false);
+      if (IsValidRow(Row)) SetRowSelected(Row, true);
+      RangeAnchor = Row;
+    }
   }
   if (changed) {
     RefreshCell(oldCol, oldRow);

@@ -20,7 +20,7 @@
 #include "grid/cvGxColumns.h"
 #include "grid/cvGxPlays.h"
 #include "grid/qt/cvGxDisplays.h"
-#include "grid/qt/cvGxNumberEdit.h"
+#include "grid/qt/cvGxEdits.h"
 #include "grid/qt/cvGxScroll.h"
 #include "grid/qt/cvGxStyles.h"
 #include "platform/Colors.h"
@@ -63,12 +63,6 @@ struct TLineWidths {
 };
 
 QFont GxQFont(const TGxFont& F);
-inline QString GxQString(const WideString& S) {
-  return QString::fromUtf16(S.data(), static_cast<qsizetype>(S.size()));
-}
-inline WideString GxWide(const QString& S) {
-  return WideString(reinterpret_cast<const char16_t*>(S.utf16()), static_cast<size_t>(S.size()));
-}
 
 // A cell key as the program gives it: a text or an integer (kept as its decimal text). "First",
 // "Last" and "Selected" (any case) name rows and columns; other texts are column names or
@@ -159,6 +153,8 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int SelectedRow() const { return selectedRow_; }
   int TopRow() const { return topRow_; }
   int RangeAnchor = -1;
+  // A multi-row selection made with Ctrl or Shift is marked.
+  bool MultiSelectMarked() const { return multiMarked_; }
   std::pair<int, int> EditCell() const { return {editCol_, editRow_}; }
   int InputColumn() const { return inputColumn_; }
   bool InputSelected() const { return inputSelected_; }
@@ -342,6 +338,7 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int updateCount_ = 0;
   int sortedColumn_ = -1;
   int firstShown_ = 0, lastShown_ = 0;
+  bool multiMarked_ = false;
   bool destroying_ = false;
 
  private:
@@ -419,6 +416,13 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void SelectPriorRow(int Shift = 0);
   void SelectFirstRow();
   void SelectLastRow();
+  // N shown rows down (N > 0) or up, not past the first or last shown row.
+  void MoveSelection(int N);
+  // Shows a hint at the client point (only while the grid's window is active).
+  void ShowHintAt(int X, int Y, const WideString& Text);
+  // The row whose height is being dragged in the indicator (-1 when none) and its line.
+  int ResizingRow() const { return resizingRow_; }
+  int ResizeLineY() const { return resizeLineY_; }
 
   // Key: the Qt key (or 0 when a handler cleared it); Shift: Qt::KeyboardModifiers.
   std::function<void(QObject*, int& Key, int Shift)> OnKeyDown, OnKeyUp;
@@ -461,8 +465,13 @@ class TGxCustomGrid : public TGxCustomGridControl {
   bool AddInputRow();
   std::function<void(QObject*, bool& Accept)> OnInputAccept;
   std::function<void(QObject*)> OnInputAdded;
-  // The in-place editor (hidden while no cell is edited).
-  TGxNumberEdit* Editor() const { return editor_; }
+  // The in-place editor attached now (the last one attached while none is; hidden while no
+  // cell is edited). Text, popup and strings columns edit with the plain edit, number columns
+  // with the spin edit, list and combo-box columns with the combo box.
+  TGxCustomEdit* Editor() const { return editor_; }
+  TGxEdit* TextEditor() const { return textEd_; }
+  TGxSpinEdit* SpinEditor() const { return spinEd_; }
+  TGxComboBox* ComboEditor() const { return comboEd_; }
   bool Editing() const { return EditCell().first >= 0 || inputEditCol_ >= 0; }
   std::function<void(QObject*, int ACol, int ARow, bool& Accept)> OnBeforeEdit;
   std::function<void(QObject*, int ACol, int ARow, WideString& Value)> OnApplyEditText,
@@ -481,14 +490,25 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void keyReleaseEvent(QKeyEvent* E) override;
   void wheelEvent(QWheelEvent* E) override;
   void focusOutEvent(QFocusEvent* E) override;
+  void leaveEvent(QEvent* E) override;
   bool focusNextPrevChild(bool Next) override;
   bool eventFilter(QObject* Watched, QEvent* E) override;
 
  private:
   void OpenEditor(int Col, int Row);
   void PlaceEditor();
-  TGxNumberEdit* editor_ = nullptr;
+  TGxCustomEdit* editor_ = nullptr;
+  TGxEdit* textEd_ = nullptr;
+  TGxSpinEdit* spinEd_ = nullptr;
+  TGxComboBox* comboEd_ = nullptr;
+  // Picks the column's editor and prepares it (the column's editor settings).
   void SetupEditor(TGxCustomColumn* Column);
+  // After the editor got its text: number columns give Precision, list columns select the item
+  // of the index, drop-down-list combo columns the item of the text.
+  void AfterEditorText(TGxCustomColumn* Column);
+  // The value to store from the editor: a list column's item index, a number's value.
+  WideString EditorValue(TGxCustomColumn* Column);
+  void SetEditorText(const QString& T);
   bool secondClick_ = false;
   int rowSource_ = -1, dropRow_ = -1;
   bool movingRows_ = false;
@@ -508,6 +528,12 @@ class TGxCustomGrid : public TGxCustomGridControl {
   int pressedHeader_ = -1;
   TGxCustomColumn* resizing_ = nullptr;
   int resizeDelta_ = 0;
+  int resizingRow_ = -1, resizeLineY_ = 0;
+  int hintColumn_ = -1;
+  std::pair<int, int> hintCell_{-1, -1};
+  // The row whose lower edge (in the indicator) is under the point, or -1.
+  int RowEdgeAt(const QPoint& P);
+  void HideHint();
   WideString searchText_;
   QTimer searchTimer_;
 };
@@ -534,6 +560,18 @@ class TCvGrid : public TGxCustomGrid, public TCellsGrid {
   void InsertRow(int Row);
   // Ends editing and moves a row record with its cells.
   void MoveRow(int From, int To);
+  // Adds a child row under Row: directly after it, or after its last descendant.
+  void AddChildRow(int Row, bool AfterDescendants);
+  // Appends N rows without default values; the whole grid repaints once.
+  void AppendRows(int N);
+  // Shows or hides a parent row's descendants (a collapsed child keeps its own hidden).
+  void SetRowExpanded(int Row, bool Expanded);
+  // Sets Selected on every row from From to To.
+  void SelectRowRange(int From, int To, bool Selected);
+  // The footer captions of the columns with a formula: average, count, distinct texts,
+  // maximum, minimum, sum or the program's value; "0" without rows.
+  void CalculateFooters();
+  std::function<void(QObject*, int ACol, double& Value)> OnColumnFooterValue, OnFooterCalculate;
   int LastAddedRow = -1;
 
   // ---- the core's abstract operations over the store ----

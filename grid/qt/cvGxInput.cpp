@@ -29,31 +29,125 @@ TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
   searchTimer_.setSingleShot(true);
   searchTimer_.setInterval(500);
   QObject::connect(&searchTimer_, &QTimer::timeout, this, [this] { searchText_.clear(); });
-  editor_ = new TGxNumberEdit(viewport());
-  editor_->setFrame(false);
-  editor_->hide();
-  editor_->installEventFilter(this);
-  QObject::connect(editor_, &QLineEdit::textChanged, this, [this](const QString& T) {
-    if (settingText_ || !Editing() || !OnEdit) return;
-    const auto [c, r] = EditCell();
-    Guarded("OnEdit", [&] { OnEdit(this, c, r, GxWide(T)); });
-  });
+  textEd_ = new TGxEdit(viewport());
+  spinEd_ = new TGxSpinEdit(viewport());
+  comboEd_ = new TGxComboBox(viewport());
+  editor_ = textEd_;
+  for (TGxCustomEdit* e : {static_cast<TGxCustomEdit*>(textEd_),
+                           static_cast<TGxCustomEdit*>(spinEd_),
+                           static_cast<TGxCustomEdit*>(comboEd_)}) {
+    e->setFrame(false);
+    e->hide();
+    e->installEventFilter(this);
+    QObject::connect(e, &QLineEdit::textChanged, this, [this, e](const QString& T) {
+      if (settingText_ || e != editor_ || !Editing() || !OnEdit) return;
+      const auto [c, r] = EditCell();
+      Guarded("OnEdit", [&] { OnEdit(this, c, r, GxWide(T)); });
+    });
+  }
+  // the list's selection and closing reach the column's events
+  auto popupColumn = [this]() -> TGxPopupColumn* {
+    const int c = inputEditCol_ >= 0 ? inputEditCol_ : EditCell().first;
+    return Columns().IsValidIndex(c) ? dynamic_cast<TGxPopupColumn*>(Columns().Column(c))
+                                     : nullptr;
+  };
+  comboEd_->OnSelect = [this, popupColumn](QObject*) {
+    if (TGxPopupColumn* c = popupColumn(); c && c->OnSelect)
+      Guarded("OnSelect", [&] { c->OnSelect(c); });
+  };
+  comboEd_->OnCloseUp = [this, popupColumn](QObject*) {
+    if (TGxPopupColumn* c = popupColumn(); c && c->OnCloseUp)
+      Guarded("OnCloseUp", [&] { c->OnCloseUp(c); });
+  };
 }
 
 // ---- editing ----
 
+void TGxCustomGrid::SetEditorText(const QString& T) {
+  const bool old = settingText_;
+  settingText_ = true;
+  editor_->setText(T);
+  settingText_ = old;
+}
+
 void TGxCustomGrid::SetupEditor(TGxCustomColumn* Column) {
-  auto* n = dynamic_cast<TGxCustomNumberColumn*>(Column);
-  editor_->Numeric = n != nullptr;
-  if (!n) return;
-  editor_->Options = n->EditOptions;
-  editor_->Min = n->Min;
-  editor_->Max = n->Max;
-  editor_->NullText.clear();
-  editor_->TextAfter.clear();
-  auto* spin = dynamic_cast<TGxNumberColumn*>(Column);
-  editor_->Precision = spin ? spin->Precision : 2;
-  editor_->Increment = spin ? spin->Increment : 1.0;
+  switch (Column->GetInplaceEditKind()) {
+    case ekSpinEdit: editor_ = spinEd_; break;
+    case ekComboBox: editor_ = comboEd_; break;
+    default: editor_ = textEd_; break;
+  }
+  for (TGxCustomEdit* e : {static_cast<TGxCustomEdit*>(textEd_),
+                           static_cast<TGxCustomEdit*>(spinEd_),
+                           static_cast<TGxCustomEdit*>(comboEd_)})
+    if (e != editor_ && e->isVisible()) e->hide();
+  const bool old = settingText_;
+  settingText_ = true;
+  editor_->TextUpdateLock = true;
+  editor_->SetAlignment(Column->Alignment());
+  editor_->setFrame(false);
+  editor_->SetEditMargins(1, editor_->EditMargins().Right);
+  if (auto* t = dynamic_cast<TGxTextColumn*>(Column)) {
+    editor_->CellStyle = true;
+    editor_->setMaxLength(t->MaxLength() > 0 ? t->MaxLength() : 32767);
+  }
+  if (auto* s = dynamic_cast<TGxStringsColumn*>(Column); s && editor_ == comboEd_) {
+    comboEd_->DropDownCount = s->DropDownCount;
+    comboEd_->Items = s->Items();
+    comboEd_->SetPreviewBorder(false);
+    if (auto* cb = dynamic_cast<TGxComboBoxColumn*>(Column)) {
+      comboEd_->SetStyle(cb->Style == cbsDropDownList ? dsDropDownList : dsDropDown);
+      comboEd_->DisplayMode = cb->DataMode;
+    } else {
+      comboEd_->DisplayMode = dmDefault;
+    }
+    if (dynamic_cast<TGxListColumn*>(Column)) comboEd_->SetStyle(dsDropDownList);
+  }
+  if (auto* n = dynamic_cast<TGxCustomNumberColumn*>(Column); n && editor_ == spinEd_) {
+    spinEd_->Options = n->EditOptions;
+    spinEd_->Min = n->Min;
+    spinEd_->Max = n->Max;
+    if (auto* spin = dynamic_cast<TGxNumberColumn*>(Column)) {
+      spinEd_->Increment = spin->Increment;
+      spinEd_->SetSpinButtons(spin->SpinButtons);
+    }
+  }
+  editor_->TextUpdateLock = false;
+  settingText_ = old;
+}
+
+void TGxCustomGrid::AfterEditorText(TGxCustomColumn* Column) {
+  const bool old = settingText_;
+  settingText_ = true;
+  if (auto* n = dynamic_cast<TGxNumberColumn*>(Column); n && editor_ == spinEd_) {
+    spinEd_->SetPrecision(n->Precision);
+  } else if (editor_ == comboEd_) {
+    if (dynamic_cast<TGxListColumn*>(Column)) {
+      int32_t i = 0;
+      const std::string t = comboEd_->text().toStdString();
+      if (!t.empty() && !gx::TryParseInt(t, i)) i = -1;
+      comboEd_->SetItemIndex(i);
+    } else if (auto* cb = dynamic_cast<TGxComboBoxColumn*>(Column);
+               cb && cb->Style == cbsDropDownList) {
+      const WideString t = GxWide(comboEd_->text());
+      const auto& items = comboEd_->Items;
+      const auto it = std::find(items.begin(), items.end(), t);
+      if (it != items.end()) comboEd_->SetItemIndex(static_cast<int>(it - items.begin()));
+    }
+  }
+  settingText_ = old;
+}
+
+WideString TGxCustomGrid::EditorValue(TGxCustomColumn* Column) {
+  const bool old = settingText_;
+  settingText_ = true;
+  editor_->EditingDone();
+  settingText_ = old;
+  if (editor_ == comboEd_ && dynamic_cast<TGxListColumn*>(Column))
+    return GxWide(QString::number(comboEd_->ItemIndex()));
+  // a number editor hands over its value in its own format (raw text with eoAllowAll)
+  if (editor_ == spinEd_ && !spinEd_->Has(eoAllowAll))
+    return GxWide(QString::fromStdString(gx::FloatText(spinEd_->Value())));
+  return GxWide(editor_->text());
 }
 
 void TGxCustomGrid::OpenEditor(int Col, int Row) {
@@ -65,9 +159,7 @@ void TGxCustomGrid::OpenEditor(int Col, int Row) {
   QPalette pal = editor_->palette();
   pal.setColor(QPalette::Base, GxColor(GetCellColor(Col, Row)));
   editor_->setPalette(pal);
-  settingText_ = true;
-  editor_->clear();
-  settingText_ = false;
+  SetEditorText(QString());
 }
 
 void TGxCustomGrid::PlaceEditor() {
@@ -108,7 +200,9 @@ void TGxCustomGrid::EditCell(int Col, int Row, const WideString& Text) {
   settingText_ = Text.empty();
   editor_->setText(GxQString(start));
   settingText_ = false;
+  AfterEditorText(Columns().Column(Col));
   PlaceEditor();
+  editor_->EditorPrepared();
   if (Columns().Column(Col)->HasOption(coEditorAutoSelect))
     editor_->selectAll();
   else
@@ -130,15 +224,13 @@ void TGxCustomGrid::EditCellWithKey(int Col, int Row, char16_t C) {
 
 bool TGxCustomGrid::ApplyEdit() {
   if (inputEditCol_ >= 0) {
-    Columns().Column(inputEditCol_)->SetInputValue(GxWide(editor_->text()));
+    TGxCustomColumn* c = Columns().Column(inputEditCol_);
+    c->SetInputValue(EditorValue(c));
     return true;
   }
   if (!Editing()) return false;
   const auto [col, row] = EditCell();
-  WideString value = GxWide(editor_->text());
-  // a number editor hands over its value in its own format (raw text with eoAllowAll)
-  if (editor_->Numeric && !editor_->Has(eoAllowAll))
-    value = GxWide(QString::fromStdString(gx::FloatText(editor_->Value())));
+  WideString value = EditorValue(Columns().Column(col));
   WideString old;
   GetCellText(col, row, old);
   if (value == old) return false;
@@ -199,6 +291,7 @@ void TGxCustomGrid::OpenInput(int Col, const WideString* Text, char16_t C) {
     settingText_ = true;
     editor_->setText(Text ? GxQString(Text->empty() ? c->InputValue() : *Text) : QString());
     settingText_ = false;
+    if (Text) AfterEditorText(c);
     if (!Text) {
       QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(C)));
       QApplication::sendEvent(editor_, &typed);
@@ -284,7 +377,8 @@ bool TGxCustomGrid::eventFilter(QObject* Watched, QEvent* E) {
     });
     return handled;
   }
-  if (E->type() == QEvent::FocusOut) {
+  if (E->type() == QEvent::FocusOut &&
+      static_cast<QFocusEvent*>(E)->reason() != Qt::PopupFocusReason) {  // not the list opening
     QWidget* f = QApplication::focusWidget();
     if (Editing() && !ending_ && f != this && !(f && isAncestorOf(f))) {
       Guarded("EditorExit", [&] { ApplyAndEndEdit(); });
@@ -443,6 +537,42 @@ void TGxCustomGrid::SelectLastRow() {
   ScrollCommand(1, scBottom, 0);
 }
 
+void TGxCustomGrid::MoveSelection(int N) {
+  if (RowCount() == 0 || N == 0) return;
+  int from = IsValidRow(SelectedRow()) ? SelectedRow() : FirstShownRow();
+  int r = VisibleRowStep(from, N);
+  r = std::clamp(r, FirstShownRow(), LastShownRow());
+  SelectRow(r);
+}
+
+// ---- hints ----
+
+void TGxCustomGrid::ShowHintAt(int X, int Y, const WideString& Text) {
+  if (!ParentFormActive(this)) return;
+  const QPoint g = viewport()->mapToGlobal(QPoint(X, Y));
+  ActivateHintWide(this, QRect(g, QSize(viewport()->width(), 20)), GxQString(Text));
+}
+
+void TGxCustomGrid::HideHint() {
+  if (hintColumn_ < 0 && hintCell_.first < 0) return;
+  hintColumn_ = -1;
+  hintCell_ = {-1, -1};
+  ReleaseHintWindow();
+}
+
+int TGxCustomGrid::RowEdgeAt(const QPoint& P) {
+  if (!HasOption(goRowResizing) || P.x() > kGxIndicatorWidth) return -1;
+  const QRect body = BodyRect();
+  for (int r = TopRow(); r < RowCount(); ++r) {
+    if (!IsRowShown(r)) continue;
+    const int top = RowTop(r);
+    if (top > body.bottom()) break;
+    const int bottom = top + GetRowHeight(r) + LineWidths().Horz;
+    if (P.y() > bottom - 3 && P.y() < bottom + 1) return r;
+  }
+  return -1;
+}
+
 // ---- mouse ----
 
 void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
@@ -476,7 +606,15 @@ void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
           if (pressedHeader_ >= 0) viewport()->update(HeaderRect());
         }
         break;
-      case hrIndicator: CellPress(pressCell_.first, pressCell_.second, shift); break;
+      case hrIndicator:
+        if (const int r = RowEdgeAt(p); r >= 0 && leftPressed_) {
+          resizingRow_ = r;
+          resizeLineY_ = p.y();
+          viewport()->update();
+          break;
+        }
+        CellPress(pressCell_.first, pressCell_.second, shift);
+        break;
       case hrNone: ApplyAndEndEdit(); break;
       default: break;
     }
@@ -509,6 +647,11 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
       resizeDelta_ = std::max(p.x() - right, 8 - resizing_->Width());
       return;
     }
+    if (resizingRow_ >= 0) {
+      resizeLineY_ = std::max(p.y(), RowTop(resizingRow_) + 8);
+      viewport()->update();
+      return;
+    }
     if (rowSource_ >= 0 && (E->buttons() & Qt::LeftButton) && HasOption(goRowMoving)) {
       if (!movingRows_ && (p - pressPoint_).manhattanLength() > 5) movingRows_ = true;
       if (movingRows_) {
@@ -523,10 +666,53 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
         (std::abs(p.x() - pressPoint_.x()) > 3 || std::abs(p.y() - pressPoint_.y()) > 3))
       draggingColumn_ = true;
     if (draggingColumn_) return;
-    if (GetHitRegion(p) == hrHeader)
+    const THitRegion region = GetHitRegion(p);
+    if (region == hrHeader) {
       setCursor(GripColumnAtX(p.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
-    else
-      unsetCursor();
+      // the header's hint under its left edge
+      TGxCustomColumn* c = ColumnAtX(p.x());
+      if (c && !c->Header().Hint.empty()) {
+        if (hintColumn_ != c->Index()) {
+          hintCell_ = {-1, -1};
+          hintColumn_ = c->Index();
+          ShowHintAt(ColumnScreenLeft(c), HeaderSize() + 2, c->Header().Hint);
+        }
+      } else {
+        HideHint();
+      }
+      return;
+    }
+    if (region == hrIndicator) {
+      if (RowEdgeAt(p) >= 0) setCursor(Qt::SplitVCursor); else unsetCursor();
+      HideHint();
+      return;
+    }
+    unsetCursor();
+    if (region != hrCells) {
+      HideHint();
+      return;
+    }
+    const std::pair<int, int> cell = CellAtPoint(p);
+    if (!IsValidCell(cell.first, cell.second) || cell == EditCell()) {
+      HideHint();
+      return;
+    }
+    if (cell == hintCell_) return;
+    HideHint();
+    TGxCustomColumn* c = Columns().Column(cell.first);
+    WideString text, hint;
+    GetCellText(cell.first, cell.second, text);
+    const TGxRect r = GetCellRect(cell.first, cell.second);
+    if (c->HasOption(coShowTextFitHint) && c->Width() < TextWidth(c->Font(), text) + 5) {
+      hintCell_ = cell;
+      ShowHintAt(r.Left, r.Top, text);  // the whole text over the cell
+      return;
+    }
+    GetCellHint(cell.first, cell.second, hint);
+    if (!hint.empty()) {
+      hintCell_ = cell;
+      ShowHintAt(r.Right, r.Top - 20, hint);
+    }
   });
   TGxCustomGridControl::mouseMoveEvent(E);
 }
@@ -577,6 +763,13 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
         if (OnAfterRowMove) OnAfterRowMove(this, source, target);
         SelectRow(target);
       }
+      return;
+    }
+    if (resizingRow_ >= 0) {
+      const int row = resizingRow_;
+      resizingRow_ = -1;
+      if (IsValidRow(row)) RowHeightChanged(row, std::max(8, resizeLineY_ - RowTop(row)));
+      viewport()->update();
       return;
     }
     if (wasLeft && E->button() == Qt::LeftButton && OnClick && rect().contains(p)) OnClick(this);
@@ -687,11 +880,18 @@ void TGxCustomGrid::focusOutEvent(QFocusEvent* E) {
   }
   Guarded("Exit", [&] { ApplyAndEndEdit(); });
   resizing_ = nullptr;
+  resizingRow_ = -1;
+  HideHint();
   pressedHeader_ = -1;
   pressPoint_ = {-1, -1};
   leftPressed_ = false;
   TGxCustomGridControl::focusOutEvent(E);
   if (OnExit) Guarded("OnExit", [&] { OnExit(this); });
+}
+
+void TGxCustomGrid::leaveEvent(QEvent* E) {
+  HideHint();
+  TGxCustomGridControl::leaveEvent(E);
 }
 
 // ---- keyboard ----

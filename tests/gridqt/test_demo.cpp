@@ -91,7 +91,7 @@ TEST(GridDemoJourney, TopPageDownSortAndEmpty) {
 namespace {
 
 // A new user's first minutes: sort by a header, fit a column by its grip, type 1.5 into the
-// Value column (EditOptions []: 15 is stored), toggle a check box with Space; the log pane
+// Value column (EditOptions []: 15 is stored), choose "DESC" in a list cell, toggle a check box with Space; the log pane
 // lists the events in order.
 TEST(GridDemoJourney, UserClicksTypesAndReadsTheLog) {
   testsupport::QtTestApp();
@@ -138,6 +138,30 @@ TEST(GridDemoJourney, UserClicksTypesAndReadsTheLog) {
   QTest::keyClick(g.Editor(), Qt::Key_Return);
   EXPECT_DOUBLE_EQ(g.CellAt(griddemo::colValue, 0)->GetAsFloat(), 15);
   EXPECT_EQ(lines(), (std::vector<std::string>{"AfterEdit 1,0 15", "EditExit"}));
+  // open the Order cell of the top row (row 19 of the fill: "DESC") and choose "ASC", then
+  // open it again and choose "DESC" from its list
+  auto choose = [&](int Entry) {
+    QTest::mouseClick(v, Qt::LeftButton, {}, cellPoint(griddemo::colOrder, 0));
+    TGxComboBox* c = g.ComboEditor();
+    EXPECT_TRUE(c->isVisible());
+    QTest::mousePress(c, Qt::LeftButton, {}, QPoint(10, c->height() / 2));
+    EXPECT_TRUE(c->Dropped());
+    QTest::mouseRelease(c->List(), Qt::LeftButton, {}, c->List()->mapFromGlobal(
+                                                           c->mapToGlobal(QPoint(10, 5))));
+    QTest::mouseClick(c->List(), Qt::LeftButton, {}, QPoint(10, 2 + 16 * Entry + 8));
+    QTest::keyClick(c, Qt::Key_Return);
+  };
+  lines();
+  choose(0);
+  EXPECT_EQ(g.CellAt(griddemo::colOrder, 0)->GetAsInteger(), 0);
+  choose(1);
+  EXPECT_EQ(g.CellAt(griddemo::colOrder, 0)->GetAsInteger(), 1);
+  EXPECT_EQ(g.CellText(griddemo::colOrder, 0), "1");
+  EXPECT_EQ(lines(), (std::vector<std::string>{
+                         "SelectCell 3,0", "Click", "CellClick 3,0", "Select", "CloseUp",
+                         "AfterEdit 3,0 0", "EditExit", "SelectCell 3,0", "Click",
+                         "CellClick 3,0", "Select", "CloseUp", "AfterEdit 3,0 1",
+                         "EditExit"}));
   // Space toggles the check box of the row (row 19 of the fill: 19 % 3 != 0, unticked)
   g.SelectCell(griddemo::colOn, 0, 0);
   lines();

@@ -188,8 +188,7 @@ namespace {
 
 TEST(GridNumberEdit, TypingFiltersAndValueRules) {
   testsupport::QtTestApp();
-  TGxNumberEdit e;
-  e.Numeric = true;
+  TGxSpinEdit e;
   e.show();
   auto typed = [&](TGxNumberEditOptions O, const char* Keys) {
     e.Options = O;
@@ -222,16 +221,16 @@ TEST(GridNumberEdit, TypingFiltersAndValueRules) {
   EXPECT_EQ(e.Value(), 10);
   EXPECT_EQ(e.CleanText("+-1.2.3x", true, true), "1.23");  // the second sign is dropped
   // spin within the range; Precision formats
-  e.Precision = 1;
+  e.SetPrecision(1);
   e.Increment = 4;
   e.setText("8");
-  e.Spin(1);
+  e.Spin(sbUp);
   EXPECT_EQ(e.text(), "8");  // 12 would pass Max: nothing
-  e.Spin(-1);
+  e.Spin(sbDown);
   EXPECT_EQ(e.text(), "4.0");
   e.Options = 0;
   e.setText("0");
-  e.Spin(-1);
+  e.Spin(sbDown);
   EXPECT_EQ(e.text(), "0");  // no signs: not below 0
 }
 

@@ -20,7 +20,7 @@ void FillRows(TCvGrid& G, int Rows) {
     c.GetCell(colName, r)->SetAsText(name);
     c.GetCell(colValue, r)->SetAsFloat(r * 0.25);
     c.GetCell(colOn, r)->SetAsBoolean(r % 3 == 0);
-    c.GetCell(colKind, r)->SetAsInteger(r % 4);
+    c.GetCell(colOrder, r)->SetAsInteger(r % 2);
     static const char16_t* modes[] = {u"auto", u"manual", u"off"};
     c.GetCell(colMode, r)->SetAsString(modes[r % 3]);
   }
@@ -48,6 +48,10 @@ void HookLog(TGridDemo& D) {
     put("AfterEdit " + cell(c, r) + " " + gx::ToUtf8(v));
   };
   g.OnEditExit = [=](QObject*) { put("EditExit"); };
+  if (auto* order = dynamic_cast<TGxPopupColumn*>(g.Columns().Column(colOrder))) {
+    order->OnSelect = [=](TGxCustomColumn*) { put("Select"); };
+    order->OnCloseUp = [=](TGxCustomColumn*) { put("CloseUp"); };
+  }
 }
 
 }  // namespace
@@ -73,10 +77,10 @@ TGridDemo MakeGridDemo(int Rows) {
   on->Header().SetCaption(u"On");
   on->SetAlignment(taCenter);
   on->SetWidth(40);
-  auto* kind = cols.Add<TGxListColumn>("GxKind");
-  kind->Header().SetCaption(u"Kind");
-  kind->SetItems({u"alpha", u"beta", u"gamma", u"delta"});
-  kind->SetWidth(70);
+  auto* order = cols.Add<TGxListColumn>("GxOrder");
+  order->Header().SetCaption(u"Order");
+  order->SetItems({u"ASC", u"DESC"});
+  order->SetWidth(70);
   auto* mode = cols.Add<TGxComboBoxColumn>("GxMode");
   mode->Header().SetCaption(u"Mode");
   mode->SetItems({u"auto", u"manual", u"off"});
@@ -85,7 +89,8 @@ TGridDemo MakeGridDemo(int Rows) {
   d.Grid->SetCaption(u"No rows");
   value->EditOptions = 0;
   for (TGxCustomColumn* c : {static_cast<TGxCustomColumn*>(value),
-                             static_cast<TGxCustomColumn*>(on)})
+                             static_cast<TGxCustomColumn*>(on),
+                             static_cast<TGxCustomColumn*>(order)})
     c->SetOptions(c->Options() | Opt(coEditing));
   FillRows(*d.Grid, Rows);
   lay->setSpacing(0);

@@ -9,7 +9,7 @@ class TCvGrid;
 namespace griddemo {
 
 // Column indexes of the demo grid.
-enum { colName, colValue, colOn, colKind, colMode };
+enum { colName, colValue, colOn, colOrder, colMode };
 
 // The window holds the grid and, below it, the event log: one line per grid event, in order
 // ("SelectCell 1,4", "HeaderClick 0", "AfterEdit 1,4 15", ...).
@@ -20,7 +20,7 @@ struct TGridDemo {
 };
 
 // Row r: name "Row NNNNN" (r + 1, five digits), value r * 0.25, checked every third row
-// (r % 3 == 0), kind item r % 4, mode item r % 3.
+// (r % 3 == 0), order item r % 2 ("ASC", "DESC"), mode item r % 3.
 TGridDemo MakeGridDemo(int Rows = 10000);
 void FillRows(TCvGrid& Grid, int Rows);
 
