@@ -7,7 +7,6 @@
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
-#include "linedata/cvLdRead.h"
 #include "linedata/cvMend.h"
 #include "models/cvModServices.h"
 #include "models/physics/cvPhysFill.h"
@@ -114,33 +113,57 @@ double KappaCalcValue(double Lam, double T, double Pe, double Pg, double NH) {
 // ---------------------------------------------------------------------------------------------
 // Tables
 
+namespace {
+// A table file in the directive reader; its errors open the editor at their place.
+void LoadTableFile(TCIL& R, const std::string& File, const std::string& Caption) {
+  R.SetErrProc([](const std::string& T, const std::string& F, int32_t L, int32_t P) {
+    Models().OpenAt(T, F, L, P);
+  });
+  R.Load(File, Caption);
+}
+}  // namespace
+
 void REHM(const std::string& File, TKappaHM01& HM) {
   if (ChanOn(1)) Sayer->ChanLog(1, "REHM STARTED");
+  const bool tr = ChanOn(3);
   TCIL r;
-  LoadDataFile(r, File, "REHM");
+  LoadTableFile(r, File, "REHM");
   for (int i = 0; i < 3; ++i) r.NextLineRaw();
   r.NextLine();
   const std::string w1 = r.GetWord();
   const int32_t nt = r.GetInt();
   const std::string w2 = r.GetWord();
   const int32_t nl = r.GetInt();
-  if (ChanOn(3)) Sayer->ChanLog(3, w1 + FSt(3, 0, nt) + " " + w2 + FSt(3, 0, nl));
+  if (tr) Sayer->ChanLog(3, w1 + FSt(3, 0, nt) + " " + w2 + FSt(3, 0, nl));
   HM.IsLg = r.GetWord() == "#LG_KAPPA_H_MINUS" ? 1 : 0;
   if (nt < 1 || nl < 1)
-    ModFatal("REHM " + File + ": NT=" + IntStr(nt) + " NL=" + IntStr(nl) + " <= 0!");
+    r.Err("REHM " + File + ": NT=" + IntStr(nt) + " NL=" + IntStr(nl) + " <= 0!");
   HM.NT = nt;
   HM.NL = nl;
   HM.THETA.assign(Ix(nt) + 1, 0.0);
   HM.LAMBDA.assign(Ix(nl) + 1, 0.0);
   HM.TAB.assign(Ix(nt) + 1, TARe(Ix(nl) + 1, 0.0));
   r.NextLine();
-  r.GetWord();
-  for (int32_t j = 1; j <= nt; ++j) HM.THETA[Ix(j)] = r.GetReal();
+  const std::string w3 = r.GetWord();
+  std::string line = w3;
+  for (int32_t j = 1; j <= nt; ++j) {
+    HM.THETA[Ix(j)] = r.GetReal();
+    if (tr) line += FSt(6, 1, HM.THETA[Ix(j)]);
+  }
+  if (tr) {
+    Sayer->ChanLog(3, line);
+    Sayer->ChanLog(3, "----------------------------------------");
+  }
   r.NextLine();  // the separator
   for (int32_t i = 1; i <= nl; ++i) {
     r.NextLine();
     HM.LAMBDA[Ix(i)] = r.GetReal();
-    for (int32_t j = 1; j <= nt; ++j) HM.TAB[Ix(j)][Ix(i)] = r.GetReal();
+    if (tr) line = FSt(7, 0, HM.LAMBDA[Ix(i)]);
+    for (int32_t j = 1; j <= nt; ++j) {
+      HM.TAB[Ix(j)][Ix(i)] = r.GetReal();
+      if (tr) line += FSt(6, 2, HM.TAB[Ix(j)][Ix(i)]);
+    }
+    if (tr) Sayer->ChanLog(3, line);
   }
   r.Unload();
 }
@@ -148,12 +171,12 @@ void REHM(const std::string& File, TKappaHM01& HM) {
 void REZwaan(const std::string& File, TARe& X, TARe& Y) {
   if (ChanOn(1)) Sayer->ChanLog(1, "REZwaan STARTED");
   TCIL r;
-  LoadDataFile(r, File, "REZwaan");
+  LoadTableFile(r, File, "REZwaan");
   if (!r.FindKey("СТРОК"_cp))
-    ModFatal("В файле "_cp + File + " должно быть слово \"СТРОК\", оно не найдено!"_cp);
+    r.Err("В файле "_cp + File + " должно быть слово \"СТРОК\", оно не найдено!"_cp);
   const int32_t n = std::max(0, r.GetInt());
   if (!r.FindKey("------"))
-    ModFatal("В файле "_cp + File + " должен быть разделитель \"------\", он не найден!"_cp);
+    r.Err("В файле "_cp + File + " должен быть разделитель \"------\", он не найден!"_cp);
   X.assign(Ix(n) + 1, 0.0);
   Y.assign(Ix(n) + 1, 0.0);
   int32_t count = 0;

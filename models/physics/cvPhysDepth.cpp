@@ -194,7 +194,10 @@ void PdSdTauDER(TVEMO& G, TVEMO& XD, TVEMO& DTau, TVEMO& V) {
     V.A[Ix(i)] = slope;
   }
   XD.KX = 1;
-  for (TVEMO* o : {&XD, &DTau, &V}) o->SetFilled();
+  for (TVEMO* o : {&XD, &DTau, &V}) {
+    o->KDer = 1;
+    o->SetFilled();
+  }
   V.SetParents(s);
   XD.SetParents(G.LGTAU);
   DTau.SetParents(G.LGTAU);
@@ -480,9 +483,8 @@ void PAEX(TDampLine& L, TVEMO& A, TVEMO& DLLorN, TVEMO& DLLor4, TVEMO& DLLor6, T
   TVEMO* dld = Need(A, "DLD", "LI=" + TrimCtl(A.LIN6));
   int32_t k = 0;
   const int32_t n = t->N;
-  std::string at;
-  auto calc = [&](const double* v, double* r) {
-    // v: T, LGPE, LGPG, NH, DLD; r: A, AOld, DLLor6, DLLor4
+  auto calc = [&](const double* v, double* r, double x) {
+    // v: T, LGPE, LGPG, NH, DLD; r: A, AOld, DLLor6, DLLor4; x: a layer's bound (NaN on points)
     ++k;
     const double ne = std::pow(10.0, v[1]) / (kBoltz * v[0]);
     const double f = std::pow(v[0] / 1e4, p);
@@ -490,8 +492,8 @@ void PAEX(TDampLine& L, TVEMO& A, TVEMO& DLLorN, TVEMO& DLLor4, TVEMO& DLLor6, T
     const double aUns = std::pow(10.0, g6 + v[2] - 0.7 * std::log10(v[0])) * conv / v[4];
     double total = (grad + w4 + w6) / v[4];
     if (BadDamp(total))
-      DampWarn(L.Z, L.LAMB, eion, L.ELOW, L.EWAN, k <= n ? " K=" + IntStr(k) : at, v[0], v[2],
-               total);
+      DampWarn(L.Z, L.LAMB, eion, L.ELOW, L.EWAN,
+               std::isnan(x) ? " K=" + IntStr(k) : " X=" + ReSt(x), v[0], v[2], total);
     if (ewan) total = aUns;
     r[0] = total * L.EWAN;
     r[1] = aUns;

@@ -2,8 +2,10 @@
 // filled in the keeper, the target sized to the first input, a per-point formula, the probe layer
 // carried over by tag (kinds C, M and *), the filled mark and the parents.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "models/vectors/cvVemo.h"
@@ -26,6 +28,16 @@ void Size(TVEMO& V, int32_t N);
 bool Layer(const std::string& Tag, const std::vector<TVEMO*>& In, char& C, double& XL,
            double& XU, size_t Ask = 1000);
 
+// Calls Calc(values, outputs), or Calc(values, outputs, x) when it takes the depth: x is the
+// bound being evaluated, NaN on the grid points.
+template <class TCalc>
+inline void CallCalc(TCalc& Calc, const double* V, double* R, double X) {
+  if constexpr (std::is_invocable_v<TCalc&, const double*, double*, double>)
+    Calc(V, R, X);
+  else
+    Calc(V, R);
+}
+
 // Evaluates Calc(values of the inputs at x, outputs) with and without the layers at both bounds
 // and sets each output's layer. A nullptr input reads 0.
 template <class TCalc>
@@ -37,7 +49,7 @@ void SetLayers(const std::vector<TVEMO*>& In, const std::vector<TVEMO*>& Out, ch
     for (int layered = 0; layered < 2; ++layered) {
       for (size_t j = 0; j < In.size(); ++j)
         v[j] = In[j] ? (layered ? In[j]->func(xs[b]) : In[j]->func0(xs[b])) : 0.0;
-      Calc(v, r[b * 2 + layered]);
+      CallCalc(Calc, v, r[b * 2 + layered], xs[b]);
     }
   for (size_t k = 0; k < Out.size(); ++k)
     if (Out[k]) Out[k]->SetHoleFrom(C, XL, XU, r[1][k], r[3][k], r[0][k], r[2][k]);
@@ -53,7 +65,7 @@ void Fill(const std::string& Tag, const std::vector<TVEMO*>& In, const std::vect
   double v[MaxIn], r[MaxOut];
   for (int32_t i = 1; i <= n; ++i) {
     for (size_t j = 0; j < In.size(); ++j) v[j] = In[j] ? In[j]->A[static_cast<size_t>(i)] : 0.0;
-    Calc(v, r);
+    CallCalc(Calc, v, r, std::nan(""));
     for (size_t k = 0; k < Out.size(); ++k) Out[k]->A[static_cast<size_t>(i)] = r[k];
   }
   char c = 0;

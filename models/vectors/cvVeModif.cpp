@@ -37,6 +37,7 @@ void TVEMO::CloneInfo(const TVEMO* Src) {
   FMOD = Src->FMOD;
   KTyp = Src->KTyp;
   KX = Src->KX;
+  KDer = Src->KDer;
   Kh = Src->Kh;
   KLIN = Src->KLIN;
   KAT = Src->KAT;

@@ -41,6 +41,7 @@ class TVEMO {
   double XL = 0, XU = 0, Val = 0;
   uint8_t KTyp = 0;  // 1 Source, 2 Save, 4 Count, 8 Analize
   uint8_t KX = 0;    // 1 for a depth-scale quantity
+  uint8_t KDer = 0;  // 1 for a vector on the midpoints of the grid's intervals (slopes)
   uint8_t Kh = 0;    // tabulated on 0 lg tau (LGTAU), 1 heights (hVEMO)
   uint8_t KLIN = 0, KAT = 0, KION = 0, KMJU = 0, KLAM = 0;
   std::string LIN6;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "foundation/cvLit.h"
+#include "foundation/cvStr.h"
 #include "linedata/cvLDServices.h"
 #include "linedata/cvLIDA.h"
 #include "linedata/cvMend.h"
@@ -175,6 +176,8 @@ TEST(DepthPhysics, SourceFunctionSlopes) {
   EXPECT_EQ(dt->N, t->N - 1);
   EXPECT_NEAR(dt->A[1], std::pow(10.0, 1.15) - std::pow(10.0, 1.2), 1e-12);
   EXPECT_NEAR(xd->A[1], std::log10((std::pow(10.0, 1.15) + std::pow(10.0, 1.2)) / 2), 1e-12);
+  for (TVEMO* v : {d, xd, dt}) EXPECT_EQ(v->KDer, 1) << v->NAME;  // on the interval midpoints
+  EXPECT_EQ(t->KDer, 0);
   d->LAM = 0;
   EXPECT_NE(VectorsEnv::FatalText([&] { PdSdTau(*d); }).find("MdSdTau.LAM = 0!!!"),
             std::string::npos);
@@ -457,6 +460,95 @@ TEST(DepthPhysics, DensitiesLineRatioAndDamping) {
   EXPECT_NE(VectorsEnv::FatalText([&] { PAEX(line, *a, *n6, *d4, *d6, *old, "46_05"); })
                 .find("Вариант расчета пост.затух.A <46_05> не предусмотрен!"_cp),
             std::string::npos);
+}
+
+// The line ratio warns once by box, then only to the log; the damping warns at a probe layer's
+// bounds with the depth in place of the point.
+TEST(DepthPhysics, LineRatioAndDampingWarnings) {
+  PhysEnv env;
+  TVEMO* t = env.Const("T", 5000);
+  env.Const("LGPE", 0);
+  env.Const("LGPG", 4);
+  env.Const("NH", 1e16);
+  env.Const("KAP5", 1e-20);  // an absurdly transparent continuum: ETA far above 1e10
+  const std::string li = "LI=FE6302";
+  TVEMO* dld = env.New("DLD", li);
+  PDLD(*dld, 55.845, 6302.4936);
+  env.Const("PART", 1e-4, li);
+  TVEMO* eta = env.New("ETA", li);
+  eta->LIN6 = "FE6302";
+  // warnings off: only the first (boxed) one shows, the rest would go to the log
+  PETA0(26, 1, *eta, -1.131, 7.50, 6302.4936);
+  int n = 0;
+  for (const auto& s : env.sink.texts) n += s.find("ETA0#ETA0[K=") != std::string::npos;
+  EXPECT_EQ(n, 1);
+  EXPECT_TRUE(env.sink.Has("ETA0#ETA0[K=1 T=5000.0]="));
+  EXPECT_TRUE(env.sink.Has("FE I 6302.494 ABUND="));
+  EXPECT_GT(eta->A[1], 1e10);  // stored all the same
+  env.sink.texts.clear();
+  Sayer->WarnOn();
+  PETA0(26, 1, *eta, -1.131, 7.50, 6302.4936);
+  n = 0;
+  for (const auto& s : env.sink.texts) n += s.find("ETA0#ETA0[K=") != std::string::npos;
+  EXPECT_EQ(n, t->N);  // the key is known: every point goes to the log
+
+  // a negative width at the layer's bounds only
+  TVEMO* a = env.New("A", li);
+  a->LIN6 = "FE6302";
+  TVEMO* n6 = env.New("DLLorN", li);
+  TVEMO* d4 = env.New("DLLor4", li);
+  TVEMO* d6 = env.New("DLLor6", li);
+  TVEMO* old = env.New("AOld", li);
+  TDampLine line;
+  line.Z = 26;
+  line.NION = 1;
+  line.LAMB = 6302.4936;
+  line.ELOW = 3.686;
+  line.EWAN = 1;
+  dld->Ch = 'C';
+  dld->Val = -1;
+  dld->XL = -0.9;
+  dld->XU = -1.1;
+  env.sink.texts.clear();
+  PAEX(line, *a, *n6, *d4, *d6, *old, "46_04");
+  EXPECT_FALSE(env.sink.Has(" K="));
+  EXPECT_TRUE(env.sink.Has("PA_Err При вычислении A АТОМ=FE LAMB="_cp));
+  EXPECT_TRUE(env.sink.Has(" X=" + ReSt(-0.9) + " T=" + ReSt(5000)));
+  EXPECT_TRUE(env.sink.Has(" X=" + ReSt(-1.1) + " T=" + ReSt(5000)));
+  EXPECT_EQ(a->Ch, 'C');
+  EXPECT_LT(a->Val, 0);
+}
+
+// Reader errors of the opacity tables stop the setup and open the editor at their place; the
+// H-minus table is traced on channel 3.
+TEST(DepthPhysics, OpacityTableReaderErrorsAndTrace) {
+  PhysEnv env;
+  const std::string head = "H-minus\nunits\nsource\nNT 2 NL 2 #LG_KAPPA_H_MINUS\n";
+  const std::string good = head + "THETA 0.5 1.0\n----\n5000 -1.5 -1.25\n6000 -1.0 -0.75\n";
+  TKappaHM01 hm;
+  TraceMask = 1 << 3;
+  REHM(env.Write("hm.dat", good), hm);
+  TraceMask = 0;
+  EXPECT_EQ(hm.IsLg, 1);
+  EXPECT_EQ(hm.TAB[2][1], -1.25);
+  EXPECT_EQ(hm.LAMBDA[2], 6000);
+  EXPECT_TRUE(env.sink.Has("NT  2 NL  2"));
+  EXPECT_TRUE(env.sink.Has("THETA   0.5   1.0"));
+  EXPECT_TRUE(env.sink.Has("----------------------------------------"));
+  EXPECT_TRUE(env.sink.Has("   6000 -1.00 -0.75"));
+  // a word where a number belongs: the reader's error at line 8
+  const std::string bad = head + "THETA 0.5 1.0\n----\n5000 -1.5 -1.25\n6000 x -0.75\n";
+  EXPECT_NE(VectorsEnv::FatalText([&] { REHM(env.Write("hmbad.dat", bad), hm); }), "");
+  EXPECT_EQ(env.errLine, 8);
+  EXPECT_NE(env.errFile.find("hmbad.dat"), std::string::npos);
+  // a Zwaan file without its separator
+  env.errLine = 0;
+  TARe x, y;
+  EXPECT_NE(VectorsEnv::FatalText([&] { REZwaan(env.Write("fz.dat", "Zwaan\nСТРОК 2\n1 2\n"_cp), x, y); })
+                .find("должен быть разделитель \"------\", он не найден!"_cp),
+            std::string::npos);
+  EXPECT_GT(env.errLine, 0);
+  EXPECT_NE(env.errFile.find("fz.dat"), std::string::npos);
 }
 
 #ifdef CORVESTA_PHYSDATA
