@@ -161,6 +161,45 @@ TEST(ModelLoading, TypesAndTheTraceMask) {
   EXPECT_TRUE(t->IsFilled());
 }
 
+// A premodel of theta, pressures and microturbulence in the project's MODS folder.
+void WritePremodel(TPrepEnv& Env) {
+  std::string t = "COLUMNS 5\nLAYERS 4\nTAU tau\nTETA0 theta\nPE0 pe\nPG0 pg\nVMI vmi\n"
+                  "  TAU TETA0 PE0 PG0 VMI\n--------\n";
+  const double tau[] = {10, 1, 0.1, 0.001}, th[] = {0.6, 0.8, 0.9, 1.0};
+  for (int i = 0; i < 4; ++i)
+    t += std::to_string(tau[i]) + " " + std::to_string(th[i]) + " 100 100000 1\n";
+  Env.Write("proj/MODS/PRE.mel", t);
+  const std::string proj = Env.dir.str() + "/proj/";
+  Models().ProjectDir.Install([proj] { return proj; });
+}
+
+TEST(ModelLoading, PremodelChangesTheWorkingModelOnly) {
+  const std::vector<std::string> keys = {"#ION 1", "#MOD T WORK", "#MOD_ROOT PROJ",
+                                         "#MOD_DIR MODS"};
+  auto with = [&](const std::string& Pre) {
+    std::vector<std::string> k = keys;
+    k.push_back("#PREMOD " + Pre);
+    return k;
+  };
+  TPrepEnv env(with("KX PRE 0.05"));
+  WritePremodel(env);
+  ASSERT_TRUE(PMOD1());
+  TVEMO* src = env.K().FindVeMo("TETA0", "PRE", "", 1);
+  TVEMO* work = env.K().FindVeMo("TETA0", "WORK", "", 1);
+  TVEMO* x = env.K().FindVeMo("X", "WORK", "", 1);
+  ASSERT_TRUE(src && work && x);
+  ASSERT_EQ(src->N, work->N);
+  ASSERT_GT(work->N, 10);
+  for (int32_t i = 1; i <= work->N; i += 7)
+    EXPECT_NEAR(work->A[i] - src->A[i], 0.05 * x->A[i], 1e-9) << i;
+  TPrepEnv bad(with("KX PRE x"));
+  WritePremodel(bad);
+  EXPECT_NE(VectorsEnv::FatalText([] { PMOD1(); }).find("ION KX"), std::string::npos);
+  TPrepEnv other(with("ZZ PRE 1"));
+  WritePremodel(other);
+  EXPECT_NE(VectorsEnv::FatalText([] { PMOD1(); }).find("не предусмотрен"_cp), std::string::npos);
+}
+
 TEST(LinePreparation, ConstantVelocityIsTheProfilesShift) {
   for (const char* vd : {"#VD 2", "#VD C 2"}) {
     TPrepEnv env(RunKeys({vd}));
