@@ -8,7 +8,9 @@
 
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "linedata/cvDM.h"
 #include "linedata/cvLDServices.h"
+#include "linedata/cvLLIDA.h"
 #include "linedata/cvLIDA.h"
 #include "linedata/cvMend.h"
 #include "models/cvLines.h"
@@ -133,6 +135,33 @@ TEST(LineSet, PerLineCorrectionsAndAbundanceFile) {
   EXPECT_EQ(env.Count("не менее 2-х слов"_cp), 1);
   EXPECT_EQ(env.Count("не число"_cp), 1);
   EXPECT_NE(MEND->GetAtom(6)->ABUND, 1);  // after the closing rule nothing is read
+}
+
+// The line set from a new database holding the bundled demo rows (the Fe I pair).
+TEST(LineSet, LinesFromTheDatabaseAndFilters) {
+  TPrepEnv env({"#LAM 6302.0"});
+  const std::string data = testsupport::SourceRoot() + "/data/";
+  LineData().Root.Install([data] { return data; });
+  CreateLineLists();
+  CreateDM();
+  ASSERT_TRUE(DM->Connect(env.dir.str() + "/cv.db"));
+  ASSERT_TRUE(LoadLins("FE6301 FE6302", ""));
+  TCONT& C = Cont();
+  ASSERT_EQ(C.LiSet.Count, 2);
+  EXPECT_EQ(C.LiSet.Items[2].LI.LIN6, "FE6302");
+  EXPECT_NEAR(C.LiSet.Items[2].LI.LAMB, 6302.4936, 1e-9);
+  EXPECT_EQ(C.LiSet.Items[1].Atom, MEND->GetAtom(26));
+  EXPECT_EQ(C.LAMB, 6302.0);  // "#LAM" has the last word
+  EXPECT_FALSE(LoadLins("FE6301 NOSUCH", ""));
+  EXPECT_EQ(env.Count("LiSet.A[iILIN].LINE = NIL!"), 1);
+  // filters: the Ids of the table, and those with an lg gf row of the sources (bound values)
+  EXPECT_EQ(LinesByFilter("LAMB > 6300", "LAMB DESC", ""), "FE6302 FE6301");
+  EXPECT_EQ(LinesByFilter("LAMB > 6302", "", ""), "FE6302");
+  EXPECT_EQ(LinesByFilter("LAMB > 6300", "", "VALD O'Brien 1"), "");
+  EXPECT_NE(VectorsEnv::FatalText([] { LinesByFilter("", "", ""); }).find("#LINLIST_FILTER"),
+            std::string::npos);
+  FreeDM();
+  FreeLineLists();
 }
 
 TEST(ModelLoading, TypesAndTheTraceMask) {
