@@ -312,8 +312,10 @@ std::unique_ptr<TStringList> UnnoReportShort(TUNNO& U) {
                                   : U.sULin + " " + FSt(8, 3, U.LAMB);
     std::string s = label + " NDL=" + IntStr(U.NDL) +
                     " DL:      ";
+    // offsets in mA from the line (an absolute grid is taken relative to LAMB)
     points([&](int32_t i, bool m) {
-      s += " " + FSt(4, 0, (m ? -At(U.UL, i) : At(U.UL, i)) * 1000);
+      const double d = U.ChDL == '0' ? At(U.UL, i) : At(U.UL, i) - U.LAMB;
+      s += " " + FSt(4, 0, (m ? -d : d) * 1000);
     });
     L->Add(s);
   }

@@ -8,7 +8,9 @@
 
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "linedata/cvDM.h"
 #include "linedata/cvLDServices.h"
+#include "linedata/cvLLIDA.h"
 #include "linedata/cvLIDA.h"
 #include "linedata/cvMend.h"
 #include "models/cvLines.h"
@@ -135,6 +137,33 @@ TEST(LineSet, PerLineCorrectionsAndAbundanceFile) {
   EXPECT_NE(MEND->GetAtom(6)->ABUND, 1);  // after the closing rule nothing is read
 }
 
+// The line set from a new database holding the bundled demo rows (the Fe I pair).
+TEST(LineSet, LinesFromTheDatabaseAndFilters) {
+  TPrepEnv env({"#LAM 6302.0"});
+  const std::string data = testsupport::SourceRoot() + "/data/";
+  LineData().Root.Install([data] { return data; });
+  CreateLineLists();
+  CreateDM();
+  ASSERT_TRUE(DM->Connect(env.dir.str() + "/cv.db"));
+  ASSERT_TRUE(LoadLins("FE6301 FE6302", ""));
+  TCONT& C = Cont();
+  ASSERT_EQ(C.LiSet.Count, 2);
+  EXPECT_EQ(C.LiSet.Items[2].LI.LIN6, "FE6302");
+  EXPECT_NEAR(C.LiSet.Items[2].LI.LAMB, 6302.4936, 1e-9);
+  EXPECT_EQ(C.LiSet.Items[1].Atom, MEND->GetAtom(26));
+  EXPECT_EQ(C.LAMB, 6302.0);  // "#LAM" has the last word
+  EXPECT_FALSE(LoadLins("FE6301 NOSUCH", ""));
+  EXPECT_EQ(env.Count("LiSet.A[iILIN].LINE = NIL!"), 1);
+  // filters: the Ids of the table, and those with an lg gf row of the sources (bound values)
+  EXPECT_EQ(LinesByFilter("LAMB > 6300", "LAMB DESC", ""), "FE6302 FE6301");
+  EXPECT_EQ(LinesByFilter("LAMB > 6302", "", ""), "FE6302");
+  EXPECT_EQ(LinesByFilter("LAMB > 6300", "", "VALD O'Brien 1"), "");
+  EXPECT_NE(VectorsEnv::FatalText([] { LinesByFilter("", "", ""); }).find("#LINLIST_FILTER"),
+            std::string::npos);
+  FreeDM();
+  FreeLineLists();
+}
+
 TEST(ModelLoading, TypesAndTheTraceMask) {
   {
     TPrepEnv env({"#MOD Q HSRA", "#MOD_ROOT APP", "#MOD_DIR MODS"});
@@ -159,6 +188,45 @@ TEST(ModelLoading, TypesAndTheTraceMask) {
   TVEMO* t = env.K().FindVeMo("T", "HSRA", "", 1);
   ASSERT_TRUE(t);
   EXPECT_TRUE(t->IsFilled());
+}
+
+// A premodel of theta, pressures and microturbulence in the project's MODS folder.
+void WritePremodel(TPrepEnv& Env) {
+  std::string t = "COLUMNS 5\nLAYERS 4\nTAU tau\nTETA0 theta\nPE0 pe\nPG0 pg\nVMI vmi\n"
+                  "  TAU TETA0 PE0 PG0 VMI\n--------\n";
+  const double tau[] = {10, 1, 0.1, 0.001}, th[] = {0.6, 0.8, 0.9, 1.0};
+  for (int i = 0; i < 4; ++i)
+    t += std::to_string(tau[i]) + " " + std::to_string(th[i]) + " 100 100000 1\n";
+  Env.Write("proj/MODS/PRE.mel", t);
+  const std::string proj = Env.dir.str() + "/proj/";
+  Models().ProjectDir.Install([proj] { return proj; });
+}
+
+TEST(ModelLoading, PremodelChangesTheWorkingModelOnly) {
+  const std::vector<std::string> keys = {"#ION 1", "#MOD T WORK", "#MOD_ROOT PROJ",
+                                         "#MOD_DIR MODS"};
+  auto with = [&](const std::string& Pre) {
+    std::vector<std::string> k = keys;
+    k.push_back("#PREMOD " + Pre);
+    return k;
+  };
+  TPrepEnv env(with("KX PRE 0.05"));
+  WritePremodel(env);
+  ASSERT_TRUE(PMOD1());
+  TVEMO* src = env.K().FindVeMo("TETA0", "PRE", "", 1);
+  TVEMO* work = env.K().FindVeMo("TETA0", "WORK", "", 1);
+  TVEMO* x = env.K().FindVeMo("X", "WORK", "", 1);
+  ASSERT_TRUE(src && work && x);
+  ASSERT_EQ(src->N, work->N);
+  ASSERT_GT(work->N, 10);
+  for (int32_t i = 1; i <= work->N; i += 7)
+    EXPECT_NEAR(work->A[i] - src->A[i], 0.05 * x->A[i], 1e-9) << i;
+  TPrepEnv bad(with("KX PRE x"));
+  WritePremodel(bad);
+  EXPECT_NE(VectorsEnv::FatalText([] { PMOD1(); }).find("ION KX"), std::string::npos);
+  TPrepEnv other(with("ZZ PRE 1"));
+  WritePremodel(other);
+  EXPECT_NE(VectorsEnv::FatalText([] { PMOD1(); }).find("не предусмотрен"_cp), std::string::npos);
 }
 
 TEST(LinePreparation, ConstantVelocityIsTheProfilesShift) {

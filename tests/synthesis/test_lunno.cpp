@@ -264,4 +264,43 @@ TEST(LUnnoText, ReportVarWritesTheCombinationsProfiles) {
   EXPECT_EQ(n, 2u);
 }
 
+TEST(LUnnoText, TransposedAndShortLayoutsMirrorAHalfProfile) {
+  SynEnv env;
+  QuestVari(env, 1);
+  TUNNO u;
+  u.SetDefaults();
+  u.PureUL(3, 0, 6302.5, 20, 0);
+  u.AllocU();
+  u.QUEST = "QTEST";
+  u.IQ = 1;
+  u.KVARI = 1;
+  u.K4 = 4;
+  u.CONT = 2;  // divided at output
+  const double I[] = {0, 0.8, 1.2, 1.8}, V[] = {0, 0, 0.1, 0.02};
+  for (int32_t i = 1; i <= 3; ++i) {
+    u.UI[i] = I[i];
+    u.UV[i] = V[i];
+  }
+  const auto report = UnnoReport4Quenrad(u);
+  const TStringList& r = *report;
+  auto row = [&](const std::string& Label) {
+    for (int i = 0; i < r.Count(); ++i)
+      if (r[i].rfind(Label, 0) == 0) return r[i];
+    return std::string();
+  };
+  // each label ends in a tab and each value is preceded by one
+  EXPECT_EQ(row("DL :"), "DL :\t\t -20\t -10\t   0\t  10\t  20");
+  EXPECT_EQ(row("RI :"), "RI :\t\t 900\t 600\t 400\t 600\t 900");
+  EXPECT_EQ(row("RV :"), "RV :\t\t -10\t -50\t   0\t  50\t  10");
+  EXPECT_EQ(row("I+V:"), "I+V:\t\t 890\t 550\t 400\t 650\t 910");
+  u.KMJU = 1;
+  u.MJU = 1;
+  auto s = UnnoReportShort(u);
+  ASSERT_EQ(s->Count(), 3);
+  EXPECT_NE((*s)[1].find("FE6302 6302.500 NDL=3 DL:        -20  -10    0   10   20"),
+            std::string::npos)
+      << (*s)[1];
+  EXPECT_EQ((*s)[2], "MJU=1.      900  600  400  600  900");
+}
+
 }  // namespace
