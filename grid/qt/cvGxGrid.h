@@ -292,7 +292,11 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   // ---- TGxColumnsHost ----
   int ClientWidth() override;
   bool IndicatorShown() override;
-  bool Reading() override { return false; }
+  bool Reading() override { return reading_; }
+  // The grid is being read from a form: columns take their display place by Position as each
+  // is read (ColumnRead); EndRead lays the grid out once.
+  void BeginRead() { reading_ = true; }
+  void EndRead();
   void ColumnChange(TGxCustomColumn* Column, TGxColumnChange Kind, int Param) override;
   void BeforeChange(TGxColumnsOperation Op, int Index) override;
   void AfterChange(TGxColumnsOperation Op, int Index) override;
@@ -339,6 +343,7 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int sortedColumn_ = -1;
   int firstShown_ = 0, lastShown_ = 0;
   bool multiMarked_ = false;
+  bool reading_ = false;
   bool destroying_ = false;
 
  private:

@@ -41,7 +41,7 @@ TEST(GridRows, AppendRangesMultiSelectAndMoveSelection) {
   TGridFixture f(1, 0, 300, 200, Go(goGrid) | Go(goSelectFullRow) | Go(goMultiSelect) |
                                      Go(goUseDefaultValues));
   TCvGrid& g = *f.G;
-  g.Columns().Column(0)->DefaultValue = u"d";
+  g.Columns().Column(0)->DefaultValue = WideString(1, u'd');
   g.AppendRows(0);
   EXPECT_EQ(g.RowCount(), 0);
   g.AppendRows(6);
