@@ -20,6 +20,7 @@
 #include "grid/cvGxColumns.h"
 #include "grid/cvGxPlays.h"
 #include "grid/qt/cvGxDisplays.h"
+#include "grid/qt/cvGxFlyout.h"
 #include "grid/qt/cvGxEdits.h"
 #include "grid/qt/cvGxScroll.h"
 #include "grid/qt/cvGxStyles.h"
@@ -442,6 +443,15 @@ class TGxCustomGrid : public TGxCustomGridControl {
 
   // The header column pressed now (-1 when none).
   int PressedHeader() const { return pressedHeader_; }
+  // A column is being dragged by its header; the floating box and the two drop arrows.
+  bool DraggingColumn() const { return draggingColumn_; }
+  TColumnDragBox* DragBox() const { return dragBox_; }
+  TDragArrow* DragArrow(int Kind) const { return Kind == 1 ? arrowUp_ : arrowDown_; }
+  // The column being resized by its grip and the width change so far (null when none).
+  TGxCustomColumn* ResizingColumn() const { return resizing_; }
+  int ResizeDelta() const { return resizeDelta_; }
+  // The row-move drop row (-1 when no rows are moved).
+  int DropRow() const { return movingRows_ ? dropRow_ : -1; }
 
   // ---- in-place editing ----
   // Opens the cell editor on (Col, Row) with Text (the cell's text when empty); nothing when
@@ -496,6 +506,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void wheelEvent(QWheelEvent* E) override;
   void focusOutEvent(QFocusEvent* E) override;
   void leaveEvent(QEvent* E) override;
+  // The guides of a column or row resize and the row-move marker over the painted grid.
+  void paintEvent(QPaintEvent* E) override;
   bool focusNextPrevChild(bool Next) override;
   bool eventFilter(QObject* Watched, QEvent* E) override;
 
@@ -534,6 +546,12 @@ class TGxCustomGrid : public TGxCustomGridControl {
   TGxCustomColumn* resizing_ = nullptr;
   int resizeDelta_ = 0;
   int resizingRow_ = -1, resizeLineY_ = 0;
+  TColumnDragBox* dragBox_ = nullptr;
+  TDragArrow* arrowUp_ = nullptr;
+  TDragArrow* arrowDown_ = nullptr;
+  // The box and arrows follow a drag move (global point).
+  void DragMove(const QPoint& Global);
+  void HideDragVisuals();
   int hintColumn_ = -1;
   std::pair<int, int> hintCell_{-1, -1};
   // The row whose lower edge (in the indicator) is under the point, or -1.
