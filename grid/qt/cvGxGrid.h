@@ -413,6 +413,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   int DropPosition(TGxCustomColumn* Dragged, const QPoint& P);
   // Fits the column to its widest cell text: 5 + max(8, widest).
   void BestFitColumn(TGxCustomColumn* Column);
+  // Fits the row's height to the tallest text of its visible columns (at least RowSize).
+  void BestFitRow(int Row);
   // Selects the first visible row from the one after the selected (or from 0) whose text in
   // column Col starts with Text, ignoring case.
   bool SearchRow(int Col, const WideString& Text, bool FromStart);

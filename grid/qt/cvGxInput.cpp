@@ -1,6 +1,7 @@
 // The grid's input layer: hit regions, presses and releases on cells and headers, double
 // clicks, keyboard navigation, the type-ahead row search and the wheel.
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -447,6 +448,24 @@ void TGxCustomGrid::BestFitColumn(TGxCustomColumn* Column) {
   Column->SetWidth(5 + std::max(8, widest));
 }
 
+void TGxCustomGrid::BestFitRow(int Row) {
+  if (!IsValidRow(Row)) return;
+  int h = RowSize();
+  TGxColumns& cols = Columns();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.Column(i);
+    if (!c->Visible()) continue;
+    WideString t;
+    GetDrawText(i, Row, t);
+    const QFontMetrics fm(GxQFont(c->Font()));
+    const int flags = c->IsMultiLine() ? Qt::TextWordWrap : Qt::TextSingleLine;
+    const int th = fm.boundingRect(QRect(0, 0, std::max(1, c->Width() - 4), 100000), flags,
+                                   GxQString(t)).height() + 2;
+    h = std::max(h, th);
+  }
+  RowHeightChanged(Row, h);
+}
+
 bool TGxCustomGrid::SearchRow(int Col, const WideString& Text, bool FromStart) {
   const int n = RowCount();
   if (n == 0 || !Columns().IsValidIndex(Col)) return false;
@@ -865,7 +884,10 @@ void TGxCustomGrid::mouseDoubleClickEvent(QMouseEvent* E) {
       const std::pair<int, int> cell = CellAtPoint(p);
       if (IsValidCell(cell.first, cell.second) && OnCellDblClick)
         OnCellDblClick(this, cell.first, cell.second);
+      return;
     }
+    if (region == hrIndicator)
+      if (const int r = RowEdgeAt(p); r >= 0) BestFitRow(r);
   });
 }
 

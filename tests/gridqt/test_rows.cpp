@@ -126,6 +126,10 @@ TEST(GridRows, ResizingARowInTheIndicator) {
   QTest::mouseMove(v, QPoint(5, top - 20));
   QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(5, top - 20));
   EXPECT_EQ(g.GetRowHeight(1), 8);
+  // a double click on the edge fits the row to its text (at least RowSize)
+  const int b3 = g.RowTop(1) + g.GetRowHeight(1) + g.LineWidths().Horz;
+  QTest::mouseDClick(v, Qt::LeftButton, {}, QPoint(5, b3 - 1));
+  EXPECT_EQ(g.GetRowHeight(1), std::max(g.RowSize(), QFontMetrics(GxQFont(g.Columns().Column(0)->Font())).height() + 2));
   // without goRowResizing a press there is a cell press
   g.SetOptions(Go(goGrid) | Go(goIndicator));
   QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(5, g.RowTop(2) + 3));
