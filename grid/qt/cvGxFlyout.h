@@ -26,3 +26,29 @@ class TRollShadow : public TGxFlyoutControl {
  private:
   QPoint anchor_;
 };
+
+// A red 9 x 9 arrow shown above (kind 2, pointing down) and below (kind 1, pointing up) the
+// header while a column is dragged.
+class TDragArrow : public TGxFlyoutControl {
+ public:
+  TDragArrow(QWidget* Owner, int Kind);
+  int Kind() const { return kind_; }
+  static QRegion Shape(int Kind);
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  int kind_;
+};
+
+// The floating header of a dragged column: its caption on a button face, a black line along the
+// bottom and right edges.
+class TColumnDragBox : public TGxFlyoutControl {
+ public:
+  explicit TColumnDragBox(QWidget* Owner);
+  QString Caption;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+};

@@ -323,6 +323,15 @@ TGxRect TGxCustomGridControl::GetCellRect(int Col, int Row) {
   return {left, top, left + c->Width(), top + h};
 }
 
+void TGxCustomGridControl::EndRead() {
+  reading_ = false;
+  columns_->Layout(true);
+  columns_->AutoSize(nullptr, true);
+  Relayout();
+  UpdateHorzScrollBar();
+  Repaint();
+}
+
 void TGxCustomGridControl::ClearRows() {
   topRow_ = 0;
   selectedColumn_ = 0;

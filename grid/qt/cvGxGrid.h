@@ -20,6 +20,7 @@
 #include "grid/cvGxColumns.h"
 #include "grid/cvGxPlays.h"
 #include "grid/qt/cvGxDisplays.h"
+#include "grid/qt/cvGxFlyout.h"
 #include "grid/qt/cvGxEdits.h"
 #include "grid/qt/cvGxScroll.h"
 #include "grid/qt/cvGxStyles.h"
@@ -292,7 +293,11 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   // ---- TGxColumnsHost ----
   int ClientWidth() override;
   bool IndicatorShown() override;
-  bool Reading() override { return false; }
+  bool Reading() override { return reading_; }
+  // The grid is being read from a form: columns take their display place by Position as each
+  // is read (ColumnRead); EndRead lays the grid out once.
+  void BeginRead() { reading_ = true; }
+  void EndRead();
   void ColumnChange(TGxCustomColumn* Column, TGxColumnChange Kind, int Param) override;
   void BeforeChange(TGxColumnsOperation Op, int Index) override;
   void AfterChange(TGxColumnsOperation Op, int Index) override;
@@ -339,6 +344,7 @@ class TGxCustomGridControl : public TGxScrollControl, public TGxColumnsHost {
   int sortedColumn_ = -1;
   int firstShown_ = 0, lastShown_ = 0;
   bool multiMarked_ = false;
+  bool reading_ = false;
   bool destroying_ = false;
 
  private:
@@ -407,6 +413,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   int DropPosition(TGxCustomColumn* Dragged, const QPoint& P);
   // Fits the column to its widest cell text: 5 + max(8, widest).
   void BestFitColumn(TGxCustomColumn* Column);
+  // Fits the row's height to the tallest text of its visible columns (at least RowSize).
+  void BestFitRow(int Row);
   // Selects the first visible row from the one after the selected (or from 0) whose text in
   // column Col starts with Text, ignoring case.
   bool SearchRow(int Col, const WideString& Text, bool FromStart);
@@ -437,6 +445,15 @@ class TGxCustomGrid : public TGxCustomGridControl {
 
   // The header column pressed now (-1 when none).
   int PressedHeader() const { return pressedHeader_; }
+  // A column is being dragged by its header; the floating box and the two drop arrows.
+  bool DraggingColumn() const { return draggingColumn_; }
+  TColumnDragBox* DragBox() const { return dragBox_; }
+  TDragArrow* DragArrow(int Kind) const { return Kind == 1 ? arrowUp_ : arrowDown_; }
+  // The column being resized by its grip and the width change so far (null when none).
+  TGxCustomColumn* ResizingColumn() const { return resizing_; }
+  int ResizeDelta() const { return resizeDelta_; }
+  // The row-move drop row (-1 when no rows are moved).
+  int DropRow() const { return movingRows_ ? dropRow_ : -1; }
 
   // ---- in-place editing ----
   // Opens the cell editor on (Col, Row) with Text (the cell's text when empty); nothing when
@@ -491,6 +508,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void wheelEvent(QWheelEvent* E) override;
   void focusOutEvent(QFocusEvent* E) override;
   void leaveEvent(QEvent* E) override;
+  // The guides of a column or row resize and the row-move marker over the painted grid.
+  void paintEvent(QPaintEvent* E) override;
   bool focusNextPrevChild(bool Next) override;
   bool eventFilter(QObject* Watched, QEvent* E) override;
 
@@ -529,6 +548,12 @@ class TGxCustomGrid : public TGxCustomGridControl {
   TGxCustomColumn* resizing_ = nullptr;
   int resizeDelta_ = 0;
   int resizingRow_ = -1, resizeLineY_ = 0;
+  TColumnDragBox* dragBox_ = nullptr;
+  TDragArrow* arrowUp_ = nullptr;
+  TDragArrow* arrowDown_ = nullptr;
+  // The box and arrows follow a drag move (global point).
+  void DragMove(const QPoint& Global);
+  void HideDragVisuals();
   int hintColumn_ = -1;
   std::pair<int, int> hintCell_{-1, -1};
   // The row whose lower edge (in the indicator) is under the point, or -1.

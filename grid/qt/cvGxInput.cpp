@@ -1,6 +1,7 @@
 // The grid's input layer: hit regions, presses and releases on cells and headers, double
 // clicks, keyboard navigation, the type-ahead row search and the wheel.
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -29,6 +30,9 @@ TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
   searchTimer_.setSingleShot(true);
   searchTimer_.setInterval(500);
   QObject::connect(&searchTimer_, &QTimer::timeout, this, [this] { searchText_.clear(); });
+  dragBox_ = new TColumnDragBox(this);
+  arrowUp_ = new TDragArrow(this, 1);
+  arrowDown_ = new TDragArrow(this, 2);
   textEd_ = new TGxEdit(viewport());
   spinEd_ = new TGxSpinEdit(viewport());
   comboEd_ = new TGxComboBox(viewport());
@@ -444,6 +448,24 @@ void TGxCustomGrid::BestFitColumn(TGxCustomColumn* Column) {
   Column->SetWidth(5 + std::max(8, widest));
 }
 
+void TGxCustomGrid::BestFitRow(int Row) {
+  if (!IsValidRow(Row)) return;
+  int h = RowSize();
+  TGxColumns& cols = Columns();
+  for (int i = 0; i < cols.ColumnCount(); ++i) {
+    TGxCustomColumn* c = cols.Column(i);
+    if (!c->Visible()) continue;
+    WideString t;
+    GetDrawText(i, Row, t);
+    const QFontMetrics fm(GxQFont(c->Font()));
+    const int flags = c->IsMultiLine() ? Qt::TextWordWrap : Qt::TextSingleLine;
+    const int th = fm.boundingRect(QRect(0, 0, std::max(1, c->Width() - 4), 100000), flags,
+                                   GxQString(t)).height() + 2;
+    h = std::max(h, th);
+  }
+  RowHeightChanged(Row, h);
+}
+
 bool TGxCustomGrid::SearchRow(int Col, const WideString& Text, bool FromStart) {
   const int n = RowCount();
   if (n == 0 || !Columns().IsValidIndex(Col)) return false;
@@ -594,6 +616,7 @@ void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
       if (TGxCustomColumn* g = GripColumnAtX(p.x())) {
         resizing_ = g;
         resizeDelta_ = 0;
+        viewport()->update();
         return;
       }
     }
@@ -645,6 +668,7 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
     if (resizing_) {
       const int right = ColumnScreenLeft(resizing_) + resizing_->Width();
       resizeDelta_ = std::max(p.x() - right, 8 - resizing_->Width());
+      viewport()->update();
       return;
     }
     if (resizingRow_ >= 0) {
@@ -657,15 +681,26 @@ void TGxCustomGrid::mouseMoveEvent(QMouseEvent* E) {
       if (movingRows_) {
         const int r = RowAtY(p.y());
         dropRow_ = r >= 0 ? r : (p.y() < BodyRect().top() ? TopRow() : LastShownRow());
+        viewport()->update();
         return;
       }
     }
     if (pressedHeader_ >= 0 && (E->buttons() & Qt::LeftButton) && !draggingColumn_ &&
         !HasOption(goDisableColumnMoving) &&
         !Columns().Column(pressedHeader_)->HasOption(coDisableMoving) &&
-        (std::abs(p.x() - pressPoint_.x()) > 3 || std::abs(p.y() - pressPoint_.y()) > 3))
+        (std::abs(p.x() - pressPoint_.x()) > 3 || std::abs(p.y() - pressPoint_.y()) > 3)) {
       draggingColumn_ = true;
-    if (draggingColumn_) return;
+      TGxCustomColumn* c = Columns().Column(pressedHeader_);
+      dragBox_->setFont(GxQFont(Font()));
+      dragBox_->Caption = GxQString(c->Header().Caption());
+      dragBox_->setGeometry(QRect(viewport()->mapToGlobal(QPoint(ColumnScreenLeft(c), 0)),
+                                  QSize(c->Width(), HeaderSize())));
+      dragBox_->show();
+    }
+    if (draggingColumn_) {
+      DragMove(viewport()->mapToGlobal(p));
+      return;
+    }
     const THitRegion region = GetHitRegion(p);
     if (region == hrHeader) {
       setCursor(GripColumnAtX(p.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
@@ -736,6 +771,7 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
   movingRows_ = false;
   const bool dragged = draggingColumn_;
   draggingColumn_ = false;
+  if (dragged) HideDragVisuals();
   Guarded("MouseUp", [&] {
     if (dragged && header >= 0) {
       TGxCustomColumn* c = Columns().Column(header);
@@ -777,6 +813,7 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
       TGxCustomColumn* c = resizing_;
       resizing_ = nullptr;
       c->SetWidth(std::max(8, c->Width() + resizeDelta_));
+      viewport()->update();
       if (OnColumnResize) OnColumnResize(this, c->Index());
       return;
     }
@@ -847,7 +884,10 @@ void TGxCustomGrid::mouseDoubleClickEvent(QMouseEvent* E) {
       const std::pair<int, int> cell = CellAtPoint(p);
       if (IsValidCell(cell.first, cell.second) && OnCellDblClick)
         OnCellDblClick(this, cell.first, cell.second);
+      return;
     }
+    if (region == hrIndicator)
+      if (const int r = RowEdgeAt(p); r >= 0) BestFitRow(r);
   });
 }
 
@@ -882,6 +922,9 @@ void TGxCustomGrid::focusOutEvent(QFocusEvent* E) {
   resizing_ = nullptr;
   resizingRow_ = -1;
   HideHint();
+  if (draggingColumn_) HideDragVisuals();
+  draggingColumn_ = movingRows_ = false;
+  rowSource_ = dropRow_ = -1;
   pressedHeader_ = -1;
   pressPoint_ = {-1, -1};
   leftPressed_ = false;
@@ -892,6 +935,76 @@ void TGxCustomGrid::focusOutEvent(QFocusEvent* E) {
 void TGxCustomGrid::leaveEvent(QEvent* E) {
   HideHint();
   TGxCustomGridControl::leaveEvent(E);
+}
+
+void TGxCustomGrid::HideDragVisuals() {
+  dragBox_->hide();
+  arrowUp_->hide();
+  arrowDown_->hide();
+  unsetCursor();
+}
+
+void TGxCustomGrid::DragMove(const QPoint& Global) {
+  if (pressedHeader_ < 0) return;
+  TGxCustomColumn* c = Columns().Column(pressedHeader_);
+  // the box: its horizontal centre on the pointer, its bottom 4 pixels below it
+  dragBox_->move(Global.x() - dragBox_->width() / 2, Global.y() + 4 - dragBox_->height());
+  const QPoint p = viewport()->mapFromGlobal(Global);
+  TGxCustomColumn* last = Columns().LastVisible();
+  const int right = last ? std::min(ColumnScreenLeft(last) + last->Width(), ClientWidth()) : 0;
+  const int to = DropPosition(c, p);
+  const int fixed = Columns().FixedCols();
+  const bool locked = HasOption(goLockFixedCols) && (c->Position() < fixed || to < fixed);
+  TGxCustomColumn* target = Columns().ColumnAtPosition(to);
+  const bool inside = p.x() >= 0 && p.x() <= right && p.y() >= 0 && p.y() <= BodyRect().top();
+  if (!inside || locked || !target->Visible()) {
+    arrowUp_->hide();
+    arrowDown_->hide();
+    setCursor(Qt::ForbiddenCursor);
+    return;
+  }
+  unsetCursor();
+  if (to == c->Position()) {
+    arrowUp_->hide();
+    arrowDown_->hide();
+    return;
+  }
+  const bool onlyOrFirst = target == Columns().FirstVisible();
+  int edge = ColumnScreenLeft(target);
+  if (to > c->Position() && (!c->Visible() || !onlyOrFirst)) edge += target->Width();
+  const QPoint top = viewport()->mapToGlobal(QPoint(edge, 0));
+  arrowDown_->move(top.x() - 4, top.y() - 12);
+  arrowUp_->move(top.x() - 4, top.y() + HeaderSize() - 1);
+  arrowDown_->show();
+  arrowUp_->show();
+}
+
+void TGxCustomGrid::paintEvent(QPaintEvent* E) {
+  TGxCustomGridControl::paintEvent(E);
+  QPainter p(viewport());
+  const int h = viewport()->height(), w = viewport()->width();
+  if (resizing_) {
+    p.setPen(GxColor(clWindowText));
+    const int l = ColumnScreenLeft(resizing_);
+    const int x1 = resizing_->Index() == 0 ? l : l - 1;
+    const int x2 = l + resizing_->Width() + resizeDelta_ - 1;
+    p.drawLine(x1, 0, x1, h - 1);
+    p.drawLine(x2, 0, x2, h - 1);
+  }
+  if (resizingRow_ >= 0) {
+    p.setPen(GxColor(clWindowText));
+    p.drawLine(0, resizeLineY_, w - 1, resizeLineY_);
+  }
+  if (movingRows_ && dropRow_ >= 0 && IsValidRow(dropRow_)) {
+    const int y = RowTop(dropRow_) - (dropRow_ == TopRow() ? 0 : 1);
+    p.setPen(GxColor(clRed));
+    p.setBrush(GxColor(clRed));
+    p.drawLine(8, y, w - 8, y);
+    const QPoint left[] = {QPoint(0, y - 2), QPoint(7, y), QPoint(0, y + 2)};
+    const QPoint rightHead[] = {QPoint(w - 1, y - 2), QPoint(w - 8, y), QPoint(w - 1, y + 2)};
+    p.drawPolygon(left, 3);
+    p.drawPolygon(rightHead, 3);
+  }
 }
 
 // ---- keyboard ----

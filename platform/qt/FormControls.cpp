@@ -48,7 +48,6 @@ template class TFormCtl<QWidget>;
 template class TFormCtl<QTabWidget>;
 template class TFormCtl<QSpinBox>;
 template class TFormCtl<QSlider>;
-template class TFormCtl<QTableWidget>;
 template class TFormCtl<QMenuBar>;
 template class TFormCtl<QMenu>;
 
@@ -280,40 +279,6 @@ TUpDown::TUpDown(QWidget* Parent) : TSpinEdit(Parent, "TUpDown") {
 
 TTrackBar::TTrackBar(QWidget* Parent) : TFormCtl("TTrackBar", Qt::Horizontal, Parent) {
   setRange(0, 10);
-}
-
-// ---------------------------------------------------------------- grids
-
-TStringGrid::TStringGrid(QWidget* Parent) : TFormCtl("TStringGrid", Parent) {
-  verticalHeader()->setVisible(false);
-}
-void TStringGrid::AddColumn(const TColumnSpec& Spec) {
-  specs_.push_back(Spec);
-  const int c = columnCount();
-  setColumnCount(c + 1);
-  auto* H = new QTableWidgetItem();
-  for (const auto& [k, v] : Spec) {
-    if (k == "title") H->setText(QtStr(v));
-    if (k == "name") H->setData(Qt::UserRole, QString::fromStdString(v));
-  }
-  setHorizontalHeaderItem(c, H);
-  for (const auto& [k, v] : Spec) {
-    if (k == "width") setColumnWidth(c, std::atoi(v.c_str()));
-    if (k == "visible" && (v == "0" || v == "false")) setColumnHidden(c, true);
-  }
-}
-std::string TStringGrid::Cells(int32_t Col, int32_t Row) const {
-  const QTableWidgetItem* I = item(Row, Col);
-  return I ? FromQtStr(I->text()) : std::string();
-}
-void TStringGrid::SetCells(int32_t Col, int32_t Row, const std::string& S) {
-  if (Row >= rowCount()) setRowCount(Row + 1);
-  QTableWidgetItem* I = item(Row, Col);
-  if (!I) {
-    I = new QTableWidgetItem();
-    setItem(Row, Col, I);
-  }
-  I->setText(QtStr(S));
 }
 
 // ---------------------------------------------------------------- menus and timers

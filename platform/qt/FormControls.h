@@ -21,7 +21,6 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdint>
@@ -268,24 +267,6 @@ class TTrackBar : public TFormCtl<QSlider> {
   void SetValue(int32_t V) { setValue(V); }
   void SetMin(int32_t V) { setMinimum(V); }
   void SetMax(int32_t V) { setMaximum(V); }
-};
-
-// A grid of texts with titled columns. Column settings: title, name, width (pixels), and
-// align (left, center, right), readonly and visible.
-class TStringGrid : public TFormCtl<QTableWidget> {
- public:
-  using TColumnSpec = std::vector<std::pair<std::string, std::string>>;
-  explicit TStringGrid(QWidget* Parent = nullptr);
-  void AddColumn(const TColumnSpec& Spec);
-  const std::vector<TColumnSpec>& ColumnSpecs() const { return specs_; }
-  int32_t ColCount() const { return columnCount(); }
-  int32_t RowCount() const { return rowCount(); }
-  void SetRowCount(int32_t N) { setRowCount(N); }
-  std::string Cells(int32_t Col, int32_t Row) const;
-  void SetCells(int32_t Col, int32_t Row, const std::string& S);
-
- private:
-  std::vector<TColumnSpec> specs_;
 };
 
 class TMainMenu : public TFormCtl<QMenuBar> {

@@ -14,7 +14,6 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
 #include <stdexcept>
@@ -151,6 +150,15 @@ void TFormDispatcher::Watch(QObject* Object, const std::string& Control, const s
     if (auto* W = qobject_cast<QWidget*>(Object)) W->setMouseTracking(true);
 }
 
+namespace {
+std::vector<TFormBinder>& Binders() {
+  static std::vector<TFormBinder> b;
+  return b;
+}
+}  // namespace
+
+void AddFormBinder(TFormBinder Binder) { Binders().push_back(std::move(Binder)); }
+
 std::vector<std::string> TFormDispatcher::Bind(const std::vector<TFormEvent>& Events) {
   std::vector<std::string> problems;
   for (const TFormEvent& e : Events) {
@@ -172,6 +180,17 @@ std::vector<std::string> TFormDispatcher::Bind(const std::vector<TFormEvent>& Ev
       A.Sender = O;
       Fire(control, event, A);
     };
+    auto fireArgs = [this, control, event, O](TFormEventArgs A) {
+      A.Sender = O;
+      Fire(control, event, std::move(A));
+    };
+    bool byBinder = false;
+    for (const TFormBinder& b : Binders())
+      if (b(O, event, fireArgs, ctx)) {
+        byBinder = true;
+        break;
+      }
+    if (byBinder) continue;
 
     // Sheets report through their page control.
     if (auto* S = dynamic_cast<TTabSheet*>(O)) {
@@ -233,10 +252,6 @@ std::vector<std::string> TFormDispatcher::Bind(const std::vector<TFormEvent>& Ev
       }
       if (auto* L = qobject_cast<QListWidget*>(O)) {
         QObject::connect(L, &QListWidget::itemClicked, ctx, fire);
-        continue;
-      }
-      if (auto* G = qobject_cast<QTableWidget*>(O)) {
-        QObject::connect(G, &QTableWidget::cellClicked, ctx, fire);
         continue;
       }
     }

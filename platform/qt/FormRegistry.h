@@ -64,6 +64,13 @@ struct TFormEventArgs {
   bool Shift = false, Ctrl = false, Alt = false;
   bool LeftDown = false;  // left button held (mouse moves)
   uint16_t Key = 0;       // virtual-key code (key events)
+  // Grid events: the cell or column (-1 when none), the new text (code page 1251), a scroll
+  // position or a row move's target, the cell rectangle (client coordinates) and the drawing
+  // event's DefaultDrawing.
+  int32_t Col = -1, Row = -1, Position = 0;
+  std::string Value;
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+  bool* DefaultDrawing = nullptr;
 };
 using TFormHandler = std::function<void(const TFormEventArgs&)>;
 
@@ -78,6 +85,15 @@ class THandlerRegistry {
  private:
   std::map<std::string, TFormHandler> items_;
 };
+
+// Binds an event of a control kind that the dispatcher does not know (a library's own control):
+// true when it bound it; Fire runs the binding with the event's arguments; Context ends the
+// connections with the dispatcher.
+using TFormBinder = std::function<bool(QObject* Control, const std::string& Event,
+                                       const std::function<void(TFormEventArgs)>& Fire,
+                                       QObject* Context)>;
+// Binders are asked before the built-in cases, in the order they were added.
+void AddFormBinder(TFormBinder Binder);
 
 class TFormDispatcher {
  public:

@@ -2,6 +2,8 @@
 // the multi-row selection, MoveSelection, footers, and resizing a row in the indicator.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include "gridqt/support/GridFixture.h"
 
 using gridtest::TGridFixture;
@@ -41,7 +43,7 @@ TEST(GridRows, AppendRangesMultiSelectAndMoveSelection) {
   TGridFixture f(1, 0, 300, 200, Go(goGrid) | Go(goSelectFullRow) | Go(goMultiSelect) |
                                      Go(goUseDefaultValues));
   TCvGrid& g = *f.G;
-  g.Columns().Column(0)->DefaultValue = u"d";
+  g.Columns().Column(0)->DefaultValue = WideString(1, u'd');
   g.AppendRows(0);
   EXPECT_EQ(g.RowCount(), 0);
   g.AppendRows(6);
@@ -124,11 +126,70 @@ TEST(GridRows, ResizingARowInTheIndicator) {
   QTest::mouseMove(v, QPoint(5, top - 20));
   QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(5, top - 20));
   EXPECT_EQ(g.GetRowHeight(1), 8);
+  // a double click on the edge fits the row to its text (at least RowSize)
+  const int b3 = g.RowTop(1) + g.GetRowHeight(1) + g.LineWidths().Horz;
+  QTest::mouseDClick(v, Qt::LeftButton, {}, QPoint(5, b3 - 1));
+  EXPECT_EQ(g.GetRowHeight(1), std::max(g.RowSize(), QFontMetrics(GxQFont(g.Columns().Column(0)->Font())).height() + 2));
   // without goRowResizing a press there is a cell press
   g.SetOptions(Go(goGrid) | Go(goIndicator));
   QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(5, g.RowTop(2) + 3));
   EXPECT_EQ(g.ResizingRow(), -1);
   EXPECT_EQ(g.SelectedRow(), 2);
+}
+
+// The visual companions of the gestures: the floating header and the two red arrows of a column
+// drag, the guide lines of a resize.
+TEST(GridRows, DragBoxArrowsAndResizeGuides) {
+  TGridFixture f(3, 2, 300, 150, Go(goGrid) | Go(goHeader));
+  TCvGrid& g = *f.G;
+  QWidget* v = g.viewport();
+  TGxColumns& cols = g.Columns();
+  cols.Column(0)->Header().SetCaption(u"First");
+  const int y = g.HeaderRect().center().y();
+  auto move = [&](QPoint To) {
+    QMouseEvent m(QEvent::MouseMove, QPointF(To), v->mapToGlobal(QPointF(To)), Qt::NoButton,
+                  Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(v, &m);
+  };
+  QTest::mousePress(v, Qt::LeftButton, {}, QPoint(40, y));
+  move(QPoint(210, y));
+  ASSERT_TRUE(g.DraggingColumn());
+  TColumnDragBox* box = g.DragBox();
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->Caption, "First");
+  EXPECT_EQ(box->size(), QSize(80, g.HeaderSize()));
+  const QPoint at = v->mapToGlobal(QPoint(210, y));
+  EXPECT_EQ(box->geometry().center().x(), at.x() - (box->width() % 2 ? 0 : 1));
+  EXPECT_EQ(box->geometry().bottom() + 1, at.y() + 4);
+  // dropped at position 2 (moving right): the arrows at the right edge of the third column
+  EXPECT_TRUE(g.DragArrow(1)->isVisible());
+  EXPECT_TRUE(g.DragArrow(2)->isVisible());
+  const QPoint edge = v->mapToGlobal(QPoint(g.ColumnScreenLeft(cols.Column(2)) + 80, 0));
+  EXPECT_EQ(g.DragArrow(2)->pos(), QPoint(edge.x() - 4, edge.y() - 12));
+  EXPECT_EQ(g.DragArrow(1)->pos(), QPoint(edge.x() - 4, edge.y() + g.HeaderSize() - 1));
+  EXPECT_EQ(g.DragArrow(1)->mask(), TDragArrow::Shape(1));
+  // below the grid: no arrows
+  move(QPoint(210, 140));
+  EXPECT_FALSE(g.DragArrow(1)->isVisible());
+  move(QPoint(210, y));
+  QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(210, y));
+  EXPECT_FALSE(box->isVisible());
+  EXPECT_FALSE(g.DragArrow(1)->isVisible());
+  EXPECT_EQ(cols.Column(0)->Position(), 2);
+  // a resize drag draws two guide lines over the whole height
+  TGxCustomColumn* c = cols.ColumnAtPosition(0);
+  const int right = g.ColumnScreenLeft(c) + c->Width();
+  QTest::mousePress(v, Qt::LeftButton, {}, QPoint(right, y));
+  ASSERT_EQ(g.ResizingColumn(), c);
+  move(QPoint(right + 30, y));
+  EXPECT_EQ(g.ResizeDelta(), 30);
+  const QImage img = v->grab().toImage();
+  const int guide = right + 30 - 1;
+  EXPECT_LT(img.pixelColor(guide, 100).lightness(), 60);  // in the empty body below the rows
+  EXPECT_GT(img.pixelColor(guide + 3, 100).lightness(), 200);
+  QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(right + 30, y));
+  EXPECT_EQ(c->Width(), 80 + 30);
+  EXPECT_GT(v->grab().toImage().pixelColor(guide, 100).lightness(), 200);
 }
 
 }  // namespace

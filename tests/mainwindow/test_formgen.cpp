@@ -21,9 +21,10 @@ TComboBox cbMode style=list itemindex=1 OnChange=cbModeChange
   item "two"
 TPanel PanelOpt layout=v visible=0
   TCheckBox cbOne caption="One" checked=1
-TStringGrid sgData
-  column name=Lam title="Длина волны" width=90
-  column name=Val title=Value
+TCvGrid ngData options="goGrid goHeader" rowsize=14 caption="Список линий" OnSelectCell=ngDataSelectCell OnAfterEdit=ngDataAfterEdit
+  column name=GxLam kind=number caption="Длина волны" width=90 position=1 editoptions="" precision=0
+  column name=GxVal caption=Value hint="Значение" options="coCanClick coEditing" alignment=taRightJustify position=0
+  column name=GxOp kind=list items="|=|<>" defaultvalue=0
 TPopupMenu PopupSmall
   TMenuItem miA caption="A" OnClick=miAClick
 TTimer tmTick interval=250 OnTimer=tmTickTimer
@@ -38,7 +39,7 @@ TEST(FormGen, ReadsKindsPropertiesParentsItemsColumnsAndEvents) {
   const formgen::FormFile F = formgen::Parse(kSmall, "forms/X/Small.form");
   EXPECT_EQ(F.Name, "Small");
   EXPECT_EQ(F.On, "TabX");
-  ASSERT_EQ(F.Roots.size(), 7u);  // hbox, cbMode, PanelOpt, sgData, PopupSmall, tmTick, MemoX
+  ASSERT_EQ(F.Roots.size(), 7u);  // hbox, cbMode, PanelOpt, ngData, PopupSmall, tmTick, MemoX
   const formgen::Node& row = *F.Roots[0];
   EXPECT_EQ(row.Type, formgen::NodeType::HBox);
   ASSERT_EQ(row.Children.size(), 3u);
@@ -54,7 +55,8 @@ TEST(FormGen, ReadsKindsPropertiesParentsItemsColumnsAndEvents) {
   EXPECT_EQ(F.Roots[1]->Children.size(), 2u);   // two items
   EXPECT_EQ(F.Roots[2]->Children[0]->Name, "cbOne");
   EXPECT_EQ(F.Roots[2]->Children[0]->Parent, F.Roots[2].get());
-  EXPECT_EQ(F.Roots[3]->Children[1]->Find("title")->Value, "Value");
+  EXPECT_EQ(F.Roots[3]->Children[1]->Find("caption")->Value, "Value");
+  EXPECT_EQ(F.Roots[3]->Children.size(), 3u);  // three columns
 }
 
 TEST(FormGen, WritesMembersBuilderRegistryAndBindings) {
@@ -68,7 +70,8 @@ TEST(FormGen, WritesMembersBuilderRegistryAndBindings) {
   const std::string c = formgen::EmitSource(files[1]);
   // Typed members with the controls' names.
   EXPECT_TRUE(Has(h, "platform::TButton* btGo = nullptr;"));
-  EXPECT_TRUE(Has(h, "platform::TStringGrid* sgData = nullptr;"));
+  EXPECT_TRUE(Has(h, "TFormCvGrid* ngData = nullptr;"));
+  EXPECT_TRUE(Has(h, "grid/qt/cvGxForm.h"));
   EXPECT_TRUE(Has(h, "platform::TFormTimer* tmTick = nullptr;"));
   EXPECT_TRUE(Has(h, "void Build_Small(QWidget* Form, platform::TFormRegistry& R);"));
   // Creation in the target, properties (Russian texts as code page 1251 literals), layout,
@@ -86,8 +89,14 @@ TEST(FormGen, WritesMembersBuilderRegistryAndBindings) {
   EXPECT_TRUE(Has(c, "cbMode->SetItemIndex(1);"));
   EXPECT_TRUE(Has(c, "PanelOpt->setHidden(true);"));
   EXPECT_TRUE(Has(c, "cbOne = new platform::TCheckBox(PanelOpt);"));
-  EXPECT_TRUE(Has(c, "sgData->AddColumn({{\"name\", std::string(\"Lam\")}, {\"title\", \"Длина волны\"_cp}, "
-                     "{\"width\", std::string(\"90\")}});"));
+  EXPECT_TRUE(Has(c, "ngData->SetFormOptions(\"goGrid goHeader\");"));
+  EXPECT_TRUE(Has(c, "ngData->SetRowSize(14);"));
+  EXPECT_TRUE(Has(c, "ngData->SetCaption(\"Список линий\"_cp);"));
+  EXPECT_TRUE(Has(c, "ngData->AddColumn({{\"name\", std::string(\"GxLam\")}, {\"kind\", std::string(\"number\")}, "
+                     "{\"caption\", \"Длина волны\"_cp}, {\"width\", std::string(\"90\")}"));
+  EXPECT_LT(c.find("GxOp"), c.find("ngData->Loaded();"));
+  EXPECT_TRUE(Has(c, "{\"ngData\", \"OnSelectCell\", \"ngDataSelectCell\"},"));
+  EXPECT_TRUE(Has(c, "{\"ngData\", \"OnAfterEdit\", \"ngDataAfterEdit\"},"));
   EXPECT_TRUE(Has(c, "PopupSmall->addAction(miA);"));
   EXPECT_TRUE(Has(c, "tmTick->SetInterval(250);"));
   EXPECT_TRUE(Has(c, "platform::SetPopupMenu(MemoX, R.As<QMenu>(\"PopupSmall\"));"));
@@ -167,7 +176,10 @@ TEST(FormGen, ReportsABadLineWithFileAndLine) {
       {"form Bad on=T\nTButton b OnChange=bChange\n", 2, "has no event OnChange"},
       {"form Bad on=T\nTButton b OnClick=\"x y\"\n", 2, "needs a handler name"},
       {"form Bad on=T\nTButton b\n  item \"x\"\n", 3, "must stand under a combo box"},
-      {"form Bad on=T\nTComboBox c\n  column title=x\n", 3, "must stand under a grid"},
+      {"form Bad on=T\nTComboBox c\n  column caption=x\n", 3, "must stand under a grid"},
+      {"form Bad on=T\nTCvGrid g\n  column kind=tree\n", 3, "unknown column kind \"tree\""},
+      {"form Bad on=T\nTCvGrid g\n  column position=first\n", 3, "column position needs an integer"},
+      {"form Bad on=T\nTCvGrid g\n  column title=x\n", 3, "unknown column setting \"title\""},
       {"form Bad on=T\nTButton b caption=\"open\n", 2, "unclosed quote"},
       {"form Bad on=T\n\tTButton b\n", 2, "tab character"},
       {"form Bad on=T\nTPanel p\n  TTabSheet s\n", 3, "must stand under a TPageControl"},

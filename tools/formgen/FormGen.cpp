@@ -36,7 +36,7 @@ const std::vector<KindInfo> kKinds = {
     {"TUpDown", "platform::TUpDown", "platform/qt/FormControls.h", true, false, false, false},
     {"TTrackBar", "platform::TTrackBar", "platform/qt/FormControls.h", true, false, false, false},
     {"TImage", "platform::TImage", "platform/qt/FormControls.h", true, false, false, false},
-    {"TStringGrid", "platform::TStringGrid", "platform/qt/FormControls.h", true, false, false, true},
+    {"TCvGrid", "TFormCvGrid", "grid/qt/cvGxForm.h", true, false, false, true},
     {"TInfStrip", "QtInfWidget", "app/qt/QtInfWidget.h", true, false, false, false},
     {"TMainMenu", "platform::TMainMenu", "platform/qt/FormControls.h", true, false, false, false},
     {"TPopupMenu", "platform::TPopupMenu", "platform/qt/FormControls.h", true, false, false, false},
@@ -69,7 +69,7 @@ struct PropSpec {
 const std::vector<PropSpec> kProps = {
     {"caption", PT::Str,
      "TForm TTabSheet TPanel TGroupBox TButton TBitBtn TSpeedButton TLabel TCheckBox "
-     "TRadioButton TMenuItem"},
+     "TRadioButton TMenuItem TCvGrid"},
     {"text", PT::Str, "TEdit TComboBox"},
     {"hint", PT::Str, "@"},
     {"tag", PT::Int, "@"},
@@ -112,7 +112,10 @@ const std::vector<PropSpec> kProps = {
     {"width", PT::Int, "TForm"},
     {"height", PT::Int, "TForm"},
     {"keypreview", PT::Bool, "TForm"},
-    {"rows", PT::Int, "TStringGrid"},
+    {"options", PT::Str, "TCvGrid"},
+    {"appearance", PT::Str, "TCvGrid"},
+    {"rowsize", PT::Int, "TCvGrid"},
+    {"inputsize", PT::Int, "TCvGrid"},
     {"title", PT::Str, "TOpenDialog"},
     {"filter", PT::Str, "TOpenDialog"},
     {"filterindex", PT::Int, "TOpenDialog"},
@@ -137,7 +140,7 @@ std::vector<std::string> EventsOf(const std::string& K) {
   std::vector<std::string> e = kWidgetEvents;
   auto add = [&](std::initializer_list<const char*> l) { e.insert(e.end(), l.begin(), l.end()); };
   if (IsButton(K) || K == "TCheckBox" || K == "TRadioButton" || K == "TPanel" || K == "TLabel" ||
-      K == "TImage" || K == "TGroupBox" || K == "TListBox" || K == "TStringGrid" || K == "TUpDown")
+      K == "TImage" || K == "TGroupBox" || K == "TListBox" || K == "TCvGrid" || K == "TUpDown")
     add({"OnClick"});
   if (K == "TEdit") add({"OnChange", "OnClick"});
   if (K == "TComboBox") add({"OnChange", "OnSelect", "OnClick"});
@@ -145,11 +148,19 @@ std::vector<std::string> EventsOf(const std::string& K) {
   if (K == "TSpinEdit" || K == "TTrackBar" || K == "TUpDown" || K == "TPageControl")
     add({"OnChange"});
   if (K == "TPanel" || K == "TImage") add({"OnPaint"});
+  if (K == "TCvGrid")
+    add({"OnKeyPress", "OnSelectCell", "OnAfterEdit", "OnCellClick", "OnCellDblClick",
+         "OnHeaderClick", "OnAfterRowMove", "OnVerticalScroll", "OnDrawCellBackground"});
   return e;
 }
 
-const std::vector<std::string> kColumnKeys = {"name",  "title",    "width",   "kind",
-                                              "align", "readonly", "visible", "format"};
+const std::vector<std::string> kColumnKeys = {
+    "name",      "kind",        "caption", "hint",         "width",     "position",
+    "visible",   "options",     "alignment", "items",      "style",     "sorttype",
+    "defaultvalue", "tag",      "editoptions", "spinbuttons", "precision", "increment",
+    "min",       "max"};
+const std::vector<std::string> kColumnInts = {"width", "position", "tag", "precision"};
+const std::vector<std::string> kColumnKinds = {"text", "number", "checkbox", "list", "combobox"};
 
 const std::map<std::string, uint32_t> kColorNames = {
     {"clBlack", 0x000000}, {"clMaroon", 0x000080}, {"clGreen", 0x008000},
@@ -586,8 +597,12 @@ FormFile Parse(const std::string& Text, const std::string& Path) {
           if (std::find(kColumnKeys.begin(), kColumnKeys.end(), p.Key) == kColumnKeys.end())
             Fail(Path, p.Line, "unknown column setting \"" + p.Key + "\"");
           long long v = 0;
-          if (p.Key == "width" && !ParseInt(p.Value, v))
-            Fail(Path, p.Line, "column width needs an integer, found \"" + p.Value + "\"");
+          if (std::find(kColumnInts.begin(), kColumnInts.end(), p.Key) != kColumnInts.end() &&
+              !ParseInt(p.Value, v))
+            Fail(Path, p.Line, "column " + p.Key + " needs an integer, found \"" + p.Value + "\"");
+          if (p.Key == "kind" &&
+              std::find(kColumnKinds.begin(), kColumnKinds.end(), p.Value) == kColumnKinds.end())
+            Fail(Path, p.Line, "unknown column kind \"" + p.Value + "\"");
           CheckText(p.Value, Path, p.Line);
         }
         break;
@@ -892,8 +907,14 @@ struct Emitter {
         // the window's design size, below
       } else if (key == "keypreview") {
         Line(X + "->setProperty(\"keyPreview\", " + std::string(BoolOf(p) ? "true" : "false") + ");");
-      } else if (key == "rows") {
-        Line(X + "->SetRowCount(" + std::to_string(IntOf(p)) + ");");
+      } else if (key == "options") {
+        Line(X + "->SetFormOptions(" + Quote(p.Value) + ");");
+      } else if (key == "appearance") {
+        Line(X + "->SetFormAppearance(" + Quote(p.Value) + ");");
+      } else if (key == "rowsize") {
+        Line(X + "->SetRowSize(" + std::to_string(IntOf(p)) + ");");
+      } else if (key == "inputsize") {
+        Line(X + "->SetInputSize(" + std::to_string(IntOf(p)) + ");");
       } else if (key == "title") {
         Line(X + "->Title = " + CpLiteral(p.Value) + ";");
       } else if (key == "filter") {
@@ -1028,6 +1049,7 @@ struct Emitter {
         Line(X + "->AddColumn(" + spec + "});");
       }
     }
+    if (N.Kind == "TCvGrid") Line(X + "->Loaded();");
     if (N.Kind == "TTabSheet") {
       Line(Parent + "->AddSheet(" + X + ");");
     } else if (k->Widget && !Unplaced(N.Kind) && N.Kind != "TForm" && !N.Find("left") &&

@@ -15,7 +15,9 @@
 //   space size=N                     a fixed empty place
 //   item "text"                      an item of the list control above (combo box, list box,
 //                                    memo lines)
-//   column title="..." width=N ...   a column of the grid control above
+//   column name=N kind=K caption="..." width=N ...   a column of the TCvGrid above (kinds text,
+//                                    number, checkbox, list, combobox; the settings of
+//                                    grid/qt/cvGxForm.h)
 //
 // Values are bare words or "quoted texts" (\" and \\ inside). A control line at the top of a file
 // with on=X goes into X; "parent=Name" on a top-level line puts it into another registered
