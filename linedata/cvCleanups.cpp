@@ -16,6 +16,7 @@
 #include "linedata/cvDM.h"
 #include "linedata/cvLDServices.h"
 #include "linedata/cvMend.h"
+#include "platform/FileErr.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ std::string SaveReport(TJob& Job, TStringList& Report) {
   const double now = NowDateTime();
   std::string dir = LineData().Root() + "LIN/";
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  std::filesystem::create_directories(platform::SysPath(dir), ec);
   const std::string file = dir + DateYYMMDD(now) + "-" + TimeHHMMSS(now) + ".txt";
   Job.Step(1, 1, "SaveToFile " + file);
   Report.SaveToFile(file);

@@ -12,6 +12,7 @@
 #include "foundation/cvStrList.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvLDServices.h"
+#include "platform/FileErr.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ std::string LineKey(const std::string& Symbol, double LAMB, int32_t K) {
 
 bool LoadBelmarFe(TJob& Job, TDM& D, const std::string& FileName, TLineImportResult& R) {
   std::string file = FileName;
-  if (!std::filesystem::exists(file)) file = LineData().Root() + "LIN/" + FileName;
+  if (!std::filesystem::exists(platform::SysPath(file))) file = LineData().Root() + "LIN/" + FileName;
   TCIL r;
   r.SetErrProc([&R](const std::string& T, const std::string& F, int32_t L, int32_t P) {
     R.ErrText = T;
@@ -234,7 +235,7 @@ bool LoadLineObservVorn(TJob& Job, TDM& D, TLineImportResult& R) {
   const std::string dir = LineData().Root() + "LIN/";
   bool ok = true;
   for (const char* f : {"belmarfe.dat", "belmar.dat"}) {
-    if (!std::filesystem::exists(dir + f)) {
+    if (!std::filesystem::exists(platform::SysPath(dir + f))) {
       WARNAbs("Файл <"_cp + dir + f + "> не найден!"_cp);
       ok = false;
     }

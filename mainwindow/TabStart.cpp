@@ -1,9 +1,13 @@
 #include "mainwindow/TabStart.h"
 
+#include <filesystem>
+
 #include "foundation/cvJob.h"
+#include "platform/FileErr.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "app/cvEd.h"
+#include "linedata/cvAtLevels.h"
 #include "linedata/cvCleanups.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvKurImport.h"
@@ -24,6 +28,7 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btLoadObsVornClick);
   CV_HANDLER(H, btLoadVALDClick);
   CV_HANDLER(H, btZeeStructClick);
+  CV_HANDLER(H, btLoadAtLevelsClick);
 }
 
 TTabStart::~TTabStart() { LineData().LambFields = {}; }
@@ -178,4 +183,26 @@ void TTabStart::btZeeStructClick(TSender) {
     TLineImportResult r;
     FillLinesZeeStruct(J, *D, r);
   });
+}
+
+void TTabStart::btLoadAtLevelsClick(TSender) {
+  if (Jobs.Busy() || !DMReady()) return;
+  std::string dir = edKuruczPath->Text();
+  if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += "/";
+  const std::string file = dir + cbKuruczFile->Text();
+  if (!std::filesystem::is_regular_file(platform::SysPath(file))) {
+    WARNAbs("Файл <"_cp + file + "> не найден!"_cp);
+    return;
+  }
+  const int32_t load = cbLevelLoad->ItemIndex(), rep = cbLevelRep->ItemIndex();
+  auto job = std::make_shared<TJob>("LoadAtLevels");
+  auto list = std::make_shared<TStringList>();
+  auto r = std::make_shared<TAtLevelsResult>();
+  TDM* D = DM;
+  Jobs.Start(
+      job, [D, file, load, rep, list, r](TJob& J) { LoadAtLevels(J, *D, file, load, rep, *list, *r); },
+      [list, r](TJob& J) {
+        if (J.State() == TJobState::Done && !r->Title.empty() && EdAssigned(Ed))
+          Ed->EdLoadSL(r->Title, list.get());
+      });
 }

@@ -36,6 +36,7 @@ class TTabStart : public TFormTab<TabStartForm> {
   void btLoadObsVornClick(TSender E);
   void btLoadVALDClick(TSender E);
   void btZeeStructClick(TSender E);
+  void btLoadAtLevelsClick(TSender E);
   // The line-data layer reads the wavelength range from edLamb1 / edLamb2.
   void InstallLambFields();
 

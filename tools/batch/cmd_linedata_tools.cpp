@@ -1,9 +1,11 @@
 // The Start tab's line-data tools in the harness: the clean-ups of the line tables over a range,
-// the Fe table and VALD imports and the Zeeman numbers of the line table.
+// the Fe table and VALD imports, the Zeeman numbers of the line table and the orbitals and levels
+// import.
 #include <iostream>
 
 #include "foundation/cvJob.h"
 #include "foundation/cvSayer.h"
+#include "linedata/cvAtLevels.h"
 #include "linedata/cvCleanups.h"
 #include "foundation/cvStrList.h"
 #include "linedata/cvDM.h"
@@ -136,6 +138,33 @@ int ZeemanFill(const std::vector<std::string>& Args) {
   return rc;
 }
 
+// levels [--db FILE] FILE LOADMODE REPORTMODE: orbitals (1) or levels (2) of a Kurucz-format
+// list into Orbits and Levels, or a report only (0); the report of REPORTMODE (1 accepted lines,
+// 2 line, designation and quantum-number errors, 3 level comparisons, 4 line errors, 5
+// designation errors, 6 quantum-number errors) on standard output.
+int Levels(const std::vector<std::string>& Args) {
+  TOpts o = Options(Args);
+  int32_t load = -1, rep = -1;
+  if (o.Bad || o.Rest.size() != 3 || o.Rest[1].size() != 1 || o.Rest[2].size() != 1)
+    return batch::Usage();
+  load = o.Rest[1][0] - '0';
+  rep = o.Rest[2][0] - '0';
+  if (load < 0 || load > 2 || rep < 0 || rep > 6) return batch::Usage();
+  if (!OpenDM(o.Db)) return 1;
+  TJob job("LoadAtLevels " + o.Rest[0]);
+  TStringList list;
+  TAtLevelsResult r;
+  const int rc = batch::RunAsJob(
+      job, [&](TJob& J) { LoadAtLevels(J, *DM, o.Rest[0], load, rep, list, r); });
+  if (!r.Title.empty()) std::cout << "== " << batch::U8(r.Title) << "\n";
+  for (int32_t i = 0; i < list.Count(); ++i) std::cout << batch::U8(list[i]) << "\n";
+  std::cout << "lines " << r.Lines << ", used " << r.Used << ", short " << r.Short << ", orbits "
+            << r.Orbits << ", levels " << r.Levels << "\n";
+  FreeDM();
+  return rc;
+}
+
+const TBatchCommand kLevels{"levels", "levels [--db FILE] FILE LOADMODE REPORTMODE", Levels};
 const TBatchCommand kFeTable{"fetable", "fetable [--db FILE] FILE", FeTable};
 const TBatchCommand kVald{"vald", "vald [--db FILE] FILE", Vald};
 const TBatchCommand kZeeman{"zeeman-fill", "zeeman-fill [--db FILE]", ZeemanFill};
