@@ -53,6 +53,12 @@ struct TLineDataServices {
   // widths) giving the HOLMU and CV values; true when it ran. Comes with the variator.
   TLink<bool(const std::string& Quest, TLIDA& Line, double& HM, double& CV)> RunVARI{"RunVARI"};
   TLink<std::string()> LGGFSrcList{"TVARIATOR.GetS0(#LGGFSrc)", TLinkLoudness::Silent};
+  // The Zeeman pattern of a line by LS coupling from 2J and g of both levels, named after the
+  // line: its number of components, of pi components and its effective Lande factor. Raises when
+  // no pattern can be formed. Comes with the synthesis's Zeeman patterns.
+  TLink<void(const std::string& Name, int32_t JL2, double GL, int32_t JU2, double GU,
+             int32_t& NComp, int32_t& NPi, double& GEff)>
+      ZeePattern{"ZeeSetRunge"};
 
   // ---- window links ----
   TLink<void(const std::string& Text)> Progress{"UM", TLinkLoudness::Silent};

@@ -1,11 +1,17 @@
 #include "mainwindow/TabStart.h"
 
+#include <filesystem>
+
 #include "foundation/cvJob.h"
+#include "platform/FileErr.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "app/cvEd.h"
+#include "linedata/cvAtLevels.h"
+#include "linedata/cvCleanups.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvKurImport.h"
+#include "linedata/cvLineImport.h"
 #include "linedata/cvLDServices.h"
 
 void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
@@ -14,6 +20,15 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btAutoLoadClick);
   CV_HANDLER(H, btLoadKurLinesClick);
   CV_HANDLER(H, Button8Click);
+  CV_HANDLER(H, btClearKurLinesClick);
+  CV_HANDLER(H, btDelHFSClick);
+  CV_HANDLER(H, btDelDummyClick);
+  CV_HANDLER(H, btDelHeavyClick);
+  CV_HANDLER(H, btDelDubleClick);
+  CV_HANDLER(H, btLoadObsVornClick);
+  CV_HANDLER(H, btLoadVALDClick);
+  CV_HANDLER(H, btZeeStructClick);
+  CV_HANDLER(H, btLoadAtLevelsClick);
 }
 
 TTabStart::~TTabStart() { LineData().LambFields = {}; }
@@ -76,5 +91,118 @@ void TTabStart::Button8Click(TSender) {
       job, [list, from, to](TJob& J) { CheckKurKey(J, from, to, *list); },
       [list](TJob& J) {
         if (J.State() == TJobState::Done && EdAssigned(Ed)) Ed->EdLoadSL("Check_KurKey", list.get());
+      });
+}
+
+void TTabStart::RunCleanup(
+    const std::string& Name,
+    std::function<bool(TJob&, TDM&, const std::string&, const std::string&)> Work) {
+  if (Jobs.Busy()) {
+    WARN("Идёт работа с базой данных, дождитесь её конца"_cp);
+    return;
+  }
+  if (!DMReady()) return;
+  const std::string a = edLamb1->Text(), b = edLamb2->Text();
+  auto job = std::make_shared<TJob>(Name);
+  TDM* D = DM;
+  Jobs.Start(job, [D, a, b, Work](TJob& J) { Work(J, *D, a, b); });
+}
+
+void TTabStart::btClearKurLinesClick(TSender) {
+  double from = 0, to = 0;
+  if (!GetLambFromTo(from, to)) return;
+  RunCleanup("ClearKurLines", [](TJob& J, TDM& D, const std::string& A, const std::string& B) {
+    TCleanupResult r;
+    return ClearKurLines(J, D, A, B, r);
+  });
+}
+
+void TTabStart::btDelHFSClick(TSender) {
+  RunCleanup("DelHyperFineLines", [](TJob& J, TDM& D, const std::string& A, const std::string& B) {
+    TCleanupResult r;
+    return DelHyperFineLines(J, D, A, B, r);
+  });
+}
+
+void TTabStart::btDelDummyClick(TSender) {
+  const std::string hm = edWminHM->Text(), cv = edWminCV->Text();
+  RunCleanup("DelKurDummyLines",
+             [hm, cv](TJob& J, TDM& D, const std::string& A, const std::string& B) {
+               TCleanupResult r;
+               return DelKurDummyLines(J, D, A, B, hm, cv, r);
+             });
+}
+
+void TTabStart::btDelHeavyClick(TSender) {
+  const bool del = rbDelLines->Checked();
+  RunCleanup("DelHeavyLines", [del](TJob& J, TDM& D, const std::string& A, const std::string& B) {
+    TCleanupResult r;
+    return DelHeavyLines(J, D, A, B, del, r);
+  });
+}
+
+void TTabStart::btDelDubleClick(TSender) {
+  const bool del = rbDelLines->Checked();
+  RunCleanup("DelDubleLines", [del](TJob& J, TDM& D, const std::string& A, const std::string& B) {
+    TCleanupResult r;
+    return DelDubleLines(J, D, A, B, del, r);
+  });
+}
+
+void TTabStart::btLoadObsVornClick(TSender) {
+  if (Jobs.Busy() || !DMReady()) return;
+  auto job = std::make_shared<TJob>("Load LineObservVorn");
+  auto r = std::make_shared<TLineImportResult>();
+  TDM* D = DM;
+  Jobs.Start(
+      job, [D, r](TJob& J) { LoadLineObservVorn(J, *D, *r); },
+      [r](TJob&) {
+        // a reader error of the table: the editor opens at its place once the job is over
+        if (r->ErrLine > 0) LineData().OpenAt(r->ErrText, r->ErrFile, r->ErrLine, r->ErrPos);
+      });
+}
+
+void TTabStart::btLoadVALDClick(TSender) {
+  if (Jobs.Busy() || !DMReady() || !EdAssigned(Ed) || !Ed->Memo) return;
+  // the job reads a copy of the editor's text
+  auto lines = std::make_shared<TStringList>();
+  for (const std::string& l : Ed->Memo->Lines()) lines->Add(l);
+  auto job = std::make_shared<TJob>("Load VALD Line Short");
+  TDM* D = DM;
+  Jobs.Start(job, [D, lines](TJob& J) {
+    TLineImportResult r;
+    LoadLineVALDShort(J, *D, *lines, r);
+  });
+}
+
+void TTabStart::btZeeStructClick(TSender) {
+  if (Jobs.Busy() || !DMReady()) return;
+  auto job = std::make_shared<TJob>("Calc Lines ZeeStructure");
+  TDM* D = DM;
+  Jobs.Start(job, [D](TJob& J) {
+    TLineImportResult r;
+    FillLinesZeeStruct(J, *D, r);
+  });
+}
+
+void TTabStart::btLoadAtLevelsClick(TSender) {
+  if (Jobs.Busy() || !DMReady()) return;
+  std::string dir = edKuruczPath->Text();
+  if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += "/";
+  const std::string file = dir + cbKuruczFile->Text();
+  if (!std::filesystem::is_regular_file(platform::SysPath(file))) {
+    WARNAbs("Файл <"_cp + file + "> не найден!"_cp);
+    return;
+  }
+  const int32_t load = cbLevelLoad->ItemIndex(), rep = cbLevelRep->ItemIndex();
+  auto job = std::make_shared<TJob>("LoadAtLevels");
+  auto list = std::make_shared<TStringList>();
+  auto r = std::make_shared<TAtLevelsResult>();
+  TDM* D = DM;
+  Jobs.Start(
+      job, [D, file, load, rep, list, r](TJob& J) { LoadAtLevels(J, *D, file, load, rep, *list, *r); },
+      [list, r](TJob& J) {
+        if (J.State() == TJobState::Done && !r->Title.empty() && EdAssigned(Ed))
+          Ed->EdLoadSL(r->Title, list.get());
       });
 }

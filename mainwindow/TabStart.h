@@ -1,15 +1,21 @@
 // The Start tab: the backup of the line database to the autosave folder and its restore from the
 // newest one; the Kurucz group (the wavelength range "LAMB от" / "LAMB до" that the line-data
-// routines read, the import of table KurLines and the check of the catalogue keys). The restore,
-// the import and the check run as jobs on a worker thread (progress in "UM", Esc cancels, the
+// routines read, the import of table KurLines and the check of the catalogue keys); the clean-ups
+// of the line tables over that range. The restore, the import, the check and the clean-ups run as
+// jobs on a worker thread (progress in "UM", Esc cancels, the
 // database stays as it was when cancelled). Its other buttons come with the issues that build
 // them.
 #pragma once
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "Corvesta/TabStartForm.h"
 #include "app/qt/QtJobRunner.h"
 #include "mainwindow/CorvestaTab.h"
+
+class TJob;
+class TDM;
 
 class TTabStart : public TFormTab<TabStartForm> {
  public:
@@ -22,8 +28,21 @@ class TTabStart : public TFormTab<TabStartForm> {
   void btAutoLoadClick(TSender E);
   void btLoadKurLinesClick(TSender E);
   void Button8Click(TSender E);
+  void btClearKurLinesClick(TSender E);
+  void btDelHFSClick(TSender E);
+  void btDelDummyClick(TSender E);
+  void btDelHeavyClick(TSender E);
+  void btDelDubleClick(TSender E);
+  void btLoadObsVornClick(TSender E);
+  void btLoadVALDClick(TSender E);
+  void btZeeStructClick(TSender E);
+  void btLoadAtLevelsClick(TSender E);
   // The line-data layer reads the wavelength range from edLamb1 / edLamb2.
   void InstallLambFields();
+
+  // Runs a clean-up of the range as a job (the question before deleting answered in a box).
+  void RunCleanup(const std::string& Name,
+                  std::function<bool(TJob&, TDM&, const std::string&, const std::string&)> Work);
 
   // The runner of the tab's jobs.
   TQtJobRunner Jobs;
