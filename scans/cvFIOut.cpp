@@ -6,14 +6,22 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <unordered_set>
 
 #include "foundation/cvClock.h"
 #include "foundation/cvFile.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -69,17 +77,54 @@ void SwapCopy(const void* Src, void* Dst, size_t N) {
   }
 }
 
+}  // namespace
+
 // Minimum, maximum and sum of a map's values taken in any order, with what tells whether that sum
 // is the one taken value by value (SumIsExact).
-struct TQuickStats {
-  double Sum = 0, AbsSum = 0;
-  float Min = 0, Max = 0, MinAbsNZ = 0;
+struct TMapQuickStats {
+  double Sum = 0;  // not finite when a value is an infinity or a NaN
+  float Min = 0, Max = 0;
   size_t MinAt = 0, MaxAt = 0;  // first places of Min and Max
-  bool Any = false;  // a NaN or an infinity makes AbsSum not finite
+  size_t Count = 0;
+  uint32_t MinAbsNZ = 0xFFFFFFFFu;  // bits of the smallest non-zero magnitude; all ones: none
+  bool Any = false;
 };
 
-#ifdef CV_MAP_AVX2
+namespace {
+
+// Values swapped and counted a group of blocks at a time: per block of kBlock values its
+// minimum and maximum, per group the sum and the smallest non-zero magnitude (its bits less
+// one: a zero's bits less one wrap to the largest unsigned value).
+constexpr size_t kBlock = 1024, kGroup = 32;
+struct TGroupScan {
+  float BMin[kGroup], BMax[kGroup];
+  double Sum = 0;
+  uint32_t MinNZ1 = 0xFFFFFFFFu;
+};
+
+// The values of K .. N-1 one by one into block B of G (the end of a block).
+void ScanTail(float* P, size_t K, size_t N, float& Lo, float& Hi, TGroupScan& G) {
+  for (; K < N; ++K) {
+    uint32_t u;
+    std::memcpy(&u, P + K, 4);
+    u = __builtin_bswap32(u);
+    std::memcpy(P + K, &u, 4);
+    const float v = P[K];
+    Lo = v < Lo ? v : Lo;
+    Hi = v > Hi ? v : Hi;
+    G.MinNZ1 = std::min(G.MinNZ1, (u & 0x7fffffffu) - 1u);
+    G.Sum += v;
+  }
+}
+
 // First K in [0, N) with P[K] == V (float equality), N when none.
+size_t FindEq(const float* P, size_t N, float V) {
+  for (size_t k = 0; k < N; ++k)
+    if (P[k] == V) return k;
+  return N;
+}
+
+#ifdef CV_MAP_AVX2
 __attribute__((target("avx2"))) size_t FindEqAvx2(const float* P, size_t N, float V) {
   const __m256 w = _mm256_set1_ps(V);
   size_t k = 0;
@@ -87,137 +132,208 @@ __attribute__((target("avx2"))) size_t FindEqAvx2(const float* P, size_t N, floa
     const int m = _mm256_movemask_ps(_mm256_cmp_ps(_mm256_loadu_ps(P + k), w, _CMP_EQ_OQ));
     if (m) return k + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(m)));
   }
-  for (; k < N; ++k)
-    if (P[k] == V) return k;
-  return N;
+  return k + FindEq(P + k, N - k, V);
 }
 
-// The values of one step of 8: swapped in place and counted into the accumulators.
 struct TAcc8 {
-  __m256 Mn, Mx, Mnz;
-  __m256d S0, S1, A;
+  __m256 Mn, Mx;
+  __m256d S0, S1;
 };
 
 __attribute__((target("avx2"), always_inline)) inline void Scan8(float* P, TAcc8& A,
-                                                                 __m256i Shuf, __m256 AbsMask,
-                                                                 __m256 Inf) {
+                                                                 __m256i& MinNZ1, __m256i Shuf,
+                                                                 __m256i AbsMask, __m256i One) {
   __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(P));
   b = _mm256_shuffle_epi8(b, Shuf);
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(P), b);
   const __m256 v = _mm256_castsi256_ps(b);
   A.Mn = _mm256_min_ps(A.Mn, v);
   A.Mx = _mm256_max_ps(A.Mx, v);
-  const __m256 a = _mm256_and_ps(v, AbsMask);
-  A.Mnz = _mm256_min_ps(
-      A.Mnz, _mm256_blendv_ps(Inf, a, _mm256_cmp_ps(a, _mm256_setzero_ps(), _CMP_GT_OQ)));
+  MinNZ1 = _mm256_min_epu32(MinNZ1, _mm256_sub_epi32(_mm256_and_si256(b, AbsMask), One));
   A.S0 = _mm256_add_pd(A.S0, _mm256_cvtps_pd(_mm256_castps256_ps128(v)));
   A.S1 = _mm256_add_pd(A.S1, _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)));
-  // The magnitudes only bound the sums: their halves may be added in single precision.
-  A.A = _mm256_add_pd(A.A, _mm256_cvtps_pd(_mm_add_ps(_mm256_castps256_ps128(a),
-                                                       _mm256_extractf128_ps(a, 1))));
 }
 
-// N values in file order, the first being value number Base of the map, swapped in place and
-// counted into Q, 16 at a time in two independent sets of sums. A piece that brings a new
-// minimum or maximum is searched for its first place while it is in the cache.
-__attribute__((target("avx2"))) void SwapScanAvx2(float* P, size_t N, size_t Base,
-                                                  TQuickStats& Q) {
-  if (N == 0) return;
+// One group (N <= kBlock * kGroup values), 16 at a time in two independent sets of sums.
+__attribute__((target("avx2"))) void ScanGroupAvx2(float* P, size_t N, TGroupScan& G) {
   const __m256i shuf = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3,
                                         2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
-  const __m256 inf = _mm256_set1_ps(__builtin_inff());
-  const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
+  const __m256i absMask = _mm256_set1_epi32(0x7fffffff), one = _mm256_set1_epi32(1);
+  const __m256 inf = _mm256_set1_ps(__builtin_inff()), ninf = _mm256_set1_ps(-__builtin_inff());
   const __m256d z = _mm256_setzero_pd();
-  TAcc8 x{inf, _mm256_set1_ps(-__builtin_inff()), inf, z, z, z};
-  TAcc8 y = x;
-  size_t k = 0;
-  for (; k + 16 <= N; k += 16) {
-    Scan8(P + k, x, shuf, absMask, inf);
-    Scan8(P + k + 8, y, shuf, absMask, inf);
+  TAcc8 x{inf, ninf, z, z}, y = x;
+  __m256i minNZ1 = _mm256_set1_epi32(-1);
+  for (size_t b = 0, at = 0; at < N; ++b, at += kBlock) {
+    float* const q = P + at;
+    const size_t n = std::min(kBlock, N - at);
+    x.Mn = y.Mn = inf;
+    x.Mx = y.Mx = ninf;
+    size_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+      Scan8(q + k, x, minNZ1, shuf, absMask, one);
+      Scan8(q + k + 8, y, minNZ1, shuf, absMask, one);
+    }
+    for (; k + 8 <= n; k += 8) Scan8(q + k, x, minNZ1, shuf, absMask, one);
+    alignas(32) float fm[8], fx[8];
+    _mm256_store_ps(fm, _mm256_min_ps(x.Mn, y.Mn));
+    _mm256_store_ps(fx, _mm256_max_ps(x.Mx, y.Mx));
+    float lo = fm[0], hi = fx[0];
+    for (int i = 1; i < 8; ++i) {
+      lo = fm[i] < lo ? fm[i] : lo;
+      hi = fx[i] > hi ? fx[i] : hi;
+    }
+    ScanTail(q, k, n, lo, hi, G);
+    G.BMin[b] = lo;
+    G.BMax[b] = hi;
   }
-  for (; k + 8 <= N; k += 8) Scan8(P + k, x, shuf, absMask, inf);
-  alignas(32) float fm[8], fx[8], fz[8];
-  alignas(32) double ds[4], da[4];
-  _mm256_store_ps(fm, _mm256_min_ps(x.Mn, y.Mn));
-  _mm256_store_ps(fx, _mm256_max_ps(x.Mx, y.Mx));
-  _mm256_store_ps(fz, _mm256_min_ps(x.Mnz, y.Mnz));
+  alignas(32) double ds[4];
+  alignas(32) uint32_t mz[8];
   _mm256_store_pd(ds, _mm256_add_pd(_mm256_add_pd(x.S0, x.S1), _mm256_add_pd(y.S0, y.S1)));
-  _mm256_store_pd(da, _mm256_add_pd(x.A, y.A));
-  float lo = __builtin_inff(), hi = -__builtin_inff(), lz = __builtin_inff();
-  double s = 0, sa = 0;
-  for (int i = 0; i < 8; ++i) {
-    lo = fm[i] < lo ? fm[i] : lo;
-    hi = fx[i] > hi ? fx[i] : hi;
-    lz = fz[i] < lz ? fz[i] : lz;
-  }
-  for (int i = 0; i < 4; ++i) s += ds[i], sa += da[i];
-  for (; k < N; ++k) {
-    uint32_t u;
-    std::memcpy(&u, P + k, 4);
-    u = __builtin_bswap32(u);
-    std::memcpy(P + k, &u, 4);
-    const float v = P[k];
-    lo = v < lo ? v : lo;
-    hi = v > hi ? v : hi;
-    const float a = std::fabs(v);
-    if (a > 0 && a < lz) lz = a;
-    s += v;
-    sa += a;
-  }
-  if (!Q.Any || lo < Q.Min) {
-    Q.Min = lo;
-    Q.MinAt = Base + FindEqAvx2(P, N, lo);
-  }
-  if (!Q.Any || hi > Q.Max) {
-    Q.Max = hi;
-    Q.MaxAt = Base + FindEqAvx2(P, N, hi);
-  }
-  Q.MinAbsNZ = !Q.Any || lz < Q.MinAbsNZ ? lz : Q.MinAbsNZ;
-  Q.Any = true;
-  Q.Sum += s;
-  Q.AbsSum += sa;
+  _mm256_store_si256(reinterpret_cast<__m256i*>(mz), minNZ1);
+  G.Sum += ds[0] + ds[1] + ds[2] + ds[3];
+  for (int i = 0; i < 8; ++i) G.MinNZ1 = std::min(G.MinNZ1, mz[i]);
 }
 
-// Q of the pieces before P and P's own into Q, as if P had been counted after them.
-void MergeQuick(TQuickStats& Q, const TQuickStats& P) {
-  if (!P.Any) return;
-  if (!Q.Any || P.Min < Q.Min) {
-    Q.Min = P.Min;
-    Q.MinAt = P.MinAt;
-  }
-  if (!Q.Any || P.Max > Q.Max) {
-    Q.Max = P.Max;
-    Q.MaxAt = P.MaxAt;
-  }
-  Q.MinAbsNZ = !Q.Any || P.MinAbsNZ < Q.MinAbsNZ ? P.MinAbsNZ : Q.MinAbsNZ;
-  Q.Any = true;
-  Q.Sum += P.Sum;
-  Q.AbsSum += P.AbsSum;
+// GCC 12's AVX-512 headers warn about their own deliberately undefined values.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+struct TAcc16 {
+  __m512 Mn, Mx;
+  __m512d S0, S1;
+};
+
+__attribute__((target("avx512f,avx512bw"), always_inline)) inline void Scan16(
+    float* P, TAcc16& A, __m512i& MinNZ1, __m512i Shuf, __m512i AbsMask, __m512i One) {
+  __m512i b = _mm512_loadu_si512(P);
+  b = _mm512_shuffle_epi8(b, Shuf);
+  _mm512_storeu_si512(P, b);
+  const __m512 v = _mm512_castsi512_ps(b);
+  A.Mn = _mm512_min_ps(A.Mn, v);
+  A.Mx = _mm512_max_ps(A.Mx, v);
+  MinNZ1 = _mm512_min_epu32(MinNZ1, _mm512_sub_epi32(_mm512_and_si512(b, AbsMask), One));
+  A.S0 = _mm512_add_pd(A.S0, _mm512_cvtps_pd(_mm512_castps512_ps256(v)));
+  A.S1 = _mm512_add_pd(
+      A.S1, _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1))));
 }
 
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
+// As ScanGroupAvx2, 32 at a time.
+__attribute__((target("avx512f,avx512bw"))) void ScanGroupAvx512(float* P, size_t N,
+                                                                  TGroupScan& G) {
+  const __m512i shuf = _mm512_broadcast_i32x4(
+      _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12));
+  const __m512i absMask = _mm512_set1_epi32(0x7fffffff), one = _mm512_set1_epi32(1);
+  const __m512 inf = _mm512_set1_ps(__builtin_inff()), ninf = _mm512_set1_ps(-__builtin_inff());
+  const __m512d z = _mm512_setzero_pd();
+  TAcc16 x{inf, ninf, z, z}, y = x;
+  __m512i minNZ1 = _mm512_set1_epi32(-1);
+  for (size_t b = 0, at = 0; at < N; ++b, at += kBlock) {
+    float* const q = P + at;
+    const size_t n = std::min(kBlock, N - at);
+    x.Mn = y.Mn = inf;
+    x.Mx = y.Mx = ninf;
+    size_t k = 0;
+    for (; k + 32 <= n; k += 32) {
+      Scan16(q + k, x, minNZ1, shuf, absMask, one);
+      Scan16(q + k + 16, y, minNZ1, shuf, absMask, one);
+    }
+    for (; k + 16 <= n; k += 16) Scan16(q + k, x, minNZ1, shuf, absMask, one);
+    alignas(64) float fm[16], fx[16];
+    _mm512_store_ps(fm, _mm512_min_ps(x.Mn, y.Mn));
+    _mm512_store_ps(fx, _mm512_max_ps(x.Mx, y.Mx));
+    float lo = fm[0], hi = fx[0];
+    for (int i = 1; i < 16; ++i) {
+      lo = fm[i] < lo ? fm[i] : lo;
+      hi = fx[i] > hi ? fx[i] : hi;
+    }
+    ScanTail(q, k, n, lo, hi, G);
+    G.BMin[b] = lo;
+    G.BMax[b] = hi;
+  }
+  alignas(64) double ds[8];
+  alignas(64) uint32_t mz[16];
+  _mm512_store_pd(ds, _mm512_add_pd(_mm512_add_pd(x.S0, x.S1), _mm512_add_pd(y.S0, y.S1)));
+  _mm512_store_si512(mz, minNZ1);
+  for (int i = 0; i < 8; ++i) G.Sum += ds[i];
+  for (int i = 0; i < 16; ++i) G.MinNZ1 = std::min(G.MinNZ1, mz[i]);
 }
-#else
-void SwapScanAvx2(float*, size_t, size_t, TQuickStats&) {}
-void MergeQuick(TQuickStats&, const TQuickStats&) {}
-bool HasAvx2() { return false; }
+#pragma GCC diagnostic pop
 #endif
 
-// True when every value is a multiple of the smallest non-zero value's unit in the last place and
-// the sum of magnitudes stays below 2^52 such units: then every partial sum, in any order, is
-// exact in double, and the sum in any order equals the sum taken value by value. (The sum of
-// magnitudes, its halves added in single precision, may fall short of the true one by a few
-// single-precision units: the limit lies a factor 2 below 2^53 units.)
-bool SumIsExact(const TQuickStats& Q) {
-  if (!std::isfinite(Q.AbsSum)) return false;
-  if (Q.AbsSum == 0) return true;
-  uint32_t u;
-  std::memcpy(&u, &Q.MinAbsNZ, 4);
-  const int e = static_cast<int>(u >> 23);  // biased exponent; 0 for subnormals
-  const int ulp = (e == 0 ? 1 : e) - 150;   // the value's unit in the last place is 2^ulp
-  return Q.AbsSum < std::ldexp(1.0, ulp + 52);
+using TScanGroup = void (*)(float*, size_t, TGroupScan&);
+using TFindEq = size_t (*)(const float*, size_t, float);
+
+std::atomic<int32_t> gWidthLimit{16};
+
+// The widest vector unit of the processor (within the limit set for tests); none (plain swaps,
+// statistics counted afterwards) without one.
+TScanGroup GroupScanner() {
+#ifdef CV_MAP_AVX2
+  static const bool w16 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  static const bool w8 = __builtin_cpu_supports("avx2");
+  const int32_t limit = gWidthLimit.load(std::memory_order_relaxed);
+  return w16 && limit >= 16 ? ScanGroupAvx512 : w8 && limit >= 8 ? ScanGroupAvx2 : nullptr;
+#else
+  return nullptr;
+#endif
+}
+
+}  // namespace
+
+void LimitMapScanWidth(int32_t Floats) { gWidthLimit.store(Floats); }
+
+namespace {
+
+// N values in file order, the first being value number Base of the map, swapped in place and
+// counted into Q. The first place of a new minimum or maximum is searched in the one block of
+// the group where it first occurs.
+void SwapScan(TScanGroup Scan, float* P, size_t N, size_t Base, TMapQuickStats& Q) {
+#ifdef CV_MAP_AVX2
+  const TFindEq find = FindEqAvx2;
+#else
+  const TFindEq find = FindEq;
+#endif
+  for (size_t g0 = 0; g0 < N; g0 += kBlock * kGroup) {
+    const size_t gn = std::min(kBlock * kGroup, N - g0);
+    TGroupScan g;
+    Scan(P + g0, gn, g);
+    const size_t nb = (gn + kBlock - 1) / kBlock;
+    float lo = g.BMin[0], hi = g.BMax[0];
+    size_t blo = 0, bhi = 0;
+    for (size_t b = 1; b < nb; ++b) {
+      if (g.BMin[b] < lo) lo = g.BMin[b], blo = b;
+      if (g.BMax[b] > hi) hi = g.BMax[b], bhi = b;
+    }
+    if (!Q.Any || lo < Q.Min) {
+      const size_t at = g0 + blo * kBlock;
+      Q.Min = lo;
+      Q.MinAt = Base + at + find(P + at, std::min(kBlock, N - at), lo);
+    }
+    if (!Q.Any || hi > Q.Max) {
+      const size_t at = g0 + bhi * kBlock;
+      Q.Max = hi;
+      Q.MaxAt = Base + at + find(P + at, std::min(kBlock, N - at), hi);
+    }
+    Q.Any = true;
+    Q.Sum += g.Sum;
+    if (g.MinNZ1 != 0xFFFFFFFFu) Q.MinAbsNZ = std::min(Q.MinAbsNZ, g.MinNZ1 + 1u);
+  }
+  Q.Count += N;
+}
+
+// True when every value is a multiple of the smallest non-zero magnitude's unit in the last
+// place, 2^u, and the count times the largest magnitude stays below 2^(u+51): then every partial
+// sum, in any order, is a multiple of 2^u below 2^(u+53) in magnitude, exact in double, and the
+// sum in any order equals the sum taken value by value. An infinity or a NaN makes the sum not
+// finite (no sum of finite single values overflows a double): never exact. Without NaN the
+// extremes are right, whatever the order.
+bool SumIsExact(const TMapQuickStats& Q) {
+  if (!Q.Any || !std::isfinite(Q.Sum)) return false;
+  if (Q.MinAbsNZ == 0xFFFFFFFFu) return true;  // all zeros
+  const int e = static_cast<int>(Q.MinAbsNZ >> 23);  // biased exponent; 0 for subnormals
+  const int ulp = (e == 0 ? 1 : e) - 150;
+  const double maxAbs = std::max(std::fabs(Q.Min), std::fabs(Q.Max));
+  return static_cast<double>(Q.Count) * maxAbs < std::ldexp(1.0, ulp + 51);
 }
 
 int32_t ToInt(const std::string& S) {
@@ -280,9 +396,10 @@ void RemoveStaleTemps(const std::string& File) {
 // Cards from Offset up to END (at most 600) into Cards, NHead counted on over the blank cards
 // after it (the end of the file ends them too). False with the report text when there is no END.
 bool ReadCardsAt(int Fd, const std::string& File, int64_t Offset, int64_t Size, TStringList& Cards,
-                 int32_t& NHead, std::string& Error) {
-  std::string buf;
-  int64_t have = 0;
+                 int32_t& NHead, std::string& Error, const char* Pre = nullptr,
+                 int64_t PreLen = 0) {
+  std::string buf(Pre ? Pre : "", Pre ? static_cast<size_t>(PreLen) : 0);
+  int64_t have = static_cast<int64_t>(buf.size());
   auto ensure = [&](int64_t Upto) {
     while (have < Upto) {
       const int64_t chunk = 2 * 2880;
@@ -314,10 +431,9 @@ bool ReadCardsAt(int Fd, const std::string& File, int64_t Offset, int64_t Size, 
             " файла <"_cp + File + ">";
     return false;
   }
+  static const std::string blank(80, ' ');
   int32_t m = n;
-  while (ensure(80LL * (m + 1)) &&
-         buf.compare(80 * static_cast<size_t>(m), 80, std::string(80, ' ')) == 0)
-    ++m;
+  while (ensure(80LL * (m + 1)) && buf.compare(80 * static_cast<size_t>(m), 80, blank) == 0) ++m;
   NHead = m;
   return true;
 }
@@ -1033,13 +1149,24 @@ namespace {
 enum class THead { Read, End, NoName, Bad };
 
 THead ReadExt(const std::string& File, int Fd, int64_t Size, TFIOut& M, int64_t& Offset) {
-  int64_t h = FindNot(Fd, Offset, 0);
-  if (h == Offset) h = FindNot(Fd, Offset, ' ');
+  // One read serves most headers: the padding before the header and its cards.
+  thread_local std::string pre;
+  pre.resize(2 * 2880);
+  const int64_t got = std::max<int64_t>(ReadAll(Fd, pre.data(), 2 * 2880, Offset), 0);
+  auto findNot = [&](int64_t From, char Value) {
+    for (int64_t i = From - Offset; i < got; ++i)
+      if (pre[static_cast<size_t>(i)] != Value) return Offset + i;
+    return got < static_cast<int64_t>(pre.size()) ? int64_t{-1}
+                                                   : FindNot(Fd, Offset + got, static_cast<uint8_t>(Value));
+  };
+  int64_t h = findNot(Offset, 0);
+  if (h == Offset) h = findNot(Offset, ' ');
   if (h < 0 || h >= Size) return THead::End;
   M.nb0 = h;
   int32_t nHead = 0;
   std::string err;
-  if (!ReadCardsAt(Fd, File, h, Size, *M.HSL, nHead, err)) {
+  const int64_t skip = std::min(h - Offset, got);
+  if (!ReadCardsAt(Fd, File, h, Size, *M.HSL, nHead, err, pre.data() + skip, got - skip)) {
     WARNAbs(err);
     return THead::Bad;
   }
@@ -1109,7 +1236,37 @@ bool TFIOut::LoadHeader(int64_t& Offset) {
   return true;
 }
 
-bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
+namespace {
+
+// Values converted in place from the file's byte order and, where the processor has the vector
+// unit for it, counted into Q in the same pass. Base is the number of P's first value in the map.
+void ConvertLoaded(float* P, size_t N, size_t Base, TMapQuickStats& Q) {
+  if (const TScanGroup scan = GroupScanner())
+    SwapScan(scan, P, N, Base, Q);
+  else
+    SwapCopy(P, P, N);
+}
+
+// Len bytes at Offset read into Dst, a piece at a time (each call costs, and a piece is converted
+// while it is still in the cache), each piece converted and counted into Q when Q is given. The
+// count of bytes read.
+int64_t ReadConverted(int Fd, float* Dst, int64_t Len, int64_t Offset, TMapQuickStats* Q) {
+  constexpr int64_t kPiece = 256 * 1024;
+  int64_t got = 0;
+  for (int64_t at = 0; at < Len; at += kPiece) {
+    const int64_t want = std::min(kPiece, Len - at);
+    const int64_t r = ReadAll(Fd, reinterpret_cast<char*>(Dst) + at, want, Offset + at);
+    got += std::max<int64_t>(r, 0);
+    if (r != want) break;
+    if (Q)
+      ConvertLoaded(Dst + at / 4, static_cast<size_t>(want / 4), static_cast<size_t>(at / 4), *Q);
+  }
+  return got;
+}
+
+}  // namespace
+
+bool TFIOut::StartLoad(const std::string& File, int64_t Offset) {
   if (kSoft < 1 || kSoft > 3) {
     WARNAbs("FIOut.LoadData-ERR: Карта <"_cp + Name + "> типа "_cp + IntStr(kSoft) + kNl +
             "не может быть загружена из файла."_cp + kNl + "Она должна быть рассчитана!"_cp);
@@ -1121,62 +1278,40 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
             kNl + "ERR: Не задана привязка карты к файлу!"_cp);
     return false;
   }
-  if (static_cast<int64_t>(nX) * nY <= 0) {
+  if (nX <= 0 || nY <= 0) {
     WARNAbs("TFIOut.LoadData(<" + File + "> nb0=$," + Hex8(Offset) + ") ERR:" + kNl +
             "Не задан nX="_cp + IntStr(nX) + " или nY="_cp + IntStr(nY));
     kLoad = 0;
     return false;
   }
   kLoad = 1;
-  const int64_t len = 4LL * nX * nY;
-  // The values are read straight into the map's block (a block of the same size is reused), a
-  // piece at a time, each piece swapped to native order in place and, where the processor has
-  // the vector unit for it, counted into the statistics while it is still in the cache.
+  // The values are read straight into the map's block (a block of the same size is reused).
   aData.Shape(static_cast<size_t>(nX), static_cast<size_t>(nY));
-  char* const dst = reinterpret_cast<char*>(aData.Data());
-  const int fd = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
-  const int err = fd < 0 ? errno : 0;
-  // Each piece is read, then converted while it is in the cache; the pieces' counts are merged
-  // in file order.
-  constexpr int64_t kPiece = 128 * 1024;
-  const int64_t pieces = fd >= 0 ? (len + kPiece - 1) / kPiece : 0;
-  const bool simd = HasAvx2();
-  TQuickStats q;
-  int64_t got = 0;
-  for (int64_t i = 0; i < pieces; ++i) {
-    const int64_t at = i * kPiece, want = std::min(kPiece, len - at);
-    const int64_t r = ReadAll(fd, dst + at, want, Offset + at);
-    got += std::max<int64_t>(r, 0);
-    if (r != want) break;
-    float* const piece = aData.Data() + at / 4;
-    if (simd) {
-      TQuickStats p;
-      SwapScanAvx2(piece, static_cast<size_t>(want / 4), static_cast<size_t>(at / 4), p);
-      MergeQuick(q, p);
-    } else {
-      SwapCopy(piece, piece, static_cast<size_t>(want / 4));
-    }
-  }
-  if (fd >= 0) ::close(fd);
-  if (got != len) {
-    // A short or failed read leaves the map empty: zeros are no data.
-    WARNAbs("TFIOut.LoadData Ошибка при чтении блока из файла \r\n<"_cp + File + ">" + kNl +
-            "I = 1 nbH0=" + I64Str(Offset) + " LData=" + I64Str(len) + kNl +
-            "IOResult of Reset = " + IntStr(fd < 0 ? err : 100) + kNl + "ErrLast=<" +
-            (fd < 0 ? std::string(std::strerror(err))
-                    : "read " + I64Str(got) + " of " + I64Str(len) + " bytes") +
-            ">");
-    AssignMem(nX, nY);
-    return false;
-  }
+  return true;
+}
+
+bool TFIOut::LoadFailed(const std::string& File, int64_t Offset, int64_t Got, int OpenErr) {
+  // A short or failed read leaves the map empty: zeros are no data.
+  const int64_t len = 4LL * nX * nY;
+  WARNAbs("TFIOut.LoadData Ошибка при чтении блока из файла \r\n<"_cp + File + ">" + kNl +
+          "I = 1 nbH0=" + I64Str(Offset) + " LData=" + I64Str(len) + kNl +
+          "IOResult of Reset = " + IntStr(OpenErr ? OpenErr : 100) + kNl + "ErrLast=<" +
+          (OpenErr ? std::string(std::strerror(OpenErr))
+                   : "read " + I64Str(Got) + " of " + I64Str(len) + " bytes") +
+          ">");
+  AssignMem(nX, nY);
+  return false;
+}
+
+bool TFIOut::FinishLoad(const std::string& File, const TMapQuickStats& Q) {
   kRun = kLive;
   TMapStats st;
   const float* const v = aData.Data();
-  if (simd && SumIsExact(q)) {
+  if (SumIsExact(Q)) {
     // No NaN and an exact sum: the extremes are the first places of the smallest and largest
     // values, as the value-by-value rule finds them.
-    const size_t kMin = q.MinAt, kMax = q.MaxAt;
-    st.Sum = q.Sum;
+    const size_t kMin = Q.MinAt, kMax = Q.MaxAt;
+    st.Sum = Q.Sum;
     st.Min = v[kMin];
     st.Max = v[kMax];
     st.IxMin = static_cast<int32_t>(kMin % static_cast<size_t>(nX));
@@ -1193,6 +1328,151 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
   }
   WARNAbs("Пустые данные "_cp + Name + " в файле "_cp + File);
   return false;
+}
+
+bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
+  if (!StartLoad(File, Offset)) return false;
+  const int fd = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return LoadFailed(File, Offset, 0, errno);
+  TMapQuickStats q;
+  const int64_t len = 4LL * nX * nY, got = ReadConverted(fd, aData.Data(), len, Offset, &q);
+  ::close(fd);
+  if (got != len) return LoadFailed(File, Offset, got, 0);
+  return FinishLoad(File, q);
+}
+
+namespace {
+
+// Converters for LoadMapsData: up to three, on cores the machine leaves idle (by its load
+// average); on a busy machine extra threads only slow the reading down.
+int32_t DefaultConverters() {
+  const int32_t cores = static_cast<int32_t>(std::thread::hardware_concurrency());
+  double load = 0;
+  const int32_t busy = ::getloadavg(&load, 1) == 1 ? static_cast<int32_t>(std::ceil(load)) : 0;
+  return std::clamp(cores - busy - 1, 0, 3);
+}
+
+}  // namespace
+
+int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Threads) {
+  const int32_t n = static_cast<int32_t>(Maps.size());
+  // This thread reads each map's bytes into its block (one call per map, the file kept open
+  // from map to map) while converters swap and count the maps read before. Each map is
+  // converted whole by one converter, so its statistics are those of a lone LoadData. Warnings
+  // are collected per map and stage and given afterwards in map order.
+  int32_t conv = Threads > 0 ? Threads - 1 : DefaultConverters();
+  conv = std::clamp(conv, 0, std::max(n - 1, 0));
+  std::vector<std::vector<TJob::TWarning>> readWarn(Maps.size()), convWarn(Maps.size());
+  std::vector<char> filled(Maps.size(), 0);
+  std::mutex mu;
+  std::condition_variable cv;
+  std::vector<int32_t> queue;  // maps read, waiting for a converter
+  size_t head = 0;
+  bool closed = false;
+  std::exception_ptr failure;
+  std::vector<std::string> files(Maps.size());
+  // A map given twice is read once (its first time); the later ones are counted at the end.
+  std::vector<char> again(Maps.size(), 0);
+  {
+    std::unordered_set<const TFIOut*> seen;
+    for (size_t i = 0; i < Maps.size(); ++i) again[i] = !seen.insert(Maps[i]).second;
+  }
+  auto convert = [&](int32_t I) {
+    TFIOut* m = Maps[static_cast<size_t>(I)];
+    TMapQuickStats q;
+    ConvertLoaded(m->aData.Data(), m->aData.Count(), 0, q);
+    m->FinishLoad(files[static_cast<size_t>(I)], q);
+    filled[static_cast<size_t>(I)] = m->IsFilled();
+  };
+  auto converter = [&] {
+    std::unique_lock<std::mutex> lk(mu);
+    for (;;) {
+      cv.wait(lk, [&] { return head < queue.size() || closed; });
+      if (head >= queue.size()) return;
+      const int32_t i = queue[head++];
+      lk.unlock();
+      TJob one("map");
+      try {
+        TJobScope scope(one);
+        convert(i);
+      } catch (...) {
+        std::lock_guard<std::mutex> g(mu);
+        if (!failure) failure = std::current_exception();
+      }
+      convWarn[static_cast<size_t>(i)] = one.Warnings();
+      lk.lock();
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int32_t t = 0; t < conv; ++t) pool.emplace_back(converter);
+  std::string openFile;
+  int fd = -1, openErr = 0;
+  int32_t stepped = 0;
+  try {
+    for (int32_t i = 0; i < n; ++i) {
+      TFIOut* m = Maps[static_cast<size_t>(i)];
+      if (!Job.Step(i, n, FIOutAssigned(m) ? m->Name : std::string())) break;
+      stepped = i + 1;
+      if (!FIOutAssigned(m) || again[static_cast<size_t>(i)]) continue;
+      TJob one("map");
+      bool read = false;
+      {
+        TJobScope scope(one);
+        std::string& file = files[static_cast<size_t>(i)];
+        file = m->FileName();
+        if (m->IsFilled()) {
+          filled[static_cast<size_t>(i)] = 1;
+        } else if (m->StartLoad(file, m->nbData0)) {
+          if (file != openFile || fd < 0) {
+            if (fd >= 0) ::close(fd);
+            fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            openErr = fd < 0 ? errno : 0;
+            openFile = file;
+          }
+          // With no converter the map is converted here, piece by piece as it is read.
+          const int64_t len = 4LL * m->nX * m->nY;
+          TMapQuickStats q;
+          const int64_t got =
+              fd >= 0 ? ReadConverted(fd, m->aData.Data(), len, m->nbData0, conv ? nullptr : &q)
+                      : 0;
+          if (fd < 0 || got != len) {
+            m->LoadFailed(file, m->nbData0, got, openErr);
+          } else if (conv) {
+            read = true;
+          } else {
+            m->FinishLoad(file, q);
+            filled[static_cast<size_t>(i)] = m->IsFilled();
+          }
+        }
+      }
+      readWarn[static_cast<size_t>(i)] = one.Warnings();
+      if (!read) continue;
+      std::lock_guard<std::mutex> lk(mu);
+      queue.push_back(i);
+      cv.notify_one();
+    }
+  } catch (...) {
+    std::lock_guard<std::mutex> g(mu);
+    if (!failure) failure = std::current_exception();
+  }
+  if (fd >= 0) ::close(fd);
+  {
+    // The maps read are all converted before the converters stop: none is left half done.
+    std::lock_guard<std::mutex> lk(mu);
+    closed = true;
+    cv.notify_all();
+  }
+  for (std::thread& t : pool) t.join();
+  for (int32_t i = 0; i < stepped; ++i)
+    for (const auto* w : {&readWarn[static_cast<size_t>(i)], &convWarn[static_cast<size_t>(i)]})
+      for (const TJob::TWarning& x : *w)
+        for (int32_t c = 0; c < x.Count; ++c) WARNAbs(x.Text);
+  if (failure) std::rethrow_exception(failure);
+  for (int32_t i = 0; i < stepped; ++i)
+    if (again[static_cast<size_t>(i)] && FIOutAssigned(Maps[static_cast<size_t>(i)]))
+      filled[static_cast<size_t>(i)] = Maps[static_cast<size_t>(i)]->IsFilled();
+  if (stepped == n) Job.Step(n, n, "");
+  return static_cast<int32_t>(std::count(filled.begin(), filled.end(), 1));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -14,8 +14,10 @@
 #include "foundation/cvR4Flat.h"
 #include "foundation/cvTy.h"
 
+class TJob;
 class TLFITS;
 class TStringList;
+struct TMapQuickStats;
 
 // Running minimum, maximum and sum of map values visited y outer, x inner (MinMaxMean's order):
 // the first value starts minimum and maximum; a value below the minimum takes it, else one above
@@ -100,6 +102,12 @@ class TFIOut {
   bool LoadData(const std::string& File, int64_t Offset);
 
  private:
+  friend int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Threads);
+  // LoadData's stages: the checks and the block; the report of a failed read (the map left
+  // empty); the statistics of the converted values (counted into Q on the way).
+  bool StartLoad(const std::string& File, int64_t Offset);
+  bool LoadFailed(const std::string& File, int64_t Offset, int64_t Got, int OpenErr);
+  bool FinishLoad(const std::string& File, const TMapQuickStats& Q);
   void SetStats(const TMapStats& St);
   bool MaskFits(const TAByBy& Mask, const std::string& Who) const;
   bool PrepareMasked(const TAByBy& Mask, const std::string& Who);
@@ -110,6 +118,17 @@ class TFIOut {
 
 bool FIOutAssigned(const TFIOut* Map);
 std::string KLoadName(int32_t kLoad);
+
+// Reads the data of maps from their files as a job (EnsureLoaded for each: a filled map stays).
+// Progress per map in the order given; a cancel stops before the next map, the maps read so far
+// staying loaded. The bytes of a map are read on the calling thread while up to Threads - 1
+// other threads (0: a few, by the cores) convert and count the maps read before; each map's
+// values and statistics are those LoadData gives, and its warnings come in the order of the
+// maps. The count of maps filled.
+int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Threads = 0);
+
+// Tests: the widest vector step (in floats: 16, 8, or 0 for none) the map reading may use.
+void LimitMapScanWidth(int32_t Floats);
 
 // ---- file names below FITSRoot ----
 std::string GetCVFITName(const std::string& Da, const std::string& Ti);

@@ -1,13 +1,15 @@
 // Map storage: one block per map, stored x fastest as in the file, with [x][y] row views; loads
 // read into it in pieces and count the statistics on the way. Tests the block table itself, maps
-// reloaded into the same object with other sizes, and statistics against the plain row-by-row
-// computation.
+// reloaded into the same object with other sizes, statistics against the plain row-by-row
+// computation, and many maps read together (LoadMapsData) against one after the other.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
+#include "foundation/cvJob.h"
 #include "foundation/cvR4Flat.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvLFIOut.h"
@@ -136,6 +138,15 @@ float Ties(int x, int y) { return (x + y) % 50 == 0 ? -5.0f : (x * y) % 97 == 96
 float WithNaN(int x, int y) {
   return x == 150 && y == 240 ? std::numeric_limits<float>::quiet_NaN() : Rough(x, y);
 }
+// Quarters (a sum exact in any order) whose extremes first come deep inside the map, in the
+// middle of a block of the vector scan, and come again later; zeros of both signs.
+float Steps(int x, int y) {
+  const int k = y * 301 + x;
+  if (k == 40000 || k == 70000) return -3.0f;
+  if (k == 33001 || k == 60000 || k == 75249) return 40.0f;
+  if (k % 11 == 0) return k % 2 ? -0.0f : 0.0f;
+  return 0.25f * static_cast<float>((k * 7) % 120) - 2.0f;
+}
 
 struct Fixture {
   maptest::MapRoot root;
@@ -150,6 +161,7 @@ struct Fixture {
     Add("TIES", 301, 250, Ties);
     Add("NAN", 301, 250, WithNaN);
     Add("MID", 40, 30, Rough);
+    Add("STEPS", 301, 250, Steps);
     for (auto& m : maps) EXPECT_TRUE(m->Save()) << m->Name;
   }
   void Add(const std::string& Name, int nx, int ny, float (*F)(int, int)) {
@@ -163,18 +175,26 @@ struct Fixture {
 
 TEST(MapStorage, LoadedMapsEqualTheWrittenValuesAndTheirStatistics) {
   Fixture f;
-  TLFIOut& reg = LFIOReg();
-  ASSERT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true));
-  ASSERT_EQ(reg.Count(), 5);
-  for (int i = 0; i < 5; ++i) {
-    TFIOut* m = reg.Item(i);
-    ASSERT_TRUE(m->EnsureLoaded()) << m->Name;
-    EXPECT_EQ(m->kLoad, 2);
-    EXPECT_TRUE(SameBits(m->aData, f.values[i])) << m->Name;
-    ExpectStats(*m, f.values[i]);
-    ExpectStats(*f.maps[i], f.values[i]);  // MinMaxMean on a calculated map
+  // Every vector width the processor has, and none.
+  for (int width : {16, 8, 0}) {
+    LimitMapScanWidth(width);
+    ResetScanServices();
+    const std::string r = f.root.dir.str() + "/";
+    Scans().DataRoot.Install([r] { return r; });
+    TLFIOut& reg = LFIOReg();
+    ASSERT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true));
+    ASSERT_EQ(reg.Count(), 6);
+    for (int i = 0; i < 6; ++i) {
+      TFIOut* m = reg.Item(i);
+      ASSERT_TRUE(m->EnsureLoaded()) << width << m->Name;
+      EXPECT_EQ(m->kLoad, 2);
+      EXPECT_TRUE(SameBits(m->aData, f.values[i])) << width << m->Name;
+      ExpectStats(*m, f.values[i]);
+      ExpectStats(*f.maps[i], f.values[i]);  // MinMaxMean on a calculated map
+    }
+    EXPECT_TRUE(std::isnan(reg.Item(3)->aData[150][240]));
   }
-  EXPECT_TRUE(std::isnan(reg.Item(3)->aData[150][240]));
+  LimitMapScanWidth(16);
   EXPECT_TRUE(f.rec.texts.empty()) << f.rec.texts.front();
 }
 
@@ -193,7 +213,7 @@ TEST(MapStorage, OneMapObjectReloadedWithSmallerAndLargerMaps) {
   TFIOut* big = reg.Item(0);
   ASSERT_TRUE(big->EnsureLoaded());
   // The same object takes SMALL, then MID, then BIG again: shape, rows and values follow.
-  for (int i : {1, 4, 0, 2}) {
+  for (int i : {1, 4, 0, 5, 2}) {
     const Ext& src = ext[static_cast<size_t>(i)];
     big->nX = src.nX;
     big->nY = src.nY;
@@ -213,7 +233,7 @@ TEST(MapStorage, OneMapObjectReloadedWithSmallerAndLargerMaps) {
   // A short read leaves a zeroed map of the asked size, not the values of the map before.
   big->nX = 301;
   big->nY = 251;
-  EXPECT_FALSE(big->LoadData(big->FileName(), ext[4].nbData0));
+  EXPECT_FALSE(big->LoadData(big->FileName(), ext.back().nbData0));
   EXPECT_EQ(big->kLoad, 1);
   EXPECT_EQ(big->aData, TAR4R4Flat(301, 251));
   EXPECT_TRUE(f.rec.Has("TFIOut.LoadData"));
@@ -227,14 +247,112 @@ TEST(MapStorage, ReloadAfterTheRegistryIsClearedReadsTheSame) {
     Scans().DataRoot.Install([r] { return r; });
     TLFIOut& reg = LFIOReg();
     ASSERT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true));
-    ASSERT_EQ(reg.Count(), 5);
-    for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(reg.Count(), 6);
+    for (int i = 0; i < 6; ++i) {
       TFIOut* m = reg.Item(i);
       ASSERT_TRUE(m->EnsureLoaded());
       EXPECT_TRUE(SameBits(m->aData, f.values[i])) << round << " " << m->Name;
       ExpectStats(*m, f.values[i]);
     }
   }
+}
+
+// The registry of the fixture's file read again; the maps to read: every map, a map whose data
+// lie past the end of the file, a map whose values sum to zero and one map given twice.
+std::vector<TFIOut*> Reloaded(Fixture& F) {
+  ResetScanServices();
+  const std::string r = F.root.dir.str() + "/";
+  Scans().DataRoot.Install([r] { return r; });
+  TLFIOut& reg = LFIOReg();
+  EXPECT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true));
+  std::vector<TFIOut*> maps;
+  for (const auto& m : reg.Items) maps.push_back(m.get());
+  maps.push_back(maps[0]);
+  return maps;
+}
+
+struct Outcome {
+  int32_t Filled = 0;
+  std::vector<std::string> Texts;
+};
+
+TEST(MapStorage, ManyMapsReadTogetherGiveWhatOneAfterTheOtherGives) {
+  Fixture f;
+  // Values that sum to zero: reported as empty data, yet the map is filled.
+  ASSERT_TRUE(MakeMap("ZERO", 20, 10, [](int x, int y) {
+                return y == 3 && x < 2 ? 1.0f - 2.0f * x : 0.0f;
+              })->Save());
+  const int64_t size = static_cast<int64_t>(std::filesystem::file_size(f.root.Own()));
+  auto spoil = [&](std::vector<TFIOut*>& Maps) {
+    Maps[1]->nbData0 = size - 8;  // SMALL: its data now run past the end of the file
+  };
+  Outcome serial;
+  {
+    std::vector<TFIOut*> maps = Reloaded(f);
+    ASSERT_EQ(maps.size(), 8u);
+    spoil(maps);
+    testsupport::SinkRecorder rec;
+    for (TFIOut* m : maps) serial.Filled += m->EnsureLoaded();
+    serial.Texts = rec.texts;
+  }
+  EXPECT_EQ(serial.Filled, 7);  // SMALL is not filled; BIG counts twice
+  ASSERT_EQ(serial.Texts.size(), 2u);
+  EXPECT_NE(serial.Texts[0].find("TFIOut.LoadData"), std::string::npos);
+  EXPECT_NE(serial.Texts[1].find("ZERO"), std::string::npos);
+  for (int threads : {1, 2, 4, 0}) {
+    std::vector<TFIOut*> maps = Reloaded(f);
+    spoil(maps);
+    testsupport::SinkRecorder rec;
+    TJob job("load");
+    std::vector<int64_t> steps;
+    job.OnProgress = [&](const TJobProgress& P) { steps.push_back(P.Done); };
+    EXPECT_EQ(LoadMapsData(job, maps, threads), serial.Filled) << threads;
+    EXPECT_EQ(rec.texts, serial.Texts) << threads;
+    EXPECT_EQ(steps, (std::vector<int64_t>{0, 1, 2, 3, 4, 5, 6, 7, 8})) << threads;
+    for (int i : {0, 2, 3, 4, 5}) {
+      TFIOut* m = maps[static_cast<size_t>(i)];
+      EXPECT_EQ(m->kLoad, 2) << threads << " " << m->Name;
+      EXPECT_TRUE(SameBits(m->aData, f.values[static_cast<size_t>(i)])) << threads << m->Name;
+      ExpectStats(*m, f.values[static_cast<size_t>(i)]);
+    }
+    EXPECT_EQ(maps[1]->kLoad, 1);
+    EXPECT_EQ(maps[1]->aData, TAR4R4Flat(3, 2));
+  }
+}
+
+TEST(MapStorage, ACancelledReadLeavesTheMapsNotReachedAsTheyWere) {
+  Fixture f;
+  for (int threads : {1, 3}) {
+    std::vector<TFIOut*> maps = Reloaded(f);
+    maps.pop_back();
+    TJob job("load");
+    job.OnProgress = [&](const TJobProgress& P) {
+      if (P.Done == 3) job.Cancel();
+    };
+    EXPECT_EQ(LoadMapsData(job, maps, threads), 3) << threads;
+    for (size_t i = 0; i < maps.size(); ++i) {
+      if (i < 3) {
+        EXPECT_TRUE(SameBits(maps[i]->aData, f.values[i])) << threads << maps[i]->Name;
+        ExpectStats(*maps[i], f.values[i]);
+      } else {
+        EXPECT_TRUE(maps[i]->aData.empty()) << threads << maps[i]->Name;
+        EXPECT_EQ(maps[i]->kLoad, 0);
+      }
+    }
+  }
+}
+
+TEST(MapStorage, ANegativeSizeIsRefusedBeforeAnythingIsRead) {
+  Fixture f;
+  testsupport::SinkRecorder rec;
+  std::vector<TFIOut*> maps = Reloaded(f);
+  maps[0]->nX = -301;
+  maps[0]->nY = -250;
+  EXPECT_FALSE(maps[0]->LoadData(maps[0]->FileName(), maps[0]->nbData0));
+  EXPECT_EQ(maps[0]->kLoad, 0);
+  EXPECT_TRUE(maps[0]->aData.empty());
+  ASSERT_EQ(rec.texts.size(), 1u);
+  EXPECT_NE(rec.texts[0].find("nX=-301"), std::string::npos) << rec.texts[0];
 }
 
 }  // namespace

@@ -133,10 +133,9 @@ int Load(const std::vector<std::string>& Args) {
       if (!J.Cancelled()) J.Fail("no map loaded");
       return;
     }
-    for (int32_t i = 0; i < reg.Count(); ++i) {
-      if (!J.Step(i, reg.Count(), reg.Item(i)->Name)) return;
-      reg.Item(i)->EnsureLoaded();
-    }
+    std::vector<TFIOut*> maps;
+    for (const auto& m : reg.Items) maps.push_back(m.get());
+    LoadMapsData(J, maps);
   });
   if (rc != 0) return rc;
   for (const auto& m : reg.Items) {
