@@ -1,27 +1,35 @@
-// The slit measurements of a generated scan (noise-free lines, 512 slit pixels per file): the
-// whole measurement run TLFITS.CalcIntegrVal (continuum, sums, centres, widths, bisectors with the
-// obsolete Gauss fits) against reading and decoding the same files; the ratio is the cost of
-// measuring a scan in units of loading it. "SlitStages" runs the steps one by one on one thread
-// and reports each stage's milliseconds per file as counters (the bisector stage is almost all
-// the obsolete Gauss fits); "SlitMeasure" runs 8 and 16 files (linear in the files).
-// "Cont0": the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair measured
-// and stored into CONT, CONT2, LCONT, LCONT2) against reading each file and measuring its
-// continuum (TFITS.LoadData and TFITS.GetContAll).
+// The slit measurements of a generated scan (noise-free lines, 1024 slit pixels per file) against
+// reading and decoding the same files (link, headers, data): the ratio is the cost of measuring a
+// scan in units of loading it (goal <= 5 without the obsolete Gauss fits).
+//   SlitMeasure/N       the measurement run TLFITS.CalcIntegrVal of N files without the obsolete
+//                       Gauss fits, on every core; N = 8 and 16 show that it grows linearly.
+//   SlitMeasureGauss/N  the same run with the Gauss fits.
+//   SlitParallel        the run on every core; its reference is the serial run (ratio = parallel /
+//                       serial). The columns of both runs are compared bit for bit: a difference
+//                       fails the case.
+//   SlitStages          the steps one by one on one thread: each stage's milliseconds per file
+//                       and the Gauss fits' microseconds per slit pixel (both lines) as counters.
+//   Cont0               the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair
+//                       measured and stored into CONT, CONT2, LCONT, LCONT2) against reading each
+//                       file and measuring its continuum (TFITS.LoadData and TFITS.GetContAll).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "foundation/cvJob.h"
 #include "scans/cvLFIOut.h"
+#include "scans/cvBisec.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
 #include "tools/scangen/cvScanGen.h"
 
 namespace {
 
-constexpr int kNY = 512;
+constexpr int kNY = 1024;
 
 const std::string& ScanDir(int Files) {
   static std::string dirs[64];
@@ -44,20 +52,43 @@ bool Load(TLFITS& Scan, TJob& Job, int Files) {
   return Scan.LoadHeaders(Job) && Scan.LoadData(Job);
 }
 
-void SlitMeasure(benchmark::State& State) {
+// A loaded scan, measured by CalcIntegrVal with the given threads and Gauss fits (untimed when
+// Timed is false).
+bool Measure(TLFITS& Scan, int Files, int32_t Threads, bool Gauss) {
+  TJob job("bench");
+  TJobScope scope(job);
+  if (!Load(Scan, job, Files)) return false;
+  for (auto& f : Scan.Files) {
+    f->Threads = Threads;
+    f->GaussFits = Gauss;
+  }
+  return Scan.CalcIntegrVal(job);
+}
+
+void Run(benchmark::State& State, int32_t Threads, bool Gauss) {
   const int files = static_cast<int>(State.range(0));
+  double us = 0;
+  int64_t n = 0;
   for (auto _ : State) {
     State.PauseTiming();
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
     if (!Load(scan, job, files)) State.SkipWithError("scan not loaded");
+    for (auto& f : scan.Files) {
+      f->Threads = Threads;
+      f->GaussFits = Gauss;
+    }
     State.ResumeTiming();
-    benchmark::DoNotOptimize(scan.CalcIntegrVal(job));
+    const auto t0 = std::chrono::steady_clock::now();
+    if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
+    us += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+    ++n;
   }
+  State.counters["us_per_pixel"] = n ? us / n / (static_cast<double>(files) * kNY) : 0;
 }
 
-void SlitMeasure_Reference(benchmark::State& State) {
+void Reference(benchmark::State& State) {
   const int files = static_cast<int>(State.range(0));
   for (auto _ : State) {
     TLFITS scan;
@@ -67,19 +98,89 @@ void SlitMeasure_Reference(benchmark::State& State) {
   }
 }
 
-void SlitStages(benchmark::State& State) {
-  using clock = std::chrono::steady_clock;
-  double ms[5] = {0, 0, 0, 0, 0};
-  int64_t n = 0;
+void SlitMeasure(benchmark::State& State) { Run(State, 0, false); }
+void SlitMeasure_Reference(benchmark::State& State) { Reference(State); }
+void SlitMeasureGauss(benchmark::State& State) { Run(State, 0, true); }
+void SlitMeasureGauss_Reference(benchmark::State& State) { Reference(State); }
+
+// Every column of the measurement run, for comparing two runs bit for bit.
+bool SameColumns(const TFITS& A, const TFITS& B) {
+  auto same = [](const auto& x, const auto& y) {
+    return x.size() == y.size() &&
+           (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(x[0])) == 0);
+  };
+  bool ok = same(A.ACnt, B.ACnt) && same(A.AGRC1, B.AGRC1) && same(A.AGRC2, B.AGRC2) &&
+            same(A.AClass, B.AClass) && same(A.ANExt1, B.ANExt1) && same(A.ANExt2, B.ANExt2);
+  for (auto c : {&TFITS::AW1, &TFITS::AW2, &TFITS::AVM1, &TFITS::AVM2, &TFITS::AHM1,
+                 &TFITS::AHM2, &TFITS::AHG1, &TFITS::AHG2})
+    ok = ok && same(A.*c, B.*c);
+  for (int k = 1; k <= 9; ++k)
+    for (auto c : {&TFITS::ABiC1, &TFITS::ABiC2, &TFITS::ABiW1, &TFITS::ABiW2})
+      ok = ok && same((A.*c)[k], (B.*c)[k]);
+  for (int m = 3; m <= 5; ++m)
+    for (auto c : {&TFITS::A35C1, &TFITS::A35C2, &TFITS::A35I1, &TFITS::A35I2, &TFITS::A35D1,
+                   &TFITS::A35D2})
+      ok = ok && same((A.*c)[m], (B.*c)[m]);
+  return ok && A.MeanLC1 == B.MeanLC1 && A.MeanLC2 == B.MeanLC2;
+}
+
+void SlitParallel(benchmark::State& State) {
+  constexpr int kFiles = 8;
   for (auto _ : State) {
     State.PauseTiming();
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, 4)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    for (auto& f : scan.Files) f->GaussFits = false;
+    State.ResumeTiming();
+    if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
+    State.PauseTiming();
+    TLFITS serial;
+    if (!Measure(serial, kFiles, 1, false)) State.SkipWithError("serial run failed");
+    for (int i = 0; i < kFiles; ++i)
+      if (!SameColumns(*scan.Files[i], *serial.Files[i]))
+        State.SkipWithError("parallel columns differ from the serial ones");
+    State.ResumeTiming();
+  }
+  State.counters["identical"] = 1;
+}
+
+void SlitParallel_Reference(benchmark::State& State) {
+  constexpr int kFiles = 8;
+  for (auto _ : State) {
+    State.PauseTiming();
+    TLFITS scan;
+    TJob job("bench");
+    TJobScope scope(job);
+    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    for (auto& f : scan.Files) {
+      f->Threads = 1;
+      f->GaussFits = false;
+    }
+    State.ResumeTiming();
+    if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
+  }
+}
+
+void SlitStages(benchmark::State& State) {
+  using clock = std::chrono::steady_clock;
+  constexpr int kFiles = 4;
+  const auto d = [](auto a, auto b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+  };
+  double ms[4] = {0, 0, 0, 0}, gaussMs = 0;
+  int64_t n = 0, gaussPix = 0;
+  for (auto _ : State) {
+    State.PauseTiming();
+    TLFITS scan;
+    TJob job("bench");
+    TJobScope scope(job);
+    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
     State.ResumeTiming();
     for (auto& f : scan.Files) {
       f->Threads = 1;
+      f->GaussFits = false;
       auto t0 = clock::now();
       f->GetContAll();
       f->CalcSums();
@@ -91,18 +192,31 @@ void SlitStages(benchmark::State& State) {
       auto t3 = clock::now();
       f->CalcBisec();
       auto t4 = clock::now();
-      const auto d = [](auto a, auto b) {
-        return std::chrono::duration<double, std::milli>(b - a).count();
-      };
       ms[0] += d(t0, t1);
       ms[1] += d(t1, t2);
       ms[2] += d(t2, t3);
       ms[3] += d(t3, t4);
       ++n;
+      // the obsolete Gauss fits of both lines, on every 16th slit pixel
+      TAIn A;
+      auto g0 = clock::now();
+      for (int32_t y = 1; y <= f->nY; y += 16) {
+        if (!f->GetCol3(y, 1, A)) continue;
+        for (int line = 1; line <= 2; ++line) {
+          TGauss3 dld{}, lam0{}, d0{};
+          int32_t kMin = 0;
+          Get3GaussPar(A, line == 1 ? 1 : 56, line == 1 ? 56 : f->nLam, f->ACnt[y], 5.0, 0.2,
+                       0.1, -0.01 * f->ACnt[y], dld, lam0, d0, kMin);
+          benchmark::DoNotOptimize(lam0);
+        }
+        ++gaussPix;
+      }
+      gaussMs += d(g0, clock::now());
     }
   }
-  const char* names[4] = {"continuum_ms", "centres_ms", "widths_ms", "bisectors_gauss_ms"};
+  const char* names[4] = {"continuum_ms", "centres_ms", "widths_ms", "bisectors_ms"};
   for (int k = 0; k < 4; ++k) State.counters[names[k]] = n ? ms[k] / n : 0;
+  State.counters["gauss_us_per_pixel"] = gaussPix ? gaussMs * 1000 / gaussPix : 0;
 }
 
 void SlitStages_Reference(benchmark::State& State) {
@@ -163,6 +277,10 @@ BENCHMARK(Cont0)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(Cont0_Reference)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitMeasure)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitMeasure_Reference)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(SlitMeasureGauss)->Arg(8)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(SlitMeasureGauss_Reference)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(SlitParallel)->Unit(benchmark::kMillisecond);
+BENCHMARK(SlitParallel_Reference)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitStages)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(SlitStages_Reference)->Unit(benchmark::kMillisecond);
 

@@ -30,14 +30,15 @@ TJobProgress TJob::LastProgress() const {
   return progress_;
 }
 
-void TJob::Warn(const std::string& Text) {
+void TJob::Warn(const std::string& Text, int32_t Times) {
+  if (Times <= 0) return;
   std::lock_guard<std::mutex> lock(mutex_);
   for (TWarning& w : warnings_)
     if (w.Text == Text) {
-      ++w.Count;
+      w.Count += Times;
       return;
     }
-  warnings_.push_back({Text, 1});
+  warnings_.push_back({Text, Times});
 }
 
 std::vector<TJob::TWarning> TJob::Warnings() const {

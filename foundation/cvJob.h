@@ -46,7 +46,7 @@ class TJob {
     std::string Text;
     int32_t Count = 0;
   };
-  void Warn(const std::string& Text);
+  void Warn(const std::string& Text, int32_t Times = 1);  // Times: a run of repeats at once
   std::vector<TWarning> Warnings() const;
   int32_t WarningCount() const;  // distinct texts
   // The report: a heading with the job's name and outcome, then each warning (with "(xN)" when

@@ -639,15 +639,20 @@ void TFITS::GetALam(TARe& Out) {
 
 // ---------------------------------------------------------------- continuum
 
-void TFITS::GetContAll() {
-  if (static_cast<int32_t>(ACnt.size()) == nY + 1) return;
+bool TFITS::ContFromScanMap() {
   if (Owner && !Owner->RecomputeCont && Scans().MapRow.Provided()) {
     TARe row;
     if (Scans().MapRow(*this, "CONT", row) && static_cast<int32_t>(row.size()) == nY + 1) {
       ACnt = std::move(row);
-      return;
+      return true;
     }
   }
+  return false;
+}
+
+void TFITS::GetContAll() {
+  if (static_cast<int32_t>(ACnt.size()) == nY + 1) return;
+  if (ContFromScanMap()) return;
   TWarnBatch local;
   const bool own = Owner && !Owner->Batch;
   if (own) Owner->Batch = &local;
@@ -675,9 +680,10 @@ bool TFITS::SmoothedI(int32_t iY, TARe& R) {
   const double smooth = Owner ? Owner->ContSmooth : 0;
   if (smooth == 0)
     KeyWarn("lsmooth", "FITS(" + IntStr(iY) + ").GetICont_01 lsmooth=0!!!");
-  TAIn I;
+  thread_local TAIn I;
+  thread_local TARe Y;
   if (!GetCol3(iY + 1, 1, I)) return false;
-  const TARe Y = AInToARe(I);
+  Y.assign(I.begin(), I.end());
   if (smooth == 0) {
     R = Y;  // no smoothing width: the profile as it is
   } else if (Owner && !LiteralSmoothing) {
@@ -695,7 +701,7 @@ bool TFITS::SmoothedI(int32_t iY, TARe& R) {
 
 void TFITS::GetIContMax(int32_t iY, double& Cont, int32_t& Idx) {
   const double krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
-  TARe R;
+  thread_local TARe R;
   if (!SmoothedI(iY, R)) return;
   double m = 0;
   int32_t i = 0;
@@ -714,11 +720,17 @@ void TFITS::GetIContLam(int32_t iY, double& Cont, double& Lam) {
 
 void TFITS::CalcCGrav5(int32_t y, double& g1, TARe& Values, TAIn& Pixels, double& g2) {
   g1 = g2 = 0;
-  TAIn I;
+  thread_local TAIn I;
   if (!GetCol3(y, 1, I)) return;
-  TAIn V;
+  CalcCGrav5(y, I, g1, Values, Pixels, g2);
+}
+
+void TFITS::CalcCGrav5(int32_t y, const TAIn& I, double& g1, TARe& Values, TAIn& Pixels,
+                       double& g2) {
+  g1 = g2 = 0;
+  thread_local TAIn V;
   AInTurnPoints(I, 1, std::min<int32_t>(112, nLam), V, Pixels);
-  Values = AInToARe(V);
+  Values.assign(V.begin(), V.end());
   double mn = 0, mx = 0;
   if (NOf(Values) >= 1) AReMinMax(Values, mn, mx);
   TurnPointsThin(Values, Pixels, (mx - mn) / 10);

@@ -142,9 +142,13 @@ class TFITS {
                    int32_t& Code) const;
 
   // ---- slit measurements ----
-  // Threads of the per-pixel loops that run in parallel (CalcBisec): 0 one per core, 1 serial;
-  // the columns and the warnings are the serial run's either way.
+  // Threads of the loops over slit pixels inside a job: 0 one per core, 1 serial; the columns,
+  // the warnings and the report lines are the serial run's either way. Outside a job the loops
+  // run serially.
   int32_t Threads = 0;
+  // The obsolete Gauss fits of CalcBisec (the A35 columns); off only to time the rest (benches):
+  // the A35 columns then read 0, the bisectors and widths are the same.
+  bool GaussFits = true;
   // The whole measurement of the file: continuum, sums, centres, widths, bisectors; bit 3.
   void BigCalc();
   void GetICont_01(int32_t iY, int32_t iGap, double& Max1, double& Max2, int32_t& Idx1,
@@ -167,6 +171,8 @@ class TFITS {
                      int32_t& S, int32_t& E) const;
   void CalcFiltSums(int32_t i1, int32_t i2, const std::string& Name, bool Absolute);
   void CalcCGrav(int32_t y, double& g1, double& g2);
+  // The same on slit pixel y's decoded I profile A, its reports into Report (null: none).
+  void CalcCGrav(int32_t y, const TAIn& A, double& g1, double& g2, TStringList* Report);
   void CalcCGravs();
   void CalcEqw();
   void CalcBisec();
@@ -174,6 +180,8 @@ class TFITS {
 
   // ---- line centres of gravity ----
   void CalcCGrav5(int32_t y, double& g1, TARe& Values, TAIn& Pixels, double& g2);
+  // The same on slit pixel y's decoded I profile A.
+  void CalcCGrav5(int32_t y, const TAIn& A, double& g1, TARe& Values, TAIn& Pixels, double& g2);
   void CalcCGravs0();
   void MeanLinePos5();
   void MeanLinePos();
@@ -240,10 +248,23 @@ class TFITS {
   // The I profile of slit pixel iY + 1 smoothed for the continuum (unsmoothed, with the warning,
   // while ContSmooth is 0); false when there is no profile.
   bool SmoothedI(int32_t iY, TARe& R);
+  // ACnt from the scan's "CONT" map when one is registered and not to be recomputed.
+  bool ContFromScanMap();
   // Releases the columns of the slit measurements (all but ACnt, AGRC1, AGRC2, AClass).
   void FreeMeasures();
   // CalcLCHalf at the depth fraction x (the minima measured here).
   void CalcLCLevelMinima(double x);
+  // The measurement run of BigCalc inside a job, and its steps for one slit pixel's decoded
+  // profiles (each writes slot y of its columns only).
+  void MeasureSlit();
+  void CentresOf(int32_t y, bool Ok, const TAIn& A, TStringList* Report);
+  struct TEqwSetup {
+    double Cd = 0, W1 = 0, W2 = 0;  // |CDELT1|, the half windows in pixels
+  };
+  TEqwSetup EqwSetup();  // sizes the columns
+  void EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V);
+  void BisecSetup();  // sizes the columns
+  void BisecOf(int32_t y, const TAIn& A);
   void KeyWarn(const std::string& Group, const std::string& Text);
   std::string OwnerOutName() const;
   void CheckWithScan();

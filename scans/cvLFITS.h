@@ -46,6 +46,24 @@ struct TScanRefs {
   int32_t LamFlag = 0;  // 0 undecided, 1 reversed, 2 confirmed
 };
 
+// Gaussian smoothing weights of one wavelength list X[1..N] and width W (GaussNorm), kept by
+// column: column j holds the rows Lo[j]..Hi[j] around j, outside which every weight is exactly 0
+// (a zero weight adds nothing to a sum, so leaving it out keeps every sum bit for bit). Smooth
+// sums each row in the order j = 1..N, as AReGSmooth does, and divides by the row's weight sum
+// (made in the same order); a row whose weights are all 0 keeps its value.
+struct TSmoothWeights {
+  TARe X;
+  double W = 0;
+  int32_t N = 0;
+  std::vector<int32_t> Lo, Hi, Off;  // by column 0..N-1: rows (0-based) and start in Col
+  std::vector<double> Col;
+  std::vector<double> Sums;  // by row 0..N-1
+  static std::shared_ptr<const TSmoothWeights> Make(const TARe& X, double W);
+  // R[1..N] from Y[1..N] (R[0] = Y[0]); Work holds N doubles. Int and real profiles alike.
+  void Smooth(const int32_t* Y, double* R, double* Work) const;
+  void Smooth(const double* Y, double* R, double* Work) const;
+};
+
 // The map slots (TScanMapSlots) name the maps the scan's map calculations fill and read.
 class TLFITS : public TScanMapSlots {
  public:
@@ -246,13 +264,13 @@ class TLFITS : public TScanMapSlots {
   // The continuum smoothing of a profile over the scan's wavelength list, with the weights made
   // once per scan (bit-identical to AReGSmooth).
   void SmoothProfile(const TARe& Y, TARe& R);
+  // The weights for the current wavelength list and ContSmooth, made when either changed; the
+  // object stays valid while the caller holds it, whatever later calls make.
+  std::shared_ptr<const TSmoothWeights> SmoothWeights();
 
  private:
   std::mutex smoothMutex_;
-  double smoothW_ = -1;
-  TARe smoothX_;
-  std::vector<double> smoothWeights_;
-  TARe smoothSums_;
+  std::shared_ptr<const TSmoothWeights> smooth_;
 };
 
 // The slot report of a scan; without one "LFITS Not Assigned Yet!!!" and an empty list.

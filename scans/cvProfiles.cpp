@@ -236,7 +236,7 @@ bool TFITS::GetFITNormArr(int32_t y, const std::string& Sel, double Lam0, TARe& 
 }
 
 void TFITS::GetAI(int32_t y, TARe& Out) {
-  TAIn col;
+  thread_local TAIn col;
   if (!GetCol3(y, 1, col)) return;
   const double norm = Normaliser(y);
   Out.assign(static_cast<size_t>(nLam) + 1, 0.0);
@@ -244,7 +244,7 @@ void TFITS::GetAI(int32_t y, TARe& Out) {
 }
 
 void TFITS::GetAV(int32_t y, TARe& Out) {
-  TAIn col;
+  thread_local TAIn col;
   if (!GetCol3(y + 1, 4, col)) return;
   const double norm = Normaliser(y + 1);
   Out.assign(static_cast<size_t>(nLam) + 1, 0.0);

@@ -7,7 +7,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -68,41 +72,223 @@ bool RedCrossing(const TAIn& A, int32_t K, int32_t n, double L, double& X) {
   return true;
 }
 
-// Body(y) for y = 1..nY on Threads threads (0: one per core). Each slit pixel runs under its own
-// job; its warnings are given again in slit-pixel order afterwards, so that the caller sees what
-// the serial run shows. Body writes only slot y of its columns.
+// Helper threads kept for the loops over slit pixels: made on first use and reused, so that a
+// slit file's loop neither starts threads nor frees their stacks. One loop at a time uses them;
+// a loop that finds them busy starts its own.
+class TPixelPool {
+ public:
+  static TPixelPool& Instance() {
+    static TPixelPool pool;
+    return pool;
+  }
+  // Work on the calling thread and on Helpers helpers; returns when all have ended. False (and
+  // nothing run) when another loop uses the helpers.
+  bool TryRun(int32_t Helpers, const std::function<void()>& Work) {
+    std::unique_lock<std::mutex> busy(busy_, std::try_to_lock);
+    if (!busy) return false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      while (static_cast<int32_t>(threads_.size()) < Helpers)
+        threads_.emplace_back([this] { Loop(); });
+      work_ = &Work;
+      wanted_ = Helpers;
+      taken_ = done_ = 0;
+      ++round_;
+    }
+    wake_.notify_all();
+    Work();
+    std::unique_lock<std::mutex> lock(mutex_);
+    ended_.wait(lock, [&] { return done_ == wanted_; });
+    work_ = nullptr;
+    return true;
+  }
+  ~TPixelPool() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+
+ private:
+  void Loop() {
+    int64_t seen = 0;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return stop_ || (round_ != seen && taken_ < wanted_); });
+      if (stop_) return;
+      seen = round_;
+      ++taken_;
+      const std::function<void()>* work = work_;
+      lock.unlock();
+      (*work)();
+      lock.lock();
+      if (++done_ == wanted_) ended_.notify_all();
+    }
+  }
+  std::mutex busy_, mutex_;
+  std::condition_variable wake_, ended_;
+  std::vector<std::thread> threads_;
+  const std::function<void()>* work_ = nullptr;
+  int32_t wanted_ = 0, taken_ = 0, done_ = 0;
+  int64_t round_ = 0;
+  bool stop_ = false;
+};
+
+// Loops over slit pixels. Inside a job they run on Threads threads (0: one per core; 1: the
+// calling thread); each slit pixel then works under a job of its own, whose warnings are kept per
+// warning group (Stage) and given to the running job afterwards group by group in slit-pixel
+// order, with the pixel's report lines: the job sees what the serial run shows. Outside a job
+// Body runs serially and its messages go out directly. Body(y, P) writes only slot y of its
+// columns and its reports to P.Report.
+class TPixelRun {
+ public:
+  class TPixel {
+   public:
+    TStringList* Report = nullptr;
+    // Begins warning group S of this slit pixel.
+    void Stage(int S) {
+      if (!run_) return;
+      Take();
+      stage_ = S;
+    }
+
+   private:
+    friend class TPixelRun;
+    void Open() {
+      job_.emplace("pixel");
+      job_->TraceMask = run_->mask_;
+      scope_.emplace(*job_);
+    }
+    // The job's warnings into slot (stage, y); a fresh job for the next ones.
+    void Take() {
+      if (job_->WarningCount() == 0) return;
+      run_->Slot(stage_, y_) = job_->Warnings();
+      scope_.reset();
+      Open();
+    }
+    TPixelRun* run_ = nullptr;
+    int32_t y_ = 0;
+    int stage_ = 0;
+    std::optional<TJob> job_;
+    std::optional<TJobScope> scope_;
+    TStringList own_;
+  };
+
+  TPixelRun(int32_t nY, int32_t Threads, int Stages, TStringList* Report)
+      : nY_(nY), stages_(Stages), report_(Report), parent_(CurrentJob()) {
+    if (!parent_) return;
+    mask_ = parent_->TraceMask;
+    const int32_t cores = static_cast<int32_t>(std::thread::hardware_concurrency());
+    threads_ = std::clamp(Threads > 0 ? Threads : cores, 1, std::max(nY, 1));
+    slots_.resize(static_cast<size_t>(Stages) * (static_cast<size_t>(std::max(nY, 0)) + 1));
+    if (Report) lines_.resize(static_cast<size_t>(std::max(nY, 0)) + 1);
+  }
+
+  template <class F>
+  void Run(F&& Body) {
+    if (!parent_) {
+      TPixel p;
+      p.Report = report_;
+      for (int32_t y = 1; y <= nY_; ++y) Body(y, p);
+      return;
+    }
+    std::atomic<int32_t> next{1};
+    std::atomic<bool> failed{false};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    constexpr int32_t kChunk = 8;
+    auto work = [&] {
+      TPixel p;
+      p.run_ = this;
+      p.Report = report_ ? &p.own_ : nullptr;
+      p.Open();
+      while (!failed) {
+        const int32_t from = next.fetch_add(kChunk);
+        if (from > nY_) break;
+        for (int32_t y = from; y <= std::min(nY_, from + kChunk - 1) && !failed; ++y) {
+          p.y_ = y;
+          p.stage_ = 0;
+          try {
+            Body(y, p);
+            p.Take();
+          } catch (...) {
+            std::lock_guard<std::mutex> lock(failureLock);
+            if (!failed.exchange(true)) failure = std::current_exception();
+          }
+          if (p.own_.Count() > 0) {
+            auto& l = lines_[static_cast<size_t>(y)];
+            for (int i = 0; i < p.own_.Count(); ++i) l.push_back(p.own_[i]);
+            p.own_.Clear();
+          }
+        }
+      }
+    };
+    const std::function<void()> task = work;
+    if (threads_ == 1 || !TPixelPool::Instance().TryRun(threads_ - 1, task)) {
+      std::vector<std::thread> pool;
+      for (int32_t i = 1; i < threads_; ++i) pool.emplace_back(work);
+      work();
+      for (std::thread& t : pool) t.join();
+    }
+    if (failure) {
+      // what came before the failure still reaches the job
+      for (int s = 0; s < stages_; ++s) Emit(s);
+      EmitReport();
+      std::rethrow_exception(failure);
+    }
+  }
+
+  // The warnings of group S, slit pixel by slit pixel; a run of one text at once.
+  void Emit(int S) {
+    if (!parent_) return;
+    const std::string* text = nullptr;
+    int32_t times = 0;
+    for (int32_t y = 1; y <= nY_; ++y)
+      for (const TJob::TWarning& w : Slot(S, y)) {
+        if (text && *text == w.Text) {
+          times += w.Count;
+          continue;
+        }
+        if (text) parent_->Warn(*text, times);
+        text = &w.Text;
+        times = w.Count;
+      }
+    if (text) parent_->Warn(*text, times);
+    for (int32_t y = 1; y <= nY_; ++y) Slot(S, y).clear();
+  }
+
+  // The report lines in slit-pixel order.
+  void EmitReport() {
+    if (!parent_ || !report_) return;
+    for (auto& l : lines_) {
+      for (const std::string& line : l) report_->Add(line);
+      l.clear();
+    }
+  }
+
+ private:
+  std::vector<TJob::TWarning>& Slot(int S, int32_t y) {
+    return slots_[static_cast<size_t>(S) * (static_cast<size_t>(nY_) + 1) +
+                  static_cast<size_t>(y)];
+  }
+  int32_t nY_;
+  int stages_;
+  TStringList* report_;
+  TJob* parent_;
+  int32_t mask_ = 0;
+  int32_t threads_ = 1;
+  std::vector<std::vector<TJob::TWarning>> slots_;
+  std::vector<std::vector<std::string>> lines_;
+};
+
+// Body(y) over the slit pixels with one warning group and no reports.
 template <class F>
 void ForPixels(int32_t nY, int32_t Threads, F&& Body) {
-  int32_t nt = Threads > 0 ? Threads : static_cast<int32_t>(std::thread::hardware_concurrency());
-  nt = std::clamp(nt, 1, std::max(nY, 1));
-  if (nt == 1) {
-    for (int32_t y = 1; y <= nY; ++y) Body(y);
-    return;
-  }
-  std::vector<std::vector<TJob::TWarning>> warned(static_cast<size_t>(nY) + 1);
-  std::atomic<int32_t> next{1};
-  std::exception_ptr failure;
-  std::atomic<bool> failed{false};
-  auto work = [&] {
-    for (int32_t y = next++; y <= nY && !failed; y = next++) {
-      TJob pixel("pixel");
-      try {
-        TJobScope scope(pixel);
-        Body(y);
-      } catch (...) {
-        if (!failed.exchange(true)) failure = std::current_exception();
-      }
-      warned[static_cast<size_t>(y)] = pixel.Warnings();
-    }
-  };
-  std::vector<std::thread> pool;
-  for (int32_t i = 1; i < nt; ++i) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
-  for (int32_t y = 1; y <= nY; ++y)
-    for (const TJob::TWarning& w : warned[static_cast<size_t>(y)])
-      for (int32_t c = 0; c < w.Count; ++c) WARNAbs(w.Text);
-  if (failure) std::rethrow_exception(failure);
+  TPixelRun run(nY, Threads, 1, nullptr);
+  run.Run([&](int32_t y, TPixelRun::TPixel&) { Body(y); });
+  run.Emit(0);
 }
 
 }  // namespace
@@ -112,7 +298,7 @@ void ForPixels(int32_t nY, int32_t Threads, F&& Body) {
 void TFITS::GetICont_01(int32_t iY, int32_t iGap, double& Max1, double& Max2, int32_t& Idx1,
                         int32_t& Idx2) {
   const double krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
-  TARe R;
+  thread_local TARe R;
   if (!SmoothedI(iY, R)) return;
   double m1 = 0, m2 = 0;
   int32_t i1 = 0, i2 = 0;
@@ -129,7 +315,9 @@ void TFITS::FillContPair() {
   ACntIdx.assign(static_cast<size_t>(nY) + 1, 0.0);
   ACnt2.assign(static_cast<size_t>(nY) + 1, 0.0);
   ACnt2Idx.assign(static_cast<size_t>(nY) + 1, 0.0);
-  for (int32_t y = 1; y <= nY; ++y) {
+  // Without a smoothing width each slit pixel warns into the scan's pass: serially then.
+  const bool parallel = Owner && Owner->ContSmooth != 0 && NOf(Owner->Refs.ALam) == nLam;
+  ForPixels(nY, parallel ? Threads : 1, [&](int32_t y) {
     double m1 = 0, m2 = 0;
     int32_t i1 = 0, i2 = 0;
     GetICont_01(y - 1, 10, m1, m2, i1, i2);
@@ -137,7 +325,7 @@ void TFITS::FillContPair() {
     ACntIdx[y] = i1;
     ACnt2[y] = m2;
     ACnt2Idx[y] = i2;
-  }
+  });
 }
 
 // ---------------------------------------------------------------- the measurement run
@@ -148,23 +336,90 @@ void TFITS::BigCalc() {
     if (!LoadData()) return;
     SetBit(2);
   }
-  GetContAll();
-  CalcSums();
-  Size(AGRC1, nY);
-  Size(AGRC2, nY);
-  Size(AClass, nY);
-  CalcCGravs();
-  MeanLinePos5();
-  if (Owner && Owner->LineCenterDebug)
-    WARNAbs("aFITS.BigCalc " + ShortSt(7, MeanLC1) + " " + ShortSt(7, MeanLC2));
-  CalcEqw();
-  CalcBisec();
+  if (!CurrentJob() || !Bit(1)) {
+    // the steps one after the other, each over the whole slit
+    GetContAll();
+    CalcSums();
+    Size(AGRC1, nY);
+    Size(AGRC2, nY);
+    Size(AClass, nY);
+    CalcCGravs();
+    MeanLinePos5();
+    if (Owner && Owner->LineCenterDebug)
+      WARNAbs("aFITS.BigCalc " + ShortSt(7, MeanLC1) + " " + ShortSt(7, MeanLC2));
+    CalcEqw();
+    CalcBisec();
+  } else {
+    MeasureSlit();
+  }
   SetBit(3);
   ContExtremes();
   WidthExtremes(AW1, AW2);
   PairExtremes(AHM1, AHM2);
   MeanLinePos();
   ContIntercept(AQual);
+}
+
+namespace {
+
+// Continuum of one decoded I profile: the largest smoothed value (the first of equal ones) times
+// KRC, as GetIContMax gives it.
+double ContOf(const TSmoothWeights& S, const TAIn& I, double Krc) {
+  thread_local std::vector<double> R, Work;
+  R.resize(static_cast<size_t>(S.N) + 1);
+  Work.resize(static_cast<size_t>(S.N));
+  S.Smooth(I.data(), R.data(), Work.data());
+  int32_t k = 1;
+  for (int32_t i = 2; i <= S.N; ++i)
+    if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;
+  return R[static_cast<size_t>(k)] * Krc;
+}
+
+}  // namespace
+
+// BigCalc inside a job: every slit pixel measured whole at once (its profiles decoded once), the
+// pixels on several threads; the warnings are given step by step as the steps one after the other
+// give them (continuum, centres, equivalent widths, bisectors).
+void TFITS::MeasureSlit() {
+  bool contHere = false;
+  if (!Full(ACnt, nY) && !ContFromScanMap()) {
+    contHere = Owner && Owner->ContSmooth != 0 && !LiteralSmoothing &&
+               NOf(Owner->Refs.ALam) == nLam && nLam >= 2;
+    if (contHere)
+      ACnt.assign(static_cast<size_t>(nY) + 1, 0.0);
+    else
+      GetContAll();
+  }
+  std::shared_ptr<const TSmoothWeights> weights;
+  if (contHere) weights = Owner->SmoothWeights();
+  const double krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
+  CalcSums();
+  Size(AGRC1, nY);
+  Size(AGRC2, nY);
+  Size(AClass, nY);
+  const TEqwSetup eqw = EqwSetup();
+  BisecSetup();
+  TPixelRun run(nY, Threads, 4, Owner ? &Owner->CalcReport : nullptr);
+  run.Run([&](int32_t y, TPixelRun::TPixel& P) {
+    thread_local TAIn I, V;
+    const bool okI = GetCol3(y, 1, I);
+    if (contHere && okI) ACnt[y] = ContOf(*weights, I, krc);
+    P.Stage(1);
+    CentresOf(y, okI, I, P.Report);
+    P.Stage(2);
+    if (!okI) GetCol3(y, 1, I);  // the message again, as the separate step gives it
+    if (GetCol3(y, 4, V) && okI) EqwOf(eqw, y, I, V);
+    P.Stage(3);
+    if (okI || GetCol3(y, 1, I)) BisecOf(y, I);
+  });
+  run.Emit(0);
+  run.Emit(1);
+  run.EmitReport();
+  MeanLinePos5();
+  if (Owner && Owner->LineCenterDebug)
+    WARNAbs("aFITS.BigCalc " + ShortSt(7, MeanLC1) + " " + ShortSt(7, MeanLC2));
+  run.Emit(2);
+  run.Emit(3);
 }
 
 // ---------------------------------------------------------------- line positions
@@ -257,18 +512,23 @@ void TFITS::CalcLCLevelMinima(double x) {
   Size(ALd02, nY);
   Size(Ad01, nY);
   Size(Ad02, nY);
-  TAIn A;
-  double s1 = 0, s2 = 0;
-  for (int32_t y = 1; y <= nY; ++y) {
-    if (!GetCol3(y, 1, A)) continue;
+  std::vector<uint8_t> done(static_cast<size_t>(std::max(nY, 0)) + 1, 0);
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn A;
+    if (!GetCol3(y, 1, A)) return;
     double x1 = 0, x2 = 0;
     const double c = Full(ACnt, nY) ? ACnt[y] : 0;
     BisLevPair(A, c, x, x1, x2, ALd01[y], ALd02[y], Ad01[y], Ad02[y]);
     ALC1[y] = Fin(x1);
     ALC2[y] = Fin(x2);
-    s1 += Ad01[y];
-    s2 += Ad02[y];
-  }
+    done[static_cast<size_t>(y)] = 1;
+  });
+  double s1 = 0, s2 = 0;
+  for (int32_t y = 1; y <= nY; ++y)
+    if (done[static_cast<size_t>(y)]) {
+      s1 += Ad01[y];
+      s2 += Ad02[y];
+    }
   if (s2 < s1) SwapLines(nY, ALC1, ALC2, ALd01, ALd02, Ad01, Ad02);
 }
 
@@ -276,17 +536,22 @@ void TFITS::CalcLCLevel(double x) {
   Size(ALC1, nY);
   Size(ALC2, nY);
   if (!(Loadd0Columns() && LoadLd0Columns())) return CalcLCLevelMinima(x);
-  TAIn A;
-  double s1 = 0, s2 = 0;
-  for (int32_t y = 1; y <= nY; ++y) {
-    if (!GetCol3(y, 1, A)) continue;
+  std::vector<uint8_t> done(static_cast<size_t>(std::max(nY, 0)) + 1, 0);
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn A;
+    if (!GetCol3(y, 1, A)) return;
     double x1 = 0, x2 = 0;
     BisLevPairJ(A, y, Full(ACnt, nY) ? ACnt[y] : 0, x, x1, x2, Ad01, Ad02, ALd01, ALd02);
     ALC1[y] = Fin(x1);
     ALC2[y] = Fin(x2);
-    s1 += Ad01[y];
-    s2 += Ad02[y];
-  }
+    done[static_cast<size_t>(y)] = 1;
+  });
+  double s1 = 0, s2 = 0;
+  for (int32_t y = 1; y <= nY && y < NOf(Ad01) + 1 && y < NOf(Ad02) + 1; ++y)
+    if (done[static_cast<size_t>(y)]) {
+      s1 += Ad01[y];
+      s2 += Ad02[y];
+    }
   if (s2 < s1) SwapLines(nY, ALC1, ALC2, ALd01, ALd02, Ad01, Ad02);
 }
 
@@ -416,14 +681,14 @@ void TFITS::CalcSumsFine(int32_t Mode, double Frac) {
   const int32_t h = nLam / 2;
   CalcSums();
   if (!Full(ACnt, nY)) GetContAll();
-  TAIn I, Q, U, V;
-  for (int32_t y = 1; y <= nY; ++y) {
+  ForPixels(nY, Threads, [&](int32_t y) {
     if (ACnt[y] < 1000) {
       if (Mode < 3)
         for (int k = 1; k <= 23; ++k) ArN2[k][1][y] = ArN2[k][2][y] = 0;
-      continue;
+      return;
     }
-    if (!GetCol3(y, 1, I) || !GetCol3(y, 2, Q) || !GetCol3(y, 3, U) || !GetCol3(y, 4, V)) continue;
+    thread_local TAIn I, Q, U, V;
+    if (!GetCol3(y, 1, I) || !GetCol3(y, 2, Q) || !GetCol3(y, 3, U) || !GetCol3(y, 4, V)) return;
     const double C = ACnt[y] * kc;
     const double N = CDELT1 * 1000 / C;
     const double Ls[3] = {0, Full(ALC1, nY) ? ALC1[y] : 0, Full(ALC2, nY) ? ALC2[y] : 0};
@@ -540,7 +805,7 @@ void TFITS::CalcSumsFine(int32_t Mode, double Frac) {
       r[23] = w.R * N;
       for (int k = 1; k <= 23; ++k) ArN2[k][n][y] = Fin(r[k]);
     }
-  }
+  });
 }
 
 void TFITS::CalcFiltSums(int32_t i1, int32_t i2, const std::string&, bool Absolute) {
@@ -549,10 +814,10 @@ void TFITS::CalcFiltSums(int32_t i1, int32_t i2, const std::string&, bool Absolu
   Size(ArN2[2][n], nY);
   const double kc = Owner && Owner->KCont != 0 ? Owner->KCont : 1.0;
   const TARe& W = n == 1 ? AW1 : AW2;
-  TAIn V;
   const int32_t a = std::max(i1, 1), b = std::min(i2, nLam);
-  for (int32_t y = 1; y <= nY; ++y) {
-    if (!GetCol3(y, 4, V)) continue;
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn V;
+    if (!GetCol3(y, 4, V)) return;
     double S = 0;
     for (int32_t j = a; j <= b; ++j) S += Absolute ? std::abs(V[j]) : V[j];
     if (i2 - i1 > 1) S /= (i2 - i1);
@@ -560,7 +825,7 @@ void TFITS::CalcFiltSums(int32_t i1, int32_t i2, const std::string&, bool Absolu
     const double w = Full(W, nY) ? W[y] : 0;
     ArN2[1][n][y] = c != 0 ? Fin(S / c) : 0;
     ArN2[2][n][y] = w != 0 ? Fin(S / w) : 0;
-  }
+  });
 }
 
 // ---------------------------------------------------------------- centres of gravity
@@ -580,11 +845,16 @@ double CGravNextEstimate(const double* R, int32_t n, double l) {
 void TFITS::CalcCGrav(int32_t y, double& g1, double& g2) {
   TTimedSection timed("FITS.CalcCGrav");
   g1 = g2 = 0;
-  TAIn A;
+  thread_local TAIn A;
   if (!GetCol3(y, 1, A)) return;
-  const TARe X = AInToARe(A);
-  TStringList* rep = Owner ? &Owner->CalcReport : nullptr;
-  if (rep && Owner->LineCenterDebug) {
+  CalcCGrav(y, A, g1, g2, Owner ? &Owner->CalcReport : nullptr);
+}
+
+void TFITS::CalcCGrav(int32_t y, const TAIn& A, double& g1, double& g2, TStringList* rep) {
+  g1 = g2 = 0;
+  thread_local TARe X;
+  X.assign(A.begin(), A.end());
+  if (rep && Owner && Owner->LineCenterDebug) {
     TARe v;
     TAIn p;
     AReTurnPoints(X, 1, std::min<int32_t>(112, nLam), v, p);
@@ -672,6 +942,23 @@ void TFITS::CalcCGrav(int32_t y, double& g1, double& g2) {
   }
 }
 
+// AGRC1, AGRC2 and AClass of slit pixel y from its I profile A (Ok false: not decoded; the
+// messages of the undecodable profile as the separate calls give them).
+void TFITS::CentresOf(int32_t y, bool Ok, const TAIn& A, TStringList* Report) {
+  thread_local TARe v;
+  thread_local TAIn p;
+  double g1 = 0, g2 = 0;
+  if (Ok) {
+    CalcCGrav5(y, A, g1, v, p, g2);
+    if (AClass[y] != 5) CalcCGrav(y, A, g1, g2, Report);
+  } else if (AClass[y] != 5) {
+    thread_local TAIn again;
+    GetCol3(y, 1, again);
+  }
+  AGRC1[y] = g1;
+  AGRC2[y] = g2;
+}
+
 void TFITS::CalcCGravs() {
   TTimedSection timed("FITS.CalcCGravs");
   if (!Bit(1)) {
@@ -681,67 +968,77 @@ void TFITS::CalcCGravs() {
   Size(AGRC1, nY);
   Size(AGRC2, nY);
   Size(AClass, nY);
-  TARe v;
-  TAIn p;
-  for (int32_t y = 1; y <= nY; ++y) {
-    double g1 = 0, g2 = 0;
-    CalcCGrav5(y, g1, v, p, g2);
-    if (AClass[y] != 5) CalcCGrav(y, g1, g2);
-    AGRC1[y] = g1;
-    AGRC2[y] = g2;
-  }
+  TPixelRun run(nY, Threads, 1, Owner ? &Owner->CalcReport : nullptr);
+  run.Run([&](int32_t y, TPixelRun::TPixel& P) {
+    thread_local TAIn A;
+    const bool ok = GetCol3(y, 1, A);
+    CentresOf(y, ok, A, P.Report);
+  });
+  run.Emit(0);
+  run.EmitReport();
 }
 
 // ---------------------------------------------------------------- widths, moments, bisectors
 
-void TFITS::CalcEqw() {
-  TTimedSection timed("FITS.CalcEqw");
-  const double cd = std::fabs(CDELT1);
-  const double w1 = cd != 0 ? std::fabs((Owner ? Owner->d6301 : 350) / 1000 / CDELT1) : 0;
-  const double w2 = cd != 0 ? std::fabs((Owner ? Owner->d6302 : 350) / 1000 / CDELT1) : 0;
+TFITS::TEqwSetup TFITS::EqwSetup() {
+  TEqwSetup s;
+  s.Cd = std::fabs(CDELT1);
+  s.W1 = s.Cd != 0 ? std::fabs((Owner ? Owner->d6301 : 350) / 1000 / CDELT1) : 0;
+  s.W2 = s.Cd != 0 ? std::fabs((Owner ? Owner->d6302 : 350) / 1000 / CDELT1) : 0;
   for (TARe* c : {&AW1, &AW2, &AVM1, &AVM2, &AHG1, &AHG2, &AHM1, &AHM2}) Size(*c, nY);
-  if (!Full(ACnt, nY)) GetContAll();
-  TARe P, Vn;
-  TARe Ap(static_cast<size_t>(nLam) + 1, 0.0), Am(static_cast<size_t>(nLam) + 1, 0.0);
+  return s;
+}
+
+void TFITS::EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V) {
+  thread_local TARe P, Vn, Ap, Am;
+  const size_t len = static_cast<size_t>(nLam) + 1;
+  // I/Ic and V/Ic as GetAI (y) and GetAV (y - 1) give them
+  const double norm = Normaliser(y);
+  P.assign(len, 0.0);
+  Vn.assign(len, 0.0);
+  Ap.assign(len, 0.0);
+  Am.assign(len, 0.0);
+  for (int32_t j = 1; j <= nLam; ++j) {
+    P[j] = I[j] / norm;
+    Vn[j] = V[j] / norm;
+    Ap[j] = 1 - (P[j] + Vn[j]);
+    Am[j] = 1 - (P[j] - Vn[j]);
+  }
   const double top = nLam;
-  for (int32_t y = 1; y <= nY; ++y) {
-    const double gr[3] = {0, Full(AGRC1, nY) ? AGRC1[y] : 0, Full(AGRC2, nY) ? AGRC2[y] : 0};
-    const double ws[3] = {0, w1, w2};
-    double lo[3], hi[3];
-    for (int n = 1; n <= 2; ++n) {
-      lo[n] = std::clamp(gr[n] - ws[n], 1.0, top);
-      hi[n] = std::clamp(gr[n] + ws[n], 1.0, top);
-    }
-    P.clear();
-    Vn.clear();
-    GetAI(y, P);
-    GetAV(y - 1, Vn);
-    if (NOf(P) != nLam || NOf(Vn) != nLam) continue;
-    for (int32_t j = 1; j <= nLam; ++j) {
-      Ap[j] = 1 - (P[j] + Vn[j]);
-      Am[j] = 1 - (P[j] - Vn[j]);
-    }
-    static const double kLam[3] = {0, 6301.5, 6302.5}, kG[3] = {0, 1.669, 2.487};
-    TARe* W[3] = {nullptr, &AW1, &AW2};
-    TARe* VM[3] = {nullptr, &AVM1, &AVM2};
-    TARe* HM[3] = {nullptr, &AHM1, &AHM2};
-    TARe* HG[3] = {nullptr, &AHG1, &AHG2};
-    for (int n = 1; n <= 2; ++n) {
-      const double cp = LineCenter_d(Ap, lo[n], hi[n]), cm = LineCenter_d(Am, lo[n], hi[n]);
-      const double s = cd * (cm - cp) * 1000;
-      (*HG[n])[y] = Fin(BFromSplit(s / 2, kLam[n], kG[n]));
-      const double w = Fin(cd * 1000 * AReMoment0(P, lo[n], hi[n], 1.0));
-      (*W[n])[y] = w;
-      const double mA = CDELT1 * 1000;
-      const double vm = Fin(AReMoment1(Vn, lo[n], hi[n], gr[n]) * mA * mA);
-      (*VM[n])[y] = vm;
-      (*HM[n])[y] = w != 0 ? Fin(BFromSplit(vm / w, kLam[n], kG[n])) : 0;
-    }
+  const double gr[3] = {0, Full(AGRC1, nY) ? AGRC1[y] : 0, Full(AGRC2, nY) ? AGRC2[y] : 0};
+  const double ws[3] = {0, S.W1, S.W2};
+  static const double kLam[3] = {0, 6301.5, 6302.5}, kG[3] = {0, 1.669, 2.487};
+  TARe* W[3] = {nullptr, &AW1, &AW2};
+  TARe* VM[3] = {nullptr, &AVM1, &AVM2};
+  TARe* HM[3] = {nullptr, &AHM1, &AHM2};
+  TARe* HG[3] = {nullptr, &AHG1, &AHG2};
+  for (int n = 1; n <= 2; ++n) {
+    const double lo = std::clamp(gr[n] - ws[n], 1.0, top);
+    const double hi = std::clamp(gr[n] + ws[n], 1.0, top);
+    const double cp = LineCenter_d(Ap, lo, hi), cm = LineCenter_d(Am, lo, hi);
+    const double s = S.Cd * (cm - cp) * 1000;
+    (*HG[n])[y] = Fin(BFromSplit(s / 2, kLam[n], kG[n]));
+    const double w = Fin(S.Cd * 1000 * AReMoment0(P, lo, hi, 1.0));
+    (*W[n])[y] = w;
+    const double mA = CDELT1 * 1000;
+    const double vm = Fin(AReMoment1(Vn, lo, hi, gr[n]) * mA * mA);
+    (*VM[n])[y] = vm;
+    (*HM[n])[y] = w != 0 ? Fin(BFromSplit(vm / w, kLam[n], kG[n])) : 0;
   }
 }
 
-void TFITS::CalcBisec() {
-  TTimedSection timed("FITS.CalcBisec");
+void TFITS::CalcEqw() {
+  TTimedSection timed("FITS.CalcEqw");
+  const TEqwSetup eqw = EqwSetup();
+  if (!Full(ACnt, nY)) GetContAll();
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn I, V;
+    const bool okI = GetCol3(y, 1, I);
+    if (GetCol3(y, 4, V) && okI) EqwOf(eqw, y, I, V);
+  });
+}
+
+void TFITS::BisecSetup() {
   Size(ANExt1, nY);
   Size(ANExt2, nY);
   for (int k = 1; k <= 9; ++k)
@@ -750,35 +1047,49 @@ void TFITS::CalcBisec() {
     for (TARe* c : {&A35C1[m], &A35C2[m], &A35I1[m], &A35I2[m], &A35D1[m], &A35D2[m]})
       Size(*c, nY);
   if (!Full(ACnt, nY)) GetContAll();
+}
+
+void TFITS::BisecOf(int32_t y, const TAIn& A) {
   // Line 1 is measured over pixels 1..56, line 2 over 56..112: both windows share pixel 56.
   constexpr int32_t kSplit = 56;
-  ForPixels(nY, Threads, [&](int32_t y) {
-    thread_local TAIn A;
-    if (!GetCol3(y, 1, A)) return;
-    const double C = ACnt[y];
-    for (int n = 1; n <= 2; ++n) {
-      double xmin = 0, ymin = 0;
-      TBand9 bis{}, wid{};
-      TGauss3 dld{}, lam0{}, d0{};
-      int32_t next = 0;
+  const double C = ACnt[y];
+  for (int n = 1; n <= 2; ++n) {
+    double xmin = 0, ymin = 0;
+    TBand9 bis{}, wid{};
+    TGauss3 dld{}, lam0{}, d0{};
+    int32_t next = 0;
+    if (GaussFits) {
       LineMetrix(n == 1 ? 1 : kSplit, n == 1 ? kSplit : nLam, A, C, xmin, ymin, bis, wid, dld,
                  lam0, d0, next);
-      (n == 1 ? ANExt1 : ANExt2)[y] = static_cast<uint8_t>(std::clamp(next, 0, 255));
-      auto& bc = n == 1 ? ABiC1 : ABiC2;
-      auto& bw = n == 1 ? ABiW1 : ABiW2;
-      for (int k = 1; k <= 9; ++k) {
-        bc[k][y] = Fin(bis[k]);
-        bw[k][y] = Fin(wid[k]);
-      }
-      auto& gc = n == 1 ? A35C1 : A35C2;
-      auto& gi = n == 1 ? A35I1 : A35I2;
-      auto& gd = n == 1 ? A35D1 : A35D2;
-      for (int m = 3; m <= 5; ++m) {
-        gc[m][y] = Fin(lam0[m - 2]);
-        gi[m][y] = Fin(d0[m - 2]);
-        gd[m][y] = Fin(dld[m - 2]);
-      }
+    } else {
+      TBand9 xl{}, xr{};
+      CalcBisec9I(n == 1 ? 1 : kSplit, n == 1 ? kSplit : nLam, A, C, xmin, ymin, bis, wid, xl,
+                  xr, next);
     }
+    (n == 1 ? ANExt1 : ANExt2)[y] = static_cast<uint8_t>(std::clamp(next, 0, 255));
+    auto& bc = n == 1 ? ABiC1 : ABiC2;
+    auto& bw = n == 1 ? ABiW1 : ABiW2;
+    for (int k = 1; k <= 9; ++k) {
+      bc[k][y] = Fin(bis[k]);
+      bw[k][y] = Fin(wid[k]);
+    }
+    auto& gc = n == 1 ? A35C1 : A35C2;
+    auto& gi = n == 1 ? A35I1 : A35I2;
+    auto& gd = n == 1 ? A35D1 : A35D2;
+    for (int m = 3; m <= 5; ++m) {
+      gc[m][y] = Fin(lam0[m - 2]);
+      gi[m][y] = Fin(d0[m - 2]);
+      gd[m][y] = Fin(dld[m - 2]);
+    }
+  }
+}
+
+void TFITS::CalcBisec() {
+  TTimedSection timed("FITS.CalcBisec");
+  BisecSetup();
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn A;
+    if (GetCol3(y, 1, A)) BisecOf(y, A);
   });
 }
 
@@ -786,9 +1097,10 @@ void TFITS::CalcLW(bool& Err) {
   Err = false;
   for (int k = 1; k <= 3; ++k)
     for (int n = 1; n <= 2; ++n) Size(ArN2[k][n], nY);
-  TAIn A;
-  for (int32_t y = 1; y <= nY; ++y) {
-    if (!GetCol3(y, 1, A)) continue;
+  std::vector<uint8_t> failed(static_cast<size_t>(std::max(nY, 0)) + 1, 0);
+  ForPixels(nY, Threads, [&](int32_t y) {
+    thread_local TAIn A;
+    if (!GetCol3(y, 1, A)) return;
     int32_t m = 0, c[3] = {0, 0, 0};
     AInMinPoint(A, 10, 50, m, c[1]);
     AInMinPoint(A, 57, 94, m, c[2]);
@@ -805,19 +1117,20 @@ void TFITS::CalcLW(bool& Err) {
         WARNAbs("CalcLW iYA=" + IntStr(y) + " Left: ic=" + IntStr(c[n]) + " ->i2=" + IntStr(b2) +
                 " ,i1=" + IntStr(b1) + " A[i2]=" + IntStr(A[b2]) + " Lvl=" + FDecSt(1, lvl) +
                 " A[i1]=" + IntStr(A[b1]));
-        Err = true;
+        failed[static_cast<size_t>(y)] = 1;
       }
       if (std::fabs(xr - r1) < 1e-5) {
         WARNAbs("CalcLW iYA=" + IntStr(y) + " Right: ic=" + IntStr(c[n]) + " ->i1=" +
                 IntStr(r1) + " ,i2=" + IntStr(r2) + " A[i1]=" + IntStr(A[r1]) +
                 " Lvl=" + FDecSt(1, lvl) + " A[i2]=" + IntStr(A[r2]));
-        Err = true;
+        failed[static_cast<size_t>(y)] = 1;
       }
       ArN2[1][n][y] = Fin(xb);
       ArN2[2][n][y] = Fin(xr);
       ArN2[3][n][y] = lvl;
     }
-  }
+  });
+  for (uint8_t f : failed) Err = Err || f != 0;
 }
 
 // ---------------------------------------------------------------- memory

@@ -31,6 +31,10 @@ TEST(Job, WarningsGoToTheJobCountedNotRepeated) {
   EXPECT_EQ(job.Warnings()[0].Text, "a");
   EXPECT_EQ(job.Warnings()[0].Count, 3);
   EXPECT_EQ(job.Warnings()[1].Text, "b");
+  // a run of repeats handed over at once counts as that many
+  job.Warn("b", 4);
+  job.Warn("b", 0);
+  EXPECT_EQ(job.Warnings()[1].Count, 5);
   // nothing reached a box or the sink's hook while the job ran
   EXPECT_TRUE(boxes.Shown().empty());
   EXPECT_TRUE(rec.texts.empty());

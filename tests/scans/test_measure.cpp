@@ -5,14 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <vector>
 
 #include "foundation/cvCentre.h"
+#include "foundation/cvInterp.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
 #include "scans/cvFITS.h"
+#include "scans/cvFIOut.h"
+#include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
 #include "support/TestSupport.h"
@@ -496,3 +501,217 @@ TEST(SlitMeasure, CancelStopsBetweenFilesAndARerunMatches) {
 }
 
 }  // namespace
+
+namespace {
+
+// Slit pixels of many kinds: fields, shifted lines, a line too weak for the turning points (the
+// iterative centres), a line near the edge (window reports), a flat and an empty profile.
+std::vector<TPix> Varied(int N) {
+  std::vector<TPix> pix(static_cast<size_t>(N));
+  for (int i = 0; i < N; ++i) {
+    TPix& p = pix[static_cast<size_t>(i)];
+    p.L[0].P0 = 27 + 0.23 * i;
+    p.L[1].W = 3 + 0.04 * i;
+    p.B = 35.0 * i - 400;
+    p.Ic = 15000 + 170 * i;
+  }
+  pix[3].L[1].D = 0.02;
+  pix[7].L[0].P0 = 5;
+  pix[7].L[1].D = 0.02;
+  pix[11].L[0].D = pix[11].L[1].D = 0;
+  pix[13].Ic = 0;
+  return pix;
+}
+
+void SameBits(const TARe& A, const TARe& B, const char* Name) {
+  ASSERT_EQ(A.size(), B.size()) << Name;
+  EXPECT_EQ(std::memcmp(A.data(), B.data(), A.size() * sizeof(double)), 0) << Name;
+}
+
+void SameWarnings(const TJob& A, const TJob& B) {
+  const auto a = A.Warnings(), b = B.Warnings();
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].Text, b[i].Text) << i;
+    EXPECT_EQ(a[i].Count, b[i].Count) << a[i].Text;
+  }
+}
+
+}  // namespace
+
+TEST(SlitMeasure, RunInAJobIsTheStepsOneByOne) {
+  const std::vector<TPix> pix = Varied(40);
+  TLFITS s1, s2;
+  TFITS f1, f2;
+  MakeSlit(s1, f1, pix);
+  MakeSlit(s2, f2, pix);
+  s1.LineCenterDebug = s2.LineCenterDebug = true;
+  f1.Threads = 4;
+  f2.Threads = 1;
+  TJob a("at once");
+  RunJob(a, [&](TJob&) { f1.BigCalc(); });
+  TJob b("steps");
+  RunJob(b, [&](TJob&) {
+    f2.LiteralSmoothing = true;  // the continuum as the smoothing routine itself gives it
+    f2.GetContAll();
+    f2.CalcSums();
+    f2.AGRC1.assign(41, 0.0);
+    f2.AGRC2.assign(41, 0.0);
+    f2.AClass.assign(41, 0);
+    f2.CalcCGravs();
+    f2.MeanLinePos5();
+    WARNAbs("aFITS.BigCalc " + ShortSt(7, f2.MeanLC1) + " " + ShortSt(7, f2.MeanLC2));
+    f2.CalcEqw();
+    f2.CalcBisec();
+  });
+  ASSERT_TRUE(f1.Bit(3));
+  SameBits(f1.ACnt, f2.ACnt, "ACnt");
+  SameBits(f1.AGRC1, f2.AGRC1, "AGRC1");
+  SameBits(f1.AGRC2, f2.AGRC2, "AGRC2");
+  EXPECT_EQ(f1.AClass, f2.AClass);
+  EXPECT_NE(f1.AClass[4], 5);  // the iterative centres ran
+  for (const TARe TFITS::*c : {&TFITS::AW1, &TFITS::AW2, &TFITS::AVM1, &TFITS::AVM2,
+                                &TFITS::AHM1, &TFITS::AHM2, &TFITS::AHG1, &TFITS::AHG2})
+    SameBits(f1.*c, f2.*c, "widths and fields");
+  for (int k = 1; k <= 9; ++k) {
+    SameBits(f1.ABiC1[k], f2.ABiC1[k], "ABiC1");
+    SameBits(f1.ABiW2[k], f2.ABiW2[k], "ABiW2");
+  }
+  for (int m = 3; m <= 5; ++m) SameBits(f1.A35D2[m], f2.A35D2[m], "A35D2");
+  SameWarnings(a, b);
+  EXPECT_GT(a.WarningCount(), 2);
+  // the scan's report: window and debug lines in slit-pixel order
+  EXPECT_EQ(s1.CalcReport.Text(), s2.CalcReport.Text());
+  EXPECT_NE(s1.CalcReport.Text().find("CalcCGrav-jjErr:(iYA=8 "), std::string::npos);
+}
+
+TEST(SlitMeasure, LoopsOnThreadsAreTheSerialOnes) {
+  const std::vector<TPix> pix = Varied(33);
+  struct TRun {
+    TLFITS Scan;
+    TFITS F;
+    TJob Job{"run"};
+    bool Err = false;
+  };
+  auto run = [&](TRun& R, int32_t Threads) {
+    MakeSlit(R.Scan, R.F, pix);
+    R.F.Threads = Threads;
+    RunJob(R.Job, [&](TJob&) {
+      R.F.FillContPair();
+      R.F.CalcLCHalf();
+      R.F.CalcSumsFine(0, 0.9);
+      R.F.CalcLW(R.Err);
+      R.F.CalcFiltSums(20, 40, "", true);
+    });
+  };
+  TRun one, four;
+  run(one, 1);
+  run(four, 4);
+  SameBits(one.F.ACnt2, four.F.ACnt2, "ACnt2");
+  SameBits(one.F.ALC1, four.F.ALC1, "ALC1");
+  SameBits(one.F.ALC2, four.F.ALC2, "ALC2");
+  EXPECT_EQ(one.F.Ad01, four.F.Ad01);
+  for (int k = 1; k <= 23; ++k)
+    for (int n = 1; n <= 2; ++n) SameBits(one.F.ArN2[k][n], four.F.ArN2[k][n], "ArN2");
+  EXPECT_EQ(one.Err, four.Err);
+  SameWarnings(one.Job, four.Job);
+}
+
+TEST(SlitMeasure, CachedSmoothingIsTheSmoothingRoutineBitForBit) {
+  std::vector<TPix> pix(1);
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  TARe Y(113, 0.0);
+  for (int i = 1; i <= 112; ++i) Y[i] = 20000 - 7000 * std::exp(-0.05 * (i - 30) * (i - 30)) +
+                                        173 * std::sin(1.7 * i) + (i % 7) * 0.37;
+  for (double w : {1.0, 20.0, 60.0, 5000.0}) {  // a few pixels .. every weight non-zero
+    scan.ContSmooth = w;
+    TARe cached, literal;
+    scan.SmoothProfile(Y, cached);
+    AReGSmooth(scan.Refs.ALam, Y, literal, w / 1000);
+    SameBits(cached, literal, "smoothed");
+    // a profile shorter than the wavelength list
+    const TARe shortY(Y.begin(), Y.begin() + 60);
+    scan.SmoothProfile(shortY, cached);
+    AReGSmooth(scan.Refs.ALam, shortY, literal, w / 1000);
+    SameBits(cached, literal, "short");
+  }
+}
+
+TEST(SlitMeasure, LoadersReadTheScansMaps) {
+  TQuiet quiet;
+  ResetScanServices();
+  std::vector<TPix> pix(3);
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  ASSERT_EQ(scan.ScanName, "20190622_164505");
+  f.IXI = 1;  // the second slit file: column 1 of each map
+  auto reg = [&](const std::string& Name, std::vector<float> Col) {
+    TFIOut* m = LFIOReg().AddFIOut(scan.ScanName, Name, "", "1", 1, 2, 3, nullptr);
+    m->aData.Assign(2, 3);
+    for (int y = 0; y < 3; ++y) {
+      m->aData[0][static_cast<size_t>(y)] = -1;
+      m->aData[1][static_cast<size_t>(y)] = Col[static_cast<size_t>(y)];
+    }
+    m->kLoad = 4;
+    return m;
+  };
+  // "d01" alone: no pair, nothing changes
+  reg("d01", {7.5, 6.5, 5000.25f});
+  f.Ad01 = {0, 1, 2, 3};
+  EXPECT_FALSE(f.Loadd0Columns());
+  EXPECT_EQ(f.Ad01, (TAIn{0, 1, 2, 3}));
+  reg("d02", {-2.5, 3.5, 4});
+  ASSERT_TRUE(f.Loadd0Columns());
+  EXPECT_EQ(f.Ad01, (TAIn{0, 8, 6, 5000}));  // halves to the even neighbour
+  EXPECT_EQ(f.Ad02, (TAIn{0, -2, 4, 4}));
+  reg("LC501", {30.25, 31, 32});
+  EXPECT_FALSE(f.LoadLCColumns());
+  reg("LC502", {76.5, 77, 78});
+  ASSERT_TRUE(f.LoadLCColumns());
+  EXPECT_EQ(f.ALC1, (TARe{0, 30.25, 31, 32}));
+  EXPECT_EQ(f.ALC2, (TARe{0, 76.5, 77, 78}));
+  reg("GRC_6301", {30.3f, 30.4f, 30.5f});
+  f.AGRC1 = {0, 9, 9, 9};
+  f.LoadGRCColumns();  // "GRC_6302" missing: nothing
+  EXPECT_EQ(f.AGRC1, (TARe{0, 9, 9, 9}));
+  reg("GRC_6302", {76, 76.5, 77});
+  f.LoadGRCColumns();
+  EXPECT_EQ(f.AGRC2, (TARe{0, 76, 76.5, 77}));
+  EXPECT_EQ(f.AGRC1[1], static_cast<double>(30.3f));
+  for (const char* n : {"LWb1", "LWr1", "LWb2"}) reg(n, {1, 2, 3});
+  EXPECT_FALSE(f.LoadLWColumns());
+  reg("LWr2", {4, 5, 6});
+  ASSERT_TRUE(f.LoadLWColumns());
+  EXPECT_EQ(f.ALWr2, (TARe{0, 4, 5, 6}));
+  reg("VW1", {1, 2, 3});
+  reg("VW2", {2, 4, 9});
+  ASSERT_TRUE(f.LoadVWMeans());
+  EXPECT_DOUBLE_EQ(f.VWMean, (2.0 + 5.0) / 2);
+  EXPECT_DOUBLE_EQ(f.VWDiff, 5.0 - 2.0);
+  // registered but neither in memory nor in a file: false, the columns stay
+  TFIOut* ld1 = reg("Ld01", {30, 30, 30});
+  reg("Ld02", {76, 76, 76});
+  ld1->kLoad = 0;
+  f.ALd01 = {0, 5, 5, 5};
+  EXPECT_FALSE(f.LoadLd0Columns());
+  EXPECT_EQ(f.ALd01, (TAIn{0, 5, 5, 5}));
+  // with both minima maps the level positions start from the stored minima
+  ld1->kLoad = 4;
+  f.GetContAll();
+  TFIOut* d1 = LFIOReg().GetFIOutDT("20190622", "164505", "d01");
+  TFIOut* d2 = LFIOReg().GetFIOutDT("20190622", "164505", "d02");
+  TAIn A;
+  ASSERT_TRUE(f.GetCol3(1, 1, A));
+  for (int y = 0; y < 3; ++y) {
+    d1->aData[1][static_cast<size_t>(y)] = static_cast<float>(A[30]);
+    d2->aData[1][static_cast<size_t>(y)] = static_cast<float>(A[76]);
+  }
+  f.CalcLCLevel(0.5);
+  EXPECT_EQ(f.ALd01, (TAIn{0, 30, 30, 30}));
+  EXPECT_NEAR(f.ALC1[2], 30.3, 0.01);
+  EXPECT_NEAR(f.ALC2[2], 76.35, 0.01);
+  ResetScanServices();
+}
