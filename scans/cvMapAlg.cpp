@@ -278,23 +278,6 @@ std::unique_ptr<TFIOut> CircSub(TFIOut& A, TFIOut& B, double P) {
 // ---------------------------------------------------------------------------------------------
 // Dispatchers
 
-std::unique_ptr<TFIOut> FIOutAny1(const std::string& Fn, TFIOut* A) {
-  const int32_t i = IndexIn(FOFuncs1(), Fn);
-  if (i < 0) {
-    WARNAbs("Функции "_cp + Fn + "(FO) не существует!"_cp);
-    return nullptr;
-  }
-  if (!Filled(A)) {
-    WARNAbs("FIOutAny1 ERR Данные карты "_cp + (FIOutAssigned(A) ? A->Name : std::string()) +
-            " не найдены в файле!"_cp);
-    return nullptr;
-  }
-  using F = std::unique_ptr<TFIOut> (*)(TFIOut&);
-  static const F fns[] = {fo::fAbs, fo::fNeg, fo::fSig, fo::fSq,  fo::fSqrt,
-                          fo::fInv, fo::fSin, fo::fCos, fo::fLog, fo::fExp10};
-  return fns[i](*A);
-}
-
 namespace {
 bool OperandsFilled(const char* Who, std::initializer_list<TFIOut*> Maps) {
   for (TFIOut* m : Maps)
@@ -305,19 +288,37 @@ bool OperandsFilled(const char* Who, std::initializer_list<TFIOut*> Maps) {
     }
   return true;
 }
-}  // namespace
 
-std::unique_ptr<TFIOut> FIOutAny2(const std::string& Fn, TFIOut* A, TFIOut* B) {
-  const int32_t i = IndexIn(FOFuncs2(), Fn);
+// The position of a two-map function in its list, both operands given; else reported and -1.
+int32_t TwoMapFunction(const std::vector<std::string>& List, const std::string& Fn,
+                       const TFIOut* A, const TFIOut* B) {
+  const int32_t i = IndexIn(List, Fn);
   if (i < 0) {
     WARNAbs("Функции "_cp + Fn + "(FO1,FO2) не существует!"_cp);
-    return nullptr;
-  }
-  if (!A || !B) {
+  } else if (!A || !B) {
     WARNAbs("Вызвана функция <"_cp + Fn + " с неопределёнными аргументами!"_cp);
+    return -1;
+  }
+  return i;
+}
+}  // namespace
+
+std::unique_ptr<TFIOut> FIOutAny1(const std::string& Fn, TFIOut* A) {
+  const int32_t i = IndexIn(FOFuncs1(), Fn);
+  if (i < 0) {
+    WARNAbs("Функции "_cp + Fn + "(FO) не существует!"_cp);
     return nullptr;
   }
-  if (!OperandsFilled("FIOutAny2", {A, B})) return nullptr;
+  if (!OperandsFilled("FIOutAny1", {A})) return nullptr;
+  using F = std::unique_ptr<TFIOut> (*)(TFIOut&);
+  static const F fns[] = {fo::fAbs, fo::fNeg, fo::fSig, fo::fSq,  fo::fSqrt,
+                          fo::fInv, fo::fSin, fo::fCos, fo::fLog, fo::fExp10};
+  return fns[i](*A);
+}
+
+std::unique_ptr<TFIOut> FIOutAny2(const std::string& Fn, TFIOut* A, TFIOut* B) {
+  const int32_t i = TwoMapFunction(FOFuncs2(), Fn, A, B);
+  if (i < 0 || !OperandsFilled("FIOutAny2", {A, B})) return nullptr;
   using F = std::unique_ptr<TFIOut> (*)(TFIOut&, TFIOut&);
   static const F fns[] = {fo::fAdd, fo::fSub, fo::fMul, fo::fRat, fo::Mid};
   return fns[i](*A, *B);
@@ -336,16 +337,8 @@ std::unique_ptr<TFIOut> FIOutAnyC(const std::string& Fn, TFIOut* A, double C) {
 }
 
 std::unique_ptr<TFIOut> FIOutAnyC2(const std::string& Fn, TFIOut* A, TFIOut* B, double C) {
-  const int32_t i = IndexIn(FOFuncsC2(), Fn);
-  if (i < 0) {
-    WARNAbs("Функции "_cp + Fn + "(FO1,FO2) не существует!"_cp);
-    return nullptr;
-  }
-  if (!A || !B) {
-    WARNAbs("Вызвана функция <"_cp + Fn + " с неопределёнными аргументами!"_cp);
-    return nullptr;
-  }
-  if (!OperandsFilled("FIOutAnyC2", {A, B})) return nullptr;
+  const int32_t i = TwoMapFunction(FOFuncsC2(), Fn, A, B);
+  if (i < 0 || !OperandsFilled("FIOutAnyC2", {A, B})) return nullptr;
   return fo::CircSub(*A, *B, C);
 }
 

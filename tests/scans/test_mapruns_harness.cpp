@@ -1,14 +1,19 @@
 // The map-run journey through the command-line harness, as a new user would try it on a
 // generated scan whose own output file already holds centre-of-gravity and longitudinal-field
 // maps: the continuum maps, the line positions at half depth, the scan statistics, every map
-// saved, the registry cleared and the file read back; a cancelled run leaves the file as it was.
+// saved, the registry cleared and the file read back, then in the same session a map made by map
+// algebra and the masks of two level filters (counts checked with numpy); a cancelled run leaves
+// the file as it was.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <regex>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "scans/support/MapRuns.h"
+#include "scans/support/ScanFiles.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -52,14 +57,33 @@ void OwnFileWithFixtures(GenScan& G) {
   LFIOReg().ClearAll();
 }
 
-TEST(MapRunsHarness, ContinuumLinesStatisticsSaveClearReload) {
+// "levels I J: ... count N" lines of mapmask as "I J N".
+std::vector<std::string> MaskCounts(const std::string& Out) {
+  std::vector<std::string> r;
+  std::istringstream in(Out);
+  for (std::string l; std::getline(in, l);) {
+    const size_t lv = l.find(" levels "), c = l.find(" count ");
+    if (l.rfind("step ", 0) != 0 || lv == std::string::npos || c == std::string::npos) continue;
+    std::istringstream n(l.substr(c + 7));
+    int count = -1;
+    n >> count;
+    r.push_back(l.substr(lv + 8, l.find(':', lv) - lv - 8) + " " + std::to_string(count));
+  }
+  return r;
+}
+
+TEST(MapRunsHarness, ContinuumLinesStatisticsSaveClearReloadAlgebraMasks) {
   GenScan g(10, 16);
   OwnFileWithFixtures(g);
   const std::string env = "XDG_DATA_HOME=" + g.dir.str() + "/none ";
   std::string out;
+  // Continuum 0 (zero pixels, on the lower bound) .. 31500; GRC_6301 29.2 .. 29.59.
   ASSERT_EQ(Batch(env,
                   "mapruns " + g.folder +
-                      " cont0 bislc 0.5 bigcalc2 save clear report reload",
+                      " cont0 bislc 0.5 bigcalc2 save clear report reload"
+                      " --then mapalg 20190622 164505 --save 'Cnt=mid(CONT,CONT2)'"
+                      " --then mapmask 20190622 164505 --filt Cnt '0 23000 32000'"
+                      " --filt GRC_6301 '29.2 29.4, 29.45 29.6'",
                   out),
             0)
       << out;
@@ -99,6 +123,28 @@ TEST(MapRunsHarness, ContinuumLinesStatisticsSaveClearReload) {
   // Fixture line positions fall 0.02 px per slit pixel: the reddest velocity at y = 0.
   EXPECT_NE(out.find("vel max 0.1998944 (9,0) min -0.1998969 (0,15)\n"), std::string::npos)
       << out;
+  // The reloaded maps in the same session: the mean continuum made, named and saved.
+  EXPECT_NE(out.find("Cnt: [10,16] kLoad "), std::string::npos) << out;
+  EXPECT_NE(out.find("maps saved: 1\n"), std::string::npos) << out;
+  const std::vector<std::string> mine = MaskCounts(out);
+  ASSERT_EQ(mine.size(), 4u) << out;
+  EXPECT_NE(out.find("step 1/4 levels 1 1: Cnt[0%23000]NN+GRC_6301[29.2%29.4]NN count "),
+            std::string::npos)
+      << out;
+  if (!scantest::HaveAstropy()) GTEST_SKIP() << "python3-astropy is not installed";
+  const std::string py = "/usr/bin/python3 " + testsupport::SourceRoot() +
+                         "/tests/scans/support/numpy_mapalg.py ";
+  EXPECT_EQ(testsupport::RunShell(py + "mid " + g.Own() + " CONT CONT2 Cnt 2>/dev/null"),
+            "equal\n");
+  std::vector<std::string> theirs;
+  std::istringstream ref(testsupport::RunShell(py + "mask " + g.Own() +
+                                               " 'Cnt:0/23000;23000/32000'"
+                                               " 'GRC_6301:29.2/29.4;29.45/29.6' 2>/dev/null"));
+  for (std::string l; std::getline(ref, l);) theirs.push_back(l);
+  EXPECT_EQ(mine, theirs) << out;
+  int passing = 0;
+  for (const std::string& l : theirs) passing += std::stoi(l.substr(l.rfind(' ') + 1));
+  EXPECT_GT(passing, 0);
 }
 
 TEST(MapRunsHarness, ACancelledRunLeavesTheOwnFileAsItWas) {
@@ -107,8 +153,15 @@ TEST(MapRunsHarness, ACancelledRunLeavesTheOwnFileAsItWas) {
   const std::string before = testsupport::ReadFile(g.Own());
   const std::string env = "XDG_DATA_HOME=" + g.dir.str() + "/none ";
   std::string out;
-  EXPECT_EQ(Batch(env, "mapruns " + g.folder + " --cancel-after 3 cont0 save report", out), 130)
+  // A cancelled command ends the chain.
+  EXPECT_EQ(Batch(env,
+                  "mapruns " + g.folder +
+                      " --cancel-after 3 cont0 save report --then mapalg 20190622 164505 "
+                      "'X=abs(GRC_6301)'",
+                  out),
+            130)
       << out;
+  EXPECT_EQ(out.find("X: ["), std::string::npos) << out;
   EXPECT_NE(out.find("cancelled LFITS.CalcCont0\n"), std::string::npos) << out;
   EXPECT_EQ(out.find("map CONT"), std::string::npos) << out;
   EXPECT_NE(out.find("maps saved: 0\n"), std::string::npos) << out;

@@ -27,6 +27,9 @@ void UseProgramRoot();
 // Connects D to the line database File (the application root's when empty); false, with the
 // reason on standard error, when it cannot be used.
 bool ConnectLineDb(TDM& D, const std::string& File);
+// A scan folder as given (without a trailing "/"), or the folder of a scan name
+// yyyymmdd_hhmmss under the scans' data root.
+std::string ScanPath(const std::string& Arg);
 // Prints the usage line of every command; returns 2.
 int Usage();
 }  // namespace batch

@@ -29,16 +29,6 @@
 
 namespace {
 
-std::string ScanPath(const std::string& Arg) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(Arg, ec)) {
-    std::string p = Arg;
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
-    return p;
-  }
-  return ScanFolder(Arg);
-}
-
 void PrintMap(const TFIOut* M) {
   if (!M) return;
   std::cout << "map " << batch::U8(M->Name) << " <" << batch::U8(M->Com) << "> ver "
@@ -87,7 +77,7 @@ int MapRuns(const std::vector<std::string>& Args) {
     if (code != 0) return batch::Usage();
   }
   batch::UseProgramRoot();
-  const std::string folder = ScanPath(batch::Cp(Args[0]));
+  const std::string folder = batch::ScanPath(batch::Cp(Args[0]));
   // A scan folder given as root/yyyy_mm/name: its maps' files lie under that root.
   std::error_code ec;
   if (std::filesystem::is_directory(batch::Cp(Args[0]), ec)) {
@@ -96,6 +86,15 @@ int MapRuns(const std::vector<std::string>& Args) {
     Scans().DataRoot.Install([root] { return root; });
   }
   TLFITS scan;
+  // The maps stay registered for a chained command (--then): none keeps this scan as its owner.
+  struct TDetach {
+    TLFITS& Scan;
+    ~TDetach() {
+      if (TLFIOut* reg = LFIOOrNull())
+        for (const auto& m : reg->Items)
+          if (m && m->Owner == &Scan) m->Owner = nullptr;
+    }
+  } detach{scan};
   TJob head("LFITS.LoadHeaders " + folder);
   int rc = batch::RunAsJob(head, [&](TJob& J) {
     scan.Link(folder);

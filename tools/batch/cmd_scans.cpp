@@ -10,9 +10,8 @@
 #include "scans/cvLFITS.h"
 #include "tools/batch/Batch.h"
 
-namespace {
+namespace batch {
 
-// A scan folder, or a scan name yyyymmdd_hhmmss under the data root.
 std::string ScanPath(const std::string& Arg) {
   std::error_code ec;
   if (std::filesystem::is_directory(Arg, ec)) {
@@ -22,6 +21,10 @@ std::string ScanPath(const std::string& Arg) {
   }
   return ScanFolder(Arg);
 }
+
+}  // namespace batch
+
+namespace {
 
 std::string Clock(double Minutes) {
   const int64_t ms = static_cast<int64_t>(Minutes * 60000 + 0.5);
@@ -38,7 +41,7 @@ std::string LastPart(const std::string& P) {
 int OpenScan(TLFITS& Scan, const std::string& Arg) {
   batch::UseProgramRoot();
   InstallScanServices();
-  const std::string folder = ScanPath(batch::Cp(Arg));
+  const std::string folder = batch::ScanPath(batch::Cp(Arg));
   TJob job("LFITS.LoadHeaders " + folder);
   return batch::RunAsJob(job, [&](TJob& J) {
     Scan.Link(folder);

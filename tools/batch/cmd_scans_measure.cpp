@@ -26,16 +26,6 @@ std::string Num(double x) {
   return std::string(b, r.ptr);
 }
 
-std::string ScanPath(const std::string& Arg) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(Arg, ec)) {
-    std::string p = Arg;
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
-    return p;
-  }
-  return ScanFolder(Arg);
-}
-
 struct TTruthRow {
   int32_t Kind = -1;
   double Ic = 0, Lam[2] = {0, 0}, W[2] = {0, 0}, D[2] = {0, 0}, B = 0, Gamma = 0;
@@ -78,7 +68,7 @@ int Measure(const std::vector<std::string>& Args) {
   }
   batch::UseProgramRoot();
   InstallScanServices();
-  const std::string folder = ScanPath(batch::Cp(Args[0]));
+  const std::string folder = batch::ScanPath(batch::Cp(Args[0]));
   TLFITS scan;
   TJob load("LFITS.Load " + folder);
   int rc = batch::RunAsJob(load, [&](TJob& J) {

@@ -20,20 +20,10 @@
 
 namespace {
 
-std::string ScanPath(const std::string& Arg) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(Arg, ec)) {
-    std::string p = Arg;
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
-    return p;
-  }
-  return ScanFolder(Arg);
-}
-
 int OpenScan(TLFITS& Scan, const std::string& Arg) {
   batch::UseProgramRoot();
   InstallScanServices();
-  const std::string folder = ScanPath(batch::Cp(Arg));
+  const std::string folder = batch::ScanPath(batch::Cp(Arg));
   TJob job("LFITS.LoadHeaders " + folder);
   return batch::RunAsJob(job, [&](TJob& J) {
     Scan.Link(folder);

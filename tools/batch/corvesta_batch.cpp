@@ -1,7 +1,10 @@
 // corvesta-batch: the program's computing work without a window.
 //
-//   corvesta-batch COMMAND [ARGS...]
+//   corvesta-batch COMMAND [ARGS...] [--then COMMAND [ARGS...]]...
 //
+// Commands chained with --then run one after the other in one session (the application root
+// set up once, the map registry and the scan data root shared), stopping at the first that does
+// not end with 0; its status is the harness's.
 // Each command runs its work as a job: progress on standard error, Ctrl-C cancels, warnings are
 // printed at the end as the job's report. Exit status: 0 done, 1 failed (the error on standard
 // error), 2 bad arguments, 130 cancelled. The commands are in tools/batch/cmd_*.cpp.
@@ -95,6 +98,10 @@ bool ConnectLineDb(TDM& D, const std::string& File) {
 }
 
 void UseProgramRoot() {
+  // once per session: a chained command keeps what the earlier ones installed
+  static bool done = false;
+  if (done) return;
+  done = true;
   const std::string exe = ExeFileName();
   App->sRoot = RootOfExeDir(exe.substr(0, exe.find_last_of('/') + 1));
   App->sSaveDir = App->sRoot + "autosave/";
@@ -107,15 +114,27 @@ void UseProgramRoot() {
 }  // namespace batch
 
 int main(int Argc, char** Argv) {
-  std::vector<std::string> args(Argv + 1, Argv + Argc);
-  if (args.empty()) return batch::Usage();
-  const auto it = Commands().find(args.front());
-  if (it == Commands().end()) return batch::Usage();
-  args.erase(args.begin());
-  try {
-    return it->second.Run(args);
-  } catch (const std::exception& e) {
-    std::cerr << "corvesta-batch: " << batch::U8(e.what()) << "\n";
-    return 1;
+  std::vector<std::vector<std::string>> chain(1);
+  for (int i = 1; i < Argc; ++i) {
+    if (std::string(Argv[i]) == "--then")
+      chain.emplace_back();
+    else
+      chain.back().emplace_back(Argv[i]);
   }
+  std::vector<const TEntry*> entries;
+  for (const auto& c : chain) {
+    const auto it = c.empty() ? Commands().end() : Commands().find(c.front());
+    if (it == Commands().end()) return batch::Usage();
+    entries.push_back(&it->second);
+  }
+  for (size_t k = 0; k < chain.size(); ++k) {
+    const std::vector<std::string> args(chain[k].begin() + 1, chain[k].end());
+    try {
+      if (const int rc = entries[k]->Run(args); rc != 0) return rc;
+    } catch (const std::exception& e) {
+      std::cerr << "corvesta-batch: " << batch::U8(e.what()) << "\n";
+      return 1;
+    }
+  }
+  return 0;
 }

@@ -8,20 +8,15 @@ write-me FILE R  an inversion-result file: primary NAXIS 0 with SOLAR_RA = R, th
                  X_Coordinate, Y_Coordinate, Field_Strength, Field_Inclination (BITPIX -32) of
                  NX x NY = argv[4] x argv[5]; prints them as "read" does.
 """
+import os
 import sys
 
 import numpy as np
 from astropy.io import fits
 
-
-def extname(header):
-    """EXTNAME and its comment from the card image (our files keep the name unquoted)."""
-    for card in header.cards:
-        if card.keyword == "EXTNAME":
-            text = card.image[10:]
-            value, _, comment = text.partition("/")
-            return value.strip().strip("'").strip(), comment.strip()
-    return "?", ""
+sys.dont_write_bytecode = True  # no cache files beside the sources
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from astropy_maps import extname_comment, walk  # noqa: E402
 
 
 def show(name, ver, title, data):
@@ -31,26 +26,10 @@ def show(name, ver, title, data):
 
 
 def read(path):
-    raw = open(path, "rb").read()
-    hdr = fits.Header.fromstring(raw[:2880 * 2].decode("ascii"))
-    assert hdr["NAXIS"] == 0
-    off = 5760
-    while off < len(raw):
-        while off < len(raw) and raw[off] == 0:
-            off += 1
-        if off >= len(raw):
-            break
-        end = raw.index(b"END" + b" " * 77, off)
-        h = fits.Header.fromstring(raw[off:end + 80].decode("ascii"))
-        off = end + 80
-        while raw[off:off + 80] == b" " * 80:
-            off += 80
-        nx, ny = h["NAXIS1"], h["NAXIS2"]
-        data = np.frombuffer(raw[off:off + 4 * nx * ny], dtype=">f4").reshape(ny, nx)
-        name, comment = extname(h)
+    for h, data in walk(path):
+        name, comment = extname_comment(h)
         title = comment[4:] if comment.startswith("CV: ") else comment
         show(name, str(h.get("ALG_VER", "")).strip(), title, data)
-        off += 4 * nx * ny
 
 
 def write_me(path, radius, nx, ny):

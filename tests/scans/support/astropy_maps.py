@@ -13,12 +13,18 @@ import numpy as np
 from astropy.io import fits
 
 
-def extname(header):
-    """EXTNAME from the card image: our files keep it unquoted, which astropy cannot parse."""
+def extname_comment(header):
+    """EXTNAME and its comment from the card image: our files keep the name unquoted, which
+    astropy cannot parse."""
     for card in header.cards:
         if card.keyword == "EXTNAME":
-            return card.image[10:].split("/")[0].strip().strip("'").strip()
-    return "?"
+            value, _, comment = card.image[10:].partition("/")
+            return value.strip().strip("'").strip(), comment.strip()
+    return "?", ""
+
+
+def extname(header):
+    return extname_comment(header)[0]
 
 
 def show(name, data):
@@ -27,7 +33,8 @@ def show(name, data):
     print(" ".join(repr(float(v)) for v in data.astype(np.float32).ravel()))
 
 
-def read(path):
+def walk(path):
+    """(header, data) of each extension, by the offset rule."""
     raw = open(path, "rb").read()
     hdr = fits.Header.fromstring(raw[:2880 * 2].decode("ascii"))
     assert hdr["NAXIS"] == 0
@@ -38,15 +45,18 @@ def read(path):
         if off >= len(raw):
             break
         end = raw.index(b"END" + b" " * 77, off)
-        head = raw[off:end + 80].decode("ascii")
-        h = fits.Header.fromstring(head)
+        h = fits.Header.fromstring(raw[off:end + 80].decode("ascii"))
         off = end + 80
         while raw[off:off + 80] == b" " * 80:
             off += 80
         nx, ny = h["NAXIS1"], h["NAXIS2"]
-        data = np.frombuffer(raw[off:off + 4 * nx * ny], dtype=">f4").reshape(ny, nx)
-        show(extname(h), data)
+        yield h, np.frombuffer(raw[off:off + 4 * nx * ny], dtype=">f4").reshape(ny, nx)
         off += 4 * nx * ny
+
+
+def read(path):
+    for h, data in walk(path):
+        show(extname(h), data)
 
 
 def open_(path):

@@ -19,6 +19,7 @@ import sys
 
 import numpy as np
 
+sys.dont_write_bytecode = True  # no cache files beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 LD = np.longdouble
@@ -68,19 +69,8 @@ def alg(d):
 
 
 def maps_of(path):
-    import io
-    import contextlib
-    import astropy_maps
-    buf = io.StringIO()
-    with contextlib.redirect_stdout(buf):
-        astropy_maps.read(path)
-    lines = buf.getvalue().splitlines()
-    out = {}
-    for head, values in zip(lines[0::2], lines[1::2]):
-        name, nx, ny = head.split()
-        out[name] = np.array([float(v) for v in values.split()],
-                             dtype=np.float32).reshape(int(ny), int(nx))
-    return out
+    from astropy_maps import extname, walk
+    return {extname(h): data.astype(np.float32) for h, data in walk(path)}
 
 
 def mask(path, specs):
