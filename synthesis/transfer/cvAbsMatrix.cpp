@@ -87,52 +87,68 @@ void DepthValues(TCONT& C, double X, bool Field) {
 
 }  // namespace
 
-void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KVOIG) {
-  if (ChanOn(4))
-    Sayer->ChanLog(4, "LINA  L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + " V=" + F63(V) +
-                          " VH=" + F63(VH) + " A=" + FSt(5, 3, A));
-  R.EP = R.EB = R.ER = R.RP = R.RB = R.RR = 0;
-  const int32_t n = P.NCOMP < 0 ? 0 : (P.NCOMP > TZEEMAN::MAXCOMP ? TZEEMAN::MAXCOMP : P.NCOMP);
-  const bool piOnce = IsBitSet(KVOIG, 4);
-  // every component's two positions in one batch of the Voigt method
-  // (a component without shift is evaluated once for both positions)
-  double v[2 * TZEEMAN::MAXCOMP], H[2 * TZEEMAN::MAXCOMP], F[2 * TZEEMAN::MAXCOMP];
-  int32_t ib[TZEEMAN::MAXCOMP + 1], ir[TZEEMAN::MAXCOMP + 1];
+namespace {
+
+inline bool Bit(int32_t Word, int N) { return (static_cast<uint32_t>(Word) >> N) & 1u; }
+
+inline int32_t PatternComps(const TZEEMAN& P) {
+  return P.NCOMP < 0 ? 0 : (P.NCOMP > TZEEMAN::MAXCOMP ? TZEEMAN::MAXCOMP : P.NCOMP);
+}
+
+void LinaEntryLog(const TCONTR& R, double V, double VH, double A) {
+  Sayer->ChanLog(4, "LINA  L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + " V=" + F63(V) +
+                        " VH=" + F63(VH) + " A=" + FSt(5, 3, A));
+}
+
+// The positions of a pattern's components, blue then red (a component without shift once), from
+// v[0]; Ib[k], Ir[k] (k from 1) are the indices of component k's two values. Returns the count.
+int32_t LinaPositions(const TZEEMAN& P, double V, double VH, double* v, int32_t* Ib,
+                      int32_t* Ir) {
+  const int32_t n = PatternComps(P);
   int32_t m = 0;
   for (int32_t k = 1; k <= n; ++k) {
     const double vb = V - VH * P.Shift[k], vr = V + VH * P.Shift[k];
-    ib[k] = m;
+    Ib[k] = m;
     v[m++] = vb;
     if (vr == vb) {
-      ir[k] = ib[k];
+      Ir[k] = Ib[k];
     } else {
-      ir[k] = m;
+      Ir[k] = m;
       v[m++] = vr;
     }
   }
-  VoigtFuncBatch(A, v, m, H, F);
+  return m;
+}
+
+// R's EP..RR from the components' H and F at the positions of LinaPositions, times the switch
+// word's factor.
+void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double* H,
+              const double* F, const int32_t* Ib, const int32_t* Ir) {
+  const int32_t n = PatternComps(P);
+  const bool piOnce = Bit(KVOIG, 4);
+  double EP = 0, EB = 0, ER = 0, RP = 0, RB = 0, RR = 0;
   for (int32_t k = 1; k <= n; ++k) {
     const double s = P.Strength[k];
-    const double hb = H[ib[k]], fb = F[ib[k]], hr = H[ir[k]], fr = F[ir[k]];
+    const double hb = H[Ib[k]], fb = F[Ib[k]], hr = H[Ir[k]], fr = F[Ir[k]];
     if (k > P.NPI) {
-      R.EB += (hb < 1e-30 ? 0.0 : hb) * s;
-      R.RB += fb * s;
-      R.ER += (hr < 1e-30 ? 0.0 : hr) * s;
-      R.RR += fr * s;
+      EB += (hb < 1e-30 ? 0.0 : hb) * s;
+      RB += fb * s;
+      ER += (hr < 1e-30 ? 0.0 : hr) * s;
+      RR += fr * s;
     } else {
       if (!piOnce) {
-        R.EP += hb * s;
-        R.RP += fb * s;
+        EP += hb * s;
+        RP += fb * s;
       }
-      R.EP += hr * s;
-      R.RP += fr * s;
+      EP += hr * s;
+      RP += fr * s;
     }
   }
   double K = 1.0;
-  if (IsBitSet(KVOIG, 0)) K = 0;
-  if (IsBitSet(KVOIG, 1)) K = -K;
-  if (IsBitSet(KVOIG, 2)) K *= 2;
-  if (IsBitSet(KVOIG, 3)) {
+  if (Bit(KVOIG, 0)) K = 0;
+  if (Bit(KVOIG, 1)) K = -K;
+  if (Bit(KVOIG, 2)) K *= 2;
+  if (Bit(KVOIG, 3)) {
     double h0, f0;
     VoigtFunc(A, 0, h0, f0);
     if (!(h0 > 0) || !std::isfinite(h0))
@@ -140,12 +156,40 @@ void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KV
              " - деление на H(A,0) невозможно (бит 3 #KVOIG)!"_cp);
     K /= h0;
   }
-  R.RP *= K;
-  R.RB *= K;
-  R.RR *= K;
+  R.EP = EP;
+  R.EB = EB;
+  R.ER = ER;
+  R.RP = RP * K;
+  R.RB = RB * K;
+  R.RR = RR * K;
   if (ChanOn(4))
     Sayer->ChanLog(4, "LINA + KVOIG=" + IntStr(KVOIG) + " K=" + FSt(6, 2, K) + " L=" +
                           FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + ProfileSums(R));
+}
+
+// COEF without its trace lines.
+inline void CoefValues(TCONTR& R, double Sin2g, double Cosg, double Sin2chi, double Cos2chi) {
+  const double sig = R.EB + R.ER, rsig = R.RB + R.RR;
+  R.EI = R.EP * Sin2g + sig * (2 - Sin2g);
+  R.EQ = Cos2chi * Sin2g * (R.EP - sig);
+  R.EU = Sin2chi * Sin2g * (R.EP - sig);
+  R.EV = 2 * Cosg * (R.ER - R.EB);
+  R.RQ = Cos2chi * Sin2g * (R.RP - rsig);
+  R.RU = Sin2chi * Sin2g * (R.RP - rsig);
+  R.RV = 2 * Cosg * (R.RR - R.RB);
+  R.EF = R.EI + R.ETAC;
+}
+
+}  // namespace
+
+void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KVOIG) {
+  if (ChanOn(4)) LinaEntryLog(R, V, VH, A);
+  // every component's two positions in one batch of the Voigt method
+  double v[2 * TZEEMAN::MAXCOMP], H[2 * TZEEMAN::MAXCOMP], F[2 * TZEEMAN::MAXCOMP];
+  int32_t ib[TZEEMAN::MAXCOMP + 1], ir[TZEEMAN::MAXCOMP + 1];
+  const int32_t m = LinaPositions(P, V, VH, v, ib, ir);
+  VoigtFuncBatch(A, v, m, H, F);
+  LinaSums(P, R, A, KVOIG, H, F, ib, ir);
 }
 
 void LINA(const TZEEMAN& Pattern, TCONTR& R, double V, double VH, double A) {
@@ -164,15 +208,7 @@ void ScaleProfiles(TCONTR& R, double Factor) {
 void COEF(TCONTR& R, double Sin2g, double Cosg, double Sin2chi, double Cos2chi) {
   if (ChanOn(5))
     Sayer->ChanLog(5, "COEF L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + ProfileSums(R));
-  const double sig = R.EB + R.ER, rsig = R.RB + R.RR;
-  R.EI = R.EP * Sin2g + sig * (2 - Sin2g);
-  R.EQ = Cos2chi * Sin2g * (R.EP - sig);
-  R.EU = Sin2chi * Sin2g * (R.EP - sig);
-  R.EV = 2 * Cosg * (R.ER - R.EB);
-  R.RQ = Cos2chi * Sin2g * (R.RP - rsig);
-  R.RU = Sin2chi * Sin2g * (R.RP - rsig);
-  R.RV = 2 * Cosg * (R.RR - R.RB);
-  R.EF = R.EI + R.ETAC;
+  CoefValues(R, Sin2g, Cosg, Sin2chi, Cos2chi);
   if (ChanOn(5))
     Sayer->ChanLog(5, "COEF L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + " EF=" + F63(R.EF) +
                           " EI=" + F63(R.EI) + " EQ=" + F63(R.EQ) + " EU=" + F63(R.EU) +
@@ -186,6 +222,28 @@ void ResetFACX() {
   C.XC.Valid = C.XC.FieldValid = false;
 }
 
+namespace {
+
+// One batch of FACX: the component positions of up to kFacxSets patterns (lines and hyperfine
+// components), each with its damping, evaluated in one call of the Voigt method.
+constexpr int32_t kFacxPos = 256;
+constexpr int32_t kFacxSets = 64;
+
+struct TFacxSet {
+  const TZEEMAN* P;
+  double A, Scale;
+  int32_t Pos, Comp;  // offsets of the set's values and component indices
+};
+
+struct TFacxBatch {
+  double v[kFacxPos], a[kFacxPos], H[kFacxPos], F[kFacxPos];
+  int32_t ib[kFacxPos], ir[kFacxPos];
+  TFacxSet sets[kFacxSets];
+  int32_t nPos = 0, nComp = 0, nSets = 0;
+};
+
+}  // namespace
+
 void FACX() {
   TCONT& C = Cont();
   TCONTR& R = C.R;
@@ -198,20 +256,19 @@ void FACX() {
   const TCONTXCache& xc = C.XC;
   double sEI = 0, sEQ = 0, sEU = 0, sEV = 0, sRQ = 0, sRU = 0, sRV = 0;
   const int32_t kv = C.KVOIG;
-  for (int32_t i = 1; i <= C.LiSet.Count; ++i) {
-    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
-    const size_t iu = static_cast<size_t>(i);
-    const double dld = xc.DLD[iu], a = xc.A[iu], eta = xc.ETA[iu];
-    const double dl = -(Lam - it.LI.LAMB) * 1000;
-    const double VH = xc.DLH / dld;
-    const THFS* hfs = it.LI.HFS.get();
-    const int32_t n = hfs && hfs->N >= 1 ? hfs->N : 1;
-    for (int32_t m = 1; m <= n; ++m) {
-      const size_t mu = static_cast<size_t>(m);
-      const double v = n == 1 ? (dl + xc.VD) / dld : (dl - hfs->Shift[mu] + xc.VD) / dld;
-      LINA(it.LI.Zee, R, v, VH, a, kv);
-      ScaleProfiles(R, n == 1 ? eta : eta * hfs->Int[mu]);
-      COEF(R, xc.SIN2G, xc.COSG, xc.SIN2CHI, xc.COS2CHI);
+  // with the LINA trace on, one pattern per batch keeps the trace lines in their order
+  const bool trace4 = ChanOn(4), trace5 = ChanOn(5);
+  TFacxBatch b;
+  auto flush = [&]() {
+    VoigtFuncBatchA(b.a, b.v, b.nPos, b.H, b.F);
+    for (int32_t s = 0; s < b.nSets; ++s) {
+      const TFacxSet& q = b.sets[s];
+      LinaSums(*q.P, R, q.A, kv, b.H + q.Pos, b.F + q.Pos, b.ib + q.Comp, b.ir + q.Comp);
+      ScaleProfiles(R, q.Scale);
+      if (trace5)
+        COEF(R, xc.SIN2G, xc.COSG, xc.SIN2CHI, xc.COS2CHI);
+      else
+        CoefValues(R, xc.SIN2G, xc.COSG, xc.SIN2CHI, xc.COS2CHI);
       sEI += R.EI;
       sEQ += R.EQ;
       sEU += R.EU;
@@ -220,7 +277,38 @@ void FACX() {
       sRU += R.RU;
       sRV += R.RV;
     }
+    b.nPos = b.nComp = b.nSets = 0;
+  };
+  for (int32_t i = 1; i <= C.LiSet.Count; ++i) {
+    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+    const size_t iu = static_cast<size_t>(i);
+    const double dld = xc.DLD[iu], a = xc.A[iu], eta = xc.ETA[iu];
+    const double dl = -(Lam - it.LI.LAMB) * 1000;
+    const double VH = xc.DLH / dld;
+    const THFS* hfs = it.LI.HFS.get();
+    const int32_t n = hfs && hfs->N >= 1 ? hfs->N : 1;
+    const TZEEMAN& P = it.LI.Zee;
+    const int32_t nc = PatternComps(P);
+    for (int32_t m = 1; m <= n; ++m) {
+      const size_t mu = static_cast<size_t>(m);
+      const double v = n == 1 ? (dl + xc.VD) / dld : (dl - hfs->Shift[mu] + xc.VD) / dld;
+      if (b.nPos + 2 * nc > kFacxPos || b.nComp + nc + 1 > kFacxPos || b.nSets == kFacxSets)
+        flush();
+      if (trace4) LinaEntryLog(R, v, VH, a);
+      TFacxSet& q = b.sets[b.nSets++];
+      q.P = &P;
+      q.A = a;
+      q.Scale = n == 1 ? eta : eta * hfs->Int[mu];
+      q.Pos = b.nPos;
+      q.Comp = b.nComp;
+      const int32_t cnt = LinaPositions(P, v, VH, b.v + b.nPos, b.ib + b.nComp, b.ir + b.nComp);
+      for (int32_t j = 0; j < cnt; ++j) b.a[b.nPos + j] = a;
+      b.nPos += cnt;
+      b.nComp += nc + 1;
+      if (trace4) flush();
+    }
   }
+  if (b.nSets > 0) flush();
   R.EI = sEI;
   R.EQ = sEQ;
   R.EU = sEU;

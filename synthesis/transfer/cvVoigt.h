@@ -28,6 +28,8 @@ void VoigtSpline(double a, double v, double& H, double& F);
 // Humlicek's method over N values of v for one a (the form the absorption matrix uses); the
 // same results as N scalar calls.
 void VoigtHumlicekBatch(double a, const double* v, int32_t N, double* H, double* F);
+// The same with a damping per value (a[j] for v[j]).
+void VoigtHumlicekBatchA(const double* a, const double* v, int32_t N, double* H, double* F);
 
 // Dawson's integral exp(-x^2) * integral of exp(t^2) from 0 to x.
 double DawsonIntegral(double x);
@@ -55,6 +57,8 @@ std::string VoigtMethodName();
 void VoigtFunc(double a, double v, double& H, double& F);
 // The current method over N values of v for one a.
 void VoigtFuncBatch(double a, const double* v, int32_t N, double* H, double* F);
+// The current method over N pairs (a[j], v[j]); the same results as N calls of VoigtFunc.
+void VoigtFuncBatchA(const double* a, const double* v, int32_t N, double* H, double* F);
 
 // Humlicek against the quadrature over rows v = (c - 1) vmax/N - 6 vmax/N, c = 1..N+6.
 std::unique_ptr<TStringList> VoigtHumlicekErrTab(int32_t N, double a, double Tol, double VMax);

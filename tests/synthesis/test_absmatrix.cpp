@@ -5,9 +5,13 @@
 
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <random>
+#include <string>
 
 #include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
+#include "linedata/cvLIDA.h"
 #include "linedata/cvZeeman.h"
 #include "models/vectors/cvCalcContext.h"
 #include "support/SinkRecorder.h"
@@ -209,6 +213,87 @@ TEST(AbsMatrix, FacxSumsAndCaches) {
   C.WK.LAM += 0.01;
   FACX();
   EXPECT_NEAR(C.R.EI, before.EI, 1e-9);
+}
+
+TEST(AbsMatrix, FacxOverManyPatternsEqualsLinaSums) {
+  // enough lines and hyperfine components for several Voigt batches of FACX; each pattern's
+  // LINA, ScaleProfiles and COEF summed in order give the same numbers
+  struct TCase {
+    int32_t KVOIG;
+    const char* Method;
+    int32_t Trace;
+  } cases[] = {{6, "Humlicek", 0}, {24, "Humlicek", 0}, {6, "Taylor", 0}, {6, "Humlicek", 4}};
+  for (const TCase& tc : cases) {
+    SinkRecorder sink;
+    TTransferModel m;
+    TCalcScope scope(m.ctx);
+    m.DLH = testsupport::Const(40);
+    m.GM = testsupport::Const(50);
+    m.XI = testsupport::Const(20);
+    m.KVOIG = tc.KVOIG;
+    m.Build();
+    SetVoigtMethod(tc.Method);
+    TCONT& C = Cont();
+    const int32_t nLines = 14;
+    C.LiSet.Count = nLines;
+    for (int32_t i = 2; i <= nLines; ++i) {
+      TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+      it.LI.LAMB = m.Lam0 - 0.3 + 0.043 * i;
+      const std::string id = "LI=L" + std::to_string(i);
+      if (i % 2)
+        ZeeSetRunge(id, it.LI.Zee, 2.5, 3.5, 1.2, 1.4);  // 18 components
+      else
+        ZeeSetRunge(id, it.LI.Zee, 2, 2, 11.0 / 6, 1.5);
+      it.DLD = m.Add("DLD", testsupport::Const(25 + i), id);
+      it.ETA = m.Add("ETA", testsupport::Const(3 + i), id);
+      it.A = m.Add("A", testsupport::Const(0.01 * i * i), id);
+      if (i % 3 == 0) {
+        it.LI.HFS = std::make_unique<THFS>();
+        it.LI.HFS->SetN(5);
+        for (size_t k = 1; k <= 5; ++k) {
+          it.LI.HFS->Shift[k] = -25.0 + 11 * k;
+          it.LI.HFS->Int[k] = 0.05 * k;
+        }
+      }
+    }
+    C.WK.X = -0.5;
+    C.WK.LAM = m.Lam0 + 0.011;
+    TraceMask = tc.Trace ? 1 << tc.Trace : 0;
+    FACX();
+    TraceMask = 0;
+    const TCONTXCache& xc = C.XC;
+    double s[7] = {};
+    int32_t sets = 0;
+    for (int32_t i = 1; i <= nLines; ++i) {
+      const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+      const size_t iu = static_cast<size_t>(i);
+      const double dl = -(C.WK.LAM - it.LI.LAMB) * 1000;
+      const THFS* hfs = it.LI.HFS.get();
+      const int32_t n = hfs ? hfs->N : 1;
+      for (int32_t k = 1; k <= n; ++k) {
+        const double w = hfs ? dl - hfs->Shift[static_cast<size_t>(k)] : dl;
+        TCONTR R;
+        R.ETAC = 1;
+        LINA(it.LI.Zee, R, (w + xc.VD) / xc.DLD[iu], xc.DLH / xc.DLD[iu], xc.A[iu], tc.KVOIG);
+        ScaleProfiles(R, hfs ? xc.ETA[iu] * hfs->Int[static_cast<size_t>(k)] : xc.ETA[iu]);
+        COEF(R, xc.SIN2G, xc.COSG, xc.SIN2CHI, xc.COS2CHI);
+        const double e[7] = {R.EI, R.EQ, R.EU, R.EV, R.RQ, R.RU, R.RV};
+        for (int q = 0; q < 7; ++q) s[q] += e[q];
+        ++sets;
+      }
+    }
+    const double got[7] = {C.R.EI, C.R.EQ, C.R.EU, C.R.EV, C.R.RQ, C.R.RU, C.R.RV};
+    for (int q = 0; q < 7; ++q) EXPECT_EQ(got[q], s[q]) << tc.KVOIG << tc.Method << " " << q;
+    EXPECT_EQ(C.R.EF, C.R.EI + C.R.ETAC);
+    if (tc.Trace) {
+      // each pattern's two LINA lines, in the order of the lines and components
+      ASSERT_EQ(static_cast<int32_t>(sink.texts.size()), 2 * sets);
+      for (size_t j = 0; j < sink.texts.size(); ++j)
+        EXPECT_EQ(sink.texts[j].find(j % 2 ? "LINA + KVOIG=" : "LINA  L="), 0u) << sink.texts[j];
+      EXPECT_NE(sink.texts[0].find("A=0.050"), std::string::npos) << sink.texts[0];
+      EXPECT_NE(sink.texts.back().find("L=6302.511"), std::string::npos);
+    }
+  }
 }
 
 TEST(AbsMatrix, FieldFreeOpacity) {

@@ -66,6 +66,25 @@ TEST(Voigt, BatchEqualsScalar) {
   }
 }
 
+TEST(Voigt, BatchWithDampingPerValueEqualsScalar) {
+  // both regions, padding lengths, the plain forms beyond 1e60 and negative damping mixed
+  const double as[] = {0.0, 1e-3, 0.05, 0.5, 0.85, 0.9, 3.0, -0.2, -2.0};
+  double a[150], v[150], H[150], F[150];
+  for (int N : {1, 2, 5, 63, 64, 65, 150}) {
+    for (int j = 0; j < N; ++j) {
+      a[j] = as[(j * 5) % 9];
+      v[j] = j % 11 == 10 ? 3e60 * (j % 2 ? 1 : -1) : -25 + j * 0.37;
+    }
+    VoigtHumlicekBatchA(a, v, N, H, F);
+    for (int j = 0; j < N; ++j) {
+      double h, f;
+      VoigtHumlicek(a[j], v[j], h, f);
+      EXPECT_EQ(H[j], h) << a[j] << " " << v[j];
+      EXPECT_EQ(F[j], f) << a[j] << " " << v[j];
+    }
+  }
+}
+
 TEST(Voigt, TaylorAtZeroDamping) {
   for (double v : {0.0, 0.3, 1.0, 2.5, -4.0}) {
     double H, F;
