@@ -14,6 +14,7 @@
 #include "models/cvModServices.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/profiles/cvLUnno.h"
+#include "synthesis/transfer/cvPlam.h"
 #include "models/cvLines.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
@@ -120,6 +121,8 @@ void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
   Synthesis().OpenAt.Install(CILErrToEditor);
+  // the transfer routines behind the preparation's and the fixed-grid driver's links
+  InstallTransferKernels();
   // the profile list of the unit start
   applinks::LUNNOLink().Create = [] {
     if (!LUNNO) LUNNO = new TLUNNO();
