@@ -21,6 +21,7 @@
 #include "models/physics/cvPhysDepth.h"
 #include "linedata/cvLLIDA.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvTunes.h"
 #include "plotting/cvGRAD.h"
 
 namespace {
@@ -121,6 +122,8 @@ void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
   Synthesis().OpenAt.Install(CILErrToEditor);
+  Synthesis().AppendResults.Install(
+      [] { return App && App->TunCommon && App->TunCommon->Flag("AppendResults"); });
   // the transfer routines behind the preparation's and the fixed-grid driver's links
   InstallTransferKernels();
   // the profile list of the unit start
