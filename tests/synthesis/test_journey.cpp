@@ -297,4 +297,21 @@ TEST(SynthJourney, FeI6302DiscCentreAndVelocity) {
   }
 }
 
+// Switch 27 of the project's option file "CONT": the profiles are computed, no result file.
+TEST(SynthJourney, SwitchTwentySevenWritesNoResultFile) {
+  testsupport::TempDir tmp;
+  const std::string project = tmp.file("Demo");
+  std::filesystem::copy(testsupport::SourceRoot() + "/data/Projects/Demo", project,
+                        std::filesystem::copy_options::recursive);
+  std::string otl = "Option switches of CONT\nCONT no result file\nSw  Meaning\n";
+  for (int i = 1; i <= 31; ++i) otl += (i == 27 ? "1" : "0") + std::string("   switch\n");
+  std::filesystem::create_directories(project + "/OTL");
+  testsupport::WriteFile(project + "/OTL/CONT.otl", otl);
+  const std::string out = tmp.file("none.txt");
+  const TRun r = Harness("synth --project '" + project + "' --out '" + out + "' 'ONE/fe6302.DAT'");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("1 profiles"), std::string::npos) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 }  // namespace
