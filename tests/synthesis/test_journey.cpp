@@ -314,4 +314,31 @@ TEST(SynthJourney, SwitchTwentySevenWritesNoResultFile) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// An output grid of 51 depths: one profile per depth, each depth's walk continued from the
+// one before; the last equals a run straight to that depth within the integration's accuracy.
+TEST(SynthJourney, OutputDepthsContinueTheWalk) {
+  const std::string keys = "#H 1000 #\n#VD 0 #\n#DLK 300 #\n#NLAM 31 #\n";
+  TQuestRun one("one", keys);
+  TQuestRun many("many", keys + "#FOUT 2 #\n");
+  ASSERT_EQ(one.run.status, 0) << one.run.out;
+  ASSERT_EQ(many.run.status, 0) << many.run.out;
+  ASSERT_EQ(one.prof.size(), 1u);
+  ASSERT_EQ(many.prof.size(), 51u) << many.run.out;
+  EXPECT_NEAR(many.prof.front()["LGT"], 1.0, 1e-9);
+  for (size_t k = 1; k < many.prof.size(); ++k) {
+    EXPECT_LT(many.prof[k]["LGT"], many.prof[k - 1]["LGT"]);
+    EXPECT_EQ(many.prof[k]["NDL"], 31);
+  }
+  const TProf& a = one.prof[0];
+  const TProf& b = many.prof.back();
+  EXPECT_NEAR(b["LGT"], a["LGT"], 1e-9);
+  ASSERT_EQ(a.Rows.size(), b.Rows.size());
+  double worst = 0;
+  for (size_t i = 0; i < a.Rows.size(); ++i)
+    for (size_t c = 1; c < a.Rows[i].size(); ++c)
+      worst = std::max(worst, std::fabs(a.Rows[i][c] - b.Rows[i][c]));
+  EXPECT_LT(worst, 0.01);
+  EXPECT_GT(std::fabs(a.Rows[20][4]), 0.01);  // a polarised profile
+}
+
 }  // namespace
