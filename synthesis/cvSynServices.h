@@ -43,6 +43,11 @@ struct TSynthesisServices {
   TLink<void(int32_t I, TUNNO& U, double X0, double X1, double X00)> AdvancePoint{"PLAM"};
   // The accuracy settings of the current combination into CONT.SETX (VariLoadEps).
   TLink<void()> LoadAccuracy{"VariLoadEps", TLinkLoudness::Quiet};
+  // The project setting "AppendResults" of section "Common": a synthesis appends to its result
+  // file instead of rewriting it (without the setting: false).
+  TLink<bool()> AppendResults{"TTunes.Flag(AppendResults)", TLinkLoudness::Silent};
+  // The main window's file buttons refreshed after a synthesis (nothing without the window).
+  TLink<void()> UpDateButtons{"TCorvesta.UpDateButtons", TLinkLoudness::Silent};
   // The calculation state's values.
   TSynCalcState Calc;
 };

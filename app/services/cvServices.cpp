@@ -14,12 +14,14 @@
 #include "models/cvModServices.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/profiles/cvLUnno.h"
+#include "synthesis/transfer/cvPlam.h"
 #include "models/cvLines.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
 #include "models/physics/cvPhysDepth.h"
 #include "linedata/cvLLIDA.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvTunes.h"
 #include "plotting/cvGRAD.h"
 
 namespace {
@@ -120,6 +122,10 @@ void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
   Synthesis().OpenAt.Install(CILErrToEditor);
+  Synthesis().AppendResults.Install(
+      [] { return App && App->TunCommon && App->TunCommon->Flag("AppendResults"); });
+  // the transfer routines behind the preparation's and the fixed-grid driver's links
+  InstallTransferKernels();
   // the profile list of the unit start
   applinks::LUNNOLink().Create = [] {
     if (!LUNNO) LUNNO = new TLUNNO();

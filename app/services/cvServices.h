@@ -16,7 +16,9 @@ void InstallScanServices();
 // variator VARIWHM that the unit start (cvDirsUnitStart) runs. Also done before main() runs.
 void InstallModelServices();
 
-// Synthesis: the current quest of new profiles. The Unno tab's reference wavelength
+// Synthesis: the current quest of new profiles; the transfer routines behind the links of the
+// line preparation (PCONT, the Zeeman patterns) and of the fixed-grid driver (PLAM, aSEX0,
+// VariLoadEps). The Unno tab's reference wavelength
 // (edLam0_for_Pu) and the calculation state's values (CONT) are installed by their own code when
 // it comes; until then the profile code takes an empty field and a fresh state. Also done before
 // main() runs.

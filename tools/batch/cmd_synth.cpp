@@ -1,8 +1,7 @@
-// Synthesis commands of the harness: a quest's CONT steps computed combination by combination
-// in the order of the synthesis driver (accuracy, model, output grid, lines, wavelength grid,
-// line preparation, the new profile, the fixed-grid driver), the profiles written in the
-// profile-list text after the step's control text; and a result file read back into the
-// profile list.
+// Synthesis commands of the harness: a quest's CONT steps computed by the synthesis driver
+// (doCONT), the profiles written in the profile-list text after each step's control text; and a
+// result file read back into the profile list.
+#include <cstdio>
 #include <iostream>
 
 #include "app/cvApp.h"
@@ -29,7 +28,7 @@
 #include "models/vectors/cvLVemo.h"
 #include "platform/FileErr.h"
 #include "synthesis/cvSynServices.h"
-#include "synthesis/drivers/cvLams.h"
+#include "synthesis/drivers/cvDoCont.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "tools/batch/Batch.h"
@@ -43,7 +42,7 @@ void Print(const TStringList* L) {
 
 struct TSynthOpts {
   std::string Project, Quest, Out, Db, File;
-  bool Warn = false, Print = false;
+  bool Warn = false, Print = false, Summary = false;
   bool Bad = false;
 };
 
@@ -60,6 +59,7 @@ TSynthOpts Options(const std::vector<std::string>& Args) {
     else if (a == "--db") value(o.Db);
     else if (a == "--warn") o.Warn = true;
     else if (a == "--print") o.Print = true;
+    else if (a == "--summary") o.Summary = true;
     else if (o.File.empty() && a.rfind("--", 0) != 0) o.File = batch::Cp(a);
     else o.Bad = true;
   }
@@ -99,76 +99,54 @@ std::string ControlFile(const std::string& File, std::string& Quest) {
   return path;
 }
 
-// One combination in the driver's order; the profiles go into List.
-void ContStep(TJob& J, TVARIATOR& V, TLUNNO& List) {
-  TCONT& C = Cont();
-  const int32_t K = V.KIdx;
-  Synthesis().LoadAccuracy();
-  if (!PMOD1()) return;
-  if (V.KIdx != K) {
-    WARNAbs("CONT: VARI.Kidx сбился во время выполнения PMOD1!"_cp);
-    V.KIdx = K;
-  }
-  // the output grid: "#FOUT", or the outer end of the working model
-  if (V.NoKey("#FOUT")) {
-    C.sMOD = VariModName();
-    TVEMO* t = Keeper().NeedWrkVeMo("T", C.sMOD, "", 1);
-    const TVEMO* x = t->LGTAU ? t->LGTAU : Keeper().FindVeMo("X", C.sMOD, "", 1);
-    double outer = 0;
-    if (x && x->N > 0) outer = std::min(x->A[1], x->A[static_cast<size_t>(x->N)]);
-    SetRoutOnePoint(C.AXOUT, outer);
-    C.SETX.XOUT1 = outer;
-  } else {
-    C.FOUT = V.GetI("#FOUT", 0);
-    LoadRout(C.FOUT, C.AXOUT);
-  }
-  if (C.AXOUT.size() > 1) C.SETX.XK = C.AXOUT.back();
-  C.MILN = V.GetI("#MILNED", 0) == 1;
-  if (C.MILN) ErrAbs("MILNED - функция пока недоступна"_cp);
-  C.CTETA = V.GetR("#CTETA", 1);
-  if (!LoadLinsVARI()) return;
-  if (!VariLoadLam()) return;
-  if (V.GetI("#ION", 0) == 1) ErrAbs("doION - функция пока недоступна"_cp);
-  if (!PMOD3(1)) return;
-  auto U = std::make_unique<TUNNO>();
-  U->SetDefaults();
-  U->sULin = V.GetS("#LIN");
-  U->sObs = V.GetSDef("#sObs", "");
-  U->QUESTRef = V.GetSDef("#QUESTObs", "");
-  U->IQRef = V.GetI("#IQuest", 0);
-  U->KVARIRef = V.GetI("#KVObs", 0);
-  if (U->KVARIRef != 0) {
-    if (U->IQRef == 0) U->IQRef = 1;
-    U->sIdRef = U->QUESTRef + "_" + IntStr(U->IQRef) + "_" + IntStr(U->KVARIRef);
-  }
-  C.DLVD0 = (C.KindVD == '0' || C.KindVD == 'C') ? C.LAMB * V.GetR("#VD", 0) / 299792.4562 : 0;
-  CareLams(*U);
-  U->ALG = "CONT";
-  U->QUEST = V.QUEST;
-  U->IQ = V.IQ;
-  U->KVARI = K;
-  const std::string h = TrimSp(V.GetSDef("#H", ""));
-  U->K4 = h.empty() || (WordCount(h) == 1 && ValRealOr0(h) == 0) ? 1 : 4;
-  U->AllocU();
-  U->KMJU = 1;
-  U->MJU = C.CTETA;
-  U->PART = C.PART;
-  U->KDif = 0;
-  U->BGau = 0;
-  U->DLVD = C.DLVD0;
-  if (K == 1) C.KVOIG = V.GetI("#KVOIG", 6);
-  if (!PMOD3(2)) return;
-  TUNNO* last = nullptr;
-  if (!STES(J, U, List, last) || !last) return;
-  last->SetWLimits(V);
-  const double vma = V.GetR("#VMA", 0);
-  if (vma != 0) last->ApplyBlur(vma, 0);
+std::string Num(double x) {
+  char b[40];
+  std::snprintf(b, sizeof b, "%.15g", x);
+  return b;
 }
 
-// synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--warn] FILE: every
+// One line per profile (combination, depth, disc position, continuum, shift, central depth
+// 1 - Imin/Ic and equivalent width in mA over the full form), then its full-form rows of absolute
+// wavelength (UL + DLVD) and relative Stokes values.
+void Summary(TLUNNO& List) {
+  for (int32_t n = 0; n < List.Count(); ++n) {
+    TUNNO& U = *List.Items(n);
+    TARe L, I, Q, Uu, V;
+    U.GetFullLam(L);
+    U.CopyUFull('I', I);
+    if (U.K4 != 1) {
+      U.CopyUFull('Q', Q);
+      U.CopyUFull('U', Uu);
+      U.CopyUFull('V', V);
+    }
+    const size_t m = L.size();
+    double imin = 0, ew = 0;
+    for (size_t i = 1; i < m && i < I.size(); ++i) {
+      const double r = U.Rel(I[i]);
+      if (i == 1 || r < imin) imin = r;
+      if (i > 1) ew += ((1 - r) + (1 - U.Rel(I[i - 1]))) / 2 * (L[i] - L[i - 1]) * 1000;
+    }
+    std::cout << "profile Q=" << batch::U8(U.QUEST) << " IQ=" << U.IQ << " K=" << U.KVARI
+              << " LGT=" << Num(U.LGT) << " MJU=" << Num(U.MJU) << " CONT=" << Num(U.CONT)
+              << " LAMB=" << Num(U.LAMB) << " DLVD=" << Num(U.DLVD) << " NDL=" << U.NDL
+              << " KSym=" << U.KSym << " K4=" << U.K4 << " D0=" << Num(1 - imin)
+              << " EW=" << Num(ew) << "\n";
+    for (size_t i = 1; i < m && i < I.size(); ++i) {
+      std::cout << "row " << Num(L[i]) << " " << Num(U.Rel(I[i]));
+      if (U.K4 != 1 && i < V.size())
+        std::cout << " " << Num(U.Rel(Q[i])) << " " << Num(U.Rel(Uu[i])) << " "
+                  << Num(U.Rel(V[i]));
+      std::cout << "\n";
+    }
+  }
+}
+
+// synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--summary] [--warn]
+// FILE: every
 // step of the quest's control file computed as CONT; the result file (the project's
 // "DC\<quest>.txt" by default) holds each step's control text and, per combination, its
-// settings and its profiles in the profile-list text. --print also shows it.
+// settings and its profiles in the profile-list text. --print also shows it; --summary prints
+// each profile's figures and its full-form rows.
 int Synth(const std::vector<std::string>& Args) {
   TSynthOpts o = Options(Args);
   if (o.Bad) return batch::Usage();
@@ -182,64 +160,35 @@ int Synth(const std::vector<std::string>& Args) {
   TCalcScope scope(ctx);
   TLUNNO list;
   TJob job("CONT " + quest);
+  std::string file = o.Out;
+  if (file.empty()) file = App->sProjDir + "DC/" + quest + ".txt";
   return batch::RunAsJob(job, [&](TJob& J) {
     LoadVectorLists(ctx);
     vctx.LVARI->LoadFromFile(quest, path, false);
-    TStringList out;
+    // every step through the synthesis driver; the first rewrites the result file, the others
+    // append to it
     const int32_t steps = vctx.LVARI->CountQuest(quest);
     for (int32_t iq = 1; iq <= steps; ++iq) {
       TVARIATOR* V = vctx.LVARI->GetQuestIQVARI(quest, iq);
       if (!V) continue;
       vctx.VARI = V;
       App->iStep = iq;
-      list.DeleteQuestIQ(quest, iq);
       V->KIdx = 1;
-      ContStep(J, *V, list);
-      if (J.Cancelled()) return;
-      V->DelUnused();
-      for (int32_t k = 2; k <= V->NK && !J.Cancelled(); ++k) {
-        V->KIdx = k;
-        ContStep(J, *V, list);
-      }
-      if (J.Cancelled()) return;
-      // the step's control text, closed by its "#RUN" so that the file reads back as a step
-      if (auto t = V->CtrlTextUse()) {
-        bool run = false;
-        for (int i = 0; i < t->Count(); ++i) {
-          if (!run && TrimSp((*t)[i]).rfind("#EXIT", 0) == 0) {
-            out.Add("#RUN CONT #");
-            run = true;
-          }
-          out.Add((*t)[i]);
-        }
-        if (!run) out.Add("#RUN CONT #");
-      }
-      for (int32_t k = 1; k <= V->NK; ++k) {
-        V->KIdx = k;
-        out.Add("");
-        out.Add("");
-        out.Add("");
-        TCONT& C = Cont();
-        out.Add(C.LiSet.GetText() + "\r\nМодель: "_cp + V->GetSDef("#MOD", "") + "\r\nVARI(" +
-                IntStr(k) + ")=" + V->GetKS(k));
-        out.Add("");
-        out.AddStrings(*list.ReportVar(quest, iq, k));
-      }
+      if (!doCONT(J, list, file, iq > 1)) return;
     }
-    std::string file = o.Out;
-    if (file.empty()) {
-      file = App->sProjDir + "DC/" + quest + ".txt";
-      if (!ForceFileDir(file)) ErrAbs("Невозможно создать директорию для файла\r\n"_cp + file);
-    }
-    out.SaveToFile(file);
     std::cerr << "corvesta-batch: " << list.Count() << " profiles -> " << batch::U8(file) << "\n";
-    if (o.Print) Print(&out);
+    if (o.Print && platform::IsRegularFile(file)) {
+      TStringList out;
+      out.LoadFromFile(file);
+      Print(&out);
+    }
+    if (o.Summary) Summary(list);
   });
 }
 
-// unno-load [--project DIR] [--quest NAME] [--db FILE] FILE: a result file read back into the
-// profile list against its quest's last step (the control text at its head); each profile's
-// block written again.
+// unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE: a result file read
+// back into the profile list against its quest's last step (the control text at its head); each
+// profile's block written again (--summary: the figures and rows as synth gives them).
 int UnnoLoad(const std::vector<std::string>& Args) {
   TSynthOpts o = Options(Args);
   if (o.Bad) return batch::Usage();
@@ -262,13 +211,15 @@ int UnnoLoad(const std::vector<std::string>& Args) {
     list.LoadFromFile(path, vctx.VARI->NK);
     std::cerr << "corvesta-batch: " << list.Count() << " profiles\n";
     for (int32_t i = 0; i < list.Count(); ++i) Print(UnnoReport(*list.Items(i)).get());
+    if (o.Summary) Summary(list);
   });
 }
 
 const TBatchCommand kSynth{
-    "synth", "synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--warn] FILE",
+    "synth", "synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--summary] [--warn] "
+    "FILE",
     Synth};
 const TBatchCommand kUnnoLoad{"unno-load",
-                              "unno-load [--project DIR] [--quest NAME] [--db FILE] FILE",
+                              "unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE",
                               UnnoLoad};
 }  // namespace

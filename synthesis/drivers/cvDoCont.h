@@ -1,0 +1,27 @@
+// The synthesis driver behind the dispatcher word CONT: every combination of the working
+// variator computed (accuracy, Voigt method, model, output grid, lines, wavelength grid, line
+// preparation, a new profile set, the fixed-grid driver), the profiles kept in a profile list,
+// and the step's result text (its control text, then per combination its settings and its
+// profiles in the profile-list text) written to the result file.
+//
+// Both take the job context: progress per point (and "IVARI=K/NK" for grids of six and more
+// combinations), cancel between points; a cancelled run keeps the profiles made and writes no
+// result file.
+#pragma once
+#include <string>
+
+class TJob;
+class TLUNNO;
+class TStringList;
+class TUNNO;
+
+// One combination, the working variator's KIdx. Last: the last profile added to List (nullptr
+// when the combination gave none: refused settings, a preparation that stopped, a cancel).
+void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last);
+// Every combination of the working variator; the profiles of its quest and step in List are
+// replaced. The result text goes to ResultFile (appended when Append and the file exists)
+// unless switch 27 of the option file "CONT" is on or ResultFile is empty. False when cancelled
+// (no file written).
+bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append);
+// The title line of the option file "CONT" as the last doCONT read it.
+std::string CONTTitle();

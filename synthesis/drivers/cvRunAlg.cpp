@@ -1,0 +1,78 @@
+#include "synthesis/drivers/cvRunAlg.h"
+
+#include "foundation/cvLink.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvStr.h"
+#include "foundation/cvStrList.h"
+#include "models/cvModServices.h"
+#include "models/cvPMod.h"
+#include "models/variator/cvVari.h"
+#include "models/variator/cvVariContext.h"
+#include "synthesis/cvSynServices.h"
+#include "synthesis/drivers/cvDoCont.h"
+
+namespace {
+const char* const kWords[] = {"RACH",   "PMOD1",      "PMOD1_REP1", "PMOD3",  "ION",
+                              "CONT",   "AJUST_LGGF", "ADJUST",     "DIA",    "DI",
+                              "RECONT", "VOIG",       "READ_SUN69", "HEIGHTS", "KURUCZ",
+                              "VARI",   "REP_LINES",  "LINEREPORT", nullptr};
+
+// The result file of the working variator's quest: "<quest>.txt" in the folder of
+// ("ACDC", "DCTXT").
+std::string ResultFile() {
+  TVARIATOR* V = VariCtx().VARI;
+  const std::string quest = V ? V->QUEST : std::string();
+  if (quest.empty()) return std::string();
+  return Models().DirOf("ACDC", "DCTXT") + quest + ".txt";
+}
+}  // namespace
+
+const char* const* RunAlgWords() { return kWords; }
+
+void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& List) {
+  const std::string& w = Word;
+  if (w == "RACH") {
+    cvlink::NotAvailable("TRACH.Run");
+  } else if (w == "PMOD1") {
+    PMOD1_REP();
+  } else if (w == "PMOD1_REP1") {
+    cvlink::NotAvailable("PMOD1_REP1");
+  } else if (w == "PMOD3") {
+    PMOD1_REP();
+    PMOD3(3);
+  } else if (w == "ION") {
+    cvlink::NotAvailable("IONReport");
+  } else if (w == "CONT") {
+    doCONT(Job, List, ResultFile(), Synthesis().AppendResults());
+    Synthesis().UpDateButtons();
+  } else if (w == "AJUST_LGGF" || w == "VARI") {
+    // nothing to run
+  } else if (w == "ADJUST") {
+    cvlink::NotAvailable("AdJust");
+  } else if (w == "DIA") {
+    cvlink::NotAvailable("DialogBuild");
+  } else if (w == "DI") {
+    cvlink::NotAvailable("AlgDi");
+  } else if (w == "RECONT") {
+    cvlink::NotAvailable("RECONT");
+  } else if (w == "VOIG") {
+    cvlink::NotAvailable("VoigTable");
+  } else if (w == "READ_SUN69") {
+    cvlink::NotAvailable("ReadSun69");
+  } else if (w == "HEIGHTS") {
+    cvlink::NotAvailable("doHEIGHTS");
+  } else if (w == "KURUCZ") {
+    cvlink::NotAvailable("doKurucz");
+  } else {
+    const std::string u = UpCaseStrCyr(w);
+    if (u == "REP_LINES" || u == "LINEREPORT") {
+      (void)Result;
+      cvlink::NotAvailable("VariLineReport");
+      return;
+    }
+    std::string list;
+    for (const char* const* p = kWords; *p; ++p) list += std::string(*p) + (p[1] ? "\r\n" : "");
+    ModFatal("Проверьте входные данные, алгоритм расчета <"_cp + w +
+             ">\r\nпрограммой не предусмотрен!\r\n"_cp + list);
+  }
+}
