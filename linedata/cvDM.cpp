@@ -240,7 +240,8 @@ const std::vector<TTableDef>& LineDBSchema() {
         {"wHM", "REAL"},          {"dHM", "REAL"},         {"wCV", "REAL"},
         {"dCV", "REAL"},          {"nAir", "REAL"},        {"nHFS", "INTEGER"},
         {"sHFS", "TEXT"}},
-       {"LAMB", "ELEM"}},
+       // ELEM,ELO,lgGF: the hyperfine groups of the clean-up, one indexed lookup each
+       {"LAMB", "ELEM", "ELEM,ELO,lgGF"}},
       {"KurLevels",
        "IdKurLevel INTEGER PRIMARY KEY AUTOINCREMENT",
        {{"ELEM", "INTEGER"},

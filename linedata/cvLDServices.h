@@ -55,7 +55,7 @@ struct TLineDataServices {
   TLink<std::string()> LGGFSrcList{"TVARIATOR.GetS0(#LGGFSrc)", TLinkLoudness::Silent};
   // The Zeeman pattern of a line by LS coupling from 2J and g of both levels, named after the
   // line: its number of components, of pi components and its effective Lande factor. Raises when
-  // no pattern can be formed. Comes with the synthesis's Zeeman patterns.
+  // no pattern can be formed. The start-up installs ZeePatternNumbers (linedata/cvZeeman).
   TLink<void(const std::string& Name, int32_t JL2, double GL, int32_t JU2, double GU,
              int32_t& NComp, int32_t& NPi, double& GEff)>
       ZeePattern{"ZeeSetRunge"};

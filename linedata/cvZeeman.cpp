@@ -294,3 +294,12 @@ void ZeeSetRunge(const std::string& AName, TZEEMAN& Pattern, double JL, double J
 void ZeeSetLine(TLIDA& Line) {
   ZeeSetRunge(Line.GetName(), Line.Zee, Line.JL2 / 2.0, Line.JU2 / 2.0, Line.GL, Line.GU);
 }
+
+void ZeePatternNumbers(const std::string& Name, int32_t JL2, double GL, int32_t JU2, double GU,
+                       int32_t& NComp, int32_t& NPi, double& GEff) {
+  TZEEMAN z;
+  ZeeSetRunge(Name, z, JL2 / 2.0, JU2 / 2.0, GL, GU);
+  NComp = z.NCOMP;
+  NPi = z.NPI;
+  GEff = z.GetGEff();
+}

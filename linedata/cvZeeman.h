@@ -48,3 +48,7 @@ void ZeeSetRunge(const std::string& AName, TZEEMAN& Pattern, double JL, double J
                  double GU);
 // ZeeSetRunge with the line's name, its pattern, J of both levels and its Landé factors.
 void ZeeSetLine(TLIDA& Line);
+// The numbers the line table keeps of a line's pattern (ZeeSetRunge from 2J and g of both
+// levels): components, pi components, effective Landé factor. Raises when no pattern forms.
+void ZeePatternNumbers(const std::string& Name, int32_t JL2, double GL, int32_t JU2, double GU,
+                       int32_t& NComp, int32_t& NPi, double& GEff);

@@ -20,6 +20,7 @@
 #include "models/variator/cvVariContext.h"
 #include "models/physics/cvPhysDepth.h"
 #include "linedata/cvLLIDA.h"
+#include "linedata/cvZeeman.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvTunes.h"
 #include "plotting/cvGRAD.h"
@@ -70,6 +71,7 @@ void InstallLineDataServices() {
     else
       cvlink::NotAvailable("TcvEd.EdLoadSL");
   });
+  S.ZeePattern.Install(ZeePatternNumbers);
   // the unit's start makes the loaded line list and the last line; its end frees them
   applinks::LLIDALink().Create = [] {
     if (!LLIDA) LLIDA = new TLLIDA();

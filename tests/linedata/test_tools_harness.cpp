@@ -1,6 +1,6 @@
 // The Start tab's line-data tools through the harness: a VALD answer into a fresh database, the
 // repeated lines listed, then deleted only when the question is answered yes; a clear without a
-// range refused with a non-zero exit.
+// range refused with a non-zero exit; the Zeeman numbers of the Fe I pair.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -48,6 +48,27 @@ TEST(ToolsHarness, ValdImportThenCleanups) {
   out = Batch("cleanup --db '" + db + "' --yes clear 0 0", st);
   EXPECT_EQ(st, 1) << out;
   EXPECT_NE(out.find("диапазон длин волн не задан"), std::string::npos) << out;
+}
+
+// The Zeeman numbers of the LS-coupled lines from the program's own patterns: the Fe I pair.
+TEST(ToolsHarness, ZeemanFillOfTheFePair) {
+  testsupport::TempDir dir;
+  const std::string db = dir.str() + "/cv.db";
+  int st = -1;
+  std::string out = Batch("cleanup --db '" + db + "' dupes 0 0", st);
+  ASSERT_EQ(st, 0) << out;
+  testsupport::RunShell("sqlite3 '" + db + "' \"delete from Lines_; insert into Lines_ "
+                        "(LIN6, LAMB, GLT, GUT, JL2, GL, JU2, GU) values "
+                        "('FE6302', 6302.49, 'L', 'L', 2, 2.5, 0, 0), "
+                        "('FE6301', 6301.5, 'L', 'T', 4, 1.75, 4, 1.5), "
+                        "('FE5701', 5701.0, 'E', 'E', 0, 0, 2, 1.29)\"");
+  out = Batch("zeeman-fill --db '" + db + "'", st);
+  ASSERT_EQ(st, 0) << out;
+  EXPECT_NE(out.find("updated 2,"), std::string::npos) << out;
+  EXPECT_EQ(testsupport::RunShell("sqlite3 '" + db +
+                                  "' 'select LIN6, NComp, NPi, round(GEff, 9) from Lines_ "
+                                  "order by LAMB'"),
+            "FE5701|||\nFE6301|6|2|1.625\nFE6302|2|1|2.5\n");
 }
 
 // Orbitals, then levels of the Fe I pair; the accepted lines listed.

@@ -238,7 +238,8 @@ TEST(VectorsFiles, BundledModelsAreTheConverterOutput) {
   testsupport::TempDir tmp;
   const std::string src = testsupport::SourceRoot();
   for (const auto& [kind, in, out] :
-       {std::tuple{"hsra", "hsra11.mod", "HSRA.mel"}, std::tuple{"holmu", "holmu11.mod", "HOLMU.mel"}}) {
+       {std::tuple{"hsra", "hsra11.mod", "HSRA.mel"}, std::tuple{"holmu", "holmu11.mod", "HOLMU.mel"},
+        std::tuple{"cv", "hsra11.mod", "CV.mel"}}) {
     int status = -1;
     testsupport::RunShell("'" + std::string(CORVESTA_MODCONV) + "' " + kind + " '" + src +
                               "/tests/data/models/" + in + "' '" + tmp.file(out) + "'",

@@ -5,6 +5,7 @@
 //
 //   corvesta-modconv hsra  SOURCE OUT.mel   TAU, T, PE, PG, VMI, h, RO
 //   corvesta-modconv holmu SOURCE OUT.mel   X, T, LGPE, LGPG, VMI, h, RO
+//   corvesta-modconv cv    SOURCE OUT.mel   the HSRA table as the reference model CV
 //
 // The field, velocity and angle columns are left out: the calculation sets them from its
 // parameters. Microturbulence is written in km/s. Number text never depends on the locale.
@@ -52,18 +53,25 @@ std::string Fmt(const char* F, double V) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 || (std::string(argv[1]) != "hsra" && std::string(argv[1]) != "holmu")) {
-    std::cerr << "usage: corvesta-modconv hsra|holmu SOURCE OUT.mel\n";
+  const std::string kind = argc == 4 ? argv[1] : "";
+  if (kind != "hsra" && kind != "holmu" && kind != "cv") {
+    std::cerr << "usage: corvesta-modconv hsra|holmu|cv SOURCE OUT.mel\n";
     return 2;
   }
-  const bool hsra = std::string(argv[1]) == "hsra";
+  const bool hsra = kind != "holmu";
   std::vector<TRow> rows;
   if (!ReadSource(argv[2], rows)) {
     std::cerr << "corvesta-modconv: cannot read " << argv[2] << "\n";
     return 1;
   }
   std::ostringstream o;
-  if (hsra) {
+  if (kind == "cv") {
+    o << "! CV - the second reference model of the line depth and width runs (quests d0HMCV\n"
+         "! and W_HMCV), made from HSRA, the Harvard-Smithsonian Reference Atmosphere:\n"
+         "! Gingerich, Noyes, Kalkofen & Cuny 1971, Solar Physics 18, 347.\n"
+         "! Depth column TAU (optical depth at 5000 A, 10 significant digits): the program\n"
+         "! makes X = lg TAU by its conversion rules.\n";
+  } else if (hsra) {
     o << "! HSRA - the Harvard-Smithsonian Reference Atmosphere\n"
          "! Gingerich, Noyes, Kalkofen & Cuny 1971, Solar Physics 18, 347.\n"
          "! Depth column TAU (optical depth at 5000 A, 10 significant digits): the program\n"
