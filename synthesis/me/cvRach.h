@@ -8,6 +8,7 @@
 // LAMB; the velocity shift is kept in the profile's DLVD.
 #pragma once
 #include <cstdint>
+#include <string>
 
 class TUNNO;
 class TZEEMAN;
@@ -37,3 +38,16 @@ inline double DLHOfField(double Lamb, double H) { return Lamb * Lamb * H * kDLHP
 void RACH(const TMEPar& P, const TZEEMAN& Pattern, TUNNO& U, int32_t KVOIG);
 // The same with the calculation state's CONT.KVOIG.
 void RACH(const TMEPar& P, const TZEEMAN& Pattern, TUNNO& U);
+
+class TVARIATOR;
+
+// The database wavelength (A) of a line by its name; false when the line is not there.
+using TRachLambLookup = bool (*)(const std::string& Name, double& Lamb);
+bool RachDBLamb(const std::string& Name, double& Lamb);
+
+// Reads combination K of the variator V: the line name ("#LIN", at most 13 characters), NLAM, the
+// profile's wavelength grid (a half profile from LAMB over DLK mA) and the parameters. The
+// splitting: "#DLH" when not 0, else from the field "#H" (gauss), else "#VH" Doppler widths.
+// Missing required keys are the variator's fatal errors; a line without a wavelength is fatal.
+void RachGetFromVARI(TVARIATOR& V, int32_t K, std::string& Name, int32_t& NLAM, TMEPar& P,
+                     TUNNO& U, TRachLambLookup Lookup = RachDBLamb);

@@ -10,6 +10,8 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "linedata/cvZeeman.h"
+#include "models/cvModServices.h"
+#include "models/variator/cvVari.h"
 #include "models/vectors/cvCalcContext.h"
 #include "synthesis/me/cvRach.h"
 #include "synthesis/profiles/cvUnno.h"
@@ -245,6 +247,66 @@ TEST(MilneEddington, CoefficientTraceAndFatalInput) {
               std::string::npos)
         << e.what();
   }
+}
+
+bool FakeLamb(const std::string& Name, double& Lamb) {
+  Lamb = kLam0;
+  return Name == "FE6302";
+}
+
+// A combination read from the variator: the grid, the parameters and the three ways to the
+// splitting (given, from the field, in Doppler widths); a line unknown to the database is fatal.
+TEST(MilneEddington, ParametersFromTheVariator) {
+  ResetModelServices();
+  const std::vector<std::string> base = {"#LIN FE6302", "#ETA0 12", "#A 0.04", "#DLD 28",
+                                         "#CTETA 0.9", "#BETTA 2", "#NLAM 11", "#DLK 200",
+                                         "#DLVD 15", "#GM 30"};
+  struct TCase {
+    std::vector<std::string> extra;
+    double dlh;
+  } cases[] = {{{"#DLH 50", "#H 1000", "#VH 3"}, 50},
+               {{"#H 1000", "#VH 3"}, DLHOfField(kLam0, 1000)},
+               {{"#VH 0.5"}, 14},
+               {{}, 0}};
+  for (const TCase& c : cases) {
+    TVARIATOR V("QME", 1);
+    for (const std::string& k : base) V.AddPQOneStr(k, true);
+    for (const std::string& k : c.extra) V.AddPQOneStr(k, true);
+    std::string name;
+    int32_t nlam = 0;
+    TMEPar p;
+    TUNNO U;
+    U.SetDefaults();
+    RachGetFromVARI(V, 1, name, nlam, p, U, FakeLamb);
+    EXPECT_EQ(name, "FE6302");
+    EXPECT_EQ(nlam, 11);
+    EXPECT_EQ(U.NDL, 11);
+    EXPECT_DOUBLE_EQ(U.UL[1], kLam0);
+    EXPECT_NEAR(U.UL[11], kLam0 + 0.2, 1e-12);
+    EXPECT_DOUBLE_EQ(p.DLVD, 0.015);
+    EXPECT_DOUBLE_EQ(U.DLVD, 0.015);
+    EXPECT_DOUBLE_EQ(p.ETA0, 12);
+    EXPECT_DOUBLE_EQ(p.A, 0.04);
+    EXPECT_DOUBLE_EQ(p.DLD, 28);
+    EXPECT_DOUBLE_EQ(p.CTETA, 0.9);
+    EXPECT_DOUBLE_EQ(p.BETTA, 2);
+    EXPECT_DOUBLE_EQ(p.GM, 30);
+    EXPECT_DOUBLE_EQ(p.XI, 0);
+    EXPECT_NEAR(p.DLH, c.dlh, 1e-12);
+  }
+  TVARIATOR V("QME", 1);
+  for (const std::string& k : base) V.AddPQOneStr(k == "#LIN FE6302" ? "#LIN FE6301" : k, true);
+  std::string name;
+  int32_t nlam = 0;
+  TMEPar p;
+  TUNNO U;
+  try {
+    RachGetFromVARI(V, 1, name, nlam, p, U, FakeLamb);
+    ADD_FAILURE() << "an unknown line accepted";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("RachGetFromVARI KVARI=1 "), std::string::npos);
+  }
+  ResetModelServices();
 }
 
 }  // namespace
