@@ -1,0 +1,312 @@
+// The analytic Milne-Eddington profiles against the textbook Unno-Rachkovsky solution, its
+// limits (no field, saturation, weak field, symmetries) and the numerical integration of the same
+// atmosphere.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
+#include "linedata/cvZeeman.h"
+#include "models/cvModServices.h"
+#include "models/variator/cvVari.h"
+#include "models/vectors/cvCalcContext.h"
+#include "synthesis/me/cvRach.h"
+#include "synthesis/profiles/cvUnno.h"
+#include "synthesis/transfer/cvRK.h"
+#include "synthesis/transfer/cvVoigt.h"
+#include "support/TransferModel.h"
+
+namespace {
+
+using testsupport::Const;
+using testsupport::TTransferModel;
+
+constexpr double kLam0 = 6302.4936;
+
+TZEEMAN Fe6302() {
+  TZEEMAN z;
+  ZeeSetRunge("FE6302", z, 1, 0, 2.5, 0);
+  return z;
+}
+
+// A full profile of N points over Lam0 +- Half (A).
+void Grid(TUNNO& U, double Half, int32_t N) {
+  U.SetDefaults();
+  U.SetULEqd(N, kLam0, kLam0 + Half, kLam0 - Half);
+  U.LAMB = kLam0;
+}
+
+// The textbook emergent Stokes vector over the continuum for a normal triplet of Lande factor
+// g: v = -(lambda - lambda0)/DLD, magneto-optical profiles -2F (the switch word 6).
+void Textbook(const TMEPar& p, double g, double Lam, double S[4]) {
+  const double v = -(Lam - kLam0) * 1000 / p.DLD, vh = g * p.DLH / p.DLD;
+  double hp, fp, hb, fb, hr, fr;
+  VoigtHumlicek(p.A, v, hp, fp);
+  VoigtHumlicek(p.A, v - vh, hb, fb);
+  VoigtHumlicek(p.A, v + vh, hr, fr);
+  const double pp = -2 * fp, pb = -2 * fb, pr = -2 * fr;
+  const double gm = p.GM * M_PI / 180, c2 = std::cos(2 * p.XI * M_PI / 180),
+               s2 = std::sin(2 * p.XI * M_PI / 180), sg2 = std::sin(gm) * std::sin(gm),
+               cg = std::cos(gm);
+  const double h = p.ETA0 / 2;
+  const double eI = 1 + h * (hp * sg2 + (hb + hr) / 2 * (1 + cg * cg));
+  const double eQ = h * (hp - (hb + hr) / 2) * sg2 * c2;
+  const double eU = h * (hp - (hb + hr) / 2) * sg2 * s2;
+  const double eV = h * (hr - hb) * cg;
+  const double rQ = h * (pp - (pb + pr) / 2) * sg2 * c2;
+  const double rU = h * (pp - (pb + pr) / 2) * sg2 * s2;
+  const double rV = h * (pr - pb) * cg;
+  const double Pi = eQ * rQ + eU * rU + eV * rV;
+  const double D = eI * eI * (eI * eI - eQ * eQ - eU * eU - eV * eV + rQ * rQ + rU * rU + rV * rV) -
+                   Pi * Pi;
+  const double bm = p.BETTA * p.CTETA, k = bm / D / (1 + bm);
+  S[0] = 1 / (1 + bm) + k * eI * (eI * eI + rQ * rQ + rU * rU + rV * rV);
+  S[1] = -k * (eI * eI * eQ + eI * (eV * rU - eU * rV) + rQ * Pi);
+  S[2] = -k * (eI * eI * eU + eI * (eQ * rV - eV * rQ) + rU * Pi);
+  S[3] = -k * (eI * eI * eV + eI * (eU * rQ - eQ * rU) + rV * Pi);
+}
+
+TMEPar Params(double eta0, double a, double dld, double dlh, double gm, double xi, double beta,
+              double mu) {
+  TMEPar p;
+  p.ETA0 = eta0;
+  p.A = a;
+  p.DLD = dld;
+  p.DLH = dlh;
+  p.GM = gm;
+  p.XI = xi;
+  p.BETTA = beta;
+  p.CTETA = mu;
+  return p;
+}
+
+TEST(MilneEddington, AgreesWithTheTextbookSolution) {
+  SetVoigtMethod("HUMLICEK");
+  const TZEEMAN z = Fe6302();
+  const TMEPar cases[] = {
+      Params(10, 0.05, 30, 40, 30, 20, 1.5, 1),   Params(3, 0.3, 25, 80, 75, -40, 4, 0.4),
+      Params(30, 0.01, 40, 10, 120, 100, 0.5, 0.8), Params(1, 0.5, 30, 150, 90, 0, 10, 1),
+      Params(10, 0.05, 30, 0, 0, 0, 1.5, 1)};
+  for (const TMEPar& p : cases) {
+    TUNNO U;
+    Grid(U, 0.4, 81);
+    RACH(p, z, U, 6);
+    EXPECT_EQ(U.KCONT, 1);
+    EXPECT_EQ(U.CONT, 1);
+    double worst = 0;
+    for (int32_t i = 1; i <= U.NDL; ++i) {
+      double S[4];
+      Textbook(p, 2.5, U.UL[i], S);
+      const double got[4] = {U.UI[i], U.UQ[i], U.UU[i], U.UV[i]};
+      for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(got[k] - S[k]));
+    }
+    EXPECT_LT(worst, 1e-12) << "eta0 " << p.ETA0 << " gamma " << p.GM;
+  }
+}
+
+TEST(MilneEddington, ZeroFieldSaturationAndSymmetry) {
+  SetVoigtMethod("HUMLICEK");
+  const TZEEMAN z = Fe6302();
+  // no field: Q = U = V = 0, I = 1 - Pw eta0 H/(1 + eta0 H)
+  TMEPar p = Params(10, 0.05, 30, 0, 40, 30, 2, 0.7);
+  const double Pw = 1.4 / 2.4;
+  TUNNO U;
+  Grid(U, 0.3, 61);
+  RACH(p, z, U, 6);
+  for (int32_t i = 1; i <= U.NDL; ++i) {
+    double H, F;
+    VoigtHumlicek(p.A, (U.UL[i] - kLam0) * 1000 / p.DLD, H, F);
+    EXPECT_NEAR(U.UI[i], 1 - Pw * p.ETA0 * H / (1 + p.ETA0 * H), 1e-13) << i;
+    EXPECT_EQ(U.UQ[i], 0);
+    EXPECT_EQ(U.UU[i], 0);
+    EXPECT_EQ(U.UV[i], 0);
+  }
+  // saturation at the centre: 1 - Pw
+  p.ETA0 = 1e9;
+  Grid(U, 0.03, 3);
+  RACH(p, z, U, 6);
+  EXPECT_NEAR(U.UI[2], 1 - Pw, 1e-8);
+  // a field: I and Q symmetric, V antisymmetric about the centre; for chi = 0 U comes only from
+  // the magneto-optical terms (Faraday rotation) and is symmetric too
+  p = Params(10, 0.05, 30, 40, 50, 0, 1.5, 1);
+  Grid(U, 0.3, 61);
+  RACH(p, z, U, 6);
+  const int32_t n = U.NDL;
+  for (int32_t i = 1; i <= n / 2; ++i) {
+    const int32_t j = n + 1 - i;
+    EXPECT_NEAR(U.UI[i], U.UI[j], 1e-13) << i;
+    EXPECT_NEAR(U.UQ[i], U.UQ[j], 1e-13) << i;
+    EXPECT_NEAR(U.UV[i], -U.UV[j], 1e-13) << i;
+    EXPECT_NEAR(U.UU[i], U.UU[j], 1e-13) << i;
+  }
+  EXPECT_NEAR(U.UV[n / 2 + 1], 0, 1e-15);
+  EXPECT_GT(std::fabs(U.UU[n / 2 - 2]), 1e-4);
+  RACH(p, z, U, 7);  // no magneto-optical terms: no U at chi = 0
+  for (int32_t i = 1; i <= n; ++i) EXPECT_EQ(U.UU[i], 0) << i;
+}
+
+TEST(MilneEddington, WeakFieldFollowsTheIntensityDerivative) {
+  SetVoigtMethod("HUMLICEK");
+  const TZEEMAN z = Fe6302();
+  const double B = 100, g = 2.5;
+  TMEPar p = Params(10, 0.05, 30, DLHOfField(kLam0, B), 0, 0, 1.5, 1);
+  TUNNO U;
+  Grid(U, 0.2, 401);
+  RACH(p, z, U, 6);
+  double num = 0, den = 0;
+  bool blue = true;
+  for (int32_t i = 2; i < U.NDL; ++i) {
+    const double dIdl = (U.UI[i + 1] - U.UI[i - 1]) / (U.UL[i + 1] - U.UL[i - 1]);
+    const double weak = -4.6686e-13 * g * kLam0 * kLam0 * B * dIdl;
+    num += (U.UV[i] - weak) * (U.UV[i] - weak);
+    den += weak * weak;
+    const double dl = U.UL[i] - kLam0;
+    if (dl < -0.01 && dl > -0.05 && !(U.UV[i] > 0)) blue = false;
+  }
+  EXPECT_LT(std::sqrt(num / den), 0.05);
+  EXPECT_TRUE(blue);
+}
+
+// The same atmosphere integrated numerically: the analytic profile is the emergent intensity
+// over the continuum B0 + B1 mu, with the same sign of V; a line-of-sight shift moves both red.
+TEST(MilneEddington, AgreesWithTheNumericalIntegration) {
+  SetVoigtMethod("HUMLICEK");
+  const TMEPar p = Params(10, 0.05, 30, 40, 30, 20, 1.5, 1);
+  TTransferModel m;
+  m.Lam0 = kLam0;
+  TCalcScope scope(m.ctx);
+  m.B = [&p](double x) { return 1 + p.BETTA * std::pow(10.0, x); };
+  m.ETA = Const(p.ETA0);
+  m.DLD = Const(p.DLD);
+  m.A = Const(p.A);
+  m.DLH = Const(p.DLH);
+  m.GM = Const(p.GM);
+  m.XI = Const(p.XI);
+  m.Build();
+  TCONTSETX& s = Cont().SETX;
+  s.ERR = 1e-4;
+  s.DXMA = 0.5;
+  s.EFDX = std::pow(120 * s.ERR * 50, 0.2);
+  TUNNO N;
+  N.SetDefaults();
+  N.SetULEqd(31, kLam0, kLam0 + 0.15, kLam0 - 0.15);
+  N.AllocU();
+  TUNNO U;
+  Grid(U, 0.15, 31);
+  RACH(p, Fe6302(), U, 6);
+  const double Ic = 1 + p.BETTA;
+  double worst = 0;
+  for (int32_t i = 1; i <= N.NDL; ++i) {
+    N.UI[i] = 1 + p.BETTA * (10 + 1);
+    N.UQ[i] = N.UU[i] = N.UV[i] = 0;
+    Cont().WK.LAM = N.UL[i];
+    IntegrateU(i, N, -4.5, 1);
+    // the numerical vector at lg tau -4.5 is B1 tau above the emergent one
+    const double got[4] = {(N.UI[i] - p.BETTA * std::pow(10.0, -4.5)) / Ic, N.UQ[i] / Ic,
+                           N.UU[i] / Ic, N.UV[i] / Ic};
+    const double me[4] = {U.UI[i], U.UQ[i], U.UU[i], U.UV[i]};
+    for (int k = 0; k < 4; ++k) worst = std::max(worst, std::fabs(got[k] - me[k]));
+  }
+  EXPECT_LT(worst, 3e-4);
+}
+
+TEST(MilneEddington, CoefficientTraceAndFatalInput) {
+  SetVoigtMethod("HUMLICEK");
+  const TZEEMAN z = Fe6302();
+  TMEPar p = Params(10, 0.05, 30, 0, 0, 0, 1.5, 1);
+  TUNNO U;
+  Grid(U, 0.1, 5);
+  const int32_t saved = TraceMask;
+  TraceMask |= 1 << 12;
+  RACH(p, z, U, 6);
+  TraceMask = saved;
+  for (int32_t i = 1; i <= U.NDL; ++i) {
+    double H, F;
+    VoigtHumlicek(p.A, (U.UL[i] - kLam0) * 1000 / p.DLD, H, F);
+    EXPECT_NEAR(U.UI[i], 1 - H, 1e-13);
+    EXPECT_EQ(U.UV[i], 0);
+  }
+  p.DLD = 0;
+  try {
+    RACH(p, z, U, 6);
+    ADD_FAILURE() << "DLD = 0 accepted";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("RACH DLD=0!!!"), std::string::npos) << e.what();
+  }
+  p.DLD = 30;
+  U.KL = 1;
+  U.LAMB = 0;
+  try {
+    RACH(p, z, U, 6);
+    ADD_FAILURE() << "no reference wavelength accepted";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("RACH UN.KL=1 (Angstems) UN.LAMB=0!!!!!"),
+              std::string::npos)
+        << e.what();
+  }
+}
+
+bool FakeLamb(const std::string& Name, double& Lamb) {
+  Lamb = kLam0;
+  return Name == "FE6302";
+}
+
+// A combination read from the variator: the grid, the parameters and the three ways to the
+// splitting (given, from the field, in Doppler widths); a line unknown to the database is fatal.
+TEST(MilneEddington, ParametersFromTheVariator) {
+  ResetModelServices();
+  const std::vector<std::string> base = {"#LIN FE6302", "#ETA0 12", "#A 0.04", "#DLD 28",
+                                         "#CTETA 0.9", "#BETTA 2", "#NLAM 11", "#DLK 200",
+                                         "#DLVD 15", "#GM 30"};
+  struct TCase {
+    std::vector<std::string> extra;
+    double dlh;
+  } cases[] = {{{"#DLH 50", "#H 1000", "#VH 3"}, 50},
+               {{"#H 1000", "#VH 3"}, DLHOfField(kLam0, 1000)},
+               {{"#VH 0.5"}, 14},
+               {{}, 0}};
+  for (const TCase& c : cases) {
+    TVARIATOR V("QME", 1);
+    for (const std::string& k : base) V.AddPQOneStr(k, true);
+    for (const std::string& k : c.extra) V.AddPQOneStr(k, true);
+    std::string name;
+    int32_t nlam = 0;
+    TMEPar p;
+    TUNNO U;
+    U.SetDefaults();
+    RachGetFromVARI(V, 1, name, nlam, p, U, FakeLamb);
+    EXPECT_EQ(name, "FE6302");
+    EXPECT_EQ(nlam, 11);
+    EXPECT_EQ(U.NDL, 11);
+    EXPECT_DOUBLE_EQ(U.UL[1], kLam0);
+    EXPECT_NEAR(U.UL[11], kLam0 + 0.2, 1e-12);
+    EXPECT_DOUBLE_EQ(p.DLVD, 0.015);
+    EXPECT_DOUBLE_EQ(U.DLVD, 0.015);
+    EXPECT_DOUBLE_EQ(p.ETA0, 12);
+    EXPECT_DOUBLE_EQ(p.A, 0.04);
+    EXPECT_DOUBLE_EQ(p.DLD, 28);
+    EXPECT_DOUBLE_EQ(p.CTETA, 0.9);
+    EXPECT_DOUBLE_EQ(p.BETTA, 2);
+    EXPECT_DOUBLE_EQ(p.GM, 30);
+    EXPECT_DOUBLE_EQ(p.XI, 0);
+    EXPECT_NEAR(p.DLH, c.dlh, 1e-12);
+  }
+  TVARIATOR V("QME", 1);
+  for (const std::string& k : base) V.AddPQOneStr(k == "#LIN FE6302" ? "#LIN FE6301" : k, true);
+  std::string name;
+  int32_t nlam = 0;
+  TMEPar p;
+  TUNNO U;
+  try {
+    RachGetFromVARI(V, 1, name, nlam, p, U, FakeLamb);
+    ADD_FAILURE() << "an unknown line accepted";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("RachGetFromVARI KVARI=1 "), std::string::npos);
+  }
+  ResetModelServices();
+}
+
+}  // namespace
