@@ -1,0 +1,57 @@
+// The line-list run's listing bound and the heights run's refusal of several models.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "foundation/cvJob.h"
+#include "foundation/cvLit.h"
+#include "foundation/cvStrList.h"
+#include "models/variator/cvVari.h"
+#include "support/SynEnv.h"
+#include "support/TestSupport.h"
+#include "synthesis/drivers/cvRecont.h"
+#include "synthesis/profiles/cvLUnno.h"
+
+namespace {
+
+// A line is listed from a central depth of 5E-5 on (either sign), the wavelength with four
+// decimals and the depth with the program's four-digit number text.
+TEST(Kurucz, ListingBound) {
+  const struct {
+    double Lamb, D0;
+    const char* Want;
+  } cases[] = {
+      {6302.494, 4E-5, ""},
+      {6302.494, 4.9999E-5, ""},
+      {6302.494, 5E-5, "6302.4940 d=5.-05"},
+      {6302.494, -6E-5, "6302.4940 d=-6.-05"},
+      {6301.501, 0.7655212, "6301.5010 d=0.766"},
+      {6301.501, 0, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KuruczEntry(c.Lamb, c.D0), c.Want) << c.D0;
+}
+
+TEST(Heights, SeveralModelsWarnAndComputeNothing) {
+  testsupport::SynEnv env;
+  testsupport::TempDir tmp;
+  TVARIATOR v("H", 1);
+  TStringList mod;
+  for (const char* s : {"#MOD", "T HSRA", "T HOLMU"}) mod.Add(s);
+  v.AddPSL(&mod);
+  v.AddP("#LIN FE6302");
+  v.KIdx = 1;
+  env.ctx.VARI = &v;
+  TJob job("HEIGHTS");
+  TLUNNO list;
+  const std::string out = tmp.file("H.txt");
+  EXPECT_FALSE(doHEIGHTS(job, list, out, false));
+  EXPECT_EQ(env.Count("В алгоритме #HEIGHTS (высоты) нельзя задавать более одного параметра "
+                      "#MOD - модель ф/с!"_cp),
+            1);
+  EXPECT_EQ(env.sink.texts.size(), 1u);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+}  // namespace
