@@ -1,4 +1,5 @@
-// The line-list run's listing bound and the heights run's refusal of several models.
+// The line-list run's listing bound and its exits, and the heights run's refusal of several
+// models.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +7,10 @@
 
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
+#include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
+#include "linedata/cvKurucz.h"
+#include "linedata/cvLDServices.h"
 #include "models/variator/cvVari.h"
 #include "support/SynEnv.h"
 #include "support/TestSupport.h"
@@ -30,6 +34,43 @@ TEST(Kurucz, ListingBound) {
       {6301.501, 0, ""},
   };
   for (const auto& c : cases) EXPECT_EQ(KuruczEntry(c.Lamb, c.D0), c.Want) << c.D0;
+}
+
+// The trace mask is restored however the run ends: a synthesis that stops raises, an Id beyond
+// the band's lines ends the run with its warning.
+TEST(Kurucz, TraceMaskRestoredOnEveryExit) {
+  testsupport::SynEnv env;
+  testsupport::TempDir tmp;
+  LineData().KuruczFolder.Install([d = tmp.str() + "/"] { return d; });
+  TVARIATOR v("K", 1);
+  env.ctx.VARI = &v;
+  TJob job("KURUCZ");
+  TLUNNO list;
+  TStringList result;
+  const std::string band =
+      testsupport::ReadFile(testsupport::SourceRoot() + "/data/KURUCZ/gfhy0800.100");
+  testsupport::WriteFile(tmp.file("gfhy0800.100"), band.substr(0, band.find('\n') + 1));
+  TraceMask = 0x40;
+  const int32_t depth = StackIO.Count;
+  // a line, but no model to compute it in: the synthesis stops the run
+  v.AddP("#LIN 8x000001");
+  try {
+    doKurucz(job, list, result);
+    ADD_FAILURE() << "no stop";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("#MOD"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(TraceMask, 0x40);
+  EXPECT_EQ(StackIO.Count, depth);
+  v.AddP("#LIN 8x000001 8x000002");
+  EXPECT_FALSE(doKurucz(job, list, result));
+  EXPECT_EQ(env.Count("12 LI=NIL!"), 1);
+  EXPECT_EQ(TraceMask, 0x40);
+  EXPECT_EQ(StackIO.Count, depth);
+  EXPECT_EQ(list.Count(), 0);
+  KurLineByIdClose();
+  ResetLineDataServices();
+  TraceMask = 0;
 }
 
 TEST(Heights, SeveralModelsWarnAndComputeNothing) {
