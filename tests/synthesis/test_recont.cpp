@@ -1,8 +1,9 @@
-// The line-list run's listing bound and its exits, and the heights run's refusal of several
-// models.
+// The line-list run's listing bound and its exits, a cancelled re-computation, and the heights
+// run's refusal of several models.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "foundation/cvJob.h"
@@ -16,6 +17,7 @@
 #include "support/TestSupport.h"
 #include "synthesis/drivers/cvRecont.h"
 #include "synthesis/profiles/cvLUnno.h"
+#include "synthesis/profiles/cvUnno.h"
 
 namespace {
 
@@ -71,6 +73,30 @@ TEST(Kurucz, TraceMaskRestoredOnEveryExit) {
   KurLineByIdClose();
   ResetLineDataServices();
   TraceMask = 0;
+}
+
+// Cancelled before its first combination: the step's old profiles are gone (another step's
+// stay), nothing new is made.
+TEST(Recont, CancelledBeforeTheFirstCombination) {
+  testsupport::SynEnv env;
+  TVARIATOR v("R", 2);
+  v.AddP("#H 0 1000");
+  v.KIdx = 1;
+  env.ctx.VARI = &v;
+  TLUNNO list;
+  for (const int32_t iq : {1, 2}) {
+    auto u = std::make_unique<TUNNO>();
+    u->QUEST = "R";
+    u->IQ = iq;
+    u->KVARI = 1;
+    list.Add(std::move(u));
+  }
+  TJob job("RECONT");
+  job.Cancel();
+  EXPECT_FALSE(RECONT(job, list));
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Items(0)->IQ, 1);
+  EXPECT_EQ(v.KIdx, 1);
 }
 
 TEST(Heights, SeveralModelsWarnAndComputeNothing) {
