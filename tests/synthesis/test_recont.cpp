@@ -75,6 +75,30 @@ TEST(Kurucz, TraceMaskRestoredOnEveryExit) {
   TraceMask = 0;
 }
 
+// A request of lines above stage 2 only leaves nothing to compute: a warning, "#LIN" kept.
+TEST(Kurucz, NothingLeftAfterTheStageFilter) {
+  testsupport::SynEnv env;
+  testsupport::TempDir tmp;
+  LineData().KuruczFolder.Install([d = tmp.str() + "/"] { return d; });
+  std::string line =
+      testsupport::ReadFile(testsupport::SourceRoot() + "/data/KURUCZ/gfhy0800.100");
+  line = line.substr(0, line.find('\n') + 1);
+  line.replace(line.find(" 26.00 "), 7, " 26.02 ");
+  testsupport::WriteFile(tmp.file("gfhy0800.100"), line);
+  TVARIATOR v("K", 1);
+  v.AddP("#LIN 8x000001");
+  env.ctx.VARI = &v;
+  TJob job("KURUCZ");
+  TLUNNO list;
+  TStringList result;
+  EXPECT_FALSE(doKurucz(job, list, result));
+  EXPECT_EQ(env.Count("doKurucz: в #LIN не осталось линий для расчета!"_cp), 1);
+  EXPECT_EQ(v.GetSDef("#LIN", ""), "8x000001");
+  EXPECT_EQ(list.Count(), 0);
+  KurLineByIdClose();
+  ResetLineDataServices();
+}
+
 // Cancelled before its first combination: the step's old profiles are gone (another step's
 // stay), nothing new is made.
 TEST(Recont, CancelledBeforeTheFirstCombination) {
