@@ -122,6 +122,9 @@ void InstallModelServices() {
 
 void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
+  Synthesis().SetQuest.Install([](const std::string& Q) {
+    if (App) App->sQuest = Q;
+  });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
   Synthesis().OpenAt.Install(CILErrToEditor);
   Synthesis().AppendResults.Install(

@@ -10,6 +10,7 @@
 #include "models/variator/cvVariContext.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvDoCont.h"
+#include "synthesis/me/cvRach.h"
 
 namespace {
 const char* const kWords[] = {"RACH",   "PMOD1",      "PMOD1_REP1", "PMOD3",  "ION",
@@ -32,7 +33,7 @@ const char* const* RunAlgWords() { return kWords; }
 void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& List) {
   const std::string& w = Word;
   if (w == "RACH") {
-    cvlink::NotAvailable("TRACH.Run");
+    TRACH().Run(Job, List);
   } else if (w == "PMOD1") {
     PMOD1_REP();
   } else if (w == "PMOD1_REP1") {

@@ -17,7 +17,13 @@
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvRK.h"
 #include "synthesis/transfer/cvVoigt.h"
+#include "support/SynEnv.h"
 #include "support/TransferModel.h"
+#include "foundation/cvJob.h"
+#include "models/variator/cvLVari.h"
+#include "models/variator/cvVariContext.h"
+#include "synthesis/cvSynServices.h"
+#include "synthesis/profiles/cvLUnno.h"
 
 namespace {
 
@@ -306,6 +312,56 @@ TEST(MilneEddington, ParametersFromTheVariator) {
   } catch (const std::exception& e) {
     EXPECT_NE(std::string(e.what()).find("RachGetFromVARI KVARI=1 "), std::string::npos);
   }
+  ResetModelServices();
+}
+
+// The run puts the trace mask and the current quest back whether it ends by a fatal error (the
+// line is not in the database) or by a cancel; the window changes both while it runs.
+TEST(MilneEddingtonRun, RestoresTraceMaskAndQuestOnEveryExit) {
+  testsupport::SynEnv env;
+  ResetModelServices();
+  Models().DirOf.Install([](const std::string&, const std::string&) { return std::string(); });
+  std::string quest = "Q1";
+  Synthesis().Quest.Install([&] { return quest; });
+  Synthesis().SetQuest.Install([&](const std::string& Q) { quest = Q; });
+  int shown = 0;
+  Synthesis().ShowSayerSwitches.Install([&] {
+    ++shown;
+    quest = "OTHER";
+    TraceMask = 0x7777;
+  });
+  TOwnCalcContext calc;
+  TCalcScope scope(calc);
+  auto v = std::make_unique<TVARIATOR>("Q1", 1);
+  for (const char* k : {"#LIN FE6302", "#ETA0 10", "#A 0.05", "#DLD 30", "#CTETA 1", "#BETTA 1"})
+    v->AddPQOneStr(k, true);
+  env.ctx.VARI = v.get();
+  env.ctx.LVARI->Append(std::move(v));
+  const int32_t saved = TraceMask;
+  TraceMask = 0x5;
+  for (const bool cancel : {false, true}) {
+    TJob job("RACH");
+    if (cancel) job.Cancel();
+    TLUNNO list;
+    bool ok = true;
+    std::string error;
+    try {
+      ok = TRACH().Run(job, list);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    if (cancel) {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_NE(error.find("не найдена в БД"_cp), std::string::npos) << error;
+    }
+    EXPECT_EQ(TraceMask, 0x5) << cancel;
+    EXPECT_EQ(quest, "Q1") << cancel;
+    EXPECT_EQ(list.Count(), 0);
+  }
+  EXPECT_EQ(shown, 2);
+  TraceMask = saved;
   ResetModelServices();
 }
 

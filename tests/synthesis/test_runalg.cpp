@@ -36,6 +36,8 @@ TEST(RunAlg, WordsAndRefusals) {
   EXPECT_EQ(RunWord("rep_lines"), "");
   EXPECT_EQ(RunWord("LineReport"), "");
   EXPECT_EQ(env.Count("VariLineReport"), 2);
+  // the Milne-Eddington run reaches the working variator (none here)
+  EXPECT_NE(RunWord("RACH").find("TRACH.Run"), std::string::npos);
   EXPECT_EQ(RunWord("KURUCZ"), "");
   EXPECT_EQ(env.Count("doKurucz"), 1);
   // words compare exactly: "cont" and an empty word are refused with the accepted words

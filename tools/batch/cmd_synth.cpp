@@ -29,6 +29,7 @@
 #include "platform/FileErr.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvDoCont.h"
+#include "synthesis/me/cvRach.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "tools/batch/Batch.h"
@@ -143,7 +144,7 @@ void Summary(TLUNNO& List) {
 
 // synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--summary] [--warn]
 // FILE: every
-// step of the quest's control file computed as CONT; the result file (the project's
+// step of the quest's control file computed as CONT (a "#RUN RACH" step as RACH); the result file (the project's
 // "DC\<quest>.txt" by default) holds each step's control text and, per combination, its
 // settings and its profiles in the profile-list text. --print also shows it; --summary prints
 // each profile's figures and its full-form rows.
@@ -174,6 +175,11 @@ int Synth(const std::vector<std::string>& Args) {
       vctx.VARI = V;
       App->iStep = iq;
       V->KIdx = 1;
+      // a Milne-Eddington step gives its analytic profiles; any other runs the synthesis
+      if (WordN(V->GetSDef("#RUN", "CONT"), 1) == "RACH") {
+        if (!TRACH().Run(J, list)) return;
+        continue;
+      }
       if (!doCONT(J, list, file, iq > 1)) return;
     }
     std::cerr << "corvesta-batch: " << list.Count() << " profiles -> " << batch::U8(file) << "\n";
