@@ -255,6 +255,33 @@ TEST(MilneEddington, CoefficientTraceAndFatalInput) {
   }
 }
 
+// The profile's Voigt values in one batch give exactly what point-by-point LINA gives (the path
+// taken while trace channel 4 is on), for both lines and the magneto-optical switch words.
+TEST(MilneEddington, OneBatchEqualsPointByPoint) {
+  SetVoigtMethod("HUMLICEK");
+  TZEEMAN fe6301;
+  ZeeSetRunge("FE6301", fe6301, 2, 2, 11.0 / 6, 1.5);
+  const TZEEMAN fe6302 = Fe6302();
+  const TMEPar p = Params(7, 0.08, 28, 35, 50, 20, 1.5, 0.9);
+  for (const TZEEMAN* z : {&fe6302, static_cast<const TZEEMAN*>(&fe6301)})
+    for (const int32_t kvoig : {6, 1, 6 + 8, 6 + 16}) {
+      TUNNO a, b;
+      Grid(a, 0.3, 37);
+      Grid(b, 0.3, 37);
+      RACH(p, *z, a, kvoig);
+      const int32_t saved = TraceMask;
+      TraceMask |= 1 << 4;
+      RACH(p, *z, b, kvoig);
+      TraceMask = saved;
+      for (int32_t i = 1; i <= a.NDL; ++i) {
+        EXPECT_EQ(a.UI[i], b.UI[i]) << kvoig << " " << i;
+        EXPECT_EQ(a.UQ[i], b.UQ[i]) << kvoig << " " << i;
+        EXPECT_EQ(a.UU[i], b.UU[i]) << kvoig << " " << i;
+        EXPECT_EQ(a.UV[i], b.UV[i]) << kvoig << " " << i;
+      }
+    }
+}
+
 bool FakeLamb(const std::string& Name, double& Lamb) {
   Lamb = kLam0;
   return Name == "FE6302";
