@@ -24,7 +24,7 @@ std::string ResultFile() {
   TVARIATOR* V = VariCtx().VARI;
   const std::string quest = V ? V->QUEST : std::string();
   if (quest.empty()) return std::string();
-  return Models().DirOf("ACDC", "DCTXT") + quest + ".txt";
+  return Models().FileOf("ACDC", "DCTXT", quest);
 }
 }  // namespace
 

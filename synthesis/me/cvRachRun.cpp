@@ -1,5 +1,6 @@
 #include <memory>
 
+#include "foundation/cvFile.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
@@ -79,7 +80,12 @@ bool TRACH::Run(TJob& Job, TLUNNO& List) {
     List.Add(std::move(U));
   }
   Job.Step(nk, nk, "RACH");
-  if (ChanOn(20))
-    V.SaveCtrlText(Models().DirOf("ACDC", "ACDAT") + sName + ".dat", 1);
+  if (ChanOn(20)) {
+    const std::string file = Models().FileOf("ACDC", "ACDAT", sName);
+    if (ForceFileDir(file))
+      V.SaveCtrlText(file, 1);
+    else
+      WARNAbs("TRACH.Run: невозможно создать директорию для файла\r\n"_cp + file);
+  }
   return true;
 }
