@@ -256,4 +256,20 @@ TEST(MilneEddingtonJourney, RachStepGivesOneProfilePerCombination) {
   EXPECT_NE(ctrl.find("#DLH"), std::string::npos) << ctrl;
 }
 
+// The demo quest through the program's dispatcher (no --out): the RACH step's profile, then the
+// "#MILNED 1" step's into the result file the working-directory table names for the quest.
+TEST(MilneEddingtonJourney, DemoQuestThroughTheDispatcher) {
+  testsupport::TempDir tmp;
+  const std::string project = tmp.file("Demo");
+  std::filesystem::copy(testsupport::SourceRoot() + "/data/Projects/Demo", project,
+                        std::filesystem::copy_options::recursive);
+  const TRun r = Harness("synth --project '" + project + "' ONE/me6302.DAT");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("2 profiles"), std::string::npos) << r.out;
+  const std::string text = testsupport::ReadFile(project + "/DC/me6302.txt");
+  EXPECT_NE(text.find("#MILNED"), std::string::npos) << text;
+  EXPECT_NE(text.find("UNNO_PROF(CONT,me6302)"), std::string::npos) << text;
+  EXPECT_EQ(text.find("UNNO_PROF(RACH"), std::string::npos) << "the analytic step writes no block";
+}
+
 }  // namespace

@@ -29,7 +29,7 @@
 #include "platform/FileErr.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvDoCont.h"
-#include "synthesis/me/cvRach.h"
+#include "synthesis/drivers/cvRunAlg.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "tools/batch/Batch.h"
@@ -143,9 +143,9 @@ void Summary(TLUNNO& List) {
 }
 
 // synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--summary] [--warn]
-// FILE: every
-// step of the quest's control file computed as CONT (a "#RUN RACH" step as RACH); the result file (the project's
-// "DC\<quest>.txt" by default) holds each step's control text and, per combination, its
+// FILE: every step of the quest's control file run by its "#RUN" word (the dispatcher's; with
+// --out, CONT steps write that file, the first rewriting it); the result file (the project's
+// "DC\<quest>.txt" by default) holds each CONT step's control text and, per combination, its
 // settings and its profiles in the profile-list text. --print also shows it; --summary prints
 // each profile's figures and its full-form rows.
 int Synth(const std::vector<std::string>& Args) {
@@ -175,9 +175,14 @@ int Synth(const std::vector<std::string>& Args) {
       vctx.VARI = V;
       App->iStep = iq;
       V->KIdx = 1;
-      // a Milne-Eddington step gives its analytic profiles; any other runs the synthesis
-      if (WordN(V->GetSDef("#RUN", "CONT"), 1) == "RACH") {
-        if (!TRACH().Run(J, list)) return;
+      // without --out (and for any step but CONT) the step's word goes to the program's
+      // dispatcher: the result file from the working-directory table, appended per the
+      // project's setting
+      const std::string word = WordN(V->GetSDef("#RUN", "CONT"), 1);
+      if (o.Out.empty() || word != "CONT") {
+        TStringList result;
+        RunAlg(J, word, result, list);
+        if (J.Cancelled()) return;
         continue;
       }
       if (!doCONT(J, list, file, iq > 1)) return;
