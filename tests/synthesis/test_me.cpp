@@ -13,6 +13,7 @@
 #include "models/cvModServices.h"
 #include "models/variator/cvVari.h"
 #include "models/vectors/cvCalcContext.h"
+#include "synthesis/me/cvMilned.h"
 #include "synthesis/me/cvRach.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvRK.h"
@@ -390,6 +391,52 @@ TEST(MilneEddingtonRun, RestoresTraceMaskAndQuestOnEveryExit) {
   EXPECT_EQ(shown, 2);
   TraceMask = saved;
   ResetModelServices();
+}
+
+// The Milne-Eddington keys of a combination: defaults, splitting and shift in Doppler widths
+// when not given in mA, mu into the record and the state, and the velocity state set from the
+// shift whatever an earlier preparation left (a shift is made inside the synthesis).
+TEST(MilneEddingtonModel, KeysIntoTheRecordAndTheVelocityState) {
+  testsupport::SynEnv env;
+  TOwnCalcContext calc;
+  TCalcScope scope(calc);
+  struct TCase {
+    std::vector<std::string> keys;
+    double eta0, a, dld, dlh, beta, dlvd, mu;
+  } cases[] = {
+      {{}, 100, 0.02, 25, 0, 2, 0, 1},
+      {{"#MEDLD 30", "#MEVH 2", "#MEVD 0.5", "#CTETA 0.6", "#MEETA 7", "#MEA 0.1", "#MEBET 1.2"},
+       7, 0.1, 30, 60, 1.2, 0.015, 0.6},
+      {{"#MEDLH 12", "#MEVH 2", "#MEDLVD -8", "#MEVD 3", "#MEGM 40", "#MEXI 15"},
+       100, 0.02, 25, 12, 2, -0.008, 1},
+  };
+  for (const TCase& c : cases) {
+    auto v = std::make_unique<TVARIATOR>("QME", 1);
+    for (const std::string& k : c.keys) v->AddPQOneStr(k, true);
+    env.ctx.VARI = v.get();
+    env.ctx.LVARI->Append(std::move(v));
+    env.ctx.VARI->KIdx = 1;
+    TCONT& C = Cont();
+    C.KindVD = 'T';
+    C.ConstVD = false;
+    C.CTETA = 0;
+    C.DLVD0 = 0.5;
+    VariLoadME();
+    const TCONTME& M = C.ME;
+    EXPECT_DOUBLE_EQ(M.ETA0, c.eta0);
+    EXPECT_DOUBLE_EQ(M.A, c.a);
+    EXPECT_DOUBLE_EQ(M.DLD, c.dld);
+    EXPECT_DOUBLE_EQ(M.DLH, c.dlh);
+    EXPECT_DOUBLE_EQ(M.BETTA, c.beta);
+    EXPECT_DOUBLE_EQ(M.DLVD, c.dlvd);
+    EXPECT_DOUBLE_EQ(M.CTETA, c.mu);
+    EXPECT_DOUBLE_EQ(C.CTETA, c.mu);
+    EXPECT_EQ(C.KindVD, c.dlvd == 0 ? 'C' : 'L');
+    EXPECT_EQ(C.ConstVD, c.dlvd == 0);
+    EXPECT_EQ(C.DLVD0, 0);
+  }
+  EXPECT_DOUBLE_EQ(Cont().ME.GM, 40);
+  EXPECT_DOUBLE_EQ(Cont().ME.XI, 15);
 }
 
 }  // namespace
