@@ -101,6 +101,9 @@ void InstallModelServices() {
   applinks::LVARILink() = {MakeVariatorList, FreeVariatorList};
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
   InstallFrameBasics(Models());
+  Models().FileOf.Install([](const std::string& M, const std::string& F, const std::string& Name) {
+    return cvDirListFile(M, F, Name);
+  });
   Models().ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
   Models().LinListIds.Install([](const TVARIATOR& V) {
     return LinListIdsOf(const_cast<TVARIATOR&>(V));
@@ -122,6 +125,9 @@ void InstallModelServices() {
 
 void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
+  Synthesis().SetQuest.Install([](const std::string& Q) {
+    if (App) App->sQuest = Q;
+  });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
   Synthesis().OpenAt.Install(CILErrToEditor);
   Synthesis().AppendResults.Install(

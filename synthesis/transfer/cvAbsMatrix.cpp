@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 #include <limits>
 
 #include "foundation/cvLit.h"
@@ -194,6 +195,35 @@ void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KV
 
 void LINA(const TZEEMAN& Pattern, TCONTR& R, double V, double VH, double A) {
   LINA(Pattern, R, V, VH, A, Cont().KVOIG);
+}
+
+void LINAMany(const TZEEMAN& P, const double* V, int32_t N, double VH, double A, int32_t KVOIG,
+              TCONTR* R) {
+  if (N <= 0) return;
+  // work arrays of the thread, grown and never shrunk
+  thread_local std::vector<double> v, H, F;
+  thread_local std::vector<int32_t> off;
+  const size_t need = static_cast<size_t>(N) * 2 * static_cast<size_t>(PatternComps(P)) + 1;
+  if (v.size() < need) {
+    v.resize(need);
+    H.resize(need);
+    F.resize(need);
+  }
+  if (off.size() < static_cast<size_t>(N) + 1) off.resize(static_cast<size_t>(N) + 1);
+  int32_t ib[TZEEMAN::MAXCOMP + 1], ir[TZEEMAN::MAXCOMP + 1];
+  int32_t m = 0;
+  for (int32_t j = 0; j < N; ++j) {
+    off[static_cast<size_t>(j)] = m;
+    m += LinaPositions(P, V[j], VH, v.data() + m, ib, ir);
+  }
+  VoigtFuncBatch(A, v.data(), m, H.data(), F.data());
+  double w[2 * TZEEMAN::MAXCOMP];
+  for (int32_t j = 0; j < N; ++j) {
+    // the same positions again, for their component indices
+    LinaPositions(P, V[j], VH, w, ib, ir);
+    const size_t o = static_cast<size_t>(off[static_cast<size_t>(j)]);
+    LinaSums(P, R[j], A, KVOIG, H.data() + o, F.data() + o, ib, ir);
+  }
 }
 
 void ScaleProfiles(TCONTR& R, double Factor) {

@@ -182,7 +182,7 @@ int Synth(const std::vector<std::string>& Args) {
       vctx.VARI = V;
       App->iStep = iq;
       V->KIdx = 1;
-      const std::string word = TrimSp(V->GetSDef("#RUN", "CONT"));
+      const std::string word = WordN(V->GetSDef("#RUN", "CONT"), 1);
       if (word == "CONT") {
         doCONT(J, list, file, iq > 1);
       } else if (word == "HEIGHTS") {
