@@ -19,6 +19,7 @@
 #include "linedata/cvLLIDA.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/MainLinks.h"
+#include "mainwindow/TabStart.h"
 #include "models/cvModServices.h"
 #include "models/cvOTL.h"
 #include "models/variator/cvLVari.h"
@@ -579,7 +580,8 @@ void TTabProj::RunQuestJob() {
     cvlink::NotAvailable("LoadAndRunOne");
     return;
   }
-  if (Jobs.Busy()) {
+  // one calculation at a time: the Start tab's jobs share the profile list and the database
+  if (Jobs.Busy() || Shell.StartTab().Jobs.Busy()) {
     WARN("Идёт расчет, дождитесь его конца (Esc - прервать)"_cp);
     return;
   }

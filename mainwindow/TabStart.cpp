@@ -1,5 +1,8 @@
 #include "mainwindow/TabStart.h"
 
+#include "mainwindow/Corvesta.h"
+#include "mainwindow/TabProj.h"
+
 #include <filesystem>
 
 #include "foundation/cvJob.h"
@@ -124,8 +127,8 @@ void TTabStart::btClearKurLinesClick(TSender) {
 void TTabStart::btCalcD0KurLinesClick(TSender) {
   double from = 0, to = 0;
   if (!GetLambFromTo(from, to)) return;
-  if (Jobs.Busy()) {
-    WARN("Идёт работа с базой данных, дождитесь её конца"_cp);
+  if (Jobs.Busy() || Shell.ProjTab().Jobs.Busy()) {
+    WARN("Идёт расчет или работа с базой данных, дождитесь их конца"_cp);
     return;
   }
   if (!DMReady() || !LUNNO) return;
