@@ -241,6 +241,7 @@ bool CalcD0KurLines(TJob& Job, TDM& D, TLUNNO& Profiles, const std::string& From
       T.Post();
       ++written;
     }
+    // after each located profile
     std::string p = IntStr((i + 1) * 100 / n);
     if (p.size() < 2) p = "0" + p;
     if (!Job.Step(i + 1, n, "бежим по LUNNO "_cp + p + "%")) {
