@@ -103,6 +103,11 @@ TEST(ProjectRunJourney, KeysReadUnderLaterValuesSurviveTheRun) {
   EXPECT_NE(step.find("#UNREAD"), std::string::npos) << step;
   EXPECT_EQ(step.find("#SPARE"), std::string::npos) << step;
   EXPECT_NE(r.out.find("ни одного значения ключей #UNREAD"), std::string::npos) << r.out;
+  // the result file's control text still spans the whole grid: all four read back
+  const TRun back = Harness("unno-load --project '" + p.dir + "' --quest modif '" + p.dir +
+                            "/DC/modif.txt'");
+  ASSERT_EQ(back.status, 0) << back.out;
+  EXPECT_NE(back.out.find("4 profiles"), std::string::npos) << back.out;
 }
 
 // Three "#RUN" steps run in step order, and keys after the last "#RUN" make a fourth step with
