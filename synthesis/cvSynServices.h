@@ -29,6 +29,8 @@ struct TSynthesisServices {
   TLink<void(const std::string& Quest)> SetQuest{"App.sQuest :=", TLinkLoudness::Silent};
   // The main window shows the message sink's switches (after a run read its option file).
   TLink<void()> ShowSayerSwitches{"TCorvesta.ShowSayerSwitches", TLinkLoudness::Silent};
+  // The current project's name (App.sProject), for messages.
+  TLink<std::string()> ProjectName{"App.sProject", TLinkLoudness::Silent};
   // The text of the Unno tab's field edLam0_for_Pu: a wavelength subtracted from absolute
   // wavelengths while trace channel 28 is on (empty without the tab).
   TLink<std::string()> Lam0ForPu{"Corvesta.edLam0_for_Pu", TLinkLoudness::Silent};

@@ -13,6 +13,7 @@
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
 #include "synthesis/cvSynServices.h"
+#include "synthesis/drivers/cvProjRuns.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/transfer/cvPlam.h"
 #include "models/cvLines.h"
@@ -128,12 +129,15 @@ void InstallSynthesisServices() {
   Synthesis().SetQuest.Install([](const std::string& Q) {
     if (App) App->sQuest = Q;
   });
+  Synthesis().ProjectName.Install([] { return App ? App->sProject : std::string(); });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
   Synthesis().OpenAt.Install(CILErrToEditor);
   Synthesis().AppendResults.Install(
       [] { return App && App->TunCommon && App->TunCommon->Flag("AppendResults"); });
   // the transfer routines behind the preparation's and the fixed-grid driver's links
   InstallTransferKernels();
+  // the line data's reference-model runs
+  InstallReferenceRuns();
   // the profile list of the unit start
   applinks::LUNNOLink().Create = [] {
     if (!LUNNO) LUNNO = new TLUNNO();

@@ -67,6 +67,7 @@ void ControlText(TVARIATOR& V, TStringList& Out) {
   if (!t) return;
   bool run = false;
   for (int i = 0; i < t->Count(); ++i) {
+    if (TrimSp((*t)[i]).rfind("#RUN", 0) == 0) run = true;  // read by the run: written already
     if (!run && TrimSp((*t)[i]).rfind("#EXIT", 0) == 0) {
       Out.Add("#RUN CONT #");
       run = true;
@@ -207,11 +208,8 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
     const int32_t before = List.Count();
     doCONTstep(Job, List, last);
     if (Job.Cancelled()) return false;
-    // keys that nothing read in the first combination leave the grid
-    if (k == 1) {
-      const std::string unused = V.DelUnused();
-      if (!unused.empty()) Trace(1, "doCONT: не использованы ключи "_cp + unused);
-    }
+    // unread keys are removed by the project run after every combination (RunQuest): a key
+    // read only under another value of a varied switch is still needed by later combinations
     // the combination's block, made while its state is at hand
     CombinationBlock(V, k, blocks);
     if (List.Count() > before) blocks.AddStrings(*List.ReportVar(V.QUEST, V.IQ, k));

@@ -19,8 +19,8 @@ const char* const kWords[] = {"RACH",   "PMOD1",      "PMOD1_REP1", "PMOD3",  "I
                               "RECONT", "VOIG",       "READ_SUN69", "HEIGHTS", "KURUCZ",
                               "VARI",   "REP_LINES",  "LINEREPORT", nullptr};
 
-// The result file of the working variator's quest: "<quest>.txt" in the folder of
-// ("ACDC", "DCTXT").
+// The result file of the working variator's quest: "<quest>.txt" in the folder of the
+// working-directory row ("ACDC", "DCTXT").
 std::string ResultFile() {
   TVARIATOR* V = VariCtx().VARI;
   const std::string quest = V ? V->QUEST : std::string();
