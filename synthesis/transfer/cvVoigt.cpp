@@ -188,6 +188,20 @@ CV_VOIGT_INLINE void StoreV(double* p, D v) {
   __builtin_memcpy(p, &v, sizeof v);
 }
 
+// Whether any lane of a comparison's mask is set (halves folded together).
+template <int W>
+CV_VOIGT_INLINE bool AnyLane(typename TVec<W>::I m) {
+  if constexpr (W == 8) {
+    const TVec<4>::I h = __builtin_shufflevector(m, m, 0, 1, 2, 3) |
+                         __builtin_shufflevector(m, m, 4, 5, 6, 7);
+    return AnyLane<4>(h);
+  } else {
+    typedef long long I2 __attribute__((vector_size(16)));
+    const I2 h = __builtin_shufflevector(m, m, 0, 1) | __builtin_shufflevector(m, m, 2, 3);
+    return (h[0] | h[1]) != 0;
+  }
+}
+
 // exp(t) for -745 < t <= 0: t = n ln2 + r with |r| <= ln2/2 (ln2 in two parts, n ln2's first
 // part exact), exp(r) by its Taylor series to r^13 (remainder below 1e-17) summed in Estrin's
 // order (a short dependency chain), times 2^n made from the bits of n.
@@ -263,10 +277,18 @@ CV_VOIGT_INLINE void RegionIIBody(const double* x, const double* yv, int32_t n, 
   for (int32_t j = 0; j < n; j += W) {
     const D xv = LoadV<D>(x + j), y = LoadV<D>(yv + j);
     const D y1 = y + 1.5, y2 = y1 * y1, y3 = y + 3;
-    // exp(-x^2) first: its chain runs beside the nodes
-    const I near = (xv < 12.0) & (xv > -12.0);
-    const D t = -(xv * xv);
-    const D ex = ExpV<W>((D)((I)t & near));  // exp(0) where not wanted, masked out below
+    // exp(-x^2) first (its chain runs beside the nodes), skipped when no value needs it
+    // (|x| < 12 from the bits: comparisons written here would be split into scalar ones before
+    // this body is inlined into the vector builds)
+    typedef unsigned long long U __attribute__((vector_size(sizeof(I))));
+    constexpr long long kAbs = 0x7FFFFFFFFFFFFFFFLL, k12 = 0x4028000000000000LL;  // 12.0
+    const I near = -(I)((U)(((I)xv & kAbs) - k12) >> 63);
+    D ex = {};
+    if (AnyLane<W>(near)) {
+      const D t = -(xv * xv);
+      ex = ExpV<W>((D)((I)t & near));  // exp(0) where not wanted, masked out
+      ex = (D)((I)ex & near);
+    }
     D kc = {}, kq = {}, lc = {}, ls = {};
 #pragma GCC unroll 6
     for (int i = 0; i < 6; ++i) {
@@ -283,7 +305,7 @@ CV_VOIGT_INLINE void RegionIIBody(const double* x, const double* yv, int32_t n, 
       lc += c * (r * e1 + rr * e2);
       ls += sw * (e1 - e2);
     }
-    StoreV(K + j, (D)((I)ex & near) + y * (kc + y3 * kq));
+    StoreV(K + j, ex + y * (kc + y3 * kq));
     StoreV(L + j, lc + y1 * ls);
   }
 }
@@ -319,24 +341,29 @@ __attribute__((target("avx512f"))) void RegionIIAvx512(const double* x, const do
 }
 #endif
 
-std::atomic<int32_t> gLaneLimit{8};
-
 struct TKernels {
   TRegionKernel I, II;
   int32_t Lanes;  // batches are padded to a multiple of this
 };
 
-TKernels PickKernels() {
-  const int32_t limit = gLaneLimit.load(std::memory_order_relaxed);
+const TKernels kPlainKernels = {RegionIPlain, RegionIIPlain, 4};
 #ifdef CV_VOIGT_X86
-  static const bool avx512 = __builtin_cpu_supports("avx512f"),
-                    avx2 = __builtin_cpu_supports("avx2");
-  if (limit >= 8 && avx512) return {RegionIAvx512, RegionIIAvx512, 8};
-  if (limit >= 4 && avx2) return {RegionIAvx2, RegionIIAvx2, 4};
+const TKernels kAvx2Kernels = {RegionIAvx2, RegionIIAvx2, 4};
+const TKernels kAvx512Kernels = {RegionIAvx512, RegionIIAvx512, 8};
 #endif
-  (void)limit;
-  return {RegionIPlain, RegionIIPlain, 4};
+
+// The widest build the machine runs within the limit (lanes: 8, 4, 0 for the plain build).
+const TKernels* PickKernels(int32_t Limit) {
+#ifdef CV_VOIGT_X86
+  __builtin_cpu_init();
+  if (Limit >= 8 && __builtin_cpu_supports("avx512f")) return &kAvx512Kernels;
+  if (Limit >= 4 && __builtin_cpu_supports("avx2")) return &kAvx2Kernels;
+#endif
+  (void)Limit;
+  return &kPlainKernels;
 }
+
+std::atomic<const TKernels*> gKernels{PickKernels(8)};
 
 // Beyond this |x| the paired products could overflow: the plain forms.
 constexpr double kPairMax = 1e30;
@@ -345,7 +372,7 @@ constexpr double kPairMax = 1e30;
 void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double* H, double* F) {
   // each chunk split by region into two compact batches (padded to a multiple of the lanes with
   // a copy of their last value), each computed vectorised
-  const TKernels kern = PickKernels();
+  const TKernels& kern = *gKernels.load(std::memory_order_relaxed);
   const int32_t lanes = kern.Lanes;
   double x1[kChunk + 7], y1[kChunk + 7], s1[kChunk], x2[kChunk + 7], y2[kChunk + 7], s2[kChunk],
       K[kChunk + 7], L[kChunk + 7];
@@ -358,7 +385,7 @@ void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double
       const double x = v[i], a = A[i * AStep];
       const double y = std::fabs(a);
       const double s = a >= 0 ? -0.5 : 0.5;  // F = -L/2 for a >= 0
-      const bool reg1 = y > 0.85 || std::fabs(x) < 18.1 * y + 1.65;
+      const bool reg1 = (y > 0.85) | (std::fabs(x) < 18.1 * y + 1.65);
       if (!(std::fabs(x) < kPairMax)) [[unlikely]] {
         double k, l;
         if (reg1)
@@ -408,7 +435,7 @@ void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double
 
 }  // namespace
 
-void LimitVoigtVectorLanes(int32_t Lanes) { gLaneLimit.store(Lanes); }
+void LimitVoigtVectorLanes(int32_t Lanes) { gKernels.store(PickKernels(Lanes)); }
 
 void VoigtHumlicekBatch(double a, const double* v, int32_t N, double* H, double* F) {
   HumBatch(&a, 0, v, N, H, F);
