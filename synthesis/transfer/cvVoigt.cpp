@@ -240,13 +240,13 @@ CV_VOIGT_INLINE typename TVec<W>::D ExpV(typename TVec<W>::D t) {
 
 // Region I over a compact batch (n a multiple of W), W values at a time with all six nodes in
 // registers. The two reciprocals of a node come from one division (|x| below kPairMax, so that
-// the product stays finite). y1 = |a| + 1.5 per value.
+// the product stays finite). y = |a| per value.
 template <int W>
-CV_VOIGT_INLINE void RegionIBody(const double* x, const double* y1v, int32_t n, double* K,
+CV_VOIGT_INLINE void RegionIBody(const double* x, const double* yv, int32_t n, double* K,
                                  double* L) {
   typedef typename TVec<W>::D D;
   for (int32_t j = 0; j < n; j += W) {
-    const D xv = LoadV<D>(x + j), y1 = LoadV<D>(y1v + j);
+    const D xv = LoadV<D>(x + j), y1 = LoadV<D>(yv + j) + 1.5;
     const D y2 = y1 * y1;
     D kc = {}, ks = {}, lc = {}, ls = {};
 #pragma GCC unroll 6
@@ -371,64 +371,67 @@ constexpr double kPairMax = 1e30;
 // Humlicek over N values; the damping of value j is A[j] (AStep 1) or A[0] for all (AStep 0).
 void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double* H, double* F) {
   // each chunk split by region into two compact batches (padded to a multiple of the lanes with
-  // a copy of their last value), each computed vectorised
+  // a copy of a value), each computed vectorised
   const TKernels& kern = *gKernels.load(std::memory_order_relaxed);
   const int32_t lanes = kern.Lanes;
-  double x1[kChunk + 7], y1[kChunk + 7], s1[kChunk], x2[kChunk + 7], y2[kChunk + 7], s2[kChunk],
-      K[kChunk + 7], L[kChunk + 7];
-  int32_t i1[kChunk], i2[kChunk];
+  // region I values from the front of the buffers, region II values (and those beyond the
+  // vector range, recomputed at the end) from the back
+  constexpr int32_t kBuf = kChunk + 16;
+  double xs[kBuf], ys[kBuf], ss[kBuf], K[kBuf], L[kBuf];
+  int32_t is[kBuf], ib[kChunk];
   for (int32_t start = 0; start < N; start += kChunk) {
     const int32_t n = std::min(kChunk, N - start);
-    int32_t n1 = 0, n2 = 0;
+    int32_t n1 = 0, n2 = 0, nb = 0;
     for (int32_t j = 0; j < n; ++j) {
       const int32_t i = start + j;
       const double x = v[i], a = A[i * AStep];
-      const double y = std::fabs(a);
-      const double s = a >= 0 ? -0.5 : 0.5;  // F = -L/2 for a >= 0
-      const bool reg1 = (y > 0.85) | (std::fabs(x) < 18.1 * y + 1.65);
-      if (!(std::fabs(x) < kPairMax)) [[unlikely]] {
-        double k, l;
-        if (reg1)
-          HumRegionI(x, y + 1.5, k, l);
-        else
-          HumRegionII(x, y, k, l);
-        H[i] = k;
-        F[i] = l * s;
-        continue;
-      }
-      // written to both lists, kept by one (no branch on the region)
-      x1[n1] = x;
-      y1[n1] = y + 1.5;
-      s1[n1] = s;
-      i1[n1] = i;
-      x2[n2] = x;
-      y2[n2] = y;
-      s2[n2] = s;
-      i2[n2] = i;
+      const double y = std::fabs(a), ax = std::fabs(x);
+      const int32_t big = !(ax < kPairMax);
+      const int32_t reg1 = ((y > 0.85) | (ax < 18.1 * y + 1.65)) & (1 - big);
+      const int32_t p = reg1 ? n1 : kBuf - 1 - n2;
+      xs[p] = x;
+      ys[p] = y;
+      ss[p] = a >= 0 ? -0.5 : 0.5;  // F = -L/2 for a >= 0
+      is[p] = i;
+      ib[nb] = i;
       n1 += reg1;
-      n2 += !reg1;
+      n2 += 1 - reg1;
+      nb += big;
     }
     if (n2 > 0) {
-      for (int32_t j = n2; j % lanes != 0; ++j) {
-        x2[j] = x2[n2 - 1];
-        y2[j] = y2[n2 - 1];
+      // padded downwards with the last value stored
+      const int32_t b = kBuf - n2, b0 = kBuf - (n2 + lanes - 1) / lanes * lanes;
+      for (int32_t j = 1; j < lanes; ++j) {
+        xs[b - j] = xs[b];
+        ys[b - j] = ys[b];
       }
-      kern.II(x2, y2, (n2 + lanes - 1) / lanes * lanes, K, L);
-      for (int32_t j = 0; j < n2; ++j) {
-        H[i2[j]] = K[j];
-        F[i2[j]] = L[j] * s2[j];
+      kern.II(xs + b0, ys + b0, kBuf - b0, K + b0, L + b0);
+      for (int32_t j = b; j < kBuf; ++j) {
+        H[is[j]] = K[j];
+        F[is[j]] = L[j] * ss[j];
       }
     }
     if (n1 > 0) {
-      for (int32_t j = n1; j % lanes != 0; ++j) {
-        x1[j] = x1[n1 - 1];
-        y1[j] = y1[n1 - 1];
+      for (int32_t j = 0; j < lanes - 1; ++j) {
+        xs[n1 + j] = xs[n1 - 1];
+        ys[n1 + j] = ys[n1 - 1];
       }
-      kern.I(x1, y1, (n1 + lanes - 1) / lanes * lanes, K, L);
+      kern.I(xs, ys, (n1 + lanes - 1) / lanes * lanes, K, L);
       for (int32_t j = 0; j < n1; ++j) {
-        H[i1[j]] = K[j];
-        F[i1[j]] = L[j] * s1[j];
+        H[is[j]] = K[j];
+        F[is[j]] = L[j] * ss[j];
       }
+    }
+    for (int32_t j = 0; j < nb; ++j) {
+      const int32_t i = ib[j];
+      const double x = v[i], a = A[i * AStep], y = std::fabs(a);
+      double k, l;
+      if (y > 0.85 || std::fabs(x) < 18.1 * y + 1.65)
+        HumRegionI(x, y + 1.5, k, l);
+      else
+        HumRegionII(x, y, k, l);
+      H[i] = k;
+      F[i] = l * (a >= 0 ? -0.5 : 0.5);
     }
   }
 }
