@@ -343,14 +343,36 @@ __attribute__((target("avx512f"))) void RegionIIAvx512(const double* x, const do
 
 struct TKernels {
   TRegionKernel I, II;
-  int32_t Lanes;  // batches are padded to a multiple of this
+  int32_t Lanes;       // full blocks of this many values
+  TRegionKernel I4, II4;  // a last block of at most four values
 };
 
-const TKernels kPlainKernels = {RegionIPlain, RegionIIPlain, 4};
+const TKernels kPlainKernels = {RegionIPlain, RegionIIPlain, 4, RegionIPlain, RegionIIPlain};
 #ifdef CV_VOIGT_X86
-const TKernels kAvx2Kernels = {RegionIAvx2, RegionIIAvx2, 4};
-const TKernels kAvx512Kernels = {RegionIAvx512, RegionIIAvx512, 8};
+const TKernels kAvx2Kernels = {RegionIAvx2, RegionIIAvx2, 4, RegionIAvx2, RegionIIAvx2};
+const TKernels kAvx512Kernels = {RegionIAvx512, RegionIIAvx512, 8, RegionIAvx2, RegionIIAvx2};
 #endif
+
+// The values a batch of N is computed for: full blocks, then a last block of four or of the
+// full width.
+inline int32_t PaddedCount(const TKernels& k, int32_t N) {
+  const int32_t full = N / k.Lanes * k.Lanes, rest = N - full;
+  return full + (rest == 0 ? 0 : rest <= 4 ? 4 : k.Lanes);
+}
+
+// A region's kernel over N values from x, y (readable up to PaddedCount): the last block of at
+// most four values in the four-lane build.
+inline void RunRegion(const TKernels& k, bool RegI, const double* x, const double* y, int32_t N,
+                      double* K, double* L) {
+  const int32_t full = N / k.Lanes * k.Lanes, rest = N - full;
+  if (full > 0) (RegI ? k.I : k.II)(x, y, full, K, L);
+  if (rest > 0) {
+    if (rest <= 4)
+      (RegI ? k.I4 : k.II4)(x + full, y + full, 4, K + full, L + full);
+    else
+      (RegI ? k.I : k.II)(x + full, y + full, k.Lanes, K + full, L + full);
+  }
+}
 
 // The widest build the machine runs within the limit (lanes: 8, 4, 0 for the plain build).
 const TKernels* PickKernels(int32_t Limit) {
@@ -400,12 +422,15 @@ void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double
     }
     if (n2 > 0) {
       // padded downwards with the last value stored
-      const int32_t b = kBuf - n2, b0 = kBuf - (n2 + lanes - 1) / lanes * lanes;
+      const int32_t b = kBuf - n2, np = PaddedCount(kern, n2), b0 = kBuf - np;
       for (int32_t j = 1; j < lanes; ++j) {
         xs[b - j] = xs[b];
         ys[b - j] = ys[b];
       }
-      kern.II(xs + b0, ys + b0, kBuf - b0, K + b0, L + b0);
+      // the short block first: it is the one holding the padding
+      const int32_t head = np - (n2 / lanes) * lanes;
+      if (head > 0) RunRegion(kern, false, xs + b0, ys + b0, head, K + b0, L + b0);
+      if (np > head) kern.II(xs + b0 + head, ys + b0 + head, np - head, K + b0 + head, L + b0 + head);
       for (int32_t j = b; j < kBuf; ++j) {
         H[is[j]] = K[j];
         F[is[j]] = L[j] * ss[j];
@@ -416,7 +441,7 @@ void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double
         xs[n1 + j] = xs[n1 - 1];
         ys[n1 + j] = ys[n1 - 1];
       }
-      kern.I(xs, ys, (n1 + lanes - 1) / lanes * lanes, K, L);
+      RunRegion(kern, true, xs, ys, n1, K, L);
       for (int32_t j = 0; j < n1; ++j) {
         H[is[j]] = K[j];
         F[is[j]] = L[j] * ss[j];
