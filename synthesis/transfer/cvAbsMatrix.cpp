@@ -102,21 +102,23 @@ void LinaEntryLog(const TCONTR& R, double V, double VH, double A) {
 }
 
 // The positions of a pattern's components, blue then red (a component without shift once), from
-// v[0]; Ib[k], Ir[k] (k from 1) are the indices of component k's two values. Returns the count.
-int32_t LinaPositions(const TZEEMAN& P, double V, double VH, double* v, int32_t* Ib,
-                      int32_t* Ir) {
+// v[0], each with the damping A in a[] when given; Ib[k], Ir[k] (k from 1) are the indices of
+// component k's two values. Returns the count.
+int32_t LinaPositions(const TZEEMAN& P, double V, double VH, double* v, int32_t* Ib, int32_t* Ir,
+                      double A = 0, double* a = nullptr) {
   const int32_t n = PatternComps(P);
   int32_t m = 0;
   for (int32_t k = 1; k <= n; ++k) {
     const double vb = V - VH * P.Shift[k], vr = V + VH * P.Shift[k];
     Ib[k] = m;
+    if (a) a[m] = A;
     v[m++] = vb;
-    if (vr == vb) {
-      Ir[k] = Ib[k];
-    } else {
-      Ir[k] = m;
-      v[m++] = vr;
-    }
+    // the red value is written anyway and kept when it differs
+    const bool two = vr != vb;
+    Ir[k] = two ? m : Ib[k];
+    if (a) a[m] = A;
+    v[m] = vr;
+    m += two;
   }
   return m;
 }
@@ -124,7 +126,7 @@ int32_t LinaPositions(const TZEEMAN& P, double V, double VH, double* v, int32_t*
 // R's EP..RR from the components' H and F at the positions of LinaPositions, times the switch
 // word's factor.
 void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double* H,
-              const double* F, const int32_t* Ib, const int32_t* Ir) {
+              const double* F, const int32_t* Ib, const int32_t* Ir, bool Trace) {
   const int32_t n = PatternComps(P);
   const bool piOnce = Bit(KVOIG, 4);
   double EP = 0, EB = 0, ER = 0, RP = 0, RB = 0, RR = 0;
@@ -163,7 +165,7 @@ void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double
   R.RP = RP * K;
   R.RB = RB * K;
   R.RR = RR * K;
-  if (ChanOn(4))
+  if (Trace)
     Sayer->ChanLog(4, "LINA + KVOIG=" + IntStr(KVOIG) + " K=" + FSt(6, 2, K) + " L=" +
                           FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + ProfileSums(R));
 }
@@ -190,7 +192,7 @@ void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KV
   int32_t ib[TZEEMAN::MAXCOMP + 1], ir[TZEEMAN::MAXCOMP + 1];
   const int32_t m = LinaPositions(P, V, VH, v, ib, ir);
   VoigtFuncBatch(A, v, m, H, F);
-  LinaSums(P, R, A, KVOIG, H, F, ib, ir);
+  LinaSums(P, R, A, KVOIG, H, F, ib, ir, ChanOn(4));
 }
 
 void LINA(const TZEEMAN& Pattern, TCONTR& R, double V, double VH, double A) {
@@ -293,7 +295,8 @@ void FACX() {
     VoigtFuncBatchA(b.a, b.v, b.nPos, b.H, b.F);
     for (int32_t s = 0; s < b.nSets; ++s) {
       const TFacxSet& q = b.sets[s];
-      LinaSums(*q.P, R, q.A, kv, b.H + q.Pos, b.F + q.Pos, b.ib + q.Comp, b.ir + q.Comp);
+      LinaSums(*q.P, R, q.A, kv, b.H + q.Pos, b.F + q.Pos, b.ib + q.Comp, b.ir + q.Comp,
+               trace4);
       ScaleProfiles(R, q.Scale);
       if (trace5)
         COEF(R, xc.SIN2G, xc.COSG, xc.SIN2CHI, xc.COS2CHI);
@@ -331,8 +334,8 @@ void FACX() {
       q.Scale = n == 1 ? eta : eta * hfs->Int[mu];
       q.Pos = b.nPos;
       q.Comp = b.nComp;
-      const int32_t cnt = LinaPositions(P, v, VH, b.v + b.nPos, b.ib + b.nComp, b.ir + b.nComp);
-      for (int32_t j = 0; j < cnt; ++j) b.a[b.nPos + j] = a;
+      const int32_t cnt =
+          LinaPositions(P, v, VH, b.v + b.nPos, b.ib + b.nComp, b.ir + b.nComp, a, b.a + b.nPos);
       b.nPos += cnt;
       b.nComp += nc + 1;
       if (trace4) flush();
