@@ -220,11 +220,12 @@ void LINAMany(const TZEEMAN& P, const double* V, int32_t N, double VH, double A,
   }
   VoigtFuncBatch(A, v.data(), m, H.data(), F.data());
   double w[2 * TZEEMAN::MAXCOMP];
+  const bool trace = ChanOn(4);
   for (int32_t j = 0; j < N; ++j) {
     // the same positions again, for their component indices
     LinaPositions(P, V[j], VH, w, ib, ir);
     const size_t o = static_cast<size_t>(off[static_cast<size_t>(j)]);
-    LinaSums(P, R[j], A, KVOIG, H.data() + o, F.data() + o, ib, ir);
+    LinaSums(P, R[j], A, KVOIG, H.data() + o, F.data() + o, ib, ir, trace);
   }
 }
 
