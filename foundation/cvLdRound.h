@@ -20,3 +20,20 @@ inline int32_t CeilLd(long double r) {
   const int32_t k = TruncLd(r);
   return k < r ? k + 1 : k;
 }
+
+// A real level for comparisons with whole numbers: for any int32 a, a > L exactly when a > Lo
+// and a < L exactly when a < Hi (Lo = floor(L), Hi = ceil(L), held in 64 bits so that levels
+// beyond the int32 range keep their meaning). NaN, which compares false with everything, gives
+// Valid false: callers then compare with the real level.
+struct TIntLevel {
+  int64_t Lo = 0, Hi = 0;
+  bool Valid = false;
+  explicit TIntLevel(double L) {
+    if (!(L == L)) return;
+    constexpr double kBound = 4294967296.0;
+    const double c = L < -kBound ? -kBound : L > kBound ? kBound : L;
+    Lo = static_cast<int64_t>(__builtin_floor(c));
+    Hi = static_cast<int64_t>(__builtin_ceil(c));
+    Valid = true;
+  }
+};

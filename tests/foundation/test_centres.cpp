@@ -285,6 +285,34 @@ TEST(Centres, WholePartsOfLongDoubles) {
   }
 }
 
+TEST(Centres, WholeNumbersAgainstRealLevels) {
+  std::vector<double> levels = {0.0, -0.0, 0.5, -0.5, 1e-300, -1e-300, 17.0, 17.25, -17.75,
+                                2147483647.0, 2147483647.5, -2147483648.0, -2147483648.5,
+                                1e10, -1e10, std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity()};
+  for (double l : {12345.0, 20000.0})
+    for (int i = 0; i < 3; ++i) {
+      levels.push_back(std::nextafter(l, 0.0));
+      levels.push_back(std::nextafter(l, 1e9));
+      l = levels.back();
+    }
+  std::mt19937_64 rng(3);
+  std::uniform_real_distribution<double> u(-30000, 30000);
+  for (int i = 0; i < 2000; ++i) levels.push_back(u(rng));
+  std::vector<int32_t> values = {std::numeric_limits<int32_t>::min(), -30001, -17, -1, 0, 1, 16,
+                                 17, 18, 12345, 20000, std::numeric_limits<int32_t>::max()};
+  for (int i = 0; i < 200; ++i) values.push_back(static_cast<int32_t>(u(rng)));
+  for (double l : levels) {
+    const TIntLevel t(l);
+    ASSERT_TRUE(t.Valid);
+    for (int32_t a : values) {
+      ASSERT_EQ(a > t.Lo, a > l) << a << " " << l;
+      ASSERT_EQ(a < t.Hi, a < l) << a << " " << l;
+    }
+  }
+  EXPECT_FALSE(TIntLevel(std::nan("")).Valid);
+}
+
 // The straightforward long-double forms of the area-centre routines and the moments (casts and
 // floorl/ceill): the fast forms must give the same bits.
 namespace plain {
