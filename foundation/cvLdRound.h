@@ -1,7 +1,10 @@
-// Whole parts of long doubles without switching the x87 rounding mode. A cast or floorl/ceill
-// reloads the control word twice per call, which costs more than the rest of a short loop; these
-// convert through double and correct by one where that rounding crossed a whole number. Results
-// equal static_cast<int32_t>, std::floor and std::ceil for every value inside the int32 range.
+// Whole numbers and reals, fast and exact. Whole parts of long doubles without switching the x87
+// rounding mode; whole-number bounds of a real level for comparing integer pixel values.
+//
+// Whole parts: a cast or floorl/ceill reloads the control word twice per call, which costs more
+// than the rest of a short loop; these convert through double and correct by one where that
+// rounding crossed a whole number. Results equal static_cast<int32_t>, std::floor and std::ceil
+// for every value inside the int32 range.
 #pragma once
 #include <cstdint>
 
