@@ -422,6 +422,7 @@ bool ReadCardsAt(int Fd, const std::string& File, int64_t Offset, int64_t Size, 
   Cards.Clear();
   int32_t n = 0;
   bool end = false;
+  std::string card;  // one buffer for every card
   while (!end && n < TFITS::kMaxCards) {
     if (!ensure(80LL * (n + 1))) {
       Error = "Ошибка при чтении заголовка из файла <"_cp + File + ">: конец файла в карте "_cp +
@@ -429,7 +430,7 @@ bool ReadCardsAt(int Fd, const std::string& File, int64_t Offset, int64_t Size, 
               I64Str(Size);
       return false;
     }
-    const std::string card = buf.substr(80 * static_cast<size_t>(n), 80);
+    card.assign(buf, 80 * static_cast<size_t>(n), 80);
     ++n;
     end = CardLookupKey(card) == "END";
     Cards.Add(card);
