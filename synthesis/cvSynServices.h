@@ -48,6 +48,9 @@ struct TSynthesisServices {
   TLink<bool()> AppendResults{"TTunes.Flag(AppendResults)", TLinkLoudness::Silent};
   // The main window's file buttons refreshed after a synthesis (nothing without the window).
   TLink<void()> UpDateButtons{"TCorvesta.UpDateButtons", TLinkLoudness::Silent};
+  // The threads a synthesis grid runs its combinations on: 0 every core, 1 one after the other
+  // (the results are the same).
+  int32_t GridThreads = 0;
   // The calculation state's values.
   TSynCalcState Calc;
 };

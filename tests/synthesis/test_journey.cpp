@@ -342,3 +342,86 @@ TEST(SynthJourney, OutputDepthsContinueTheWalk) {
 }
 
 }  // namespace
+
+namespace {
+
+// The harness's standard output, and its standard error without the progress line.
+std::string ReplaceAll(std::string S, const std::string& From, const std::string& To) {
+  for (size_t p = S.find(From); p != std::string::npos; p = S.find(From, p + To.size()))
+    S.replace(p, From.size(), To);
+  return S;
+}
+
+struct TSplitRun {
+  int status = -1;
+  std::string out, err, rawErr;
+};
+
+TSplitRun SplitHarness(const std::string& Args) {
+  testsupport::TempDir tmp;
+  const std::string o = tmp.file("out.txt"), e = tmp.file("err.txt");
+  const std::string cmd =
+      "'" + std::string(CORVESTA_BATCH) + "' " + Args + " > '" + o + "' 2> '" + e + "'";
+  const int rc = std::system(cmd.c_str());
+  TSplitRun r;
+  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  r.out = testsupport::ReadFile(o);
+  r.rawErr = testsupport::ReadFile(e);
+  std::istringstream in(r.rawErr);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.find("\x1b[K") == std::string::npos) r.err += line + "\n";
+  return r;
+}
+
+// Two lines by three fields (the field-free values first and last, so that "#ZEE" is read only in
+// the middle combinations, which run on the workers) on one thread and on four: the result file,
+// the profiles (order and every value) and the report are the same byte for byte, and the
+// result's control text names "#ZEE" (marks of the workers' variator copies are merged, and keys
+// are removed only after the last combination). Cancelled at its first grid progress, the run
+// keeps the profiles made, says so and writes no result file.
+TEST(SynthJourney, GridOnFourThreadsEqualsOneThread) {
+  testsupport::TempDir tmp;
+  const std::string project = tmp.file("Demo");
+  std::filesystem::copy(testsupport::SourceRoot() + "/data/Projects/Demo", project,
+                        std::filesystem::copy_options::recursive);
+  const std::string dat = project + "/ONE/grid.DAT";
+  testsupport::WriteFile(dat, "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n"
+                              "#H 0 1000 0.0 #\n#LIN FE6301 FE6302 #\n#ZEE 0 #\n"
+                              "#GM 45 #\n#XI 30 #\n#VD 0.5 #\n#VMI 1 #\n#DLK 300 #\n#NLAM 31 #\n"
+                              "#A_OPT 46_04 #\n#OPACITY LANDI #\n#KZWAAN 0 #\n#RUN CONT #\n");
+  auto run = [&](const std::string& Threads, const std::string& Out, const std::string& More) {
+    return SplitHarness("synth --summary --warn --threads " + Threads + " " + More +
+                        " --project '" + project + "' --out '" + Out + "' '" + dat + "'");
+  };
+  const std::string f1 = tmp.file("one.txt"), f4 = tmp.file("four.txt");
+  const TSplitRun one = run("1", f1, ""), four = run("4", f4, "");
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(four.status, 0) << four.err;
+  const std::vector<TProf> p = Profiles(one.out);
+  ASSERT_EQ(p.size(), 6u) << one.out;
+  for (size_t k = 0; k < p.size(); ++k) {
+    EXPECT_EQ(p[k]["K"], static_cast<double>(k + 1));
+    EXPECT_EQ(p[k]["K4"], k == 2 || k == 3 ? 4 : 1) << k;
+  }
+  EXPECT_EQ(four.out, one.out);
+  // the report (warnings in their order, with counts) is the same but for the file's name
+  EXPECT_EQ(ReplaceAll(four.err, f4, f1), one.err);
+  const std::string text = testsupport::ReadFile(f1);
+  EXPECT_EQ(testsupport::ReadFile(f4), text);
+  EXPECT_NE(text.find("#ZEE"), std::string::npos) << text;
+  EXPECT_NE(text.find("VARI(6)="), std::string::npos);
+
+  for (const std::string threads : {"1", "4"}) {
+    const std::string none = tmp.file("cancelled" + threads + ".txt");
+    const TSplitRun c = run(threads, none, "--cancel-at-grid");
+    EXPECT_EQ(c.status, 130) << c.err;
+    EXPECT_NE(c.err.find("doCONT прерван"), std::string::npos) << c.err;
+    EXPECT_NE(c.err.find("файл результатов не записан"), std::string::npos) << c.err;
+    EXPECT_EQ(c.rawErr.find(" 0 profiles kept"), std::string::npos) << c.rawErr;
+    EXPECT_NE(c.rawErr.find("profiles kept"), std::string::npos) << c.rawErr;
+    EXPECT_FALSE(std::filesystem::exists(none)) << threads;
+  }
+}
+
+}  // namespace
