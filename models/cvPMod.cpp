@@ -197,7 +197,7 @@ bool PMOD3(int32_t Mode) {
   TLVEMO& K = Keeper();
   C.sMOD = VariModName();
   const std::string& M = C.sMOD;
-  if (Mode == 2) MemoTest(PadLeft(IntStr(V.KIdx), 4) + " " + V.GetKS(V.KIdx));
+  if (Mode == 2) MemoTest(PadLeft(IntStr(V.KIdx), 4) + " " + V.CombText(V.KIdx));
 
   LoadAbund();
   if (TMEND* mend = Elements()) {

@@ -272,6 +272,13 @@ std::string TVARIATOR::GetPKS0(const std::string& Key, int32_t K) {
 }
 
 std::string TVARIATOR::GetKS(int32_t K) {
+  const std::string s = CombText(K);
+  const int32_t last = GetNJPar();
+  for (int32_t j = 1; j <= last; ++j) ++Rec(j)->NUse;
+  return s;
+}
+
+std::string TVARIATOR::CombText(int32_t K) const {
   if (K > NK)
     ModFatal("ERR VARIATOR("_cp + QUEST + ")." + IntStr(IQ) + " GetKS № комбинации K="_cp +
              IntStr(K) + " > числа комбинаций = "_cp + IntStr(NK) + CRLF +
@@ -292,9 +299,8 @@ std::string TVARIATOR::GetKS(int32_t K) {
   std::string s;
   const int32_t last = GetNJPar();
   for (int32_t j = 1; j <= last; ++j) {
-    TVariRec* r = Rec(j);
+    const TVariRec* r = Rec(j);
     const int32_t i = r->LIdx == 0 ? 1 : idx[static_cast<size_t>(r->LIdx - 1)];
-    ++r->NUse;
     if (!s.empty()) s += " ";
     s += r->Key + "=" + (i <= r->NVals() ? TrimCtl(r->Vals[i - 1]) : std::string());
   }

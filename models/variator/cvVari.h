@@ -101,6 +101,9 @@ class TVARIATOR {
   std::string GetPKS(const std::string& Key, int32_t K);
   std::string GetPKS0(const std::string& Key, int32_t K);
   std::string GetKS(int32_t K);
+  // The text of GetKS ("#KEY=value ..." of the multi-valued parameters in combination K) without
+  // counting a read.
+  std::string CombText(int32_t K) const;
   bool CheckKIdx() const;
   std::string QuestName() const;
 

@@ -92,7 +92,7 @@ void CombinationBlock(TVARIATOR& V, int32_t K, TStringList& Out) {
   Out.Add("");
   Out.Add("");
   Out.Add(C.LiSet.GetText() + "\r\nМодель: "_cp + V.GetSDef("#MOD", "") + "\r\nVARI(" +
-          IntStr(K) + ")=" + V.GetKS(K) + "\r\nСетка вывода № "_cp + IntStr(C.FOUT) +
+          IntStr(K) + ")=" + V.CombText(K) + "\r\nСетка вывода № "_cp + IntStr(C.FOUT) +
           " leng(AXOUT)=" + IntStr(static_cast<int32_t>(C.AXOUT.size())) + " XLast=" +
           FDecSt(3, C.AXOUT.empty() ? 0.0 : C.AXOUT.back()) + "\r\nТочность расчета="_cp +
           EWSt(10, s.ERR) + " DXMA=" + EWSt(10, s.DXMA) + " X0_LO=" + EWSt(10, s.X0_LO) +
@@ -125,7 +125,7 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   C.sMOD = VariModName();
   VariLoadEps();
   Trace(1, "CONT REPEAT  == " + IntStr(K) + " === Вариант="_cp + IntStr(V.KIdx) + " из "_cp +
-               IntStr(V.NK) + " === :" + V.GetKS(K));
+               IntStr(V.NK) + " === :" + V.CombText(K));
   VariLoadFOUT(V, C);
   Trace(1, "=============");
   Trace(1, "IVari=" + IntStr(K) + " NOUT = " +
@@ -206,6 +206,29 @@ void RunCombination(TJob& Job, TVARIATOR& V, int32_t K, TLUNNO& List, TStringLis
   if (Job.Cancelled()) return;
   CombinationBlock(V, K, Block);
   if (List.Count() > before) Block.AddStrings(*List.ReportVar(V.QUEST, V.IQ, K));
+}
+
+// After the last combination: single-valued keys that nothing read leave the variator (a key
+// read only under another value of a varied switch was read); a multi-valued one stays, so that
+// the combinations keep their numbers and the result file its dimensions, and is named in a
+// warning.
+void DropUnread(TVARIATOR& V) {
+  std::string gone, multi;
+  for (int32_t j = V.Count(); j >= 1; --j) {
+    TVariRec* r = V.Rec(j);
+    if (!r || r->NUse != 0) continue;
+    if (r->LIdx != 0) {
+      multi = r->Key + (multi.empty() ? "" : " ") + multi;
+      ++r->NUse;
+      continue;
+    }
+    gone = r->Key + (gone.empty() ? "" : " ") + gone;
+    V.DelJ(j);
+  }
+  if (!gone.empty()) Trace(1, "doCONT: не использованы ключи "_cp + gone);
+  if (!multi.empty())
+    WARNAbs("doCONT: ни в одном варианте не прочитаны параметры с несколькими значениями "_cp +
+            multi + " - варианты по ним повторяют друг друга"_cp);
 }
 
 // "IVARI=K/NK", K zero-padded to the width of NK.
@@ -370,9 +393,10 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
   return !cancelled.load() && !Job.Cancelled();
 }
 
-// The threads for a grid: the setting, 0 meaning every core.
+// The threads for a grid: the run's choice or the program's setting, 0 meaning every core.
 int32_t GridThreads() {
   int32_t t = Synthesis().GridThreads;
+  if (t < 0) t = Synthesis().GridSetting();
   if (t <= 0) t = static_cast<int32_t>(std::thread::hardware_concurrency());
   return std::max(t, 1);
 }
@@ -413,10 +437,7 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
     if (Job.Cancelled()) return cancelled();
     ++done;
   }
-  // keys that nothing read in any combination leave the variator (read only under another
-  // value of a varied switch is still read)
-  const std::string unused = V.DelUnused();
-  if (!unused.empty()) Trace(1, "doCONT: не использованы ключи "_cp + unused);
+  DropUnread(V);
   TStringList out;
   ControlText(V, out);
   out.AddStrings(blocks);

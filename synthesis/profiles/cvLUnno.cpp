@@ -59,7 +59,7 @@ std::string CombinationLine(const TUNNO& U, const std::string& Caller) {
            " № комбинации UN.KVARI="_cp + IntStr(U.KVARI) +
            " > числа комбинаций VARI.NK = "_cp + IntStr(V->NK) + CRLF +
            "Общее число параметров = "_cp + IntStr(V->Count()));
-  return "VARI_K=" + IntStr(U.KVARI) + " VARI_N=" + IntStr(V->NK) + " : " + V->GetKS(U.KVARI);
+  return "VARI_K=" + IntStr(U.KVARI) + " VARI_N=" + IntStr(V->NK) + " : " + V->CombText(U.KVARI);
 }
 
 // The CONT item (up to four lines in one item).

@@ -425,3 +425,23 @@ TEST(SynthJourney, GridOnFourThreadsEqualsOneThread) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keys nothing read: a single-valued one leaves the variator after the last combination (not in
+// the result's control text); a multi-valued one stays, so the combinations keep their numbers
+// and the result file its dimensions, and a warning names it.
+TEST(SynthJourney, KeysNothingReadAfterTheLastCombination) {
+  TQuestRun q("unread", "#H 1000 #\n#VD 0 #\n#DLK 300 #\n#NLAM 11 #\n#SOLO 5 #\n#NOBODY 1 2 #\n");
+  ASSERT_EQ(q.run.status, 0) << q.run.out;
+  EXPECT_EQ(q.prof.size(), 2u) << q.run.out;
+  EXPECT_NE(q.run.out.find("не прочитаны параметры с несколькими значениями #NOBODY"),
+            std::string::npos)
+      << q.run.out;
+  const std::string text = testsupport::ReadFile(q.result);
+  EXPECT_NE(text.find("#NOBODY"), std::string::npos) << text;
+  EXPECT_EQ(text.find("#SOLO"), std::string::npos) << text;
+  EXPECT_NE(text.find("VARI(2)=#NOBODY=2"), std::string::npos) << text;
+}
+
+}  // namespace
