@@ -422,6 +422,27 @@ TEST(SynthJourney, GridOnFourThreadsEqualsOneThread) {
     EXPECT_NE(c.rawErr.find("profiles kept"), std::string::npos) << c.rawErr;
     EXPECT_FALSE(std::filesystem::exists(none)) << threads;
   }
+
+  // a fatal error in combination 3 (on a worker) ends the run as one after the other: the
+  // profiles before it kept, its error, no result file
+  const std::string bad = project + "/ONE/bad.DAT";
+  testsupport::WriteFile(bad, "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n#LIN FE6302 #\n"
+                              "#MAXSTEP 0.5 0.4 -1 0.3 0.2 0.1 #\n#H 0 #\n#GM 0 #\n#XI 0 #\n#VD 0 #\n#VMI 1 #\n"
+                              "#DLK 300 #\n#NLAM 11 #\n#A_OPT 46_04 #\n#OPACITY LANDI #\n"
+                              "#KZWAAN 0 #\n#RUN CONT #\n");
+  std::string failed[2];
+  for (int i = 0; i < 2; ++i) {
+    const std::string none = tmp.file("failed" + std::to_string(i) + ".txt");
+    const TSplitRun f = SplitHarness("synth --threads " + std::string(i ? "4" : "1") +
+                                     " --project '" + project + "' --out '" + none + "' '" +
+                                     bad + "'");
+    EXPECT_EQ(f.status, 1) << f.rawErr;
+    EXPECT_NE(f.rawErr.find("2 profiles kept"), std::string::npos) << f.rawErr;
+    EXPECT_NE(f.err.find("#MAXSTEP должен быть > 0"), std::string::npos) << f.err;
+    EXPECT_FALSE(std::filesystem::exists(none));
+    failed[i] = ReplaceAll(f.err, none, "");
+  }
+  EXPECT_EQ(failed[1], failed[0]);
 }
 
 }  // namespace

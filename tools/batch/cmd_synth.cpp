@@ -199,7 +199,14 @@ int Synth(const std::vector<std::string>& Args) {
       vctx.VARI = V;
       App->iStep = iq;
       V->KIdx = 1;
-      if (!doCONT(J, list, file, iq > 1)) {
+      bool done = false;
+      try {
+        done = doCONT(J, list, file, iq > 1);
+      } catch (...) {
+        std::cerr << "corvesta-batch: " << list.Count() << " profiles kept\n";
+        throw;
+      }
+      if (!done) {
         std::cerr << "corvesta-batch: " << list.Count() << " profiles kept\n";
         return;
       }
