@@ -17,6 +17,7 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "foundation/cvWarnOnceCapture.h"
 #include "linedata/cvLLIDA.h"
 #include "models/cvLines.h"
 #include "models/cvModServices.h"
@@ -251,6 +252,7 @@ struct TCombination {
   TLUNNO List;
   TStringList Block;
   std::vector<std::string> Memo;  // lines for the test memo
+  std::vector<TWarnOnceCall> Once;  // its WARNOnce calls, told at the hand-over
   std::exception_ptr Error;       // the fatal error that ended it
   bool Started = false, Done = false;
 };
@@ -304,6 +306,7 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
       TCombination& c = out[static_cast<size_t>(k - From)];
       c.Started = true;
       CaptureMemoTest(&c.Memo);
+      CaptureWarnOnce(&c.Once);
       try {
         TJobScope jscope(*c.Job);
         RunCombination(*c.Job, *vc.VARI, k, c.List, c.Block);
@@ -314,6 +317,7 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
         }
       }
       CaptureMemoTest(nullptr);
+      CaptureWarnOnce(nullptr);
       c.Done = !c.Error && !c.Job->Cancelled();
       std::lock_guard<std::mutex> g(lock);
       ++finished;
@@ -365,7 +369,14 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
     TCombination& c = out[static_cast<size_t>(k - From)];
     if (!c.Started) continue;
     for (const std::string& m : c.Memo) MemoTest(m);
-    for (const TJob::TWarning& w : c.Job->Warnings()) Job.Warn(w.Text, w.Count);
+    // its warnings, each WARNOnce told where it came among them
+    const std::vector<TJob::TWarning> warnings = c.Job->Warnings();
+    size_t once = 0;
+    for (size_t i = 0; i <= warnings.size(); ++i) {
+      for (; once < c.Once.size() && static_cast<size_t>(c.Once[once].At) <= i; ++once)
+        WARNOnce(c.Once[once].Key, c.Once[once].Text);
+      if (i < warnings.size()) Job.Warn(warnings[i].Text, warnings[i].Count);
+    }
     List.TakeAll(c.List);
     if (c.Error) {
       error = c.Error;
