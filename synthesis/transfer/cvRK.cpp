@@ -11,6 +11,7 @@
 #include "models/vectors/cvVemo.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvAbsMatrix.h"
+#include "synthesis/transfer/cvVoigt.h"
 
 namespace {
 
@@ -169,6 +170,7 @@ double StepH0(TCONTR& R, double X, double X1, double DXMA, double EFDX) {
 
 void URKU(int32_t i, TUNNO& U, double DX, double X) {
   TTimedSection prof("URKU");
+  ++TransferCounts().Steps;
   const size_t k = static_cast<size_t>(i);
   const double y0[5] = {0, U.UI[k], U.UQ[k], U.UU[k], U.UV[k]};
   RK4(4, y0, UDeriv, DX, X);
@@ -180,6 +182,7 @@ void URKU(int32_t i, TUNNO& U, double DX, double X) {
 }
 
 void H0Step(int32_t i, TUNNO& U, double DX, double X) {
+  ++TransferCounts().Steps;
   const size_t k = static_cast<size_t>(i);
   RK4I(H0Deriv, U.UI[k], DX, X);
   U.UI[k] = Cont().WK.Y[1];
