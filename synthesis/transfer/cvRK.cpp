@@ -23,7 +23,7 @@ std::string NumText(double x) {
 }
 
 [[noreturn]] void StepError(const std::string& Routine, const std::string& What, double X) {
-  ErrAbs(Routine + " ERR: " + What + " при LAM=" + FDecSt(3, Cont().WK.LAM) + " X=" +
+  ErrAbs(Routine + " ERR: " + What + " при LAM="_cp + FDecSt(3, Cont().WK.LAM) + " X=" +
          FSt(8, 4, X) + " - шаг интегрирования не определен!"_cp);
 }
 
@@ -38,16 +38,25 @@ void CheckLimits(const std::string& Routine, double X, double DXMA, double EFDX)
   if (!(DXMA > 0) || std::isnan(DXMA)) StepError(Routine, "DXMA=" + NumText(DXMA), X);
 }
 
+// Steps of one interval beyond any real atmosphere's need (a point takes about a dozen): an
+// opacity this large (an lg gf ten orders too high) would otherwise hold the run for hours.
+constexpr int64_t kMaxSteps = 1000000;
+
 // The loop of IntegrateU and IntegrateH0: steps until X <= X1; a step that does not move X
-// while above X1 is an error (no endless loop).
+// while above X1, or more than kMaxSteps steps, is an error (no endless loop).
 template <class StepF, class RateF, class TraceF>
 void Walk(const char* Routine, double X1, double Xfrom, RateF Rate, StepF Step, TraceF Trace) {
   TCONT& C = Cont();
   double X = Xfrom;
+  int64_t n = 0;
   do {
     C.WK.X = X;
     const double DX = Rate(X);
     if (!(X + DX < X) && X > X1) StepError(Routine, "шаг DX=" + NumText(DX), X);
+    if (++n > kMaxSteps)
+      StepError(Routine, "более "_cp + IntStr(static_cast<int32_t>(kMaxSteps)) +
+                             " шагов до X="_cp + FSt(8, 4, X1) + " (DX=" + NumText(DX) + ")",
+                X);
     Step(DX, X);
     X = X + DX;
     Trace(X);

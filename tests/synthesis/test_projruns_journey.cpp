@@ -128,6 +128,17 @@ TEST(ProjectRunJourney, StepsRunInOrderAndTrailingKeysMakeAStep) {
   EXPECT_NE(none.out.find("не найден файл <"), std::string::npos) << none.out;
 }
 
+// An absurd opacity (lg gf ten orders too high) ends the run with an error naming wavelength and
+// depth, where the transfer integration would otherwise take hours on one wavelength point.
+TEST(ProjectRunJourney, AbsurdOpacityEndsInAnErrorNotAHang) {
+  TProject p;
+  p.Quest("huge", "#LGGF 9 #\n#H 1000 #\n#RUN CONT #\n");
+  const TRun r = p.Run("huge");
+  EXPECT_NE(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("IntegrateU ERR: более 1000000 шагов"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("при LAM=6302."), std::string::npos) << r.out;
+}
+
 // The reference-model runs of Fe I 6302.5 and 6301.5 (through the line data's link): central
 // depths and equivalent widths of a strong line in both reference models.
 TEST(ProjectRunJourney, ReferenceModelDepthsAndWidths) {
