@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -126,6 +127,41 @@ TEST(ProjectRunJourney, StepsRunInOrderAndTrailingKeysMakeAStep) {
   // a quest without its file only warns
   const TRun none = p.Run("nofile");
   EXPECT_NE(none.out.find("не найден файл <"), std::string::npos) << none.out;
+}
+
+// The weak-field limit in a real atmosphere: Fe I 6302.5 (g_eff 2.5) in HSRA at 100 G along the
+// line of sight; V = -4.6686e-13 g_eff lambda^2 B dI/dlambda within 10 % RMS, V > 0 in the blue.
+TEST(ProjectRunJourney, WeakFieldInTheModelAtmosphere) {
+  TProject p;
+  testsupport::WriteFile(p.dir + "/ONE/weak.DAT",
+                         "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n#LIN FE6302 #\n"
+                         "#H 100 #\n#GM 0 #\n#XI 0 #\n#VD 0 #\n#VMI 1 #\n#DLK 300 #\n"
+                         "#NLAM 61 #\n#A_OPT 46_04 #\n#OPACITY LANDI #\n#ERR 1E-4 #\n"
+                         "#RUN CONT #\n");
+  const TRun r = p.Run("weak");
+  ASSERT_EQ(r.status, 0) << r.out;
+  std::vector<double> L, I, V;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("row ", 0) != 0) continue;
+    std::istringstream w(line.substr(4));
+    double l, i, q, u, v;
+    if (!(w >> l >> i >> q >> u >> v)) continue;
+    L.push_back(l);
+    I.push_back(i);
+    V.push_back(v);
+  }
+  ASSERT_EQ(L.size(), 121u) << r.out;
+  double num = 0, den = 0;
+  for (size_t k = 1; k + 1 < L.size(); ++k) {
+    const double dIdl = (I[k + 1] - I[k - 1]) / (L[k + 1] - L[k - 1]);
+    const double weak = -4.6686e-13 * 2.5 * 6302.4936 * 6302.4936 * 100 * dIdl;
+    num += (V[k] - weak) * (V[k] - weak);
+    den += weak * weak;
+  }
+  EXPECT_LT(std::sqrt(num / den), 0.10);
+  EXPECT_GT(V[50], 0);  // blue lobe
+  EXPECT_LT(V[70], 0);
 }
 
 // An absurd opacity (lg gf ten orders too high) ends the run with an error naming wavelength and
