@@ -139,10 +139,8 @@ class TBandOut {
     }
     if (Band >= next_) Start(Band);
   }
-  void Write(std::string Line) {
-    Line += '\n';
-    f_.WriteRaw(Line);
-    ++lines_;
+  void Write(const std::string& Line) {
+    Put(Line);
     ++r_.Written;
   }
   // The normal end: the open band and every band of the range after it are finished.
@@ -155,6 +153,7 @@ class TBandOut {
   }
   // Drops the open band's temporary copy: its file stays as it was.
   void Abandon() {
+    buf_.clear();
     if (!f_.IsOpen()) return;
     try {
       f_.Close();
@@ -164,6 +163,16 @@ class TBandOut {
   }
 
  private:
+  // A line into the band's file (written in blocks).
+  void Put(const std::string& Line) {
+    buf_ += Line;
+    buf_ += '\n';
+    ++lines_;
+    if (buf_.size() >= (size_t{1} << 20)) {
+      f_.WriteRaw(buf_);
+      buf_.clear();
+    }
+  }
   void Start(int32_t Band) {
     open_ = Band;
     next_ = Band + 1;
@@ -185,8 +194,7 @@ class TBandOut {
       if (!LamCol(s, x, text)) {
         ++dropped;
       } else if (x < from_) {
-        f_.WriteRaw(s + "\n");
-        ++lines_;
+        Put(s);
       } else if (x >= to_) {
         tail_.push_back(s);
       }
@@ -197,11 +205,10 @@ class TBandOut {
   }
   void Close() {
     if (!f_.IsOpen()) return;
-    for (const std::string& s : tail_) {
-      f_.WriteRaw(s + "\n");
-      ++lines_;
-    }
+    for (const std::string& s : tail_) Put(s);
     tail_.clear();
+    f_.WriteRaw(buf_);
+    buf_.clear();
     f_.Close();
     if (!had_ && lines_ == 0) {
       std::remove(platform::SysPath(tmp_).c_str());
@@ -219,6 +226,7 @@ class TBandOut {
   std::string name_, tmp_;
   TTextFile f_;
   std::vector<std::string> tail_;
+  std::string buf_;
   bool had_ = false;
   int64_t lines_ = 0;
 };
@@ -398,10 +406,12 @@ bool KurLinesMergeHFS(TJob& Job, const std::string& From, const std::string& To,
       ++R.Read;
       lastNm = lamNm;
       auto line = std::make_unique<TLIDA>();
-      TLIDAk k;
-      const std::string id = ZeroPad(in.Band(), 4) + "x" + ZeroPad(in.LineNo(), 7);
-      if (!ParseKurLineD(id, in.File(), s, k, *line, in.LineNo())) return false;
-      line->LIk = std::make_unique<TLIDAk>(k);
+      line->LIk = std::make_unique<TLIDAk>();
+      // the Id: band, "x", line number, in the order of the files
+      std::string id(12, 'x');
+      for (int i = 3, b = in.Band(); i >= 0; --i, b /= 10) id[static_cast<size_t>(i)] = '0' + b % 10;
+      for (int i = 11, n = in.LineNo(); i >= 5; --i, n /= 10) id[static_cast<size_t>(i)] = '0' + n % 10;
+      if (!ParseKurLineD(id, in.File(), s, *line->LIk, *line, in.LineNo())) return false;
       CatalogueDefaults(*line);
       lam.AddNamed(std::move(line), Step);
     }
@@ -460,12 +470,12 @@ bool KurLinesMergeHFS(TJob& Job, const std::string& From, const std::string& To,
         if (!Hyperfine) emptyCheck("Srink15 WARN после обработки ISO LISO.Count="_cp, List);
         return;
       }
-      const TLIDA key(*p);
+      // (p itself moves with its group: the line stays alive in the work list)
       const int32_t before = List.Count();
       if (Hyperfine)
-        List.ExtractLI(key, work);
+        List.ExtractLI(*p, work);
       else
-        List.ExtractISO(key, work);
+        List.ExtractISO(*p, work);
       if (List.Count() == before) {  // nothing matched its own key: it goes alone
         auto it = std::find_if(List.Items.begin(), List.Items.end(),
                                [&](const auto& E) { return E.get() == p; });
@@ -520,7 +530,6 @@ bool KurLinesMergeHFS(TJob& Job, const std::string& From, const std::string& To,
       out.Use(BandOf(e.LAMB, 100));
       out.Write(e.sKurDumpHF());
     }
-    for (size_t i = 0; i < k; ++i) lam.Items[i]->Clear();
     lam.Items.erase(lam.Items.begin(), lam.Items.begin() + static_cast<std::ptrdiff_t>(k));
     if (!Job.Step(RoundI(std::clamp(lastNm * 10 - a, 0.0, b - a)), RoundI(b - a),
                   "Lam=" + RoundStr(lastNm * 10)))

@@ -786,6 +786,32 @@ std::string TLIDA::sRepLLIDA() const {
 namespace {
 
 // The Form C fields written straight into one buffer: what FSt, I64PadSt and PadRightMark give.
+// The fixed text of X with D decimals (0 to 3) into [A, E) of B, rounded half to even from the
+// exact X * 10^D (Dekker's product; 10^D needs no split): what the general conversion gives.
+// False when X * 10^D reaches 2^52.
+bool FixedFast(double X, int D, char (&B)[64], char*& A, char*& E) {
+  static const uint64_t kU10[] = {1, 10, 100, 1000};
+  if (D < 0 || D > 3) return false;
+  const double ax = std::fabs(X), p = static_cast<double>(kU10[D]);
+  const double hi = ax * p;
+  if (!(hi < 4503599627370496.0)) return false;
+  const double t = 134217729.0 * ax, ah = t - (t - ax), al = ax - ah;
+  const double lo = (ah * p - hi) + al * p;
+  uint64_t m = static_cast<uint64_t>(hi);
+  const double d = (hi - static_cast<double>(m)) - 0.5;  // the fraction above one half
+  if (d > -lo || (d == -lo && (m & 1) != 0)) ++m;
+  E = std::to_chars(B + 1, B + 40, m / kU10[D]).ptr;
+  if (D > 0) {
+    *E++ = '.';
+    uint64_t f = m % kU10[D];
+    for (int i = D - 1; i >= 0; --i, f /= 10) E[i] = static_cast<char>('0' + f % 10);
+    E += D;
+  }
+  A = B + 1;
+  if (X < 0) *--A = '-';
+  return true;
+}
+
 void PutF(std::string& O, int W, int D, double X) {
   if (std::isnan(X) || std::fabs(X) >= 1e36) {
     O += FSt(W, D, X);
@@ -793,31 +819,11 @@ void PutF(std::string& O, int W, int D, double X) {
   }
   if (X == 0) X = 0;
   char b[64];
-  if (D >= 0 && D <= 3 && std::fabs(X) < 1e15) {
-    // X * 10^D is exact in extended precision (63 bits at most): rounded half to even it is the
-    // correctly rounded decimal text, as the general conversion gives it
-    static const long double kP10[] = {1, 10, 100, 1000};
-    const uint64_t m = static_cast<uint64_t>(std::fabs(std::nearbyint(X * kP10[D])));
-    static const uint64_t kU10[] = {1, 10, 100, 1000};
-    const auto ip = std::to_chars(b + 1, b + 40, m / kU10[D]);
-    char* e = ip.ptr;
-    if (D > 0) {
-      *e++ = '.';
-      uint64_t f = m % kU10[D];
-      for (int i = D - 1; i >= 0; --i, f /= 10) e[i] = static_cast<char>('0' + f % 10);
-      e += D;
-    }
-    char* a = b + 1;
-    if (X < 0) *--a = '-';
-    const int n = static_cast<int>(e - a);
-    if (n < W) O.append(static_cast<size_t>(W - n), ' ');
-    O.append(a, static_cast<size_t>(n));
-    return;
-  }
-  const auto r = std::to_chars(b, b + sizeof b, X, std::chars_format::fixed, D);
-  const int n = static_cast<int>(r.ptr - b);
+  char *a = b, *e = b;
+  if (!FixedFast(X, D, b, a, e)) e = std::to_chars(b, b + sizeof b, X, std::chars_format::fixed, D).ptr;
+  const int n = static_cast<int>(e - a);
   if (n < W) O.append(static_cast<size_t>(W - n), ' ');
-  O.append(b, static_cast<size_t>(n));
+  O.append(a, static_cast<size_t>(n));
 }
 
 void PutI(std::string& O, int W, int64_t N) {
