@@ -23,6 +23,7 @@
 #include "models/vectors/cvVemo.h"
 #include "platform/FileErr.h"
 #include "synthesis/drivers/cvLams.h"
+#include "synthesis/drivers/cvRecont.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvAccuracy.h"
@@ -105,6 +106,7 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   const int32_t K = V.KIdx;
   VariLoadEps();
   SetVoigtMethod(UpCaseStrCyr(V.GetSDef("VOIGT", "HUMLICEK")));
+  WriteBackVoigtName(V);
   Trace(1, "CONT ========= PMOD1 ============");
   if (!PMOD1()) return;
   if (V.KIdx != K) {
@@ -127,7 +129,7 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   if (!VariLoadLam()) return;
   Trace(1, "============= CONT.PMOD3(MILN=false) ========");
   C.ION = V.GetI("#ION", 0) == 1;
-  if (C.ION) ErrAbs("doION - функция пока недоступна"_cp);
+  if (C.ION && !doION()) return;
   if (!PMOD3(kStep)) return;
   ++kStep;
   Trace(1, "CONT ========= UN.CREATE ============");
@@ -169,8 +171,8 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   }
   Trace(1, "doCONTstep ======== PMOD3 (ПОВТОРНЫЙ!) ============"_cp);
   if (!PMOD3(kStep)) return;
-  if (C.LAMOpt == 'd') ErrAbs("STESAUTO - функция пока недоступна"_cp);
-  if (!STES(Job, U, List, Last) || !Last) return;
+  if (C.LAMOpt == 'd' ? !STESAUTO(Job, U, nullptr, List, Last) : !STES(Job, U, List, Last)) return;
+  if (!Last) return;
   Last->SetWLimits(V);
   const double vma = V.GetR("#VMA", 0);
   if (vma != 0) Last->ApplyBlur(vma, 0);
@@ -184,6 +186,7 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
   Trace(1, "CONT ========= 1 0 ============");
   TOptionScope opt("CONT");
   ContTitle = opt.Title;
+  LoadLineDump();
   TStringList blocks;
   TUNNO* last = nullptr;
   for (int32_t k = 1; k <= V.NK; ++k) {
@@ -208,6 +211,7 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
     CombinationBlock(V, k, blocks);
     if (List.Count() > before) blocks.AddStrings(*List.ReportVar(V.QUEST, V.IQ, k));
   }
+  SaveLineDump();
   TStringList out;
   ControlText(V, out);
   out.AddStrings(blocks);

@@ -10,6 +10,7 @@
 #include "models/variator/cvVariContext.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvDoCont.h"
+#include "synthesis/drivers/cvRecont.h"
 
 namespace {
 const char* const kWords[] = {"RACH",   "PMOD1",      "PMOD1_REP1", "PMOD3",  "ION",
@@ -54,15 +55,17 @@ void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& Lis
   } else if (w == "DI") {
     cvlink::NotAvailable("AlgDi");
   } else if (w == "RECONT") {
-    cvlink::NotAvailable("RECONT");
+    RECONT(Job, List);
   } else if (w == "VOIG") {
     cvlink::NotAvailable("VoigTable");
   } else if (w == "READ_SUN69") {
     cvlink::NotAvailable("ReadSun69");
   } else if (w == "HEIGHTS") {
-    cvlink::NotAvailable("doHEIGHTS");
+    doHEIGHTS(Job, List, ResultFile(), Synthesis().AppendResults());
   } else if (w == "KURUCZ") {
-    cvlink::NotAvailable("doKurucz");
+    TStringList lines;
+    doKurucz(Job, List, lines);
+    Result.AddStrings(lines);
   } else {
     const std::string u = UpCaseStrCyr(w);
     if (u == "REP_LINES" || u == "LINEREPORT") {

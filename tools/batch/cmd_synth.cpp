@@ -1,6 +1,7 @@
-// Synthesis commands of the harness: a quest's CONT steps computed by the synthesis driver
-// (doCONT), the profiles written in the profile-list text after each step's control text; and a
-// result file read back into the profile list.
+// Synthesis commands of the harness: a quest's steps computed by the calculation of their
+// "#RUN" word (CONT and HEIGHTS by the synthesis driver, the profiles written in the
+// profile-list text after each step's control text; any other word through the dispatcher, its
+// text results printed); and a result file read back into the profile list.
 #include <cstdio>
 #include <iostream>
 
@@ -14,6 +15,7 @@
 #include "foundation/cvStr.h"
 #include "foundation/cvTunes.h"
 #include "linedata/cvDM.h"
+#include "linedata/cvLDServices.h"
 #include "linedata/cvLLIDA.h"
 #include "linedata/cvMend.h"
 #include "models/cvLines.h"
@@ -29,6 +31,8 @@
 #include "platform/FileErr.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvDoCont.h"
+#include "synthesis/drivers/cvRecont.h"
+#include "synthesis/drivers/cvRunAlg.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "tools/batch/Batch.h"
@@ -41,7 +45,7 @@ void Print(const TStringList* L) {
 }
 
 struct TSynthOpts {
-  std::string Project, Quest, Out, Db, File;
+  std::string Project, Quest, Out, Db, File, Kurucz;
   bool Warn = false, Print = false, Summary = false;
   bool Bad = false;
 };
@@ -57,6 +61,7 @@ TSynthOpts Options(const std::vector<std::string>& Args) {
     else if (a == "--quest") value(o.Quest);
     else if (a == "--out") value(o.Out);
     else if (a == "--db") value(o.Db);
+    else if (a == "--kurucz") value(o.Kurucz);
     else if (a == "--warn") o.Warn = true;
     else if (a == "--print") o.Print = true;
     else if (a == "--summary") o.Summary = true;
@@ -75,6 +80,8 @@ bool Setup(const TSynthOpts& O) {
   App->sProjDir = O.Project.empty() ? FindNoCase(App->sRoot, "Projects/Demo/")
                                     : DirSlash(ExpandFileName(O.Project));
   InstallSynthesisServices();
+  if (!O.Kurucz.empty())
+    LineData().KuruczFolder.Install([d = DirSlash(ExpandFileName(O.Kurucz))] { return d; });
   auto where = [](const std::string&, const std::string& File, int32_t Line, int32_t Pos) {
     std::cerr << "corvesta-batch: " << batch::U8(File) << ":" << Line << ":" << Pos << "\n";
   };
@@ -129,7 +136,7 @@ void Summary(TLUNNO& List) {
     std::cout << "profile Q=" << batch::U8(U.QUEST) << " IQ=" << U.IQ << " K=" << U.KVARI
               << " LGT=" << Num(U.LGT) << " MJU=" << Num(U.MJU) << " CONT=" << Num(U.CONT)
               << " LAMB=" << Num(U.LAMB) << " DLVD=" << Num(U.DLVD) << " NDL=" << U.NDL
-              << " KSym=" << U.KSym << " K4=" << U.K4 << " D0=" << Num(1 - imin)
+              << " KSym=" << U.KSym << " K4=" << U.K4 << " ALG=" << batch::U8(U.ALG) << " D0=" << Num(1 - imin)
               << " EW=" << Num(ew) << "\n";
     for (size_t i = 1; i < m && i < I.size(); ++i) {
       std::cout << "row " << Num(L[i]) << " " << Num(U.Rel(I[i]));
@@ -141,12 +148,13 @@ void Summary(TLUNNO& List) {
   }
 }
 
-// synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--summary] [--warn]
-// FILE: every
-// step of the quest's control file computed as CONT; the result file (the project's
-// "DC\<quest>.txt" by default) holds each step's control text and, per combination, its
-// settings and its profiles in the profile-list text. --print also shows it; --summary prints
-// each profile's figures and its full-form rows.
+// synth [--project DIR] [--quest NAME] [--db FILE] [--kurucz DIR] [--out FILE] [--print]
+// [--summary] [--warn] FILE: every step of the quest's control file computed by its "#RUN" word;
+// the result file (the project's "DC\<quest>.txt" by default) holds each CONT or HEIGHTS step's
+// control text and, per combination, its settings and its profiles in the profile-list text.
+// Other words (RECONT, KURUCZ, ...) run through the dispatcher; their text results are printed.
+// --kurucz names the folder of the catalogue band files. --print also shows the result file;
+// --summary prints each profile's figures and its full-form rows.
 int Synth(const std::vector<std::string>& Args) {
   TSynthOpts o = Options(Args);
   if (o.Bad) return batch::Usage();
@@ -174,7 +182,17 @@ int Synth(const std::vector<std::string>& Args) {
       vctx.VARI = V;
       App->iStep = iq;
       V->KIdx = 1;
-      if (!doCONT(J, list, file, iq > 1)) return;
+      const std::string word = TrimSp(V->GetSDef("#RUN", "CONT"));
+      if (word == "CONT") {
+        doCONT(J, list, file, iq > 1);
+      } else if (word == "HEIGHTS") {
+        doHEIGHTS(J, list, file, iq > 1);
+      } else {
+        TStringList result;
+        RunAlg(J, word, result, list);
+        Print(&result);
+      }
+      if (J.Cancelled()) return;
     }
     std::cerr << "corvesta-batch: " << list.Count() << " profiles -> " << batch::U8(file) << "\n";
     if (o.Print && platform::IsRegularFile(file)) {
@@ -216,8 +234,8 @@ int UnnoLoad(const std::vector<std::string>& Args) {
 }
 
 const TBatchCommand kSynth{
-    "synth", "synth [--project DIR] [--quest NAME] [--db FILE] [--out FILE] [--print] [--summary] [--warn] "
-    "FILE",
+    "synth", "synth [--project DIR] [--quest NAME] [--db FILE] [--kurucz DIR] [--out FILE] [--print] "
+    "[--summary] [--warn] FILE",
     Synth};
 const TBatchCommand kUnnoLoad{"unno-load",
                               "unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE",
