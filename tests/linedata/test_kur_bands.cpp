@@ -344,15 +344,22 @@ TEST_F(KurBandsTest, MergeAndWidthsRoundTripThroughTheLoaders) {
   ASSERT_TRUE(Run(KurLinesMergeHFS, "5000", "5100", r));
   EXPECT_EQ(Read("lh5000.txt"), lhText);
 
-  // widths over two bands: lh5100 is not there (empty), lw5200 is not touched
+  // widths over two bands: the line numbers run on into lh5100; lw5200 is not touched
+  ASSERT_TRUE(Run(KurLinesMergeHFS, "5100", "5200", r));
+  ASSERT_EQ(r.Written, 1);
   PutLw("lw5200.txt", {"old 5200"});
   runs.clear();
   ASSERT_TRUE(Run(KurLinesCalcWD, "5000", "5200", r));
-  EXPECT_EQ(r.Files, std::vector<std::string>{"lw5000.txt"});
+  EXPECT_EQ(r.Files, (std::vector<std::string>{"lw5000.txt", "lw5100.txt"}));
   EXPECT_EQ(Read("lw5200.txt"), "old 5200\n");
-  ASSERT_EQ(runs.size(), lh.size());
+  ASSERT_EQ(runs.size(), lh.size() + 1);
   EXPECT_EQ(runs.front(), "W_HMCV x0000001");
-  EXPECT_EQ(runs.back(), "W_HMCV x" + ZeroPad(static_cast<int64_t>(lh.size()), 7));
+  EXPECT_EQ(runs.back(), "W_HMCV x" + ZeroPad(static_cast<int64_t>(lh.size() + 1), 7));
+  EXPECT_EQ(LinesOf("lw5100.txt").size(), 1u);
+  // an lh file that is not there is an empty band: its lw file is left without lines
+  fs::remove(Lw("lh5100.txt"));
+  ASSERT_TRUE(Run(KurLinesCalcWD, "5100", "5200", r));
+  EXPECT_EQ(Read("lw5100.txt"), "");
   const std::vector<std::string> lw = LinesOf("lw5000.txt");
   ASSERT_EQ(lw.size(), lh.size());
   for (size_t i = 0; i < lw.size(); ++i) {
