@@ -6,6 +6,7 @@
 
 #include "foundation/cvArr.h"
 #include "foundation/cvInterp.h"
+#include "foundation/cvLdRound.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSL.h"
 #include "foundation/cvSayer.h"
@@ -128,7 +129,7 @@ double SlicedCOGT(int32_t i1, int32_t i2, XAt X, int32_t lenX, const TARe& Y, do
 // Y at the fractional index r (1 <= r <= n).
 template <class V>
 ld IpolAt(const V& Y, int32_t n, ld r) {
-  const int32_t k = static_cast<int32_t>(r);
+  const int32_t k = TruncLd(r);
   if (k >= n) return Y[n];
   return Y[k] + (r - k) * (static_cast<ld>(Y[k + 1]) - Y[k]);
 }
@@ -142,13 +143,13 @@ void Pieces(int32_t n, ld x1, ld x2, Val val, Add add) {
   if (x2 > n) x2 = n;
   if (!(x2 > x1)) return;
   auto at = [&](ld r) -> ld {
-    const int32_t k = static_cast<int32_t>(r);
+    const int32_t k = TruncLd(r);
     if (k >= n) return val(n);
     return val(k) + (r - k) * (val(k + 1) - val(k));
   };
-  int32_t i = static_cast<int32_t>(x1);
+  int32_t i = TruncLd(x1);
   const ld f = x1 - i;
-  int32_t g = static_cast<int32_t>(std::ceil(x2));
+  int32_t g = CeilLd(x2);
   const ld e = g - x2;
   if (f != 0 && e != 0 && g - 1 == i) {  // both ends inside one interval
     add((x2 - x1) * (at(x1) + at(x2)) / 2, (x1 + x2) / 2);
@@ -171,14 +172,14 @@ template <class Q>
 ld MoveTo(ld s, ld qs, ld e, ld target, Q q) {
   ld p = s, qp = qs;
   if (e > s) {
-    for (int32_t k = static_cast<int32_t>(std::floor(s)) + 1; k < e; ++k) {
+    for (int32_t k = FloorLd(s) + 1; k < e; ++k) {
       const ld qk = q(k);
       if (qk >= target) return p + (target - qp) / (qk - qp) * (k - p);
       p = k;
       qp = qk;
     }
   } else {
-    for (int32_t k = static_cast<int32_t>(std::ceil(s)) - 1; k > e; --k) {
+    for (int32_t k = CeilLd(s) - 1; k > e; --k) {
       const ld qk = q(k);
       if (qk >= target) return p + (target - qp) / (qk - qp) * (k - p);
       p = k;
@@ -208,10 +209,17 @@ double AreaMedian(ld L, ld R, int32_t l, int32_t r, H Hf) {
   return static_cast<double>(g != 0 ? c + (R - L) / (2 * g) : c);
 }
 
-void AreaCentreWarning(const char* Name) {
-  WARNAbs("функция "_cp + Name + " находит центр площади вместо центра тяжести!"_cp + kCrLf +
-          "Её необходимо заменить!"_cp);
+std::string AreaCentreText(const char* Name) {
+  return "функция "_cp + Name + " находит центр площади вместо центра тяжести!"_cp + kCrLf +
+         "Её необходимо заменить!"_cp;
 }
+
+// The standing warning of the area-centre family: its text made once per routine.
+#define AREA_CENTRE_WARNING(Name)                              \
+  do {                                                         \
+    static const std::string kText = AreaCentreText(Name);     \
+    WARNAbs(kText);                                            \
+  } while (false)
 
 }  // namespace
 
@@ -327,14 +335,15 @@ int32_t LineCenterIdx(const TARe& X, const TARe& Y) {
 }
 
 double LineCenter0_IR(int32_t i1, int32_t i2, const TAIn& Y) {
-  AreaCentreWarning("LineCenter0_IR");
+  AREA_CENTRE_WARNING("LineCenter0_IR");
   if (i2 - i1 + 1 < 2 || i1 < 1 || i2 >= Len(Y)) {
     WARNAbs("LineCenter0-IR-ERR неверно заданы граничные индексы i1,i2=["_cp + IntStr(i1) + "," +
             IntStr(i2) + "] length(AY)=" + IntStr(Len(Y)));
     return 0;
   }
-  ld a = Y[i1];
-  for (int32_t k = i1 + 1; k <= i2; ++k) a = std::max<ld>(a, Y[k]);
+  int32_t top = Y[i1];
+  for (int32_t k = i1 + 1; k <= i2; ++k) top = std::max(top, Y[k]);
+  const ld a = top;
   auto H = [&](int32_t p, int32_t q) { return a - (static_cast<ld>(Y[p]) + Y[q]) / 2; };
   return AreaMedian(H(i1, i1 + 1), H(i2 - 1, i2), i1 + 1, i2 - 1, H);
 }
@@ -345,8 +354,8 @@ namespace {
 // give the heights sign * (Y - ref).
 template <class YAt>
 double MatchedAreaMedian(const TARe& Y, ld a, ld b, ld ref, ld sign, YAt yAt) {
-  const int32_t l = static_cast<int32_t>(std::floor(a)) + 1;
-  const int32_t r = static_cast<int32_t>(std::ceil(b)) - 1;
+  const int32_t l = FloorLd(a) + 1;
+  const int32_t r = CeilLd(b) - 1;
   // Both ends inside one interval at one level: the profile is flat there.
   if (l > r) return static_cast<double>((a + b) / 2);
   auto H = [&](int32_t p, int32_t q) { return sign * ((static_cast<ld>(Y[p]) + Y[q]) / 2 - ref); };
@@ -358,7 +367,7 @@ double MatchedAreaMedian(const TARe& Y, ld a, ld b, ld ref, ld sign, YAt yAt) {
 }  // namespace
 
 double LineCenter_d(const TARe& Y, double ir1, double ir2) {
-  AreaCentreWarning("LineCenter_d");
+  AREA_CENTRE_WARNING("LineCenter_d");
   const int32_t n = NOf(Y);
   if (ir1 >= ir2) {
     WARNAbs("LineCenter_d-ERR неверный вызов процедуры - граничный индекс ir1="_cp +
@@ -384,7 +393,7 @@ double LineCenter_d(const TARe& Y, double ir1, double ir2) {
 }
 
 double LineCenter_RI(const TARe& Y, double ri1, double ri2) {
-  AreaCentreWarning("LineCenter_RI");
+  AREA_CENTRE_WARNING("LineCenter_RI");
   const int32_t n = NOf(Y);
   if (ri1 >= ri2) {
     WARNAbs("LineCenter_RI-ERR неверный вызов процедуры - граничный индекс ir1="_cp +
@@ -409,8 +418,9 @@ double LineCenter_RI(const TARe& Y, double ri1, double ri2) {
     }
     return IpolAt(Y, n, r);
   };
-  TARe V;
-  TAIn Idx;
+  // work lists of the running thread, reused from call to call
+  thread_local TARe V;
+  thread_local TAIn Idx;
   const int32_t w1 = static_cast<int32_t>(std::ceil(ri1)), w2 = static_cast<int32_t>(std::floor(ri2));
   if (w2 > w1) {
     AReTurnPoints(Y, w1, w2, V, Idx);
@@ -443,7 +453,7 @@ double LineCenter_RI(const TARe& Y, double ri1, double ri2) {
   else if (y2 > y1)
     b = MoveTo(b, -y2, a, -level, depth);
   ld ref = level;
-  for (int32_t k = static_cast<int32_t>(std::floor(a)) + 1; k < b; ++k) ref = std::max<ld>(ref, Y[k]);
+  for (int32_t k = FloorLd(a) + 1; k < b; ++k) ref = std::max<ld>(ref, Y[k]);
   return MatchedAreaMedian(Y, a, b, ref, -1, yAt);
 }
 
@@ -455,8 +465,9 @@ double LineCenter1_IR(int32_t i1, int32_t i2, const TAIn& Y) {
             IntStr(i2) + "] length(AY)=" + IntStr(Len(Y)));
     return 0;
   }
-  ld b = Y[i1];
-  for (int32_t k = i1 + 1; k <= i2; ++k) b = std::max<ld>(b, Y[k]);
+  int32_t top = Y[i1];
+  for (int32_t k = i1 + 1; k <= i2; ++k) top = std::max(top, Y[k]);
+  const ld b = top;
   const ld dL = b - Y[i1], dR = b - Y[i2], d = std::max(dL, dR);
   auto depth = [&](int32_t k) -> ld { return b - Y[k]; };
   ld a1 = i1, a2 = i2;

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <type_traits>
 
 #include "foundation/cvArr.h"
 #include "foundation/cvFunc.h"
+#include "foundation/cvLdRound.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvSpline.h"
@@ -91,18 +93,26 @@ void MinWingsOf(const VY& Y, int32_t i1, int32_t i2, int32_t& iR, int32_t& iL, d
   int m = i1;
   for (int i = i1 + 1; i <= i2; ++i)
     if (Y[i] < Y[m]) m = i;
-  iL = i1;
-  for (int k = m - 1; k >= i1; --k)
-    if (Y[k] > level) {
-      iL = k;
-      break;
-    }
-  iR = i2;
-  for (int k = m + 1; k <= i2; ++k)
-    if (Y[k] > level) {
-      iR = k;
-      break;
-    }
+  auto wings = [&](auto above) {
+    iL = i1;
+    for (int k = m - 1; k >= i1; --k)
+      if (above(Y[k])) {
+        iL = k;
+        break;
+      }
+    iR = i2;
+    for (int k = m + 1; k <= i2; ++k)
+      if (above(Y[k])) {
+        iR = k;
+        break;
+      }
+  };
+  // whole-number profiles: compared with the level's floor (the same answers)
+  if constexpr (std::is_same_v<typename VY::value_type, int32_t>) {
+    const TIntLevel t(level);
+    if (t.Valid) return wings([lo = t.Lo](int32_t y) { return y > lo; });
+  }
+  wings([level](auto y) { return y > level; });
 }
 
 void ThinByFraction(TARe& V, TAIn& Idx, double fraction) {

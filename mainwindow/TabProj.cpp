@@ -19,11 +19,14 @@
 #include "linedata/cvLLIDA.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/MainLinks.h"
+#include "mainwindow/TabStart.h"
 #include "models/cvModServices.h"
 #include "models/cvOTL.h"
 #include "models/variator/cvLVari.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
+#include "foundation/cvJob.h"
+#include "synthesis/drivers/cvProjRuns.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "app/AppLinks.h"
 #include "platform/Cursor.h"
@@ -119,6 +122,7 @@ void TTabProj::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, cbAppendResClick);
   CV_HANDLER(H, BitBtn2Click);
   mainlinks::Hooks().LoadDC.Install([this] { LoadDC(); });
+  mainlinks::Hooks().LoadAndRunOne.Install([this] { RunQuestJob(); });
   mainlinks::Hooks().ProfileCount.Install([] { return LUNNO ? LUNNO->Count() : 0; });
   // btRUNClick is registered by the Debug tab (its RUN too), which runs this tab's.
 }
@@ -571,18 +575,45 @@ void TTabProj::btRUNClick(TSender) {
   time_routine("main", false);
 }
 
+void TTabProj::RunQuestJob() {
+  if (!App || !LUNNO || !VariCtx().LVARI) {
+    cvlink::NotAvailable("LoadAndRunOne");
+    return;
+  }
+  // one calculation at a time: the Start tab's jobs share the profile list and the database
+  if (Jobs.Busy() || Shell.StartTab().Jobs.Busy()) {
+    WARN("Идёт расчет, дождитесь его конца (Esc - прервать)"_cp);
+    return;
+  }
+  const std::string quest = App->sQuest;
+  auto job = std::make_shared<TJob>("RUN " + quest);
+  auto text = std::make_shared<TQuestText>();
+  TLUNNO* profiles = LUNNO;
+  Jobs.Start(
+      job,
+      [quest, text, profiles](TJob& J) {
+        const int32_t before = profiles->Count();
+        LoadAndRunOne(J, quest, *profiles, *text);
+        if (J.Cancelled())
+          J.Warn("RUN <"_cp + quest + "> прерван: профилей в списке "_cp +
+                 IntStr(profiles->Count()) + " (новых "_cp + IntStr(profiles->Count() - before) +
+                 "), файл результатов не записан"_cp);
+      },
+      [this, text](TJob&) {
+        App->iStep = QuestVariCount(App->sQuest);
+        ShowQuestSteps(App->iStep);
+        UpDateButtons();
+        if (text->Text.Count() > 0 && EdAssigned(Ed)) Ed->EdLoadSL(text->Title, &text->Text);
+      });
+}
+
 void TTabProj::btLoadVARIClick(TSender) {
   if (!App) return;
-  TVariContext& ctx = VariCtx();
-  if (!ctx.LVARI) {
+  if (!VariCtx().LVARI) {
     cvlink::NotAvailable("LoadVARI");
     return;
   }
-  // the quest's control file, as the Ctrl File button names it
-  TabControlsSetDirs();
-  const std::string file = TrimSp(btCTRL->Hint());
-  ctx.LVARI->LoadFromFile(App->sQuest, file, false);
-  TakeQuestVARI();
+  if (!LoadVARI(App->sQuest)) return;
   App->iStep = QuestVariCount(App->sQuest);
   ShowQuestSteps(App->iStep);
   UpDateButtons();

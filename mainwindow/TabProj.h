@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Corvesta/TabProjForm.h"
+#include "app/qt/QtJobRunner.h"
 #include "mainwindow/CorvestaTab.h"
 
 class TTabProj : public TFormTab<TabProjForm> {
@@ -47,6 +48,10 @@ class TTabProj : public TFormTab<TabProjForm> {
   // first made from its template).
   void btEnterHintClick(TSender E);
   void btRUNClick(TSender E);
+  // The current quest loaded and run as a job of this tab's runner ("IVARI=K/NK" in the panel,
+  // Esc cancels: the profiles made stay, no result file, the report says so); the quest's text
+  // results go to the editor and the file buttons are refreshed at the end.
+  void RunQuestJob();
   void btLoadVARIClick(TSender E);
   void btDC_LoadClick(TSender E);
   // The result file of an earlier run of the current quest ("DC\<quest>.<step>.txt", else
@@ -56,6 +61,10 @@ class TTabProj : public TFormTab<TabProjForm> {
   void btTimeProfileClick(TSender E);
   void cbAppendResClick(TSender E);
   void BitBtn2Click(TSender E);
+
+ public:
+  // The runner of the tab's jobs (the quest runs).
+  TQtJobRunner Jobs;
 
  private:
   // Common, Sizes and Pict saved to the project's file.

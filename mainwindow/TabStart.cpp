@@ -1,5 +1,8 @@
 #include "mainwindow/TabStart.h"
 
+#include "mainwindow/Corvesta.h"
+#include "mainwindow/TabProj.h"
+
 #include <filesystem>
 
 #include "foundation/cvJob.h"
@@ -13,6 +16,9 @@
 #include "linedata/cvKurImport.h"
 #include "linedata/cvLineImport.h"
 #include "linedata/cvLDServices.h"
+#include "app/AppLinks.h"
+#include "synthesis/drivers/cvProjRuns.h"
+#include "synthesis/profiles/cvLUnno.h"
 
 void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   TCorvestaTab::RegisterHandlers(H);
@@ -21,6 +27,7 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btLoadKurLinesClick);
   CV_HANDLER(H, Button8Click);
   CV_HANDLER(H, btClearKurLinesClick);
+  CV_HANDLER(H, btCalcD0KurLinesClick);
   CV_HANDLER(H, btDelHFSClick);
   CV_HANDLER(H, btDelDummyClick);
   CV_HANDLER(H, btDelHeavyClick);
@@ -115,6 +122,21 @@ void TTabStart::btClearKurLinesClick(TSender) {
     TCleanupResult r;
     return ClearKurLines(J, D, A, B, r);
   });
+}
+
+void TTabStart::btCalcD0KurLinesClick(TSender) {
+  double from = 0, to = 0;
+  if (!GetLambFromTo(from, to)) return;
+  if (Jobs.Busy() || Shell.ProjTab().Jobs.Busy()) {
+    WARN("Идёт расчет или работа с базой данных, дождитесь их конца"_cp);
+    return;
+  }
+  if (!DMReady() || !LUNNO) return;
+  const std::string a = edLamb1->Text(), b = edLamb2->Text();
+  auto job = std::make_shared<TJob>("CalcD0KurLines");
+  TDM* D = DM;
+  TLUNNO* profiles = LUNNO;
+  Jobs.Start(job, [D, profiles, a, b](TJob& J) { CalcD0KurLines(J, *D, *profiles, a, b); });
 }
 
 void TTabStart::btDelHFSClick(TSender) {

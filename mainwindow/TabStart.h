@@ -29,6 +29,8 @@ class TTabStart : public TFormTab<TabStartForm> {
   void btLoadKurLinesClick(TSender E);
   void Button8Click(TSender E);
   void btClearKurLinesClick(TSender E);
+  // The central depths of the range's KurLines records in HOLMU and CV, as a job.
+  void btCalcD0KurLinesClick(TSender E);
   void btDelHFSClick(TSender E);
   void btDelDummyClick(TSender E);
   void btDelHeavyClick(TSender E);

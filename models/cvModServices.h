@@ -24,6 +24,9 @@ struct TModelServices {
   TLink<std::string()> ProjectDir{"App.sProjDir", TLinkLoudness::Silent};
   // The working-directory table: the folder or file of a module's function.
   TLink<std::string(const std::string& Module, const std::string& Func)> DirOf{"cvDirList"};
+  // A named file of a module's function whose row gives folder and extension.
+  TLink<std::string(const std::string& Module, const std::string& Func, const std::string& Name)>
+      FileOf{"cvDirListFile"};
   // The fatal path of the frame (restores the cursor, raises); the library raises EInOutError
   // with the text after it in any case.
   std::function<void(const std::string& Text)> Fatal;

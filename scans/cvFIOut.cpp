@@ -15,6 +15,7 @@
 #include <exception>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <unordered_set>
@@ -102,14 +103,14 @@ struct TGroupScan {
   uint32_t MinNZ1 = 0xFFFFFFFFu;
 };
 
-// The values of K .. N-1 one by one into block B of G (the end of a block).
-void ScanTail(float* P, size_t K, size_t N, float& Lo, float& Hi, TGroupScan& G) {
+// The values of K .. N-1 one by one from S into D and block B of G (the end of a block).
+void ScanTail(const float* S, float* D, size_t K, size_t N, float& Lo, float& Hi, TGroupScan& G) {
   for (; K < N; ++K) {
     uint32_t u;
-    std::memcpy(&u, P + K, 4);
+    std::memcpy(&u, S + K, 4);
     u = __builtin_bswap32(u);
-    std::memcpy(P + K, &u, 4);
-    const float v = P[K];
+    std::memcpy(D + K, &u, 4);
+    const float v = D[K];
     Lo = v < Lo ? v : Lo;
     Hi = v > Hi ? v : Hi;
     G.MinNZ1 = std::min(G.MinNZ1, (u & 0x7fffffffu) - 1u);
@@ -140,12 +141,13 @@ struct TAcc8 {
   __m256d S0, S1;
 };
 
-__attribute__((target("avx2"), always_inline)) inline void Scan8(float* P, TAcc8& A,
-                                                                 __m256i& MinNZ1, __m256i Shuf,
-                                                                 __m256i AbsMask, __m256i One) {
-  __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(P));
+__attribute__((target("avx2"), always_inline)) inline void Scan8(const float* S, float* D,
+                                                                 TAcc8& A, __m256i& MinNZ1,
+                                                                 __m256i Shuf, __m256i AbsMask,
+                                                                 __m256i One) {
+  __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(S));
   b = _mm256_shuffle_epi8(b, Shuf);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(P), b);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(D), b);
   const __m256 v = _mm256_castsi256_ps(b);
   A.Mn = _mm256_min_ps(A.Mn, v);
   A.Mx = _mm256_max_ps(A.Mx, v);
@@ -154,8 +156,10 @@ __attribute__((target("avx2"), always_inline)) inline void Scan8(float* P, TAcc8
   A.S1 = _mm256_add_pd(A.S1, _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)));
 }
 
-// One group (N <= kBlock * kGroup values), 16 at a time in two independent sets of sums.
-__attribute__((target("avx2"))) void ScanGroupAvx2(float* P, size_t N, TGroupScan& G) {
+// One group (N <= kBlock * kGroup values) from S into D (S may be D), 16 at a time in two
+// independent sets of sums.
+__attribute__((target("avx2"))) void ScanGroupAvx2(const float* S, float* D, size_t N,
+                                                   TGroupScan& G) {
   const __m256i shuf = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3,
                                         2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
   const __m256i absMask = _mm256_set1_epi32(0x7fffffff), one = _mm256_set1_epi32(1);
@@ -164,16 +168,17 @@ __attribute__((target("avx2"))) void ScanGroupAvx2(float* P, size_t N, TGroupSca
   TAcc8 x{inf, ninf, z, z}, y = x;
   __m256i minNZ1 = _mm256_set1_epi32(-1);
   for (size_t b = 0, at = 0; at < N; ++b, at += kBlock) {
-    float* const q = P + at;
+    const float* const s = S + at;
+    float* const q = D + at;
     const size_t n = std::min(kBlock, N - at);
     x.Mn = y.Mn = inf;
     x.Mx = y.Mx = ninf;
     size_t k = 0;
     for (; k + 16 <= n; k += 16) {
-      Scan8(q + k, x, minNZ1, shuf, absMask, one);
-      Scan8(q + k + 8, y, minNZ1, shuf, absMask, one);
+      Scan8(s + k, q + k, x, minNZ1, shuf, absMask, one);
+      Scan8(s + k + 8, q + k + 8, y, minNZ1, shuf, absMask, one);
     }
-    for (; k + 8 <= n; k += 8) Scan8(q + k, x, minNZ1, shuf, absMask, one);
+    for (; k + 8 <= n; k += 8) Scan8(s + k, q + k, x, minNZ1, shuf, absMask, one);
     alignas(32) float fm[8], fx[8];
     _mm256_store_ps(fm, _mm256_min_ps(x.Mn, y.Mn));
     _mm256_store_ps(fx, _mm256_max_ps(x.Mx, y.Mx));
@@ -182,7 +187,7 @@ __attribute__((target("avx2"))) void ScanGroupAvx2(float* P, size_t N, TGroupSca
       lo = fm[i] < lo ? fm[i] : lo;
       hi = fx[i] > hi ? fx[i] : hi;
     }
-    ScanTail(q, k, n, lo, hi, G);
+    ScanTail(s, q, k, n, lo, hi, G);
     G.BMin[b] = lo;
     G.BMax[b] = hi;
   }
@@ -204,10 +209,11 @@ struct TAcc16 {
 };
 
 __attribute__((target("avx512f,avx512bw"), always_inline)) inline void Scan16(
-    float* P, TAcc16& A, __m512i& MinNZ1, __m512i Shuf, __m512i AbsMask, __m512i One) {
-  __m512i b = _mm512_loadu_si512(P);
+    const float* S, float* D, TAcc16& A, __m512i& MinNZ1, __m512i Shuf, __m512i AbsMask,
+    __m512i One) {
+  __m512i b = _mm512_loadu_si512(S);
   b = _mm512_shuffle_epi8(b, Shuf);
-  _mm512_storeu_si512(P, b);
+  _mm512_storeu_si512(D, b);
   const __m512 v = _mm512_castsi512_ps(b);
   A.Mn = _mm512_min_ps(A.Mn, v);
   A.Mx = _mm512_max_ps(A.Mx, v);
@@ -218,8 +224,8 @@ __attribute__((target("avx512f,avx512bw"), always_inline)) inline void Scan16(
 }
 
 // As ScanGroupAvx2, 32 at a time.
-__attribute__((target("avx512f,avx512bw"))) void ScanGroupAvx512(float* P, size_t N,
-                                                                  TGroupScan& G) {
+__attribute__((target("avx512f,avx512bw"))) void ScanGroupAvx512(const float* S, float* D,
+                                                                  size_t N, TGroupScan& G) {
   const __m512i shuf = _mm512_broadcast_i32x4(
       _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12));
   const __m512i absMask = _mm512_set1_epi32(0x7fffffff), one = _mm512_set1_epi32(1);
@@ -228,16 +234,17 @@ __attribute__((target("avx512f,avx512bw"))) void ScanGroupAvx512(float* P, size_
   TAcc16 x{inf, ninf, z, z}, y = x;
   __m512i minNZ1 = _mm512_set1_epi32(-1);
   for (size_t b = 0, at = 0; at < N; ++b, at += kBlock) {
-    float* const q = P + at;
+    const float* const s = S + at;
+    float* const q = D + at;
     const size_t n = std::min(kBlock, N - at);
     x.Mn = y.Mn = inf;
     x.Mx = y.Mx = ninf;
     size_t k = 0;
     for (; k + 32 <= n; k += 32) {
-      Scan16(q + k, x, minNZ1, shuf, absMask, one);
-      Scan16(q + k + 16, y, minNZ1, shuf, absMask, one);
+      Scan16(s + k, q + k, x, minNZ1, shuf, absMask, one);
+      Scan16(s + k + 16, q + k + 16, y, minNZ1, shuf, absMask, one);
     }
-    for (; k + 16 <= n; k += 16) Scan16(q + k, x, minNZ1, shuf, absMask, one);
+    for (; k + 16 <= n; k += 16) Scan16(s + k, q + k, x, minNZ1, shuf, absMask, one);
     alignas(64) float fm[16], fx[16];
     _mm512_store_ps(fm, _mm512_min_ps(x.Mn, y.Mn));
     _mm512_store_ps(fx, _mm512_max_ps(x.Mx, y.Mx));
@@ -246,7 +253,7 @@ __attribute__((target("avx512f,avx512bw"))) void ScanGroupAvx512(float* P, size_
       lo = fm[i] < lo ? fm[i] : lo;
       hi = fx[i] > hi ? fx[i] : hi;
     }
-    ScanTail(q, k, n, lo, hi, G);
+    ScanTail(s, q, k, n, lo, hi, G);
     G.BMin[b] = lo;
     G.BMax[b] = hi;
   }
@@ -260,7 +267,7 @@ __attribute__((target("avx512f,avx512bw"))) void ScanGroupAvx512(float* P, size_
 #pragma GCC diagnostic pop
 #endif
 
-using TScanGroup = void (*)(float*, size_t, TGroupScan&);
+using TScanGroup = void (*)(const float*, float*, size_t, TGroupScan&);
 using TFindEq = size_t (*)(const float*, size_t, float);
 
 std::atomic<int32_t> gWidthLimit{16};
@@ -284,10 +291,11 @@ void LimitMapScanWidth(int32_t Floats) { gWidthLimit.store(Floats); }
 
 namespace {
 
-// N values in file order, the first being value number Base of the map, swapped in place and
-// counted into Q. The first place of a new minimum or maximum is searched in the one block of
-// the group where it first occurs.
-void SwapScan(TScanGroup Scan, float* P, size_t N, size_t Base, TMapQuickStats& Q) {
+// N values in file order from S, the first being value number Base of the map, swapped into P
+// (S may be P) and counted into Q. The first place of a new minimum or maximum is searched in
+// the one block of the group where it first occurs.
+void SwapScan(TScanGroup Scan, const float* S, float* P, size_t N, size_t Base,
+              TMapQuickStats& Q) {
 #ifdef CV_MAP_AVX2
   const TFindEq find = FindEqAvx2;
 #else
@@ -296,7 +304,7 @@ void SwapScan(TScanGroup Scan, float* P, size_t N, size_t Base, TMapQuickStats& 
   for (size_t g0 = 0; g0 < N; g0 += kBlock * kGroup) {
     const size_t gn = std::min(kBlock * kGroup, N - g0);
     TGroupScan g;
-    Scan(P + g0, gn, g);
+    Scan(S + g0, P + g0, gn, g);
     const size_t nb = (gn + kBlock - 1) / kBlock;
     float lo = g.BMin[0], hi = g.BMax[0];
     size_t blo = 0, bhi = 0;
@@ -414,6 +422,7 @@ bool ReadCardsAt(int Fd, const std::string& File, int64_t Offset, int64_t Size, 
   Cards.Clear();
   int32_t n = 0;
   bool end = false;
+  std::string card;  // one buffer for every card
   while (!end && n < TFITS::kMaxCards) {
     if (!ensure(80LL * (n + 1))) {
       Error = "Ошибка при чтении заголовка из файла <"_cp + File + ">: конец файла в карте "_cp +
@@ -421,7 +430,7 @@ bool ReadCardsAt(int Fd, const std::string& File, int64_t Offset, int64_t Size, 
               I64Str(Size);
       return false;
     }
-    const std::string card = buf.substr(80 * static_cast<size_t>(n), 80);
+    card.assign(buf, 80 * static_cast<size_t>(n), 80);
     ++n;
     end = CardLookupKey(card) == "END";
     Cards.Add(card);
@@ -1238,28 +1247,45 @@ bool TFIOut::LoadHeader(int64_t& Offset) {
 
 namespace {
 
-// Values converted in place from the file's byte order and, where the processor has the vector
-// unit for it, counted into Q in the same pass. Base is the number of P's first value in the map.
-void ConvertLoaded(float* P, size_t N, size_t Base, TMapQuickStats& Q) {
+// N values from S in the file's byte order converted into P (S may be P) and, where the
+// processor has the vector unit for it, counted into Q in the same pass. Base is the number of
+// P's first value in the map.
+void ConvertLoaded(const float* S, float* P, size_t N, size_t Base, TMapQuickStats& Q) {
   if (const TScanGroup scan = GroupScanner())
-    SwapScan(scan, P, N, Base, Q);
+    SwapScan(scan, S, P, N, Base, Q);
   else
-    SwapCopy(P, P, N);
+    SwapCopy(S, P, N);
 }
 
-// Len bytes at Offset read into Dst, a piece at a time (each call costs, and a piece is converted
-// while it is still in the cache), each piece converted and counted into Q when Q is given. The
-// count of bytes read.
+// Bytes read at a time when a map is converted as it is read.
+constexpr int64_t kPiece = 512 * 1024;
+
+// This thread's piece buffer: the kernel copies each piece into memory that stays in the cache,
+// and the conversion writes the map's block once (read straight into the block, the values
+// would be written twice, by the kernel and by the swap).
+float* PieceBuffer() {
+  struct TFree {
+    void operator()(float* P) const { ::operator delete(P, std::align_val_t{64}); }
+  };
+  thread_local std::unique_ptr<float, TFree> buf(
+      static_cast<float*>(::operator new(kPiece, std::align_val_t{64})));
+  return buf.get();
+}
+
+// Len bytes at Offset into Dst; with Q given, a piece at a time through the piece buffer, each
+// piece converted into Dst and counted into Q; without, read as they stand. The count of bytes
+// read.
 int64_t ReadConverted(int Fd, float* Dst, int64_t Len, int64_t Offset, TMapQuickStats* Q) {
-  constexpr int64_t kPiece = 256 * 1024;
+  if (!Q) return ReadAll(Fd, Dst, Len, Offset);
+  float* const piece = PieceBuffer();
   int64_t got = 0;
   for (int64_t at = 0; at < Len; at += kPiece) {
     const int64_t want = std::min(kPiece, Len - at);
-    const int64_t r = ReadAll(Fd, reinterpret_cast<char*>(Dst) + at, want, Offset + at);
+    const int64_t r = ReadAll(Fd, piece, want, Offset + at);
     got += std::max<int64_t>(r, 0);
     if (r != want) break;
-    if (Q)
-      ConvertLoaded(Dst + at / 4, static_cast<size_t>(want / 4), static_cast<size_t>(at / 4), *Q);
+    ConvertLoaded(piece, Dst + at / 4, static_cast<size_t>(want / 4),
+                  static_cast<size_t>(at / 4), *Q);
   }
   return got;
 }
@@ -1380,7 +1406,7 @@ int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Thread
   auto convert = [&](int32_t I) {
     TFIOut* m = Maps[static_cast<size_t>(I)];
     TMapQuickStats q;
-    ConvertLoaded(m->aData.Data(), m->aData.Count(), 0, q);
+    ConvertLoaded(m->aData.Data(), m->aData.Data(), m->aData.Count(), 0, q);
     m->FinishLoad(files[static_cast<size_t>(I)], q);
     filled[static_cast<size_t>(I)] = m->IsFilled();
   };

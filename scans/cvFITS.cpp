@@ -585,12 +585,20 @@ bool TFITS::GetCol3(int32_t y, int32_t s, TAIn& Out) const {
   int32_t k = 1;
   if ((s == 1 && SPBSHFT > 0) || ((s == 2 || s == 3) && SPBSHFT == 3) || (s == 4 && SPBSHFT > 1))
     k = 2;
-  Out.assign(static_cast<size_t>(nLam) + 1, 0);
+  // every element written once (no clearing first): the pixels, then zeros past the row
+  Out.resize(static_cast<size_t>(nLam) + 1);
+  Out[0] = 0;
   const uint16_t* w = aData.data() + (static_cast<size_t>(s - 1) * NAXIS2 + (y - 1)) * NAXIS1;
-  for (int32_t l = 1; l <= NAXIS1 && l <= nLam; ++l) {
-    const int32_t v = w[l - 1];
-    Out[l] = k * (s == 1 || v < 32769 ? v : v - 65536);
-  }
+  const int32_t m = std::max<int32_t>(0, std::min<int32_t>(NAXIS1, nLam));
+  int32_t* o = Out.data();
+  if (s == 1)
+    for (int32_t l = 1; l <= m; ++l) o[l] = k * static_cast<int32_t>(w[l - 1]);
+  else
+    for (int32_t l = 1; l <= m; ++l) {
+      const int32_t v = w[l - 1];
+      o[l] = k * (v < 32769 ? v : v - 65536);
+    }
+  for (int32_t l = m + 1; l <= nLam; ++l) o[l] = 0;
   return true;
 }
 

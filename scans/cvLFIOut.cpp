@@ -291,7 +291,8 @@ bool TLFIOut::Load(int32_t Kind, char Label, const std::string& Da, const std::s
             I64Str(size) + " От него есть только заголовок!"_cp);
     return false;
   }
-  TStringList primary, heads;
+  TStringList primary;
+  std::vector<std::string> heads;  // lines of the header list, handed over once read whole
   std::vector<std::unique_ptr<TFIOut>> taken;
   std::vector<std::string> takenVar;
   bool naxisBad = false, cancelled = false, limit = false;
@@ -299,8 +300,8 @@ bool TLFIOut::Load(int32_t Kind, char Label, const std::string& Da, const std::s
   const int64_t total = size;
   WalkMapFile(file, Kind, Da, Ti, true, &primary, [&](std::unique_ptr<TFIOut>& M) {
     if (n == 0) {
-      for (int i = 0; i < primary.Count(); ++i) heads.Add(primary[i]);
-      heads.Add(EqLine());
+      for (int i = 0; i < primary.Count(); ++i) heads.push_back(primary[i]);
+      heads.push_back(EqLine());
       const std::string nx = GetFITKeyAll("NAXIS", &primary);
       if (CardTrim(nx) != "0") {
         naxisBad = true;
@@ -315,9 +316,9 @@ bool TLFIOut::Load(int32_t Kind, char Label, const std::string& Da, const std::s
       cancelled = true;
       return false;
     }
-    heads.AddStrings(*M->HSL);
-    heads.Add(DashLine());
-    heads.Add(EqLine());
+    for (int i = 0; i < M->HSL->Count(); ++i) heads.push_back((*M->HSL)[i]);
+    heads.push_back(DashLine());
+    heads.push_back(EqLine());
     M->DaNum = 'a';
     std::string second;
     bool wanted = false;
@@ -330,8 +331,8 @@ bool TLFIOut::Load(int32_t Kind, char Label, const std::string& Da, const std::s
   });
   if (n == 0 && !primary.Count()) return false;
   if (n == 0) {
-    for (int i = 0; i < primary.Count(); ++i) heads.Add(primary[i]);
-    heads.Add(EqLine());
+    for (int i = 0; i < primary.Count(); ++i) heads.push_back(primary[i]);
+    heads.push_back(EqLine());
     if (CardTrim(GetFITKeyAll("NAXIS", &primary)) != "0") naxisBad = true;
   }
   if (naxisBad) {
@@ -344,7 +345,8 @@ bool TLFIOut::Load(int32_t Kind, char Label, const std::string& Da, const std::s
   }
   if (cancelled) return false;
   TStringList* h = HmapSLDefine(Kind);
-  if (h) h->AddStrings(heads);
+  if (h)
+    for (const std::string& l : heads) h->Add(l);
   bool any = false;
   for (auto& m : taken) {
     any = true;

@@ -994,10 +994,11 @@ void TFITS::EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V) {
   const size_t len = static_cast<size_t>(nLam) + 1;
   // I/Ic and V/Ic as GetAI (y) and GetAV (y - 1) give them
   const double norm = Normaliser(y);
-  P.assign(len, 0.0);
-  Vn.assign(len, 0.0);
-  Ap.assign(len, 0.0);
-  Am.assign(len, 0.0);
+  // every element written below (no clearing first)
+  for (TARe* a : {&P, &Vn, &Ap, &Am}) {
+    a->resize(len);
+    (*a)[0] = 0;
+  }
   for (int32_t j = 1; j <= nLam; ++j) {
     P[j] = I[j] / norm;
     Vn[j] = V[j] / norm;

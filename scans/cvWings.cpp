@@ -1,10 +1,14 @@
 #include "scans/cvWings.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
+#include <climits>
 #include <cstdlib>
 
 #include "foundation/cvArr.h"
+#include "foundation/cvLdRound.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -141,14 +145,72 @@ void WingBoundsI2(int32_t K, const TAIn& A, int32_t& KL, int32_t& KR) {
 
 // ---------------------------------------------------------------- crossings, raw forms
 
-double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev) {
+namespace {
+
+// Pixel values against a real level, one by one.
+struct TRealCmp {
+  double Lev;
+  bool Above(int32_t a) const { return a > Lev; }
+  bool Below(int32_t a) const { return a < Lev; }
+  // K moved down while Above (or Below) holds and K > KEnd; up while K < KEnd.
+  template <bool kAbove>
+  int32_t Down(const int32_t* A, int32_t K, int32_t KEnd) const {
+    while ((kAbove ? Above(A[K]) : Below(A[K])) && K > KEnd) --K;
+    return K;
+  }
+  template <bool kAbove>
+  int32_t Up(const int32_t* A, int32_t K, int32_t KEnd) const {
+    while ((kAbove ? Above(A[K]) : Below(A[K])) && K < KEnd) ++K;
+    return K;
+  }
+};
+
+// Pixel values against the whole-number bounds of a level inside the int32 range: the same
+// answers; the walks test four pixels at a time.
+struct TIntCmp {
+  int32_t Lo, Hi;  // a > Lev exactly when a > Lo; a < Lev exactly when a < Hi
+  bool Above(int32_t a) const { return a > Lo; }
+  bool Below(int32_t a) const { return a < Hi; }
+  // The bits of the four pixels from P on that pass the test.
+  template <bool kAbove>
+  int Pass4(const int32_t* P) const {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+    const __m128i m = kAbove ? _mm_cmpgt_epi32(v, _mm_set1_epi32(Lo))
+                             : _mm_cmplt_epi32(v, _mm_set1_epi32(Hi));
+    return _mm_movemask_ps(_mm_castsi128_ps(m));
+  }
+  template <bool kAbove>
+  int32_t Down(const int32_t* A, int32_t K, int32_t KEnd) const {
+    while (K - 3 > KEnd) {
+      const int m = Pass4<kAbove>(A + K - 3);
+      if (m != 0xF) return K - 3 + (31 - __builtin_clz(~m & 0xF));
+      K -= 4;
+    }
+    while ((kAbove ? Above(A[K]) : Below(A[K])) && K > KEnd) --K;
+    return K;
+  }
+  template <bool kAbove>
+  int32_t Up(const int32_t* A, int32_t K, int32_t KEnd) const {
+    while (K + 3 < KEnd) {
+      const int m = Pass4<kAbove>(A + K);
+      if (m != 0xF) return K + __builtin_ctz(~m & 0xF);
+      K += 4;
+    }
+    while ((kAbove ? Above(A[K]) : Below(A[K])) && K < KEnd) ++K;
+    return K;
+  }
+};
+
+// The walks of the raw crossings, C comparing pixel values with the level.
+template <class C>
+double LeWiRaw(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev, const C& c) {
   const int32_t n = Last(A);
   if (n < 1) return KStart;
   KMin = std::clamp(KMin, 1, n);
   K = std::clamp(KStart, KMin, n);
-  while (A[K] > Lev && K > KMin) --K;
-  while (A[K] < Lev && K > KMin) --K;
-  if (K == KMin && A[K] < Lev) {
+  K = c.template Down<true>(A.data(), K, KMin);
+  K = c.template Down<false>(A.data(), K, KMin);
+  if (K == KMin && c.Below(A[K])) {
     WARNAbs("LineMetrix.ipolLeWi-ERROR!\n\rНа уровне I="_cp + N4(Lev) +
             " не найдено пересечение с левым крылом профиля\n\rI(край)["_cp + IntStr(KMin) +
             "]=" + IntStr(A[KMin]) + " I(центр)["_cp + IntStr(KStart) + "]=" +
@@ -158,18 +220,18 @@ double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double 
   // Look-ahead: a short dip below the level just outside the crossing moves it outward.
   const int32_t lim = std::max(KMin, K - 8);
   int32_t j = K;
-  bool below = false;
+  bool dip = false;
   while (j > lim) {
     --j;
-    if (A[j] < Lev) {
-      below = true;
+    if (c.Below(A[j])) {
+      dip = true;
       break;
     }
   }
-  if (below) {
+  if (dip) {
     const int32_t lim2 = std::max(KMin, j - 8);
-    while (A[j] < Lev && j > lim2) --j;
-    if (A[j] >= Lev) K = j;
+    while (c.Below(A[j]) && j > lim2) --j;
+    if (!c.Below(A[j])) K = j;
   }
   if (K >= n) return K;  // the level met at the profile's last point: nothing inside it
   K = K + 1;
@@ -177,14 +239,15 @@ double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double 
   return (K - 1) + (A[K - 1] - Lev) / (double(A[K - 1]) - A[K]);
 }
 
-double ipolRiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev) {
+template <class C>
+double RiWiRaw(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev, const C& c) {
   const int32_t n = Last(A);
   if (n < 1) return KStart;
   KMax = std::clamp(KMax, 1, n);
   K = std::clamp(KStart, 1, KMax);
-  while (A[K] > Lev && K < KMax) ++K;
-  while (A[K] < Lev && K < KMax) ++K;
-  if (K == KMax && A[K] < Lev) {
+  K = c.template Up<true>(A.data(), K, KMax);
+  K = c.template Up<false>(A.data(), K, KMax);
+  if (K == KMax && c.Below(A[K])) {
     WARNAbs("LineMetrix.ipolRiWi-ERROR!\n\rНа уровне I="_cp + N4(Lev) +
             " не найдено пересечение с правым крылом профиля\n\rI(центр)["_cp +
             IntStr(KStart) + "]=" + IntStr(A[std::clamp(KStart, 1, n)]) + " I(край)["_cp +
@@ -193,23 +256,42 @@ double ipolRiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double 
   }
   const int32_t lim = std::min(KMax, K + 8);
   int32_t j = K;
-  bool below = false;
+  bool dip = false;
   while (j < lim) {
     ++j;
-    if (A[j] < Lev) {
-      below = true;
+    if (c.Below(A[j])) {
+      dip = true;
       break;
     }
   }
-  if (below) {
+  if (dip) {
     const int32_t lim2 = std::min(KMax, j + 8);
-    while (A[j] < Lev && j < lim2) ++j;
-    if (A[j] >= Lev) K = j;
+    while (c.Below(A[j]) && j < lim2) ++j;
+    if (!c.Below(A[j])) K = j;
   }
   if (K <= 1) return K;  // the level met at the first point: nothing inside it
   K = K - 1;
   if (A[K + 1] == A[K]) return K + 0.5;
   return (K + 1) - (A[K + 1] - Lev) / (double(A[K + 1]) - A[K]);
+}
+
+}  // namespace
+
+// Levels inside the int32 range compare through their whole-number bounds.
+double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev) {
+  const TIntLevel t(Lev);
+  if (t.Valid && t.Lo >= INT32_MIN && t.Hi <= INT32_MAX)
+    return LeWiRaw(KMin, KStart, K, A, Lev,
+                   TIntCmp{static_cast<int32_t>(t.Lo), static_cast<int32_t>(t.Hi)});
+  return LeWiRaw(KMin, KStart, K, A, Lev, TRealCmp{Lev});
+}
+
+double ipolRiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev) {
+  const TIntLevel t(Lev);
+  if (t.Valid && t.Lo >= INT32_MIN && t.Hi <= INT32_MAX)
+    return RiWiRaw(KStart, KMax, K, A, Lev,
+                   TIntCmp{static_cast<int32_t>(t.Lo), static_cast<int32_t>(t.Hi)});
+  return RiWiRaw(KStart, KMax, K, A, Lev, TRealCmp{Lev});
 }
 
 // ---------------------------------------------------------------- crossings, real forms

@@ -25,6 +25,12 @@ struct TSynCalcState {
 struct TSynthesisServices {
   // The application's current quest (App.sQuest); new profiles take it.
   TLink<std::string()> Quest{"App.sQuest", TLinkLoudness::Silent};
+  // Sets it (a run puts the quest it found back on every exit).
+  TLink<void(const std::string& Quest)> SetQuest{"App.sQuest :=", TLinkLoudness::Silent};
+  // The main window shows the message sink's switches (after a run read its option file).
+  TLink<void()> ShowSayerSwitches{"TCorvesta.ShowSayerSwitches", TLinkLoudness::Silent};
+  // The current project's name (App.sProject), for messages.
+  TLink<std::string()> ProjectName{"App.sProject", TLinkLoudness::Silent};
   // The text of the Unno tab's field edLam0_for_Pu: a wavelength subtracted from absolute
   // wavelengths while trace channel 28 is on (empty without the tab).
   TLink<std::string()> Lam0ForPu{"Corvesta.edLam0_for_Pu", TLinkLoudness::Silent};

@@ -14,6 +14,7 @@
 #include "scans/cvScanServices.h"
 #include "models/cvModServices.h"
 #include "synthesis/cvSynServices.h"
+#include "synthesis/drivers/cvProjRuns.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/transfer/cvPlam.h"
 #include "models/cvLines.h"
@@ -102,6 +103,9 @@ void InstallModelServices() {
   applinks::LVARILink() = {MakeVariatorList, FreeVariatorList};
   applinks::VARIWHMLink() = {MakeWidthVariator, FreeWidthVariator};
   InstallFrameBasics(Models());
+  Models().FileOf.Install([](const std::string& M, const std::string& F, const std::string& Name) {
+    return cvDirListFile(M, F, Name);
+  });
   Models().ProjectDir.Install([] { return App ? App->sProjDir : std::string(); });
   Models().LinListIds.Install([](const TVARIATOR& V) {
     return LinListIdsOf(const_cast<TVARIATOR&>(V));
@@ -125,12 +129,18 @@ void InstallModelServices() {
 
 void InstallSynthesisServices() {
   Synthesis().Quest.Install([] { return App ? App->sQuest : std::string(); });
+  Synthesis().SetQuest.Install([](const std::string& Q) {
+    if (App) App->sQuest = Q;
+  });
+  Synthesis().ProjectName.Install([] { return App ? App->sProject : std::string(); });
   Synthesis().Calc.ConstVD = [] { return Cont().ConstVD; };
   Synthesis().OpenAt.Install(CILErrToEditor);
   Synthesis().AppendResults.Install(
       [] { return App && App->TunCommon && App->TunCommon->Flag("AppendResults"); });
   // the transfer routines behind the preparation's and the fixed-grid driver's links
   InstallTransferKernels();
+  // the line data's reference-model runs
+  InstallReferenceRuns();
   // the profile list of the unit start
   applinks::LUNNOLink().Create = [] {
     if (!LUNNO) LUNNO = new TLUNNO();

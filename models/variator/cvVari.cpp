@@ -294,7 +294,7 @@ std::string TVARIATOR::GetKS(int32_t K) {
   for (int32_t j = 1; j <= last; ++j) {
     TVariRec* r = Rec(j);
     const int32_t i = r->LIdx == 0 ? 1 : idx[static_cast<size_t>(r->LIdx - 1)];
-    ++r->NUse;
+    // the combination's description, not a read by a calculation: no use counted
     if (!s.empty()) s += " ";
     s += r->Key + "=" + (i <= r->NVals() ? TrimCtl(r->Vals[i - 1]) : std::string());
   }

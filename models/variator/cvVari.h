@@ -100,6 +100,8 @@ class TVARIATOR {
   std::string GetJKS(int32_t J, int32_t K);
   std::string GetPKS(const std::string& Key, int32_t K);
   std::string GetPKS0(const std::string& Key, int32_t K);
+  // The combination text of K ("#A=2 #B=x"). It describes the combination and counts no use,
+  // so that a varied key no calculation reads stays visible to DelUnused and its callers.
   std::string GetKS(int32_t K);
   bool CheckKIdx() const;
   std::string QuestName() const;
@@ -148,6 +150,7 @@ class TVARIATOR {
   std::unique_ptr<TStringList> GetValsSL(const std::string& Key) const;
 
   // ---- control text ----
+  // The read parameters and every varied one as control text.
   std::unique_ptr<TStringList> CtrlTextUse() const;
   std::unique_ptr<TStringList> CtrlTextAll() const;
   // Mode: 1 rewrite, 2 append.

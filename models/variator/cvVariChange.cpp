@@ -484,7 +484,8 @@ std::unique_ptr<TStringList> TVARIATOR::CtrlTextUse() const {
   l->Add("! Вариатор <"_cp + QUEST + ">." + IntStr(IQ) + " :");
   std::vector<const TVariRec*> singles, multis;
   for (const auto& r : items_) {
-    if (!r || r->NUse <= 0) continue;
+    // a varied key spans the grid the results are numbered by: written even when unread
+    if (!r || (r->NUse <= 0 && r->LIdx == 0)) continue;
     (r->LIdx == 0 ? singles : multis).push_back(r.get());
   }
   std::string held;

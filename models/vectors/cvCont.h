@@ -14,9 +14,18 @@
 
 class TVEMO;
 
-// Milne-Eddington parameters.
+// The Milne-Eddington parameters (the order of the record is kept; the analytic profiles use
+// the same record).
 struct TCONTME {
-  double BET = 0, DLD = 0, ETA = 0, A = 0, DLH = 0, GM = 0, XI = 0, DLVD = 0, VH = 0;
+  double BETTA = 0;  // source-function gradient B1/B0
+  double CTETA = 0;  // mu = cos theta of the ray
+  double DLD = 0;    // Doppler width, mA
+  double ETA0 = 0;   // line-to-continuum opacity ratio
+  double A = 0;      // damping parameter
+  double DLH = 0;    // Zeeman splitting, mA
+  double GM = 0;     // field inclination, degrees
+  double XI = 0;     // field azimuth, degrees
+  double DLVD = 0;   // line-of-sight Doppler shift, A
 };
 
 // Integration tolerances and limits.

@@ -24,6 +24,7 @@
 #include "platform/FileErr.h"
 #include "synthesis/drivers/cvLams.h"
 #include "synthesis/drivers/cvRecont.h"
+#include "synthesis/me/cvMilned.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvAccuracy.h"
@@ -66,6 +67,7 @@ void ControlText(TVARIATOR& V, TStringList& Out) {
   if (!t) return;
   bool run = false;
   for (int i = 0; i < t->Count(); ++i) {
+    if (TrimSp((*t)[i]).rfind("#RUN", 0) == 0) run = true;  // read by the run: written already
     if (!run && TrimSp((*t)[i]).rfind("#EXIT", 0) == 0) {
       Out.Add("#RUN CONT #");
       run = true;
@@ -122,15 +124,18 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
                " XOut=" + FDecSt(3, C.SETX.XK));
   Trace(1, "=============");
   C.MILN = V.GetI("#MILNED", 0) == 1;
-  if (C.MILN) ErrAbs("MILNED - функция пока недоступна"_cp);
-  C.CTETA = V.GetR("#CTETA", 1);
+  if (C.MILN)
+    VariLoadME();
+  else
+    C.CTETA = V.GetR("#CTETA", 1);
   Trace(1, "CONT ======= VariLoadLIN =========");
   if (!LoadLinsVARI()) return;
   if (!VariLoadLam()) return;
-  Trace(1, "============= CONT.PMOD3(MILN=false) ========");
+  Trace(1, C.MILN ? "============= CONT.PMOD3(MILN=true) ========="
+                  : "============= CONT.PMOD3(MILN=false) ========");
   C.ION = V.GetI("#ION", 0) == 1;
   if (C.ION && !doION()) return;
-  if (!PMOD3(kStep)) return;
+  if (!(C.MILN ? MILNED(C.ME) : PMOD3(kStep))) return;
   ++kStep;
   Trace(1, "CONT ========= UN.CREATE ============");
   auto U = std::make_unique<TUNNO>();
@@ -158,6 +163,7 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   U->KVARI = K;
   const std::string h = TrimSp(V.GetSDef("#H", ""));
   U->K4 = h.empty() || (WordCount(h) == 1 && ValRealOr0(h) == 0) ? 1 : 4;
+  if (C.MILN) U->K4 = C.H0 ? 1 : 4;  // the Milne-Eddington field is its own splitting
   U->AllocU();
   U->KMJU = 1;
   U->MJU = C.CTETA;
@@ -170,7 +176,7 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
     C.KVOIG = V.GetI("#KVOIG", 6);
   }
   Trace(1, "doCONTstep ======== PMOD3 (ПОВТОРНЫЙ!) ============"_cp);
-  if (!PMOD3(kStep)) return;
+  if (!(C.MILN ? MILNED(C.ME) : PMOD3(kStep))) return;
   if (C.LAMOpt == 'd' ? !STESAUTO(Job, U, nullptr, List, Last) : !STES(Job, U, List, Last)) return;
   if (!Last) return;
   Last->SetWLimits(V);
@@ -202,11 +208,8 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
     const int32_t before = List.Count();
     doCONTstep(Job, List, last);
     if (Job.Cancelled()) return false;
-    // keys that nothing read in the first combination leave the grid
-    if (k == 1) {
-      const std::string unused = V.DelUnused();
-      if (!unused.empty()) Trace(1, "doCONT: не использованы ключи "_cp + unused);
-    }
+    // unread keys are removed by the project run after every combination (RunQuest): a key
+    // read only under another value of a varied switch is still needed by later combinations
     // the combination's block, made while its state is at hand
     CombinationBlock(V, k, blocks);
     if (List.Count() > before) blocks.AddStrings(*List.ReportVar(V.QUEST, V.IQ, k));

@@ -11,6 +11,7 @@
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvDoCont.h"
 #include "synthesis/drivers/cvRecont.h"
+#include "synthesis/me/cvRach.h"
 
 namespace {
 const char* const kWords[] = {"RACH",   "PMOD1",      "PMOD1_REP1", "PMOD3",  "ION",
@@ -18,13 +19,13 @@ const char* const kWords[] = {"RACH",   "PMOD1",      "PMOD1_REP1", "PMOD3",  "I
                               "RECONT", "VOIG",       "READ_SUN69", "HEIGHTS", "KURUCZ",
                               "VARI",   "REP_LINES",  "LINEREPORT", nullptr};
 
-// The result file of the working variator's quest: "<quest>.txt" in the folder of
-// ("ACDC", "DCTXT").
+// The result file of the working variator's quest: "<quest>.txt" in the folder of the
+// working-directory row ("ACDC", "DCTXT").
 std::string ResultFile() {
   TVARIATOR* V = VariCtx().VARI;
   const std::string quest = V ? V->QUEST : std::string();
   if (quest.empty()) return std::string();
-  return Models().DirOf("ACDC", "DCTXT") + quest + ".txt";
+  return Models().FileOf("ACDC", "DCTXT", quest);
 }
 }  // namespace
 
@@ -33,7 +34,7 @@ const char* const* RunAlgWords() { return kWords; }
 void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& List) {
   const std::string& w = Word;
   if (w == "RACH") {
-    cvlink::NotAvailable("TRACH.Run");
+    TRACH().Run(Job, List);
   } else if (w == "PMOD1") {
     PMOD1_REP();
   } else if (w == "PMOD1_REP1") {

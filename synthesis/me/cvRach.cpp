@@ -1,6 +1,7 @@
 #include "synthesis/me/cvRach.h"
 
 #include <cmath>
+#include <vector>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
@@ -28,10 +29,28 @@ void RACH(const TMEPar& P, const TZEEMAN& Pattern, TUNNO& U, int32_t KVOIG) {
   const double VH = P.DLH / P.DLD;
   const bool coefs = ChanOn(12), delta2 = ChanOn(14);
   const bool absolute = U.ChDL != '0';
-  for (int32_t i = 1; i <= U.NDL; ++i) {
+  // the components of every point in one Voigt batch; point by point while channel 4 traces
+  const bool batch = !ChanOn(4);
+  const size_t n = U.NDL > 0 ? static_cast<size_t>(U.NDL) : 0;
+  thread_local std::vector<double> vs;
+  thread_local std::vector<TCONTR> rs;
+  auto distance = [&](int32_t i) {
     const double dl = absolute ? (U.UL[i] - U.LAMB) * 1000 : U.UL[i] * 1000;
-    const double v = -dl / P.DLD;
-    LINA(Pattern, R, v, VH, P.A, KVOIG);
+    return -dl / P.DLD;
+  };
+  if (batch && n > 0) {
+    if (vs.size() < n) vs.resize(n);
+    if (rs.size() < n) rs.resize(n);
+    for (int32_t i = 1; i <= U.NDL; ++i) vs[static_cast<size_t>(i - 1)] = distance(i);
+    LINAMany(Pattern, vs.data(), U.NDL, VH, P.A, KVOIG, rs.data());
+  }
+  for (int32_t i = 1; i <= U.NDL; ++i) {
+    if (batch) {
+      const TCONTR& b = rs[static_cast<size_t>(i - 1)];
+      R.EP = b.EP, R.EB = b.EB, R.ER = b.ER, R.RP = b.RP, R.RB = b.RB, R.RR = b.RR;
+    } else {
+      LINA(Pattern, R, distance(i), VH, P.A, KVOIG);
+    }
     ScaleProfiles(R, P.ETA0);
     COEF(R, sin2g, cosg, sin2chi, cos2chi);
     if (zeroMO) R.RQ = R.RU = R.RV = 0;

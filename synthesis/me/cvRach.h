@@ -10,21 +10,13 @@
 #include <cstdint>
 #include <string>
 
+#include "models/vectors/cvCont.h"
+
 class TUNNO;
 class TZEEMAN;
 
-// The Milne-Eddington parameters (the order of the record is kept).
-struct TMEPar {
-  double BETTA = 0;  // source-function gradient B1/B0
-  double CTETA = 0;  // mu = cos theta of the ray
-  double DLD = 0;    // Doppler width, mA
-  double ETA0 = 0;   // line-to-continuum opacity ratio
-  double A = 0;      // damping parameter
-  double DLH = 0;    // Zeeman splitting, mA
-  double GM = 0;     // field inclination, degrees
-  double XI = 0;     // field azimuth, degrees
-  double DLVD = 0;   // line-of-sight Doppler shift, A
-};
+// The Milne-Eddington parameters: the calculation state's record.
+using TMEPar = TCONTME;
 
 // Zeeman splitting (mA) of a field H (gauss) at LAMB (A).
 constexpr double kDLHPerGaussA2 = 4.6686032e-10;
@@ -51,3 +43,22 @@ bool RachDBLamb(const std::string& Name, double& Lamb);
 // Missing required keys are the variator's fatal errors; a line without a wavelength is fatal.
 void RachGetFromVARI(TVARIATOR& V, int32_t K, std::string& Name, int32_t& NLAM, TMEPar& P,
                      TUNNO& U, TRachLambLookup Lookup = RachDBLamb);
+
+class TJob;
+class TLUNNO;
+
+// The Milne-Eddington run over the working variator: one profile per combination (ALG "RACH",
+// QUEST the application's current quest, IQ the step's), each of the line loaded from the
+// database by "#LIN" with the variator's per-line corrections and its Zeeman pattern, added to
+// the list in combination order after the list lost the step's earlier profiles. Runs under
+// the option file "RACH" (trace channel 20: the control text saved to the quest's file of
+// ("ACDC", "ACDAT")). Progress per combination, cancel between combinations; the trace mask
+// and the current quest are as before on every exit. False when cancelled or when a line could
+// not be loaded (the profiles made stay).
+class TRACH {
+ public:
+  bool Run(TJob& Job, TLUNNO& List);
+
+  std::string sName;  // the run's name: the current quest
+  TMEPar P;           // the last combination's parameters
+};

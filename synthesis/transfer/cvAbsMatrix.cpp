@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 #include <limits>
 
 #include "foundation/cvLit.h"
@@ -101,21 +102,23 @@ void LinaEntryLog(const TCONTR& R, double V, double VH, double A) {
 }
 
 // The positions of a pattern's components, blue then red (a component without shift once), from
-// v[0]; Ib[k], Ir[k] (k from 1) are the indices of component k's two values. Returns the count.
-int32_t LinaPositions(const TZEEMAN& P, double V, double VH, double* v, int32_t* Ib,
-                      int32_t* Ir) {
+// v[0], each with the damping A in a[] when given; Ib[k], Ir[k] (k from 1) are the indices of
+// component k's two values. Returns the count.
+int32_t LinaPositions(const TZEEMAN& P, double V, double VH, double* v, int32_t* Ib, int32_t* Ir,
+                      double A = 0, double* a = nullptr) {
   const int32_t n = PatternComps(P);
   int32_t m = 0;
   for (int32_t k = 1; k <= n; ++k) {
     const double vb = V - VH * P.Shift[k], vr = V + VH * P.Shift[k];
     Ib[k] = m;
+    if (a) a[m] = A;
     v[m++] = vb;
-    if (vr == vb) {
-      Ir[k] = Ib[k];
-    } else {
-      Ir[k] = m;
-      v[m++] = vr;
-    }
+    // the red value is written anyway and kept when it differs
+    const bool two = vr != vb;
+    Ir[k] = two ? m : Ib[k];
+    if (a) a[m] = A;
+    v[m] = vr;
+    m += two;
   }
   return m;
 }
@@ -123,7 +126,7 @@ int32_t LinaPositions(const TZEEMAN& P, double V, double VH, double* v, int32_t*
 // R's EP..RR from the components' H and F at the positions of LinaPositions, times the switch
 // word's factor.
 void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double* H,
-              const double* F, const int32_t* Ib, const int32_t* Ir) {
+              const double* F, const int32_t* Ib, const int32_t* Ir, bool Trace) {
   const int32_t n = PatternComps(P);
   const bool piOnce = Bit(KVOIG, 4);
   double EP = 0, EB = 0, ER = 0, RP = 0, RB = 0, RR = 0;
@@ -162,7 +165,7 @@ void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double
   R.RP = RP * K;
   R.RB = RB * K;
   R.RR = RR * K;
-  if (ChanOn(4))
+  if (Trace)
     Sayer->ChanLog(4, "LINA + KVOIG=" + IntStr(KVOIG) + " K=" + FSt(6, 2, K) + " L=" +
                           FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + ProfileSums(R));
 }
@@ -189,11 +192,41 @@ void LINA(const TZEEMAN& P, TCONTR& R, double V, double VH, double A, int32_t KV
   int32_t ib[TZEEMAN::MAXCOMP + 1], ir[TZEEMAN::MAXCOMP + 1];
   const int32_t m = LinaPositions(P, V, VH, v, ib, ir);
   VoigtFuncBatch(A, v, m, H, F);
-  LinaSums(P, R, A, KVOIG, H, F, ib, ir);
+  LinaSums(P, R, A, KVOIG, H, F, ib, ir, ChanOn(4));
 }
 
 void LINA(const TZEEMAN& Pattern, TCONTR& R, double V, double VH, double A) {
   LINA(Pattern, R, V, VH, A, Cont().KVOIG);
+}
+
+void LINAMany(const TZEEMAN& P, const double* V, int32_t N, double VH, double A, int32_t KVOIG,
+              TCONTR* R) {
+  if (N <= 0) return;
+  // work arrays of the thread, grown and never shrunk
+  thread_local std::vector<double> v, H, F;
+  thread_local std::vector<int32_t> off;
+  const size_t need = static_cast<size_t>(N) * 2 * static_cast<size_t>(PatternComps(P)) + 1;
+  if (v.size() < need) {
+    v.resize(need);
+    H.resize(need);
+    F.resize(need);
+  }
+  if (off.size() < static_cast<size_t>(N) + 1) off.resize(static_cast<size_t>(N) + 1);
+  int32_t ib[TZEEMAN::MAXCOMP + 1], ir[TZEEMAN::MAXCOMP + 1];
+  int32_t m = 0;
+  for (int32_t j = 0; j < N; ++j) {
+    off[static_cast<size_t>(j)] = m;
+    m += LinaPositions(P, V[j], VH, v.data() + m, ib, ir);
+  }
+  VoigtFuncBatch(A, v.data(), m, H.data(), F.data());
+  double w[2 * TZEEMAN::MAXCOMP];
+  const bool trace = ChanOn(4);
+  for (int32_t j = 0; j < N; ++j) {
+    // the same positions again, for their component indices
+    LinaPositions(P, V[j], VH, w, ib, ir);
+    const size_t o = static_cast<size_t>(off[static_cast<size_t>(j)]);
+    LinaSums(P, R[j], A, KVOIG, H.data() + o, F.data() + o, ib, ir, trace);
+  }
 }
 
 void ScaleProfiles(TCONTR& R, double Factor) {
@@ -263,7 +296,8 @@ void FACX() {
     VoigtFuncBatchA(b.a, b.v, b.nPos, b.H, b.F);
     for (int32_t s = 0; s < b.nSets; ++s) {
       const TFacxSet& q = b.sets[s];
-      LinaSums(*q.P, R, q.A, kv, b.H + q.Pos, b.F + q.Pos, b.ib + q.Comp, b.ir + q.Comp);
+      LinaSums(*q.P, R, q.A, kv, b.H + q.Pos, b.F + q.Pos, b.ib + q.Comp, b.ir + q.Comp,
+               trace4);
       ScaleProfiles(R, q.Scale);
       if (trace5)
         COEF(R, xc.SIN2G, xc.COSG, xc.SIN2CHI, xc.COS2CHI);
@@ -301,8 +335,8 @@ void FACX() {
       q.Scale = n == 1 ? eta : eta * hfs->Int[mu];
       q.Pos = b.nPos;
       q.Comp = b.nComp;
-      const int32_t cnt = LinaPositions(P, v, VH, b.v + b.nPos, b.ib + b.nComp, b.ir + b.nComp);
-      for (int32_t j = 0; j < cnt; ++j) b.a[b.nPos + j] = a;
+      const int32_t cnt =
+          LinaPositions(P, v, VH, b.v + b.nPos, b.ib + b.nComp, b.ir + b.nComp, a, b.a + b.nPos);
       b.nPos += cnt;
       b.nComp += nc + 1;
       if (trace4) flush();

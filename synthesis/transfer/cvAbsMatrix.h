@@ -18,6 +18,11 @@ class TZEEMAN;
 void LINA(const TZEEMAN& Pattern, TCONTR& R, double V, double VH, double A, int32_t KVOIG);
 // The same with CONT.KVOIG.
 void LINA(const TZEEMAN& Pattern, TCONTR& R, double V, double VH, double A);
+// LINA of one pattern at N distances V[0..N-1] (the same VH, A and switch word) into R[0..N-1]:
+// the same values, with the Voigt function of every point evaluated in one batch. Writes no
+// trace lines of channel 4 (call LINA point by point for them).
+void LINAMany(const TZEEMAN& Pattern, const double* V, int32_t N, double VH, double A,
+              int32_t KVOIG, TCONTR* R);
 void ScaleProfiles(TCONTR& R, double Factor);
 void COEF(TCONTR& R, double Sin2g, double Cosg, double Sin2chi, double Cos2chi);
 // R for (CONT.WK.X, CONT.WK.LAM) over all lines and components; nothing when R holds that pair.

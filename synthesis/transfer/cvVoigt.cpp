@@ -1,6 +1,7 @@
 #include "synthesis/transfer/cvVoigt.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "foundation/cvInterp.h"
@@ -153,152 +154,316 @@ void VoigtHumlicek(double a, double v, double& H, double& F) {
 
 namespace {
 
-// The vector loops are also built for AVX2 and chosen at run time (AVX2 without FMA: the same
-// operations, the same results).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define CV_VOIGT_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define CV_VOIGT_CLONES
-#endif
+// The vector loops come in three builds chosen at run time: eight lanes with AVX-512, four with
+// AVX2, four as two SSE2 halves otherwise. This file is built without contraction (no fused
+// multiply-add): lane by lane every build makes the same operations in the same order, and the
+// results do not depend on the machine.
 
-constexpr int32_t kChunk = 64;
+template <int W>
+struct TVec;
+template <>
+struct TVec<4> {
+  typedef double D __attribute__((vector_size(32)));
+  typedef long long I __attribute__((vector_size(32)));
+};
+template <>
+struct TVec<8> {
+  typedef double D __attribute__((vector_size(64)));
+  typedef long long I __attribute__((vector_size(64)));
+};
 
-// Four lanes of doubles (GCC vector extensions): two SSE2 halves by default, one AVX2 register in
-// the AVX2 clone; lane by lane the same operations, in the same order, as the scalar forms.
-typedef double TV4 __attribute__((vector_size(32)));
+#define CV_VOIGT_INLINE __attribute__((always_inline)) inline
 
 // (internal inline helpers: their by-value vector ABI never crosses a call boundary)
 #pragma GCC diagnostic ignored "-Wpsabi"
-inline TV4 Load4(const double* p) {
-  TV4 r;
+
+template <class D>
+CV_VOIGT_INLINE D LoadV(const double* p) {
+  D r;
   __builtin_memcpy(&r, p, sizeof r);
   return r;
 }
-inline void Store4(double* p, TV4 v) { __builtin_memcpy(p, &v, sizeof v); }
+template <class D>
+CV_VOIGT_INLINE void StoreV(double* p, D v) {
+  __builtin_memcpy(p, &v, sizeof v);
+}
 
-// Region I over a compact batch (n a multiple of 4), four values at a time with all six nodes
-// in registers. The two reciprocals of a node come from one division (|x| below kPairMax, so
-// that the product stays finite). y1 = |a| + 1.5 per value.
-CV_VOIGT_CLONES void RegionIVec(const double* x, const double* y1v, int32_t n, double* K,
-                                double* L) {
-  for (int32_t j = 0; j < n; j += 4) {
-    const TV4 xv = Load4(x + j), y1 = Load4(y1v + j);
-    const TV4 y2 = y1 * y1;
-    TV4 k = {0, 0, 0, 0}, l = {0, 0, 0, 0};
-#pragma GCC unroll 6
-    for (int i = 0; i < 6; ++i) {
-      const double t = kT[i], c = kC[i], sw = kS[i];
-      const TV4 r = xv - t, rr = xv + t;
-      const TV4 p = r * r + y2, pp = rr * rr + y2;
-      const TV4 q = 1 / (p * pp);
-      const TV4 d = pp * q, e = p * q;
-      const TV4 d1 = y1 * d, d2 = r * d;
-      const TV4 d3 = y1 * e, d4 = rr * e;
-      k += c * (d1 + d3) - sw * (d2 - d4);
-      l += c * (d2 + d4) + sw * (d1 - d3);
-    }
-    Store4(K + j, k);
-    Store4(L + j, l);
+// Whether any lane of a comparison's mask is set (halves folded together).
+template <int W>
+CV_VOIGT_INLINE bool AnyLane(typename TVec<W>::I m) {
+  if constexpr (W == 8) {
+    const TVec<4>::I h = __builtin_shufflevector(m, m, 0, 1, 2, 3) |
+                         __builtin_shufflevector(m, m, 4, 5, 6, 7);
+    return AnyLane<4>(h);
+  } else {
+    typedef long long I2 __attribute__((vector_size(16)));
+    const I2 h = __builtin_shufflevector(m, m, 0, 1) | __builtin_shufflevector(m, m, 2, 3);
+    return (h[0] | h[1]) != 0;
   }
 }
 
-// Region II likewise: one division for the two reciprocals of each half of a node. K enters
-// holding the exp(-x^2) term. y = |a| per value.
-CV_VOIGT_CLONES void RegionIIVec(const double* x, const double* yv, int32_t n, double* K,
+// exp(t) for -745 < t <= 0: t = n ln2 + r with |r| <= ln2/2 (ln2 in two parts, n ln2's first
+// part exact), exp(r) by its Taylor series to r^13 (remainder below 1e-17) summed in Estrin's
+// order (a short dependency chain), times 2^n made from the bits of n.
+template <int W>
+CV_VOIGT_INLINE typename TVec<W>::D ExpV(typename TVec<W>::D t) {
+  typedef typename TVec<W>::D D;
+  typedef typename TVec<W>::I I;
+  constexpr double kInvLn2 = 1.4426950408889634, kShift = 0x1.8p52;
+  constexpr double kLn2Hi = 6.93147180369123816490e-01, kLn2Lo = 1.90821492927058770002e-10;
+  D kd = t * kInvLn2 + kShift;  // n in the low bits of the mantissa
+  const I ki = (I)kd;
+  kd = kd - kShift;
+  const D r = (t - kd * kLn2Hi) - kd * kLn2Lo;
+  constexpr double kF[14] = {1.0,
+                             1.0,
+                             1.0 / 2,
+                             1.0 / 6,
+                             1.0 / 24,
+                             1.0 / 120,
+                             1.0 / 720,
+                             1.0 / 5040,
+                             1.0 / 40320,
+                             1.0 / 362880,
+                             1.0 / 3628800,
+                             1.0 / 39916800,
+                             1.0 / 479001600,
+                             1.0 / 6227020800};
+  const D r2 = r * r, r4 = r2 * r2, r8 = r4 * r4;
+  const D p01 = kF[0] + kF[1] * r, p23 = kF[2] + kF[3] * r, p45 = kF[4] + kF[5] * r,
+          p67 = kF[6] + kF[7] * r, p89 = kF[8] + kF[9] * r, p1011 = kF[10] + kF[11] * r,
+          p1213 = kF[12] + kF[13] * r;
+  const D p03 = p01 + p23 * r2, p47 = p45 + p67 * r2, p811 = p89 + p1011 * r2;
+  const D p07 = p03 + p47 * r4, p813 = p811 + p1213 * r4;
+  return (p07 + p813 * r8) * (D)((ki + 1023) << 52);
+}
+
+// Region I over a compact batch (n a multiple of W), W values at a time with all six nodes in
+// registers. The two reciprocals of a node come from one division (|x| below kPairMax, so that
+// the product stays finite). y = |a| per value.
+template <int W>
+CV_VOIGT_INLINE void RegionIBody(const double* x, const double* yv, int32_t n, double* K,
                                  double* L) {
-  for (int32_t j = 0; j < n; j += 4) {
-    const TV4 xv = Load4(x + j), y = Load4(yv + j);
-    const TV4 y1 = y + 1.5, y2 = y1 * y1, y3 = y + 3;
-    TV4 k = Load4(K + j), l = {0, 0, 0, 0};
+  typedef typename TVec<W>::D D;
+  for (int32_t j = 0; j < n; j += W) {
+    const D xv = LoadV<D>(x + j), y1 = LoadV<D>(yv + j) + 1.5;
+    const D y2 = y1 * y1;
+    D kc = {}, ks = {}, lc = {}, ls = {};
 #pragma GCC unroll 6
     for (int i = 0; i < 6; ++i) {
       const double t = kT[i], c = kC[i], sw = kS[i];
-      const TV4 r = xv - t;
-      const TV4 r2 = r * r;
-      const TV4 a1 = r2 + y2, b1 = r2 + 2.25;
-      const TV4 q1 = 1 / (a1 * b1);
-      const TV4 d = b1 * q1, g = a1 * q1;
-      const TV4 d1 = y1 * d, d2 = r * d;
-      k += y * (c * (r * d2 - 1.5 * d1) + sw * y3 * d2) * g;
-      const TV4 rr = xv + t;
-      const TV4 rr2 = rr * rr;
-      const TV4 a2 = rr2 + y2, b2 = rr2 + 2.25;
-      const TV4 q2 = 1 / (a2 * b2);
-      const TV4 e = b2 * q2, h = a2 * q2;
-      const TV4 d3 = y1 * e, d4 = rr * e;
-      k += y * (c * (rr * d4 - 1.5 * d3) - sw * y3 * d4) * h;
-      l += c * (d2 + d4) + sw * (d1 - d3);
+      const D r = xv - t, rr = xv + t;
+      const D p = r * r + y2, pp = rr * rr + y2;
+      const D q = 1 / (p * pp);
+      const D d = pp * q, e = p * q;  // 1/p, 1/pp
+      const D rd = r * d, re = rr * e;
+      kc += c * (d + e);
+      ks += sw * (rd - re);
+      lc += c * (rd + re);
+      ls += sw * (d - e);
     }
-    Store4(K + j, k);
-    Store4(L + j, l);
+    StoreV(K + j, y1 * kc - ks);
+    StoreV(L + j, lc + y1 * ls);
   }
 }
+
+// Region II likewise: one division for the four reciprocals of a node (|x| below kPairMax),
+// and exp(-x^2) for |x| < 12. y = |a| per value.
+template <int W>
+CV_VOIGT_INLINE void RegionIIBody(const double* x, const double* yv, int32_t n, double* K,
+                                  double* L) {
+  typedef typename TVec<W>::D D;
+  typedef typename TVec<W>::I I;
+  for (int32_t j = 0; j < n; j += W) {
+    const D xv = LoadV<D>(x + j), y = LoadV<D>(yv + j);
+    const D y1 = y + 1.5, y2 = y1 * y1, y3 = y + 3;
+    // exp(-x^2) first (its chain runs beside the nodes), skipped when no value needs it
+    // (|x| < 12 from the bits: comparisons written here would be split into scalar ones before
+    // this body is inlined into the vector builds)
+    typedef unsigned long long U __attribute__((vector_size(sizeof(I))));
+    constexpr long long kAbs = 0x7FFFFFFFFFFFFFFFLL, k12 = 0x4028000000000000LL;  // 12.0
+    const I near = -(I)((U)(((I)xv & kAbs) - k12) >> 63);
+    D ex = {};
+    if (AnyLane<W>(near)) {
+      const D t = -(xv * xv);
+      ex = ExpV<W>((D)((I)t & near));  // exp(0) where not wanted, masked out
+      ex = (D)((I)ex & near);
+    }
+    D kc = {}, kq = {}, lc = {}, ls = {};
+#pragma GCC unroll 6
+    for (int i = 0; i < 6; ++i) {
+      const double t = kT[i], c = kC[i], sw = kS[i], c15 = 1.5 * kC[i];
+      const D r = xv - t, rr = xv + t;
+      const D r2 = r * r, rr2 = rr * rr;
+      const D a1 = r2 + y2, b1 = r2 + 2.25, a2 = rr2 + y2, b2 = rr2 + 2.25;
+      const D p1 = a1 * b1, p2 = a2 * b2;
+      const D q = 1 / (p1 * p2);
+      const D q1 = p2 * q, q2 = p1 * q;  // 1/(a1 b1), 1/(a2 b2)
+      const D e1 = b1 * q1, e2 = b2 * q2;  // 1/a1, 1/a2
+      kc += c * (e1 + e2);
+      kq += q1 * (sw * r - c15) - q2 * (sw * rr + c15);
+      lc += c * (r * e1 + rr * e2);
+      ls += sw * (e1 - e2);
+    }
+    StoreV(K + j, ex + y * (kc + y3 * kq));
+    StoreV(L + j, lc + y1 * ls);
+  }
+}
+
+constexpr int32_t kChunk = 64;
+
+typedef void (*TRegionKernel)(const double*, const double*, int32_t, double*, double*);
+
+void RegionIPlain(const double* x, const double* y1, int32_t n, double* K, double* L) {
+  RegionIBody<4>(x, y1, n, K, L);
+}
+void RegionIIPlain(const double* x, const double* y, int32_t n, double* K, double* L) {
+  RegionIIBody<4>(x, y, n, K, L);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define CV_VOIGT_X86 1
+__attribute__((target("avx2"))) void RegionIAvx2(const double* x, const double* y1, int32_t n,
+                                                 double* K, double* L) {
+  RegionIBody<4>(x, y1, n, K, L);
+}
+__attribute__((target("avx2"))) void RegionIIAvx2(const double* x, const double* y, int32_t n,
+                                                  double* K, double* L) {
+  RegionIIBody<4>(x, y, n, K, L);
+}
+__attribute__((target("avx512f"))) void RegionIAvx512(const double* x, const double* y1,
+                                                      int32_t n, double* K, double* L) {
+  RegionIBody<8>(x, y1, n, K, L);
+}
+__attribute__((target("avx512f"))) void RegionIIAvx512(const double* x, const double* y,
+                                                       int32_t n, double* K, double* L) {
+  RegionIIBody<8>(x, y, n, K, L);
+}
+#endif
+
+struct TKernels {
+  TRegionKernel I, II;
+  int32_t Lanes;       // full blocks of this many values
+  TRegionKernel I4, II4;  // a last block of at most four values
+};
+
+const TKernels kPlainKernels = {RegionIPlain, RegionIIPlain, 4, RegionIPlain, RegionIIPlain};
+#ifdef CV_VOIGT_X86
+const TKernels kAvx2Kernels = {RegionIAvx2, RegionIIAvx2, 4, RegionIAvx2, RegionIIAvx2};
+const TKernels kAvx512Kernels = {RegionIAvx512, RegionIIAvx512, 8, RegionIAvx2, RegionIIAvx2};
+#endif
+
+// The values a batch of N is computed for: full blocks, then a last block of four or of the
+// full width.
+inline int32_t PaddedCount(const TKernels& k, int32_t N) {
+  const int32_t full = N / k.Lanes * k.Lanes, rest = N - full;
+  return full + (rest == 0 ? 0 : rest <= 4 ? 4 : k.Lanes);
+}
+
+// A region's kernel over N values from x, y (readable up to PaddedCount): the last block of at
+// most four values in the four-lane build.
+inline void RunRegion(const TKernels& k, bool RegI, const double* x, const double* y, int32_t N,
+                      double* K, double* L) {
+  const int32_t full = N / k.Lanes * k.Lanes, rest = N - full;
+  if (full > 0) (RegI ? k.I : k.II)(x, y, full, K, L);
+  if (rest > 0) {
+    if (rest <= 4)
+      (RegI ? k.I4 : k.II4)(x + full, y + full, 4, K + full, L + full);
+    else
+      (RegI ? k.I : k.II)(x + full, y + full, k.Lanes, K + full, L + full);
+  }
+}
+
+// The widest build the machine runs within the limit (lanes: 8, 4, 0 for the plain build).
+const TKernels* PickKernels(int32_t Limit) {
+#ifdef CV_VOIGT_X86
+  __builtin_cpu_init();
+  if (Limit >= 8 && __builtin_cpu_supports("avx512f")) return &kAvx512Kernels;
+  if (Limit >= 4 && __builtin_cpu_supports("avx2")) return &kAvx2Kernels;
+#endif
+  (void)Limit;
+  return &kPlainKernels;
+}
+
+std::atomic<const TKernels*> gKernels{PickKernels(8)};
 
 // Beyond this |x| the paired products could overflow: the plain forms.
-constexpr double kPairMax = 1e60;
+constexpr double kPairMax = 1e30;
 
 // Humlicek over N values; the damping of value j is A[j] (AStep 1) or A[0] for all (AStep 0).
 void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double* H, double* F) {
-  // each chunk split by region into two compact batches (padded to a multiple of 4 with a copy
-  // of their last value), each computed vectorised
-  double x1[kChunk + 3], y1[kChunk + 3], x2[kChunk + 3], y2[kChunk + 3], K[kChunk + 3],
-      L[kChunk + 3];
-  int32_t i1[kChunk], i2[kChunk];
+  // each chunk split by region into two compact batches (padded to a multiple of the lanes with
+  // a copy of a value), each computed vectorised
+  const TKernels& kern = *gKernels.load(std::memory_order_relaxed);
+  const int32_t lanes = kern.Lanes;
+  // region I values from the front of the buffers, region II values (and those beyond the
+  // vector range, recomputed at the end) from the back
+  constexpr int32_t kBuf = kChunk + 16;
+  double xs[kBuf], ys[kBuf], ss[kBuf], K[kBuf], L[kBuf];
+  int32_t is[kBuf], ib[kChunk];
   for (int32_t start = 0; start < N; start += kChunk) {
     const int32_t n = std::min(kChunk, N - start);
-    int32_t n1 = 0, n2 = 0;
+    int32_t n1 = 0, n2 = 0, nb = 0;
     for (int32_t j = 0; j < n; ++j) {
-      const double x = v[start + j], a = A[(start + j) * AStep];
-      const double y = std::fabs(a);
-      const bool reg1 = y > 0.85 || std::fabs(x) < 18.1 * y + 1.65;
-      if (!(std::fabs(x) < kPairMax)) {
-        double k, l;
-        if (reg1)
-          HumRegionI(x, y + 1.5, k, l);
-        else
-          HumRegionII(x, y, k, l);
-        H[start + j] = k;
-        F[start + j] = -0.5 * l * (a >= 0 ? 1.0 : -1.0);
-      } else if (reg1) {
-        x1[n1] = x;
-        y1[n1] = y + 1.5;
-        i1[n1++] = start + j;
-      } else {
-        x2[n2] = x;
-        y2[n2] = y;
-        K[n2] = std::fabs(x) < 12 ? std::exp(-x * x) : 0.0;
-        i2[n2++] = start + j;
-      }
+      const int32_t i = start + j;
+      const double x = v[i], a = A[i * AStep];
+      const double y = std::fabs(a), ax = std::fabs(x);
+      const int32_t big = !(ax < kPairMax);
+      const int32_t reg1 = ((y > 0.85) | (ax < 18.1 * y + 1.65)) & (1 - big);
+      const int32_t p = reg1 ? n1 : kBuf - 1 - n2;
+      xs[p] = x;
+      ys[p] = y;
+      ss[p] = a >= 0 ? -0.5 : 0.5;  // F = -L/2 for a >= 0
+      is[p] = i;
+      ib[nb] = i;
+      n1 += reg1;
+      n2 += 1 - reg1;
+      nb += big;
     }
     if (n2 > 0) {
-      for (int32_t j = n2; j % 4 != 0; ++j) {
-        x2[j] = x2[n2 - 1];
-        y2[j] = y2[n2 - 1];
-        K[j] = K[n2 - 1];
+      // padded downwards with the last value stored
+      const int32_t b = kBuf - n2, np = PaddedCount(kern, n2), b0 = kBuf - np;
+      for (int32_t j = 1; j < lanes; ++j) {
+        xs[b - j] = xs[b];
+        ys[b - j] = ys[b];
       }
-      RegionIIVec(x2, y2, (n2 + 3) & ~3, K, L);
-      for (int32_t j = 0; j < n2; ++j) {
-        const int32_t i = i2[j];
-        H[i] = K[j];
-        F[i] = -0.5 * L[j] * (A[i * AStep] >= 0 ? 1.0 : -1.0);
+      // the short block first: it is the one holding the padding
+      const int32_t head = np - (n2 / lanes) * lanes;
+      if (head > 0) RunRegion(kern, false, xs + b0, ys + b0, head, K + b0, L + b0);
+      if (np > head) kern.II(xs + b0 + head, ys + b0 + head, np - head, K + b0 + head, L + b0 + head);
+      for (int32_t j = b; j < kBuf; ++j) {
+        H[is[j]] = K[j];
+        F[is[j]] = L[j] * ss[j];
       }
     }
     if (n1 > 0) {
-      for (int32_t j = n1; j % 4 != 0; ++j) {
-        x1[j] = x1[n1 - 1];
-        y1[j] = y1[n1 - 1];
+      for (int32_t j = 0; j < lanes - 1; ++j) {
+        xs[n1 + j] = xs[n1 - 1];
+        ys[n1 + j] = ys[n1 - 1];
       }
-      RegionIVec(x1, y1, (n1 + 3) & ~3, K, L);
+      RunRegion(kern, true, xs, ys, n1, K, L);
       for (int32_t j = 0; j < n1; ++j) {
-        const int32_t i = i1[j];
-        H[i] = K[j];
-        F[i] = -0.5 * L[j] * (A[i * AStep] >= 0 ? 1.0 : -1.0);
+        H[is[j]] = K[j];
+        F[is[j]] = L[j] * ss[j];
       }
+    }
+    for (int32_t j = 0; j < nb; ++j) {
+      const int32_t i = ib[j];
+      const double x = v[i], a = A[i * AStep], y = std::fabs(a);
+      double k, l;
+      if (y > 0.85 || std::fabs(x) < 18.1 * y + 1.65)
+        HumRegionI(x, y + 1.5, k, l);
+      else
+        HumRegionII(x, y, k, l);
+      H[i] = k;
+      F[i] = l * (a >= 0 ? -0.5 : 0.5);
     }
   }
 }
 
 }  // namespace
+
+void LimitVoigtVectorLanes(int32_t Lanes) { gKernels.store(PickKernels(Lanes)); }
 
 void VoigtHumlicekBatch(double a, const double* v, int32_t N, double* H, double* F) {
   HumBatch(&a, 0, v, N, H, F);

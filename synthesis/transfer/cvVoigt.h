@@ -31,6 +31,10 @@ void VoigtHumlicekBatch(double a, const double* v, int32_t N, double* H, double*
 // The same with a damping per value (a[j] for v[j]).
 void VoigtHumlicekBatchA(const double* a, const double* v, int32_t N, double* H, double* F);
 
+// Tests: the widest vector step (in doubles: 8, 4, or 0 for the plain build) Humlicek's batch
+// may use. Every width gives the same values.
+void LimitVoigtVectorLanes(int32_t Lanes);
+
 // Dawson's integral exp(-x^2) * integral of exp(t^2) from 0 to x.
 double DawsonIntegral(double x);
 

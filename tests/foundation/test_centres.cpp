@@ -1,12 +1,17 @@
 #include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <limits>
+#include <random>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "foundation/cvCentre.h"
+#include "foundation/cvInterp.h"
+#include "foundation/cvLdRound.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
@@ -253,6 +258,311 @@ TEST(Centres, ProfileMoments) {
   EXPECT_NEAR(AReMoment1(G, 1, 101, 0) / m0, c, 1e-10);
   EXPECT_NEAR(AReMoment1(G, 1.5, 100.5, c), 0, 1e-10);
   EXPECT_NEAR(AReMoment2(G, 1, 101, c) / m0, s * s / 2 + 0.25, 1e-9);
+}
+
+TEST(Centres, WholePartsOfLongDoubles) {
+  using ld = long double;
+  std::vector<ld> xs;
+  for (int32_t k : {-70000, -3, -2, -1, 0, 1, 2, 3, 55, 56, 112, 4095, 1 << 20, 2147483000})
+    for (ld x : {static_cast<ld>(k), static_cast<ld>(k) + 0.5L, static_cast<ld>(k) - 0.5L}) {
+      xs.push_back(x);
+      // the neighbours a double cannot hold: they round onto the whole number
+      ld up = x, down = x;
+      for (int i = 0; i < 3; ++i) {
+        up = std::nextafter(up, std::numeric_limits<ld>::infinity());
+        down = std::nextafter(down, -std::numeric_limits<ld>::infinity());
+        xs.push_back(up);
+        xs.push_back(down);
+      }
+    }
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> u(-200, 200);
+  for (int i = 0; i < 20000; ++i) xs.push_back(static_cast<ld>(u(rng)) / 3);
+  for (ld x : xs) {
+    ASSERT_EQ(TruncLd(x), static_cast<int32_t>(x)) << static_cast<double>(x);
+    ASSERT_EQ(FloorLd(x), static_cast<int32_t>(std::floor(x))) << static_cast<double>(x);
+    ASSERT_EQ(CeilLd(x), static_cast<int32_t>(std::ceil(x))) << static_cast<double>(x);
+  }
+}
+
+TEST(Centres, WholeNumbersAgainstRealLevels) {
+  std::vector<double> levels = {0.0, -0.0, 0.5, -0.5, 1e-300, -1e-300, 17.0, 17.25, -17.75,
+                                2147483647.0, 2147483647.5, -2147483648.0, -2147483648.5,
+                                1e10, -1e10, std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity()};
+  for (double l : {12345.0, 20000.0})
+    for (int i = 0; i < 3; ++i) {
+      levels.push_back(std::nextafter(l, 0.0));
+      levels.push_back(std::nextafter(l, 1e9));
+      l = levels.back();
+    }
+  std::mt19937_64 rng(3);
+  std::uniform_real_distribution<double> u(-30000, 30000);
+  for (int i = 0; i < 2000; ++i) levels.push_back(u(rng));
+  std::vector<int32_t> values = {std::numeric_limits<int32_t>::min(), -30001, -17, -1, 0, 1, 16,
+                                 17, 18, 12345, 20000, std::numeric_limits<int32_t>::max()};
+  for (int i = 0; i < 200; ++i) values.push_back(static_cast<int32_t>(u(rng)));
+  for (double l : levels) {
+    const TIntLevel t(l);
+    ASSERT_TRUE(t.Valid);
+    for (int32_t a : values) {
+      ASSERT_EQ(a > t.Lo, a > l) << a << " " << l;
+      ASSERT_EQ(a < t.Hi, a < l) << a << " " << l;
+    }
+  }
+  EXPECT_FALSE(TIntLevel(std::nan("")).Valid);
+}
+
+// The straightforward long-double forms of the area-centre routines and the moments (casts and
+// floorl/ceill): the fast forms must give the same bits.
+namespace plain {
+
+using ld = long double;
+
+template <class V>
+ld IpolAt(const V& Y, int32_t n, ld r) {
+  const int32_t k = static_cast<int32_t>(r);
+  if (k >= n) return Y[n];
+  return Y[k] + (r - k) * (static_cast<ld>(Y[k + 1]) - Y[k]);
+}
+
+template <class Val, class Add>
+void Pieces(int32_t n, ld x1, ld x2, Val val, Add add) {
+  if (n < 2) return;
+  if (x1 < 1) x1 = 1;
+  if (x2 > n) x2 = n;
+  if (!(x2 > x1)) return;
+  auto at = [&](ld r) -> ld {
+    const int32_t k = static_cast<int32_t>(r);
+    if (k >= n) return val(n);
+    return val(k) + (r - k) * (val(k + 1) - val(k));
+  };
+  int32_t i = static_cast<int32_t>(x1);
+  const ld f = x1 - i;
+  int32_t g = static_cast<int32_t>(std::ceil(x2));
+  const ld e = g - x2;
+  if (f != 0 && e != 0 && g - 1 == i) {
+    add((x2 - x1) * (at(x1) + at(x2)) / 2, (x1 + x2) / 2);
+    return;
+  }
+  if (f != 0) {
+    add((1 - f) * (at(x1) + val(i + 1)) / 2, (x1 + i + 1) / 2);
+    ++i;
+  }
+  if (e != 0) {
+    add((1 - e) * (val(g - 1) + at(x2)) / 2, (x2 + g - 1) / 2);
+    --g;
+  }
+  for (int32_t k = i; k <= g - 1; ++k) add((val(k) + val(k + 1)) / 2, k + 0.5L);
+}
+
+template <class Q>
+ld MoveTo(ld s, ld qs, ld e, ld target, Q q) {
+  ld p = s, qp = qs;
+  if (e > s) {
+    for (int32_t k = static_cast<int32_t>(std::floor(s)) + 1; k < e; ++k) {
+      const ld qk = q(k);
+      if (qk >= target) return p + (target - qp) / (qk - qp) * (k - p);
+      p = k;
+      qp = qk;
+    }
+  } else {
+    for (int32_t k = static_cast<int32_t>(std::ceil(s)) - 1; k > e; --k) {
+      const ld qk = q(k);
+      if (qk >= target) return p + (target - qp) / (qk - qp) * (k - p);
+      p = k;
+      qp = qk;
+    }
+  }
+  return e;
+}
+
+template <class H>
+double AreaMedian(ld L, ld R, int32_t l, int32_t r, H Hf) {
+  while (r - l > 1) {
+    while (R > L && r - l > 1) {
+      L += Hf(l, l + 1);
+      ++l;
+    }
+    while (R <= L && r - l > 1) {
+      R += Hf(r - 1, r);
+      --r;
+    }
+  }
+  const ld g = Hf(l, r);
+  const ld c = (static_cast<ld>(l) + r) / 2;
+  return static_cast<double>(g != 0 ? c + (R - L) / (2 * g) : c);
+}
+
+template <class YAt>
+double MatchedAreaMedian(const TARe& Y, ld a, ld b, ld ref, ld sign, YAt yAt) {
+  const int32_t l = static_cast<int32_t>(std::floor(a)) + 1;
+  const int32_t r = static_cast<int32_t>(std::ceil(b)) - 1;
+  if (l > r) return static_cast<double>((a + b) / 2);
+  auto H = [&](int32_t p, int32_t q) { return sign * ((static_cast<ld>(Y[p]) + Y[q]) / 2 - ref); };
+  const ld L = (l - a) * sign * ((yAt(a) + Y[l]) / 2 - ref);
+  const ld R = (b - r) * sign * ((Y[r] + yAt(b)) / 2 - ref);
+  return AreaMedian(L, R, l, r, H);
+}
+
+double LineCenter_d(const TARe& Y, double ir1, double ir2) {
+  const int32_t n = NOf(Y);
+  if (ir1 >= ir2 || ir1 < 1 || ir2 > n) return 0;
+  auto yAt = [&](ld r) { return IpolAt(Y, n, r); };
+  const ld v1 = yAt(ir1), v2 = yAt(ir2);
+  ld a = ir1, b = ir2;
+  const ld v = std::max(v1, v2);
+  auto q = [&](int32_t k) -> ld { return Y[k]; };
+  if (v1 < v2)
+    a = MoveTo(a, v1, b, v, q);
+  else if (v2 < v1)
+    b = MoveTo(b, v2, a, v, q);
+  return MatchedAreaMedian(Y, a, b, v, 1, yAt);
+}
+
+double LineCenter_RI(const TARe& Y, double ri1, double ri2) {
+  const int32_t n = NOf(Y);
+  if (ri1 >= ri2 || ri1 < 1 || ri2 > n) return 0;
+  double lo = ri1, hi = ri2;
+  auto yAt = [&](ld r) -> ld {
+    if (r < 1 || r > n) return r < 1 ? Y[1] : Y[n];
+    return IpolAt(Y, n, r);
+  };
+  TARe V;
+  TAIn Idx;
+  const int32_t w1 = static_cast<int32_t>(std::ceil(ri1)), w2 = static_cast<int32_t>(std::floor(ri2));
+  if (w2 > w1) {
+    AReTurnPoints(Y, w1, w2, V, Idx);
+    if (NOf(V) >= 2) {
+      double vmin = V[1], vmax = V[1];
+      for (int32_t k = 2; k <= NOf(V); ++k) {
+        vmin = std::min(vmin, V[k]);
+        vmax = std::max(vmax, V[k]);
+      }
+      TurnPointsThin(V, Idx, 0.1 * (vmax - vmin));
+    }
+    if (NOf(Idx) == 3 && Idx[1] < Idx[3]) {
+      lo = Idx[1];
+      hi = Idx[3];
+    }
+  }
+  const ld y1 = yAt(lo), y2 = yAt(hi);
+  ld a = lo, b = hi;
+  const ld level = std::min(y1, y2);
+  auto depth = [&](int32_t k) -> ld { return -static_cast<ld>(Y[k]); };
+  if (y1 > y2)
+    a = MoveTo(a, -y1, b, -level, depth);
+  else if (y2 > y1)
+    b = MoveTo(b, -y2, a, -level, depth);
+  ld ref = level;
+  for (int32_t k = static_cast<int32_t>(std::floor(a)) + 1; k < b; ++k) ref = std::max<ld>(ref, Y[k]);
+  return MatchedAreaMedian(Y, a, b, ref, -1, yAt);
+}
+
+double LineCenter0_IR(int32_t i1, int32_t i2, const TAIn& Y) {
+  if (i2 - i1 + 1 < 2 || i1 < 1 || i2 >= static_cast<int32_t>(Y.size())) return 0;
+  ld a = Y[i1];
+  for (int32_t k = i1 + 1; k <= i2; ++k) a = std::max<ld>(a, Y[k]);
+  auto H = [&](int32_t p, int32_t q) { return a - (static_cast<ld>(Y[p]) + Y[q]) / 2; };
+  return AreaMedian(H(i1, i1 + 1), H(i2 - 1, i2), i1 + 1, i2 - 1, H);
+}
+
+double LineCenter1_IR(int32_t i1, int32_t i2, const TAIn& Y) {
+  if (i2 < i1) std::swap(i1, i2);
+  const int32_t n = NOf(Y);
+  if (i2 - i1 + 1 < 2 || i1 < 1 || i2 >= static_cast<int32_t>(Y.size())) return 0;
+  ld b = Y[i1];
+  for (int32_t k = i1 + 1; k <= i2; ++k) b = std::max<ld>(b, Y[k]);
+  const ld dL = b - Y[i1], dR = b - Y[i2], d = std::max(dL, dR);
+  auto depth = [&](int32_t k) -> ld { return b - Y[k]; };
+  ld a1 = i1, a2 = i2;
+  if (dL < dR)
+    a1 = MoveTo(a1, dL, a2, d, depth);
+  else if (dR < dL)
+    a2 = MoveTo(a2, dR, a1, d, depth);
+  const ld ref = (dL == 0 || dR == 0) ? b - d : b;
+  ld area = 0, moment = 0;
+  Pieces(n, a1, a2, [&](int32_t k) -> ld { return ref - Y[k]; },
+         [&](ld ar, ld c) {
+           area += ar;
+           moment += ar * c;
+         });
+  return static_cast<double>(area != 0 ? moment / area : moment);
+}
+
+double AReMoment0(const TARe& Y, double x1, double x2, double Base) {
+  ld s = 0;
+  if (Base != 0)
+    Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return static_cast<ld>(Base) - Y[k]; },
+           [&](ld a, ld) { s += a; });
+  else
+    Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; }, [&](ld a, ld) { s += a; });
+  return static_cast<double>(s);
+}
+
+double AReMoment1(const TARe& Y, double x1, double x2, double x0) {
+  ld s = 0;
+  Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; },
+         [&](ld a, ld c) { s += a * (c - x0); });
+  return static_cast<double>(s);
+}
+
+double AReMoment2(const TARe& Y, double x1, double x2, double x0) {
+  ld s = 0;
+  Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; },
+         [&](ld a, ld c) { s += a * (c - x0) * (c - x0); });
+  return static_cast<double>(s);
+}
+
+}  // namespace plain
+
+TEST(Centres, FastFormsGiveTheBitsOfThePlainOnes) {
+  Warnings w;
+  auto bits = [](double x) { return std::bit_cast<uint64_t>(x); };
+  std::mt19937_64 rng(20);
+  std::uniform_real_distribution<double> u(0, 1);
+  std::normal_distribution<double> noise(0, 1);
+  constexpr int n = 112;
+  TARe P(n + 1), Q(n + 1), V(n + 1);
+  TAIn I(n + 1);
+  // window ends: whole, halves, fractions, and whole numbers give or take a last bit
+  auto end = [&](double x) {
+    switch (static_cast<int>(u(rng) * 4)) {
+      case 0: return std::round(x);
+      case 1: return std::nextafter(std::round(x), u(rng) < 0.5 ? 0.0 : 200.0);
+      case 2: return std::round(x * 2) / 2;
+      default: return x;
+    }
+  };
+  for (int t = 0; t < 4000; ++t) {
+    const double c1 = 15 + 30 * u(rng), c2 = 65 + 30 * u(rng), w1 = 2 + 4 * u(rng);
+    const double d = 0.8 * u(rng), nl = t % 3 == 0 ? 0 : 0.02 * u(rng);
+    const double b = 200 * u(rng);
+    for (int k = 1; k <= n; ++k) {
+      const double g = d * std::exp(-std::pow((k - c1) / w1, 2)) +
+                       0.7 * d * std::exp(-std::pow((k - c2) / w1, 2));
+      P[k] = 1 - g + nl * noise(rng);
+      Q[k] = 1 - P[k];
+      V[k] = g * (k - c1) / w1 * 0.1 + nl * noise(rng);
+      I[k] = static_cast<int32_t>(std::lround(20000 * P[k] + (t % 5 == 0 ? 0 : 100 * noise(rng)))) + (t % 7 == 0 ? static_cast<int32_t>(b) : 0);
+    }
+    double lo = end(1 + (n - 1) * u(rng)), hi = end(1 + (n - 1) * u(rng));
+    if (lo > hi) std::swap(lo, hi);
+    lo = std::max(lo, 1.0);
+    hi = std::min(hi, static_cast<double>(n));
+    const double x0 = end(c1);
+    ASSERT_EQ(bits(LineCenter_d(Q, lo, hi)), bits(plain::LineCenter_d(Q, lo, hi))) << t;
+    ASSERT_EQ(bits(LineCenter_d(V, lo, hi)), bits(plain::LineCenter_d(V, lo, hi))) << t;
+    ASSERT_EQ(bits(LineCenter_RI(P, lo, hi)), bits(plain::LineCenter_RI(P, lo, hi))) << t;
+    ASSERT_EQ(bits(AReMoment0(P, lo, hi, 1.0)), bits(plain::AReMoment0(P, lo, hi, 1.0))) << t;
+    ASSERT_EQ(bits(AReMoment0(V, lo, hi, 0)), bits(plain::AReMoment0(V, lo, hi, 0))) << t;
+    ASSERT_EQ(bits(AReMoment1(V, lo, hi, x0)), bits(plain::AReMoment1(V, lo, hi, x0))) << t;
+    ASSERT_EQ(bits(AReMoment2(V, lo, hi, x0)), bits(plain::AReMoment2(V, lo, hi, x0))) << t;
+    const int32_t i1 = std::max(1, static_cast<int32_t>(lo)), i2 = static_cast<int32_t>(hi);
+    ASSERT_EQ(bits(LineCenter1_IR(i1, i2, I)), bits(plain::LineCenter1_IR(i1, i2, I))) << t;
+    ASSERT_EQ(bits(LineCenter1_IR(i2, i1, I)), bits(plain::LineCenter1_IR(i2, i1, I))) << t;
+    ASSERT_EQ(bits(LineCenter0_IR(i1, i2, I)), bits(plain::LineCenter0_IR(i1, i2, I))) << t;
+  }
 }
 
 }  // namespace

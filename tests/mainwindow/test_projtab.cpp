@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <chrono>
+#include <vector>
 
 #include "app/cvApp.h"
 #include "app/cvDirs.h"
@@ -440,6 +442,53 @@ TEST_F(ProjTab, LoadDCReadsTheResultFileIntoTheProfileList) {
   EXPECT_EQ(App->iStep, 1);
   EXPECT_EQ(Tab().cbQuestStep->Text(), "1");
   EXPECT_EQ(Tab().cbQuestStep->ItemCount(), 1);
+  LUNNO->Clear();
+}
+
+// The journey of a new user: the demo project's quest of two lines at three field strengths
+// picked and RUN: the quest runs as a job ("IVARI=K/NK" in the panel), the result file appears
+// and "Load DC" reads its six profiles back. Esc at once: the user is told that the run stopped
+// and no result file was written.
+TEST_F(ProjTab, RunComputesTheQuestAsAJobAndLoadDCReadsItBack) {
+  Corvesta->ShowPage("TabProj");
+  ASSERT_NE(LUNNO, nullptr);
+  Pick(Tab().cbQuestName, "pair");
+  ASSERT_EQ(App->sQuest, "pair");
+  std::vector<std::string> progress, report;
+  Tab().Jobs.ProgressInterval = std::chrono::milliseconds(0);
+  Tab().Jobs.ShowProgress = [&](const std::string& T) { progress.push_back(T); };
+  Tab().Jobs.ShowReport = [&](const std::string&, const std::vector<std::string>& L) {
+    report.insert(report.end(), L.begin(), L.end());
+  };
+  const std::string result = root->File("Projects/Demo/DC/pair.txt");
+  Click(Tab().btRUN);
+  EXPECT_TRUE(Tab().Jobs.Busy());
+  Tab().Jobs.Wait();
+  ASSERT_EQ(LUNNO->Count(), 6) << mwtest::AllBoxes(*boxes);
+  EXPECT_TRUE(platform::IsRegularFile(result));
+  bool ivari = false;
+  for (const std::string& t : progress) ivari = ivari || t.find("IVARI=") != std::string::npos;
+  EXPECT_TRUE(ivari);
+  EXPECT_EQ(App->sQuest, "pair");
+  EXPECT_EQ(Tab().cbQuestStep->Text(), "1");
+  LUNNO->Clear();
+  Click(Tab().btDC_Load2);
+  ASSERT_EQ(LUNNO->Count(), 6) << mwtest::AllBoxes(*boxes);
+  EXPECT_EQ(LUNNO->Items(5)->KVARI, 6);
+  EXPECT_EQ(LUNNO->Items(5)->sULin, "FE6302");
+
+  // cancelled before the first combination ends: no result file, and the report says so
+  fs::remove(result);
+  LUNNO->Clear();
+  Click(Tab().btRUN);
+  ASSERT_TRUE(Tab().Jobs.Busy());
+  Tab().Jobs.Current()->Cancel();
+  Tab().Jobs.Wait();
+  EXPECT_FALSE(platform::IsRegularFile(result));
+  std::string all;
+  for (const std::string& l : report) all += l + "\n";
+  EXPECT_NE(all.find("RUN <pair> прерван"_cp), std::string::npos) << all;
+  EXPECT_NE(all.find("файл результатов не записан"_cp), std::string::npos) << all;
   LUNNO->Clear();
 }
 

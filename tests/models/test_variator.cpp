@@ -182,6 +182,22 @@ TEST_F(VariatorTest, IntegersKindsAndUse) {
   EXPECT_TRUE(env.sink.Has("VARIATOR-ERR: вызов ф-ии GetS0 до инициации вариатора!"_cp));
 }
 
+// The combination text describes a combination: it counts no use, so a varied key that no
+// calculation reads stays unread (and the control text still writes it: it spans the grid).
+TEST_F(VariatorTest, CombinationTextCountsNoUse) {
+  Grid();
+  v.ClearUse();
+  EXPECT_EQ(v.GetKS(5), "#A=2 #B=y");
+  v.GetS("C");
+  EXPECT_EQ(v.FindRec("A")->NUse, 0);
+  EXPECT_EQ(v.FindRec("B")->NUse, 0);
+  const std::string text = v.CtrlTextUse()->Text();
+  EXPECT_NE(text.find("#A"), std::string::npos) << text;
+  EXPECT_NE(text.find("#C"), std::string::npos) << text;
+  EXPECT_EQ(v.DelUnused(), "#B #A");
+  EXPECT_EQ(v.NK, 1);
+}
+
 TEST_F(VariatorTest, ParenthesisedSequencesExpand) {
   v.AddP("#T (1 3 1)");
   EXPECT_EQ(v.NVals("T"), 3);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -335,6 +336,91 @@ TEST(Wings, NoCrossingWarnsAndReturnsTheStart) {
   // a level outside the segment's values warns and interpolates on
   w = Warnings([&] { RiPoLeWi_I(5, A, 350); });
   EXPECT_TRUE(Warned(w, "LineMetrix-RiPoLeWi_I СБОЙ ii=5 y=350 < y2=400 y1=300"_cp));
+}
+
+// The raw crossings as plain pixel-by-pixel walks comparing each value with the real level: the
+// fast walks must give the same position and K for every profile, window and level.
+namespace plain {
+
+double LeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev) {
+  const int32_t n = static_cast<int32_t>(A.size()) - 1;
+  KMin = std::clamp(KMin, 1, n);
+  K = std::clamp(KStart, KMin, n);
+  while (A[K] > Lev && K > KMin) --K;
+  while (A[K] < Lev && K > KMin) --K;
+  if (K == KMin && A[K] < Lev) return KStart;
+  const int32_t lim = std::max(KMin, K - 8);
+  int32_t j = K;
+  bool below = false;
+  while (j > lim)
+    if (A[--j] < Lev) {
+      below = true;
+      break;
+    }
+  if (below) {
+    const int32_t lim2 = std::max(KMin, j - 8);
+    while (A[j] < Lev && j > lim2) --j;
+    if (A[j] >= Lev) K = j;
+  }
+  if (K >= n) return K;
+  K = K + 1;
+  if (A[K - 1] == A[K]) return K - 0.5;
+  return (K - 1) + (A[K - 1] - Lev) / (double(A[K - 1]) - A[K]);
+}
+
+double RiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev) {
+  const int32_t n = static_cast<int32_t>(A.size()) - 1;
+  KMax = std::clamp(KMax, 1, n);
+  K = std::clamp(KStart, 1, KMax);
+  while (A[K] > Lev && K < KMax) ++K;
+  while (A[K] < Lev && K < KMax) ++K;
+  if (K == KMax && A[K] < Lev) return KStart;
+  const int32_t lim = std::min(KMax, K + 8);
+  int32_t j = K;
+  bool below = false;
+  while (j < lim)
+    if (A[++j] < Lev) {
+      below = true;
+      break;
+    }
+  if (below) {
+    const int32_t lim2 = std::min(KMax, j + 8);
+    while (A[j] < Lev && j < lim2) ++j;
+    if (A[j] >= Lev) K = j;
+  }
+  if (K <= 1) return K;
+  K = K - 1;
+  if (A[K + 1] == A[K]) return K + 0.5;
+  return (K + 1) - (A[K + 1] - Lev) / (double(A[K + 1]) - A[K]);
+}
+
+}  // namespace plain
+
+TEST(Wings, FastWalksGiveThePlainCrossings) {
+  TJob job("walks");
+  TJobScope scope(job);  // the no-crossing warnings stay in the job
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> u(0, 1);
+  TAIn A(113, 0);
+  for (int t = 0; t < 20000; ++t) {
+    const double c = 10 + 90 * u(rng), w = 2 + 8 * u(rng), d = u(rng), noise = 400 * u(rng);
+    for (int k = 1; k <= 112; ++k)
+      A[k] = static_cast<int32_t>(20000 * (1 - d * std::exp(-std::pow((k - c) / w, 2))) +
+                                  noise * (u(rng) - 0.5));
+    const int32_t a = 1 + static_cast<int32_t>(u(rng) * 112), b = 1 + static_cast<int32_t>(u(rng) * 112);
+    // levels between, on and beyond the pixel values
+    double lev = 20000 * (1 - d * u(rng));
+    if (t % 4 == 1) lev = A[1 + static_cast<int32_t>(u(rng) * 112)];
+    if (t % 4 == 2) lev = std::round(lev) + 0.5;
+    if (t % 97 == 0) lev = t % 2 ? 1e12 : -1e12;
+    int32_t k1 = 0, k2 = 0;
+    ASSERT_EQ(ipolLeWi(std::min(a, b), std::max(a, b), k1, A, lev),
+              plain::LeWi(std::min(a, b), std::max(a, b), k2, A, lev)) << t;
+    ASSERT_EQ(k1, k2) << t;
+    ASSERT_EQ(ipolRiWi(std::min(a, b), std::max(a, b), k1, A, lev),
+              plain::RiWi(std::min(a, b), std::max(a, b), k2, A, lev)) << t;
+    ASSERT_EQ(k1, k2) << t;
+  }
 }
 
 TEST(Wings, CollectorsSkipTheUpperCrossingAndStopAtTheLowerLevel) {

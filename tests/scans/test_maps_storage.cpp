@@ -139,9 +139,11 @@ float WithNaN(int x, int y) {
   return x == 150 && y == 240 ? std::numeric_limits<float>::quiet_NaN() : Rough(x, y);
 }
 // Quarters (a sum exact in any order) whose extremes first come deep inside the map, in the
-// middle of a block of the vector scan, and come again later; zeros of both signs.
+// middle of a block of the vector scan, and come again later, the lowest in the second piece
+// read; zeros of both signs.
 float Steps(int x, int y) {
   const int k = y * 301 + x;
+  if (k == 140000 || k == 150000) return -4.0f;
   if (k == 40000 || k == 70000) return -3.0f;
   if (k == 33001 || k == 60000 || k == 75249) return 40.0f;
   if (k % 11 == 0) return k % 2 ? -0.0f : 0.0f;
@@ -155,13 +157,14 @@ struct Fixture {
   std::vector<TAR4R4> values;
   Fixture() {
     EXPECT_TRUE(WriteMainHeader(root.scan, TScanMapStats{}));
-    // 301 x 250 values are more than one piece of the reader, and pieces end inside lines.
-    Add("BIG", 301, 250, Rough);
+    // 301 x 500 values are more than one piece of the reader (512 KiB), and pieces end inside
+    // lines.
+    Add("BIG", 301, 500, Rough);
     Add("SMALL", 3, 2, [](int x, int y) { return 1.0f + x - 2.0f * y; });
     Add("TIES", 301, 250, Ties);
     Add("NAN", 301, 250, WithNaN);
     Add("MID", 40, 30, Rough);
-    Add("STEPS", 301, 250, Steps);
+    Add("STEPS", 301, 500, Steps);
     for (auto& m : maps) EXPECT_TRUE(m->Save()) << m->Name;
   }
   void Add(const std::string& Name, int nx, int ny, float (*F)(int, int)) {
@@ -232,10 +235,10 @@ TEST(MapStorage, OneMapObjectReloadedWithSmallerAndLargerMaps) {
   }
   // A short read leaves a zeroed map of the asked size, not the values of the map before.
   big->nX = 301;
-  big->nY = 251;
+  big->nY = 501;
   EXPECT_FALSE(big->LoadData(big->FileName(), ext.back().nbData0));
   EXPECT_EQ(big->kLoad, 1);
-  EXPECT_EQ(big->aData, TAR4R4Flat(301, 251));
+  EXPECT_EQ(big->aData, TAR4R4Flat(301, 501));
   EXPECT_TRUE(f.rec.Has("TFIOut.LoadData"));
 }
 

@@ -7,11 +7,14 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "foundation/cvCentre.h"
 #include "foundation/cvInterp.h"
 #include "foundation/cvJob.h"
+#include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -386,6 +389,46 @@ TEST(SlitMeasure, CentreIterationSteps) {
   for (const TCase& c : cases) EXPECT_DOUBLE_EQ(CGravNextEstimate(R, c.n, 9.0), c.expected) << c.n;
   const double same[6] = {0, 10, 11, 10.5, 10.2, 10.1};  // two steps the same way
   EXPECT_EQ(CGravNextEstimate(same, 5, 9.0), 10.1);
+}
+
+TEST(SlitMeasure, CentreIterationStopsAfterFourteenSteps) {
+  // Line 1 replaced by two dips 19 pixels apart: each window's centre lands near the other dip,
+  // the iteration swings between them and is stopped after step 14 with the mean of the last six
+  // results. Line 2 settles as usual.
+  TQuiet quiet;
+  std::vector<TPix> pix(1);
+  pix[0].L[0].D = 0;
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix, [](int32_t, int32_t l, double& I) {
+    for (const TLineSpec& d : {TLineSpec{14.96, 0.68, 3.40}, TLineSpec{33.65, 0.78, 2.09}})
+      I -= 20000 * d.D * std::exp(-std::pow((l - d.P0) / d.W, 2));
+  });
+  double g1 = 0, g2 = 0;
+  f.CalcCGrav(1, g1, g2);
+  ASSERT_EQ(scan.CalcReport.Count(), 1);
+  const std::string rep = scan.CalcReport[0];
+  EXPECT_NE(rep.find(") Lam6301 походу мы зациклились:"_cp), std::string::npos) << rep;
+  EXPECT_NE(rep.find("kRep=15 dPix="), std::string::npos) << rep;
+  // the rows: step, result of each line // estimate of each line
+  std::istringstream in(rep);
+  std::string line;
+  std::vector<double> r1;
+  while (std::getline(in, line)) {
+    std::istringstream row(line);
+    int step = 0;
+    double a = 0, b = 0;
+    std::string sep;
+    if (row >> step >> a >> b >> sep && sep == "//") r1.push_back(a);
+  }
+  ASSERT_EQ(r1.size(), 15u) << rep;
+  double mean = 0;
+  for (size_t i = 9; i < 15; ++i) mean += r1[i] / 6;
+  EXPECT_NEAR(g1, mean, 1e-4);
+  // the latest |r - l| after " dPix=" moved by more than the tolerance: not settled
+  const double dPix = std::stod(rep.substr(rep.find(" dPix=") + 6));
+  EXPECT_GE(dPix, 0.05);
+  EXPECT_NEAR(g2, pix[0].L[1].P0, 0.01);
 }
 
 TEST(SlitMeasure, ParallelBisectorsAreTheSerialOnes) {

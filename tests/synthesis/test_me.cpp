@@ -13,11 +13,18 @@
 #include "models/cvModServices.h"
 #include "models/variator/cvVari.h"
 #include "models/vectors/cvCalcContext.h"
+#include "synthesis/me/cvMilned.h"
 #include "synthesis/me/cvRach.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvRK.h"
 #include "synthesis/transfer/cvVoigt.h"
+#include "support/SynEnv.h"
 #include "support/TransferModel.h"
+#include "foundation/cvJob.h"
+#include "models/variator/cvLVari.h"
+#include "models/variator/cvVariContext.h"
+#include "synthesis/cvSynServices.h"
+#include "synthesis/profiles/cvLUnno.h"
 
 namespace {
 
@@ -249,6 +256,33 @@ TEST(MilneEddington, CoefficientTraceAndFatalInput) {
   }
 }
 
+// The profile's Voigt values in one batch give exactly what point-by-point LINA gives (the path
+// taken while trace channel 4 is on), for both lines and the magneto-optical switch words.
+TEST(MilneEddington, OneBatchEqualsPointByPoint) {
+  SetVoigtMethod("HUMLICEK");
+  TZEEMAN fe6301;
+  ZeeSetRunge("FE6301", fe6301, 2, 2, 11.0 / 6, 1.5);
+  const TZEEMAN fe6302 = Fe6302();
+  const TMEPar p = Params(7, 0.08, 28, 35, 50, 20, 1.5, 0.9);
+  for (const TZEEMAN* z : {&fe6302, static_cast<const TZEEMAN*>(&fe6301)})
+    for (const int32_t kvoig : {6, 1, 6 + 8, 6 + 16}) {
+      TUNNO a, b;
+      Grid(a, 0.3, 37);
+      Grid(b, 0.3, 37);
+      RACH(p, *z, a, kvoig);
+      const int32_t saved = TraceMask;
+      TraceMask |= 1 << 4;
+      RACH(p, *z, b, kvoig);
+      TraceMask = saved;
+      for (int32_t i = 1; i <= a.NDL; ++i) {
+        EXPECT_EQ(a.UI[i], b.UI[i]) << kvoig << " " << i;
+        EXPECT_EQ(a.UQ[i], b.UQ[i]) << kvoig << " " << i;
+        EXPECT_EQ(a.UU[i], b.UU[i]) << kvoig << " " << i;
+        EXPECT_EQ(a.UV[i], b.UV[i]) << kvoig << " " << i;
+      }
+    }
+}
+
 bool FakeLamb(const std::string& Name, double& Lamb) {
   Lamb = kLam0;
   return Name == "FE6302";
@@ -307,6 +341,102 @@ TEST(MilneEddington, ParametersFromTheVariator) {
     EXPECT_NE(std::string(e.what()).find("RachGetFromVARI KVARI=1 "), std::string::npos);
   }
   ResetModelServices();
+}
+
+// The run puts the trace mask and the current quest back whether it ends by a fatal error (the
+// line is not in the database) or by a cancel; the window changes both while it runs.
+TEST(MilneEddingtonRun, RestoresTraceMaskAndQuestOnEveryExit) {
+  testsupport::SynEnv env;
+  ResetModelServices();
+  Models().DirOf.Install([](const std::string&, const std::string&) { return std::string(); });
+  std::string quest = "Q1";
+  Synthesis().Quest.Install([&] { return quest; });
+  Synthesis().SetQuest.Install([&](const std::string& Q) { quest = Q; });
+  int shown = 0;
+  Synthesis().ShowSayerSwitches.Install([&] {
+    ++shown;
+    quest = "OTHER";
+    TraceMask = 0x7777;
+  });
+  TOwnCalcContext calc;
+  TCalcScope scope(calc);
+  auto v = std::make_unique<TVARIATOR>("Q1", 1);
+  for (const char* k : {"#LIN FE6302", "#ETA0 10", "#A 0.05", "#DLD 30", "#CTETA 1", "#BETTA 1"})
+    v->AddPQOneStr(k, true);
+  env.ctx.VARI = v.get();
+  env.ctx.LVARI->Append(std::move(v));
+  const int32_t saved = TraceMask;
+  TraceMask = 0x5;
+  for (const bool cancel : {false, true}) {
+    TJob job("RACH");
+    if (cancel) job.Cancel();
+    TLUNNO list;
+    bool ok = true;
+    std::string error;
+    try {
+      ok = TRACH().Run(job, list);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    if (cancel) {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_NE(error.find("не найдена в БД"_cp), std::string::npos) << error;
+    }
+    EXPECT_EQ(TraceMask, 0x5) << cancel;
+    EXPECT_EQ(quest, "Q1") << cancel;
+    EXPECT_EQ(list.Count(), 0);
+  }
+  EXPECT_EQ(shown, 2);
+  TraceMask = saved;
+  ResetModelServices();
+}
+
+// The Milne-Eddington keys of a combination: defaults, splitting and shift in Doppler widths
+// when not given in mA, mu into the record and the state, and the velocity state set from the
+// shift whatever an earlier preparation left (a shift is made inside the synthesis).
+TEST(MilneEddingtonModel, KeysIntoTheRecordAndTheVelocityState) {
+  testsupport::SynEnv env;
+  TOwnCalcContext calc;
+  TCalcScope scope(calc);
+  struct TCase {
+    std::vector<std::string> keys;
+    double eta0, a, dld, dlh, beta, dlvd, mu;
+  } cases[] = {
+      {{}, 100, 0.02, 25, 0, 2, 0, 1},
+      {{"#MEDLD 30", "#MEVH 2", "#MEVD 0.5", "#CTETA 0.6", "#MEETA 7", "#MEA 0.1", "#MEBET 1.2"},
+       7, 0.1, 30, 60, 1.2, 0.015, 0.6},
+      {{"#MEDLH 12", "#MEVH 2", "#MEDLVD -8", "#MEVD 3", "#MEGM 40", "#MEXI 15"},
+       100, 0.02, 25, 12, 2, -0.008, 1},
+  };
+  for (const TCase& c : cases) {
+    auto v = std::make_unique<TVARIATOR>("QME", 1);
+    for (const std::string& k : c.keys) v->AddPQOneStr(k, true);
+    env.ctx.VARI = v.get();
+    env.ctx.LVARI->Append(std::move(v));
+    env.ctx.VARI->KIdx = 1;
+    TCONT& C = Cont();
+    C.KindVD = 'T';
+    C.ConstVD = false;
+    C.CTETA = 0;
+    C.DLVD0 = 0.5;
+    VariLoadME();
+    const TCONTME& M = C.ME;
+    EXPECT_DOUBLE_EQ(M.ETA0, c.eta0);
+    EXPECT_DOUBLE_EQ(M.A, c.a);
+    EXPECT_DOUBLE_EQ(M.DLD, c.dld);
+    EXPECT_DOUBLE_EQ(M.DLH, c.dlh);
+    EXPECT_DOUBLE_EQ(M.BETTA, c.beta);
+    EXPECT_DOUBLE_EQ(M.DLVD, c.dlvd);
+    EXPECT_DOUBLE_EQ(M.CTETA, c.mu);
+    EXPECT_DOUBLE_EQ(C.CTETA, c.mu);
+    EXPECT_EQ(C.KindVD, c.dlvd == 0 ? 'C' : 'L');
+    EXPECT_EQ(C.ConstVD, c.dlvd == 0);
+    EXPECT_EQ(C.DLVD0, 0);
+  }
+  EXPECT_DOUBLE_EQ(Cont().ME.GM, 40);
+  EXPECT_DOUBLE_EQ(Cont().ME.XI, 15);
 }
 
 }  // namespace

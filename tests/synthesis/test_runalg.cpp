@@ -49,6 +49,8 @@ TEST(RunAlg, WordsAndRefusals) {
   // the drivers built here need the working variator
   for (const std::string w : {"RECONT", "KURUCZ", "HEIGHTS"})
     EXPECT_NE(RunWord(w).find("нет текущего вариатора VARI"_cp), std::string::npos) << w;
+  // the Milne-Eddington run reaches the working variator (none here)
+  EXPECT_NE(RunWord("RACH").find("TRACH.Run"), std::string::npos);
   // words compare exactly: "cont" and an empty word are refused with the accepted words
   for (const std::string w : {"cont", ""}) {
     const std::string e = RunWord(w);

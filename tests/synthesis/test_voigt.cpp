@@ -85,6 +85,43 @@ TEST(Voigt, BatchWithDampingPerValueEqualsScalar) {
   }
 }
 
+TEST(Voigt, SameValuesAtEveryVectorWidth) {
+  // both regions, the |x| = 12 edge, chunks with padding and the plain forms beyond the vector
+  // range
+  const double as[] = {0.0, 1e-3, 0.05, 0.5, 0.85, 0.9, 3.0, -0.2};
+  const double edge[] = {12.0, std::nextafter(12.0, 0.0), -std::nextafter(12.0, 0.0), 1.65,
+                         2e30, -1e25, 0.0};
+  double a[140], v[140], H[3][140], F[3][140];
+  for (int j = 0; j < 140; ++j) {
+    a[j] = as[(j * 3) % 8];
+    v[j] = j % 9 == 8 ? edge[(j / 9) % 7] : -30 + j * 0.431;
+  }
+  const int lanes[] = {8, 4, 0};
+  for (int w = 0; w < 3; ++w) {
+    LimitVoigtVectorLanes(lanes[w]);
+    VoigtHumlicekBatchA(a, v, 140, H[w], F[w]);
+  }
+  LimitVoigtVectorLanes(8);
+  for (int w = 1; w < 3; ++w)
+    for (int j = 0; j < 140; ++j) {
+      EXPECT_EQ(H[w][j], H[0][j]) << lanes[w] << " " << a[j] << " " << v[j];
+      EXPECT_EQ(F[w][j], F[0][j]) << lanes[w] << " " << a[j] << " " << v[j];
+    }
+}
+
+TEST(Voigt, ZeroDampingFarFromCentreIsTheGaussian) {
+  // region II with a = 0 leaves exp(-x^2) alone: its vector form against the library's
+  for (int w : {8, 0}) {
+    LimitVoigtVectorLanes(w);
+    for (double x = 1.7; x < 12; x += 0.0137) {
+      double H, F;
+      VoigtHumlicek(0.0, -x, H, F);
+      EXPECT_NEAR(H, std::exp(-x * x), 1e-15 * std::exp(-x * x)) << w << " " << x;
+    }
+  }
+  LimitVoigtVectorLanes(8);
+}
+
 TEST(Voigt, TaylorAtZeroDamping) {
   for (double v : {0.0, 0.3, 1.0, 2.5, -4.0}) {
     double H, F;

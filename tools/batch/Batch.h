@@ -27,6 +27,9 @@ void UseProgramRoot();
 // Connects D to the line database File (the application root's when empty); false, with the
 // reason on standard error, when it cannot be used.
 bool ConnectLineDb(TDM& D, const std::string& File);
+// The arguments "[--db FILE] [--warn] ONE" of a line-database command: FILE into Db (code page
+// 1251), ONE into One; --warn switches warnings on. False on any other argument or without ONE.
+bool DbAndOne(const std::vector<std::string>& Args, std::string& Db, std::string& One);
 // A scan folder as given (without a trailing "/"), or the folder of a scan name
 // yyyymmdd_hhmmss under the scans' data root.
 std::string ScanPath(const std::string& Arg);

@@ -2,7 +2,6 @@
 #include <iostream>
 
 #include "foundation/cvJob.h"
-#include "foundation/cvSayer.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvInpImport.h"
 #include "tools/batch/Batch.h"
@@ -14,19 +13,7 @@ namespace {
 // Ctrl-C leaves the database as it was. Prints the counts; non-zero when nothing was imported.
 int Import(const std::vector<std::string>& Args) {
   std::string db, desc;
-  bool warn = false;
-  for (size_t i = 0; i < Args.size(); ++i) {
-    if (Args[i] == "--db" && i + 1 < Args.size())
-      db = batch::Cp(Args[++i]);
-    else if (Args[i] == "--warn")
-      warn = true;
-    else if (desc.empty() && Args[i].rfind("--", 0) != 0)
-      desc = batch::Cp(Args[i]);
-    else
-      return batch::Usage();
-  }
-  if (desc.empty()) return batch::Usage();
-  if (warn) Sayer->WarnOn();
+  if (!batch::DbAndOne(Args, db, desc)) return batch::Usage();
   batch::UseProgramRoot();
   TDM D;
   if (!batch::ConnectLineDb(D, db)) return 1;

@@ -2,7 +2,6 @@
 #include <iostream>
 
 #include "foundation/cvJob.h"
-#include "foundation/cvSayer.h"
 #include "linedata/cvDM.h"
 #include "tools/batch/Batch.h"
 
@@ -13,19 +12,7 @@ namespace {
 // leaves the database as it was.
 int Restore(const std::vector<std::string>& Args) {
   std::string db, dir;
-  bool warn = false;
-  for (size_t i = 0; i < Args.size(); ++i) {
-    if (Args[i] == "--db" && i + 1 < Args.size())
-      db = batch::Cp(Args[++i]);
-    else if (Args[i] == "--warn")
-      warn = true;
-    else if (dir.empty() && Args[i].rfind("--", 0) != 0)
-      dir = batch::Cp(Args[i]);
-    else
-      return batch::Usage();
-  }
-  if (dir.empty()) return batch::Usage();
-  if (warn) Sayer->WarnOn();
+  if (!batch::DbAndOne(Args, db, dir)) return batch::Usage();
   batch::UseProgramRoot();
   TDM D;
   if (!batch::ConnectLineDb(D, db)) return 1;

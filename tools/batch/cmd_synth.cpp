@@ -16,6 +16,7 @@
 #include "foundation/cvTunes.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvLDServices.h"
+#include "linedata/cvLIDA.h"
 #include "linedata/cvLLIDA.h"
 #include "linedata/cvMend.h"
 #include "models/cvLines.h"
@@ -33,6 +34,7 @@
 #include "synthesis/drivers/cvDoCont.h"
 #include "synthesis/drivers/cvRecont.h"
 #include "synthesis/drivers/cvRunAlg.h"
+#include "synthesis/drivers/cvProjRuns.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "tools/batch/Batch.h"
@@ -182,7 +184,7 @@ int Synth(const std::vector<std::string>& Args) {
       vctx.VARI = V;
       App->iStep = iq;
       V->KIdx = 1;
-      const std::string word = TrimSp(V->GetSDef("#RUN", "CONT"));
+      const std::string word = WordN(V->GetSDef("#RUN", "CONT"), 1);
       if (word == "CONT") {
         doCONT(J, list, file, iq > 1);
       } else if (word == "HEIGHTS") {
@@ -232,6 +234,95 @@ int UnnoLoad(const std::vector<std::string>& Args) {
     if (o.Summary) Summary(list);
   });
 }
+
+// run-quest [--project DIR] [--db FILE] [--summary] [--warn] NAME: the project's quest NAME
+// ("ONE\<NAME>.DAT") loaded and run step by step through the dispatcher, as the Project tab's
+// RUN does; the result file is the project's "DC\<NAME>.txt". Prints the text results, each step
+// of the quest with its combinations and the keys it kept, and the profile count.
+int RunQuestCmd(const std::vector<std::string>& Args) {
+  TSynthOpts o = Options(Args);
+  if (o.Bad) return batch::Usage();
+  if (!Setup(o)) return 1;
+  const std::string quest = o.File;
+  App->sQuest = quest;
+  TOwnVariContext vctx;
+  TVariScope vscope(vctx);
+  TOwnCalcContext ctx;
+  TCalcScope scope(ctx);
+  TLUNNO list;
+  TJob job("RUN " + quest);
+  return batch::RunAsJob(job, [&](TJob& J) {
+    LoadVectorLists(ctx);
+    TQuestText text;
+    if (!LoadAndRunOne(J, quest, list, text)) {
+      if (!J.Cancelled()) ErrAbs("run-quest: квест "_cp + quest + " не запущен"_cp);
+      return;
+    }
+    Print(&text.Text);
+    for (int32_t i = 0; i < vctx.LVARI->Count(); ++i) {
+      TVARIATOR* V = vctx.LVARI->Items(i);
+      std::string keys;
+      for (int32_t j = 1; j <= V->Count(); ++j) keys += " " + V->KeyOfPar(j);
+      std::cout << "step " << batch::U8(V->QUEST) << "." << V->IQ << " NK=" << V->NK
+                << " keys:" << batch::U8(keys) << "\n";
+    }
+    TVARIATOR* last = vctx.VARI;
+    std::cout << "VARI " << (last ? batch::U8(last->QUEST) + "." + std::to_string(last->IQ) : "none")
+              << "\n";
+    std::cout << "quest " << batch::U8(App->sQuest) << "\n";
+    std::cerr << "corvesta-batch: " << list.Count() << " profiles\n";
+    if (o.Summary) Summary(list);
+  });
+}
+
+// ref-depths [--db FILE] [--warn] ID...: the reference-model runs of each line (a catalogue Id
+// such as 8x000002): its central depths and equivalent widths in HOLMU and CV, as the line
+// data's band-file builders get them through their RunVARI link.
+int RefDepths(const std::vector<std::string>& Args) {
+  std::vector<std::string> ids, rest;
+  for (size_t i = 0; i < Args.size(); ++i) {
+    if (Args[i] == "--db" && i + 1 < Args.size()) {
+      rest.push_back(Args[i]);
+      rest.push_back(Args[++i]);
+    } else if (Args[i] == "--warn") {
+      rest.push_back(Args[i]);
+    } else if (Args[i].rfind("--", 0) == 0) {
+      return batch::Usage();
+    } else {
+      ids.push_back(batch::Cp(Args[i]));
+    }
+  }
+  if (ids.empty()) return batch::Usage();
+  rest.push_back("-");
+  TSynthOpts o = Options(rest);
+  if (o.Bad) return batch::Usage();
+  if (!Setup(o)) return 1;
+  App->sQuest = "refruns";
+  TOwnVariContext vctx;
+  TVariScope vscope(vctx);
+  TOwnCalcContext ctx;
+  TCalcScope scope(ctx);
+  TJob job("RunVARI");
+  return batch::RunAsJob(job, [&](TJob&) {
+    LoadVectorLists(ctx);
+    CreateLineLists();
+    for (const std::string& id : ids) {
+      double dhm = 0, dcv = 0, whm = 0, wcv = 0;
+      const double sum = LineDepthSum(id);
+      CalcLineDepthsById(id, dhm, dcv);
+      TLIDA line(*LILast);
+      CalcLineWidths(line, whm, wcv);
+      std::cout << "line " << batch::U8(id) << " dHM=" << Num(dhm) << " dCV=" << Num(dcv)
+                << " sum=" << Num(sum) << " WHM=" << Num(whm) << " WCV=" << Num(wcv) << "\n";
+    }
+  });
+}
+
+const TBatchCommand kRefDepths{"ref-depths", "ref-depths [--db FILE] [--warn] ID...", RefDepths};
+
+const TBatchCommand kRunQuest{"run-quest",
+                              "run-quest [--project DIR] [--db FILE] [--summary] [--warn] NAME",
+                              RunQuestCmd};
 
 const TBatchCommand kSynth{
     "synth", "synth [--project DIR] [--quest NAME] [--db FILE] [--kurucz DIR] [--out FILE] [--print] "

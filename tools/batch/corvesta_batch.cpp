@@ -97,6 +97,23 @@ bool ConnectLineDb(TDM& D, const std::string& File) {
   return false;
 }
 
+bool DbAndOne(const std::vector<std::string>& Args, std::string& Db, std::string& One) {
+  bool warn = false;
+  for (size_t i = 0; i < Args.size(); ++i) {
+    if (Args[i] == "--db" && i + 1 < Args.size())
+      Db = Cp(Args[++i]);
+    else if (Args[i] == "--warn")
+      warn = true;
+    else if (One.empty() && Args[i].rfind("--", 0) != 0)
+      One = Cp(Args[i]);
+    else
+      return false;
+  }
+  if (One.empty()) return false;
+  if (warn) Sayer->WarnOn();
+  return true;
+}
+
 void UseProgramRoot() {
   // once per session: a chained command keeps what the earlier ones installed
   static bool done = false;
