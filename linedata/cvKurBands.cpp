@@ -409,14 +409,16 @@ bool KurLinesMergeHFS(TJob& Job, const std::string& From, const std::string& To,
       line->LIk = std::make_unique<TLIDAk>();
       // the Id: band, "x", line number, in the order of the files
       std::string id(12, 'x');
-      for (int i = 3, b = in.Band(); i >= 0; --i, b /= 10) id[static_cast<size_t>(i)] = '0' + b % 10;
-      for (int i = 11, n = in.LineNo(); i >= 5; --i, n /= 10) id[static_cast<size_t>(i)] = '0' + n % 10;
+      for (int i = 3, band = in.Band(); i >= 0; --i, band /= 10)
+        id[static_cast<size_t>(i)] = static_cast<char>('0' + band % 10);
+      for (int i = 11, no = in.LineNo(); i >= 5; --i, no /= 10)
+        id[static_cast<size_t>(i)] = static_cast<char>('0' + no % 10);
       if (!ParseKurLineD(id, in.File(), s, *line->LIk, *line, in.LineNo())) return false;
       CatalogueDefaults(*line);
       lam.AddNamed(std::move(line), Step);
     }
   };
-  // Moves the lines that Pick chooses from the chunk list into To, in list order.
+  // Moves the lines that Pick chooses from the chunk list into Dest (in list order, one merge).
   auto moveOut = [&](TLLIHFS& Dest, bool (*Pick)(const TLIDA&)) {
     std::vector<std::unique_ptr<TLIDA>> keep, moved;
     keep.reserve(lam.Items.size());
@@ -512,11 +514,13 @@ bool KurLinesMergeHFS(TJob& Job, const std::string& From, const std::string& To,
     // isotopic groups
     moveOut(iso, [](const TLIDA& E) { return E.LIk && E.LIk->fracabund != 0; });
     for (int32_t i = lam.Count() - 1; i >= 0; --i) {
+      const bool empty = !lam[i].LIk;
+      if (!empty && (i + 1 >= lam.Count() || lam[i].sIdK != lam[i + 1].sIdK)) continue;
       const std::string head = "Srink15 WARN в начале обработки ISO LLAM0.Count="_cp +
                                IntStr(lam.Count()) + kCrLf + "под номером "_cp + IntStr(i);
-      if (!lam[i].LIk)
+      if (empty)
         WARNAbs(head + " найдена пустая линия!"_cp);
-      else if (i + 1 < lam.Count() && lam[i].sIdK == lam[i + 1].sIdK)
+      else
         WARNAbs(head + " найдена линия c дублированным "_cp + kCrLf + "sIdK = <" + lam[i].sIdK +
                 "> !");
     }

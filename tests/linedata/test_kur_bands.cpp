@@ -397,8 +397,15 @@ TEST_F(KurBandsTest, ChunkEdgesLoseNoLine) {
   TKurBandsResult r;
   ASSERT_TRUE(Run(KurLinesSelect, "5000", "5100", r));
   ASSERT_EQ(r.Written, 400);
-  ASSERT_TRUE(Run(KurLinesMergeHFS, "5000", "5100", r));
+  TJob job("merge");
+  std::vector<std::string> steps;
+  job.OnProgress = [&](const TJobProgress& P) { steps.push_back(P.Text); };
+  ASSERT_TRUE(Run(KurLinesMergeHFS, "5000", "5100", r, &job));
   EXPECT_EQ(r.Read, 400);
+  // progress after each chunk: the last wavelength read
+  ASSERT_EQ(steps.size(), 5u);
+  EXPECT_EQ(steps.front(), "Lam=5020");
+  EXPECT_EQ(steps.back(), "Lam=5100");
   const std::vector<std::string> lh = LinesOf("lh5000.txt");
   ASSERT_EQ(lh.size(), 400u);
   for (int i = 0; i < 400; ++i) {
