@@ -1,5 +1,6 @@
 #include "foundation/cvClock.h"
 
+#include <atomic>
 #include <cmath>
 
 #include "foundation/cvDate.h"
@@ -10,7 +11,8 @@ namespace {
 constexpr uint64_t kDayMs = 86400000u;
 
 uint32_t g_clockOffset = 0;
-uint32_t g_lastTick = 0;
+// taken by the stamps of variators and vectors on every thread of a run
+std::atomic<uint32_t> g_lastTick{0};
 
 // Milliseconds since local midnight of the current local time.
 uint32_t TodayMs() {
@@ -47,12 +49,13 @@ void ResyncMsClock() {
 uint32_t MsClock() { return platform::MsCounter() + g_clockOffset; }
 
 uint32_t UniqueTick() {
-  uint32_t now = MsClock();
-  if (now > g_lastTick)
-    g_lastTick = now;
-  else
-    g_lastTick = g_lastTick + 1;
-  return g_lastTick;
+  const uint32_t now = MsClock();
+  uint32_t last = g_lastTick.load();
+  uint32_t next;
+  do {
+    next = now > last ? now : last + 1;
+  } while (!g_lastTick.compare_exchange_weak(last, next));
+  return next;
 }
 
 uint32_t UniqueTickLast() { return g_lastTick; }

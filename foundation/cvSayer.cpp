@@ -9,6 +9,7 @@
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvStr.h"
+#include "foundation/cvWarnOnceCapture.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/MsgBox.h"
@@ -255,7 +256,18 @@ void WARNSL(const TStringList* List) {
   WARN(JoinCrLf(*List));
 }
 
+namespace {
+thread_local std::vector<TWarnOnceCall>* t_onceCapture = nullptr;
+}  // namespace
+
+void CaptureWarnOnce(std::vector<TWarnOnceCall>* To) { t_onceCapture = To; }
+
 void WARNOnce(const std::string& Key, const std::string& Text) {
+  if (t_onceCapture) {
+    const TJob* J = CurrentJob();
+    t_onceCapture->push_back({Key, Text, J ? J->WarningCount() : 0});
+    return;
+  }
   std::lock_guard<std::recursive_mutex> lock(SinkMutex());
   if (!WarnOnceKeys) {
     WarnOnceKeys = new TStringList();

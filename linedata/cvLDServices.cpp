@@ -15,6 +15,11 @@ std::unique_ptr<TLineDataServices>& Current() {
 TLLIDA* LLIDA = nullptr;
 TLIDA* LILast = nullptr;
 
+std::recursive_mutex& LineLoadLock() {
+  static std::recursive_mutex m;
+  return m;
+}
+
 TDM* TLineDataServices::Data() const { return DM; }
 TLLIDA* TLineDataServices::Lines() const { return LLIDA; }
 TLIDA* TLineDataServices::LastLine() const { return LILast; }

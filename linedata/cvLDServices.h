@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "foundation/cvLink.h"
@@ -82,6 +83,10 @@ struct TLineDataServices {
 
 extern TLLIDA* LLIDA;
 extern TLIDA* LILast;
+
+// Held while a line record is loaded (from the database, a band file, LILast or LLIDA, which the
+// loading also writes): calculations running on several threads load their lines one at a time.
+std::recursive_mutex& LineLoadLock();
 
 // The services of the running program (or of the test).
 TLineDataServices& LineData();

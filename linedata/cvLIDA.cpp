@@ -300,6 +300,7 @@ void TLIDA::SetHFS(const std::string& S) {
 }
 
 void TLIDA::LI_Load(const std::string& Id) {
+  std::lock_guard<std::recursive_mutex> lock(LineLoadLock());
   const bool hasDot = Id.find('.') != std::string::npos;
   const bool hasX = Id.find('x') != std::string::npos;
   if (!hasDot && !hasX) return DBLoad(Id);

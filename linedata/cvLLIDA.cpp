@@ -252,6 +252,7 @@ void TLiSet::Clear() {
 }
 
 bool TLiSet::Load(const std::string& Desc, double& Wavelength) {
+  std::lock_guard<std::recursive_mutex> lock(LineLoadLock());
   TLineSetDesc d;
   if (!ParseLineSetDesc("TLiSet.Load", Desc, d)) return false;
   Wavelength = d.Lamb;

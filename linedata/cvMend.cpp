@@ -136,6 +136,26 @@ void FreeMEND() {
   MEND = nullptr;
 }
 
+std::unique_ptr<TMEND> TMEND::Clone() const {
+  auto m = std::make_unique<TMEND>();
+  m->CopyFrom(*this);
+  return m;
+}
+
+void TMEND::CopyFrom(const TMEND& Other) {
+  if (&Other == this) return;
+  Atoms.clear();
+  Atoms.reserve(Other.Atoms.size());
+  for (const auto& a : Other.Atoms) Atoms.push_back(a ? std::make_unique<TATOM>(*a) : nullptr);
+  NATP = Other.NATP;
+  NATI = Other.NATI;
+  sStdAbund = Other.sStdAbund;
+  SumAbund = Other.SumAbund;
+  MjuPerH = Other.MjuPerH;
+  N_Gramm = Other.N_Gramm;
+  NH_perGramm = Other.NH_perGramm;
+}
+
 void TMEND::CreateAtoms() {
   if (HasAtoms()) return;
   Atoms.reserve(MendSize);

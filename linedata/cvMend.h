@@ -49,6 +49,12 @@ class TMEND {
   double N_Gramm = 0;
   double NH_perGramm = 0;
 
+  // Every element record and sum copied (a calculation of its own changes the copy's
+  // abundances, not this table's).
+  std::unique_ptr<TMEND> Clone() const;
+  // Every element record and sum of Other taken over.
+  void CopyFrom(const TMEND& Other);
+
   bool HasAtoms() const { return !Atoms.empty(); }
   // The 104 records, each emptied, when there are none yet.
   void CreateAtoms();

@@ -40,7 +40,8 @@ void Trace1(const std::string& Text) {
 
 // The line's element from MEND, then the variator's corrections.
 void BindItem(TLINEDATA& Item) {
-  Item.Atom = MEND && Item.LI.AT >= 1 ? MEND->GetAtom(Item.LI.AT) : nullptr;
+  TMEND* m = Elements();
+  Item.Atom = m && Item.LI.AT >= 1 ? m->GetAtom(Item.LI.AT) : nullptr;
   LineGetFromVARI(Item.LI);
 }
 }  // namespace
@@ -169,12 +170,13 @@ void LineGetFromVARI(TLIDA& Line) {
 }
 
 void LoadAbund() {
-  if (!MEND) return;
-  MEND->RestoreAbund();
+  TMEND* mend = Elements();
+  if (!mend) return;
+  mend->RestoreAbund();
   const std::string a = TrimSp(GetS0(Vari(), "#ABUND"));
   if (a.empty()) return;
   if (WordN(a, 1) != "T") {
-    MEND->ResetAbund(a);
+    mend->ResetAbund(a);
     return;
   }
   const std::string file = Models().DirOf("GEDA", "GEDA") + "ab" + WordN(a, 2) + ".dat";
@@ -214,7 +216,7 @@ void LoadAbund() {
     pairs += (pairs.empty() ? "" : " ") + sym + " " + val;
   }
   R.Unload();
-  if (!pairs.empty()) MEND->ResetAbund(pairs);
+  if (!pairs.empty()) mend->ResetAbund(pairs);
 }
 
 std::vector<std::string> LGGFSources(const std::string& Text) {

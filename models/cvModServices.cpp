@@ -14,7 +14,18 @@ std::unique_ptr<TModelServices>& Current() {
   static std::unique_ptr<TModelServices> s = std::make_unique<TModelServices>();
   return s;
 }
+
+thread_local std::vector<std::string>* t_memoCapture = nullptr;
 }  // namespace
+
+void MemoTest(const std::string& Text) {
+  if (t_memoCapture)
+    t_memoCapture->push_back(Text);
+  else
+    Models().MemoTestAdd(Text);
+}
+
+void CaptureMemoTest(std::vector<std::string>* Lines) { t_memoCapture = Lines; }
 
 TLVARI* TModelServices::Variators() const { return LVARI; }
 TVARIATOR* TModelServices::WidthVariator() const { return VARIWHM; }

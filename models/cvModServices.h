@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "foundation/cvLink.h"
 
@@ -71,6 +72,13 @@ void FreeWidthVariator();
 TModelServices& Models();
 // Fresh services (tests).
 void ResetModelServices();
+
+// A line for the main window's test memo: kept in the calling thread's capture list when one is
+// set (a worker of a parallel grid; the lines are shown in combination order afterwards), else
+// handed to MemoTestAdd.
+void MemoTest(const std::string& Text);
+// Sets the calling thread's capture list (nullptr: lines go to MemoTestAdd again).
+void CaptureMemoTest(std::vector<std::string>* Lines);
 
 // The fatal path of the layer: Models().Fatal, then EInOutError with Text + CR LF.
 [[noreturn]] void ModFatal(const std::string& Text);

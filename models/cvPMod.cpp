@@ -197,12 +197,12 @@ bool PMOD3(int32_t Mode) {
   TLVEMO& K = Keeper();
   C.sMOD = VariModName();
   const std::string& M = C.sMOD;
-  if (Mode == 2) Models().MemoTestAdd(PadLeft(IntStr(V.KIdx), 4) + " " + V.GetKS(V.KIdx));
+  if (Mode == 2) MemoTest(PadLeft(IntStr(V.KIdx), 4) + " " + V.GetKS(V.KIdx));
 
   LoadAbund();
-  if (MEND) {
-    MEND->MjuPerH = V.GetR("#MJUPERH", MEND->MjuPerH);
-    MEND->CalcMeans();
+  if (TMEND* mend = Elements()) {
+    mend->MjuPerH = V.GetR("#MJUPERH", mend->MjuPerH);
+    mend->CalcMeans();
   }
   C.CTETA = V.GetR("#CTETA", 1);
   C.PART = V.GetR("#PART", 1);
@@ -386,7 +386,7 @@ bool PMOD3(int32_t Mode) {
       v->LAM = L.LAMB;
       return v;
     };
-    TATOM* atom = item.Atom ? item.Atom : (MEND ? MEND->GetAtom(L.AT) : nullptr);
+    TATOM* atom = item.Atom ? item.Atom : (Elements() ? Elements()->GetAtom(L.AT) : nullptr);
     item.DLD = lineVec("DLD");
     PDLD(*item.DLD, atom ? atom->PAT : 0, L.LAMB);
     item.U0 = K.InitVEMO(M, "U0", at, 1);

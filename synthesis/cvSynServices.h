@@ -54,6 +54,11 @@ struct TSynthesisServices {
   TLink<bool()> AppendResults{"TTunes.Flag(AppendResults)", TLinkLoudness::Silent};
   // The main window's file buttons refreshed after a synthesis (nothing without the window).
   TLink<void()> UpDateButtons{"TCorvesta.UpDateButtons", TLinkLoudness::Silent};
+  // The threads a synthesis grid runs its combinations on: 0 every core, 1 one after the other
+  // (the results are the same); below 0 the program's setting GridSetting decides.
+  int32_t GridThreads = -1;
+  // The project setting "GridThreads" of section "Common" (without the setting: 0).
+  TLink<int32_t()> GridSetting{"TTunes.GetIntDef(GridThreads)", TLinkLoudness::Silent};
   // The calculation state's values.
   TSynCalcState Calc;
 };

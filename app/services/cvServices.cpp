@@ -137,6 +137,8 @@ void InstallSynthesisServices() {
   Synthesis().OpenAt.Install(CILErrToEditor);
   Synthesis().AppendResults.Install(
       [] { return App && App->TunCommon && App->TunCommon->Flag("AppendResults"); });
+  Synthesis().GridSetting.Install(
+      [] { return App && App->TunCommon ? App->TunCommon->GetIntDef("GridThreads", 0) : 0; });
   // the transfer routines behind the preparation's and the fixed-grid driver's links
   InstallTransferKernels();
   // the line data's reference-model runs

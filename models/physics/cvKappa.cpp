@@ -22,8 +22,9 @@ constexpr double kTheta = static_cast<double>(PhysThetaFactor);
 inline size_t Ix(int32_t i) { return static_cast<size_t>(i); }
 
 double NHg() {
-  if (!MEND) ModFatal("MEND не загружен: нет таблицы элементов!"_cp);
-  return MEND->NH_perGramm;
+  const TMEND* m = Elements();
+  if (!m) ModFatal("MEND не загружен: нет таблицы элементов!"_cp);
+  return m->NH_perGramm;
 }
 }  // namespace
 

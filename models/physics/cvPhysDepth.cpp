@@ -30,8 +30,9 @@ constexpr double kMagP = 0.039788735772973836;  // 1/(8 pi)
 inline size_t Ix(int32_t i) { return static_cast<size_t>(i); }
 
 TMEND& Mend() {
-  if (!MEND || !MEND->HasAtoms()) ModFatal("MEND не загружен: нет таблицы элементов!"_cp);
-  return *MEND;
+  TMEND* m = Elements();
+  if (!m || !m->HasAtoms()) ModFatal("MEND не загружен: нет таблицы элементов!"_cp);
+  return *m;
 }
 
 std::string Sym(int32_t Z) { return AtSymByNum(Z); }

@@ -271,7 +271,7 @@ std::string TVARIATOR::GetPKS0(const std::string& Key, int32_t K) {
   return GetJKS(j, K);
 }
 
-std::string TVARIATOR::GetKS(int32_t K) {
+std::string TVARIATOR::GetKS(int32_t K) const {
   if (K > NK)
     ModFatal("ERR VARIATOR("_cp + QUEST + ")." + IntStr(IQ) + " GetKS № комбинации K="_cp +
              IntStr(K) + " > числа комбинаций = "_cp + IntStr(NK) + CRLF +
@@ -292,7 +292,7 @@ std::string TVARIATOR::GetKS(int32_t K) {
   std::string s;
   const int32_t last = GetNJPar();
   for (int32_t j = 1; j <= last; ++j) {
-    TVariRec* r = Rec(j);
+    const TVariRec* r = Rec(j);
     const int32_t i = r->LIdx == 0 ? 1 : idx[static_cast<size_t>(r->LIdx - 1)];
     // the combination's description, not a read by a calculation: no use counted
     if (!s.empty()) s += " ";
@@ -730,6 +730,23 @@ std::string TVARIATOR::DelUnused() {
     }
   }
   return s;
+}
+
+std::string TVARIATOR::DropUnread(std::string& Gone) {
+  std::string varied;
+  Gone.clear();
+  for (int32_t j = Count(); j >= 1; --j) {
+    TVariRec* r = Rec(j);
+    if (!r || r->NUse != 0) continue;
+    if (r->LIdx != 0) {
+      varied = r->Key + (varied.empty() ? "" : " ") + varied;
+      ++r->NUse;
+      continue;
+    }
+    Gone = r->Key + (Gone.empty() ? "" : " ") + Gone;
+    DelJ(j);
+  }
+  return varied;
 }
 
 void TVARIATOR::Clear() {

@@ -102,7 +102,7 @@ class TVARIATOR {
   std::string GetPKS0(const std::string& Key, int32_t K);
   // The combination text of K ("#A=2 #B=x"). It describes the combination and counts no use,
   // so that a varied key no calculation reads stays visible to DelUnused and its callers.
-  std::string GetKS(int32_t K);
+  std::string GetKS(int32_t K) const;
   bool CheckKIdx() const;
   std::string QuestName() const;
 
@@ -117,6 +117,10 @@ class TVARIATOR {
   bool ConcatePRec(std::unique_ptr<TVariRec> Rec);
   void DelJ(int32_t J);
   std::string DelUnused();
+  // After a run: the keys nothing read (no use counted) leave the variator, the varied ones
+  // excepted, which stay marked read (the grid numbers the run's combinations). Gone: the removed
+  // keys; returns the varied keys kept (both blank-separated, in key order).
+  std::string DropUnread(std::string& Gone);
   void Clear();
   void IncUse();
   void ClearUse();

@@ -3,6 +3,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
+#include "linedata/cvMend.h"
 #include "models/physics/cvKappa.h"
 #include "models/vectors/cvConv.h"
 #include "models/vectors/cvCont.h"
@@ -49,6 +50,20 @@ TOwnCalcContext::TOwnCalcContext()
   WireKeeper(*this);
 }
 
+TOwnCalcContext::TOwnCalcContext(const TCalcContext& Parent) : TOwnCalcContext() {
+  if (Parent.LVEPA) LVEPA = Parent.LVEPA;
+  if (Parent.VeConvFuncs) VeConvFuncs = Parent.VeConvFuncs;
+  if (Parent.ConvList) ConvList->CopyFrom(*Parent.ConvList);
+  const TMEND* m = Parent.Elements ? Parent.Elements : MEND;
+  if (m) {
+    elements_ = m->Clone();
+    Elements = elements_.get();
+  }
+  VeMoKeepEdited = Parent.VeMoKeepEdited;
+  VoigtMethod = Parent.VoigtMethod;
+  VoigtMethodName = Parent.VoigtMethodName;
+}
+
 TOwnCalcContext::~TOwnCalcContext() {
   // the calculation state lets go of the keeper's vectors before they are freed
   if (keeper_) keeper_->OnDeleted = nullptr;
@@ -76,3 +91,8 @@ TPhysParamList& ParamList() {
 }
 
 TCONT& Cont() { return *CalcCtx().CONT; }
+
+TMEND* Elements() {
+  TCalcContext& c = CalcCtx();
+  return c.Elements ? c.Elements : MEND;
+}

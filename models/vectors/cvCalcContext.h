@@ -10,6 +10,7 @@
 #include <string>
 
 class TLVEMO;
+class TMEND;
 class TPhysParamList;
 class TConvList;
 class TVeConvertFuncList;
@@ -24,6 +25,8 @@ struct TCalcContext {
   TCONT* CONT = nullptr;
   // The opacity calculator KappaCalc and the tables KappaHM and KZwaan (models/physics/cvKappa.h).
   TKappaState* Kappa = nullptr;
+  // The element table whose abundances the calculation sets (nullptr: the program's MEND).
+  TMEND* Elements = nullptr;
   // Set by the main window's curve calculation: a vector changed after its variator value was
   // stamped is not refilled from it.
   bool VeMoKeepEdited = false;
@@ -38,6 +41,11 @@ struct TCalcContext {
 class TOwnCalcContext : public TCalcContext {
  public:
   TOwnCalcContext();
+  // A worker's context beside Parent: its own keeper, calculation state, opacity state, copy of
+  // the conversion rules (their search marks change) and copy of the element table (Parent's or
+  // the program's MEND); the parameter list and the function names shared with Parent (read
+  // only); the Voigt method and VeMoKeepEdited as Parent has them.
+  explicit TOwnCalcContext(const TCalcContext& Parent);
   ~TOwnCalcContext();
   TOwnCalcContext(const TOwnCalcContext&) = delete;
   TOwnCalcContext& operator=(const TOwnCalcContext&) = delete;
@@ -49,6 +57,7 @@ class TOwnCalcContext : public TCalcContext {
   std::unique_ptr<TVeConvertFuncList> funcs_;
   std::unique_ptr<TCONT> cont_;
   std::unique_ptr<TKappaState> kappa_;
+  std::unique_ptr<TMEND> elements_;
 };
 
 // The calling thread's context (the program's when no scope is open).
@@ -75,3 +84,5 @@ void LoadVectorLists(TCalcContext& Ctx, bool Fresh = false);
 TLVEMO& Keeper();
 TPhysParamList& ParamList();
 TCONT& Cont();
+// The element table of the current context (its own, else the program's MEND; may be nullptr).
+TMEND* Elements();

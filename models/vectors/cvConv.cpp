@@ -68,6 +68,14 @@ void TConvList::ResetMarks() {
   for (auto& r : items_) r->Visited = 0;
 }
 
+void TConvList::CopyFrom(const TConvList& Other) {
+  if (&Other == this) return;
+  items_.clear();
+  for (const auto& r : Other.items_) items_.push_back(std::make_unique<TConvertRec>(*r));
+  file_ = Other.file_;
+  stamp_ = Other.stamp_;
+}
+
 void TConvList::Load() {
   const std::string fn = file_.empty() ? Models().DirOf("GEDA", "CONVERT") : file_;
   if (!FileNewTimeCheck(fn, stamp_, "ConvList_VEFunc")) return;

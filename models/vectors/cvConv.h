@@ -49,6 +49,8 @@ class TConvList {
   void AddConv(const std::string& Source, const std::string& Target, int32_t IntField,
                int32_t ID);
   void Clear() { items_.clear(); }
+  // The rules, file and read stamp of Other.
+  void CopyFrom(const TConvList& Other);
   void ResetMarks();
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TConvertRec* Item(int32_t I) const { return items_[static_cast<size_t>(I)].get(); }

@@ -1,7 +1,14 @@
 #include "synthesis/drivers/cvDoCont.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "foundation/cvFile.h"
 #include "foundation/cvJob.h"
@@ -10,8 +17,10 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "foundation/cvWarnOnceCapture.h"
 #include "linedata/cvLLIDA.h"
 #include "models/cvLines.h"
+#include "models/cvModServices.h"
 #include "models/cvOTL.h"
 #include "models/cvPMod.h"
 #include "models/cvRout.h"
@@ -22,11 +31,13 @@
 #include "models/vectors/cvLVemo.h"
 #include "models/vectors/cvVemo.h"
 #include "platform/FileErr.h"
+#include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvLams.h"
 #include "synthesis/drivers/cvRecont.h"
 #include "synthesis/me/cvMilned.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
+#include "synthesis/transfer/cvAbsMatrix.h"
 #include "synthesis/transfer/cvAccuracy.h"
 #include "synthesis/transfer/cvVoigt.h"
 
@@ -106,7 +117,6 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   const std::string& Q = V.QUEST;
   int32_t kStep = (Q == "d0HMCV" || Q == "W_HMCV") ? 3 : 1;
   const int32_t K = V.KIdx;
-  VariLoadEps();
   SetVoigtMethod(UpCaseStrCyr(V.GetSDef("VOIGT", "HUMLICEK")));
   WriteBackVoigtName(V);
   Trace(1, "CONT ========= PMOD1 ============");
@@ -115,6 +125,10 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
     WARNAbs("CONT: VARI.Kidx сбился во время выполнения PMOD1!"_cp);
     V.KIdx = K;
   }
+  // the accuracy with the depth bounds of this combination's model, now loaded (not of the one
+  // the previous combination left, nor the defaults in the first)
+  C.sMOD = VariModName();
+  VariLoadEps();
   Trace(1, "CONT REPEAT  == " + IntStr(K) + " === Вариант="_cp + IntStr(V.KIdx) + " из "_cp +
                IntStr(V.NK) + " === :" + V.GetKS(K));
   VariLoadFOUT(V, C);
@@ -177,6 +191,8 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   }
   Trace(1, "doCONTstep ======== PMOD3 (ПОВТОРНЫЙ!) ============"_cp);
   if (!(C.MILN ? MILNED(C.ME) : PMOD3(kStep))) return;
+  // the matrix's depth cache holds the previous combination's vectors
+  ResetFACX();
   if (C.LAMOpt == 'd' ? !STESAUTO(Job, U, nullptr, List, Last) : !STES(Job, U, List, Last)) return;
   if (!Last) return;
   Last->SetWLimits(V);
@@ -184,6 +200,217 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   if (vma != 0) Last->ApplyBlur(vma, 0);
   Trace(1, "=== doCONTstep ENDED =============");
 }
+
+namespace {
+
+// Combination K on the calling thread's contexts: its profiles into List, its result-file block
+// (made while its state is at hand) into Block.
+void RunCombination(TJob& Job, TVARIATOR& V, int32_t K, TLUNNO& List, TStringList& Block) {
+  V.KIdx = K;
+  Trace(1, (K == 1 ? "CONT.START ========= IVARI=" : "CONT.REPEAT ========= IVARI=") +
+               IntStr(K) + " ============");
+  const int32_t before = List.Count();
+  TUNNO* last = nullptr;
+  doCONTstep(Job, List, last);
+  if (Job.Cancelled()) return;
+  CombinationBlock(V, K, Block);
+  if (List.Count() > before) Block.AddStrings(*List.ReportVar(V.QUEST, V.IQ, K));
+}
+
+// After the last combination: single-valued keys that nothing read leave the variator (a key
+// read only under another value of a varied switch was read); a multi-valued one stays, so that
+// the combinations keep their numbers and the result file its dimensions, and is named in a
+// warning.
+void DropUnread(TVARIATOR& V) {
+  std::string gone;
+  const std::string multi = V.DropUnread(gone);
+  if (!gone.empty()) Trace(1, "doCONT: не использованы ключи "_cp + gone);
+  if (!multi.empty())
+    WARNAbs("doCONT: ни в одном варианте не прочитаны параметры с несколькими значениями "_cp +
+            multi + " - варианты по ним повторяют друг друга"_cp);
+}
+
+// "IVARI=K/NK", K zero-padded to the width of NK.
+std::string IvariText(int32_t K, int32_t NK) {
+  const size_t w = IntStr(NK).size();
+  std::string ks = IntStr(K);
+  while (ks.size() < w) ks = "0" + ks;
+  return "IVARI=" + ks + "/" + IntStr(NK);
+}
+
+// The user is told what a cancelled run kept.
+void TellCancelled(TJob& Job, int32_t Done, int32_t NK) {
+  Job.Warn("doCONT прерван: рассчитано вариантов "_cp + IntStr(Done) + " из "_cp + IntStr(NK) +
+           ", профили оставлены в списке, файл результатов не записан"_cp);
+}
+
+// What a worker made of one combination.
+struct TCombination {
+  std::unique_ptr<TJob> Job;  // its warnings and questions; cancelled with the run
+  TLUNNO List;
+  TStringList Block;
+  std::vector<std::string> Memo;  // lines for the test memo
+  std::vector<TWarnOnceCall> Once;  // its WARNOnce calls, told at the hand-over
+  std::exception_ptr Error;       // the fatal error that ended it
+  bool Started = false, Done = false;
+};
+
+// Combinations From..To on Threads workers, each with its own calculation context, a copy of
+// the working variator and its own job; the calling thread reports progress and passes on
+// cancel and pause. Afterwards, in combination order: the test-memo lines, the warnings and the
+// profiles go to the caller (a failed combination ends the hand-over with its error, as one after
+// the other the run would have stopped there); the marks of what was read and the values written
+// back go into V. False when cancelled.
+bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Threads,
+                 TLUNNO& List, TStringList& Blocks, int32_t& Done) {
+  const int32_t n = To - From + 1;
+  std::vector<TCombination> out(static_cast<size_t>(n));
+  std::mutex askLock;
+  for (TCombination& c : out) {
+    c.Job = std::make_unique<TJob>(Job.Name());
+    c.Job->TraceMask = TraceMask;
+    c.Job->OnAsk = [&](const std::string& Text, bool Default) {
+      std::lock_guard<std::mutex> lock(askLock);
+      return Job.Ask(Text, Default);
+    };
+  }
+  // each worker's context and variator, made here while nothing else runs
+  const TVariContext vparent = VariCtx();
+  TCalcContext& cparent = CalcCtx();
+  std::vector<std::unique_ptr<TOwnCalcContext>> ctx;
+  std::vector<std::unique_ptr<TVARIATOR>> vari;
+  for (int32_t t = 0; t < Threads; ++t) {
+    ctx.push_back(std::make_unique<TOwnCalcContext>(cparent));
+    ctx.back()->CONT->KVOIG = cparent.CONT->KVOIG;  // set by combination 1 only
+    vari.push_back(V.Clone());
+    vari.back()->ClearUse();
+  }
+  std::atomic<int32_t> next{From};
+  std::atomic<int32_t> stopAt{To + 1};  // the first combination that failed
+  std::atomic<bool> cancelled{false};
+  std::mutex lock;
+  std::condition_variable changed;
+  int32_t finished = 0, active = Threads;  // under lock
+  TTransferCounts counts;                   // the workers' work, under lock
+  auto worker = [&](int32_t t) {
+    TCalcScope cscope(*ctx[static_cast<size_t>(t)]);
+    TVariContext vc = vparent;
+    vc.VARI = vari[static_cast<size_t>(t)].get();
+    vc.rdVARI = nullptr;
+    TVariScope vscope(vc);
+    for (;;) {
+      const int32_t k = next.fetch_add(1);
+      if (k > To || k >= stopAt.load() || cancelled.load()) break;
+      TCombination& c = out[static_cast<size_t>(k - From)];
+      c.Started = true;
+      CaptureMemoTest(&c.Memo);
+      CaptureWarnOnce(&c.Once);
+      try {
+        TJobScope jscope(*c.Job);
+        RunCombination(*c.Job, *vc.VARI, k, c.List, c.Block);
+      } catch (...) {
+        c.Error = std::current_exception();
+        int32_t s = stopAt.load();
+        while (k < s && !stopAt.compare_exchange_weak(s, k)) {
+        }
+      }
+      CaptureMemoTest(nullptr);
+      CaptureWarnOnce(nullptr);
+      c.Done = !c.Error && !c.Job->Cancelled();
+      std::lock_guard<std::mutex> g(lock);
+      ++finished;
+      changed.notify_all();
+    }
+    std::lock_guard<std::mutex> g(lock);
+    counts.Voigt += TransferCounts().Voigt;
+    counts.Steps += TransferCounts().Steps;
+    --active;
+    changed.notify_all();
+  };
+  std::vector<std::thread> pool;
+  for (int32_t t = 0; t < Threads; ++t) pool.emplace_back(worker, t);
+  {
+    // progress, pause and cancel on the job's own thread, passed on to the combinations
+    auto cancelAll = [&] {
+      cancelled.store(true);
+      for (TCombination& c : out) c.Job->Cancel();
+    };
+    std::unique_lock<std::mutex> g(lock);
+    int32_t shown = -1;
+    while (active > 0) {
+      if (!cancelled.load() && (Job.Paused() || Job.Cancelled())) {
+        for (TCombination& c : out) c.Job->SetPaused(true);
+        g.unlock();
+        const bool go = Job.Checkpoint();
+        g.lock();
+        for (TCombination& c : out) c.Job->SetPaused(false);
+        if (!go) cancelAll();
+      } else if (!cancelled.load() && V.NK >= 6 && finished != shown && finished < n) {
+        shown = finished;
+        const int32_t k = From + shown;
+        g.unlock();
+        const bool go = Job.Step(k - 1, V.NK, IvariText(k, V.NK));
+        g.lock();
+        if (!go) cancelAll();
+        continue;
+      }
+      changed.wait_for(g, std::chrono::milliseconds(50));
+    }
+  }
+  for (std::thread& t : pool) t.join();
+  TransferCounts().Voigt += counts.Voigt;
+  TransferCounts().Steps += counts.Steps;
+
+  // the hand-over in combination order
+  std::exception_ptr error;
+  for (int32_t k = From; k <= To; ++k) {
+    TCombination& c = out[static_cast<size_t>(k - From)];
+    if (!c.Started) continue;
+    for (const std::string& m : c.Memo) MemoTest(m);
+    // its warnings, each WARNOnce told where it came among them
+    const std::vector<TJob::TWarning> warnings = c.Job->Warnings();
+    size_t once = 0;
+    for (size_t i = 0; i <= warnings.size(); ++i) {
+      for (; once < c.Once.size() && static_cast<size_t>(c.Once[once].At) <= i; ++once)
+        WARNOnce(c.Once[once].Key, c.Once[once].Text);
+      if (i < warnings.size()) Job.Warn(warnings[i].Text, warnings[i].Count);
+    }
+    List.TakeAll(c.List);
+    if (c.Error) {
+      error = c.Error;
+      break;
+    }
+    if (c.Done) {
+      Blocks.AddStrings(c.Block);
+      ++Done;
+    }
+  }
+  // what the copies read, and the values they wrote back (the Voigt method's name), into V
+  for (const auto& copy : vari)
+    for (int32_t j = 1; j <= copy->Count(); ++j) {
+      const TVariRec* r = copy->Rec(j);
+      TVariRec* own = r ? V.FindRec(r->Key) : nullptr;
+      if (!own) continue;
+      own->NUse += r->NUse;
+      for (int32_t i = 0; i < r->NVals() && i < own->NVals(); ++i)
+        if (r->Vals[i] != own->Vals[i]) {
+          own->Vals.Put(i, r->Vals[i]);
+          own->Stamp = r->Stamp;
+        }
+    }
+  if (error) std::rethrow_exception(error);
+  return !cancelled.load() && !Job.Cancelled();
+}
+
+// The threads for a grid: the run's choice or the program's setting, 0 meaning every core.
+int32_t GridThreads() {
+  int32_t t = Synthesis().GridThreads;
+  if (t < 0) t = Synthesis().GridSetting();
+  if (t <= 0) t = static_cast<int32_t>(std::thread::hardware_concurrency());
+  return std::max(t, 1);
+}
+
+}  // namespace
 
 bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append) {
   TVARIATOR& V = Vari();
@@ -194,27 +421,34 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
   ContTitle = opt.Title;
   LoadLineDump();
   TStringList blocks;
-  TUNNO* last = nullptr;
-  for (int32_t k = 1; k <= V.NK; ++k) {
-    V.KIdx = k;
-    Trace(1, (k == 1 ? "CONT.START ========= IVARI=" : "CONT.REPEAT ========= IVARI=") +
-                 IntStr(k) + " ============");
-    if (k > 1 && V.NK >= 6) {
-      const int32_t w = static_cast<int32_t>(IntStr(V.NK).size());
-      std::string ks = IntStr(k);
-      while (static_cast<int32_t>(ks.size()) < w) ks = "0" + ks;
-      if (!Job.Step(k - 1, V.NK, "IVARI=" + ks + "/" + IntStr(V.NK))) return false;
-    }
-    const int32_t before = List.Count();
-    doCONTstep(Job, List, last);
-    if (Job.Cancelled()) return false;
-    // unread keys are removed by the project run after every combination (RunQuest): a key
-    // read only under another value of a varied switch is still needed by later combinations
-    // the combination's block, made while its state is at hand
-    CombinationBlock(V, k, blocks);
-    if (List.Count() > before) blocks.AddStrings(*List.ReportVar(V.QUEST, V.IQ, k));
+  int32_t done = 0;
+  auto cancelled = [&] {
+    TellCancelled(Job, done, V.NK);
+    return false;
+  };
+  // combination 1 here; it also tells whether the grid may run in parallel
+  if (V.NK >= 1) {
+    RunCombination(Job, V, 1, List, blocks);
+    if (Job.Cancelled()) return cancelled();
+    ++done;
+  }
+  const int32_t last = V.NK;
+  // the automatic equal-depth grid is seeded by the previous combination: one after the other
+  const int32_t threads = Cont().LAMOpt == 'd' ? 1 : std::min(GridThreads(), last - 2);
+  int32_t k = 2;
+  if (threads >= 2) {
+    // all but the last on the workers; the last here, so that this context ends in its state
+    if (!RunParallel(Job, V, 2, last - 1, threads, List, blocks, done)) return cancelled();
+    k = last;
+  }
+  for (; k <= last; ++k) {
+    if (V.NK >= 6 && !Job.Step(k - 1, V.NK, IvariText(k, V.NK))) return cancelled();
+    RunCombination(Job, V, k, List, blocks);
+    if (Job.Cancelled()) return cancelled();
+    ++done;
   }
   SaveLineDump();
+  DropUnread(V);
   TStringList out;
   ControlText(V, out);
   out.AddStrings(blocks);

@@ -5,8 +5,17 @@
 // profiles in the profile-list text) written to the result file.
 //
 // Both take the job context: progress per point (and "IVARI=K/NK" for grids of six and more
-// combinations), cancel between points; a cancelled run keeps the profiles made and writes no
-// result file.
+// combinations), cancel between points; a cancelled run keeps the profiles made, writes no
+// result file and says so in a warning.
+//
+// The combinations between the first and the last run on several threads
+// (Synthesis().GridThreads), each worker with its own calculation context (keeper, CONT, opacity
+// state, element table), a copy of the working variator and a job per combination: profiles,
+// result-file blocks, warnings and test-memo lines are handed over in combination order, and the
+// keys each copy read are marked in the working variator, so the result is the one-thread run's
+// byte for byte. The first and the last combination run on the calling thread (the context ends
+// in the last one's state); the automatic equal-depth grid, seeded by the previous combination,
+// runs one after the other.
 #pragma once
 #include <string>
 

@@ -65,18 +65,12 @@ bool QuestFileFound(const std::string& Name, std::string& File) {
 // After a step's run: the keys nothing read leave the step; varied ones stay (the step's
 // profiles carry combination numbers of its grid) and are named once.
 void DropUnused(TVARIATOR& V) {
-  std::string varied;
-  for (int32_t j = 1; j <= V.Count(); ++j) {
-    TVariRec* r = V.Rec(j);
-    if (!r || r->NUse > 0 || r->LIdx == 0) continue;
-    varied += (varied.empty() ? "" : " ") + r->Key;
-    r->NUse = 1;
-  }
+  std::string gone;
+  const std::string varied = V.DropUnread(gone);
   if (!varied.empty())
     WARNAbs("RunQuest <"_cp + V.QUEST + ">." + IntStr(V.IQ) +
             ": расчет не прочитал ни одного значения ключей "_cp + varied +
             ",\r\nони лишь умножили число вариантов (NK="_cp + IntStr(V.NK) + ")!");
-  const std::string gone = V.DelUnused();
   if (!gone.empty() && ChanOn(1)) Sayer->ChanLog(1, "RunQuest DelUnused: " + gone);
 }
 

@@ -85,6 +85,12 @@ TUNNO* TLUNNO::Add(std::unique_ptr<TUNNO> U) {
   return items_.back().get();
 }
 
+void TLUNNO::TakeAll(TLUNNO& From) {
+  if (&From == this) return;
+  for (auto& u : From.items_) items_.push_back(std::move(u));
+  From.items_.clear();
+}
+
 TUNNO* TLUNNO::GetByVar(const std::string& Quest, int32_t IQ, int32_t KVar) const {
   if (IQ == 0) {
     std::string msg = "Не положено вызывать TLUNNO.GetByVar с IQ=0!"_cp + CRLF + "QUEST=" +

@@ -32,6 +32,8 @@ class TLUNNO {
   // Appends (the list owns it); returns the profile.
   TUNNO* Add(std::unique_ptr<TUNNO> U);
   void Clear() { items_.clear(); }
+  // Every profile of From moved to the end of this list in its order; From is left empty.
+  void TakeAll(TLUNNO& From);
 
   // Last ordinary profile (KDif 0) of QUEST, IQ, KVARI = KVar; IQ 0 is fatal.
   TUNNO* GetByVar(const std::string& Quest, int32_t IQ, int32_t KVar) const;

@@ -11,6 +11,7 @@
 #include "models/vectors/cvVemo.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvAbsMatrix.h"
+#include "synthesis/transfer/cvVoigt.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ std::string NumText(double x) {
 }
 
 [[noreturn]] void StepError(const std::string& Routine, const std::string& What, double X) {
-  ErrAbs(Routine + " ERR: " + What + " при LAM=" + FDecSt(3, Cont().WK.LAM) + " X=" +
+  ErrAbs(Routine + " ERR: " + What + " при LAM="_cp + FDecSt(3, Cont().WK.LAM) + " X=" +
          FSt(8, 4, X) + " - шаг интегрирования не определен!"_cp);
 }
 
@@ -37,16 +38,25 @@ void CheckLimits(const std::string& Routine, double X, double DXMA, double EFDX)
   if (!(DXMA > 0) || std::isnan(DXMA)) StepError(Routine, "DXMA=" + NumText(DXMA), X);
 }
 
+// Steps of one interval beyond any real atmosphere's need (a point takes about a dozen): an
+// opacity this large (an lg gf ten orders too high) would otherwise hold the run for hours.
+constexpr int64_t kMaxSteps = 1000000;
+
 // The loop of IntegrateU and IntegrateH0: steps until X <= X1; a step that does not move X
-// while above X1 is an error (no endless loop).
+// while above X1, or more than kMaxSteps steps, is an error (no endless loop).
 template <class StepF, class RateF, class TraceF>
 void Walk(const char* Routine, double X1, double Xfrom, RateF Rate, StepF Step, TraceF Trace) {
   TCONT& C = Cont();
   double X = Xfrom;
+  int64_t n = 0;
   do {
     C.WK.X = X;
     const double DX = Rate(X);
     if (!(X + DX < X) && X > X1) StepError(Routine, "шаг DX=" + NumText(DX), X);
+    if (++n > kMaxSteps)
+      StepError(Routine, "более "_cp + IntStr(static_cast<int32_t>(kMaxSteps)) +
+                             " шагов до X="_cp + FSt(8, 4, X1) + " (DX=" + NumText(DX) + ")",
+                X);
     Step(DX, X);
     X = X + DX;
     Trace(X);
@@ -169,6 +179,7 @@ double StepH0(TCONTR& R, double X, double X1, double DXMA, double EFDX) {
 
 void URKU(int32_t i, TUNNO& U, double DX, double X) {
   TTimedSection prof("URKU");
+  ++TransferCounts().Steps;
   const size_t k = static_cast<size_t>(i);
   const double y0[5] = {0, U.UI[k], U.UQ[k], U.UU[k], U.UV[k]};
   RK4(4, y0, UDeriv, DX, X);
@@ -180,6 +191,7 @@ void URKU(int32_t i, TUNNO& U, double DX, double X) {
 }
 
 void H0Step(int32_t i, TUNNO& U, double DX, double X) {
+  ++TransferCounts().Steps;
   const size_t k = static_cast<size_t>(i);
   RK4I(H0Deriv, U.UI[k], DX, X);
   U.UI[k] = Cont().WK.Y[1];

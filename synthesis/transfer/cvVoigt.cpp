@@ -555,7 +555,13 @@ void SetVoigtMethod(const std::string& Name) {
   }
 }
 
+TTransferCounts& TransferCounts() {
+  thread_local TTransferCounts c;
+  return c;
+}
+
 void VoigtFunc(double a, double v, double& H, double& F) {
+  ++TransferCounts().Voigt;
   switch (CurrentVoigtMethod()) {
     case vmTaylor: {
       TTimedSection prof("VoigtTaylor");
@@ -577,6 +583,7 @@ void VoigtFunc(double a, double v, double& H, double& F) {
 }
 
 void VoigtFuncBatch(double a, const double* v, int32_t N, double* H, double* F) {
+  TransferCounts().Voigt += N;
   // one profiler entry per batch: the sections cost more than one evaluation
   switch (CurrentVoigtMethod()) {
     case vmTaylor: {
@@ -600,6 +607,7 @@ void VoigtFuncBatch(double a, const double* v, int32_t N, double* H, double* F) 
 }
 
 void VoigtFuncBatchA(const double* a, const double* v, int32_t N, double* H, double* F) {
+  TransferCounts().Voigt += N;
   switch (CurrentVoigtMethod()) {
     case vmTaylor: {
       TTimedSection prof("VoigtTaylor");

@@ -64,5 +64,13 @@ void VoigtFuncBatch(double a, const double* v, int32_t N, double* H, double* F);
 // The current method over N pairs (a[j], v[j]); the same results as N calls of VoigtFunc.
 void VoigtFuncBatchA(const double* a, const double* v, int32_t N, double* H, double* F);
 
+// The calling thread's transfer work since its last reset (bench and harness bookkeeping): values
+// of the current Voigt method and Runge-Kutta steps of the Stokes vector.
+struct TTransferCounts {
+  int64_t Voigt = 0;
+  int64_t Steps = 0;
+};
+TTransferCounts& TransferCounts();
+
 // Humlicek against the quadrature over rows v = (c - 1) vmax/N - 6 vmax/N, c = 1..N+6.
 std::unique_ptr<TStringList> VoigtHumlicekErrTab(int32_t N, double a, double Tol, double VMax);

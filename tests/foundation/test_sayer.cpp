@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 #include <vector>
 
 #include "foundation/cvClock.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvWarnOnceCapture.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Cursor.h"
@@ -237,6 +240,36 @@ TEST_F(SayerTest, WarnOnceShowsAKeyOnce) {
   EXPECT_EQ(WarnOnceKeys->Lines(), (std::vector<std::string>{"K1", "K2"}));
   ResetSayerForTests();
   EXPECT_EQ(WarnOnceKeys, nullptr);
+}
+
+// On a worker the calls are kept with the distinct warnings its job held before each, and told
+// nothing; told later on the run's thread, the first in that order is the one shown.
+TEST_F(SayerTest, WarnOnceKeptOnAWorkerAndToldLater) {
+  std::vector<TWarnOnceCall> kept;
+  TJob worker("worker");
+  std::thread t([&] {
+    TJobScope scope(worker);
+    CaptureWarnOnce(&kept);
+    WARNAbs("a");
+    WARNOnce("KCAP", "first");
+    CaptureWarnOnce(nullptr);
+    WARNAbs("b");
+  });
+  t.join();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].Key, "KCAP");
+  EXPECT_EQ(kept[0].Text, "first");
+  EXPECT_EQ(kept[0].At, 1);
+  ASSERT_EQ(worker.Warnings().size(), 2u);  // "a" and "b" only
+  EXPECT_TRUE(WarnOnceKeys == nullptr || WarnOnceKeys->IndexOf("KCAP") < 0);
+  TJob run("run");
+  {
+    TJobScope scope(run);
+    WARNOnce(kept[0].Key, kept[0].Text);
+    WARNOnce("KCAP", "second");  // seen: only while warnings are on
+  }
+  ASSERT_EQ(run.Warnings().size(), 1u);
+  EXPECT_EQ(run.Warnings()[0].Text, "KCAP#first");
 }
 
 TEST_F(SayerTest, AskYesNoAndSayHook) {

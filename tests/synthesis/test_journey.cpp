@@ -342,3 +342,127 @@ TEST(SynthJourney, OutputDepthsContinueTheWalk) {
 }
 
 }  // namespace
+
+namespace {
+
+// The harness's standard output, and its standard error without the progress line.
+std::string ReplaceAll(std::string S, const std::string& From, const std::string& To) {
+  for (size_t p = S.find(From); p != std::string::npos; p = S.find(From, p + To.size()))
+    S.replace(p, From.size(), To);
+  return S;
+}
+
+struct TSplitRun {
+  int status = -1;
+  std::string out, err, rawErr;
+};
+
+TSplitRun SplitHarness(const std::string& Args) {
+  testsupport::TempDir tmp;
+  const std::string o = tmp.file("out.txt"), e = tmp.file("err.txt");
+  const std::string cmd =
+      "'" + std::string(CORVESTA_BATCH) + "' " + Args + " > '" + o + "' 2> '" + e + "'";
+  const int rc = std::system(cmd.c_str());
+  TSplitRun r;
+  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  r.out = testsupport::ReadFile(o);
+  r.rawErr = testsupport::ReadFile(e);
+  std::istringstream in(r.rawErr);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.find("\x1b[K") == std::string::npos) r.err += line + "\n";
+  return r;
+}
+
+// Two lines by three fields (the field-free values first and last, so that "#ZEE" is read only in
+// the middle combinations, which run on the workers) on one thread and on four: the result file,
+// the profiles (order and every value) and the report are the same byte for byte, and the
+// result's control text names "#ZEE" (marks of the workers' variator copies are merged, and keys
+// are removed only after the last combination). Cancelled at its first grid progress, the run
+// keeps the profiles made, says so and writes no result file.
+TEST(SynthJourney, GridOnFourThreadsEqualsOneThread) {
+  testsupport::TempDir tmp;
+  const std::string project = tmp.file("Demo");
+  std::filesystem::copy(testsupport::SourceRoot() + "/data/Projects/Demo", project,
+                        std::filesystem::copy_options::recursive);
+  const std::string dat = project + "/ONE/grid.DAT";
+  testsupport::WriteFile(dat, "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n"
+                              "#H 0 1000 0.0 #\n#LIN FE6301 FE6302 #\n#ZEE 0 #\n"
+                              "#GM 45 #\n#XI 30 #\n#VD 0.5 #\n#VMI 1 #\n#DLK 300 #\n#NLAM 31 #\n"
+                              "#A_OPT 46_04 #\n#OPACITY LANDI #\n#KZWAAN 0 #\n#RUN CONT #\n");
+  auto run = [&](const std::string& Threads, const std::string& Out, const std::string& More) {
+    return SplitHarness("synth --summary --warn --threads " + Threads + " " + More +
+                        " --project '" + project + "' --out '" + Out + "' '" + dat + "'");
+  };
+  const std::string f1 = tmp.file("one.txt"), f4 = tmp.file("four.txt");
+  const TSplitRun one = run("1", f1, ""), four = run("4", f4, "");
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(four.status, 0) << four.err;
+  const std::vector<TProf> p = Profiles(one.out);
+  ASSERT_EQ(p.size(), 6u) << one.out;
+  for (size_t k = 0; k < p.size(); ++k) {
+    EXPECT_EQ(p[k]["K"], static_cast<double>(k + 1));
+    EXPECT_EQ(p[k]["K4"], k == 2 || k == 3 ? 4 : 1) << k;
+  }
+  EXPECT_EQ(four.out, one.out);
+  // the report (warnings in their order, with counts) is the same but for the file's name
+  EXPECT_EQ(ReplaceAll(four.err, f4, f1), one.err);
+  const std::string text = testsupport::ReadFile(f1);
+  EXPECT_EQ(testsupport::ReadFile(f4), text);
+  EXPECT_NE(text.find("#ZEE"), std::string::npos) << text;
+  EXPECT_NE(text.find("VARI(6)="), std::string::npos);
+
+  for (const std::string threads : {"1", "4"}) {
+    const std::string none = tmp.file("cancelled" + threads + ".txt");
+    const TSplitRun c = run(threads, none, "--cancel-at-grid");
+    EXPECT_EQ(c.status, 130) << c.err;
+    EXPECT_NE(c.err.find("doCONT прерван"), std::string::npos) << c.err;
+    EXPECT_NE(c.err.find("файл результатов не записан"), std::string::npos) << c.err;
+    EXPECT_EQ(c.rawErr.find(" 0 profiles kept"), std::string::npos) << c.rawErr;
+    EXPECT_NE(c.rawErr.find("profiles kept"), std::string::npos) << c.rawErr;
+    EXPECT_FALSE(std::filesystem::exists(none)) << threads;
+  }
+
+  // a fatal error in combination 3 (on a worker) ends the run as one after the other: the
+  // profiles before it kept, its error, no result file
+  const std::string bad = project + "/ONE/bad.DAT";
+  testsupport::WriteFile(bad, "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n#LIN FE6302 #\n"
+                              "#MAXSTEP 0.5 0.4 -1 0.3 0.2 0.1 #\n#H 0 #\n#GM 0 #\n#XI 0 #\n#VD 0 #\n#VMI 1 #\n"
+                              "#DLK 300 #\n#NLAM 11 #\n#A_OPT 46_04 #\n#OPACITY LANDI #\n"
+                              "#KZWAAN 0 #\n#RUN CONT #\n");
+  std::string failed[2];
+  for (int i = 0; i < 2; ++i) {
+    const std::string none = tmp.file("failed" + std::to_string(i) + ".txt");
+    const TSplitRun f = SplitHarness("synth --threads " + std::string(i ? "4" : "1") +
+                                     " --project '" + project + "' --out '" + none + "' '" +
+                                     bad + "'");
+    EXPECT_EQ(f.status, 1) << f.rawErr;
+    EXPECT_NE(f.rawErr.find("2 profiles kept"), std::string::npos) << f.rawErr;
+    EXPECT_NE(f.err.find("#MAXSTEP должен быть > 0"), std::string::npos) << f.err;
+    EXPECT_FALSE(std::filesystem::exists(none));
+    failed[i] = ReplaceAll(f.err, none, "");
+  }
+  EXPECT_EQ(failed[1], failed[0]);
+}
+
+}  // namespace
+
+namespace {
+
+// Keys nothing read: a single-valued one leaves the variator after the last combination (not in
+// the result's control text); a multi-valued one stays, so the combinations keep their numbers
+// and the result file its dimensions, and a warning names it.
+TEST(SynthJourney, KeysNothingReadAfterTheLastCombination) {
+  TQuestRun q("unread", "#H 1000 #\n#VD 0 #\n#DLK 300 #\n#NLAM 11 #\n#SOLO 5 #\n#NOBODY 1 2 #\n");
+  ASSERT_EQ(q.run.status, 0) << q.run.out;
+  EXPECT_EQ(q.prof.size(), 2u) << q.run.out;
+  EXPECT_NE(q.run.out.find("не прочитаны параметры с несколькими значениями #NOBODY"),
+            std::string::npos)
+      << q.run.out;
+  const std::string text = testsupport::ReadFile(q.result);
+  EXPECT_NE(text.find("#NOBODY"), std::string::npos) << text;
+  EXPECT_EQ(text.find("#SOLO"), std::string::npos) << text;
+  EXPECT_NE(text.find("VARI(2)=#NOBODY=2"), std::string::npos) << text;
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // "#RUN" word (CONT and HEIGHTS by the synthesis driver, the profiles written in the
 // profile-list text after each step's control text; any other word through the dispatcher, its
 // text results printed); and a result file read back into the profile list.
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 
@@ -37,6 +38,7 @@
 #include "synthesis/drivers/cvProjRuns.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
+#include "synthesis/transfer/cvVoigt.h"
 #include "tools/batch/Batch.h"
 
 namespace {
@@ -49,6 +51,9 @@ void Print(const TStringList* L) {
 struct TSynthOpts {
   std::string Project, Quest, Out, Db, File, Kurucz;
   bool Warn = false, Print = false, Summary = false;
+  int32_t Threads = -1;     // -1: the setting as it stands
+  bool CancelAtGrid = false;  // cancel at the first "IVARI=" progress
+  bool Counts = false;        // the run's time and transfer work
   bool Bad = false;
 };
 
@@ -67,6 +72,15 @@ TSynthOpts Options(const std::vector<std::string>& Args) {
     else if (a == "--warn") o.Warn = true;
     else if (a == "--print") o.Print = true;
     else if (a == "--summary") o.Summary = true;
+    else if (a == "--cancel-at-grid") o.CancelAtGrid = true;
+    else if (a == "--counts") o.Counts = true;
+    else if (a == "--threads") {
+      std::string t;
+      value(t);
+      int32_t code = 0;
+      o.Threads = static_cast<int32_t>(ValRealCode(t, code));
+      if (code != 0 || o.Threads < 0) o.Bad = true;
+    }
     else if (o.File.empty() && a.rfind("--", 0) != 0) o.File = batch::Cp(a);
     else o.Bad = true;
   }
@@ -151,12 +165,16 @@ void Summary(TLUNNO& List) {
 }
 
 // synth [--project DIR] [--quest NAME] [--db FILE] [--kurucz DIR] [--out FILE] [--print]
-// [--summary] [--warn] FILE: every step of the quest's control file computed by its "#RUN" word;
-// the result file (the project's "DC\<quest>.txt" by default) holds each CONT or HEIGHTS step's
-// control text and, per combination, its settings and its profiles in the profile-list text.
-// Other words (RECONT, KURUCZ, ...) run through the dispatcher; their text results are printed.
-// --kurucz names the folder of the catalogue band files. --print also shows the result file;
-// --summary prints each profile's figures and its full-form rows.
+// [--summary] [--warn] [--threads N] [--cancel-at-grid] [--counts] FILE: every step of the
+// quest's control file computed by its "#RUN" word; the result file (the project's
+// "DC\<quest>.txt" by default) holds each CONT or HEIGHTS step's control text and, per
+// combination, its settings and its profiles in the profile-list text. Other words (RECONT,
+// KURUCZ, ...) run through the dispatcher; their text results are printed. --kurucz names the
+// folder of the catalogue band files. --print also shows the result file; --summary prints each
+// profile's figures and its full-form rows. --threads: the grid's threads (0 every core, 1 one
+// after the other); --cancel-at-grid cancels the run at its first "IVARI=" progress; --counts
+// prints the profiles, their points, the Runge-Kutta steps, the Voigt values and the run's
+// seconds.
 int Synth(const std::vector<std::string>& Args) {
   TSynthOpts o = Options(Args);
   if (o.Bad) return batch::Usage();
@@ -170,14 +188,22 @@ int Synth(const std::vector<std::string>& Args) {
   TCalcScope scope(ctx);
   TLUNNO list;
   TJob job("CONT " + quest);
+  if (o.Threads >= 0) Synthesis().GridThreads = o.Threads;
   std::string file = o.Out;
   if (file.empty()) file = App->sProjDir + "DC/" + quest + ".txt";
   return batch::RunAsJob(job, [&](TJob& J) {
+    if (o.CancelAtGrid)
+      J.OnProgress = [&J, shown = J.OnProgress](const TJobProgress& P) {
+        if (P.Text.rfind("IVARI=", 0) == 0) J.Cancel();
+        if (shown) shown(P);
+      };
     LoadVectorLists(ctx);
     vctx.LVARI->LoadFromFile(quest, path, false);
     // every step through the synthesis driver; the first rewrites the result file, the others
     // append to it
     const int32_t steps = vctx.LVARI->CountQuest(quest);
+    TransferCounts() = TTransferCounts();
+    const auto start = std::chrono::steady_clock::now();
     for (int32_t iq = 1; iq <= steps; ++iq) {
       TVARIATOR* V = vctx.LVARI->GetQuestIQVARI(quest, iq);
       if (!V) continue;
@@ -185,16 +211,33 @@ int Synth(const std::vector<std::string>& Args) {
       App->iStep = iq;
       V->KIdx = 1;
       const std::string word = WordN(V->GetSDef("#RUN", "CONT"), 1);
-      if (word == "CONT") {
-        doCONT(J, list, file, iq > 1);
-      } else if (word == "HEIGHTS") {
-        doHEIGHTS(J, list, file, iq > 1);
-      } else {
+      if (word != "CONT" && word != "HEIGHTS") {
         TStringList result;
         RunAlg(J, word, result, list);
         Print(&result);
+        if (J.Cancelled()) return;
+        continue;
       }
-      if (J.Cancelled()) return;
+      bool done = false;
+      try {
+        done = word == "CONT" ? doCONT(J, list, file, iq > 1) : doHEIGHTS(J, list, file, iq > 1);
+      } catch (...) {
+        std::cerr << "corvesta-batch: " << list.Count() << " profiles kept\n";
+        throw;
+      }
+      if (!done) {
+        if (!J.Cancelled() && word == "HEIGHTS") continue;
+        std::cerr << "corvesta-batch: " << list.Count() << " profiles kept\n";
+        return;
+      }
+    }
+    if (o.Counts) {
+      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+      int64_t points = 0;
+      for (int32_t n = 0; n < list.Count(); ++n) points += list.Items(n)->NDL;
+      std::cout << "counts profiles=" << list.Count() << " points=" << points
+                << " steps=" << TransferCounts().Steps << " voigt=" << TransferCounts().Voigt
+                << " seconds=" << Num(took.count()) << "\n";
     }
     std::cerr << "corvesta-batch: " << list.Count() << " profiles -> " << batch::U8(file) << "\n";
     if (o.Print && platform::IsRegularFile(file)) {
@@ -326,7 +369,7 @@ const TBatchCommand kRunQuest{"run-quest",
 
 const TBatchCommand kSynth{
     "synth", "synth [--project DIR] [--quest NAME] [--db FILE] [--kurucz DIR] [--out FILE] [--print] "
-    "[--summary] [--warn] FILE",
+    "[--summary] [--warn] [--threads N] [--cancel-at-grid] [--counts] FILE",
     Synth};
 const TBatchCommand kUnnoLoad{"unno-load",
                               "unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE",

@@ -1,0 +1,153 @@
+// The synthesis driver through the command-line harness (its own process, as the program runs
+// it): Fe I 6301.5 + 6302.5 in HSRA on the instrument grid (112 points, 21.549 mA) at the default
+// accuracy, one combination after another: ms per profile, Runge-Kutta steps and Voigt values
+// per point; and a grid of 1000 combinations on every core against the same grid on one thread
+// (the results are checked to be the same byte for byte). The process's CPU seconds show the
+// cores the machine gave the run.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A copy of the bundled demo project in a temporary folder, removed at the end.
+struct TProject {
+  fs::path Dir;
+  TProject() {
+    Dir = fs::temp_directory_path() / ("corvesta_bench_synth_" + std::to_string(::getpid()));
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+    fs::copy(fs::path(CORVESTA_ROOT) / "Projects" / "Demo", Dir / "Demo",
+             fs::copy_options::recursive);
+  }
+  ~TProject() { fs::remove_all(Dir); }
+  std::string Quest(const std::string& Name, const std::string& Keys) const {
+    const fs::path f = Dir / "Demo" / "ONE" / (Name + ".DAT");
+    std::ofstream(f) << "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n"
+                        "#LIN FE6301 FE6302=#\n#LAMB 6302.0 #\n"
+                        "#DL0 -1195.9695 #\n#DLK 1195.9695 #\n#NLAM 112 #\n"
+                        "#VD 0 #\n#VMI 1 #\n#A_OPT 46_04 #\n#OPACITY LANDI #\n#KZWAAN 0 #\n"
+                     << Keys << "#RUN CONT #\n";
+    return f.string();
+  }
+};
+
+TProject& Project() {
+  static TProject p;
+  return p;
+}
+
+// The figures of "synth --counts" (profiles, points, steps, voigt, seconds); empty on failure.
+std::map<std::string, double> Synth(const std::string& Quest, const std::string& Threads,
+                                    const std::string& Out) {
+  const fs::path log = Project().Dir / "log.txt", err = Project().Dir / "err.txt";
+  const std::string cmd = "'" + std::string(CORVESTA_BATCH) + "' synth --counts --threads " +
+                          Threads + " --project '" + (Project().Dir / "Demo").string() +
+                          "' --out '" + Out + "' '" + Quest + "' > '" + log.string() + "' 2> '" +
+                          err.string() + "'";
+  auto childCpu = [] {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + 1e-6 * (u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+  };
+  const double cpu0 = childCpu();
+  const int rc = std::system(cmd.c_str());
+  const double cpu = childCpu() - cpu0;
+  std::map<std::string, double> r;
+  std::ifstream in(log);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("counts ", 0) != 0) continue;
+    std::istringstream w(line.substr(7));
+    std::string kv;
+    while (w >> kv) {
+      const size_t eq = kv.find('=');
+      if (eq != std::string::npos) r[kv.substr(0, eq)] = std::strtod(kv.c_str() + eq + 1, nullptr);
+    }
+  }
+  r["cpu"] = cpu;  // the whole process, set-up included
+  if (!WIFEXITED(rc) || WEXITSTATUS(rc) != 0 || !r.count("seconds")) {
+    std::ifstream again(err);
+    std::stringstream all;
+    all << again.rdbuf();
+    std::fprintf(stderr, "synth failed:\n%s\n", all.str().c_str());
+    r.clear();
+  }
+  return r;
+}
+
+std::string ReadAll(const std::string& File) {
+  std::ifstream in(File, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Twenty combinations one after the other: the time per pair profile and the work per point.
+void RK_PairProfile(benchmark::State& State) {
+  const std::string q = Project().Quest("rk", "#H 200 400 600 800 1000 1200 1400 1600 1800 2000 #\n"
+                                              "#GM 30 60 #\n#XI 20 #\n");
+  for (auto _ : State) {
+    const auto r = Synth(q, "1", (Project().Dir / "rk.txt").string());
+    if (r.empty() || r.at("profiles") == 0) {
+      State.SkipWithError("synth failed");
+      return;
+    }
+    State.SetIterationTime(r.at("seconds") / r.at("profiles"));
+    State.counters["ms_per_profile"] = 1000 * r.at("seconds") / r.at("profiles");
+    State.counters["steps_per_point"] = r.at("steps") / r.at("points");
+    State.counters["voigt_per_point"] = r.at("voigt") / r.at("points");
+  }
+}
+
+// 1000 combinations (10 fields x 10 inclinations x 10 azimuths).
+std::string GridQuest() {
+  return Project().Quest("grid1000", "#H 200 400 600 800 1000 1200 1400 1600 1800 2000 #\n"
+                                     "#GM 5 15 25 35 45 55 65 75 85 95 #\n"
+                                     "#XI 0 18 36 54 72 90 108 126 144 162 #\n");
+}
+
+void Grid1000(benchmark::State& State, const std::string& Threads) {
+  const std::string q = GridQuest();
+  const std::string out = (Project().Dir / ("grid_" + Threads + ".txt")).string();
+  for (auto _ : State) {
+    const auto r = Synth(q, Threads, out);
+    if (r.empty() || r.at("profiles") != 1000) {
+      State.SkipWithError("synth failed");
+      return;
+    }
+    State.SetIterationTime(r.at("seconds"));
+    State.counters["ms_per_profile"] = 1000 * r.at("seconds") / r.at("profiles");
+    // the work itself: what the process used over its time (a loaded machine gives fewer cores)
+    State.counters["cpu_s"] = r.at("cpu");
+    State.counters["cores_used"] = r.at("cpu") / r.at("seconds");
+  }
+  // every core gives what one thread gives
+  const std::string one = (Project().Dir / "grid_1.txt").string();
+  if (Threads != "1" && fs::exists(one) && ReadAll(one) != ReadAll(out))
+    State.SkipWithError("the result differs from the one-thread run");
+}
+
+void Grid1000_Reference(benchmark::State& State) { Grid1000(State, "1"); }
+
+}  // namespace
+
+BENCHMARK(RK_PairProfile)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Grid1000_Reference)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Grid1000, AllCores, std::string("0"))
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
