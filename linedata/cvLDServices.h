@@ -53,6 +53,9 @@ struct TLineDataServices {
   // A reference-model run of one line (quest "d0HMCV": central depths, "W_HMCV": equivalent
   // widths) giving the HOLMU and CV values; true when it ran. Comes with the variator.
   TLink<bool(const std::string& Quest, TLIDA& Line, double& HM, double& CV)> RunVARI{"RunVARI"};
+  // Drops the model vectors of the last line (those that depend on the line) after a
+  // single-line run; the model layer installs it.
+  TLink<void()> DropLineVectors{"TLVEMO.DelLineVeMo", TLinkLoudness::Silent};
   TLink<std::string()> LGGFSrcList{"TVARIATOR.GetS0(#LGGFSrc)", TLinkLoudness::Silent};
   // The Zeeman pattern of a line by LS coupling from 2J and g of both levels, named after the
   // line: its number of components, of pi components and its effective Lande factor. Raises when

@@ -1,5 +1,6 @@
 #include "linedata/cvLIDA.h"
 
+#include <charconv>
 #include <cmath>
 #include <functional>
 
@@ -37,9 +38,11 @@ std::string LineFilesDir() {
   return S.Root() + "LW/";
 }
 
-std::string LwFileName(int32_t Band) {
-  return "lw" + (Band < 100 ? ZeroPad(Band, 2) : IntStr(Band)) + "00.txt";
+std::string BandFileName(const std::string& Kind, int32_t Band) {
+  return Kind + (Band < 100 ? ZeroPad(Band, 2) : IntStr(Band)) + "00.txt";
 }
+
+std::string LwFileName(int32_t Band) { return BandFileName("lw", Band); }
 
 std::string SpeciesText(int32_t AT, int32_t NIon) {
   std::string s = TrimSp(AtSymByNum(AT));
@@ -781,30 +784,121 @@ std::string TLIDA::sRepLLIDA() const {
   return o;
 }
 
+namespace {
+
+// The Form C fields written straight into one buffer: what FSt, I64PadSt and PadRightMark give.
+// The fixed text of X with D decimals (0 to 3) into [A, E) of B, rounded half to even from the
+// exact X * 10^D (Dekker's product; 10^D needs no split): what the general conversion gives.
+// False when X * 10^D reaches 2^52.
+bool FixedFast(double X, int D, char (&B)[64], char*& A, char*& E) {
+  static const uint64_t kU10[] = {1, 10, 100, 1000};
+  if (D < 0 || D > 3) return false;
+  const double ax = std::fabs(X), p = static_cast<double>(kU10[D]);
+  const double hi = ax * p;
+  if (!(hi < 4503599627370496.0)) return false;
+  const double t = 134217729.0 * ax, ah = t - (t - ax), al = ax - ah;
+  const double lo = (ah * p - hi) + al * p;
+  uint64_t m = static_cast<uint64_t>(hi);
+  const double d = (hi - static_cast<double>(m)) - 0.5;  // the fraction above one half
+  if (d > -lo || (d == -lo && (m & 1) != 0)) ++m;
+  E = std::to_chars(B + 1, B + 40, m / kU10[D]).ptr;
+  if (D > 0) {
+    *E++ = '.';
+    uint64_t f = m % kU10[D];
+    for (int i = D - 1; i >= 0; --i, f /= 10) E[i] = static_cast<char>('0' + f % 10);
+    E += D;
+  }
+  A = B + 1;
+  if (X < 0) *--A = '-';
+  return true;
+}
+
+void PutF(std::string& O, int W, int D, double X) {
+  if (std::isnan(X) || std::fabs(X) >= 1e36) {
+    O += FSt(W, D, X);
+    return;
+  }
+  if (X == 0) X = 0;
+  char b[64];
+  char *a = b, *e = b;
+  if (!FixedFast(X, D, b, a, e)) e = std::to_chars(b, b + sizeof b, X, std::chars_format::fixed, D).ptr;
+  const int n = static_cast<int>(e - a);
+  if (n < W) O.append(static_cast<size_t>(W - n), ' ');
+  O.append(a, static_cast<size_t>(n));
+}
+
+void PutI(std::string& O, int W, int64_t N) {
+  const uint64_t m = N < 0 ? 0 - static_cast<uint64_t>(N) : static_cast<uint64_t>(N);
+  char b[24];
+  const auto r = std::to_chars(b, b + sizeof b, m);
+  const size_t n = static_cast<size_t>(r.ptr - b), w = static_cast<size_t>(W < 0 ? 0 : W);
+  if (n >= w) {
+    O.append(r.ptr - w, w);  // the last W digits
+    return;
+  }
+  O.append(w - n - (N < 0 ? 1 : 0), ' ');
+  if (N < 0) O += '-';
+  O.append(b, n);
+}
+
+// S in exactly W characters: padded with blanks, or cut with "*" as the last one; "_" as blanks
+// when Blanks.
+void PutText(std::string& O, const std::string& S, size_t W, bool Blanks) {
+  const size_t start = O.size();
+  if (S.size() <= W) {
+    O += S;
+    O.append(W - S.size(), ' ');
+  } else {
+    O.append(S, 0, W - 1);
+    O += '*';
+  }
+  if (Blanks)
+    for (size_t i = start; i < O.size(); ++i)
+      if (O[i] == '_') O[i] = ' ';
+}
+
+}  // namespace
+
 std::string TLIDA::sKurDumpHF() const {
-  const std::string head = FSt(10, 3, LAMB) + FSt(7, 3, LGGF) + I64PadSt(3, AT) + "." +
-                           ZeroPad(NIon - 1, 2);
+  std::string o;
+  o.reserve(160 + (HFS ? 10 * static_cast<size_t>(std::max(HFS->N, 0)) : 0));
+  PutF(o, 10, 3, LAMB);
+  PutF(o, 7, 3, LGGF);
+  PutI(o, 3, AT);
+  o += '.';
+  o += ZeroPad(NIon - 1, 2);
   if (!LIk) {
-    const std::string e = "TLIDA.sKurDump before Assigning LIk!\n\r" + head;
+    const std::string e = "TLIDA.sKurDump before Assigning LIk!\n\r" + o;
     WARNAbs(e);
     return e;
   }
-  auto label = [](const std::string& s) { return PadRightMark(ReplaceChar(s, '_', ' '), 10); };
-  std::string o = head + FSt(12, 3, ELOW * EvToCm) + FSt(5, 1, JL2 / 2.0) + " " +
-                  label(LIk->LabelLO) + FSt(12, 3, EUP * EvToCm) + FSt(5, 1, JU2 / 2.0) + " " +
-                  label(LIk->LabelHI) + FSt(6, 2, Rad) + FSt(6, 2, Stark) + FSt(6, 2, Waals) +
-                  PadRightMark(LGGFSrc, 4) + I64PadSt(2, LIk->NonLTElo) +
-                  I64PadSt(2, LIk->NonLTEhi) + PadRightMark(LIk->linestrength, 1) +
-                  PadRightMark(LIk->autoionising, 3) + I64PadSt(5, std::llround(GL * 1000)) +
-                  I64PadSt(5, std::llround(GU * 1000)) + I64PadSt(5, std::llround(DHM * 100)) +
-                  I64PadSt(5, std::llround(DCV * 100)) + I64PadSt(5, std::llround(WHM * 10)) +
-                  I64PadSt(5, std::llround(WCV * 10));
+  PutF(o, 12, 3, ELOW * EvToCm);
+  PutF(o, 5, 1, JL2 / 2.0);
+  o += ' ';
+  PutText(o, LIk->LabelLO, 10, true);
+  PutF(o, 12, 3, EUP * EvToCm);
+  PutF(o, 5, 1, JU2 / 2.0);
+  o += ' ';
+  PutText(o, LIk->LabelHI, 10, true);
+  PutF(o, 6, 2, Rad);
+  PutF(o, 6, 2, Stark);
+  PutF(o, 6, 2, Waals);
+  PutText(o, LGGFSrc, 4, false);
+  PutI(o, 2, LIk->NonLTElo);
+  PutI(o, 2, LIk->NonLTEhi);
+  PutText(o, LIk->linestrength, 1, false);
+  PutText(o, LIk->autoionising, 3, false);
+  PutI(o, 5, std::llround(GL * 1000));
+  PutI(o, 5, std::llround(GU * 1000));
+  PutI(o, 5, std::llround(DHM * 100));
+  PutI(o, 5, std::llround(DCV * 100));
+  PutI(o, 5, std::llround(WHM * 10));
+  PutI(o, 5, std::llround(WCV * 10));
   if (HFS) {
-    o += I64PadSt(3, HFS->N);
+    PutI(o, 3, HFS->N);
+    for (int32_t i = 1; i <= HFS->N; ++i) PutI(o, 5, std::llround(HFS->Shift[static_cast<size_t>(i)]));
     for (int32_t i = 1; i <= HFS->N; ++i)
-      o += I64PadSt(5, std::llround(HFS->Shift[static_cast<size_t>(i)]));
-    for (int32_t i = 1; i <= HFS->N; ++i)
-      o += I64PadSt(5, std::llround(HFS->Int[static_cast<size_t>(i)] * 10000));
+      PutI(o, 5, std::llround(HFS->Int[static_cast<size_t>(i)] * 10000));
   } else {
     o += "  0";
   }

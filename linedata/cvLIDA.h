@@ -148,8 +148,12 @@ class TLINEDATA {
 
 // Symbol + stage suffix (" I", " II", " III", " 4"...) of a line.
 std::string SpeciesText(int32_t AT, int32_t NIon);
-// The lw file of band N (N = trunc(wavelength / 100)): "lw" + N (at least two digits) + "00.txt";
-// bands from 100 on keep every digit, so no band shares another's file.
+// The band files of the line files: Kind ("li", "lh", "lw") + the band N (N = trunc(wavelength
+// / 100 Å), at least two digits) + "00.txt"; bands from 100 on keep every digit, so no band
+// shares another's file. The one naming of every band file the builders write and the loaders
+// read.
+std::string BandFileName(const std::string& Kind, int32_t Band);
+// The lw file of band N.
 std::string LwFileName(int32_t Band);
 // The folders of the Kurucz band files and of the system's line files (lw).
 std::string KuruczDir();

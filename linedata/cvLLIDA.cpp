@@ -336,35 +336,43 @@ std::string TLiSet::GetText() const {
 
 // ---------------------------------------------------------------- reference-model runs
 
-void CalcLineDepths(TLIDA& Line, double& DHM, double& DCV) {
+bool CalcLineDepths(TLIDA& Line, double& DHM, double& DCV) {
   CreateLineLists();
   DHM = DCV = 0;
   LILast->LoadClone(Line);
-  if (LineData().RunVARI("d0HMCV", Line, DHM, DCV)) {
+  const bool ran = LineData().RunVARI("d0HMCV", Line, DHM, DCV);
+  if (ran) {
     Line.DHM = DHM * 100;
     Line.DCV = DCV * 100;
   }
   LILast->LoadClone(Line);
+  return ran;
 }
 
-void CalcLineWidths(TLIDA& Line, double& WHM, double& WCV) {
+bool CalcLineWidths(TLIDA& Line, double& WHM, double& WCV) {
   CreateLineLists();
   WHM = WCV = 0;
   LILast->LoadClone(Line);
-  if (LineData().RunVARI("W_HMCV", Line, WHM, WCV)) {
+  const bool ran = LineData().RunVARI("W_HMCV", Line, WHM, WCV);
+  if (ran) {
     Line.WHM = WHM;
     Line.WCV = WCV;
   }
   LILast->LoadClone(Line);
+  return ran;
 }
 
 void CalcLineDepthsById(const std::string& Id, double& DHM, double& DCV) {
   CreateLineLists();
   if (LILast->sIdK == Id) {
     TLIDA L(*LILast);
-    return CalcLineDepths(L, DHM, DCV);
+    CalcLineDepths(L, DHM, DCV);
+    return;
   }
-  if (TLIDA* e = LLIDA->GetKxNNNNNN(Id)) return CalcLineDepths(*e, DHM, DCV);
+  if (TLIDA* e = LLIDA->GetKxNNNNNN(Id)) {
+    CalcLineDepths(*e, DHM, DCV);
+    return;
+  }
   TLIDA L;
   L.LIK_load_from_TXT(Id);
   CalcLineDepths(L, DHM, DCV);

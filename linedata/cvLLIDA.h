@@ -65,9 +65,9 @@ class TLiSet {
 
 // The reference-model runs of a line: central depths (percent) and equivalent widths (mÅ) in
 // the models HOLMU and CV, stored on the line. Until the variator exists the runs are not
-// available (a warning) and the values stay 0.
-void CalcLineDepths(TLIDA& Line, double& DHM, double& DCV);
-void CalcLineWidths(TLIDA& Line, double& WHM, double& WCV);
+// available (a warning) and the values stay 0. True when the run gave its values.
+bool CalcLineDepths(TLIDA& Line, double& DHM, double& DCV);
+bool CalcLineWidths(TLIDA& Line, double& WHM, double& WCV);
 // The same for a line given by catalogue Id (LILast, the LLIDA entry or the band file).
 void CalcLineDepthsById(const std::string& Id, double& DHM, double& DCV);
 double LineDepthSum(const std::string& Id);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
@@ -107,6 +108,11 @@ void TLLILAM::Note(const std::string& Text) const {
 
 void TLLILAM::Add(std::unique_ptr<TLIDA> Line) {
   if (Name.empty()) Name = "Add";
+  // lines that come in the list's order go to its end
+  if (Items.empty() || Compare(*Items.back(), *Line) > 0) {
+    Items.push_back(std::move(Line));
+    return;
+  }
   // the first entry that does not go before the new line
   auto it = std::partition_point(Items.begin(), Items.end(),
                                  [&](const std::unique_ptr<TLIDA>& E) { return Compare(*E, *Line) > 0; });
@@ -115,6 +121,26 @@ void TLLILAM::Add(std::unique_ptr<TLIDA> Line) {
     return;
   }
   Items.insert(it, std::move(Line));
+}
+
+void TLLILAM::AddAll(std::vector<std::unique_ptr<TLIDA>> Lines) {
+  if (Name.empty()) Name = "Add";
+  // the new lines in the list's order (equal ones as they came), merged behind the equal
+  // entries already there: a duplicate meets the entry it would meet inserted alone
+  std::stable_sort(Lines.begin(), Lines.end(),
+                   [&](const auto& A, const auto& B) { return Compare(*A, *B) > 0; });
+  std::vector<std::unique_ptr<TLIDA>> old;
+  old.swap(Items);
+  Items.reserve(old.size() + Lines.size());
+  size_t i = 0;
+  for (auto& n : Lines) {
+    while (i < old.size() && Compare(*old[i], *n) >= 0) Items.push_back(std::move(old[i++]));
+    if (!Items.empty() && Compare(*Items.back(), *n) == 0)
+      Duplicate(Items.size() - 1, n);
+    else
+      Items.push_back(std::move(n));
+  }
+  while (i < old.size()) Items.push_back(std::move(old[i++]));
 }
 
 void TLLILAM::AddNamed(std::unique_ptr<TLIDA> Line, const std::string& AName) {
@@ -165,17 +191,30 @@ void TLLIHFS::ExtractLI(const TLIDA& Line, std::unique_ptr<TLLIHFS>& Result) {
   Result->ClearLines();
   Result->InsertErrors = InsertErrors;
   const TLIDAk& k = K(Line);
-  for (size_t i = Items.size(); i-- > 0;) {
-    const TLIDA& e = *Items[i];
+  // the components share AT, NIon and ELOW: in the order by atom they stand together
+  auto lo = Items.begin(), hi = Items.end();
+  if (Compare == CompareByAtom) {
+    auto before = [&](const std::unique_ptr<TLIDA>& E) {
+      return std::tie(E->AT, E->NIon, E->ELOW) < std::tie(Line.AT, Line.NIon, Line.ELOW);
+    };
+    lo = std::partition_point(Items.begin(), Items.end(), before);
+    hi = std::partition_point(lo, Items.end(), [&](const std::unique_ptr<TLIDA>& E) {
+      return !(std::tie(Line.AT, Line.NIon, Line.ELOW) < std::tie(E->AT, E->NIon, E->ELOW));
+    });
+  }
+  // matching entries move out in list order, the others close up
+  auto keep = lo;
+  for (auto it = lo; it != hi; ++it) {
+    const TLIDA& e = **it;
     const TLIDAk& ek = K(e);
     if (e.AT == Line.AT && e.NIon == Line.NIon && e.ELOW == Line.ELOW &&
         ek.LabelLO == k.LabelLO && ek.LabelHI == k.LabelHI && e.JL2 == Line.JL2 &&
-        e.JU2 == Line.JU2 && ek.Isotope == k.Isotope) {
-      Result->Items.push_back(std::move(Items[i]));
-      Items.erase(Items.begin() + static_cast<std::ptrdiff_t>(i));
-    }
+        e.JU2 == Line.JU2 && ek.Isotope == k.Isotope)
+      Result->Items.push_back(std::move(*it));
+    else
+      *keep++ = std::move(*it);
   }
-  std::reverse(Result->Items.begin(), Result->Items.end());
+  Items.erase(keep, hi);
   std::stable_sort(Result->Items.begin(), Result->Items.end(),
                    [](const auto& A, const auto& B) { return K(*A).HFShift < K(*B).HFShift; });
 }
@@ -184,15 +223,16 @@ void TLLIHFS::ExtractISO(const TLIDA& Line, std::unique_ptr<TLLIHFS>& Result) {
   if (!Result) Result = std::make_unique<TLLIHFS>();
   Result->ClearLines();
   Result->InsertErrors = InsertErrors;
-  for (size_t i = Items.size(); i-- > 0;) {
-    const TLIDA& e = *Items[i];
+  auto keep = Items.begin();
+  for (auto it = Items.begin(); it != Items.end(); ++it) {
+    const TLIDA& e = **it;
     if (e.AT == Line.AT && e.NIon == Line.NIon && e.ELOW == Line.ELOW && e.EUP == Line.EUP &&
-        e.JL2 == Line.JL2 && e.JU2 == Line.JU2) {
-      Result->Items.push_back(std::move(Items[i]));
-      Items.erase(Items.begin() + static_cast<std::ptrdiff_t>(i));
-    }
+        e.JL2 == Line.JL2 && e.JU2 == Line.JU2)
+      Result->Items.push_back(std::move(*it));
+    else
+      *keep++ = std::move(*it);
   }
-  std::reverse(Result->Items.begin(), Result->Items.end());
+  Items.erase(keep, Items.end());
   std::stable_sort(Result->Items.begin(), Result->Items.end(), [](const auto& A, const auto& B) {
     if (A->LAMB != B->LAMB) return A->LAMB > B->LAMB;
     return K(*A).Isotope2 > K(*B).Isotope2;

@@ -36,6 +36,8 @@ class TLLILAM {
   // Ordered insert (a binary search: the list is kept in its order).
   void Add(std::unique_ptr<TLIDA> Line);
   void AddNamed(std::unique_ptr<TLIDA> Line, const std::string& AName);
+  // Adds the lines as Add one after another would (duplicates alike), in one merge pass.
+  void AddAll(std::vector<std::unique_ptr<TLIDA>> Lines);
   void ClearLines();
   // One dump line per entry (an entry without its catalogue part warns and is dumped as well).
   std::unique_ptr<TStringList> Dump() const;

@@ -2,6 +2,7 @@
 
 #include "models/vectors/cvCalcContext.h"
 #include "models/vectors/cvCont.h"
+#include "models/vectors/cvLVemo.h"
 
 #include "app/AppLinks.h"
 #include "app/cvApp.h"
@@ -121,6 +122,8 @@ void InstallModelServices() {
     TVARIATOR* V = VariCtx().VARI;
     return V ? V->GetS0("#LGGFSrc") : std::string();
   });
+  // the line's vectors after a band-file builder's single-line run
+  LineData().DropLineVectors.Install([] { Keeper().DelLineVeMo(); });
   InstallDepthPhysics();
 }
 
