@@ -603,6 +603,8 @@ void TTabProj::RunQuestJob() {
         App->iStep = QuestVariCount(App->sQuest);
         ShowQuestSteps(App->iStep);
         UpDateButtons();
+        // the run's option files set the message sink's switches (the job itself draws nothing)
+        Shell.DebugTab().ShowSayerSwitches();
         if (text->Text.Count() > 0 && EdAssigned(Ed)) Ed->EdLoadSL(text->Title, &text->Text);
       });
 }
