@@ -10,21 +10,10 @@
 
 namespace {
 
-struct TRun {
-  int status = -1;
-  std::string out;  // standard output and standard error together
-};
+using TRun = testsupport::TBatchRun;
 
 TRun Harness(const std::string& Args, const std::string& Prefix = std::string()) {
-  testsupport::TempDir tmp;
-  const std::string log = tmp.file("out.txt");
-  const std::string cmd =
-      Prefix + "'" + std::string(CORVESTA_BATCH) + "' " + Args + " > '" + log + "' 2>&1";
-  const int rc = std::system(cmd.c_str());
-  TRun r;
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.out = testsupport::ReadFile(log);
-  return r;
+  return testsupport::RunBatch(Args, Prefix);
 }
 
 bool Has(const TRun& R, const std::string& Part) { return R.out.find(Part) != std::string::npos; }

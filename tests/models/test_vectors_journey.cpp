@@ -13,21 +13,9 @@
 
 namespace {
 
-struct TRun {
-  int status = -1;
-  std::string out;
-};
+using TRun = testsupport::TBatchRun;
 
-TRun Harness(const std::string& Args) {
-  testsupport::TempDir tmp;
-  const std::string log = tmp.file("out.txt");
-  const std::string cmd = "'" + std::string(CORVESTA_BATCH) + "' " + Args + " > '" + log + "' 2>&1";
-  const int rc = std::system(cmd.c_str());
-  TRun r;
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.out = testsupport::ReadFile(log);
-  return r;
-}
+TRun Harness(const std::string& Args) { return testsupport::RunBatch(Args); }
 
 std::vector<std::string> Lines(const std::string& S) {
   std::vector<std::string> v;

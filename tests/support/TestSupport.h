@@ -66,4 +66,20 @@ inline std::string RunShell(const std::string& Command, int* Status = nullptr) {
   return out;
 }
 
+#ifdef CORVESTA_BATCH
+// A run of the command-line harness: its exit status and what it wrote (standard output and
+// standard error together).
+struct TBatchRun {
+  int status = -1;
+  std::string out;
+};
+
+// Runs the harness with Args (after Prefix, e.g. a variable setting for the shell).
+inline TBatchRun RunBatch(const std::string& Args, const std::string& Prefix = std::string()) {
+  TBatchRun r;
+  r.out = RunShell(Prefix + "'" + std::string(CORVESTA_BATCH) + "' " + Args + " 2>&1", &r.status);
+  return r;
+}
+#endif
+
 }  // namespace testsupport

@@ -17,21 +17,9 @@
 
 namespace {
 
-struct TRun {
-  int status = -1;
-  std::string out;  // standard output and standard error together
-};
+using TRun = testsupport::TBatchRun;
 
-TRun Harness(const std::string& Args) {
-  testsupport::TempDir tmp;
-  const std::string log = tmp.file("out.txt");
-  const std::string cmd = "'" + std::string(CORVESTA_BATCH) + "' " + Args + " > '" + log + "' 2>&1";
-  const int rc = std::system(cmd.c_str());
-  TRun r;
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.out = testsupport::ReadFile(log);
-  return r;
-}
+TRun Harness(const std::string& Args) { return testsupport::RunBatch(Args); }
 
 // The number after Key in the Nth block (0: the profile, 1: the blurred copy); NaN when absent.
 double Value(const TRun& R, const std::string& Key, int Block) {

@@ -20,10 +20,7 @@ const std::string kBase =
     "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n#GM 45 #\n#XI 30 #\n#VMI 1 #\n"
     "#A_OPT 46_04 #\n#OPACITY LANDI #\n#KZWAAN 0 #\n#VD 0 #\n#DLK 300 #\n#NLAM 11 #\n";
 
-struct TRun {
-  int status = -1;
-  std::string out;  // standard output and standard error
-};
+using TRun = testsupport::TBatchRun;
 
 // One profile of the summary: its head line and its rows as printed.
 struct TProf {
@@ -60,12 +57,8 @@ struct TProject {
   TRun Synth(const std::string& Quest, const std::string& Text, const std::string& Extra = "") {
     const std::string dat = dir + "/ONE/" + Quest + ".DAT";
     if (!Text.empty()) testsupport::WriteFile(dat, Text);
-    TRun r;
-    r.out = testsupport::RunShell("'" + std::string(CORVESTA_BATCH) + "' synth --summary " +
-                                      Extra + " --project '" + dir + "' --out '" +
-                                      Result(Quest) + "' '" + dat + "' 2>&1",
-                                  &r.status);
-    return r;
+    return testsupport::RunBatch("synth --summary " + Extra + " --project '" + dir + "' --out '" +
+                                 Result(Quest) + "' '" + dat + "'");
   }
 };
 
