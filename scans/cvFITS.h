@@ -8,13 +8,16 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/cvTy.h"
 
 class TStringList;
 class TLFITS;
+struct TSmoothWeights;
 
 // Stokes profiles I, Q, U, V at 1..4 (element 0 unused).
 using TStokes4 = std::array<TAIn, 5>;
@@ -151,6 +154,13 @@ class TFITS {
   bool GaussFits = true;
   // The whole measurement of the file: continuum, sums, centres, widths, bisectors; bit 3.
   void BigCalc();
+  // BigCalc of each file in turn, as the loop "Step(i), then BigCalc of file i" gives it (a file
+  // without bit 3 loses its columns first). Inside a job with several threads a file's slit pixels
+  // start while the previous files' last ones still run; Step(i) is still asked before file i is
+  // handed over (its warnings given, bit 3 set), and false there stops the run: files set up but
+  // not handed over lose their columns. False when stopped.
+  static bool BigCalcFiles(const std::vector<TFITS*>& Files,
+                           const std::function<bool(int32_t)>& Step);
   void GetICont_01(int32_t iY, int32_t iGap, double& Max1, double& Max2, int32_t& Idx1,
                    int32_t& Idx2);
   void FillContPair();
@@ -264,6 +274,20 @@ class TFITS {
   TEqwSetup EqwSetup();  // sizes the columns
   void EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V);
   void BisecSetup();  // sizes the columns
+  // MeasureSlit in three parts: the set-up before the slit pixels (sizes the columns), one slit
+  // pixel, and the end after all of them (the warnings handed over in step order).
+  struct TSlitPrep {
+    bool ContHere = false;
+    std::shared_ptr<const TSmoothWeights> Weights;
+    double Krc = 1.05;
+    TEqwSetup Eqw;
+  };
+  TSlitPrep PrepareSlit();
+  template <class P>
+  void MeasurePixel(const TSlitPrep& S, int32_t y, P& Pixel);
+  template <class R>
+  void EndSlit(R& Run);
+  void Measured();  // bit 3 and the file's extremes and means
   void BisecOf(int32_t y, const TAIn& A);
   void KeyWarn(const std::string& Group, const std::string& Text);
   std::string OwnerOutName() const;

@@ -547,14 +547,16 @@ bool TLFITS::CalcIntegrVal(TJob& Job) {
   }
   const int32_t n = Count();
   double s1 = 0, s2 = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    TFITS& f = *Files[static_cast<size_t>(i)];
-    if (!Job.Step(i, n, "BigCalc " + f.FileName)) return false;
-    // A file is measured whole or not at all: a cancel is taken only between files.
-    if (!f.Bit(3)) f.FreeCalc();
-    f.BigCalc();
-    s1 += f.MeanLC1;
-    s2 += f.MeanLC2;
+  // A file is measured whole or not at all: a cancel is taken only between files.
+  std::vector<TFITS*> files;
+  for (auto& f : Files) files.push_back(f.get());
+  if (!TFITS::BigCalcFiles(files, [&](int32_t i) {
+        return Job.Step(i, n, "BigCalc " + Files[static_cast<size_t>(i)]->FileName);
+      }))
+    return false;
+  for (const auto& f : Files) {
+    s1 += f->MeanLC1;
+    s2 += f->MeanLC2;
   }
   Job.Step(n, n, "BigCalc");
   rLC1 = s1 / n;

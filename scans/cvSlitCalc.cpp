@@ -208,19 +208,11 @@ class TPixelRun {
         const int32_t from = next.fetch_add(kChunk);
         if (from > nY_) break;
         for (int32_t y = from; y <= std::min(nY_, from + kChunk - 1) && !failed; ++y) {
-          p.y_ = y;
-          p.stage_ = 0;
           try {
-            Body(y, p);
-            p.Take();
+            Pixel(p, y, Body);
           } catch (...) {
             std::lock_guard<std::mutex> lock(failureLock);
             if (!failed.exchange(true)) failure = std::current_exception();
-          }
-          if (p.own_.Count() > 0) {
-            auto& l = lines_[static_cast<size_t>(y)];
-            for (int i = 0; i < p.own_.Count(); ++i) l.push_back(p.own_[i]);
-            p.own_.Clear();
           }
         }
       }
@@ -238,6 +230,31 @@ class TPixelRun {
       EmitReport();
       std::rethrow_exception(failure);
     }
+  }
+
+  // P made a worker of this run on the calling thread (a job of its own opened).
+  void Bind(TPixel& P) {
+    P.scope_.reset();
+    P.job_.reset();
+    P.run_ = this;
+    P.Report = report_ ? &P.own_ : nullptr;
+    P.Open();
+  }
+
+  // Body for slit pixel y on a worker of this run; its report lines kept in slot y (also when
+  // Body throws: the exception goes on).
+  template <class F>
+  void Pixel(TPixel& P, int32_t y, F&& Body) {
+    P.y_ = y;
+    P.stage_ = 0;
+    try {
+      Body(y, P);
+      P.Take();
+    } catch (...) {
+      Keep(P, y);
+      throw;
+    }
+    Keep(P, y);
   }
 
   // The warnings of group S, slit pixel by slit pixel; a run of one text at once.
@@ -269,6 +286,12 @@ class TPixelRun {
   }
 
  private:
+  void Keep(TPixel& P, int32_t y) {
+    if (P.own_.Count() == 0) return;
+    auto& l = lines_[static_cast<size_t>(y)];
+    for (int i = 0; i < P.own_.Count(); ++i) l.push_back(P.own_[i]);
+    P.own_.Clear();
+  }
   std::vector<TJob::TWarning>& Slot(int S, int32_t y) {
     return slots_[static_cast<size_t>(S) * (static_cast<size_t>(nY_) + 1) +
                   static_cast<size_t>(y)];
@@ -352,6 +375,10 @@ void TFITS::BigCalc() {
   } else {
     MeasureSlit();
   }
+  Measured();
+}
+
+void TFITS::Measured() {
   SetBit(3);
   ContExtremes();
   WidthExtremes(AW1, AW2);
@@ -381,45 +408,285 @@ double ContOf(const TSmoothWeights& S, const TAIn& I, double Krc) {
 // pixels on several threads; the warnings are given step by step as the steps one after the other
 // give them (continuum, centres, equivalent widths, bisectors).
 void TFITS::MeasureSlit() {
-  bool contHere = false;
+  const TSlitPrep S = PrepareSlit();
+  TPixelRun run(nY, Threads, 4, Owner ? &Owner->CalcReport : nullptr);
+  run.Run([&](int32_t y, TPixelRun::TPixel& P) { MeasurePixel(S, y, P); });
+  EndSlit(run);
+}
+
+TFITS::TSlitPrep TFITS::PrepareSlit() {
+  TSlitPrep S;
   if (!Full(ACnt, nY) && !ContFromScanMap()) {
-    contHere = Owner && Owner->ContSmooth != 0 && !LiteralSmoothing &&
-               NOf(Owner->Refs.ALam) == nLam && nLam >= 2;
-    if (contHere)
+    S.ContHere = Owner && Owner->ContSmooth != 0 && !LiteralSmoothing &&
+                 NOf(Owner->Refs.ALam) == nLam && nLam >= 2;
+    if (S.ContHere)
       ACnt.assign(static_cast<size_t>(nY) + 1, 0.0);
     else
       GetContAll();
   }
-  std::shared_ptr<const TSmoothWeights> weights;
-  if (contHere) weights = Owner->SmoothWeights();
-  const double krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
+  if (S.ContHere) S.Weights = Owner->SmoothWeights();
+  S.Krc = Owner && Owner->KRC != 0 ? Owner->KRC : 1.05;
   CalcSums();
   Size(AGRC1, nY);
   Size(AGRC2, nY);
   Size(AClass, nY);
-  const TEqwSetup eqw = EqwSetup();
+  S.Eqw = EqwSetup();
   BisecSetup();
-  TPixelRun run(nY, Threads, 4, Owner ? &Owner->CalcReport : nullptr);
-  run.Run([&](int32_t y, TPixelRun::TPixel& P) {
-    thread_local TAIn I, V;
-    const bool okI = GetCol3(y, 1, I);
-    if (contHere && okI) ACnt[y] = ContOf(*weights, I, krc);
-    P.Stage(1);
-    CentresOf(y, okI, I, P.Report);
-    P.Stage(2);
-    if (!okI) GetCol3(y, 1, I);  // the message again, as the separate step gives it
-    if (GetCol3(y, 4, V) && okI) EqwOf(eqw, y, I, V);
-    P.Stage(3);
-    if (okI || GetCol3(y, 1, I)) BisecOf(y, I);
-  });
-  run.Emit(0);
-  run.Emit(1);
-  run.EmitReport();
+  return S;
+}
+
+template <class P>
+void TFITS::MeasurePixel(const TSlitPrep& S, int32_t y, P& Pixel) {
+  thread_local TAIn I, V;
+  const bool okI = GetCol3(y, 1, I);
+  if (S.ContHere && okI) ACnt[y] = ContOf(*S.Weights, I, S.Krc);
+  Pixel.Stage(1);
+  CentresOf(y, okI, I, Pixel.Report);
+  Pixel.Stage(2);
+  if (!okI) GetCol3(y, 1, I);  // the message again, as the separate step gives it
+  if (GetCol3(y, 4, V) && okI) EqwOf(S.Eqw, y, I, V);
+  Pixel.Stage(3);
+  if (okI || GetCol3(y, 1, I)) BisecOf(y, I);
+}
+
+template <class R>
+void TFITS::EndSlit(R& Run) {
+  Run.Emit(0);
+  Run.Emit(1);
+  Run.EmitReport();
   MeanLinePos5();
   if (Owner && Owner->LineCenterDebug)
     WARNAbs("aFITS.BigCalc " + ShortSt(7, MeanLC1) + " " + ShortSt(7, MeanLC2));
-  run.Emit(2);
-  run.Emit(3);
+  Run.Emit(2);
+  Run.Emit(3);
+}
+
+namespace {
+
+// The slit pixels of several files as one stream of chunks for the pool's threads. File k's
+// chunks are taken once the leading thread has set it up (Ready > k) and none at or beyond StopAt.
+struct TFileStream {
+  static constexpr int32_t kChunk = 8;
+  std::vector<int64_t> Base;  // first stream position of each file, the total at the end
+  std::atomic<int64_t> Next{0};
+  std::atomic<int32_t> Ready{0};
+  std::atomic<int32_t> StopAt{INT32_MAX};
+  std::unique_ptr<std::atomic<int32_t>[]> Done;  // slit pixels measured, by file
+  std::mutex Lock;
+  std::condition_variable Changed;
+  int32_t Failed = INT32_MAX;  // the first file whose slit pixel threw (under Lock)
+  std::exception_ptr Failure;
+
+  int32_t FileOf(int64_t Pos) const {
+    return static_cast<int32_t>(std::upper_bound(Base.begin(), Base.end(), Pos) - Base.begin()) -
+           1;
+  }
+  // A chunk [From, To) of file K; false when none can be taken now (Wait: one may come later).
+  bool Take(int32_t& K, int64_t& From, int64_t& To, bool& Wait) {
+    int64_t g = Next.load();
+    for (;;) {
+      Wait = false;
+      if (g >= Base.back()) return false;
+      const int32_t k = FileOf(g);
+      if (k >= StopAt.load()) return false;
+      if (k >= Ready.load()) {
+        Wait = true;
+        return false;
+      }
+      const int64_t to = std::min(g + kChunk, Base[static_cast<size_t>(k) + 1]);
+      if (Next.compare_exchange_weak(g, to)) {
+        K = k;
+        From = g;
+        To = to;
+        return true;
+      }
+    }
+  }
+  void Notify() {
+    { std::lock_guard<std::mutex> l(Lock); }
+    Changed.notify_all();
+  }
+};
+
+}  // namespace
+
+bool TFITS::BigCalcFiles(const std::vector<TFITS*>& Files,
+                         const std::function<bool(int32_t)>& Step) {
+  const int32_t n = static_cast<int32_t>(Files.size());
+  TJob* parent = CurrentJob();
+  const int32_t cores = static_cast<int32_t>(std::thread::hardware_concurrency());
+  const int32_t threads = n > 0 && Files[0]->Threads > 0 ? Files[0]->Threads : cores;
+  // Overlapped only where every file takes MeasureSlit's road on the same threads.
+  bool overlap = parent && n > 1 && threads > 1;
+  for (TFITS* f : Files)
+    overlap = overlap && f->Bit(1) && f->Bit(2) && !f->Bit(3) && f->nY > 0 &&
+              f->Threads == Files[0]->Threads;
+  if (!overlap) {
+    for (int32_t i = 0; i < n; ++i) {
+      if (!Step(i)) return false;
+      TFITS& f = *Files[static_cast<size_t>(i)];
+      if (!f.Bit(3)) f.FreeCalc();
+      f.BigCalc();
+    }
+    return true;
+  }
+  TFileStream st;
+  st.Base.assign(static_cast<size_t>(n) + 1, 0);
+  for (int32_t i = 0; i < n; ++i)
+    st.Base[static_cast<size_t>(i) + 1] =
+        st.Base[static_cast<size_t>(i)] + Files[static_cast<size_t>(i)]->nY;
+  st.Done.reset(new std::atomic<int32_t>[static_cast<size_t>(n)]);
+  for (int32_t i = 0; i < n; ++i) st.Done[i] = 0;
+  std::vector<TSlitPrep> prep(static_cast<size_t>(n));
+  std::vector<std::unique_ptr<TPixelRun>> runs(static_cast<size_t>(n));
+  // the warnings of each file's set-up, given when the file is handed over
+  std::vector<std::vector<TJob::TWarning>> setupWarnings(static_cast<size_t>(n));
+  auto setUp = [&](int32_t k) {
+    TFITS& f = *Files[static_cast<size_t>(k)];
+    {
+      TJob local("setup");
+      local.TraceMask = parent->TraceMask;
+      TJobScope scope(local);
+      f.FreeCalc();
+      prep[static_cast<size_t>(k)] = f.PrepareSlit();
+      setupWarnings[static_cast<size_t>(k)] = local.Warnings();
+    }
+    runs[static_cast<size_t>(k)] =
+        std::make_unique<TPixelRun>(f.nY, f.Threads, 4, f.Owner ? &f.Owner->CalcReport : nullptr);
+    st.Ready.store(k + 1);
+    st.Notify();
+  };
+  // The slit pixels of a chunk taken, on a worker bound to the chunk's file.
+  auto measure = [&](TPixelRun::TPixel& P, int32_t& Bound, int32_t k, int64_t From, int64_t To) {
+    TFITS& f = *Files[static_cast<size_t>(k)];
+    TPixelRun& run = *runs[static_cast<size_t>(k)];
+    if (Bound != k) {
+      run.Bind(P);
+      Bound = k;
+    }
+    const TSlitPrep& S = prep[static_cast<size_t>(k)];
+    const int32_t y0 = static_cast<int32_t>(From - st.Base[static_cast<size_t>(k)]) + 1;
+    const int32_t count = static_cast<int32_t>(To - From);
+    try {
+      for (int32_t y = y0; y < y0 + count; ++y)
+        run.Pixel(P, y, [&](int32_t Y, TPixelRun::TPixel& Q) { f.MeasurePixel(S, Y, Q); });
+    } catch (...) {
+      // files before this one are still measured and handed over, later ones are not
+      std::lock_guard<std::mutex> l(st.Lock);
+      if (k < st.Failed) {
+        st.Failed = k;
+        st.Failure = std::current_exception();
+      }
+      int32_t stop = st.StopAt.load();
+      while (k + 1 < stop && !st.StopAt.compare_exchange_weak(stop, k + 1)) {
+      }
+      st.Changed.notify_all();
+      return;
+    }
+    if (st.Done[k].fetch_add(count) + count == f.nY) st.Notify();
+  };
+  auto helper = [&] {
+    TPixelRun::TPixel p;
+    int32_t bound = -1;
+    for (;;) {
+      int32_t k = 0;
+      int64_t from = 0, to = 0;
+      bool wait = false;
+      if (st.Take(k, from, to, wait)) {
+        measure(p, bound, k, from, to);
+        continue;
+      }
+      if (!wait) return;
+      std::unique_lock<std::mutex> l(st.Lock);
+      st.Changed.wait(l, [&] {
+        const int64_t g = st.Next.load();
+        return g >= st.Base.back() || st.FileOf(g) < st.Ready.load() ||
+               st.FileOf(g) >= st.StopAt.load();
+      });
+    }
+  };
+  bool stopped = false;
+  int32_t handed = 0;
+  std::exception_ptr leadFailure;
+  // In turn: hand the next file over once its slit pixels are measured, else set up a file ahead
+  // (at most kAhead beyond the next to hand over), else measure a chunk, else wait.
+  auto lead = [&] {
+    constexpr int32_t kAhead = 8;
+    try {
+      for (int32_t k = 0; k < n;) {
+        TFITS& f = *Files[static_cast<size_t>(k)];
+        bool done = false;
+        {
+          std::lock_guard<std::mutex> l(st.Lock);
+          if (k >= st.StopAt.load() || st.Failed <= k) break;
+          done = k < st.Ready.load() && st.Done[k].load() >= f.nY;
+        }
+        if (done) {
+          if (!Step(k)) {
+            stopped = true;
+            st.StopAt.store(k);
+            st.Notify();
+            break;
+          }
+          for (const TJob::TWarning& w : setupWarnings[static_cast<size_t>(k)])
+            parent->Warn(w.Text, w.Count);
+          f.EndSlit(*runs[static_cast<size_t>(k)]);
+          f.Measured();
+          runs[static_cast<size_t>(k)].reset();
+          handed = ++k;
+          continue;
+        }
+        const int32_t ready = st.Ready.load();
+        if (ready < n && ready < k + kAhead && ready < st.StopAt.load()) {
+          setUp(ready);
+          continue;
+        }
+        int32_t c = 0;
+        int64_t from = 0, to = 0;
+        bool wait = false;
+        if (st.Take(c, from, to, wait)) {
+          // a worker only around its chunk: between chunks the job stays the current one
+          TPixelRun::TPixel p;
+          int32_t bound = -1;
+          measure(p, bound, c, from, to);
+          continue;
+        }
+        std::unique_lock<std::mutex> l(st.Lock);
+        st.Changed.wait(l, [&] {
+          return st.Done[k].load() >= f.nY || k >= st.StopAt.load() || st.Failed <= k;
+        });
+      }
+    } catch (...) {
+      leadFailure = std::current_exception();
+      st.StopAt.store(0);
+      st.Notify();
+    }
+  };
+  const std::thread::id caller = std::this_thread::get_id();
+  const std::function<void()> task = [&] {
+    if (std::this_thread::get_id() == caller)
+      lead();
+    else
+      helper();
+  };
+  if (!TPixelPool::Instance().TryRun(threads - 1, task)) {
+    std::vector<std::thread> pool;
+    for (int32_t i = 1; i < threads; ++i) pool.emplace_back(helper);
+    lead();
+    for (std::thread& t : pool) t.join();
+  }
+  // the file whose slit pixel threw: what came before reaches the job, as its own run gives it
+  const bool threw = st.Failure && handed == st.Failed;
+  if (threw && !leadFailure) {
+    TPixelRun& run = *runs[static_cast<size_t>(handed)];
+    for (int s = 0; s < 4; ++s) run.Emit(s);
+    run.EmitReport();
+  }
+  for (int32_t k = handed + (threw ? 1 : 0); k < std::min(n, st.Ready.load()); ++k)
+    Files[static_cast<size_t>(k)]->FreeCalc();
+  if (leadFailure) std::rethrow_exception(leadFailure);
+  if (st.Failure) std::rethrow_exception(st.Failure);
+  return !stopped;
 }
 
 // ---------------------------------------------------------------- line positions

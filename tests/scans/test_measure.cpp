@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -757,4 +758,69 @@ TEST(SlitMeasure, LoadersReadTheScansMaps) {
   EXPECT_NEAR(f.ALC1[2], 30.3, 0.01);
   EXPECT_NEAR(f.ALC2[2], 76.35, 0.01);
   ResetScanServices();
+}
+
+// Several files measured in turn: on threads the next files' slit pixels start before the earlier
+// files are handed over; columns, warnings (their order too), report lines and the progress are
+// the file-by-file run's, also with set-up warnings (no smoothing width) and a cancel.
+TEST(SlitMeasure, FilesOnThreadsAreTheFileByFileRun) {
+  struct TRun {
+    TLFITS Scan;
+    std::vector<std::unique_ptr<TFITS>> F;
+    TJob Job{"files"};
+    std::vector<int32_t> Steps;
+    bool Ok = false;
+  };
+  auto run = [](TRun& R, int32_t Threads, double Smooth, int32_t CancelAt) {
+    for (int i = 0; i < 5; ++i) {
+      std::vector<TPix> pix = Varied(17 + 6 * i);
+      for (TPix& p : pix) p.L[1].P0 += 0.3 * i;
+      R.F.push_back(std::make_unique<TFITS>());
+      MakeSlit(R.Scan, *R.F.back(), pix);
+      R.F.back()->Threads = Threads;
+    }
+    R.Scan.ContSmooth = Smooth;
+    R.Scan.LineCenterDebug = true;
+    std::vector<TFITS*> files;
+    for (auto& f : R.F) files.push_back(f.get());
+    RunJob(R.Job, [&](TJob& J) {
+      R.Ok = TFITS::BigCalcFiles(files, [&](int32_t i) {
+        R.Steps.push_back(i);
+        if (i == CancelAt) J.Cancel();
+        return J.Step(i, 5, "file");
+      });
+    });
+  };
+  const struct {
+    int32_t Threads;
+    double Smooth;
+    int32_t CancelAt;
+  } cases[] = {{4, 20, -1}, {3, 20, -1}, {4, 0, -1}, {4, 20, 2}, {8, 20, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Threads) + " threads, smoothing " + std::to_string(c.Smooth) +
+                 ", cancel at " + std::to_string(c.CancelAt));
+    TRun one, many;
+    run(one, 1, c.Smooth, c.CancelAt);
+    run(many, c.Threads, c.Smooth, c.CancelAt);
+    EXPECT_EQ(one.Ok, c.CancelAt < 0);
+    EXPECT_EQ(many.Ok, one.Ok);
+    EXPECT_EQ(many.Steps, one.Steps);
+    for (int i = 0; i < 5; ++i) {
+      const TFITS &a = *one.F[i], &b = *many.F[i];
+      EXPECT_EQ(b.Bit(3), a.Bit(3)) << i;
+      EXPECT_EQ(b.Bit(3), c.CancelAt < 0 || i < c.CancelAt) << i;
+      SameBits(a.ACnt, b.ACnt, "ACnt");
+      SameBits(a.AGRC1, b.AGRC1, "AGRC1");
+      SameBits(a.AW2, b.AW2, "AW2");
+      SameBits(a.AHM1, b.AHM1, "AHM1");
+      SameBits(a.ABiC2[5], b.ABiC2[5], "ABiC2");
+      EXPECT_EQ(a.AClass, b.AClass) << i;
+      EXPECT_EQ(a.MeanLC2, b.MeanLC2) << i;
+      if (!b.Bit(3)) {
+        EXPECT_TRUE(b.AW1.empty()) << i;
+      }
+    }
+    SameWarnings(one.Job, many.Job);
+    EXPECT_EQ(one.Scan.CalcReport.Text(), many.Scan.CalcReport.Text());
+  }
 }
