@@ -115,6 +115,8 @@ void TSayer::CallHook(const std::string& Text, const std::string& Caption) {
 }
 
 void TSayer::JobHook(const std::string& Text, const std::string& Caption) {
+  // most jobs run without a hook for their warnings: no lock for them
+  if (!qHook || !qHookJobs) return;
   std::lock_guard<std::recursive_mutex> lock(SinkMutex());
   if (qHook && qHookJobs && Hook) Hook(Text, Caption);
 }

@@ -65,10 +65,11 @@ class TSayer {
   bool qActive = false;
   bool qBoxes = false;
   bool qLog = false;
-  bool qHook = false;
+  // Atomic: jobs' threads test them for every warning without taking the sink's lock.
+  std::atomic<bool> qHook{false};
   // The hook may be called on a job's thread (it hands the text to its own thread): the
   // warnings of jobs reach it as well as the job's report.
-  bool qHookJobs = false;
+  std::atomic<bool> qHookJobs{false};
   bool qWarn = false;
   bool qCaption = false;
   bool qPrefix = false;

@@ -56,7 +56,7 @@ TEST_F(DebugTab, EachSwitchSetsTheSinkStoresItsKeyAndSurvivesARestart) {
     std::function<bool()> On;
   } switches[] = {
       {&TTabDebug::cbMesBox, "SayerQS", [] { return Sayer->qBoxes; }},
-      {&TTabDebug::cbMemo, "SayerQI", [] { return Sayer->qHook; }},
+      {&TTabDebug::cbMemo, "SayerQI", [] { return Sayer->qHook.load(); }},
       {&TTabDebug::cbWarn, "SayerQW", [] { return Sayer->qWarn; }},
       {&TTabDebug::cbFlush, "SayerQU", [] { return Sayer->qFlushEach; }},
       {&TTabDebug::cbHead, "SayerQH", [] { return Sayer->qCaption; }},
