@@ -29,6 +29,7 @@
 #include "foundation/cvStrList.h"
 #include "scans/cvFITS.h"
 #include "scans/cvFitsCard.h"
+#include "scans/cvHelperPool.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
 
@@ -1379,6 +1380,11 @@ int32_t DefaultHelpers() {
   return std::clamp(cores - busy - 1, 0, 3);
 }
 
+THelperPool& MapHelpers() {
+  static THelperPool pool;
+  return pool;
+}
+
 }  // namespace
 
 int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Threads) {
@@ -1443,69 +1449,83 @@ int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Thread
       lk.lock();
     }
   };
-  std::vector<std::thread> pool;
-  for (int32_t t = 0; t < helpers; ++t) pool.emplace_back(helper, static_cast<size_t>(t) + 1);
   // Files opened, kept open until every map is read.
   std::vector<std::pair<std::string, int>> opened;
   int32_t stepped = 0;
-  try {
-    for (int32_t i = 0; i < n; ++i) {
-      TFIOut* m = Maps[static_cast<size_t>(i)];
-      if (!Job.Step(i, n, FIOutAssigned(m) ? m->Name : std::string())) break;
-      stepped = i + 1;
-      if (!FIOutAssigned(m) || again[static_cast<size_t>(i)]) continue;
-      TJob one("map");
-      bool handed = false;
-      {
-        TJobScope scope(one);
-        std::string& file = files[static_cast<size_t>(i)];
-        file = m->FileName();
-        if (m->IsFilled()) {
-          filled[static_cast<size_t>(i)] = 1;
-        } else if (m->StartLoad(file, m->nbData0)) {
-          auto it = std::find_if(opened.rbegin(), opened.rend(),
-                                 [&](const auto& F) { return F.first == file; });
-          int fd = -1, openErr = 0;
-          if (it != opened.rend()) {
-            fd = it->second;
-          } else {
-            fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-            openErr = fd < 0 ? errno : 0;
-            if (fd >= 0) opened.emplace_back(file, fd);
-          }
-          if (fd < 0) {
-            m->LoadFailed(file, m->nbData0, 0, openErr);
-          } else {
-            fds[static_cast<size_t>(i)] = fd;
-            handed = true;
+  auto dispatch = [&] {
+    try {
+      for (int32_t i = 0; i < n; ++i) {
+        TFIOut* m = Maps[static_cast<size_t>(i)];
+        if (!Job.Step(i, n, FIOutAssigned(m) ? m->Name : std::string())) break;
+        stepped = i + 1;
+        if (!FIOutAssigned(m) || again[static_cast<size_t>(i)]) continue;
+        TJob one("map");
+        bool handed = false;
+        {
+          TJobScope scope(one);
+          std::string& file = files[static_cast<size_t>(i)];
+          file = m->FileName();
+          if (m->IsFilled()) {
+            filled[static_cast<size_t>(i)] = 1;
+          } else if (m->StartLoad(file, m->nbData0)) {
+            auto it = std::find_if(opened.rbegin(), opened.rend(),
+                                   [&](const auto& F) { return F.first == file; });
+            int fd = -1, openErr = 0;
+            if (it != opened.rend()) {
+              fd = it->second;
+            } else {
+              fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+              openErr = fd < 0 ? errno : 0;
+              if (fd >= 0) opened.emplace_back(file, fd);
+            }
+            if (fd < 0) {
+              m->LoadFailed(file, m->nbData0, 0, openErr);
+            } else {
+              fds[static_cast<size_t>(i)] = fd;
+              handed = true;
+            }
           }
         }
-      }
-      readWarn[static_cast<size_t>(i)] = one.Warnings();
-      if (!handed) continue;
-      // To a helper waiting for work; read here when every helper is busy.
-      bool here = true;
-      {
-        std::lock_guard<std::mutex> lk(mu);
-        if (waiting > queue.size() - head) {
-          queue.push_back(i);
-          cv.notify_one();
-          here = false;
+        readWarn[static_cast<size_t>(i)] = one.Warnings();
+        if (!handed) continue;
+        // To a helper waiting for work; read here when every helper is busy.
+        bool here = true;
+        {
+          std::lock_guard<std::mutex> lk(mu);
+          if (waiting > queue.size() - head) {
+            queue.push_back(i);
+            cv.notify_one();
+            here = false;
+          }
         }
+        if (here) load(i, pieces[0]);
       }
-      if (here) load(i, pieces[0]);
+    } catch (...) {
+      std::lock_guard<std::mutex> g(mu);
+      if (!failure) failure = std::current_exception();
     }
-  } catch (...) {
-    std::lock_guard<std::mutex> g(mu);
-    if (!failure) failure = std::current_exception();
+    {
+      // The maps handed on are all read before the helpers stop: none is left half done.
+      std::lock_guard<std::mutex> lk(mu);
+      closed = true;
+      cv.notify_all();
+    }
+  };
+  // The helpers kept from earlier loads; threads of this load's own when another load has them.
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<size_t> slot{1};
+  const std::function<void()> work = [&] {
+    if (std::this_thread::get_id() == caller)
+      dispatch();
+    else
+      helper(slot++);
+  };
+  if (helpers == 0 || !MapHelpers().TryRun(helpers, work)) {
+    std::vector<std::thread> pool;
+    for (int32_t t = 0; t < helpers; ++t) pool.emplace_back(helper, static_cast<size_t>(t) + 1);
+    dispatch();
+    for (std::thread& t : pool) t.join();
   }
-  {
-    // The maps handed on are all read before the helpers stop: none is left half done.
-    std::lock_guard<std::mutex> lk(mu);
-    closed = true;
-    cv.notify_all();
-  }
-  for (std::thread& t : pool) t.join();
   for (const auto& f : opened) ::close(f.second);
   for (int32_t i = 0; i < stepped; ++i)
     for (const auto* w : {&readWarn[static_cast<size_t>(i)], &convWarn[static_cast<size_t>(i)]})
