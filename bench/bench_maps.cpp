@@ -127,6 +127,31 @@ void LoadMaps(benchmark::State& State) {
     if (!LoadAll()) State.SkipWithError("not loaded");
 }
 
+// The two stages of a load, for finding where its time goes: the walk over the headers that
+// registers the maps, and the reading of the registered maps' data with 1 .. 4 threads.
+void LoadMapsWalk(benchmark::State& State) {
+  if (!Saved()) State.SkipWithError("not saved");
+  for (auto _ : State) {
+    ResetScanServices();
+    const std::string r = Root().dir.string() + "/";
+    Scans().DataRoot.Install([r] { return r; });
+    TJob job("bench");
+    LFIOReg().LoadOwn("20190622", "164505", nullptr, true, &job);
+  }
+}
+
+void LoadMapsData(benchmark::State& State) {
+  if (!Saved() || !LoadAll()) State.SkipWithError("not loaded");
+  std::vector<TFIOut*> p;
+  for (auto& m : LFIOReg().Items) p.push_back(m.get());
+  for (auto _ : State) {
+    for (TFIOut* m : p) m->aData.Free();  // the blocks go back for the next pass to take
+    TJob job("bench");
+    if (::LoadMapsData(job, p, static_cast<int32_t>(State.range(0))) != kMaps)
+      State.SkipWithError("not loaded");
+  }
+}
+
 void LoadMaps_Reference(benchmark::State& State) {
   if (!Saved()) State.SkipWithError("not saved");
   const std::string f = Root().Own();
@@ -146,6 +171,8 @@ BENCHMARK(SaveMaps)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(SaveMaps_Reference)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(LoadMaps)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(LoadMaps_Reference)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LoadMapsWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LoadMapsData)->DenseRange(1, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
   ResetSayerForTests();

@@ -29,6 +29,7 @@
 #include "foundation/cvStrList.h"
 #include "scans/cvFITS.h"
 #include "scans/cvFitsCard.h"
+#include "scans/cvHelperPool.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
 
@@ -1275,9 +1276,10 @@ float* PieceBuffer() {
 // Len bytes at Offset into Dst; with Q given, a piece at a time through the piece buffer, each
 // piece converted into Dst and counted into Q; without, read as they stand. The count of bytes
 // read.
-int64_t ReadConverted(int Fd, float* Dst, int64_t Len, int64_t Offset, TMapQuickStats* Q) {
+int64_t ReadConverted(int Fd, float* Dst, int64_t Len, int64_t Offset, TMapQuickStats* Q,
+                      float* Piece = nullptr) {
   if (!Q) return ReadAll(Fd, Dst, Len, Offset);
-  float* const piece = PieceBuffer();
+  float* const piece = Piece ? Piece : PieceBuffer();
   int64_t got = 0;
   for (int64_t at = 0; at < Len; at += kPiece) {
     const int64_t want = std::min(kPiece, Len - at);
@@ -1369,126 +1371,162 @@ bool TFIOut::LoadData(const std::string& File, int64_t Offset) {
 
 namespace {
 
-// Converters for LoadMapsData: up to three, on cores the machine leaves idle (by its load
-// average); on a busy machine extra threads only slow the reading down.
-int32_t DefaultConverters() {
+// Readers for LoadMapsData besides the calling thread: up to three, on cores the machine leaves
+// idle (by its load average); on a busy machine extra threads only slow the reading down.
+int32_t DefaultHelpers() {
   const int32_t cores = static_cast<int32_t>(std::thread::hardware_concurrency());
   double load = 0;
-  const int32_t busy = ::getloadavg(&load, 1) == 1 ? static_cast<int32_t>(std::ceil(load)) : 0;
+  const int32_t busy = ::getloadavg(&load, 1) == 1 ? static_cast<int32_t>(std::floor(load)) : 0;
   return std::clamp(cores - busy - 1, 0, 3);
+}
+
+THelperPool& MapHelpers() {
+  static THelperPool pool;
+  return pool;
 }
 
 }  // namespace
 
 int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Threads) {
   const int32_t n = static_cast<int32_t>(Maps.size());
-  // This thread reads each map's bytes into its block (one call per map, the file kept open
-  // from map to map) while converters swap and count the maps read before. Each map is
-  // converted whole by one converter, so its statistics are those of a lone LoadData. Warnings
-  // are collected per map and stage and given afterwards in map order.
-  int32_t conv = Threads > 0 ? Threads - 1 : DefaultConverters();
-  conv = std::clamp(conv, 0, std::max(n - 1, 0));
+  // The calling thread steps through the maps in order, checks each and hands it on; a map
+  // handed on is read and converted piece by piece (its block written once) by whichever thread
+  // is free first: a helper or, when every helper is busy, the calling thread itself. Each map
+  // is done whole by one thread, so its statistics are those of a lone LoadData. Warnings are
+  // collected per map and stage and given afterwards in map order.
+  int32_t helpers = Threads > 0 ? Threads - 1 : DefaultHelpers();
+  helpers = std::clamp(helpers, 0, std::max(n - 1, 0));
   std::vector<std::vector<TJob::TWarning>> readWarn(Maps.size()), convWarn(Maps.size());
   std::vector<char> filled(Maps.size(), 0);
+  std::vector<int> fds(Maps.size(), -1);
+  std::vector<std::string> files(Maps.size());
   std::mutex mu;
   std::condition_variable cv;
-  std::vector<int32_t> queue;  // maps read, waiting for a converter
-  size_t head = 0;
+  std::vector<int32_t> queue;  // maps handed on, waiting for a thread
+  size_t head = 0, waiting = 0;  // helpers waiting for a map
   bool closed = false;
   std::exception_ptr failure;
-  std::vector<std::string> files(Maps.size());
   // A map given twice is read once (its first time); the later ones are counted at the end.
   std::vector<char> again(Maps.size(), 0);
   {
     std::unordered_set<const TFIOut*> seen;
     for (size_t i = 0; i < Maps.size(); ++i) again[i] = !seen.insert(Maps[i]).second;
   }
-  auto convert = [&](int32_t I) {
-    TFIOut* m = Maps[static_cast<size_t>(I)];
-    TMapQuickStats q;
-    ConvertLoaded(m->aData.Data(), m->aData.Data(), m->aData.Count(), 0, q);
-    m->FinishLoad(files[static_cast<size_t>(I)], q);
-    filled[static_cast<size_t>(I)] = m->IsFilled();
+  // One piece buffer per thread, from the blocks freed tables leave (no fresh memory).
+  std::vector<TAR4R4Flat> pieces(static_cast<size_t>(helpers) + 1);
+  auto load = [&](int32_t I, TAR4R4Flat& Piece) {
+    const size_t k = static_cast<size_t>(I);
+    TFIOut* m = Maps[k];
+    TJob one("map");
+    try {
+      TJobScope scope(one);
+      if (Piece.empty()) Piece.Shape(static_cast<size_t>(kPiece / 4), 1);
+      const int64_t len = 4LL * m->nX * m->nY;
+      TMapQuickStats q;
+      const int64_t got = ReadConverted(fds[k], m->aData.Data(), len, m->nbData0, &q,
+                                        Piece.Data());
+      if (got != len)
+        m->LoadFailed(files[k], m->nbData0, got, 0);
+      else
+        m->FinishLoad(files[k], q);
+      filled[k] = m->IsFilled();
+    } catch (...) {
+      std::lock_guard<std::mutex> g(mu);
+      if (!failure) failure = std::current_exception();
+    }
+    convWarn[k] = one.Warnings();
   };
-  auto converter = [&] {
+  auto helper = [&](size_t T) {
     std::unique_lock<std::mutex> lk(mu);
     for (;;) {
+      ++waiting;
       cv.wait(lk, [&] { return head < queue.size() || closed; });
+      --waiting;
       if (head >= queue.size()) return;
       const int32_t i = queue[head++];
       lk.unlock();
-      TJob one("map");
-      try {
-        TJobScope scope(one);
-        convert(i);
-      } catch (...) {
-        std::lock_guard<std::mutex> g(mu);
-        if (!failure) failure = std::current_exception();
-      }
-      convWarn[static_cast<size_t>(i)] = one.Warnings();
+      load(i, pieces[T]);
       lk.lock();
     }
   };
-  std::vector<std::thread> pool;
-  for (int32_t t = 0; t < conv; ++t) pool.emplace_back(converter);
-  std::string openFile;
-  int fd = -1, openErr = 0;
+  // Files opened, kept open until every map is read.
+  std::vector<std::pair<std::string, int>> opened;
   int32_t stepped = 0;
-  try {
-    for (int32_t i = 0; i < n; ++i) {
-      TFIOut* m = Maps[static_cast<size_t>(i)];
-      if (!Job.Step(i, n, FIOutAssigned(m) ? m->Name : std::string())) break;
-      stepped = i + 1;
-      if (!FIOutAssigned(m) || again[static_cast<size_t>(i)]) continue;
-      TJob one("map");
-      bool read = false;
-      {
-        TJobScope scope(one);
-        std::string& file = files[static_cast<size_t>(i)];
-        file = m->FileName();
-        if (m->IsFilled()) {
-          filled[static_cast<size_t>(i)] = 1;
-        } else if (m->StartLoad(file, m->nbData0)) {
-          if (file != openFile || fd < 0) {
-            if (fd >= 0) ::close(fd);
-            fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-            openErr = fd < 0 ? errno : 0;
-            openFile = file;
-          }
-          // With no converter the map is converted here, piece by piece as it is read.
-          const int64_t len = 4LL * m->nX * m->nY;
-          TMapQuickStats q;
-          const int64_t got =
-              fd >= 0 ? ReadConverted(fd, m->aData.Data(), len, m->nbData0, conv ? nullptr : &q)
-                      : 0;
-          if (fd < 0 || got != len) {
-            m->LoadFailed(file, m->nbData0, got, openErr);
-          } else if (conv) {
-            read = true;
-          } else {
-            m->FinishLoad(file, q);
-            filled[static_cast<size_t>(i)] = m->IsFilled();
+  auto dispatch = [&] {
+    try {
+      for (int32_t i = 0; i < n; ++i) {
+        TFIOut* m = Maps[static_cast<size_t>(i)];
+        if (!Job.Step(i, n, FIOutAssigned(m) ? m->Name : std::string())) break;
+        stepped = i + 1;
+        if (!FIOutAssigned(m) || again[static_cast<size_t>(i)]) continue;
+        TJob one("map");
+        bool handed = false;
+        {
+          TJobScope scope(one);
+          std::string& file = files[static_cast<size_t>(i)];
+          file = m->FileName();
+          if (m->IsFilled()) {
+            filled[static_cast<size_t>(i)] = 1;
+          } else if (m->StartLoad(file, m->nbData0)) {
+            auto it = std::find_if(opened.rbegin(), opened.rend(),
+                                   [&](const auto& F) { return F.first == file; });
+            int fd = -1, openErr = 0;
+            if (it != opened.rend()) {
+              fd = it->second;
+            } else {
+              fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+              openErr = fd < 0 ? errno : 0;
+              if (fd >= 0) opened.emplace_back(file, fd);
+            }
+            if (fd < 0) {
+              m->LoadFailed(file, m->nbData0, 0, openErr);
+            } else {
+              fds[static_cast<size_t>(i)] = fd;
+              handed = true;
+            }
           }
         }
+        readWarn[static_cast<size_t>(i)] = one.Warnings();
+        if (!handed) continue;
+        // To a helper waiting for work; read here when every helper is busy.
+        bool here = true;
+        {
+          std::lock_guard<std::mutex> lk(mu);
+          if (waiting > queue.size() - head) {
+            queue.push_back(i);
+            cv.notify_one();
+            here = false;
+          }
+        }
+        if (here) load(i, pieces[0]);
       }
-      readWarn[static_cast<size_t>(i)] = one.Warnings();
-      if (!read) continue;
-      std::lock_guard<std::mutex> lk(mu);
-      queue.push_back(i);
-      cv.notify_one();
+    } catch (...) {
+      std::lock_guard<std::mutex> g(mu);
+      if (!failure) failure = std::current_exception();
     }
-  } catch (...) {
-    std::lock_guard<std::mutex> g(mu);
-    if (!failure) failure = std::current_exception();
+    {
+      // The maps handed on are all read before the helpers stop: none is left half done.
+      std::lock_guard<std::mutex> lk(mu);
+      closed = true;
+      cv.notify_all();
+    }
+  };
+  // The helpers kept from earlier loads; threads of this load's own when another load has them.
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<size_t> slot{1};
+  const std::function<void()> work = [&] {
+    if (std::this_thread::get_id() == caller)
+      dispatch();
+    else
+      helper(slot++);
+  };
+  if (helpers == 0 || !MapHelpers().TryRun(helpers, work)) {
+    std::vector<std::thread> pool;
+    for (int32_t t = 0; t < helpers; ++t) pool.emplace_back(helper, static_cast<size_t>(t) + 1);
+    dispatch();
+    for (std::thread& t : pool) t.join();
   }
-  if (fd >= 0) ::close(fd);
-  {
-    // The maps read are all converted before the converters stop: none is left half done.
-    std::lock_guard<std::mutex> lk(mu);
-    closed = true;
-    cv.notify_all();
-  }
-  for (std::thread& t : pool) t.join();
+  for (const auto& f : opened) ::close(f.second);
   for (int32_t i = 0; i < stepped; ++i)
     for (const auto* w : {&readWarn[static_cast<size_t>(i)], &convWarn[static_cast<size_t>(i)]})
       for (const TJob::TWarning& x : *w)

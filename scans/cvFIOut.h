@@ -121,10 +121,10 @@ std::string KLoadName(int32_t kLoad);
 
 // Reads the data of maps from their files as a job (EnsureLoaded for each: a filled map stays).
 // Progress per map in the order given; a cancel stops before the next map, the maps read so far
-// staying loaded. The bytes of a map are read on the calling thread while up to Threads - 1
-// other threads (0: a few, by the cores) convert and count the maps read before; each map's
-// values and statistics are those LoadData gives, and its warnings come in the order of the
-// maps. The count of maps filled.
+// staying loaded. Each map is read, converted and counted whole by one thread: the calling
+// thread or one of up to Threads - 1 helpers (0: a few, by the idle cores); each map's values and
+// statistics are those LoadData gives, and its warnings come in the order of the maps. The count
+// of maps filled.
 int32_t LoadMapsData(TJob& Job, const std::vector<TFIOut*>& Maps, int32_t Threads = 0);
 
 // Tests: the widest vector step (in floats: 16, 8, or 0 for none) the map reading may use.

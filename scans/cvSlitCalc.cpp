@@ -27,6 +27,7 @@
 #include "foundation/cvStrList.h"
 #include "scans/cvBisec.h"
 #include "scans/cvFITS.h"
+#include "scans/cvHelperPool.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvWings.h"
 
@@ -72,69 +73,12 @@ bool RedCrossing(const TAIn& A, int32_t K, int32_t n, double L, double& X) {
   return true;
 }
 
-// Helper threads kept for the loops over slit pixels: made on first use and reused, so that a
-// slit file's loop neither starts threads nor frees their stacks. One loop at a time uses them;
-// a loop that finds them busy starts its own.
-class TPixelPool {
- public:
-  static TPixelPool& Instance() {
-    static TPixelPool pool;
-    return pool;
-  }
-  // Work on the calling thread and on Helpers helpers; returns when all have ended. False (and
-  // nothing run) when another loop uses the helpers.
-  bool TryRun(int32_t Helpers, const std::function<void()>& Work) {
-    std::unique_lock<std::mutex> busy(busy_, std::try_to_lock);
-    if (!busy) return false;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      while (static_cast<int32_t>(threads_.size()) < Helpers)
-        threads_.emplace_back([this] { Loop(); });
-      work_ = &Work;
-      wanted_ = Helpers;
-      taken_ = done_ = 0;
-      ++round_;
-    }
-    wake_.notify_all();
-    Work();
-    std::unique_lock<std::mutex> lock(mutex_);
-    ended_.wait(lock, [&] { return done_ == wanted_; });
-    work_ = nullptr;
-    return true;
-  }
-  ~TPixelPool() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    for (std::thread& t : threads_) t.join();
-  }
-
- private:
-  void Loop() {
-    int64_t seen = 0;
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [&] { return stop_ || (round_ != seen && taken_ < wanted_); });
-      if (stop_) return;
-      seen = round_;
-      ++taken_;
-      const std::function<void()>* work = work_;
-      lock.unlock();
-      (*work)();
-      lock.lock();
-      if (++done_ == wanted_) ended_.notify_all();
-    }
-  }
-  std::mutex busy_, mutex_;
-  std::condition_variable wake_, ended_;
-  std::vector<std::thread> threads_;
-  const std::function<void()>* work_ = nullptr;
-  int32_t wanted_ = 0, taken_ = 0, done_ = 0;
-  int64_t round_ = 0;
-  bool stop_ = false;
-};
+// Helper threads kept for the loops over slit pixels (one loop at a time uses them; a loop that
+// finds them busy starts its own).
+THelperPool& PixelPool() {
+  static THelperPool pool;
+  return pool;
+}
 
 // Loops over slit pixels. Inside a job they run on Threads threads (0: one per core; 1: the
 // calling thread); each slit pixel then works under a job of its own, whose warnings are kept per
@@ -218,7 +162,7 @@ class TPixelRun {
       }
     };
     const std::function<void()> task = work;
-    if (threads_ == 1 || !TPixelPool::Instance().TryRun(threads_ - 1, task)) {
+    if (threads_ == 1 || !PixelPool().TryRun(threads_ - 1, task)) {
       std::vector<std::thread> pool;
       for (int32_t i = 1; i < threads_; ++i) pool.emplace_back(work);
       work();
