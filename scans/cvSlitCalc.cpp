@@ -613,7 +613,7 @@ bool TFITS::BigCalcFiles(const std::vector<TFITS*>& Files,
     else
       helper();
   };
-  if (!TPixelPool::Instance().TryRun(threads - 1, task)) {
+  if (!PixelPool().TryRun(threads - 1, task)) {
     std::vector<std::thread> pool;
     for (int32_t i = 1; i < threads; ++i) pool.emplace_back(helper);
     lead();
