@@ -46,6 +46,13 @@ std::vector<TJob::TWarning> TJob::Warnings() const {
   return warnings_;
 }
 
+std::vector<TJob::TWarning> TJob::TakeWarnings() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<TWarning> w;
+  w.swap(warnings_);
+  return w;
+}
+
 int32_t TJob::WarningCount() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return static_cast<int32_t>(warnings_.size());

@@ -48,6 +48,8 @@ class TJob {
   };
   void Warn(const std::string& Text, int32_t Times = 1);  // Times: a run of repeats at once
   std::vector<TWarning> Warnings() const;
+  // The warnings so far, handed over; the job keeps collecting from none.
+  std::vector<TWarning> TakeWarnings();
   int32_t WarningCount() const;  // distinct texts
   // The report: a heading with the job's name and outcome, then each warning (with "(xN)" when
   // repeated) and the error of a failed job.

@@ -105,12 +105,10 @@ class TPixelRun {
       job_->TraceMask = run_->mask_;
       scope_.emplace(*job_);
     }
-    // The job's warnings into slot (stage, y); a fresh job for the next ones.
+    // The job's warnings into slot (stage, y); the job goes on collecting the next ones.
     void Take() {
       if (job_->WarningCount() == 0) return;
-      run_->Slot(stage_, y_) = job_->Warnings();
-      scope_.reset();
-      Open();
+      run_->Slot(stage_, y_) = job_->TakeWarnings();
     }
     TPixelRun* run_ = nullptr;
     int32_t y_ = 0;
