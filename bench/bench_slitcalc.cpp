@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "foundation/cvJob.h"
+#include "platform/SysInfo.h"
 #include "scans/cvLFIOut.h"
 #include "scans/cvBisec.h"
 #include "scans/cvLFITS.h"
@@ -315,4 +316,9 @@ BENCHMARK(SlitStages_Reference)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The allocator set as the programs set it (freed arrays kept for reuse).
+int main(int argc, char** argv) {
+  platform::KeepFreedMemory();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+}

@@ -1,6 +1,7 @@
 #include "platform/SysInfo.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -12,6 +13,12 @@
 #include "platform/FileErr.h"
 
 namespace platform {
+
+void KeepFreedMemory() {
+  // fixed limits: blocks up to 256 MiB come from the heap, which keeps up to 512 MiB free
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
+}
 
 namespace {
 

@@ -20,6 +20,11 @@
 
 namespace platform {
 
+// Freed memory kept in the process for reuse (the C library's adaptive limits otherwise return
+// large blocks to the system and fault them in again on the next scan's arrays). Called once at
+// the start of a program.
+void KeepFreedMemory();
+
 // The executable name (without folder) of process Pid, as program text; empty when there is
 // no such process or its name cannot be read.
 std::string ProcessExeName(int64_t Pid);

@@ -1,4 +1,8 @@
 // Corvesta: the workbench's one program.
 #include "mainwindow/Program.h"
+#include "platform/SysInfo.h"
 
-int main(int argc, char** argv) { return RunCorvesta(argc, argv); }
+int main(int argc, char** argv) {
+  platform::KeepFreedMemory();
+  return RunCorvesta(argc, argv);
+}

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/cvApp.h"
+#include "platform/SysInfo.h"
 #include "app/cvDirs.h"
 #include "app/services/cvServices.h"
 #include "foundation/cvJob.h"
@@ -131,6 +132,7 @@ void UseProgramRoot() {
 }  // namespace batch
 
 int main(int Argc, char** Argv) {
+  platform::KeepFreedMemory();
   std::vector<std::vector<std::string>> chain(1);
   for (int i = 1; i < Argc; ++i) {
     if (std::string(Argv[i]) == "--then")
