@@ -230,14 +230,6 @@ void DropUnread(TVARIATOR& V) {
             multi + " - варианты по ним повторяют друг друга"_cp);
 }
 
-// "IVARI=K/NK", K zero-padded to the width of NK.
-std::string IvariText(int32_t K, int32_t NK) {
-  const size_t w = IntStr(NK).size();
-  std::string ks = IntStr(K);
-  while (ks.size() < w) ks = "0" + ks;
-  return "IVARI=" + ks + "/" + IntStr(NK);
-}
-
 // The user is told what a cancelled run kept.
 void TellCancelled(TJob& Job, int32_t Done, int32_t NK) {
   Job.Warn("doCONT прерван: рассчитано вариантов "_cp + IntStr(Done) + " из "_cp + IntStr(NK) +
@@ -411,6 +403,11 @@ int32_t GridThreads() {
 }
 
 }  // namespace
+
+std::string IvariText(int32_t K, int32_t NK) {
+  const std::string n = IntStr(NK);
+  return "IVARI=" + ZeroPad(K, static_cast<int>(n.size())) + "/" + n;
+}
 
 bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append) {
   TVARIATOR& V = Vari();

@@ -17,6 +17,7 @@
 // in the last one's state); the automatic equal-depth grid, seeded by the previous combination,
 // runs one after the other.
 #pragma once
+#include <cstdint>
 #include <string>
 
 class TJob;
@@ -34,3 +35,5 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last);
 bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append);
 // The title line of the option file "CONT" as the last doCONT read it.
 std::string CONTTitle();
+// The progress text "IVARI=K/NK", K zero-padded to the width of NK.
+std::string IvariText(int32_t K, int32_t NK);

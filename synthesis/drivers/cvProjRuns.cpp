@@ -77,15 +77,13 @@ void DropUnused(TVARIATOR& V) {
 // The default control text of the automatic runs.
 std::string DefaultFile() { return FindNoCase(Models().Root(), "ONE/Default.DAT"); }
 
-// Equivalent width of Stokes I in mA over the whole profile (full form).
-double EqWidthI(TUNNO& U) {
-  TARe L, I;
-  U.GetFullLam(L);
-  U.CopyUFull('I', I);
-  double w = 0;
-  for (size_t i = 2; i < L.size() && i < I.size(); ++i)
-    w += ((1 - U.Rel(I[i])) + (1 - U.Rel(I[i - 1]))) / 2 * (L[i] - L[i - 1]);
-  return w * 1000;
+// "#MOD" with the two reference models HOLMU and CV.
+void AddReferenceModels(TVARIATOR& V) {
+  TStringList mods;
+  mods.Add("#MOD");
+  mods.Add("T HOLMU");
+  mods.Add("T CV");
+  V.AddPSL(&mods);
 }
 
 // The working variator replaced for a while and restored on every exit.
@@ -182,11 +180,7 @@ bool CalcD0KurLines(TJob& Job, TDM& D, TLUNNO& Profiles, const std::string& From
             " (нет строки #RUN до #EXIT) - d0 не рассчитываются!"_cp);
     return false;
   }
-  TStringList mods;
-  mods.Add("#MOD");
-  mods.Add("T HOLMU");
-  mods.Add("T CV");
-  V->AddPSL(&mods);
+  AddReferenceModels(*V);
   V->AddP("#LAMS 0");
 
   const TLambCond c = LambFilter(From, To);
@@ -269,22 +263,15 @@ bool ReferenceRun(const std::string& Quest, TLIDA& Line, double& HM, double& CV)
     WARNAbs("RunVARI: файл <"_cp + file + "> не дал шага квеста "_cp + Quest + "!");
     return false;
   }
-  TStringList mods;
   if (depth) {
-    mods.Add("#MOD");
-    mods.Add("T HOLMU");
-    mods.Add("T CV");
-    V->AddPSL(&mods);
+    AddReferenceModels(*V);
     for (const char* p : {"#NLAM 1", "#DL0 0", "#DLK 1", "#ERR 1E-4", "#MAXSTEP 0.3"}) V->AddP(p);
   } else {
     // one value holding the whole list of offsets (mA): a grid for each profile, not a dimension
     std::string err, lams;
     ExpandSeqBrackets("(0 100 4) (110 250 10) (275 500 25) (600 1500 100)", err, lams);
     V->AddPQOneStr("#LAMS " + TrimSp(lams), true);
-    mods.Add("#MOD");
-    mods.Add("T HOLMU");
-    mods.Add("T CV");
-    V->AddPSL(&mods);
+    AddReferenceModels(*V);
     V->AddP("#ERR 1E-4");
     V->AddP("#MAXSTEP 0.3");
   }
@@ -312,8 +299,8 @@ bool ReferenceRun(const std::string& Quest, TLIDA& Line, double& HM, double& CV)
     HM = hm->GetD0();
     CV = cv->GetD0();
   } else {
-    HM = EqWidthI(*hm);
-    CV = EqWidthI(*cv);
+    HM = FullEqWidthI(*hm);
+    CV = FullEqWidthI(*cv);
   }
   return true;
 }

@@ -37,14 +37,6 @@ void Trace(int Ch, const std::string& Text) {
   if (ChanOn(Ch)) Sayer->ChanLog(Ch, Text);
 }
 
-// "IVARI=K/NK", K zero-padded to the width of NK.
-std::string IVariText(int32_t K, int32_t NK) {
-  const std::string n = IntStr(NK);
-  std::string k = IntStr(K);
-  while (k.size() < n.size()) k = "0" + k;
-  return "IVARI=" + k + "/" + n;
-}
-
 // One combination of RECONT; the profile (or none) goes into List.
 void RecontStep(TJob& Job, TVARIATOR& V, TLUNNO& List, int32_t K) {
   TCONT& C = Cont();
@@ -105,7 +97,7 @@ bool RECONT(TJob& Job, TLUNNO& List) {
   TVARIATOR& V = Vari("RECONT");
   List.DeleteQuestIQ(V.QUEST, V.IQ);
   for (int32_t k = 1; k <= V.NK; ++k) {
-    if (!Job.Step(k - 1, V.NK, "RECONT " + IVariText(k, V.NK))) return false;
+    if (!Job.Step(k - 1, V.NK, "RECONT " + IvariText(k, V.NK))) return false;
     V.KIdx = k;
     RecontStep(Job, V, List, k);
     if (Job.Cancelled()) return false;
@@ -155,7 +147,7 @@ bool doKurucz(TJob& Job, TLUNNO& List, TStringList& Result) {
   const int32_t nk = V.NK < 1 ? 1 : V.NK;
   TUNNO* last = nullptr;
   for (int32_t k = 1; k <= nk; ++k) {
-    if (!Job.Step(k - 1, nk, "KURUCZ " + IVariText(k, nk))) return false;
+    if (!Job.Step(k - 1, nk, "KURUCZ " + IvariText(k, nk))) return false;
     V.KIdx = k;
     doCONTstep(Job, List, last);
     if (Job.Cancelled()) return false;

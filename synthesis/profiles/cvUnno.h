@@ -301,3 +301,5 @@ void GetDMax(const TUNNO& U, const TARe& A, double& LamMin, int32_t& IMin, doubl
 // depth level of both ends. Stored is false when one side never reaches the other side's depth
 // (the result is then an end point).
 double DepressionCentre(const TARe& X, const TARe& D, int32_t N, bool& Stored);
+// Equivalent width of Stokes I in mA over the whole profile (full form, trapezoids of 1 - I/Ic).
+double FullEqWidthI(const TUNNO& U);

@@ -315,3 +315,13 @@ void PointScale(TUNNO& U, int32_t i, double F) {
   U.UU[i] *= F;
   U.UV[i] *= F;
 }
+
+double FullEqWidthI(const TUNNO& U) {
+  TARe L, I;
+  U.GetFullLam(L);
+  U.CopyUFull('I', I);
+  double w = 0;
+  for (size_t i = 2; i < L.size() && i < I.size(); ++i)
+    w += ((1 - U.Rel(I[i])) + (1 - U.Rel(I[i - 1]))) / 2 * (L[i] - L[i - 1]);
+  return w * 1000;
+}

@@ -143,12 +143,12 @@ void Summary(TLUNNO& List) {
       U.CopyUFull('V', V);
     }
     const size_t m = L.size();
-    double imin = 0, ew = 0;
+    double imin = 0;
     for (size_t i = 1; i < m && i < I.size(); ++i) {
       const double r = U.Rel(I[i]);
       if (i == 1 || r < imin) imin = r;
-      if (i > 1) ew += ((1 - r) + (1 - U.Rel(I[i - 1]))) / 2 * (L[i] - L[i - 1]) * 1000;
     }
+    const double ew = FullEqWidthI(U);
     std::cout << "profile Q=" << batch::U8(U.QUEST) << " IQ=" << U.IQ << " K=" << U.KVARI
               << " LGT=" << Num(U.LGT) << " MJU=" << Num(U.MJU) << " CONT=" << Num(U.CONT)
               << " LAMB=" << Num(U.LAMB) << " DLVD=" << Num(U.DLVD) << " NDL=" << U.NDL
