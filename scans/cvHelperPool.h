@@ -3,6 +3,7 @@
 #pragma once
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -25,10 +26,17 @@ class THelperPool {
       ++round_;
     }
     wake_.notify_all();
-    Work();
+    // the helpers hold Work until they end: wait for them even when it throws here
+    std::exception_ptr error;
+    try {
+      Work();
+    } catch (...) {
+      error = std::current_exception();
+    }
     std::unique_lock<std::mutex> lock(mutex_);
     ended_.wait(lock, [&] { return done_ == wanted_; });
     work_ = nullptr;
+    if (error) std::rethrow_exception(error);
     return true;
   }
   ~THelperPool() {
