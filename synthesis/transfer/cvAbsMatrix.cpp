@@ -147,6 +147,8 @@ void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double
       RP += fr * s;
     }
   }
+  // F is the Faraday-Voigt function of v counted positive to the blue; with the default word
+  // (K = -2) the products are the dispersion profiles 2 F of v counted positive to the red
   double K = 1.0;
   if (Bit(KVOIG, 0)) K = 0;
   if (Bit(KVOIG, 1)) K = -K;

@@ -413,7 +413,7 @@ void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double
       const int32_t p = reg1 ? n1 : kBuf - 1 - n2;
       xs[p] = x;
       ys[p] = y;
-      ss[p] = a >= 0 ? -0.5 : 0.5;  // F = -L/2 for a >= 0
+      ss[p] = a >= 0 ? 0.5 : -0.5;  // F = +L/2 for a >= 0
       is[p] = i;
       ib[nb] = i;
       n1 += reg1;
@@ -456,7 +456,7 @@ void HumBatch(const double* A, int32_t AStep, const double* v, int32_t N, double
       else
         HumRegionII(x, y, k, l);
       H[i] = k;
-      F[i] = l * (a >= 0 ? -0.5 : 0.5);
+      F[i] = l * (a >= 0 ? 0.5 : -0.5);
     }
   }
 }
@@ -633,7 +633,7 @@ std::unique_ptr<TStringList> VoigtHumlicekErrTab(int32_t N, double a, double Tol
   for (int32_t c = 1; c <= N + 6; ++c) {
     const double v = (c - 1) * step - 6 * step;
     const double hq = VoigtHQuad(100, Tol, v, a);
-    const double fq = -VoigtFQuad(100, Tol, v, a);
+    const double fq = VoigtFQuad(100, Tol, v, a);
     double h, f;
     VoigtHumlicek(a, v, h, f);
     const double dh = h - hq, df = f - fq;

@@ -4,8 +4,8 @@
 // table.
 //
 // The current method and its name live in the calculation context (TCalcContext), so runs on
-// several threads may use different methods. Signs of F: Humlicek F = -Im w / 2; Taylor and the
-// quadrature F = +Im w / 2, with w(z) = exp(-z^2) erfc(-iz), z = v + ia.
+// several threads may use different methods. Every method gives F = +Im w / 2 (the Faraday-Voigt
+// function), with w(z) = exp(-z^2) erfc(-iz), z = v + ia; for a < 0 Humlicek's F changes sign.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -72,5 +72,5 @@ struct TTransferCounts {
 };
 TTransferCounts& TransferCounts();
 
-// Humlicek against the quadrature over rows v = (c - 1) vmax/N - 6 vmax/N, c = 1..N+6.
+// Humlicek against the quadrature (H and F) over rows v = (c - 1) vmax/N - 6 vmax/N, c = 1..N+6.
 std::unique_ptr<TStringList> VoigtHumlicekErrTab(int32_t N, double a, double Tol, double VMax);

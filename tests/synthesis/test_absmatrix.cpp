@@ -16,6 +16,7 @@
 #include "models/vectors/cvCalcContext.h"
 #include "support/SinkRecorder.h"
 #include "support/TransferModel.h"
+#include "support/UnnoRachkovsky.h"
 #include "synthesis/transfer/cvAbsMatrix.h"
 #include "synthesis/transfer/cvVoigt.h"
 
@@ -82,6 +83,42 @@ TEST(AbsMatrix, MagnetoOpticalSwitch) {
   EXPECT_DOUBLE_EQ(R.RB, 0.25 * Fb / H0);
   SinkRecorder sink;
   EXPECT_THROW(LINA(z, R, v, vh, std::nan(""), 8), std::exception);
+}
+
+// The matrix elements against the textbook absorption and dispersion profiles (the real and
+// imaginary parts of libcerf's w, wavelength counted positive to the red, the blue sigma
+// component at shorter wavelengths) for every Voigt method: the same signs of RQ, RU, RV whatever
+// the method.
+TEST(AbsMatrix, TextbookDispersionProfilesForEveryMethod) {
+  if (!testsupport::kHaveUnnoRachkovsky) GTEST_SKIP() << "no libcerf";
+  const TZEEMAN z = Triplet();
+  const double a = 0.03, vh = 1.4, gamma = 55, chi = 35;
+  const double c = std::cos(gamma * M_PI / 180), sg2 = 1 - c * c;
+  const double c2 = std::cos(2 * chi * M_PI / 180), s2 = std::sin(2 * chi * M_PI / 180);
+  for (const char* method : {"HUMLICEK", "TAYLOR", "INTEGRAL"}) {
+    SetVoigtMethod(method);
+    for (double V : {-2.6, -1.4, -0.7, 0.0, 0.3, 1.1, 2.2, 4.5}) {
+      TCONTR R;
+      LINA(z, R, V, vh, a, 6);
+      COEF(R, sg2, c, s2, c2);
+      // V counts to the blue: the textbook's v is -V
+      double php, psp, phb, psb, phr, psr;
+      testsupport::URProfile(-V, 0, a, php, psp);
+      testsupport::URProfile(-V, -vh, a, phb, psb);
+      testsupport::URProfile(-V, vh, a, phr, psr);
+      const double want[7] = {php * sg2 + (phb + phr) / 2 * (1 + c * c),
+                              (php - (phb + phr) / 2) * sg2 * c2,
+                              (php - (phb + phr) / 2) * sg2 * s2,
+                              (phr - phb) * c,
+                              (psp - (psb + psr) / 2) * sg2 * c2,
+                              (psp - (psb + psr) / 2) * sg2 * s2,
+                              (psr - psb) * c};
+      const double got[7] = {R.EI, R.EQ, R.EU, R.EV, R.RQ, R.RU, R.RV};
+      for (int k = 0; k < 7; ++k)
+        EXPECT_NEAR(got[k], want[k] / 2, 2e-6) << method << " V " << V << " element " << k;
+    }
+  }
+  SetVoigtMethod("HUMLICEK");
 }
 
 TEST(AbsMatrix, FieldDirections) {
