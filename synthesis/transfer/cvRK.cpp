@@ -177,6 +177,13 @@ double StepH0(TCONTR& R, double X, double X1, double DXMA, double EFDX) {
   return Clip(-EFDX / rate, X, X1, DXMA);
 }
 
+double LineStepLimit(const TCONTSETX& S) {
+  // DXMA (EFDX^5/60)^(1/3) = DXMA (ERR ErrKStep/0.5)^(1/3)
+  const double e5 = S.EFDX * S.EFDX * S.EFDX * S.EFDX * S.EFDX / 60;
+  if (!(e5 < 1)) return S.DXMA;
+  return S.DXMA * std::cbrt(e5);
+}
+
 void URKU(int32_t i, TUNNO& U, double DX, double X) {
   TTimedSection prof("URKU");
   ++TransferCounts().Steps;
@@ -203,11 +210,12 @@ void IntegrateU(int32_t i, TUNNO& U, double X1, double Xfrom) {
     Sayer->ChanLog(6, "Point[" + I64PadSt(3, i) + "] Lam=" +
                           FSt(9, 4, U.UL[static_cast<size_t>(i)]) + " NEXT-XO=" +
                           FSt(4, 2, Xfrom) + " => " + FSt(4, 2, X1));
+  const double dxma = LineStepLimit(C.SETX);
   Walk(
       "IntegrateU", X1, Xfrom,
       [&](double X) {
         FACX();
-        return StepU(C.R, X, X1, C.SETX.DXMA, C.SETX.EFDX);
+        return StepU(C.R, X, X1, dxma, C.SETX.EFDX);
       },
       [&](double DX, double X) { URKU(i, U, DX, X); },
       [&](double X) {
@@ -230,11 +238,12 @@ void IntegrateH0(int32_t i, TUNNO& U, double X1, double Xfrom) {
   TCONT& C = Cont();
   if (ChanOn(6))
     Sayer->ChanLog(6, " *NEXT-XO=" + FSt(4, 2, Xfrom) + " => " + FSt(4, 2, X1));
+  const double dxma = LineStepLimit(C.SETX);
   Walk(
       "IntegrateH0", X1, Xfrom,
       [&](double X) {
         H0LINA();
-        return StepH0(C.R, X, X1, C.SETX.DXMA, C.SETX.EFDX);
+        return StepH0(C.R, X, X1, dxma, C.SETX.EFDX);
       },
       [&](double DX, double X) { H0Step(i, U, DX, X); },
       [&](double X) {

@@ -27,6 +27,12 @@ void H0Deriv();
 // non-positive or undefined rate, target or limit is an error naming wavelength and depth.
 double StepU(TCONTR& R, double X, double X1, double DXMA, double EFDX);
 double StepH0(TCONTR& R, double X, double X1, double DXMA, double EFDX);
+// The largest step of the line integration: DXMA at the default accuracy (EFDX^5 = 60) and
+// coarser, shrinking with the cube root of the accuracy below it. In optically thin layers the
+// step is not bounded by EFDX, while the coefficients change there as 10^X and the model's
+// source function bends at every node of its depth grid: a fixed DXMA would leave a truncation
+// error of the emergent intensity (a few 1e-4 of the continuum) that no accuracy removes.
+double LineStepLimit(const TCONTSETX& S);
 // One polarised (field-free) step for point i of the profile.
 void URKU(int32_t i, TUNNO& U, double DX, double X);
 void H0Step(int32_t i, TUNNO& U, double DX, double X);

@@ -106,6 +106,69 @@ TEST(Transfer, ZeroLengthAndStepRules) {
   }
 }
 
+// The largest step of the line integration: #MAXSTEP at the default accuracy and coarser,
+// smaller below it.
+TEST(Transfer, StepLimitFollowsTheAccuracy) {
+  TCONTSETX s;
+  s.DXMA = 0.5;
+  s.EFDX = std::pow(120 * 0.01 * 50, 0.2);
+  EXPECT_NEAR(LineStepLimit(s), 0.5, 1e-15);
+  s.EFDX = std::pow(120 * 0.1 * 50, 0.2);
+  EXPECT_EQ(LineStepLimit(s), 0.5);
+  s.EFDX = std::pow(120 * 1e-5 * 50, 0.2);
+  EXPECT_NEAR(LineStepLimit(s), 0.05, 1e-12);
+  s.DXMA = 0.02;  // a smaller #MAXSTEP shrinks in proportion
+  EXPECT_NEAR(LineStepLimit(s), 0.002, 1e-12);
+}
+
+// A point far from the line: the integrated intensity is the continuum's formal solution (here
+// by Simpson's rule over the model's own B, tabulated every 0.1 in lg tau with some structure),
+// and approaches it as #ERR falls, to 1e-5 at #ERR 1e-5: no floor from the optically thin
+// layers. Polarised and field-free integration alike.
+TEST(Transfer, LineFreePointConvergesToTheContinuum) {
+  SinkRecorder sink;
+  TTransferModel m;
+  TCalcScope scope(m.ctx);
+  m.DXGrid = 0.1;
+  m.B = [](double x) { return 1 + 1.5 * std::pow(10.0, x) + 0.05 * std::sin(7 * x); };
+  m.DLH = Const(40);
+  m.GM = Const(30);
+  m.XI = Const(20);
+  m.Mu = 0.8;
+  m.Build();
+  const double xb = 1.5, xt = -4.5, mu = m.Mu;
+  TVEMO& B = *Cont().MB;
+  // the formal solution at xt of the walk started with I = B at xb
+  const int n = 60000;
+  const double h = (xt - xb) / n, tt = std::pow(10.0, xt);
+  auto f = [&](double x) {
+    const double t = std::pow(10.0, x);
+    return B.func(x) * std::exp(-(t - tt) / mu) * t * std::log(10.0) / mu;
+  };
+  double sum = f(xb) + f(xt);
+  for (int k = 1; k < n; ++k) sum += (k % 2 ? 4 : 2) * f(xb + k * h);
+  const double exact = -sum * h / 3 + B.func(xb) * std::exp(-(std::pow(10.0, xb) - tt) / mu);
+  TUNNO U;
+  MakeProfile(U, m.Lam0 + 50, 0.1, 1);
+  for (const bool h0 : {false, true}) {
+    Cont().H0 = h0;
+    double prev = 1;
+    for (double err : {1e-2, 1e-3, 1e-4, 1e-5}) {
+      SetAccuracy(err);
+      U.UI[1] = B.func(xb);
+      U.UQ[1] = U.UU[1] = U.UV[1] = 0;
+      Cont().WK.LAM = U.UL[1];
+      Integrate(1, U, xt, xb);
+      const double dev = std::fabs(U.UI[1] - exact) / exact;
+      std::printf("%s #ERR %g: |I - Ic|/Ic %.3g\n", h0 ? "field-free" : "polarised", err, dev);
+      EXPECT_LT(dev, prev) << h0 << " " << err;
+      EXPECT_LT(std::fabs(U.UQ[1]) + std::fabs(U.UU[1]) + std::fabs(U.UV[1]), 1e-6);
+      prev = dev;
+    }
+    EXPECT_LT(prev, 1e-5) << h0;
+  }
+}
+
 TEST(Transfer, ChannelFourteenDropsMagnetoOptics) {
   TOwnCalcContext ctx;
   TCalcScope scope(ctx);
