@@ -16,6 +16,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
+#include "platform/Memo.h"
 #include "platform/MsgBox.h"
 
 namespace {
@@ -53,6 +54,9 @@ TQtJobRunner* TQtJobRunner::Active() { return g_active; }
 namespace {
 bool TakesText(QObject* w) {
   if (!w) return false;
+  // the editor's memo takes typing only while its text may be written
+  if (EdAssigned(Ed) && Ed->Memo && dynamic_cast<platform::Memo*>(w) == Ed->Memo)
+    return Ed->Writable;
   if (auto* e = qobject_cast<QLineEdit*>(w)) return !e->isReadOnly();
   if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return !e->isReadOnly();
   if (auto* e = qobject_cast<QTextEdit*>(w)) return !e->isReadOnly();

@@ -8,7 +8,8 @@
 // One job at a time in the whole program: the main window owns one runner that every tab uses,
 // and any runner refuses a job (with a panel line) while another runner's job runs. Esc and
 // Space reach the running job only while the focus is not in a control that takes typed text
-// (a line edit, a text memo, a spin box, an editable combo box, a panel field being edited);
+// (a line edit, a text memo (the editor's while it is writable), a spin box, an editable combo
+// box, a panel field being edited);
 // there they stay keys of the control. When the job ends they are handed back.
 #pragma once
 #include <QObject>
