@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/cvApp.h"
+#include "app/cvEd.h"
 #include "app/cvInf.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
@@ -164,6 +165,18 @@ TEST_F(WindowJobs, KeysTypedIntoAFieldDuringAJobStayTheFields) {
   EXPECT_EQ(S.edLamb1->Text(), "made during an import");
   EXPECT_FALSE(job->Paused());
   EXPECT_FALSE(job->Cancelled());
+  // the editor's memo keeps Space only while its text may be written
+  Corvesta->ShowPage("TabEd");
+  ASSERT_TRUE(EdAssigned(Ed));
+  Ed->Writable = false;
+  Press(Corvesta->EdTab().MemoEd, Qt::Key_Space);
+  EXPECT_TRUE(job->Paused());
+  Press(Corvesta->EdTab().MemoEd, Qt::Key_Space);
+  EXPECT_FALSE(job->Paused());
+  Ed->Writable = true;
+  Press(Corvesta->EdTab().MemoEd, Qt::Key_Space);
+  EXPECT_FALSE(job->Paused());
+  Corvesta->ShowPage("TabStart");
   // outside a field Space pauses and resumes, Esc cancels
   Press(S.btAutoLoad, Qt::Key_Space);
   EXPECT_TRUE(job->Paused());
