@@ -273,6 +273,8 @@ std::string TAppCase::GetSaveDirLast() const {
       WARN("GetSaveDirLast Директория "_cp + path + " не найдена, что очень странно!"_cp);
       continue;
     }
+    // a backup still being written, or cut short, carries the line data's marker until its end
+    if (platform::IsRegularFile(path + "/AutoSave.incomplete")) continue;
     const std::string lines = FindNoCase(path, "Lines_.txt");
     if (platform::IsRegularFile(lines) && FileSizeSS(lines) > 0) return path;
   }

@@ -100,8 +100,9 @@ class TAppCase {
   // The same for the day text D (yyyy_mm_dd): sSaveDir + D, then D + "A", "B" ... "Z", "ZA" ...
   // while that folder holds a file that is not empty.
   std::string NewSaveDirFor(const std::string& D) const;
-  // The alphabetically last folder of sSaveDir that holds a non-empty "Lines_.txt" (without a
-  // trailing "/"); empty when there is none.
+  // The alphabetically last folder of sSaveDir that holds a non-empty "Lines_.txt" and no
+  // "AutoSave.incomplete" (the marker of a backup not finished), without a trailing "/"; empty
+  // when there is none.
   std::string GetSaveDirLast() const;
 
  private:

@@ -8,7 +8,6 @@
 #include "app/cvInf.h"
 #include "app/cvKeyb.h"
 #include "foundation/cvClock.h"
-#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -135,14 +134,13 @@ void KeyDown(TMsg& Msg, bool& Handled) {
   }
 
   if (!Ctrl && !Alt && !Shift) {
-    // Space pauses and Esc stops a running calculation: the window's job, when one runs
-    TJob* J = ForegroundJob();
+    // Space and Esc: the frame's pause and stop requests. A running job of the window is
+    // paused and cancelled by the window's job runner alone, which takes these keys before the
+    // hook unless the focus is in a control that takes typed text.
     if (K == VK_SPACE) {
       App->qPause = !App->qPause;
-      if (J) J->SetPaused(!J->Paused());
     } else if (K == VK_ESCAPE) {
       App->qStop = true;
-      if (J) J->Cancel();
     }
     App->qKeyDone = false;
     if (HookMemo) {

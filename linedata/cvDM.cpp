@@ -1,7 +1,10 @@
 #include "linedata/cvDM.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
@@ -378,6 +381,17 @@ bool TDM::Connect(const std::string& FileName) {
   return true;
 }
 
+bool TDM::ConnectShared(const std::string& FileName) {
+  Disconnect();
+  created_ = false;
+  std::string err;
+  if (!ADOConnection.Open(FileName, err)) {
+    WARNAbs(err);
+    return false;
+  }
+  return true;
+}
+
 void TDM::Disconnect() { ADOConnection.Close(); }
 
 std::vector<TDM::TNamedDataSet> TDM::DataSets() {
@@ -616,26 +630,130 @@ bool TableToTxt(const std::string& Dir, const std::string& TableName, const std:
   return true;
 }
 
+bool BackupIncomplete(const std::string& Dir) {
+  return platform::IsRegularFile(PathJoin(Dir, AutoSaveIncomplete));
+}
+
+namespace {
+
+// One table into File through a text file written line by line: widths over every record, then
+// the header and the records. False when the job was cancelled.
+bool WriteTableFile(TJob& Job, TcvDatabase& Db, const std::string& File, const std::string& Name,
+                    int64_t No, int64_t Count) {
+  TcvTable t(&Db, Name);
+  t.Open();
+  if (t.FieldCount() > 0 && BeginsWithID(t.Fields(0).FieldName()))
+    t.SetSort(t.Fields(0).FieldName() + " ASC");
+  t.SetFiltered(false);
+  TADOExport ex(&t, '|');
+  ex.InitFields();
+  const int64_t n = t.RecordCount();
+  auto step = [&](int64_t i, const char* What) {
+    return i % 10000 != 0 || Job.Step(No, Count, Name + What + I64Str(i) + "/" + I64Str(n));
+  };
+  int64_t i = 0;
+  ex.WidenCurrent();
+  for (t.First(); !t.Eof(); t.Next()) {
+    ex.WidenCurrent();
+    if (!step(++i, " ")) return false;
+  }
+  ex.CalcLineWidth();
+  TTextFile F;
+  TxtOpen(F, 1, File);
+  std::string line;
+  ex.HeaderLine(line);
+  F.WriteLn(line);
+  i = 0;
+  for (t.First(); !t.Eof(); t.Next()) {
+    ex.RecordLine(line);
+    F.WriteLn(line);
+    if (!step(++i, " > ")) {
+      F.Close();
+      return false;
+    }
+  }
+  F.Close();  // a write error raises
+  t.Close();
+  return true;
+}
+
+}  // namespace
+
+bool DBBackup(TJob& Job, TDM& D, const std::string& DirIn) {
+  std::string dir = DirIn;
+  while (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+  if (!D.Connected()) {
+    WARNAbs("DBAutoSave: база данных не подключена!"_cp);
+    return false;
+  }
+  if (!platform::IsDirectory(dir)) ForceFileDir(PathJoin(dir, "x"));
+  if (!platform::IsDirectory(dir)) {
+    WARN("Не удалось создать папку ["_cp + dir + "] для автосохранения"_cp);
+    return false;
+  }
+  // the folder is marked unfinished before the first table file and until the last is closed
+  const std::string marker = PathJoin(dir, AutoSaveIncomplete);
+  std::vector<std::string> written{marker};
+  auto removeWritten = [&] {
+    std::error_code ec;
+    for (const std::string& f : written) std::filesystem::remove(platform::SysPath(f), ec);
+    std::filesystem::remove(platform::SysPath(dir), ec);  // only when nothing else is in it
+  };
+  bool ok = true;
+  try {
+    {
+      TTextFile M;
+      TxtOpen(M, 1, marker);
+      M.WriteLn("Сохранение базы данных ещё не завершено: эта папка не для восстановления"_cp);
+      M.Close();
+    }
+    const std::vector<std::string> names = D.ADOConnection.TableNames();
+    const int64_t count = static_cast<int64_t>(names.size());
+    for (int64_t k = 0; k < count && ok; ++k) {
+      const std::string& name = names[static_cast<size_t>(k)];
+      if (!Job.Step(k, count, "AutoSave " + name)) {
+        ok = false;
+        break;
+      }
+      const std::string file = PathJoin(dir, name + ".txt");
+      written.push_back(file);
+      try {
+        ok = WriteTableFile(Job, D.ADOConnection, file, name, k, count);
+      } catch (const EDatabaseError& e) {
+        // a table that cannot be read is named; the others are still saved
+        WARNAbs("TableToTxt(" + file + "): " + e.what());
+      }
+    }
+  } catch (...) {
+    removeWritten();
+    throw;
+  }
+  if (!ok) {
+    removeWritten();
+    WARN("Сохранение базы данных в папку "_cp + dir + " прервано, папка удалена"_cp);
+    return false;
+  }
+  std::error_code ec;
+  if (!std::filesystem::remove(platform::SysPath(marker), ec)) {
+    WARNAbs("Не удалось завершить сохранение в папку "_cp + dir + ": " + ec.message());
+    return false;
+  }
+  Job.Step(static_cast<int64_t>(written.size()) - 1, static_cast<int64_t>(written.size()) - 1,
+           "AutoSave OK");
+  WARN("Данные сохранены в каталоге <"_cp + dir + ">");
+  return true;
+}
+
 void DBAutoSave() {
   if (!LineData().NewSaveDir.Provided()) {
     WARNAbs("DBAutoSave: App не создан!"_cp);
     return;
   }
   if (!DMReady()) return;
-  std::string dir = LineData().NewSaveDir();
-  while (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
-  if (!platform::IsDirectory(dir)) {
-    ForceFileDir(PathJoin(dir, "x"));
-    if (!platform::IsDirectory(dir)) {
-      WARN("Не удалось создать папку ["_cp + dir + "] для автосохранения"_cp);
-      return;
-    }
-  }
-  for (const std::string& name : DM->ADOConnection.TableNames()) {
-    ldlinks::Progress("AutoSave " + name);
-    TableToTxt(dir + "/", name, "");
-  }
-  WARN("Данные сохранены в каталоге <"_cp + dir + ">");
+  // run in place: warnings go to the sink as they come, progress to the panel
+  TJob job("DBAutoSave");
+  job.OnProgress = [](const TJobProgress& P) { ldlinks::Progress(P.Text); };
+  DBBackup(job, *DM, LineData().NewSaveDir());
 }
 
 namespace {
@@ -771,9 +889,69 @@ bool RestoreOne(TJob& Job, TcvTable& T, const std::string& TableName, const std:
 
 }  // namespace
 
+namespace {
+
+// The header of a text table and whether a record line follows it (the file read only that far).
+bool PeekTextTable(const std::string& File, std::vector<std::string>& Header) {
+  std::ifstream in(platform::SysPath(File), std::ios::binary);
+  std::string line;
+  bool header = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!header && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+    if (TrimCtl(line).empty()) continue;
+    if (header) return true;
+    header = true;
+    TStringList cells;
+    SplitCells(line, '|', cells);
+    for (int c = 0; c < cells.Count(); ++c) Header.push_back(UpCaseStrCyr(TrimCtl(cells[c])));
+  }
+  return false;
+}
+
+// Tables that the folder's files fill and that hold records already, with their counts; a table
+// whose file has no key column gets its lines appended. The question, or "" when every table
+// is empty; Appends tells whether some records would be doubled.
+std::string RestoreQuestion(TDM& D, const std::string& Dir,
+                            const std::vector<std::pair<std::string, std::string>>& Files,
+                            bool& Appends) {
+  Appends = false;
+  std::string list;
+  for (const auto& [name, file] : Files) {
+    const std::string table = D.ADOConnection.FindTable(name);
+    if (table.empty()) continue;
+    std::vector<std::string> header;
+    if (!PeekTextTable(file, header)) continue;
+    TcvTable t(&D.ADOConnection, table);
+    t.Open();
+    const int n = t.RecordCount();
+    const bool hasKey = t.FieldCount() > 0 &&
+                        (BeginsWithID(t.FieldDef(0).Name) || t.FieldDef(0).PrimaryKey);
+    const bool keyColumn =
+        hasKey && std::find(header.begin(), header.end(), UpCaseStrCyr(t.FieldDef(0).Name)) !=
+                      header.end();
+    t.Close();
+    if (n == 0) continue;
+    list += kCRLF + "  " + table + ": " + IntStr(n) +
+            (keyColumn ? " (записи с теми же ключами останутся как есть)"_cp
+                       : " (без ключа: строки файла будут добавлены к ним ещё раз)"_cp);
+    if (!keyColumn) Appends = true;
+  }
+  if (list.empty()) return list;
+  return "В базе данных уже есть записи в таблицах, которые заполнит папка "_cp + Dir + ":" +
+         list + kCRLF + "Загрузить папку в эту базу данных?"_cp;
+}
+
+}  // namespace
+
 bool DBRestore(TJob& Job, TDM& D, const std::string& Dir) {
   if (!platform::IsDirectory(Dir)) {
     WARN("Папка автосохранения "_cp + Dir + " не найдена!"_cp);
+    return false;
+  }
+  if (BackupIncomplete(Dir)) {
+    WARN("Папка автосохранения "_cp + Dir +
+         " записана не до конца (сохранение было прервано), она не загружена"_cp);
     return false;
   }
   if (!D.Connected()) {
@@ -799,6 +977,13 @@ bool DBRestore(TJob& Job, TDM& D, const std::string& Dir) {
   }
   if (files.empty()) {
     WARN("В папке автосохранения "_cp + Dir + " не найдено ни одного файла таблиц!"_cp);
+    return false;
+  }
+  // tables that hold records already: asked once, with their counts
+  bool appends = false;
+  const std::string question = RestoreQuestion(D, Dir, files, appends);
+  if (!question.empty() && !Job.Ask(question, !appends)) {
+    WARN("Восстановление из папки "_cp + Dir + " отменено, база данных оставлена без изменений"_cp);
     return false;
   }
   TcvTable& T = D.RestoreTable;
@@ -845,6 +1030,7 @@ void DBAutoLoad(const std::string& Dir) {
   // run in place: warnings go to the sink as they come, progress to the panel
   TJob job("DBAutoLoad");
   job.OnProgress = [](const TJobProgress& P) { ldlinks::Progress(P.Text); };
+  job.OnAsk = [](const std::string& Text, bool) { return AskYesNo(Text); };
   DBRestore(job, *DM, Dir);
 }
 

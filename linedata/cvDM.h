@@ -78,6 +78,9 @@ class TDM {
   // that names the file, when it cannot be used; nothing is overwritten.
   bool Connect(const std::string& FileName);
   bool Connect() { return Connect(DefaultFileName()); }
+  // Opens an existing database file as it is (no table made, nothing written): a job's own
+  // connection to the file the window's data module holds. False with a warning naming the file.
+  bool ConnectShared(const std::string& FileName);
   void Disconnect();
   bool Connected() const { return ADOConnection.Connected(); }
   // True when the last Connect made a new database.
@@ -149,12 +152,25 @@ class TADOExport {
 // Writes Dir/TableName.txt: every record (Filter empty) or those of the filter. False with a
 // warning when the table cannot be written.
 bool TableToTxt(const std::string& Dir, const std::string& TableName, const std::string& Filter);
-// Saves every table of the database into a new autosave folder.
+// The backup of every table of D into the new folder Dir, as a job: progress per table (and
+// every 10 000 records), cancel between records. The folder holds the marker AutoSaveIncomplete
+// from its start until every table file is written and closed, so a backup cut short (a cancel,
+// a failure, a killed process) is never taken for a complete one; a cancelled or failed backup
+// removes what it wrote. True when every table was written.
+bool DBBackup(TJob& Job, TDM& D, const std::string& Dir);
+// The marker of a backup folder still being written.
+constexpr const char* AutoSaveIncomplete = "AutoSave.incomplete";
+// True when Dir is a backup folder that was not finished (holds AutoSaveIncomplete).
+bool BackupIncomplete(const std::string& Dir);
+// Saves every table of the database into a new autosave folder (DBBackup run in place).
 void DBAutoSave();
 // Restores the tables of database D from the text tables of folder Dir, as a job: progress is
 // the table and its line count, Esc (Job.Cancel) ends it at the next line. All tables load in one
 // transaction, so a cancelled or failed restore (or one that meets a key it cannot make) leaves
-// the database as before. True when every file was restored.
+// the database as before. A folder whose backup was not finished is refused. When tables that
+// the folder fills already hold records, it asks once (Job.Ask, default no) with their counts:
+// the records of a table without a key are appended, a second time. True when every file was
+// restored.
 bool DBRestore(TJob& Job, TDM& D, const std::string& Dir);
 // DBRestore into DM, run in place (warnings to the sink as they come, progress to the panel).
 void DBAutoLoad(const std::string& Dir);

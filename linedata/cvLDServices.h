@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "foundation/cvLink.h"
 
@@ -32,8 +33,8 @@ struct TLineDataServices {
   TLink<std::string()> Root{"App.sRoot", TLinkLoudness::Silent};
   // The working-directory table: the folder or file of a module's function.
   TLink<std::string(const std::string& Module, const std::string& Func)> DirOf{"cvDirList"};
-  // A new autosave folder for today (with its trailing "/"), and the newest one holding a
-  // non-empty "Lines_.txt" (empty when none).
+  // A new autosave folder for today (with its trailing "/"), and the newest complete one (no
+  // AutoSaveIncomplete marker) holding a non-empty "Lines_.txt" (empty when none).
   TLink<std::string()> NewSaveDir{"TAppCase.NewSaveDir"};
   TLink<std::string()> LastSaveDir{"TAppCase.GetSaveDirLast"};
   // The fatal path of the frame (restores the cursor, raises); the library raises EInOutError
@@ -73,6 +74,8 @@ struct TLineDataServices {
 
   // ---- the library's own objects ----
   // The data module and the element table: the globals DM and MEND (one owner, the start-up).
+  // While a job works on its own connection (TJobDataScope), every thread but DM's own reaches
+  // the job's data module instead.
   TDM* Data() const;
   TMEND* Elements() const;
   // The loaded line list and the line record loaded last (the working line record LIDA): the
@@ -87,6 +90,21 @@ extern TLIDA* LILast;
 // Held while a line record is loaded (from the database, a band file, LILast or LLIDA, which the
 // loading also writes): calculations running on several threads load their lines one at a time.
 std::recursive_mutex& LineLoadLock();
+
+// A job of the window that works on its own connection to the database (its own data module
+// JobData): while it lives, Data() gives JobData to every thread except DMThread (the window's,
+// which keeps DM), so the job's line loads, on its thread and its helpers', read and write
+// inside the job's transaction.
+class TJobDataScope {
+ public:
+  TJobDataScope(TDM* JobData, std::thread::id DMThread);
+  ~TJobDataScope();
+  TJobDataScope(const TJobDataScope&) = delete;
+  TJobDataScope& operator=(const TJobDataScope&) = delete;
+
+ private:
+  TDM* previous_ = nullptr;
+};
 
 // The services of the running program (or of the test).
 TLineDataServices& LineData();

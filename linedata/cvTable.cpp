@@ -264,6 +264,10 @@ bool TcvDatabase::Attach(sqlite3* db, const std::string& FileName, std::string& 
     return fail("Не удалось открыть базу данных <"_cp + FileName +
                 ">: " + platform::Utf8ToCp1251(sqlite3_errmsg(db)));
   sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  // Write-ahead log: the window reads while a job writes the same file on its own connection,
+  // and sees the job's records only once they are committed. (A file shared over a network
+  // may refuse it; it then keeps its journal.)
+  sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   db_ = db;
   fileName_ = FileName;
   return true;
@@ -425,6 +429,15 @@ void TcvDatabase::Rollback() {
     if (t->Active()) {
       if (t->State() != TDataSetState::dsBrowse) t->Cancel();
       t->Requery();
+    }
+}
+
+void TcvDatabase::RequeryOpenTables() {
+  for (TcvTable* t : std::vector<TcvTable*>(tables_.begin(), tables_.end()))
+    if (t->Active() && t->State() == TDataSetState::dsBrowse) {
+      const int at = t->RecNo();
+      t->Requery();
+      if (at > 1) t->SetRecNo(at);
     }
 }
 

@@ -57,7 +57,10 @@ std::string RealFieldText(double V);
 
 class TcvTable;
 
-// An SQLite database file.
+// An SQLite database file. One connection belongs to one thread at a time: a job that writes
+// the file while the window reads it opens its own connection (TDM::ConnectShared); the file is
+// kept in write-ahead-log mode so that readers never wait for the writer, and a writer waits up
+// to 1.5 s for another writer before its write fails with "database is locked".
 class TcvDatabase {
  public:
   TcvDatabase() = default;
@@ -121,6 +124,9 @@ class TcvDatabase {
   // Ends the open transaction without keeping its changes; the open tables read their records
   // again.
   void Rollback();
+  // The open tables (in browse mode) read their record lists again, keeping their place where
+  // they can: what another connection committed becomes visible.
+  void RequeryOpenTables();
 
   sqlite3* Handle() const { return db_; }
   // Raises EDatabaseError with What, the file and SQLite's own message.

@@ -1,5 +1,11 @@
 #include "mainwindow/Corvesta.h"
 
+#include <optional>
+#include <thread>
+
+#include "linedata/cvDM.h"
+#include "linedata/cvLDServices.h"
+
 #include <unistd.h>
 
 #include <QApplication>
@@ -178,11 +184,41 @@ TCorvesta::TCorvesta(QWidget* Parent) : QWidget(Parent) {
 }
 
 TCorvesta::~TCorvesta() {
+  Jobs.Shutdown();
   if (Ed && Ed->Memo == static_cast<platform::Memo*>(EdTab().MemoEd)) Ed->Unbind();
   if (&MainWindowLink() == Link_.get()) SetMainWindowLink(nullptr);
   for (const std::string& P : PageInputs_) RegisterPageInput(P, {});
   InfStrip->removeEventFilter(this);
   if (Corvesta == this) Corvesta = nullptr;
+}
+
+bool TCorvesta::StartDBJob(std::shared_ptr<TJob> Job, TDBWork Work, TQtJobRunner::TDone Done,
+                           bool NeedDB) {
+  if (Jobs.Busy() || TQtJobRunner::Active()) {
+    Jobs.SayBusy();
+    return false;
+  }
+  const bool db = NeedDB ? DMReady() : (DM && DM->Connected());
+  if (NeedDB && !db) return false;
+  const std::string file = db ? DM->ADOConnection.FileName() : std::string();
+  const std::thread::id window = std::this_thread::get_id();
+  return Jobs.Start(
+      std::move(Job),
+      [file, window, Work = std::move(Work)](TJob& J) {
+        TDM own;
+        if (!file.empty() && !own.ConnectShared(file)) {
+          J.Fail("База данных <"_cp + file + "> не открыта для задания"_cp);
+          return;
+        }
+        std::optional<TJobDataScope> scope;
+        if (own.Connected()) scope.emplace(&own, window);
+        Work(J, own);
+      },
+      [Done = std::move(Done)](TJob& J) {
+        // what the job committed becomes visible to the window's open tables
+        if (DM && DM->Connected()) DM->ADOConnection.RequeryOpenTables();
+        if (Done) Done(J);
+      });
 }
 
 template <class T>

@@ -17,6 +17,7 @@
 
 #include "Corvesta/ShellForm.h"
 #include "app/cvApp.h"
+#include "app/qt/QtJobRunner.h"
 #include "app/cvEd.h"
 #include "mainwindow/CorvestaTab.h"
 #include "mainwindow/TabDB.h"
@@ -30,6 +31,7 @@
 
 class TInfField;
 class TCorvestaLink;
+class TDM;
 
 // The description of a sender for the exception report: buttons and popup lists with their
 // window data, tab sheets with their caption, other controls with their kind.
@@ -42,6 +44,22 @@ class TCorvesta : public QWidget, public ShellForm {
  public:
   explicit TCorvesta(QWidget* Parent = nullptr);
   ~TCorvesta() override;
+
+ public:
+  // ---- jobs ----
+  // The program's one job runner: every tab starts its jobs here (TCorvestaTab::Jobs), so one
+  // job runs at a time and Esc and Space always reach the job that runs. Declared before the
+  // tabs, which refer to it; the window's closing cancels its job first.
+  TQtJobRunner Jobs;
+  using TDBWork = std::function<void(TJob&, TDM&)>;
+  // Starts a job on the line database: Work runs on the worker with a data module of its own,
+  // connected to DM's file (and reached by every line load of the job, TJobDataScope), so its
+  // transaction holds only its own writes; the window's tables read the file again when it ends,
+  // before Done. False (with a panel line or a warning) when a job runs already or the database
+  // cannot be used. NeedDB false: a job that also runs without the database (its module then
+  // stays unconnected).
+  bool StartDBJob(std::shared_ptr<TJob> Job, TDBWork Work, TQtJobRunner::TDone Done = {},
+                  bool NeedDB = true);
 
  private:
   // Owners of the tab objects, in sheet order (declared before the registries: the dispatcher

@@ -5,7 +5,7 @@
 #include "mainwindow/Corvesta.h"
 
 TCorvestaTab::TCorvestaTab(TCorvesta& Shell, std::string PageName)
-    : Shell(Shell), page_(std::move(PageName)) {}
+    : Jobs(Shell.Jobs), Shell(Shell), page_(std::move(PageName)) {}
 
 platform::TTabSheet* TCorvestaTab::Sheet() const {
   return Shell.PageControl ? Shell.PageControl->PageByName(page_) : nullptr;

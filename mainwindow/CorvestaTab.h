@@ -16,6 +16,7 @@
 
 class QWidget;
 class TCorvesta;
+class TQtJobRunner;
 namespace platform {
 class TTabSheet;
 }
@@ -57,6 +58,9 @@ class TCorvestaTab {
   virtual void Exit() {}
   // The window closes while this tab is the active page.
   virtual void Closing() {}
+
+  // The program's one job runner (the shell's): the tab's jobs run there.
+  TQtJobRunner& Jobs;
 
  protected:
   TCorvesta& Shell;

@@ -225,6 +225,8 @@ void CorvestaStartup(const TStartOptions& Options) {
 }
 
 void CorvestaShutdown() {
+  // a job still running is cancelled and waited for before anything it may use goes
+  if (Corvesta) Corvesta->Jobs.Shutdown();
   RemoveQtAppHook();
   FreeTimeSup();
   mainlinks::FreeWindows();

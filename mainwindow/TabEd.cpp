@@ -74,10 +74,8 @@ void TTabEd::BuildForm(QWidget* F, platform::TFormRegistry& R) {
 
 void TTabEd::RunInpFile(const std::string& FileName) {
   if (Ed) Ed->Done = true;
-  if (!DMReady()) return;
   auto job = std::make_shared<TJob>("Import " + FileName);
-  TDM* D = DM;
-  Jobs.Start(job, [D, FileName](TJob& J) { ImportByInpFile(J, *D, FileName); });
+  Shell.StartDBJob(job, [FileName](TJob& J, TDM& D) { ImportByInpFile(J, D, FileName); });
 }
 
 void TTabEd::Hide() {

@@ -28,8 +28,6 @@ class TTabEd : public TFormTab<TabEdForm> {
   void NoteEdReturnTab();
   // The table import of an ".INP" or INPUTDATA file, run as a job (the editor's dispatch).
   void RunInpFile(const std::string& FileName);
-  // The runner of the tab's jobs.
-  TQtJobRunner Jobs;
   void EdStatusShow(const TEdStatus& S);
   void SetXColCaption();
   // The control panel "CTRL" switched to its list and back.

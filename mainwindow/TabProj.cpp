@@ -217,7 +217,10 @@ std::string TTabProj::FolderOfPath(const std::string& Path) const {
 }
 
 std::string TTabProj::ProjDirFromDB(std::string* Why) {
-  const std::string P = cbProjectName->Text();
+  return ProjDirFromDB(cbProjectName->Text(), Why);
+}
+
+std::string TTabProj::ProjDirFromDB(const std::string& P, std::string* Why) {
   std::string why;
   std::string dir = "***";
   if (DMReady()) {
@@ -343,6 +346,15 @@ void TTabProj::btProjSaveClick(TSender) {
   }
   if (!DMReady()) return;
   const bool typed = Typed(cbProjectName);
+  // the record is written by the window's connection: while a job works on the database, the
+  // save waits for its end (never inside the job's transaction)
+  Jobs.AfterJob("Сохранение проекта <"_cp + P + ">",
+                [this, P, B, desc, typed] { SaveProjectRecord(P, B, desc, typed); });
+}
+
+void TTabProj::SaveProjectRecord(const std::string& P, const std::string& B,
+                                 const std::string& desc, bool typed) {
+  if (!App || !DMReady()) return;
   TcvTable& T = DM->ADOProjects;
   T.Close();
   T.SetFiltered(false);
@@ -359,7 +371,7 @@ void TTabProj::btProjSaveClick(TSender) {
   T.Post();
 
   std::string why;
-  const std::string dir = ProjDirFromDB(&why);
+  const std::string dir = ProjDirFromDB(P, &why);
   if (dir == "***") {
     WARNAbs(why + CRLF + "Остаётся проект <"_cp + App->sProject + ">");
   } else {
@@ -400,6 +412,14 @@ void TTabProj::btQuestSaveClick(TSender) {
   }
   if (!DMReady()) return;
   const bool typed = Typed(cbQuestName);
+  // as the project's save: after the running job, if any
+  Jobs.AfterJob("Сохранение задачи <"_cp + Q + ">",
+                [this, P, Q, desc, typed] { SaveQuestRecord(P, Q, desc, typed); });
+}
+
+void TTabProj::SaveQuestRecord(const std::string& P, const std::string& Q,
+                               const std::string& desc, bool typed) {
+  if (!App || !DMReady()) return;
   const double now = NowDateTime();
   TcvTable& T = DM->ADOQuests;
   T.Close();
@@ -580,18 +600,15 @@ void TTabProj::RunQuestJob() {
     cvlink::NotAvailable("LoadAndRunOne");
     return;
   }
-  // one calculation at a time: the Start tab's jobs share the profile list and the database
-  if (Jobs.Busy() || Shell.StartTab().Jobs.Busy()) {
-    WARN("Идёт расчет, дождитесь его конца (Esc - прервать)"_cp);
-    return;
-  }
+  // one job at a time (the program's runner); the line loads of the run read the database on
+  // the job's own connection
   const std::string quest = App->sQuest;
   auto job = std::make_shared<TJob>("RUN " + quest);
   auto text = std::make_shared<TQuestText>();
   TLUNNO* profiles = LUNNO;
-  Jobs.Start(
+  Shell.StartDBJob(
       job,
-      [quest, text, profiles](TJob& J) {
+      [quest, text, profiles](TJob& J, TDM&) {
         const int32_t before = profiles->Count();
         LoadAndRunOne(J, quest, *profiles, *text);
         if (J.Cancelled())
@@ -606,7 +623,8 @@ void TTabProj::RunQuestJob() {
         // the run's option files set the message sink's switches (the job itself draws nothing)
         Shell.DebugTab().ShowSayerSwitches();
         if (text->Text.Count() > 0 && EdAssigned(Ed)) Ed->EdLoadSL(text->Title, &text->Text);
-      });
+      },
+      false);
 }
 
 void TTabProj::btLoadVARIClick(TSender) {

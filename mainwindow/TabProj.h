@@ -34,6 +34,7 @@ class TTabProj : public TFormTab<TabProjForm> {
   // when the project has no row or its folder cannot be made. The reason goes to Why when
   // given, otherwise to WARN.
   std::string ProjDirFromDB(std::string* Why = nullptr);
+  std::string ProjDirFromDB(const std::string& P, std::string* Why);
   // The hints of the file buttons (of every tab) and the option files of the modules read.
   void TabControlsSetDirs();
   // The bit buttons of tag 2, 4, 5, 6, 7 enabled exactly while the file of their hint exists.
@@ -43,6 +44,12 @@ class TTabProj : public TFormTab<TabProjForm> {
   void cbQuestNameSelect(TSender E);
   void btProjSaveClick(TSender E);
   void btQuestSaveClick(TSender E);
+  // The records of the two saves written (with the project made current, the quest chosen):
+  // at once, or after the job that runs (TQtJobRunner::AfterJob).
+  void SaveProjectRecord(const std::string& P, const std::string& B, const std::string& desc,
+                         bool typed);
+  void SaveQuestRecord(const std::string& P, const std::string& Q, const std::string& desc,
+                       bool typed);
   void btBasePathClick(TSender E);
   // Opens the file of the button's hint in the editor (a missing option file or control file
   // first made from its template).
@@ -61,10 +68,6 @@ class TTabProj : public TFormTab<TabProjForm> {
   void btTimeProfileClick(TSender E);
   void cbAppendResClick(TSender E);
   void BitBtn2Click(TSender E);
-
- public:
-  // The runner of the tab's jobs (the quest runs).
-  TQtJobRunner Jobs;
 
  private:
   // Common, Sizes and Pict saved to the project's file.

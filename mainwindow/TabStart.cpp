@@ -51,18 +51,13 @@ void TTabStart::InstallLambFields() {
 }
 
 void TTabStart::btAutoSaveClick(TSender) {
-  if (Jobs.Busy()) {
-    WARN("Идёт восстановление базы данных, дождитесь его конца"_cp);
+  if (!LineData().NewSaveDir.Provided()) {
+    WARNAbs("DBAutoSave: App не создан!"_cp);
     return;
   }
-  PushCursor(platform::crHourGlass);
-  try {
-    DBAutoSave();
-  } catch (...) {
-    PopCursor();
-    throw;
-  }
-  PopCursor();
+  const std::string dir = LineData().NewSaveDir();
+  auto job = std::make_shared<TJob>("AutoSave " + dir);
+  Shell.StartDBJob(job, [dir](TJob& J, TDM& D) { DBBackup(J, D, dir); });
 }
 
 void TTabStart::btAutoLoadClick(TSender) {
@@ -71,21 +66,17 @@ void TTabStart::btAutoLoadClick(TSender) {
     WARN("Директория автосохранения не найдена!"_cp);
     return;
   }
-  if (!DMReady()) return;
   auto job = std::make_shared<TJob>("AutoLoad " + dir);
-  TDM* D = DM;
-  Jobs.Start(job, [D, dir](TJob& J) { DBRestore(J, *D, dir); });
+  Shell.StartDBJob(job, [dir](TJob& J, TDM& D) { DBRestore(J, D, dir); });
 }
 
 void TTabStart::btLoadKurLinesClick(TSender) {
   double from = 0, to = 0;
   if (!GetLambFromTo(from, to)) return;
-  if (!DMReady()) return;
   auto job = std::make_shared<TJob>("LoadKurLines");
-  TDM* D = DM;
-  Jobs.Start(job, [D, from, to](TJob& J) {
+  Shell.StartDBJob(job, [from, to](TJob& J, TDM& D) {
     TKurImportResult result;
-    LoadKurLines(J, *D, from, to, result);
+    LoadKurLines(J, D, from, to, result);
   });
 }
 
@@ -94,25 +85,20 @@ void TTabStart::Button8Click(TSender) {
   if (!GetLambFromTo(from, to)) return;
   auto job = std::make_shared<TJob>("Check_KurKey");
   auto list = std::make_shared<TStringList>();
-  Jobs.Start(
-      job, [list, from, to](TJob& J) { CheckKurKey(J, from, to, *list); },
+  Shell.StartDBJob(
+      job, [list, from, to](TJob& J, TDM&) { CheckKurKey(J, from, to, *list); },
       [list](TJob& J) {
         if (J.State() == TJobState::Done && EdAssigned(Ed)) Ed->EdLoadSL("Check_KurKey", list.get());
-      });
+      },
+      false);
 }
 
 void TTabStart::RunCleanup(
     const std::string& Name,
     std::function<bool(TJob&, TDM&, const std::string&, const std::string&)> Work) {
-  if (Jobs.Busy()) {
-    WARN("Идёт работа с базой данных, дождитесь её конца"_cp);
-    return;
-  }
-  if (!DMReady()) return;
   const std::string a = edLamb1->Text(), b = edLamb2->Text();
   auto job = std::make_shared<TJob>(Name);
-  TDM* D = DM;
-  Jobs.Start(job, [D, a, b, Work](TJob& J) { Work(J, *D, a, b); });
+  Shell.StartDBJob(job, [a, b, Work](TJob& J, TDM& D) { Work(J, D, a, b); });
 }
 
 void TTabStart::btClearKurLinesClick(TSender) {
@@ -127,16 +113,11 @@ void TTabStart::btClearKurLinesClick(TSender) {
 void TTabStart::btCalcD0KurLinesClick(TSender) {
   double from = 0, to = 0;
   if (!GetLambFromTo(from, to)) return;
-  if (Jobs.Busy() || Shell.ProjTab().Jobs.Busy()) {
-    WARN("Идёт расчет или работа с базой данных, дождитесь их конца"_cp);
-    return;
-  }
-  if (!DMReady() || !LUNNO) return;
+  if (!LUNNO) return;
   const std::string a = edLamb1->Text(), b = edLamb2->Text();
   auto job = std::make_shared<TJob>("CalcD0KurLines");
-  TDM* D = DM;
   TLUNNO* profiles = LUNNO;
-  Jobs.Start(job, [D, profiles, a, b](TJob& J) { CalcD0KurLines(J, *D, *profiles, a, b); });
+  Shell.StartDBJob(job, [profiles, a, b](TJob& J, TDM& D) { CalcD0KurLines(J, D, *profiles, a, b); });
 }
 
 void TTabStart::btDelHFSClick(TSender) {
@@ -172,12 +153,10 @@ void TTabStart::btDelDubleClick(TSender) {
 }
 
 void TTabStart::btLoadObsVornClick(TSender) {
-  if (Jobs.Busy() || !DMReady()) return;
   auto job = std::make_shared<TJob>("Load LineObservVorn");
   auto r = std::make_shared<TLineImportResult>();
-  TDM* D = DM;
-  Jobs.Start(
-      job, [D, r](TJob& J) { LoadLineObservVorn(J, *D, *r); },
+  Shell.StartDBJob(
+      job, [r](TJob& J, TDM& D) { LoadLineObservVorn(J, D, *r); },
       [r](TJob&) {
         // a reader error of the table: the editor opens at its place once the job is over
         if (r->ErrLine > 0) LineData().OpenAt(r->ErrText, r->ErrFile, r->ErrLine, r->ErrPos);
@@ -185,30 +164,26 @@ void TTabStart::btLoadObsVornClick(TSender) {
 }
 
 void TTabStart::btLoadVALDClick(TSender) {
-  if (Jobs.Busy() || !DMReady() || !EdAssigned(Ed) || !Ed->Memo) return;
+  if (!EdAssigned(Ed) || !Ed->Memo) return;
   // the job reads a copy of the editor's text
   auto lines = std::make_shared<TStringList>();
   for (const std::string& l : Ed->Memo->Lines()) lines->Add(l);
   auto job = std::make_shared<TJob>("Load VALD Line Short");
-  TDM* D = DM;
-  Jobs.Start(job, [D, lines](TJob& J) {
+  Shell.StartDBJob(job, [lines](TJob& J, TDM& D) {
     TLineImportResult r;
-    LoadLineVALDShort(J, *D, *lines, r);
+    LoadLineVALDShort(J, D, *lines, r);
   });
 }
 
 void TTabStart::btZeeStructClick(TSender) {
-  if (Jobs.Busy() || !DMReady()) return;
   auto job = std::make_shared<TJob>("Calc Lines ZeeStructure");
-  TDM* D = DM;
-  Jobs.Start(job, [D](TJob& J) {
+  Shell.StartDBJob(job, [](TJob& J, TDM& D) {
     TLineImportResult r;
-    FillLinesZeeStruct(J, *D, r);
+    FillLinesZeeStruct(J, D, r);
   });
 }
 
 void TTabStart::btLoadAtLevelsClick(TSender) {
-  if (Jobs.Busy() || !DMReady()) return;
   std::string dir = edKuruczPath->Text();
   if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += "/";
   const std::string file = dir + cbKuruczFile->Text();
@@ -220,9 +195,8 @@ void TTabStart::btLoadAtLevelsClick(TSender) {
   auto job = std::make_shared<TJob>("LoadAtLevels");
   auto list = std::make_shared<TStringList>();
   auto r = std::make_shared<TAtLevelsResult>();
-  TDM* D = DM;
-  Jobs.Start(
-      job, [D, file, load, rep, list, r](TJob& J) { LoadAtLevels(J, *D, file, load, rep, *list, *r); },
+  Shell.StartDBJob(
+      job, [file, load, rep, list, r](TJob& J, TDM& D) { LoadAtLevels(J, D, file, load, rep, *list, *r); },
       [list, r](TJob& J) {
         if (J.State() == TJobState::Done && !r->Title.empty() && EdAssigned(Ed))
           Ed->EdLoadSL(r->Title, list.get());

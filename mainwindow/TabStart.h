@@ -1,9 +1,9 @@
 // The Start tab: the backup of the line database to the autosave folder and its restore from the
-// newest one; the Kurucz group (the wavelength range "LAMB от" / "LAMB до" that the line-data
+// newest complete one; the Kurucz group (the wavelength range "LAMB от" / "LAMB до" that the line-data
 // routines read, the import of table KurLines and the check of the catalogue keys); the clean-ups
-// of the line tables over that range. The restore, the import, the check and the clean-ups run as
-// jobs on a worker thread (progress in "UM", Esc cancels, the
-// database stays as it was when cancelled). Its other buttons come with the issues that build
+// of the line tables over that range. The backup, the restore, the import, the check and the
+// clean-ups run as jobs of the program's runner, each on its own connection to the database
+// (progress in "UM", Esc cancels, the database stays as it was when cancelled). Its other buttons come with the issues that build
 // them.
 #pragma once
 #include <functional>
@@ -45,7 +45,4 @@ class TTabStart : public TFormTab<TabStartForm> {
   // Runs a clean-up of the range as a job (the question before deleting answered in a box).
   void RunCleanup(const std::string& Name,
                   std::function<bool(TJob&, TDM&, const std::string&, const std::string&)> Work);
-
-  // The runner of the tab's jobs.
-  TQtJobRunner Jobs;
 };

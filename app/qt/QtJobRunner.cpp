@@ -1,9 +1,14 @@
 #include "app/qt/QtJobRunner.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMetaObject>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 #include "app/cvApp.h"
 #include "app/cvEd.h"
@@ -11,6 +16,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
+#include "platform/Memo.h"
 #include "platform/MsgBox.h"
 
 namespace {
@@ -24,18 +30,64 @@ std::string ProgressText(const TJobProgress& P) {
 
 TQtJobRunner::TQtJobRunner(QObject* Parent) : QObject(Parent) {}
 
-TQtJobRunner::~TQtJobRunner() {
+TQtJobRunner::~TQtJobRunner() { Shutdown(); }
+
+void TQtJobRunner::Shutdown() {
   if (job_ && ForegroundJob() == job_.get()) SetForegroundJob(nullptr);
   if (job_) {
     job_->OnAsk = nullptr;
     job_->Cancel();
   }
   if (worker_.joinable()) worker_.join();
+  if (job_) {
+    job_->OnProgress = nullptr;
+    job_.reset();
+  }
+  done_ = nullptr;
+  after_.clear();
   if (g_active == this) g_active = nullptr;
   if (qApp) qApp->removeEventFilter(this);
 }
 
 TQtJobRunner* TQtJobRunner::Active() { return g_active; }
+
+namespace {
+bool TakesText(QObject* w) {
+  if (!w) return false;
+  // the editor's memo takes typing only while its text may be written
+  if (EdAssigned(Ed) && Ed->Memo && dynamic_cast<platform::Memo*>(w) == Ed->Memo)
+    return Ed->Writable;
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return !e->isReadOnly();
+  if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return !e->isReadOnly();
+  if (auto* e = qobject_cast<QTextEdit*>(w)) return !e->isReadOnly();
+  if (auto* e = qobject_cast<QAbstractSpinBox*>(w)) return !e->isReadOnly();
+  if (auto* e = qobject_cast<QComboBox*>(w)) return e->isEditable();
+  return false;
+}
+}  // namespace
+
+bool TQtJobRunner::TypingInFocus(QObject* Receiver) {
+  // a field of the information panel being edited takes the keys as well
+  if (App && App->Inf && App->Inf->Selected >= 0 && App->Inf->Editing) return true;
+  return TakesText(QApplication::focusWidget()) || TakesText(Receiver);
+}
+
+void TQtJobRunner::SayBusy() {
+  TQtJobRunner* running = g_active && g_active->job_ ? g_active : this;
+  const std::string name = running->job_ ? running->job_->Name() : std::string();
+  Progress("Идёт расчёт "_cp + name + ": дождитесь конца или прервите его (Esc)"_cp);
+}
+
+bool TQtJobRunner::AfterJob(const std::string& What, std::function<void()> Action) {
+  TQtJobRunner* running = g_active && g_active->job_ ? g_active : (job_ ? this : nullptr);
+  if (!running) {
+    Action();
+    return true;
+  }
+  running->after_.push_back(std::move(Action));
+  Progress(What + ": будет выполнено после окончания "_cp + running->job_->Name());
+  return false;
+}
 
 void TQtJobRunner::DefaultProgress(const std::string& Text) {
   TInf* I = Panel ? Panel : (App ? App->Inf : nullptr);
@@ -52,8 +104,9 @@ void TQtJobRunner::Progress(const std::string& Text) {
 }
 
 bool TQtJobRunner::Start(std::shared_ptr<TJob> Job, TWork Work, TDone Done) {
-  if (Busy()) {
-    Progress("Идёт расчёт "_cp + job_->Name() + ": дождитесь конца или прервите его (Esc)"_cp);
+  // one job at a time in the program, whichever runner holds it
+  if (Busy() || (g_active && g_active->Busy())) {
+    SayBusy();
     return false;
   }
   if (worker_.joinable()) worker_.join();
@@ -121,9 +174,21 @@ void TQtJobRunner::Finish() {
       Ed->EdLoadSL(job->Name(), &list);
     }
   }
+  if (g_active == this) g_active = nullptr;
   TDone done = std::move(done_);
   done_ = nullptr;
-  if (done) done(*job);
+  std::vector<std::function<void()>> after = std::move(after_);
+  after_.clear();
+  // what the window kept for the job's end runs after it, each on its own
+  auto guarded = [](const std::function<void()>& F) {
+    try {
+      F();
+    } catch (const std::exception& e) {
+      WARNAbs(e.what());
+    }
+  };
+  if (done) guarded([&] { done(*job); });
+  for (const auto& a : after) guarded(a);
   finishing_ = false;
 }
 
@@ -136,9 +201,9 @@ void TQtJobRunner::Wait() {
 
 bool TQtJobRunner::eventFilter(QObject* Watched, QEvent* Event) {
   if (job_ && g_active == this && Event->type() == QEvent::KeyPress &&
-      !QApplication::activeModalWidget()) {
+      !QApplication::activeModalWidget() && !TypingInFocus(Watched)) {
     auto* K = static_cast<QKeyEvent*>(Event);
-    if (K->modifiers() == Qt::NoModifier) {
+    if (K->modifiers() == Qt::NoModifier && !K->isAutoRepeat()) {
       if (K->key() == Qt::Key_Escape) {
         job_->Cancel();
         Progress(job_->Name() + ": прерывается..."_cp);

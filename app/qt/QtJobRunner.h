@@ -4,6 +4,13 @@
 // answered by a Yes/No box on the window's thread while only the worker waits, and at the end the
 // job's warnings (and the error of a failed job) are shown once, as one report in the editor,
 // with a line in the panel.
+//
+// One job at a time in the whole program: the main window owns one runner that every tab uses,
+// and any runner refuses a job (with a panel line) while another runner's job runs. Esc and
+// Space reach the running job only while the focus is not in a control that takes typed text
+// (a line edit, a text memo (the editor's while it is writable), a spin box, an editable combo
+// box, a panel field being edited);
+// there they stay keys of the control. When the job ends they are handed back.
 #pragma once
 #include <QObject>
 #include <QPointer>
@@ -27,10 +34,20 @@ class TQtJobRunner : public QObject {
   using TWork = std::function<void(TJob&)>;
   using TDone = std::function<void(TJob&)>;
   // Starts Work on a worker thread; Done runs on the window's thread once the job has ended and
-  // its report is shown. False (with a panel line) when a job is running already.
+  // its report is shown. False (with a panel line) when a job is running already, here or in
+  // another runner.
   bool Start(std::shared_ptr<TJob> Job, TWork Work, TDone Done = {});
   bool Busy() const { return static_cast<bool>(job_); }
+  // The panel line that refuses a second job (names the running one).
+  void SayBusy();
+  // Runs Action now when no job runs; else keeps it until the running job has ended (after its
+  // Done) and says so in the panel: "<What>: ... после окончания <job>". True when it ran now.
+  bool AfterJob(const std::string& What, std::function<void()> Action);
+  // Cancels the running job, waits for its thread and drops its Done and the kept actions (the
+  // window closing).
+  void Shutdown();
   TJob* Current() const { return job_.get(); }
+  std::shared_ptr<TJob> CurrentShared() const { return job_; }
   // Runs the window's event loop until the running job has ended and Done has run.
   void Wait();
 
@@ -43,8 +60,11 @@ class TQtJobRunner : public QObject {
   // The least time between two progress updates.
   std::chrono::milliseconds ProgressInterval{40};
 
-  // The runner that handles Esc and Space now (the last one started).
+  // The runner whose job runs now (it handles Esc and Space); nullptr when none.
   static TQtJobRunner* Active();
+  // True when the focused control (or Receiver, the widget a key goes to) takes typed text:
+  // Space and Esc are then its keys.
+  static bool TypingInFocus(QObject* Receiver = nullptr);
 
  protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -57,6 +77,7 @@ class TQtJobRunner : public QObject {
   std::shared_ptr<TJob> job_;
   std::thread worker_;
   TDone done_;
+  std::vector<std::function<void()>> after_;
   bool finishing_ = false;
   std::chrono::steady_clock::time_point lastProgress_{};
 };

@@ -257,15 +257,14 @@ TEST_F(Hook, SpaceTogglesPauseAndEscStops) {
   EXPECT_FALSE(Down(VK_ESCAPE));
   EXPECT_TRUE(App->qStop);
   EXPECT_EQ(PostedMessageCount(), 0u);  // no editor: "MemoEd" is not focused
-  // the same keys pause and cancel the window's running job
+  // a running job is the job runner's: the hook never pauses or cancels it (a Space typed into
+  // a field reaches the hook too)
   TJob job;
   SetForegroundJob(&job);
   Down(VK_SPACE);
-  EXPECT_TRUE(job.Paused());
-  Down(VK_SPACE);
-  EXPECT_FALSE(job.Paused());
   Down(VK_ESCAPE);
-  EXPECT_TRUE(job.Cancelled());
+  EXPECT_FALSE(job.Paused());
+  EXPECT_FALSE(job.Cancelled());
   SetForegroundJob(nullptr);
 }
 

@@ -12,6 +12,7 @@
 #include "linedata/cvDM.h"
 #include "linedata/cvLDServices.h"
 #include "linedata/support/LineDataEnv.h"
+#include "platform/MsgBox.h"
 
 namespace fs = std::filesystem;
 
@@ -204,7 +205,10 @@ TEST_F(BackupTest, RestoreKeepsExistingKeysAndFillsMissingColumns) {
       "10    |FE6306|VALD|abc  \n"  // a value the field cannot take: reported
       "9     |FE6305|VALD|0.5  \n");
   Put("autosave/2009_01_01/Multi.txt", "Atom|Mult\nNA  |1   \n");
+  platform::ScriptedMsgBoxes boxes;
+  boxes.Answer(platform::MsgResult::Yes);  // Multi and LGGF hold records: asked once
   DBAutoLoad(Root("autosave/2009_01_01"));
+  ASSERT_EQ(boxes.Shown().size(), 1u);
   TcvTable& G = DM->ADOLGGF;
   G.Close();
   G.Open();

@@ -327,6 +327,7 @@ TEST_F(ProjTab, ApostrophesAndLineBreaksSurviveSavingListingAndTheBackup) {
   DM->ADOQuests.Close();
   DM->ADOQuests.Open();
   while (!DM->ADOQuests.IsEmpty()) DM->ADOQuests.Delete();
+  boxes->Answer(platform::MsgResult::Yes);  // other tables hold records: asked once
   DBAutoLoadLast();
   check();
 }

@@ -120,12 +120,18 @@ TEST_F(ProgramTest, AutoSaveThenAutoLoadRestoresTheDatabaseAsAJob) {
   L.Close();
   Corvesta->ShowPage("TabStart");
   Corvesta->StartTab().btAutoSave->click();
+  ASSERT_TRUE(Corvesta->StartTab().Jobs.Busy());
+  Corvesta->StartTab().Jobs.Wait();
   ASSERT_FALSE(App->GetSaveDirLast().empty()) << AllBoxes(*boxes);
   DM->ADOConnection.Exec("DELETE FROM LGGF");
 
+  // the tables that hold records (the demo's projects and quests would be added again) are
+  // named in one question first
+  boxes->Answer(platform::MsgResult::Yes);
   Corvesta->StartTab().btAutoLoad->click();
   ASSERT_TRUE(Corvesta->StartTab().Jobs.Busy());
   Corvesta->StartTab().Jobs.Wait();
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Quests: 3 (без ключа"_cp)) << AllBoxes(*boxes);
   L.Open();
   EXPECT_TRUE(L.Locate("LIN6", TextValue("FE6302")));
   L.Close();
