@@ -177,7 +177,21 @@ struct TFit {
     ++tEvaluations;
     return GaussXi2(X, Y, W, Cont, P[0], P[1], P[2]);
   }
+  // The cost with parameter j at V. Along d0 the model's exponentials stay: taken from E (the
+  // same operations as GaussXi2, so the same value).
+  double E[7];
+  bool EValid = false;
   double CostAt(int j, double V) {
+    if (j == 2 && EValid) {
+      ++tEvaluations;
+      const double depth = Cont - V;
+      double s = 0;
+      for (int k = 0; k < 7; ++k) {
+        const double r = Cont - depth * E[k] - Y[k];
+        s += W[k] * r * r;
+      }
+      return s;
+    }
     const double keep = P[j];
     P[j] = V;
     const double f = Cost();
@@ -194,9 +208,12 @@ struct TFit {
   // across zero width (the cost is even in DLD; the walk stops before zero). False when the
   // walk would go on beyond 2^44 steps (no result).
   bool Search(int j, double S) {
-    constexpr int64_t kWalked = 32, kMax = int64_t{1} << 44;
+    constexpr int64_t kWalked = 4, kMax = int64_t{1} << 44;
+    EValid = j == 2;
+    if (EValid)
+      for (int k = 0; k < 7; ++k) E[k] = GaussE(X[k] - P[1], P[0]);
     double va = P[j];
-    double fa = Cost();
+    double fa = CostAt(j, va);
     double vb = va + S;
     double fb = CostAt(j, vb);
     if (fb > fa) {
