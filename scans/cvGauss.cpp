@@ -237,7 +237,9 @@ struct TFit {
       int64_t lo = k, hi = 0;  // the cost falls at lo; it does not at hi
       int64_t wall = kMax;
       if (j == 0 && (base > 0) != (S > 0))
-        wall = std::max(lo, static_cast<int64_t>(std::fabs(base) / std::fabs(S)) - 1);
+        wall = std::max(lo, static_cast<int64_t>(std::min(std::fabs(base) / std::fabs(S),
+                                                          static_cast<double>(kMax))) -
+                                1);
       for (;;) {
         const int64_t next = std::min(2 * lo, wall);
         if (next <= lo) {
