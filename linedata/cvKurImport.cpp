@@ -23,16 +23,26 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 
-// The band that follows a band when the range reaches it (To in Å); 0 after the last.
+// The band that follows a band when the range reaches it (To in Å); 0 after the last. One
+// lower bound per band code: band "8" (6000-8000 Å) is followed by band "A".
 char NextBand(char Code, double To) {
-  static const std::string kOrder = "012345689ABC";
+  static const std::string kOrder = "01234568ABC";
   static const double kLow[] = {0, 1000, 1500, 2000, 3000, 4000, 5000, 6000, 8000, 12000, 30000};
+  static_assert(sizeof(kLow) / sizeof(kLow[0]) == 11);
   const size_t p = kOrder.find(Code);
   if (p == std::string::npos || p + 1 >= kOrder.size() || kLow[p + 1] > To) return '\0';
   return kOrder[p + 1];
 }
 
 // True when the line holds blanks only.
+// The band file of a code; a code without a file is an error that names it.
+std::string BandFile(char Code) {
+  const std::string file = KurBandFile(Code);
+  if (file.empty())
+    ErrAbs("KurLines: для полосы \""_cp + std::string(1, Code) + "\" нет файла Куруча"_cp);
+  return file;
+}
+
 bool IsBlank(std::string_view Line) {
   return Line.find_first_not_of(' ') == std::string_view::npos;
 }
@@ -178,7 +188,7 @@ bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R
   TStmt ins(Db, kInsert);
   bool done = false;
   for (char code = KurBandCode(From); code != '\0' && !done; code = NextBand(code, To)) {
-    const std::string file = KurBandFile(code);
+    const std::string file = BandFile(code);
     TKurFile f;
     f.Open(file);
     std::string low, high;
@@ -260,7 +270,7 @@ bool CheckKurKey(TJob& Job, double From, double To, TStringList& Result) {
   std::string prev;
   bool ok = true, done = false;
   for (char code = KurBandCode(From); code != '\0' && !done; code = NextBand(code, To)) {
-    const std::string file = KurBandFile(code);
+    const std::string file = BandFile(code);
     TKurFile f;
     f.Open(file);
     int32_t n = 0;

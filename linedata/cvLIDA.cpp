@@ -332,7 +332,7 @@ void TLIDA::DBLoad(const std::string& Key) { DBGetLIDA(Key, LineData().LGGFSrcLi
 
 namespace {
 // The "Lines_" record of Key into Line (the record's LIN6 checked).
-void FromLinesRecord(TLIDA& L, const std::string& Key, TcvTable& T) {
+void FromLinesRecord(TLIDA& L, const std::string& Key, TcvTable& T, bool Register = true) {
   const std::string recKey = TrimSp(T.FieldByName("LIN6").AsString());
   if (recKey != Key) {
     WARNAbs("TLIDA.LI_load_from_DB(<" + Key + ">) - БД установлена на"_cp + kCrLf +
@@ -377,10 +377,25 @@ void FromLinesRecord(TLIDA& L, const std::string& Key, TcvTable& T) {
     L.LIk->Clear();
   else
     L.LIk = std::make_unique<TLIDAk>();
+  if (!Register) return;
   if (LILast) LILast->LoadClone(L);
   if (LLIDA) LLIDA->AddUnique(std::make_unique<TLIDA>(L));
 }
 }  // namespace
+
+bool LinesRecordNow(const std::string& Key, TLIDA& Line) {
+  TDM* D = LineData().Data();
+  if (!D || !D->Connected() || Key.empty()) return false;
+  TcvTable t(&D->ADOConnection, "Lines_");
+  t.SetFilter("LIN6 = ?", {TextValue(Key)});
+  t.SetFiltered(true);
+  t.Open();
+  if (t.IsEmpty()) return false;
+  t.First();
+  FromLinesRecord(Line, Key, t, false);
+  t.Close();
+  return Line.LIN6 == Key;
+}
 
 void TLIDA::LI_load_from_DB(const std::string& Key) {
   TDM* D = LineData().Data();

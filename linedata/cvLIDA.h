@@ -148,6 +148,9 @@ class TLINEDATA {
 
 // Symbol + stage suffix (" I", " II", " III", " 4"...) of a line.
 std::string SpeciesText(int32_t AT, int32_t NIon);
+// The "Lines_" record of Key as the database holds it now, into Line (no lg gf source choice);
+// nothing else changes (LILast, LLIDA). False without a database or without the record.
+bool LinesRecordNow(const std::string& Key, TLIDA& Line);
 // The band files of the line files: Kind ("li", "lh", "lw") + the band N (N = trunc(wavelength
 // / 100 Å), at least two digits) + "00.txt"; bands from 100 on keep every digit, so no band
 // shares another's file. The one naming of every band file the builders write and the loaders

@@ -48,16 +48,43 @@ void BindItem(TLINEDATA& Item) {
 
 bool LoadLinsVARI() { return LoadLins(GetSDefOr(Vari(), "#LIN", ""), ""); }
 
-bool LoadLins(const std::string& Request, const std::string& Extra) {
+void LoadLinsVARIOrStop() {
+  TVARIATOR* V = Vari();
+  const std::string request = GetSDefOr(V, "#LIN", "");
+  std::string why;
+  if (LoadLins(request, "", &why)) return;
+  // where "#LIN" was written: the control file and its line
+  std::string where;
+  if (V) {
+    const TVariRec* r = V->FindRec("#LIN");
+    if (!r) r = V->FindRec("LIN");
+    if (r && !r->SrcFile.empty())
+      where = r->SrcFile + (r->SrcLine > 0 ? ", строка "_cp + IntStr(r->SrcLine) : std::string());
+    else
+      where = "квест "_cp + V->QUEST + "." + IntStr(V->IQ);
+    where += ", вариант "_cp + IntStr(V->KIdx) + ": ";
+  }
+  ErrAbs(where + "#LIN <" + TrimSp(request) + ">: " + why + " - расчет остановлен"_cp);
+}
+
+bool LoadLins(const std::string& Request, const std::string& Extra, std::string* Why) {
   TCONT& C = Cont();
   C.sLIN = Request;
   C.sLINFull = Request + Extra;
   const std::string req = TrimSp(Request);
   const std::vector<std::string> ids = WordsOf(req);
   const int32_t N = static_cast<int32_t>(ids.size());
-  if (req.empty()) {
-    WARNAbs("DOPMOD3.LoadLins CONT.sLIN не заполнен - линия/дл.волны на задана!"_cp);
+  // a refusal: to the caller when it asks, else a warning
+  auto refuse = [&](const std::string& Warning, const std::string& Reason) {
+    if (Why)
+      *Why = Reason;
+    else
+      WARNAbs(Warning);
     return false;
+  };
+  if (req.empty()) {
+    return refuse("DOPMOD3.LoadLins CONT.sLIN не заполнен - линия/дл.волны на задана!"_cp,
+                  "линия не задана"_cp);
   }
   const bool amp = req[0] == '&';
   const bool wordForm =
@@ -66,9 +93,11 @@ bool LoadLins(const std::string& Request, const std::string& Extra) {
   if (wordForm) {
     // the set holds at most MaxRunLines lines: refuse a longer request before loading any
     if (N > MaxRunLines) {
-      WARNAbs("Перевышено макс.число линий в одном расчете N="_cp + IntStr(N) + " > " +
-              IntStr(MaxRunLines));
-      return false;
+      return refuse("Перевышено макс.число линий в одном расчете N="_cp + IntStr(N) + " > " +
+                        IntStr(MaxRunLines),
+                    IntStr(N) + " Id линий, больше "_cp + IntStr(MaxRunLines) + " (Id " +
+                        IntStr(MaxRunLines + 1) + ": " + ids[static_cast<size_t>(MaxRunLines)] +
+                        ")");
     }
     for (int32_t i = 1; i <= N; ++i) {
       TLINEDATA& item = S.Items[static_cast<size_t>(i)];
@@ -77,16 +106,17 @@ bool LoadLins(const std::string& Request, const std::string& Extra) {
       item.LI.LI_Load(ids[i - 1]);
       const bool none = item.LI.LIN6.empty() && item.LI.sIdK.empty() && item.LI.sIdL.empty();
       if (none) {
-        WARNAbs("LoadLins(" + Request + ")" + CRLF + "iILIN=" + IntStr(i) + " LiSet.N=" +
-                IntStr(N) + " LiSet.A[iILIN].LINE = NIL!");
         S.Count = 0;
-        return false;
+        return refuse("LoadLins(" + Request + ")" + CRLF + "iILIN=" + IntStr(i) + " LiSet.N=" +
+                          IntStr(N) + " LiSet.A[iILIN].LINE = NIL!",
+                      "линии с Id "_cp + ids[i - 1] + " нет в базе линий"_cp);
       }
       if (item.LI.AT == 0) {
-        WARNAbs("LoadLins(" + Request + ") " + CRLF + "данные о линии в процедуре LoadLins("_cp +
-                ids[i - 1] + ")" + CRLF + "НЕ ЗАПОЛНЕНЫ!"_cp);
         S.Count = 0;
-        return false;
+        return refuse("LoadLins(" + Request + ") " + CRLF +
+                          "данные о линии в процедуре LoadLins("_cp + ids[i - 1] + ")" + CRLF +
+                          "НЕ ЗАПОЛНЕНЫ!"_cp,
+                      "данные линии с Id "_cp + ids[i - 1] + " не заполнены"_cp);
       }
       BindItem(item);
       const std::string hfs = GetS0(Vari(), "#HFS");
@@ -105,12 +135,15 @@ bool LoadLins(const std::string& Request, const std::string& Extra) {
     S.Count = N;
   } else {
     double lam = C.LAMB;
-    if (!S.Load(req, lam)) return false;
+    if (!S.Load(req, lam)) {
+      if (Why) *Why = "описание набора линий не разобрано"_cp;
+      return false;
+    }
     C.LAMB = lam;
     if (S.Count == 0) {
-      WARNAbs("DOPMOD3.LoadLins ERR: Ни одна линия по запросу <<"_cp + Request +
-              ">> не найдена!"_cp);
-      return false;
+      return refuse("DOPMOD3.LoadLins ERR: Ни одна линия по запросу <<"_cp + Request +
+                        ">> не найдена!"_cp,
+                    "ни одна линия не найдена"_cp);
     }
     WARNAbs(S.GetText());
     for (int32_t i = 1; i <= S.Count; ++i) BindItem(S.Items[static_cast<size_t>(i)]);

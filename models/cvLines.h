@@ -14,10 +14,13 @@ class TVARIATOR;
 
 // LoadLins of "#LIN" (empty when absent).
 bool LoadLinsVARI();
-// Fills the line set from a request. False, with a warning, when no line could be loaded (an
-// empty request, an unknown Id, more than 100 Ids, a description that finds nothing); the
-// set is then not to be computed with.
-bool LoadLins(const std::string& Request, const std::string& Extra);
+// The same for a run that must not go on without its lines: a request that loads no line is a
+// fatal error naming the control file and line of "#LIN", the request and the reason (the Id).
+void LoadLinsVARIOrStop();
+// Fills the line set from a request. False when no line could be loaded (an empty request, an
+// unknown Id, more than 100 Ids, a description that finds nothing); the set is then not to be
+// computed with. The reason goes to Why when given (naming the Id), else into a warning.
+bool LoadLins(const std::string& Request, const std::string& Extra, std::string* Why = nullptr);
 // The variator's per-line corrections into the line.
 void LineGetFromVARI(TLIDA& Line);
 // The standard abundances of MEND, then those of "#ABUND" (pairs, or "T <name>": the file

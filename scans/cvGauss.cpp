@@ -1,6 +1,9 @@
 #include "scans/cvGauss.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <numbers>
 #include <string_view>
 #include <utility>
@@ -16,6 +19,7 @@ namespace {
 
 constexpr double kDispersion = 21.549;  // mA a pixel
 thread_local int64_t tEvaluations = 0;
+thread_local int64_t tUnended = 0;
 
 double GaussE(double z, double DLD) {
   const double u = z / DLD;
@@ -150,6 +154,7 @@ double GaussXi2(const double* X, const double* Y, const double* W, double Cont, 
 }
 
 int64_t GaussFitEvaluations() { return tEvaluations; }
+int64_t GaussFitsUnended() { return tUnended; }
 
 namespace {
 
@@ -172,36 +177,95 @@ struct TFit {
     ++tEvaluations;
     return GaussXi2(X, Y, W, Cont, P[0], P[1], P[2]);
   }
-  // One-dimensional search of parameter j from its value with step S (the obsolete fit's rule).
-  // The steps shrink by 3 or 5 a search while the optimum of one parameter drifts with the
-  // others, so a walk can creep on for thousands of steps at a falling cost; it stops after
-  // 1000 (the results stay within 0.005 px and 0.02 % of the continuum of an unbounded walk).
-  void Search(int j, double S) {
-    constexpr int kMaxSteps = 1000;
+  // The cost with parameter j at V. Along d0 the model's exponentials stay: taken from E (the
+  // same operations as GaussXi2, so the same value).
+  double E[7];
+  bool EValid = false;
+  double CostAt(int j, double V) {
+    if (j == 2 && EValid) {
+      ++tEvaluations;
+      const double depth = Cont - V;
+      double s = 0;
+      for (int k = 0; k < 7; ++k) {
+        const double r = Cont - depth * E[k] - Y[k];
+        s += W[k] * r * r;
+      }
+      return s;
+    }
+    const double keep = P[j];
+    P[j] = V;
+    const double f = Cost();
+    P[j] = keep;
+    return f;
+  }
+  // One-dimensional search of parameter j from its value with step S, the obsolete fit's rule:
+  // step by S while the cost falls, then the parabola through the last three costs. As the
+  // steps shrink by 3 or 5 a search while the optimum of one parameter drifts with the others,
+  // the walk can run for hundreds of thousands of steps. Its end, the first grid point
+  // v + k S (k >= 1) whose cost does not fall below the point before, is found here by doubling
+  // k and halving back: the same grid points as the walk wherever the cost along the walk falls
+  // and then rises. The first steps are walked one by one, and a width search does not jump
+  // across zero width (the cost is even in DLD; the walk stops before zero). False when the
+  // walk would go on beyond 2^44 steps (no result).
+  bool Search(int j, double S) {
+    constexpr int64_t kWalked = 4, kMax = int64_t{1} << 44;
+    EValid = j == 2;
+    if (EValid)
+      for (int k = 0; k < 7; ++k) E[k] = GaussE(X[k] - P[1], P[0]);
     double va = P[j];
-    double fa = Cost();
-    P[j] = va + S;
-    double vb = P[j];
-    double fb = Cost();
+    double fa = CostAt(j, va);
+    double vb = va + S;
+    double fb = CostAt(j, vb);
     if (fb > fa) {
       std::swap(va, vb);
       std::swap(fa, fb);
       S = -S;
     }
-    double vc = vb + S;
-    P[j] = vc;
-    double fc = Cost();
-    for (int k = 0; fc < fb && k < kMaxSteps; ++k) {
-      va = vb;
-      fa = fb;
-      vb = vc;
-      fb = fc;
-      vc = vb + S;
-      P[j] = vc;
-      fc = Cost();
+    const double base = vb, f0 = fb;
+    auto v = [&](int64_t k) { return k == -1 ? va : base + static_cast<double>(k) * S; };
+    auto f = [&](int64_t k) { return k == -1 ? fa : k == 0 ? f0 : CostAt(j, v(k)); };
+    // the walk's rule: it goes on from k while the cost at k falls below the one at k - 1
+    auto falls = [&](int64_t k) { return f(k) < f(k - 1); };
+    int64_t k = 1;
+    double prev = f0, cur = f(1);
+    while (cur < prev && k < kWalked) {
+      ++k;
+      prev = cur;
+      cur = f(k);
     }
-    const double d1 = fb - fa, d2 = fc - fb;
-    P[j] = d1 == d2 ? vb : va + 2 * S * d1 / (d1 - d2);
+    if (cur < prev) {
+      int64_t lo = k, hi = 0;  // the cost falls at lo; it does not at hi
+      int64_t wall = kMax;
+      if (j == 0 && (base > 0) != (S > 0))
+        wall = std::max(lo, static_cast<int64_t>(std::min(std::fabs(base) / std::fabs(S),
+                                                          static_cast<double>(kMax))) -
+                                1);
+      for (;;) {
+        const int64_t next = std::min(2 * lo, wall);
+        if (next <= lo) {
+          if (wall >= kMax) return false;
+          wall = kMax;  // still falling at the last point before zero width: on past it
+          continue;
+        }
+        if (!falls(next)) {
+          hi = next;
+          break;
+        }
+        lo = next;
+      }
+      while (hi - lo > 1) {
+        const int64_t m = lo + (hi - lo) / 2;
+        if (falls(m))
+          lo = m;
+        else
+          hi = m;
+      }
+      k = hi;
+    }
+    const double fA = f(k - 2), fB = f(k - 1), fC = f(k);
+    const double d1 = fB - fA, d2 = fC - fB;
+    P[j] = d1 == d2 ? v(k - 1) : v(k - 2) + 2 * S * d1 / (d1 - d2);
+    return true;
   }
 };
 
@@ -245,9 +309,10 @@ void GetGaussPar(const TAIn& A, int32_t i1, int32_t i2, int32_t Mode, double Con
   TFit fit{X, Y, W, Cont, {DLD0, double(KMin), double(mn)}};
   double step[3] = {StepDLD, StepLam0, StepD0};
   const double shrink[3] = {3, 5, 5};
+  bool ended = true;
   auto serv = [&](int j) {
     TTimedSection t(kServName[j]);
-    fit.Search(j, step[j]);
+    if (ended) ended = fit.Search(j, step[j]);
     step[j] /= shrink[j];
   };
   serv(0);
@@ -258,6 +323,15 @@ void GetGaussPar(const TAIn& A, int32_t i1, int32_t i2, int32_t Mode, double Con
     serv(first);
     serv(second);
     serv(0);
+  }
+  if (!ended) {
+    // a cost that falls without end along one parameter: no result, an error of the run
+    ++tUnended;
+    WARNAbs("GetGaussPar: поиск минимума не закончился (более 2^44 шагов) - подгонка не "
+            "выполнена, режим "_cp +
+            IntStr(Mode));
+    DLD = Lam0 = d0 = std::numeric_limits<double>::quiet_NaN();
+    return;
   }
   DLD = fit.P[0];
   Lam0 = fit.P[1];

@@ -304,8 +304,9 @@ bool TLFITS::LoadData(TJob& Job) {
     if (f.LoadData()) {
       loadedNow.push_back(&f);
     } else if (f.Failed || !f.Bit(1)) {
+      // a file refused before its header was read has no FileName yet: the folder's name
       ++nFailed;
-      failed += kCrLf + f.FileName;
+      failed += kCrLf + (f.FileName.empty() ? fNam(f.IXI) : f.FileName);
     }
   }
   Job.Step(Count(), Count(), "LFITS.LoadData");

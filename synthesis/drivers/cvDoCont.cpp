@@ -1,10 +1,15 @@
 #include "synthesis/drivers/cvDoCont.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -143,7 +148,13 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   else
     C.CTETA = V.GetR("#CTETA", 1);
   Trace(1, "CONT ======= VariLoadLIN =========");
-  if (!LoadLinsVARI()) return;
+  // a line the request names and the database lacks stops the run (a profile-less combination
+  // would pass for a result); the reference-model runs of one line say so and give no profile
+  if (Q == "d0HMCV" || Q == "W_HMCV") {
+    if (!LoadLinsVARI()) return;
+  } else {
+    LoadLinsVARIOrStop();
+  }
   if (!VariLoadLam()) return;
   Trace(1, C.MILN ? "============= CONT.PMOD3(MILN=true) ========="
                   : "============= CONT.PMOD3(MILN=false) ========");
@@ -233,7 +244,34 @@ void DropUnread(TVARIATOR& V) {
 // The user is told what a cancelled run kept.
 void TellCancelled(TJob& Job, int32_t Done, int32_t NK) {
   Job.Warn("doCONT прерван: рассчитано вариантов "_cp + IntStr(Done) + " из "_cp + IntStr(NK) +
-           ", профили оставлены в списке, файл результатов не записан"_cp);
+           ", профили оставлены в списке, файл результатов не записан (прежний оставлен)"_cp);
+}
+
+// ---- result files
+
+thread_local TResultFiles* tResultFiles = nullptr;
+
+std::string CopyName(const std::string& File) {
+  return File + ".tmp~" + IntStr(static_cast<int32_t>(::getpid()));
+}
+
+// Copies of File left by runs that were killed (their process is gone) are removed.
+void RemoveStaleCopies(const std::string& File) {
+  namespace fs = std::filesystem;
+  const fs::path f(platform::SysPath(File));
+  const std::string prefix = f.filename().string() + ".tmp~";
+  std::error_code ec;
+  for (fs::directory_iterator it(f.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string n = it->path().filename().string();
+    if (n.rfind(prefix, 0) != 0) continue;
+    int32_t code = 0;
+    const int32_t pid = ValIntCode(n.substr(prefix.size()), code);
+    if (code != 0 || pid <= 0 || pid == static_cast<int32_t>(::getpid())) continue;
+    if (::kill(pid, 0) == -1 && errno == ESRCH) {
+      std::error_code e2;
+      fs::remove(it->path(), e2);
+    }
+  }
 }
 
 // What a worker made of one combination.
@@ -404,6 +442,61 @@ int32_t GridThreads() {
 
 }  // namespace
 
+TResultFiles::TResultFiles() : outer_(tResultFiles) {
+  owner_ = outer_ == nullptr;
+  if (owner_) tResultFiles = this;
+}
+
+TResultFiles::~TResultFiles() {
+  if (!owner_) return;
+  tResultFiles = nullptr;
+  for (const auto& [file, copy] : copies_) {
+    std::error_code ec;
+    std::filesystem::remove(platform::SysPath(copy), ec);
+  }
+}
+
+void TResultFiles::Commit() {
+  if (!owner_) return;
+  // every copy is complete: rename them one by one, each over its file
+  while (!copies_.empty()) {
+    const auto it = copies_.begin();
+    const std::string file = it->first, copy = it->second;
+    copies_.erase(it);
+    RenameOver(copy, file);
+  }
+}
+
+bool TResultFiles::Current(const std::string& File, TStringList& Text) {
+  if (tResultFiles) {
+    const auto it = tResultFiles->copies_.find(File);
+    if (it != tResultFiles->copies_.end()) {
+      Text.LoadFromFile(it->second);
+      return true;
+    }
+  }
+  if (!platform::IsRegularFile(File)) return false;
+  Text.LoadFromFile(File);
+  return true;
+}
+
+void TResultFiles::Write(const std::string& File, const TStringList& Text) {
+  RemoveStaleCopies(File);
+  const std::string copy = CopyName(File);
+  try {
+    Text.SaveToFile(copy);
+  } catch (...) {
+    std::error_code ec;
+    std::filesystem::remove(platform::SysPath(copy), ec);
+    if (tResultFiles) tResultFiles->copies_.erase(File);
+    throw;
+  }
+  if (tResultFiles)
+    tResultFiles->copies_[File] = copy;
+  else
+    RenameOver(copy, File);
+}
+
 std::string IvariText(int32_t K, int32_t NK) {
   const std::string n = IntStr(NK);
   return "IVARI=" + ZeroPad(K, static_cast<int>(n.size())) + "/" + n;
@@ -456,9 +549,9 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
   if (!ForceFileDir(ResultFile))
     ErrAbs("Невозможно создать директорию для файла\r\n"_cp + ResultFile);
   TStringList file;
-  if (Append && platform::IsRegularFile(ResultFile)) file.LoadFromFile(ResultFile);
+  if (Append) TResultFiles::Current(ResultFile, file);
   file.AddStrings(out);
-  file.SaveToFile(ResultFile);
+  TResultFiles::Write(ResultFile, file);
   Trace(1, "doCONT === ENDED ========");
   return true;
 }

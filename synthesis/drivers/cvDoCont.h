@@ -16,8 +16,15 @@
 // byte for byte. The first and the last combination run on the calling thread (the context ends
 // in the last one's state); the automatic equal-depth grid, seeded by the previous combination,
 // runs one after the other.
+//
+// The result file is never rewritten in place: the text goes into a temporary copy beside it
+// ("<file>.tmp~<pid>") renamed over it at the end of the run. A run of several steps (a quest)
+// holds a TResultFiles scope: its steps write and append to the copy, and only the scope's
+// Commit at the end of the whole run renames it; a cancelled or failed run leaves the result
+// file as it was before the run (copies of killed runs are removed by the next run).
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 
 class TJob;
@@ -37,3 +44,26 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
 std::string CONTTitle();
 // The progress text "IVARI=K/NK", K zero-padded to the width of NK.
 std::string IvariText(int32_t K, int32_t NK);
+
+// The result files of one run on the calling thread (see above). Scopes do not nest: an inner
+// one leaves the files to the outer.
+class TResultFiles {
+ public:
+  TResultFiles();
+  ~TResultFiles();  // without Commit: the copies are removed
+  TResultFiles(const TResultFiles&) = delete;
+  TResultFiles& operator=(const TResultFiles&) = delete;
+  // Every copy renamed over its file.
+  void Commit();
+
+  // The text of File as the run now has it (its copy, else the file; empty when neither).
+  static bool Current(const std::string& File, TStringList& Text);
+  // Text written as File's new content: into the run's copy (inside a scope), else into a copy
+  // renamed over File at once.
+  static void Write(const std::string& File, const TStringList& Text);
+
+ private:
+  std::map<std::string, std::string> copies_;  // file -> its temporary copy
+  TResultFiles* outer_ = nullptr;
+  bool owner_ = true;
+};

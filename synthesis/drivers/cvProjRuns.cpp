@@ -21,6 +21,7 @@
 #include "models/variator/cvVariContext.h"
 #include "platform/FileErr.h"
 #include "synthesis/cvSynServices.h"
+#include "synthesis/drivers/cvDoCont.h"
 #include "synthesis/drivers/cvRunAlg.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
@@ -146,6 +147,8 @@ void RunVARI(TJob& Job, TLUNNO& Profiles, TStringList* Result) {
 
 void RunQuest(TJob& Job, const std::string& Name, TLUNNO& Profiles, TQuestText& Out) {
   TQuestScope quest(Name);
+  // the result files take the run's text at its end only: a cancel keeps the previous ones
+  TResultFiles results;
   TLVARI& L = List();
   const int32_t n = L.Count();
   std::string word;
@@ -159,6 +162,7 @@ void RunQuest(TJob& Job, const std::string& Name, TLUNNO& Profiles, TQuestText& 
     if (Job.Cancelled()) return;
     DropUnused(*V);
   }
+  results.Commit();
   Out.Title = word;
 }
 

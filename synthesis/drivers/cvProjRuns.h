@@ -36,7 +36,9 @@ bool LoadAndRunOne(TJob& Job, const std::string& Name, TLUNNO& List, TQuestText&
 // Runs every step of quest Name in list order (steps of other quests are skipped; the working
 // variator ends on the list's last entry). Each step's use counters are cleared before its run;
 // after it the keys nothing read are removed from the step, except varied ones (the profiles are
-// numbered by its grid): those are kept and named in one warning. Stops at a cancel.
+// numbered by its grid): those are kept and named in one warning. Stops at a cancel. The result
+// files of its steps take their new text only when the last step is done (TResultFiles): a
+// cancelled or failed run leaves them as they were.
 void RunQuest(TJob& Job, const std::string& Name, TLUNNO& List, TQuestText& Out);
 // Makes list entry Index (0-based) the working variator; its "#RUN" word with KIdx 1, or empty
 // when the entry belongs to another quest than the current one (or Index is outside the list).

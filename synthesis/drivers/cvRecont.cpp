@@ -9,6 +9,7 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "linedata/cvDM.h"
 #include "linedata/cvKurucz.h"
 #include "linedata/cvLDServices.h"
 #include "linedata/cvLIDA.h"
@@ -21,8 +22,10 @@
 #include "models/vectors/cvCont.h"
 #include "synthesis/drivers/cvDoCont.h"
 #include "synthesis/drivers/cvLams.h"
+#include "synthesis/me/cvMilned.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
+#include "synthesis/transfer/cvAbsMatrix.h"
 #include "synthesis/transfer/cvVoigt.h"
 
 namespace {
@@ -44,12 +47,9 @@ void RecontStep(TJob& Job, TVARIATOR& V, TLUNNO& List, int32_t K) {
   C.ION = V.GetI("#ION", 0) == 1;
   if (C.ION && !doION()) return;
   // the road the last synthesis took
-  if (C.MILN) {
-    // the Milne-Eddington road is not built yet
-    cvlink::NotAvailable("MILNED");
-    return;
-  }
-  if (!PMOD3(3)) return;
+  if (!(C.MILN ? MILNED(C.ME) : PMOD3(3))) return;
+  // the matrix's depth cache holds the vectors of the combination before
+  ResetFACX();
   if (C.KindVD == '0' || C.KindVD == 'C') {
     C.VD = V.GetR("#VD", 0);
     C.DLVD0 = DopplerShiftA(C.LAMB, C.VD);
@@ -171,7 +171,28 @@ bool doHEIGHTS(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Appe
 
 void LoadLineDump() {
   CreateLineLists();
-  if (TLLIDA* L = LineData().Lines()) L->Load();
+  TLLIDA* L = LineData().Lines();
+  if (!L) return;
+  const int32_t before = L->Count();
+  L->Load();
+  TDM* D = LineData().Data();
+  if (!D || !D->Connected()) return;
+  // the lines the dump gave (not loaded before in this session) against the database: a run
+  // computes with the dump's copy, so a line changed in the database since is named
+  std::string changed;
+  int32_t n = 0;
+  for (int32_t i = before; i < L->Count(); ++i) {
+    const TLIDA& cached = *(*L)[i];
+    if (cached.LIN6.empty()) continue;
+    TLIDA now;
+    const bool found = LinesRecordNow(cached.LIN6, now);
+    if (found && now.sDump() == cached.sDump()) continue;
+    ++n;
+    changed += (changed.empty() ? "" : ", ") + cached.LIN6 + (found ? "" : " (нет в базе)"_cp);
+  }
+  if (n > 0)
+    WARNAbs("Линии "_cp + changed + " взяты из файла линий квеста <"_cp + L->GetFileName() +
+            ">, в базе линий они с тех пор изменились; расчет идет по файлу"_cp);
 }
 
 void SaveLineDump() {

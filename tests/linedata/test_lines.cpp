@@ -670,6 +670,46 @@ TEST_F(KurImportTest, CancelOrFailureLeavesTheTableAsItWas) {
   EXPECT_EQ(Count(), 5);
 }
 
+// A range across 8000 Å goes on from the file of band "8" into the file of band "A" (import and
+// key check); without the band "A" file the job fails naming that file, and keeps nothing.
+TEST_F(KurImportTest, RangeAcross8000GoesOnIntoBandA) {
+  auto at = [](double Nm) {
+    TCat c = kFe6301;
+    c.LamNm = Nm;
+    return " " + FormA(c) + "\n";
+  };
+  Put("KUR/gfhy0800.100", at(799.0) + at(799.5));
+  OpenDb(false);
+  TKurImportResult r;
+  TJob missing("missing");
+  EXPECT_FALSE(RunJob(missing, [&](TJob& J) { LoadKurLines(J, *DM, 7992, 8010, r); }));
+  EXPECT_EQ(missing.State(), TJobState::Failed);
+  EXPECT_NE(missing.Error().find("gfhy1200.100"), std::string::npos) << missing.Error();
+  EXPECT_EQ(Count(), 0);
+  TJob keyMissing("key");
+  TStringList list;
+  EXPECT_FALSE(RunJob(keyMissing, [&](TJob& J) { CheckKurKey(J, 7992, 8010, list); }));
+  EXPECT_NE(keyMissing.Error().find("gfhy1200.100"), std::string::npos) << keyMissing.Error();
+
+  Put("KUR/gfhy1200.100", at(800.5) + at(801.5));
+  TJob job("across");
+  ASSERT_TRUE(RunJob(job, [&](TJob& J) { EXPECT_TRUE(LoadKurLines(J, *DM, 7992, 8010, r)); }))
+      << job.Error();
+  EXPECT_EQ(r.Added, 2);
+  TcvTable t(&DM->ADOConnection, "KurLines");
+  t.SetSort("Id");
+  t.Open();
+  ASSERT_EQ(t.RecordCount(), 2);
+  EXPECT_EQ(t.FieldByName("Id").AsString(), "8x000002");
+  t.Next();
+  EXPECT_EQ(t.FieldByName("Id").AsString(), "Ax000001");
+  t.Close();
+  TJob key("key");
+  list.Clear();
+  ASSERT_TRUE(RunJob(key, [&](TJob& J) { EXPECT_TRUE(CheckKurKey(J, 7992, 8020, list)); }))
+      << key.Error();
+}
+
 TEST_F(KurImportTest, KurKeyListsTheRepeatedLine) {
   TLIDA L;
   L.AT = 26;

@@ -581,6 +581,126 @@ TEST(GaussModel, ObsoleteFitRecoversAGaussian) {
   }
 }
 
+// The obsolete fit as its description reads, every search walked step by step to its end with
+// no bound: 7 points around the minimum pixel K, the weights of the mode, 31 searches.
+struct TWalkedFit {
+  double DLD = 5, Lam0 = 0, d0 = 0;
+  int64_t LongestWalk = 0;
+};
+
+TWalkedFit WalkedFit(const TAIn& A, int32_t K, int Mode, double C) {
+  double X[7], Y[7], W[7];
+  for (int k = 0; k < 7; ++k) {
+    X[k] = K - 3 + k;
+    Y[k] = A[static_cast<size_t>(K - 3 + k)];
+  }
+  const double w5[7] = {0.02, 1, 1, 1, 1, 1, 0.02};
+  const double w3[7] = {1.0 / 350, 0.02, 1, 1, 1, 0.02, 1.0 / 350};
+  for (int k = 0; k < 7; ++k) W[k] = Mode == 5 ? w5[k] : w3[k];
+  if (Mode == 4) {
+    const bool blue = std::fabs(Y[1] - Y[3]) < std::fabs(Y[5] - Y[3]);
+    W[1] = blue ? 1 : 0.02;
+    W[5] = blue ? 0.02 : 1;
+  }
+  TWalkedFit r;
+  double P[3] = {5.0, double(K), double(A[static_cast<size_t>(K)])};
+  auto cost = [&] {
+    double s = 0;
+    for (int k = 0; k < 7; ++k) {
+      const double u = (X[k] - P[1]) / P[0];
+      const double e = C - (C - P[2]) * std::exp(-u * u) - Y[k];
+      s += W[k] * e * e;
+    }
+    return s;
+  };
+  auto search = [&](int j, double s) {
+    double va = P[j], fa = cost();
+    P[j] = va + s;
+    double vb = P[j], fb = cost();
+    if (fb > fa) {
+      std::swap(va, vb);
+      std::swap(fa, fb);
+      s = -s;
+    }
+    double vc = vb + s;
+    P[j] = vc;
+    double fc = cost();
+    int64_t n = 0;
+    while (fc < fb) {
+      va = vb, fa = fb, vb = vc, fb = fc;
+      vc = vb + s;
+      P[j] = vc;
+      fc = cost();
+      ++n;
+    }
+    r.LongestWalk = std::max(r.LongestWalk, n);
+    const double d1 = fb - fa, d2 = fc - fb;
+    P[j] = d1 == d2 ? vb : va + 2 * s * d1 / (d1 - d2);
+  };
+  double step[3] = {0.2, 0.1, -0.01 * C};
+  const double shrink[3] = {3, 5, 5};
+  auto serv = [&](int j) {
+    search(j, step[j]);
+    step[j] /= shrink[j];
+  };
+  serv(0);
+  for (int g = 1; g <= 6; ++g) {
+    const int a = g % 2 == 1 ? 2 : 1, b = 3 - a;
+    serv(a), serv(b), serv(a), serv(b), serv(0);
+  }
+  r.DLD = P[0];
+  r.Lam0 = P[1];
+  r.d0 = P[2];
+  return r;
+}
+
+// Gaussians of widths 1.5 to 8 px, depths 0.1 to 0.9, centres between pixels, with and without
+// noise: each mode gives what the searches walked to their ends give (within 0.005 px and 0.03 %
+// of the continuum), in a bounded number of cost evaluations; walks of thousands of steps are
+// among the cases.
+TEST(GaussModel, ObsoleteFitEqualsTheSearchesWalkedToTheirEnds) {
+  const double C = 25000;
+  std::mt19937 rng(37);
+  std::normal_distribution<double> normal(0, 1);
+  int64_t longest = 0, mostEvaluations = 0;
+  int cases = 0;
+  for (const double w : {1.5, 2.2, 3.3, 4.15, 5.5, 8.0})
+    for (const double d : {0.1, 0.5, 0.9})
+      for (const double noise : {0.0, 0.003}) {
+        const double x0 = 30.5 - 0.37 * (cases % 3) + 0.13 * (cases % 2);
+        ++cases;
+        TAIn A(113, 0);
+        for (int i = 1; i <= 112; ++i)
+          A[i] = static_cast<int32_t>(
+              std::lround(C * (1 - d * Gauss((i - x0) / w) + noise * normal(rng))));
+        for (const int mode : {3, 4, 5}) {
+          SCOPED_TRACE("w=" + std::to_string(w) + " d=" + std::to_string(d) + " noise=" +
+                       std::to_string(noise) + " x0=" + std::to_string(x0) + " mode " +
+                       std::to_string(mode));
+          double dld = 0, lam0 = 0, d0 = 0;
+          int32_t kmin = 0;
+          const int64_t before = GaussFitEvaluations();
+          Warnings([&] {
+            GetGaussPar(A, 1, 56, mode, C, 5.0, 0.2, 0.1, -0.01 * C, dld, lam0, d0, kmin);
+          });
+          mostEvaluations = std::max(mostEvaluations, GaussFitEvaluations() - before);
+          const TWalkedFit ref = WalkedFit(A, kmin, mode, C);
+          longest = std::max(longest, ref.LongestWalk);
+          EXPECT_NEAR(dld, ref.DLD, 0.005);
+          EXPECT_NEAR(lam0, ref.Lam0, 0.005);
+          EXPECT_NEAR(d0, ref.d0, 3e-4 * C);
+          if (noise == 0 && mode == 5) {
+            // mode 5 weighs the 5 core points alike: the line itself
+            EXPECT_NEAR(dld, w, 0.02 * w);
+            EXPECT_NEAR(d0, C * (1 - d), 0.002 * C);
+          }
+        }
+      }
+  EXPECT_GT(longest, 10000);         // the cases need the long walks
+  EXPECT_LT(mostEvaluations, 5000);  // bracketing reaches each end in few costs
+  EXPECT_EQ(GaussFitsUnended(), 0);
+}
+
 TEST(GaussModel, ObsoleteFitRefusesAWindowLeavingTheProfile) {
   // A zero pixel: its minimum is the window's first pixel, three points would lie before it.
   const TAIn A(113, 0);

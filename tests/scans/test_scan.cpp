@@ -173,6 +173,31 @@ TEST_F(ScanTest, FailedCubesAreReportedOnceAndOthersLoad) {
   EXPECT_EQ(s.BytesCubes, 3LL * 2 * 112 * 4 * 4);
 }
 
+// A file refused by its name (not "SP3D...") is named in the list of failed files, as a file
+// whose cube could not be read is.
+TEST_F(ScanTest, FileRefusedByNameIsNamedInTheFailedList) {
+  const std::string folder = Gen(Small(3, 4));
+  const auto files = FitsFiles(folder);
+  fs::resize_file(files[1], 2880 + 500);
+  std::string renamed = files[2].filename().string();
+  renamed.replace(0, 4, "XP3D");
+  fs::rename(files[2], fs::path(folder) / renamed);
+  TLFITS s;
+  s.Link(folder);
+  TJob h;
+  ASSERT_TRUE(Headers(s, h));
+  TJob j;
+  ASSERT_TRUE(RunJob(j, [&](TJob& job) { s.LoadData(job); }));
+  std::string report;
+  for (const auto& w : j.Warnings())
+    if (w.Text.find("данные не загружены для 2 из 3"_cp) != std::string::npos) report = w.Text;
+  ASSERT_FALSE(report.empty());
+  EXPECT_NE(report.find("\r\n" + files[1].filename().string()), std::string::npos) << report;
+  EXPECT_NE(report.find("\r\n" + renamed), std::string::npos) << report;
+  EXPECT_EQ(report.find("\r\n\r\n"), std::string::npos) << report;
+  EXPECT_NE(report.back(), '\n') << report;
+}
+
 TEST_F(ScanTest, ReversedAxisWithNormalDataIsFlippedInEveryFile) {
   TScanGenOptions o = Small(5, 12);
   o.NegCdelt = true;

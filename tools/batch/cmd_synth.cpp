@@ -200,7 +200,8 @@ int Synth(const std::vector<std::string>& Args) {
     LoadVectorLists(ctx);
     vctx.LVARI->LoadFromFile(quest, path, false);
     // every step through the synthesis driver; the first rewrites the result file, the others
-    // append to it
+    // append to it; the file takes the run's text when the last step is done
+    TResultFiles results;
     const int32_t steps = vctx.LVARI->CountQuest(quest);
     TransferCounts() = TTransferCounts();
     const auto start = std::chrono::steady_clock::now();
@@ -231,6 +232,7 @@ int Synth(const std::vector<std::string>& Args) {
         return;
       }
     }
+    results.Commit();
     if (o.Counts) {
       const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
       int64_t points = 0;
