@@ -387,10 +387,12 @@ void TPLOTTER::ToolsRefresh() {
       auto Round = [&](int32_t Win, const char* E1, const char* E2) {
         TWorldWin* W = LWorldWin->GetWin(Win);
         if (!W) return;
+        // Rounded to E significant digits; the edits show the kept values in full (the
+        // E-digit text form turns 9.8 into "10" for E = 2).
         const int32_t E = DigitsForDiff(W->P1, W->P2) + 2;
         W->P1 = RoundSig(W->P1, E);
         W->P2 = RoundSig(W->P2, E);
-        Tools->ToolSet({{E1, EFSt(E, W->P1)}, {E2, EFSt(E, W->P2)}});
+        Tools->ToolSet({{E1, ShortSt(15, W->P1)}, {E2, ShortSt(15, W->P2)}});
       };
       Round(G->WinX, "edWX1", "edWX2");
       Round(G->WinY, "edWY1", "edWY2");
