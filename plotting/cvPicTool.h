@@ -73,6 +73,11 @@ class TPicTool : public TPlotHost {
   void Put(const std::string& Name, const std::string& Value);
   // The user changed or clicked the control Name: its handler runs (none: nothing).
   void Changed(const std::string& Name);
+  // The user's new value of a control, then its handler.
+  void Input(const std::string& Name, const std::string& Value) {
+    Ctl_[Name] = Value;
+    Changed(Name);
+  }
 
   // ---- host ----
   void ToolsRefresh() override;
