@@ -259,6 +259,12 @@ class TGRAF {
 
   TGRIDER& EnsureGrider();
 
+  // A solid line below one pixel wide, of normal boldness, on a bitmap: drawn by the device's
+  // line routine, which also covers each end's pixel.
+  bool ThinSolid() const {
+    return Dash.Gap == 0 && Dash.Width < 1 && (PixBold == '1' || PixBold == 0) && !Vectors();
+  }
+
   // One pixel in CurColor; ignored outside the surface.
   void PutPix(int32_t x, int32_t y);
 
