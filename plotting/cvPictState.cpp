@@ -79,7 +79,8 @@ void TPictState::RestartPlotter() {
     SetBlinkTimer(false);
     return;
   }
-  if (P->Ready != TPLOTTER::ReadyMark) W.Rebind();
+  // The device takes the window's present size (it may have changed while off).
+  W.Rebind();
   PlotterOn = true;
   SetBlinkTimer(true);
   if (P->GraphCount() > 0) P->PlayOnce();

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -55,6 +56,7 @@ std::vector<TCtlDef> Defs() {
       {'B', "btShowPic", "Pic", "Показать форму картинки"_cp, {}},
       {'B', "btClearView", "Clr", "Clear View", {}},
       {'B', "bt_QGoCancel", "X", "Сбросить зацикливание "_cp, {}},
+      {'B', "lbColorBk", "фон"_cp, "цвет фона"_cp, {}},
       {'-', "", "", "", {}},
       {'Y', "edLineStyle", "-.K", "Строка стиля текущей линии"_cp, {}},
       {'B', "btApplyStyle", "Ok", "Применить стиль к выделенному профилю"_cp, {}},
@@ -169,6 +171,17 @@ TFPicTool::TFPicTool(QWidget* Parent) : QWidget(Parent) {
   Build();
   Model.OnSet = [this](const std::string& N, const std::string& V) { Show(N, V); };
   Model.OnShowTool = [this] { show(); };
+  // The background colour: the dialog opens with the label's colour; OK gives it the plotter.
+  if (auto* B = qobject_cast<QToolButton*>(Control("lbColorBk")))
+    QObject::connect(B, &QToolButton::clicked, this, [this, B] {
+      const QColor C = QColorDialog::getColor(B->palette().color(QPalette::Button), this);
+      if (!C.isValid()) return;
+      QPalette Pal = B->palette();
+      Pal.setColor(QPalette::Button, C);
+      B->setPalette(Pal);
+      if (Model.P)
+        Model.P->bkColor = uint32_t(C.red()) | uint32_t(C.green()) << 8 | uint32_t(C.blue()) << 16;
+    });
 }
 
 QWidget* TFPicTool::Control(const std::string& Name) const {

@@ -408,3 +408,35 @@ TEST_F(Interact, ReportsWordForWord) {
 }
 
 }  // namespace
+
+namespace {
+
+// A thin solid curve is replayed through the device's line routine: the same pixels as the
+// plain polyline, its one-pixel point markers included.
+TEST_F(Interact, ThinSolidCurvesAreThePlainPolyline) {
+  TARe X{0}, Y{0};
+  for (int i = 0; i < 300; ++i) X.push_back(i * 0.1), Y.push_back(std::sin(i * 0.05) * (i % 7 ? 1 : 0.6));
+  Add(X, Y, "wave", "", "-R");
+  P->PlayOnce();
+  std::vector<uint32_t> Replay;
+  for (int y = 0; y < Bm->Height(); ++y)
+    for (int x = 0; x < Bm->Width(); ++x) Replay.push_back(Bm->Pixel(x, y));
+  G.SetBkColor(P->bkColor);
+  G.ClearG();
+  P->SetGraphView(*P->Graph(1));
+  G.CurColor = 0x0000FF;
+  G.PixBold = '1';
+  G.MOVEW(X[1], Y[1]);
+  G.PointW(X[1], Y[1]);
+  for (size_t i = 2; i < X.size(); ++i) G.DRAWW(X[i], Y[i]);
+  int Diff = 0, Red = 0;
+  for (int y = 0; y < Bm->Height(); ++y)
+    for (int x = 0; x < Bm->Width(); ++x) {
+      Diff += Bm->Pixel(x, y) != Replay[size_t(y) * Bm->Width() + x];
+      Red += Bm->Pixel(x, y) == 0x0000FF;
+    }
+  EXPECT_GT(Red, 500);
+  EXPECT_EQ(Diff, 0);
+}
+
+}  // namespace
