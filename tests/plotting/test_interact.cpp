@@ -35,8 +35,11 @@ TEST_F(Interact, PointMoveSidewaysMovesOnlyTheActivePoint) {
   const TOneGraph& Gr = *P->Graph(1);
   EXPECT_NEAR(Pix(1, 5).X, std::round(x0) + 2, 1e-9);
   EXPECT_EQ(Gr.AY, Y0);
-  for (int i = 1; i <= 11; ++i)
-    if (i != 5) EXPECT_EQ(Gr.AX[i], i - 1);
+  for (int i = 1; i <= 11; ++i) {
+    if (i != 5) {
+      EXPECT_EQ(Gr.AX[i], i - 1);
+    }
+  }
   EXPECT_EQ(Tool.Get("edMouseWX"), ShortSt(8, Gr.AX[5]));
 }
 
