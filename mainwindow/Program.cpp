@@ -31,6 +31,7 @@
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/MainLinks.h"
+#include "mainwindow/PictLinks.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtControls.h"
@@ -213,6 +214,7 @@ void CorvestaStartup(const TStartOptions& Options) {
     });
   }
   Note("App.Init");
+  InstallPictLinks();
   mainlinks::CreateToolWindows(Corvesta);
   Note("FPict/FPicTool/FTAnalize/FCalc");
   // OnMessage: the application's message hook; OnException: TCvApplication::notify.

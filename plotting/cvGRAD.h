@@ -30,6 +30,18 @@ struct TPlotServices {
   std::function<void(const std::string& Text)> Warn;
   std::function<platform::TCanvas*()> PrinterBegin;
   std::function<bool()> PrinterEnd;
+  // The picture windows' settings in the project's section "Common" (unset: none kept).
+  std::function<std::string(const std::string& Key)> GetSetting;
+  std::function<void(const std::string& Key, const std::string& Value)> SetSetting;
+  // The program's text editor: a list opened under a title, and the text it holds (unset: the
+  // line-style list cannot be saved or loaded as text).
+  std::function<void(const std::string& Title, const TStringList& Lines)> EditText;
+  std::function<std::unique_ptr<TStringList>()> EditorText;
+  // A Yes/No box with a caption (unset: the platform's box).
+  std::function<bool(const std::string& Text, const std::string& Caption)> AskYesNo;
+  // After an arrow-key edit of a graph: the model vectors named by the graph's title take its
+  // Y values when the main window asks for it (unset: nothing).
+  std::function<void(const std::string& Title, const TARe& AY)> EditedGraph;
 };
 // A warning of the device through its services.
 void PlotWarn(const std::string& Text);
@@ -246,6 +258,12 @@ class TGRAF {
   void CURVStyled(const TARe* AX, const TARe* AY, int32_t Kind, char aMarkCh, double aMarkSize);
 
   TGRIDER& EnsureGrider();
+
+  // A solid line below one pixel wide, of normal boldness, on a bitmap: drawn by the device's
+  // line routine, which also covers each end's pixel.
+  bool ThinSolid() const {
+    return Dash.Gap == 0 && Dash.Width < 1 && (PixBold == '1' || PixBold == 0) && !Vectors();
+  }
 
   // One pixel in CurColor; ignored outside the surface.
   void PutPix(int32_t x, int32_t y);

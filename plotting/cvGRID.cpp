@@ -217,7 +217,8 @@ void TGRAF::DashDrawW(double x, double y) {
   const double L = std::hypot(ex - sx, ey - sy);
   const double vx = L > 0 ? (ex - sx) / L : 1, vy = L > 0 ? (ey - sy) / L : 1;
   if (P == 0) {
-    ThickSegment(*Canvas, CurColor, sx, sy, ex, ey, half);
+    if (ThinSolid()) DRAWW(x, y);
+    else ThickSegment(*Canvas, CurColor, sx, sy, ex, ey, half);
     LinkPhase = 0;
     return;
   }
@@ -453,6 +454,23 @@ void TGRAF::CURV(const TARe* AX, const TARe* AY, int32_t Kind) {
     for (int32_t i = 2; i <= n; ++i) {
       DashDrawW(X[i], Y[i]);
       MOVEW(X[i], Y[i]);
+    }
+  } else if (MarkCh == '.' && ThinSolid()) {
+    // The line's pixels hold the points' one-pixel markers.
+    DrawMarker(X[1], Y[1]);
+    const TRect C = Canvas ? Canvas->ClipRect() : TRect{};
+    for (int32_t i = 2; i <= n; ++i) {
+      const double sx = TPXR, sy = TPYR, ex = WXToPixR(X[i]), ey = WYToPixR(Y[i]);
+      if (!std::isfinite(sx) || !std::isfinite(sy) || !std::isfinite(ex) || !std::isfinite(ey)) {
+        DrawMarker(X[i], Y[i]);
+        continue;
+      }
+      // Segments wholly beside the clip rectangle are passed over, as by the dashed line.
+      if (!Canvas || (sx < C.Left && ex < C.Left) || (sx > C.Right && ex > C.Right) ||
+          (sy < C.Top && ey < C.Top) || (sy > C.Bottom && ey > C.Bottom))
+        SetTPR(ex, ey);
+      else
+        DRAWW(X[i], Y[i]);
     }
   } else {
     DrawMarker(X[1], Y[1]);

@@ -145,6 +145,51 @@ class TPLOTTER {
   void CountWWUse();
   void ClearWWDims();
 
+  // ---- editing the current graph's points ----
+  // One step of the active point for key 'L', 'R', 'U' or 'D'; the mode is the first letter of
+  // the Graf tab's move kind (P, T, H, L, B). Does nothing when the active point is not in use.
+  void PointMove(char Key);
+  void PointSetWPos(double x, double y);
+  // Inserts (x, y) in the graph's X order and makes it the active point; warns at an X that
+  // is there already. The caller checks ChkCurPic.
+  void AddPointAt(double x, double y);
+  void FlattenCurPic();
+
+  // ---- the mouse ----
+  struct THit {
+    double X = 0, Y = 0;             // the first hit's nearest point
+    double DistP = 0;                // its distance in pixels
+    double Dist1 = 0, Dist2 = 0;     // curve distances of the first and second hit
+    int32_t Index = 0;               // the first hit's nearest point
+    int32_t Pic1 = 0, Pic2 = 0;      // the two graphs (0: none)
+  };
+  // The graphs nearest to the device pixel (px, py); the findings go to the Graf tab.
+  THit HitTest(double px, double py, double Dist2 = 0);
+  // World coordinates of a device pixel in the current graph's tile and windows; (0, 0) without
+  // a current graph.
+  TPointRe DevToWorld(double px, double py);
+
+  // ---- the current graph's world windows ----
+  void SetCurWWRange(bool doX, bool doY, double xmin, double xmax, double ymin, double ymax);
+  void GetCurWWRange(double& xmin, double& xmax, double& ymin, double& ymax);
+  void GetCurWWRangeY(double& ymin, double& ymax);
+  void CopyCompareScale(bool doX, bool doY);
+  void JoinWorldWins(bool doX, bool doY);
+  void FitWWToCurPic(bool doX, bool doY);
+  // The graph's viewport and world window set on the device (the area found by its Chain).
+  void SetGraphView(const TOneGraph& G);
+
+  // ---- the tool and the grids in step with the plotter (the tool's updating lock held) ----
+  void ToolsRefresh();
+  void ShowCurInTool();
+  void ShowWWInTool();
+  void FillGraphGrid();
+  void FillWWGrid();
+
+  // ---- reports (new lists the caller owns) ----
+  std::unique_ptr<TStringList> CurPicText();
+  std::unique_ptr<TStringList> PlotterReport();
+
   // ---- replay ----
   void Play();
   // Play unless a replay runs; Playing is cleared on every exit.

@@ -48,7 +48,44 @@ class TPlotHost {
   virtual void StyleToTool(const TCtlValues& Style);
   // One row of the world-window list by column key.
   virtual void WindowToGrid(int32_t Row, const TCtlValues& Cells);
+  // Empties a grid ("gx_PicList", "gx_WindList") before its rows are written again.
+  virtual void GridClear(const std::string& Grid);
+
+  // ---- controls by name (the picture tool; the picture window's menu items "MG...") ----
+  // Writes control values: "name" its text or state, "name.Visible", "name.Caption",
+  // "name.Checked", "name.Focus" ("1" / "0").
+  virtual void ToolSet(const TCtlValues& Values);
+  // A control's text or state; the stand-in answers the design value.
+  virtual std::string ToolGet(const std::string& Name);
+  // The main window's Graf-tab fields the plotter reads and writes; the stand-in answers the
+  // design values ("cbMoveKind" "Touch Segment", "edMoveStepP" "1", "edStepX" "0.05",
+  // "edHalfWidth" "1", "cb_gif_2side" "1") and drops the writes.
+  virtual std::string MainGet(const std::string& Name);
+  virtual void MainSet(const TCtlValues& Values);
+  // The picture window: shown, and its outer size.
+  virtual bool PictVisible();
+  virtual void PictOuterSize(int32_t& Width, int32_t& Height);
+
+  // The tool's updating lock: change handlers that would write back into the plotter do
+  // nothing while it is set. Take it with TUpdatingLock.
+  bool Updating = false;
 };
+
+// Sets the host's updating lock and restores the value it had, on every path out.
+class TUpdatingLock {
+ public:
+  explicit TUpdatingLock(TPlotHost& H) : H_(H), Saved_(H.Updating) { H.Updating = true; }
+  ~TUpdatingLock() { H_.Updating = Saved_; }
+  TUpdatingLock(const TUpdatingLock&) = delete;
+  TUpdatingLock& operator=(const TUpdatingLock&) = delete;
+
+ private:
+  TPlotHost& H_;
+  bool Saved_;
+};
+
+// The design value of a picture-tool control ("" for one without).
+std::string PicToolDesignValue(const std::string& Name);
 
 // The host of the windows that are not there: the stand-ins.
 TPlotHost& StandInPlotHost();

@@ -1,46 +1,73 @@
-// The picture window TFPict, minimal: it shows the device's back buffer and is the plotter's
-// picture window (PlotterOn, the blink timer and its phase, the caption). Binding it runs the
-// plotter's INIG on its buffer; a resize rebinds and replays. Mouse picking, zoom, films and the
-// rest of the window come later.
+// The picture window TFPict: it shows the device's back buffer, is the plotter's picture window
+// and turns mouse, wheel, keys, timers and its popup menu into the decisions of TPictState
+// (plotting/cvPictState.h). Binding it runs the plotter's INIG on its buffer.
 #pragma once
 #include <QTimer>
+#include <functional>
+#include <map>
 
-#include "plotting/cvPlotHost.h"
+#include "plotting/cvPictState.h"
 #include "plotting/qt/cvGRADQt.h"
 
+class QAction;
+class QMenu;
 class TPLOTTER;
 
-class TFPict : public TGrafView {
+class TFPict : public TGrafView, public TPictWin {
  public:
   explicit TFPict(QWidget* Parent = nullptr);
   ~TFPict() override;
 
-  bool PlotterOn = false;
-  int32_t BlinkPhase = 1;
-  QTimer BlinkTimer;  // 350 ms; advances BlinkPhase 1..4 and replays while PlotterOn
+  QTimer BlinkTimer;  // 350 ms
+  QTimer GIFTimer;    // 330 ms until the film sets its frame time
+  QMenu* PicPopupMenu = nullptr;
+  // The "Tools" item.
+  std::function<void()> OnShowTools;
 
   // Binds Plotter (and its device) to this window's buffer; the window must have its size.
   void Bind(TPLOTTER& Plotter, double Size = 0);
   TPLOTTER* Plotter() const { return Plotter_; }
-  TPlotHost& Host() { return Host_; }
+  TPictState& State() { return State_; }
+  TPlotHost& Host() { return State_; }
+  // A popup item by name ("MGZoomX" ...); nullptr when none.
+  QAction* Item(const std::string& Name) const;
+
+  // ---- TPictWin ----
+  bool Visible() override { return isVisible(); }
+  bool Minimized() override { return isMinimized(); }
+  void ShowWindow() override;
+  void HideWindow() override { hide(); }
+  void Repaint() override { update(); }
+  void SetCaption(const std::string& Caption) override;
+  void ClientSize(int32_t& W, int32_t& H) override;
+  void OuterSize(int32_t& W, int32_t& H) override;
+  void SetOuterSize(int32_t W, int32_t H) override;
+  int32_t DesktopWidth() override;
+  TPoint CursorPos() override { return Cursor_; }
+  void Rebind() override;
+  void SetBlinkTimer(bool On) override;
+  void SetGIFTimer(bool On) override;
+  bool GIFTimerOn() override { return GIFTimer.isActive(); }
+  void MenuSet(const TCtlValues& Values) override;
+  void BitmapToClipboard() override;
 
  protected:
   void resizeEvent(QResizeEvent* Event) override;
+  void showEvent(QShowEvent* Event) override;
+  void hideEvent(QHideEvent* Event) override;
+  void changeEvent(QEvent* Event) override;
+  void mouseMoveEvent(QMouseEvent* Event) override;
+  void mousePressEvent(QMouseEvent* Event) override;
+  void mouseReleaseEvent(QMouseEvent* Event) override;
+  void wheelEvent(QWheelEvent* Event) override;
+  void keyPressEvent(QKeyEvent* Event) override;
+  void contextMenuEvent(QContextMenuEvent* Event) override;
 
  private:
-  struct THost : TPlotHost {
-    TFPict& W;
-    explicit THost(TFPict& aW) : W(aW) {}
-    void SetPlotterOn(bool On) override { W.PlotterOn = On; }
-    void SetBlinkTimer(bool E) override;
-    int32_t BlinkPhase() override { return W.BlinkPhase; }
-    void SetCaption(const std::string& C) override;
-    bool Minimized() override { return W.isMinimized(); }
-    void HideWindow() override { W.hide(); }
-    void PictureChanged() override { W.update(); }
-  };
-  THost Host_{*this};
   TPLOTTER* Plotter_ = nullptr;
+  TPictState State_{Plotter_, *this};
   double Size_ = 0;
-  void BlinkTick();
+  TPoint Cursor_{0, 0};
+  std::map<std::string, QAction*> Items_;
+  void MakeMenu();
 };

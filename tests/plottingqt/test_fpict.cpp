@@ -161,17 +161,17 @@ TEST_F(Journey, DemoProgramWritesTheBackBufferAsPng) {
 
 TEST_F(Journey, BlinkTimerReplaysAndClearAllResetsTheCaption) {
   ASSERT_TRUE(PlotModelDemo(*P, ModelDir));
-  EXPECT_TRUE(W->PlotterOn);
+  EXPECT_TRUE(W->State().PlotterOn);
   EXPECT_TRUE(W->BlinkTimer.isActive());
   P->SetCurPic(2);
   P->Graph(2)->ToPicTool(W->Host(), W->Host(), *P->LWorldWin);
   EXPECT_EQ(W->windowTitle().toStdString(), "T HolMu 25");
-  const int32_t Phase = W->BlinkPhase;
+  const int32_t Phase = W->State().Phase;
   QTest::qWait(800);
-  EXPECT_NE(W->BlinkPhase, Phase);
+  EXPECT_NE(W->State().Phase, Phase);
   P->ClearAll();
   EXPECT_EQ(W->windowTitle().toStdString(), "CV Picture");
-  EXPECT_FALSE(W->PlotterOn);
+  EXPECT_FALSE(W->State().PlotterOn);
   P->ClearAll();
   EXPECT_FALSE(W->isVisible());
   EXPECT_FALSE(W->BlinkTimer.isActive());
