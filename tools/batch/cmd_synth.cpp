@@ -40,6 +40,7 @@
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvVoigt.h"
 #include "tools/batch/Batch.h"
+#include "tools/batch/UnnoMeasure.h"
 
 namespace {
 
@@ -249,12 +250,16 @@ int Synth(const std::vector<std::string>& Args) {
   });
 }
 
-// unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE: a result file read
-// back into the profile list against its quest's last step (the control text at its head); each
-// profile's block written again (--summary: the figures and rows as synth gives them).
-int UnnoLoad(const std::vector<std::string>& Args) {
+// unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] [measuring options] FILE: a
+// result file read back into the profile list against its quest's last step (the control text
+// at its head); each profile's block written again (--summary: the figures and rows as synth
+// gives them). The measuring options (cmd_unno_measure.cpp) measure and compare the profiles
+// instead of writing the blocks.
+int UnnoLoad(const std::vector<std::string>& AllArgs) {
+  std::vector<std::string> Args = AllArgs;
+  const TUnnoMeasureArgs m = TakeMeasureArgs(Args);
   TSynthOpts o = Options(Args);
-  if (o.Bad) return batch::Usage();
+  if (o.Bad || m.Bad) return batch::Usage();
   if (!Setup(o)) return 1;
   std::string quest = o.Quest;
   const std::string path = ControlFile(o.File, quest);
@@ -265,17 +270,23 @@ int UnnoLoad(const std::vector<std::string>& Args) {
   TCalcScope scope(ctx);
   TLUNNO list;
   TJob job("LOAD " + quest);
-  return batch::RunAsJob(job, [&](TJob&) {
+  const int rc = batch::RunAsJob(job, [&](TJob&) {
     LoadVectorLists(ctx);
     // the control text at the head of a result file has no "#RUN" of its own
     vctx.LVARI->LoadFromFile(quest, path, true);
     vctx.VARI = vctx.LVARI->GetQuestVARI(quest);
     if (!vctx.VARI) ErrAbs("unno-load: в файле нет шагов квеста "_cp + quest);
     list.LoadFromFile(path, vctx.VARI->NK);
+    // the quest's lines as its run left them (the Zeeman patterns of the field measurements)
+    CreateLineLists();
+    LLIDA->Load();
     std::cerr << "corvesta-batch: " << list.Count() << " profiles\n";
-    for (int32_t i = 0; i < list.Count(); ++i) Print(UnnoReport(*list.Items(i)).get());
+    if (!m.Any)
+      for (int32_t i = 0; i < list.Count(); ++i) Print(UnnoReport(*list.Items(i)).get());
     if (o.Summary) Summary(list);
   });
+  if (rc != 0 || !m.Any) return rc;
+  return RunMeasureArgs(m, list);
 }
 
 // run-quest [--project DIR] [--db FILE] [--summary] [--warn] NAME: the project's quest NAME
@@ -372,6 +383,12 @@ const TBatchCommand kSynth{
     "[--summary] [--warn] [--threads N] [--cancel-at-grid] [--counts] FILE",
     Synth};
 const TBatchCommand kUnnoLoad{"unno-load",
-                              "unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE",
+                              "unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] "
+                              "[--measure] [--levels] [--rstep R] [--cog-index] [--wline W] "
+                              "[--kmul K] [--level 1|D0|Dmax L] [--dif K1 K2] [--dif2 K1 K2] "
+                              "[--sum K1,K2,..] [--fit KREF] [--fill-dif KREF] [--cfrf SPEC "
+                              "[--slice N] [--filter T]] [--report "
+                              "list|vary|quest|quest4|vorn|lambs|vector|dump] "
+                              "[--cancel-after N] FILE",
                               UnnoLoad};
 }  // namespace
