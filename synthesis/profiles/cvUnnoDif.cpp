@@ -98,6 +98,8 @@ void TUNNO::Dif(const TUNNO& U1, const TUNNO& U2) {
   }
   KDif = 1;
   sULin = U1.sULin;
+  // the combination of the profile differenced, as Dif2 has it (the list finds it by that)
+  KVARI = U1.KVARI;
   if (U1.QUEST == U2.QUEST) {
     QUEST = U1.QUEST;
     IQ = std::max(U1.IQ, U2.IQ);

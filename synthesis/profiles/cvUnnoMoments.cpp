@@ -153,10 +153,12 @@ double TUNNO::EqWidth(char Kind, double A, double B) {
     ErrAbs("TUNNO.EqWidth LCONT=0!!! " + UnnoName(*this) + " LIN=" + sULin);
   if (K4 == 1 && (Kind == 'Q' || Kind == 'U' || Kind == 'V')) return 0;
   if (B > LAMB) {
-    A = (LAMB - A) * 1000;
+    // absolute wavelengths as signed offsets (a blue limit above LAMB is not mirrored)
+    A = (A - LAMB) * 1000;
     B = (B - LAMB) * 1000;
+  } else if (A > 0) {
+    A = -A;  // an offset limit given positive is the blue one
   }
-  if (A > 0) A = -A;
   const bool limits = A != 0 || B != 0;
   const bool full = KSym != 1 || (limits && A * B < 0);
   thread_local TARe X, Y;
