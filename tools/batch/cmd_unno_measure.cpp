@@ -39,7 +39,8 @@ std::string Row(const std::array<double, N>& A) {
   return s;
 }
 
-// The list-wide jobs stop after --cancel-after profiles.
+// The list-wide jobs stop after --cancel-after profiles (set inside the job, after the runner's
+// progress display).
 void CancelAfter(TJob& J, long N) {
   if (N < 0) return;
   J.OnProgress = [&J, N, shown = J.OnProgress](const TJobProgress& P) {
@@ -171,8 +172,10 @@ int RunMeasureArgs(const TUnnoMeasureArgs& O, TLUNNO& List) {
     mo.Level = O.Level;
     std::vector<TUnnoMeasure> rows;
     TJob job("UNNO measure " + quest);
-    CancelAfter(job, O.CancelAfter);
-    rc = Worst(rc, batch::RunAsJob(job, [&](TJob& J) { MeasureUnnoList(J, own, mo, rows); }));
+    rc = Worst(rc, batch::RunAsJob(job, [&](TJob& J) {
+      CancelAfter(J, O.CancelAfter);
+      MeasureUnnoList(J, own, mo, rows);
+    }));
     for (size_t n = 0; n < rows.size(); ++n) {
       TUNNO& U = *own[n];
       const TUnnoMeasure& r = rows[n];
@@ -233,9 +236,11 @@ int RunMeasureArgs(const TUnnoMeasureArgs& O, TLUNNO& List) {
   if (O.FitRef > 0) {
     if (TUNNO* ref = ByK(List, O.FitRef)) {
       TJob job("UNNO.AdJust " + quest);
-      CancelAfter(job, O.CancelAfter);
       int32_t fitted = 0;
-      rc = Worst(rc, batch::RunAsJob(job, [&](TJob& J) { fitted = AdJustList(J, own, *ref); }));
+      rc = Worst(rc, batch::RunAsJob(job, [&](TJob& J) {
+        CancelAfter(J, O.CancelAfter);
+        fitted = AdJustList(J, own, *ref);
+      }));
       for (TUNNO* u : own)
         if (u != ref)
           std::cout << "fit K=" << u->KVARI << " Vma9 " << Num(u->Vma9) << " dIRef "
@@ -250,8 +255,10 @@ int RunMeasureArgs(const TUnnoMeasureArgs& O, TLUNNO& List) {
       for (TUNNO* u : own)
         if (u != ref) u->URef = ref;
       TJob job("LUNNO.FillDif " + quest);
-      CancelAfter(job, O.CancelAfter);
-      rc = Worst(rc, batch::RunAsJob(job, [&](TJob& J) { List.FillDif(J, quest); }));
+      rc = Worst(rc, batch::RunAsJob(job, [&](TJob& J) {
+        CancelAfter(J, O.CancelAfter);
+        List.FillDif(J, quest);
+      }));
       int n = 0;
       for (int32_t i = 0; i < List.Count(); ++i)
         if (List.Items(i)->KDif == 1) {
