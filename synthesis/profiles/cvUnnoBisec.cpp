@@ -49,7 +49,12 @@ double TUNNO::RelLevel(char ChLev, double dLev) {
   return 1 - d * dLev;
 }
 
-double WingPoint(TUNNO& U, char Side, int32_t& IOut, int32_t& IIn, double rLev, double LevMin) {
+namespace {
+// The wing search; the walk inwards starts at *From when given (a point outward of which every
+// point lies above rLev, as the crossing of a higher level is), and the crossing's inner point
+// is stored there.
+double WingFrom(TUNNO& U, char Side, int32_t& IOut, int32_t& IIn, double rLev, double LevMin,
+                int32_t* From) {
   if (ChanOn(11))
     Sayer->ChanLog(11, "--- WingPoint0 Started rLev=" + ShortSt(8, rLev) + " >>>>>>>>>>>>>>>> ");
   const std::string side(1, Side);
@@ -75,8 +80,9 @@ double WingPoint(TUNNO& U, char Side, int32_t& IOut, int32_t& IIn, double rLev, 
     }
   }
   const int32_t other = Side == 'R' ? 1 : n;
-  int32_t k = e;
+  int32_t k = From && *From >= 1 && *From <= n ? *From : e;
   while (U.RI(k) > rLev && k != other) k -= s;
+  if (From) *From = k;
   if (std::fabs(U.RI(k) - rLev) <= LevelTolerance()) {
     IOut = IIn = k;
     return U.UL[k];
@@ -103,6 +109,12 @@ double WingPoint(TUNNO& U, char Side, int32_t& IOut, int32_t& IIn, double rLev, 
             "число точек левее  пересечения (\"в ядро\") ="_cp + IntStr(nIn));
   }
   return lam;
+}
+
+}  // namespace
+
+double WingPoint(TUNNO& U, char Side, int32_t& IOut, int32_t& IIn, double rLev, double LevMin) {
+  return WingFrom(U, Side, IOut, IIn, rLev, LevMin, nullptr);
 }
 
 double WingPointR(TUNNO& U, int32_t& IOut, int32_t& IIn, double rLev, double LevMin) {
@@ -200,11 +212,15 @@ void TUNNO::Bisector() {
   Size(WingL, n);
   Size(WingR, n);
   Size(Width, n);
+  // the levels descend: each wing's walk starts where the level above found its crossing
+  int32_t fromR = NDL, fromL = 1, o = 0, i = 0;
+  auto vd = [&](double w) { return w == -1 ? -1 : w + DLVD; };
   double y = 1;
   for (int32_t k = 1; k <= n; ++k) {
     YInt[k] = y;
-    WingL[k] = WingLVD(y);
-    WingR[k] = WingRVD(y);
+    const double r = WingFrom(*this, 'R', o, i, y, 0, &fromR);
+    WingR[k] = vd(r);
+    WingL[k] = vd(KSym == 1 ? (r == -1 ? -1 : Mirror(*this, r)) : WingFrom(*this, 'L', o, i, y, 0, &fromL));
     if (WingL[k] == -1 || WingR[k] == -1) {
       BiSec[k] = 0;
       Width[k] = 0;
@@ -218,12 +234,12 @@ void TUNNO::Bisector() {
 }
 
 void TUNNO::Bisector9() {
-  const double d = GetDepth();
-  const double core = 1 - d;
   const double cont = KCONT == 1 ? 1 : CONT;
   if (KSym == 1) Spread();
   if (NDL < 2 || NOf(UL) < NDL || NOf(UI) < NDL) return;
-  double xmin = LamC, ymin = core;
+  // the line centre and the core level go in as copies: CalcBisec9 finds the minimum itself and
+  // leaves the profile's own values alone
+  double xmin = LamC, ymin = 1 - (DepthOK ? Depth : 0);
   TBand9 bis{}, wid{}, xl{}, xr{};
   int32_t next = 0;
   CalcBisec9(1, NDL, UL, UI, cont, xmin, ymin, bis, wid, xl, xr, next);

@@ -246,9 +246,19 @@ void TUNNO::COGivField(bool WavelengthAxis, double WLine, int32_t KMul) {
   auto field = [&](double cP, double cM) { return cb != 0 ? (cP - cM) * scale / 2 / cb : 0.0; };
   TStringList* none = nullptr;
   double width = 0;
+  // the centre of gravity of Y between lo and hi over the points that reach below hi (and their
+  // outer neighbours): the intervals left out lie wholly above the slice and add nothing
+  auto cog = [&](const TARe& Y, double lo, double hi) {
+    int32_t a = 1;
+    while (a <= n && !(Y[a] < hi)) ++a;
+    if (a > n) return SlicedCOG(1, n, *X, Y, lo, hi, width, false, none);
+    int32_t b = n;
+    while (!(Y[b] < hi)) --b;
+    return SlicedCOG(std::max(1, a - 1), std::min(n, b + 1), *X, Y, lo, hi, width, false, none);
+  };
   auto cogs = [&](double lo, double hi, double& cP, double& cM) {
-    cP = SlicedCOG(1, n, *X, P, lo, hi, width, false, none);
-    cM = SlicedCOG(1, n, *X, M, lo, hi, width, false, none);
+    cP = cog(P, lo, hi);
+    cM = cog(M, lo, hi);
   };
   double cP = 0, cM = 0;
   for (int32_t s = 9; s >= 1; --s) {
