@@ -377,6 +377,13 @@ TEST(UnnoDif, Dif2InterpolatesOnCopiesAndDifferencesTheLevelCurves) {
   // level curves: widths of the deeper minus the shallower line, positive
   ASSERT_GT(NOf(d.Width), 0);
   for (int32_t k = 1; k <= NOf(d.Width); ++k) EXPECT_GE(d.Width[k], -1e-9) << k;
+  // level curves of different steps do not match: an error naming both scales
+  a->RStep = 0.01;
+  b->RStep = 0.005;
+  std::string scales = ErrorOf([&] { d.Dif2(*a, *b); });
+  EXPECT_NE(scales.find("U1 RStep=0.01"), std::string::npos) << scales;
+  EXPECT_NE(scales.find("U2 RStep=0.005"), std::string::npos) << scales;
+  a->RStep = b->RStep = 0;
   // an undivided first profile is refused, naming both
   a->KCONT = 0;
   const std::string e = ErrorOf([&] { d.Dif2(*a, *b); });
