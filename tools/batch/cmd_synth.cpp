@@ -3,6 +3,7 @@
 // profile-list text after each step's control text; any other word through the dispatcher, its
 // text results printed); and a result file read back into the profile list.
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <iostream>
 
@@ -175,7 +176,7 @@ void Summary(TLUNNO& List) {
 // profile's figures and its full-form rows. --threads: the grid's threads (0 every core, 1 one
 // after the other); --cancel-at-grid cancels the run at its first "IVARI=" progress; --counts
 // prints the profiles, their points, the Runge-Kutta steps, the Voigt values and the run's
-// seconds.
+// seconds (wall and the process's CPU).
 int Synth(const std::vector<std::string>& Args) {
   TSynthOpts o = Options(Args);
   if (o.Bad) return batch::Usage();
@@ -205,6 +206,7 @@ int Synth(const std::vector<std::string>& Args) {
     const int32_t steps = vctx.LVARI->CountQuest(quest);
     TransferCounts() = TTransferCounts();
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
     for (int32_t iq = 1; iq <= steps; ++iq) {
       TVARIATOR* V = vctx.LVARI->GetQuestIQVARI(quest, iq);
       if (!V) continue;
@@ -238,7 +240,8 @@ int Synth(const std::vector<std::string>& Args) {
       for (int32_t n = 0; n < list.Count(); ++n) points += list.Items(n)->NDL;
       std::cout << "counts profiles=" << list.Count() << " points=" << points
                 << " steps=" << TransferCounts().Steps << " voigt=" << TransferCounts().Voigt
-                << " seconds=" << Num(took.count()) << "\n";
+                << " seconds=" << Num(took.count()) << " cpu="
+                << Num(static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC) << "\n";
     }
     std::cerr << "corvesta-batch: " << list.Count() << " profiles -> " << batch::U8(file) << "\n";
     if (o.Print && platform::IsRegularFile(file)) {
