@@ -104,6 +104,11 @@ TEST(MeasureJourney, RefusedDifferenceLeavesTheListAndTheReportsRun) {
   // the program went on: the list report and the list of six
   EXPECT_NE(bad.out.find("report list"), std::string::npos);
   EXPECT_NE(bad.out.find("list 6 profiles"), std::string::npos);
+  // the fit of the five others against combination 2 taken as an observation
+  const TRun fit = p.Load("pair", "--fit 2");
+  EXPECT_EQ(fit.status, 0) << fit.out;
+  EXPECT_EQ(Rows(fit.out, "fit").size(), 5u) << fit.out;
+  EXPECT_NE(fit.out.find("fitted "), std::string::npos);
   // difference profiles against combination 2 (divided by their continuum first)
   const TRun fd = p.Load("pair", "--fill-dif 2");
   EXPECT_NE(fd.out.find("difference profiles"), std::string::npos) << fd.out;

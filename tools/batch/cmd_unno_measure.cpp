@@ -235,16 +235,23 @@ int RunMeasureArgs(const TUnnoMeasureArgs& O, TLUNNO& List) {
   }
   if (O.FitRef > 0) {
     if (TUNNO* ref = ByK(List, O.FitRef)) {
+      // the reference as an observation comes: a copy divided by its continuum
+      TUNNO obs;
+      obs.CopyFrom(*ref);
+      obs.sULin = ref->sULin;
+      if (obs.KCONT != 1) obs.DivCont();
       TJob job("UNNO.AdJust " + quest);
       int32_t fitted = 0;
+      std::vector<TUNNO*> others;
+      for (TUNNO* u : own)
+        if (u != ref) others.push_back(u);
       rc = Worst(rc, batch::RunAsJob(job, [&](TJob& J) {
         CancelAfter(J, O.CancelAfter);
-        fitted = AdJustList(J, own, *ref);
+        fitted = AdJustList(J, others, obs);
       }));
-      for (TUNNO* u : own)
-        if (u != ref)
-          std::cout << "fit K=" << u->KVARI << " Vma9 " << Num(u->Vma9) << " dIRef "
-                    << Num(u->dIRef) << " dIR2 " << Num(u->dIR2) << "\n";
+      for (TUNNO* u : others)
+        std::cout << "fit K=" << u->KVARI << " Vma9 " << Num(u->Vma9) << " dIRef "
+                  << Num(u->dIRef) << " dIR2 " << Num(u->dIR2) << "\n";
       std::cout << "fitted " << fitted << "\n";
     } else {
       rc = Worst(rc, 1);
