@@ -157,18 +157,6 @@ void TLUNNO::DeleteQuestIQ(const std::string& Quest, int32_t IQ) {
   }
 }
 
-void TLUNNO::FillDif(const std::string& Quest) {
-  for (int32_t i = Count() - 1; i >= 0; --i) {
-    const TUNNO& U = *items_[static_cast<size_t>(i)];
-    if (U.KDif == 1 && Matches(U, Quest)) DeleteAt(i);
-  }
-  for (const auto& p : items_)
-    if (Matches(*p, Quest) && p->URef) {
-      cvlink::NotAvailableQuiet("TLUNNO.FillDif (TUNNO.Dif)");
-      return;
-    }
-}
-
 std::unique_ptr<TStringList> TLUNNO::ReportVar(const std::string& Quest, int32_t IQ,
                                                int32_t KVar) const {
   auto L = std::make_unique<TStringList>();

@@ -20,6 +20,7 @@
 #include "synthesis/profiles/cvUnno.h"
 
 class TVARIATOR;
+class TJob;
 
 class TLUNNO {
  public:
@@ -48,9 +49,30 @@ class TLUNNO {
   void DeleteAt(int32_t Index);
   void DeleteQuest(const std::string& Quest);
   void DeleteQuestIQ(const std::string& Quest, int32_t IQ);
-  // Removes the quest's difference profiles, then makes new ones from each profile with a
-  // reference (making them needs the profile difference, not built yet: a quiet note).
-  void FillDif(const std::string& Quest);
+  // Removes the quest's difference profiles, then makes a new one (Dif on one grid, else Dif2)
+  // from each of its profiles with a reference, divided by its continuum first. One job step
+  // per profile; a cancel keeps the ones made. Profiles that cannot be differenced fail the job
+  // (an error naming both), the ones made before stay.
+  void FillDif(TJob& Job, const std::string& Quest);
+
+  // One observable of every profile of one slice of the quest step's grid along the probe layer
+  // "#XM": X the "#XM" values, Y the observable named by Spec ("name|key=value ..."). Bad specs
+  // and missing pieces warn; false when nothing was extracted (X, Y hold what was filled).
+  bool ExtractCFRF(const std::string& Spec, const std::string& Quest, TARe& X, TARe& Y,
+                   int32_t Slice, int32_t IQ, const std::string& Filter);
+
+  // ---- reports (new lists) ----
+  std::unique_ptr<TStringList> List() const;
+  // The combination text of every profile (the working variator's; a KVARI beyond it is fatal).
+  std::unique_ptr<TStringList> ReportListVary() const;
+  std::unique_ptr<TStringList> ReportQuest(const std::string& Quest, int32_t IQ) const;
+  std::unique_ptr<TStringList> ReportQuest4Tesk(const std::string& Quest, int32_t IQ) const;
+  std::unique_ptr<TStringList> ReportVar4Tesk(const std::string& Quest, int32_t IQ,
+                                              int32_t KVar) const;
+  // The short blocks of the quest's last step.
+  std::unique_ptr<TStringList> ReportVorn(const std::string& Quest) const;
+  // The line labels of the step's combinations, each where it changes.
+  std::unique_ptr<TStringList> ReportLambs(const std::string& Quest, int32_t IQ) const;
 
   // The blocks (TUNNO::Report) of every profile of ListByVar, in list order.
   std::unique_ptr<TStringList> ReportVar(const std::string& Quest, int32_t IQ, int32_t KVar) const;
@@ -74,3 +96,10 @@ std::unique_ptr<TStringList> UnnoReport4Quenrad(const TUNNO& U);
 std::unique_ptr<TStringList> UnnoReportShort(TUNNO& U);
 // Appends the block (after Title when not empty) to a file, creating it when missing.
 void UnnoAppendToFile(const TUNNO& U, const std::string& FileName, const std::string& Title);
+
+// A contribution or response function of one slice stored in the thread's keeper: ExtractCFRF,
+// then TLVEMO::LoadCFRF of the step's model (second word of "MOD") under the vector name of the
+// probe layer (TVARIATOR::GetCFRFVemoName). Name gets the vector's name; false, with a warning,
+// when nothing was stored.
+bool StoreCFRF(TLUNNO& List, const std::string& Spec, const std::string& Quest, int32_t IQ,
+               int32_t Slice, const std::string& Filter, std::string& Name);

@@ -18,8 +18,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/cvSpline.h"
+#include "foundation/cvStrList.h"
 #include "foundation/cvTy.h"
 
 class TVARIATOR;
@@ -273,6 +275,78 @@ class TUNNO {
   void CalcLambShift(TUNNO* URef0);
   void CalcLCurvI();
 
+  // ---- wings and bisectors (levels are relative intensities: 1 the continuum) ----
+  // 1 - D dLev with D by the level kind: '1'/'A' 1, 'C' the central depth, 'P' the maximum depth.
+  double RelLevel(char ChLev, double dLev);
+  // The wing crossing of rLev on one side (bracket indices out), -1 when it cannot be reached.
+  double WingRIdx(int32_t& IOut, int32_t& IIn, double rLev, double LevMin);
+  double WingLIdx(int32_t& IOut, int32_t& IIn, double rLev, double LevMin);
+  double WingRAt(double rLev, double LevMin);
+  // A half profile: the mirror of the right wing about the centre.
+  double WingLAt(double rLev, double LevMin);
+  // WingRAt / WingLAt with LevMin 0, shifted by DLVD unless -1.
+  double WingRVD(double rLev);
+  double WingLVD(double rLev);
+  // Both wings at RelLevel(ChLev, dLev), without the shift, and with DLVD added.
+  void WingsLamAt(char ChLev, double dLev, double& Left, double& Right);
+  void WingsLamVD(char ChLev, double dLev, double& Left, double& Right);
+  // Width (mA) and bisector offset from LAMB (mA) at one level; 0 when a wing is missing.
+  double WidthAt(char ChLev, double dLev);
+  double BisecAt(char ChLev, double dLev);
+  // The level-curve table YInt, WingL, WingR, BiSec, Width from the continuum down in RStep
+  // (0 is replaced by 0.005 and stored). The arrays are reused from call to call.
+  void Bisector();
+  // The nine-level bisector into Bi9A..Bi9D (a half profile is spread for good first).
+  void Bisector9();
+  // Eight characteristic points of the level-curve table (zeros without five usable levels).
+  void BisecPoints(double& Mean, double& Deepest, double& Half, double& First, double& MaxB,
+                   double& MinB, double& LevMax, double& LevMin);
+
+  // ---- moments, equivalent widths, field from centres of gravity (wavelengths in mA) ----
+  double VMoment1();
+  double VMoment2();
+  double QMoment1();
+  double QMoment2();
+  double UMoment2();
+  double IMoment1();
+  double IMoment2();
+  double VaMoment();
+  double QaMoment();
+  // Centre of gravity of the I+V / I-V depression, mA from the reference point.
+  double dl_IpV();
+  double dl_ImV();
+  // Half the distance (mA) between the centroids of the I+V and I-V depressions.
+  double COGSplitIV() const;
+  // Equivalent width (mA) of kind 'I', 'Q', 'U' or 'V' between A and B (absolute wavelengths
+  // when B > LAMB, else offsets in mA; 0, 0 the whole profile). A profile not divided by its
+  // continuum with CONT 0 is an error (ErrAbs naming the profile).
+  double EqWidth(char Kind, double A, double B);
+  double EqWidthDef(char Kind) { return EqWidth(Kind, wL1, wL2); }
+  // Longitudinal field (G) and velocity (km/s) from the centres of gravity of I+V and I-V in nine
+  // slices (Bi9B fields, Bi9A velocities with B06 in slot 1 and B94 in slot 9) and the core
+  // method (CoreB; WLine the weight's level, KMul the fall of the weight). Over wavelengths or
+  // point indices. A half profile is spread for good first.
+  void COGivField(bool WavelengthAxis, double WLine = 0.1, int32_t KMul = 2);
+
+  // ---- difference and sum (this profile is the target; the inputs are only read) ----
+  // The layout fields in which U1 and U2 differ ("NDL KSym ChDL KL K4 CONT KCONT "), empty when
+  // they agree.
+  static std::string EqLayout(const TUNNO& U1, const TUNNO& U2);
+  // This := U1 - U2 on their common grid; unequal layouts or grids are an error naming both.
+  void Dif(const TUNNO& U1, const TUNNO& U2);
+  // This := U1 - U2 on U2's grid (U1 interpolated), level curves differenced too. Works on copies.
+  void Dif2(const TUNNO& U1, const TUNNO& U2);
+  // This := the PART-weighted combination of at least two profiles of one layout and grid.
+  void Sum(const std::vector<const TUNNO*>& List);
+
+  // ---- macroturbulence fit against a reference (Vma9, dIRef, dIR2); false: nothing stored ----
+  bool AdJust(TUNNO& Reference);
+
+  // ---- reports (new lists) ----
+  std::unique_ptr<TStringList> ReportVector() const;
+  // Every field; the quest's variator is read, never moved to another combination.
+  std::unique_ptr<TStringList> FieldDump();
+
  private:
   // The current set's arrays.
   const TARe& CurI() const { return VmaCur != 0 ? UIC : UI; }
@@ -303,3 +377,15 @@ void GetDMax(const TUNNO& U, const TARe& A, double& LamMin, int32_t& IMin, doubl
 double DepressionCentre(const TARe& X, const TARe& D, int32_t N, bool& Stored);
 // Equivalent width of Stokes I in mA over the whole profile (full form, trapezoids of 1 - I/Ic).
 double FullEqWidthI(const TUNNO& U);
+
+// The wing search on side 'R' or 'L': the wavelength where the relative intensity crosses rLev
+// (IOut, IIn the bracketing points), -1 when the level cannot be reached. LevMin 0: 1 - Depth.
+double WingPoint(TUNNO& U, char Side, int32_t& IOut, int32_t& IIn, double rLev, double LevMin);
+double WingPointR(TUNNO& U, int32_t& IOut, int32_t& IIn, double rLev, double LevMin);
+double WingPointL(TUNNO& U, int32_t& IOut, int32_t& IIn, double rLev, double LevMin);
+double WingPointRS(TUNNO& U, double rLev, double LevMin);
+double WingPointLS(TUNNO& U, double rLev, double LevMin);
+// "UNNO.EqUN1<>UN2. UL[i]" at the first of U1's points where the grids differ, else empty.
+std::string EqUN(const TUNNO& U1, const TUNNO& U2);
+// "QUEST.IQ KVARI=k" of a profile, for messages.
+std::string UnnoName(const TUNNO& U);

@@ -126,7 +126,7 @@ void TUNNO::LambToAbs() {
     return;
   }
   if (ChDL == 'A') return;
-  WARN("UNNO.LambToAbs вариант ChDL=<" + std::string(1, ChDL) + "> Устарел!!!"_cp);
+  WARN("UNNO.LambToAbs вариант ChDL=<"_cp + std::string(1, ChDL) + "> Устарел!!!"_cp);
   if (UL.empty() || NDL < 1) {
     WARN("UNNO.LambToAbs ERR: UL Not Assigned!\r\nQUEST=" + QUEST + "." + IntStr(IQ) +
          " LIN=" + sULin);

@@ -3,6 +3,7 @@
 // profile-list text after each step's control text; any other word through the dispatcher, its
 // text results printed); and a result file read back into the profile list.
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <iostream>
 
@@ -40,6 +41,7 @@
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvVoigt.h"
 #include "tools/batch/Batch.h"
+#include "tools/batch/UnnoMeasure.h"
 
 namespace {
 
@@ -174,7 +176,7 @@ void Summary(TLUNNO& List) {
 // profile's figures and its full-form rows. --threads: the grid's threads (0 every core, 1 one
 // after the other); --cancel-at-grid cancels the run at its first "IVARI=" progress; --counts
 // prints the profiles, their points, the Runge-Kutta steps, the Voigt values and the run's
-// seconds.
+// seconds (wall and the process's CPU).
 int Synth(const std::vector<std::string>& Args) {
   TSynthOpts o = Options(Args);
   if (o.Bad) return batch::Usage();
@@ -205,6 +207,7 @@ int Synth(const std::vector<std::string>& Args) {
     const int32_t steps = vctx.LVARI->CountQuest(quest);
     TransferCounts() = TTransferCounts();
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
     for (int32_t iq = 1; iq <= steps; ++iq) {
       TVARIATOR* V = vctx.LVARI->GetQuestIQVARI(quest, iq);
       if (!V) continue;
@@ -239,7 +242,8 @@ int Synth(const std::vector<std::string>& Args) {
       for (int32_t n = 0; n < list.Count(); ++n) points += list.Items(n)->NDL;
       std::cout << "counts profiles=" << list.Count() << " points=" << points
                 << " steps=" << TransferCounts().Steps << " voigt=" << TransferCounts().Voigt
-                << " seconds=" << Num(took.count()) << "\n";
+                << " seconds=" << Num(took.count()) << " cpu="
+                << Num(static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC) << "\n";
     }
     std::cerr << "corvesta-batch: " << list.Count() << " profiles -> " << batch::U8(file) << "\n";
     if (o.Print && platform::IsRegularFile(file)) {
@@ -251,12 +255,16 @@ int Synth(const std::vector<std::string>& Args) {
   });
 }
 
-// unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE: a result file read
-// back into the profile list against its quest's last step (the control text at its head); each
-// profile's block written again (--summary: the figures and rows as synth gives them).
-int UnnoLoad(const std::vector<std::string>& Args) {
+// unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] [measuring options] FILE: a
+// result file read back into the profile list against its quest's last step (the control text
+// at its head); each profile's block written again (--summary: the figures and rows as synth
+// gives them). The measuring options (cmd_unno_measure.cpp) measure and compare the profiles
+// instead of writing the blocks.
+int UnnoLoad(const std::vector<std::string>& AllArgs) {
+  std::vector<std::string> Args = AllArgs;
+  const TUnnoMeasureArgs m = TakeMeasureArgs(Args);
   TSynthOpts o = Options(Args);
-  if (o.Bad) return batch::Usage();
+  if (o.Bad || m.Bad) return batch::Usage();
   if (!Setup(o)) return 1;
   std::string quest = o.Quest;
   const std::string path = ControlFile(o.File, quest);
@@ -267,17 +275,23 @@ int UnnoLoad(const std::vector<std::string>& Args) {
   TCalcScope scope(ctx);
   TLUNNO list;
   TJob job("LOAD " + quest);
-  return batch::RunAsJob(job, [&](TJob&) {
+  const int rc = batch::RunAsJob(job, [&](TJob&) {
     LoadVectorLists(ctx);
     // the control text at the head of a result file has no "#RUN" of its own
     vctx.LVARI->LoadFromFile(quest, path, true);
     vctx.VARI = vctx.LVARI->GetQuestVARI(quest);
     if (!vctx.VARI) ErrAbs("unno-load: в файле нет шагов квеста "_cp + quest);
     list.LoadFromFile(path, vctx.VARI->NK);
+    // the quest's lines as its run left them (the Zeeman patterns of the field measurements)
+    CreateLineLists();
+    LLIDA->Load();
     std::cerr << "corvesta-batch: " << list.Count() << " profiles\n";
-    for (int32_t i = 0; i < list.Count(); ++i) Print(UnnoReport(*list.Items(i)).get());
+    if (!m.Any)
+      for (int32_t i = 0; i < list.Count(); ++i) Print(UnnoReport(*list.Items(i)).get());
     if (o.Summary) Summary(list);
   });
+  if (rc != 0 || !m.Any) return rc;
+  return RunMeasureArgs(m, list);
 }
 
 // run-quest [--project DIR] [--db FILE] [--summary] [--warn] NAME: the project's quest NAME
@@ -374,6 +388,12 @@ const TBatchCommand kSynth{
     "[--summary] [--warn] [--threads N] [--cancel-at-grid] [--counts] FILE",
     Synth};
 const TBatchCommand kUnnoLoad{"unno-load",
-                              "unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] FILE",
+                              "unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] "
+                              "[--measure] [--levels] [--rstep R] [--cog-index] [--wline W] "
+                              "[--kmul K] [--level 1|D0|Dmax L] [--dif K1 K2] [--dif2 K1 K2] "
+                              "[--sum K1,K2,..] [--fit KREF] [--fill-dif KREF] [--cfrf SPEC "
+                              "[--slice N] [--filter T]] [--report "
+                              "list|vary|quest|quest4|vorn|lambs|vector|dump] "
+                              "[--cancel-after N] FILE",
                               UnnoLoad};
 }  // namespace
