@@ -4,6 +4,7 @@
 // leaves the scan as it was, repeated warnings gathered into one entry each).
 // Stage bits (kStep): 0 linked, 1 headers read, 2 data loaded, 3 integral values computed.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -149,6 +150,8 @@ class TLFITS : public TScanMapSlots {
               TH0Values& Out);
   // Card count of the main header last built for writing (0 when none).
   int32_t nsHead = 0;
+  // Means of the six instrument temperatures over the slit files (SlitTimeReport).
+  std::array<double, 6> MeanTemps{};
 
   // ---- not available yet ----
   void CalcKVISave();
