@@ -110,7 +110,7 @@ bool TLFITS::Calc_W_Mom(TJob& Job) {
     for (const char* name : kInputs) {
       const TFIOut* m = reg->GetFIOutDT(ScanDa(), ScanTi(), name);
       if (m && m->kLoad >= 2 && (m->nX != Count() || m->nY != ScanNY())) {
-        WARNAbs("LFITS.Calc_W_Mom: карта "_cp + name + " размера [" + IntStr(m->nX) + "," +
+        WARNAbs("LFITS.Calc_W_Mom: карта "_cp + name + " размера ["_cp + IntStr(m->nX) + "," +
                 IntStr(m->nY) + "], а сеанс ["_cp + IntStr(Count()) + "," + IntStr(ScanNY()) +
                 "]");
         return false;
