@@ -30,12 +30,10 @@ int64_t VirtualBytes() {
   std::string line;
   while (std::getline(f, line))
     if (line.rfind("VmSize:", 0) == 0) {
-      int32_t code = 0;
-      std::string n = TrimSp(line.substr(7));
-      const size_t sp = n.find(' ');
-      if (sp != std::string::npos) n.erase(sp);
-      const double kb = ValRealCode(n, code);
-      return code == 0 ? static_cast<int64_t>(kb) * 1024 : 0;
+      int64_t kb = 0;
+      for (char c : line.substr(7))
+        if (c >= '0' && c <= '9') kb = kb * 10 + (c - '0');
+      return kb * 1024;
     }
   return 0;
 }
