@@ -9,10 +9,12 @@
 //   WMom      Calc_W_Mom      moments over the wing windows (its eight input maps registered)
 // Each case first runs once on one thread untimed and keeps its maps; every timed run (slit
 // pixels on every core of the helper pool; CORVESTA_BENCH_THREADS=1 times the serial cost) must
-// give them bit for bit, else the case fails.
+// give them bit for bit, else the case fails. The counter cpu_ms is the process's processor time
+// per run over all threads (on a busy machine the real time of the threaded runs tells little).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -130,8 +132,11 @@ void Case(benchmark::State& State, TRunFn Run, int K) {
     return;
   }
   bool same = true;
+  double cpu = 0;
   for (auto _ : State) {
+    const std::clock_t c0 = std::clock();
     if (!RunOnce(Run, K, Threads(), &many, &State)) State.SkipWithError("run failed");
+    cpu += static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC * 1000;
     State.PauseTiming();
     same = same && many.size() == one.size();
     for (size_t i = 0; same && i < one.size(); ++i)
@@ -141,10 +146,12 @@ void Case(benchmark::State& State, TRunFn Run, int K) {
   }
   if (!same) State.SkipWithError("maps differ from the one-thread run");
   State.counters["maps"] = static_cast<double>(one.size());
+  State.counters["cpu_ms"] = State.iterations() ? cpu / State.iterations() : 0;
 }
 
 void Reference(benchmark::State& State) {
   Inputs();
+  double cpu = 0;
   for (auto _ : State) {
     State.PauseTiming();
     TLFITS scan;
@@ -154,12 +161,15 @@ void Reference(benchmark::State& State) {
     // as the FITS tab runs it: the continuum measured, not taken from CONT
     scan.RecomputeCont = true;
     State.ResumeTiming();
+    const std::clock_t c0 = std::clock();
     benchmark::DoNotOptimize(scan.LoadRowData(job));
+    cpu += static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC * 1000;
     State.PauseTiming();
     for (const auto& m : LFIOReg().Items)
       if (m && m->Owner == &scan) m->Owner = nullptr;
     State.ResumeTiming();
   }
+  State.counters["cpu_ms"] = State.iterations() ? cpu / State.iterations() : 0;
 }
 
 void LW(benchmark::State& S) { Case(S, &TLFITS::CalcLW, 3); }

@@ -6,6 +6,7 @@
 // parameters -B for the same V (each routine keeps its own sign).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/cvCentre.h"
 #include "foundation/cvJob.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
@@ -170,6 +172,30 @@ TEST_F(FieldCalc, LIVCentreDistanceAndWidths) {
     const double w = MeanWidth(s.W, 0.4, 0.6);
     EXPECT_NEAR(f.ArN2[3][n][1], w, 0.1);
     EXPECT_NEAR(f.ArN2[4][n][1], w, 0.1);
+  }
+  // the slices are the foundation's sliced centre of gravity, bit for bit
+  TAIn I, V;
+  ASSERT_TRUE(f.GetCol3(1, 1, I));
+  ASSERT_TRUE(f.GetCol3(1, 4, V));
+  TARe P(113, 0.0), M(113, 0.0);
+  for (int i = 1; i <= 112; ++i) {
+    P[i] = double(I[i]) + V[i];
+    M[i] = double(I[i]) - V[i];
+  }
+  const int lo[3] = {0, 1, 59}, hi[3] = {0, 52, 112};
+  for (int n = 1; n <= 2; ++n) {
+    double mp = P[lo[n]], mm = M[lo[n]];
+    for (int i = lo[n]; i <= hi[n]; ++i) {
+      mp = std::min(mp, P[i]);
+      mm = std::min(mm, M[i]);
+    }
+    const double mean = (mp + mm) / 2, D = f.ACnt[1] - mean;
+    double wp = 0, wm = 0;
+    const double cp = SlicedCOGIdx(lo[n], hi[n], P, wp, mean + 0.4 * D, mean + 0.6 * D);
+    const double cm = SlicedCOGIdx(lo[n], hi[n], M, wm, mean + 0.4 * D, mean + 0.6 * D);
+    EXPECT_EQ(f.ArN2[1][n][1], (cp + cm) / 2);
+    EXPECT_EQ(f.ArN2[2][n][1], cp - cm);
+    EXPECT_EQ(f.ArN2[3][n][1], cp < cm ? wp : wm);
   }
 }
 

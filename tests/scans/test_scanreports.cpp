@@ -236,6 +236,13 @@ TEST(ScanReports, PixelReportBeforeAndAfterTheMeasurements) {
   // the line-of-sight velocity against the scan's mean line position in pixels
   const TFITS& f = *s.Files[2];
   EXPECT_NEAR(d.Vlos1, (f.AGRC1[5] - s.rLC1) * f.CDELT1 / f.CRVAL1 * 299792.4562, 1e-9);
+  // the scan statistics keep the mean position as a wavelength (its pixel beside it): the
+  // velocity stays the one against the pixel
+  const double v1 = d.Vlos1;
+  s.LC1Pix = s.rLC1;
+  s.rLC1 = s.Pix2Lam(s.LC1Pix);
+  ASSERT_TRUE(GetIYData(*s.Files[2], 4, d));
+  EXPECT_DOUBLE_EQ(d.Vlos1, v1);
 }
 
 // ---------------------------------------------------------------- threshold statistics
