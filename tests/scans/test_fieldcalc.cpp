@@ -147,6 +147,30 @@ TEST_F(FieldCalc, IVcogBandsGiveTheFieldAndTheRestPixelGivesMinusVW) {
       EXPECT_NEAR(f.ArN2[j + 9][n][2], -vw[n - 1], 0.02);
     }
   }
+  // bands 1, 5 and 9 of line 1 are the foundation's sliced centres of gravity, bit for bit
+  {
+    TAIn I, V;
+    ASSERT_TRUE(f.GetCol3(2, 1, I));
+    ASSERT_TRUE(f.GetCol3(2, 4, V));
+    TARe P(113, 0.0), M(113, 0.0);
+    double mp = 1e300, mm = 1e300;
+    for (int i = 1; i <= 112; ++i) {
+      P[i] = double(I[i]) + V[i];
+      M[i] = double(I[i]) - V[i];
+      if (i <= 52) {
+        mp = std::min(mp, P[i]);
+        mm = std::min(mm, M[i]);
+      }
+    }
+    const double mean = (mp + mm) / 2, D = f.ACnt[2] - mean, k1 = 0.06188150667260403 / 21.549;
+    for (int j : {1, 5, 9}) {
+      const double lo = j == 1 ? std::min(mp, mm) : mean + (j - 1) * D / 10;
+      const double hi = mean + (j + 1) * D / 10;
+      double w = 0;
+      const double cp = SlicedCOGIdx(1, 52, P, w, lo, hi), cm = SlicedCOGIdx(1, 52, M, w, lo, hi);
+      EXPECT_EQ(f.ArN2[j][1][2], (cp - cm) / k1) << j;
+    }
+  }
   f.CalcIVcog05(0.3, -0.2);
   for (int n = 1; n <= 2; ++n)
     for (int j = 1; j <= 2; ++j) {
