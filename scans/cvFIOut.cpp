@@ -1116,6 +1116,7 @@ void MakeMainHeader(TLFITS& Scan, const TScanMapStats& St, TStringList& C) {
   C.Add(FITCardRF("DL6302", 4, "6302 DELTA WaveLength, mA", St.DL6302));
   C.Add(FITEndCard());
   while (C.Count() < 72) C.Add(FITBlankCard());
+  Scan.nsHead = C.Count();
   Scans().ShowScanInfo(Scan);
 }
 

@@ -187,6 +187,18 @@ class TFITS {
   void CalcEqw();
   void CalcBisec();
   void CalcLW(bool& Err);
+  // Field vector from the Stokes moments over the wing windows (ArN2[1..7][1..2]): inputs ACnt,
+  // AGRC1, AGRC2, ALWb1, ALWr1, ALWb2, ALWr2 (a missing element reads 0).
+  void CalcWMom();
+  // Centres of gravity of I + V and I - V sliced between levels of the line depression: line
+  // centre, distance and widths at 0.4..0.6 of the depth (ArN2[1..4], continuum ACnt); field and
+  // velocity in nine bands and the minima asymmetry (ArN2[1..19]); the same in the lowest 6 % and
+  // 3 % of each component (ArN2[1..4]). VW1 and VW2 both 0 stop the last two with a message. A
+  // line whose depth is not positive (flat or zero pixels) gets asymmetry 0 and no slices: one
+  // warning per call, or counted into FlatCount when that is given (the caller warns).
+  void CalcLIV();
+  void CalcIVcog(double VW1, double VW2, int32_t* FlatCount = nullptr);
+  void CalcIVcog05(double VW1, double VW2);
 
   // ---- line centres of gravity ----
   void CalcCGrav5(int32_t y, double& g1, TARe& Values, TAIn& Pixels, double& g2);

@@ -100,6 +100,7 @@ void TLFITS::Clear() {
   Lam1 = Lam2 = 0;
   d6301 = d6302 = KRC = ContSmooth = KCont = 0;
   BytesCubes = BytesCards = 0;
+  nsHead = 0;
   // The slots named the old scan's maps (the maps stay in the registry).
   ResetSlots();
   ContMax = ContMin = 0;
@@ -530,7 +531,6 @@ void TLFITS::SmoothProfile(const TARe& Y, TARe& R) {
 
 // ---------------------------------------------------------------- not available yet
 
-void TLFITS::CalcH0(int32_t) { cvlink::NotAvailable("TLFITS.CalcH0"); }
 void TLFITS::CalcKVISave() { cvlink::NotAvailable("TLFITS.CalcKVISave"); }
 
 // ---------------------------------------------------------------- integral values

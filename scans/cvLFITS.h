@@ -4,6 +4,7 @@
 // leaves the scan as it was, repeated warnings gathered into one entry each).
 // Stage bits (kStep): 0 linked, 1 headers read, 2 data loaded, 3 integral values computed.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@ class TDirList;
 class TFIOut;
 class TJob;
 class TStringList;
+struct TH0Values;
 
 // Warnings of one pass over a scan, one entry per kind: the first text and the number of files.
 class TWarnBatch {
@@ -142,8 +144,16 @@ class TLFITS : public TScanMapSlots {
   // files (files measured so far keep their columns; the scan's bit 3 stays clear).
   bool CalcIntegrVal(TJob& Job);
 
+  // The line parameters of slit pixel IY of file Index (cvPixelH0.h); the headers read first when
+  // the scan has no files; an index outside the scan is refused with the message.
+  bool CalcH0(TJob& Job, int32_t Index, int32_t IY, double W1, double W2, double KV, double KRC,
+              TH0Values& Out);
+  // Card count of the main header last built for writing (0 when none).
+  int32_t nsHead = 0;
+  // Means of the six instrument temperatures over the slit files (SlitTimeReport).
+  std::array<double, 6> MeanTemps{};
+
   // ---- not available yet ----
-  void CalcH0(int32_t Index);
   void CalcKVISave();
 
   // ---- map slots and map runs (cvMapRuns.cpp) ----
@@ -203,6 +213,21 @@ class TLFITS : public TScanMapSlots {
   // Binds d01, d02, Ld01, Ld02 of the scan from the registry and loads their data from their
   // file; Missing when d01 is absent or empty afterwards.
   void LoadD0Maps(bool& Missing);
+
+  // ---- field, centre-of-gravity and wing maps (cvFieldMaps.cpp), map runs as above ----
+  // Field vector from the Stokes moments (WI, BMV, BML, Gm, Xi, BLq, BLu of both lines) from the
+  // maps CONT, CONT2, LIV1, LIV2, LBob1, LBor1, LBob2, LBor2; an input map of another size than
+  // the scan is refused (named) before anything is set up. A file whose input maps fail ends the
+  // run (false) with the maps' columns stored so far, unmarked.
+  bool Calc_W_Mom(TJob& Job);
+  // Line centre, distance and widths of I +- V at 0.4..0.6 of the depth (LIV, LBIV, L-Wb, L-Wr).
+  bool Calc_LIV(TJob& Job);
+  // Field and velocity of I +- V in nine bands and the minima asymmetry, and in the 6 % and 3 %
+  // cores, with the scan's VW1 and VW2 (both 0: refused with the message).
+  bool CalcIV_COG(TJob& Job);
+  bool CalcIV_COG05(TJob& Job);
+  // Blue and red wing positions and their level (LWb, LWr, LWI).
+  bool CalcLW(TJob& Job);
 
   // ---- scan statistics and derived maps (cvBigCalc2.cpp) ----
   // The seven steps in their order (MaxMinCont, CalcHLongMap, CalcRotMap, CalcLC12, CalcVC12,

@@ -28,6 +28,7 @@
 #include "scans/cvBisec.h"
 #include "scans/cvFITS.h"
 #include "scans/cvHelperPool.h"
+#include "scans/cvPixelLoop.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvWings.h"
 
@@ -1359,4 +1360,8 @@ void TFITS::FreeMeasures() {
   std::vector<uint8_t>().swap(ANExt1);
   std::vector<uint8_t>().swap(ANExt2);
   LCMean1 = LCMean2 = 0;
+}
+
+void ForSlitPixels(int32_t nY, int32_t Threads, const std::function<void(int32_t)>& Body) {
+  ForPixels(nY, Threads, Body);
 }

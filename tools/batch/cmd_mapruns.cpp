@@ -12,6 +12,13 @@
 //   clear          the registry cleared (ClearAll)
 //   reload         the own output file's maps registered and read, then LoadD0Maps
 //   report         the slot report
+//   lw             CalcLW: wing positions LWb, LWr, LWI of both lines
+//   liv            Calc_LIV: LIV, LBIV, L-Wb, L-Wr of both lines (needs CONT and CONT2)
+//   ivcog          CalcIV_COG: B and V of I+-V at nine levels and IV_asym
+//   ivcog05        CalcIV_COG05: B and V of I+-V in the 6 % and 3 % cores
+//   wmom           Calc_W_Mom: WI, BMV, BML, Gm, Xi, BLq, BLu of both lines (needs CONT, CONT2,
+//                  LIV1, LIV2, LBob1, LBor1, LBob2, LBor2)
+// --vw VW1 VW2 gives the mean velocities of ivcog and ivcog05 (else the own file's VW1, VW2).
 // After a run its maps are printed: name, title, version, kLoad, size and statistics.
 #include <filesystem>
 #include <functional>
@@ -49,16 +56,29 @@ std::vector<TFIOut*> ScanMaps(const TLFITS& Scan, int32_t Kind) {
   return r;
 }
 
-// mapruns SCAN [--opts W1 W2 KRC SMOOTH] [--light] [--cancel-after N] STEP...
+// The maps of the bank rows 1..K of both lines (and row 19 of line 1 when Asym).
+void PrintBank(const TLFITS& Scan, int K, bool Asym = false) {
+  for (int k = 1; k <= K; ++k)
+    for (int n = 1; n <= 2; ++n) PrintMap(Scan.OuAny.At(k, n).Get());
+  if (Asym) PrintMap(Scan.OuAny.At(19, 1).Get());
+}
+
+// mapruns SCAN [--opts W1 W2 KRC SMOOTH] [--vw VW1 VW2] [--light] [--cancel-after N] STEP...
 int MapRuns(const std::vector<std::string>& Args) {
   if (Args.empty()) return batch::Usage();
   double opts[4] = {350, 350, 1.05, 20};
+  double vw[2] = {0, 0};
+  bool haveVW = false;
   int32_t cancelAfter = -1, code = 0;
   bool light = false;
   std::vector<std::string> steps;
   for (size_t a = 1; a < Args.size(); ++a) {
     if (Args[a] == "--opts" && a + 4 < Args.size()) {
       for (int k = 0; k < 4 && code == 0; ++k) opts[k] = ValRealCode(Args[++a], code);
+    } else if (Args[a] == "--vw" && a + 2 < Args.size()) {
+      vw[0] = ValRealCode(Args[++a], code);
+      if (code == 0) vw[1] = ValRealCode(Args[++a], code);
+      haveVW = true;
     } else if (Args[a] == "--cancel-after" && a + 1 < Args.size()) {
       cancelAfter = ValIntCode(Args[++a], code);
     } else if (Args[a] == "--light") {
@@ -69,7 +89,8 @@ int MapRuns(const std::vector<std::string>& Args) {
       ValRealCode(steps.back(), code);
     } else if (Args[a] == "cont0" || Args[a] == "loadrow" || Args[a] == "bigcalc2" ||
                Args[a] == "save" || Args[a] == "clear" || Args[a] == "reload" ||
-               Args[a] == "report") {
+               Args[a] == "report" || Args[a] == "lw" || Args[a] == "liv" ||
+               Args[a] == "ivcog" || Args[a] == "ivcog05" || Args[a] == "wmom") {
       steps.push_back(Args[a]);
     } else {
       return batch::Usage();
@@ -103,6 +124,10 @@ int MapRuns(const std::vector<std::string>& Args) {
     if (!scan.LoadHeaders(J) && !J.Cancelled()) J.Fail("headers not read");
   });
   if (rc != 0) return rc;
+  if (haveVW) {
+    scan.VW1 = vw[0];
+    scan.VW2 = vw[1];
+  }
   // Each run's job cancels itself once its progress reaches --cancel-after.
   auto run = [&](const std::string& Name, const std::function<bool(TJob&)>& Work) {
     TJob job(Name + " " + scan.ScanName);
@@ -184,6 +209,21 @@ int MapRuns(const std::vector<std::string>& Args) {
       bool missing = true;
       scan.LoadD0Maps(missing);
       std::cout << "d0 missing " << (missing ? 1 : 0) << "\n";
+    } else if (s == "lw") {
+      r = run("LFITS.CalcLW", [&](TJob& J) { return scan.CalcLW(J); });
+      PrintBank(scan, 3);
+    } else if (s == "liv") {
+      r = run("LFITS.Calc_LIV", [&](TJob& J) { return scan.Calc_LIV(J); });
+      PrintBank(scan, 4);
+    } else if (s == "ivcog") {
+      r = run("LFITS.CalcIV_COG", [&](TJob& J) { return scan.CalcIV_COG(J); });
+      PrintBank(scan, 18, true);
+    } else if (s == "ivcog05") {
+      r = run("LFITS.CalcIV_COG05", [&](TJob& J) { return scan.CalcIV_COG05(J); });
+      PrintBank(scan, 4);
+    } else if (s == "wmom") {
+      r = run("LFITS.Calc_W_Mom", [&](TJob& J) { return scan.Calc_W_Mom(J); });
+      PrintBank(scan, 7);
     } else if (s == "report") {
       const auto rep = scan.MapSlotsReport();
       for (int k = 0; k < rep->Count(); ++k) std::cout << batch::U8((*rep)[k]) << "\n";
@@ -195,8 +235,8 @@ int MapRuns(const std::vector<std::string>& Args) {
 
 const TBatchCommand kMapRuns{
     "mapruns",
-    "mapruns SCAN [--opts W1 W2 KRC SMOOTH] [--light] [--cancel-after N] "
-    "[cont0|bislc X|loadrow|bigcalc2|save|clear|reload|report]...",
+    "mapruns SCAN [--opts W1 W2 KRC SMOOTH] [--vw VW1 VW2] [--light] [--cancel-after N] "
+    "[cont0|bislc X|loadrow|bigcalc2|lw|liv|ivcog|ivcog05|wmom|save|clear|reload|report]...",
     MapRuns};
 
 }  // namespace
