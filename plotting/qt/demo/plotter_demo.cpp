@@ -7,9 +7,11 @@
 #include "plotting/cvPLOT.h"
 #include "plotting/qt/cvFPict.h"
 #include "plotting/cvPlotDemo.h"
+#include "platform/SysInfo.h"
 
 int main(int argc, char** argv) {
   QApplication App(argc, argv);
+  platform::UseCNumbers();
   InstallPlottingQt();
   if (argc < 2) {
     std::fprintf(stderr, "usage: plotter_demo MODELDIR [file.png] [w h]\n");
