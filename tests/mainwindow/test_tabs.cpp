@@ -138,10 +138,6 @@ TEST_F(ProgramTest, GIFSheetHasNoStrayLabelAndAPickedTableGetsANotice) {
 
 namespace {
 
-// The Start tab's backup buttons}  // namespace
-
-namespace {
-
 // The Start tab's backup buttons: Auto Save writes the autosave folder; Auto Load restores it as
 // a job on a worker thread, the panel showing its progress and the window staying live.
 TEST_F(ProgramTest, AutoSaveThenAutoLoadRestoresTheDatabaseAsAJob) {

@@ -113,9 +113,12 @@ int FeTable(const std::vector<std::string>& Args) {
   batch::UseProgramRoot();
   // the import's own lookup: the path, else the name below LIN/ of the root
   const std::string& name = o.Rest[0];
-  if (!platform::IsRegularFile(name) &&
-      !batch::RequireFile(LineData().Root() + "LIN/" + name, "Fe table"))
+  const std::string lin = LineData().Root() + "LIN/";
+  if (!platform::IsRegularFile(name) && !platform::IsRegularFile(lin + name)) {
+    std::cerr << "corvesta-batch: Fe table " << batch::U8(name) << ": not found (as given or in "
+              << batch::U8(lin) << ")\n";
     return 1;
+  }
   if (!OpenDM(o.Db)) return 1;
   TJob job("LoadBelmarFe " + name);
   TLineImportResult r;
