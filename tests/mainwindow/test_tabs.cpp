@@ -116,8 +116,11 @@ TEST_F(ProgramTest, GIFSheetHasNoStrayLabelAndAPickedTableGetsANotice) {
   QTest::mouseClick(Corvesta, Qt::LeftButton, {}, QPoint(5, 5));
   QApplication::processEvents();
   EXPECT_FALSE(G.lbMouse->isVisible());
-  for (const QLabel* L : G.Sheet()->findChildren<QLabel*>())
-    if (L->isVisible()) EXPECT_EQ(L, G.lbNotice) << L->text().toStdString();
+  for (const QLabel* L : G.Sheet()->findChildren<QLabel*>()) {
+    if (L->isVisible()) {
+      EXPECT_EQ(L, G.lbNotice) << L->text().toStdString();
+    }
+  }
 
   Corvesta->ShowPage("TabDB");
   QApplication::processEvents();
