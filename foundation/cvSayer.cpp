@@ -7,6 +7,7 @@
 #include "foundation/cvClock.h"
 #include "foundation/cvDate.h"
 #include "foundation/cvJob.h"
+#include "foundation/cvWarnBox.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvWarnOnceCapture.h"
@@ -227,6 +228,13 @@ void WARNAbs(const std::string& Text) {
     Sayer->Say(Text, kWarnCaption);
   else
     Sayer->Say("WARN:" + Text, std::string());
+}
+
+void WarnBox(const std::string& Text, const std::string& Caption) {
+  if (CurrentJob())
+    WARNAbs(Text);
+  else
+    platform::ShowMsgBox(Text, Caption, platform::MsgButtons::Ok);
 }
 
 void WARNAbsSL(const TStringList* List) {

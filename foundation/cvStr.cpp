@@ -2,7 +2,7 @@
 #include "foundation/cvStr.h"
 
 #include "foundation/cvLit.h"
-#include "platform/MsgBox.h"
+#include "foundation/cvWarnBox.h"
 
 namespace {
 TCharSet DefaultSepChars() {
@@ -23,13 +23,13 @@ void StrErr(const std::string& Text, int32_t Position) {
     StrErrBoxPos(Text, Position);
 }
 
+// Boxes, or inside a job warnings to its report (WarnBox).
 void StrErrBoxPos(const std::string& Text, int32_t Position) {
-  platform::ShowMsgBox(Text + " позиция ошибки = "_cp + IntStr(Position),
-                       "Ошибка обработки строк!"_cp, platform::MsgButtons::Ok);
+  WarnBox(Text + " позиция ошибки = "_cp + IntStr(Position), "Ошибка обработки строк!"_cp);
 }
 
 void CvStrBox(const std::string& Text) {
-  platform::ShowMsgBox(Text, "cvStr Предупреждение или напоминание"_cp, platform::MsgButtons::Ok);
+  WarnBox(Text, "cvStr Предупреждение или напоминание"_cp);
 }
 
 TCharSet MakeCharSet(std::string_view Chars) {

@@ -3,6 +3,7 @@
 #include "models/vectors/cvCalcContext.h"
 #include "plotting/cvPLOT.h"
 
+#include <QLocale>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -28,6 +29,7 @@
 #include "linedata/cvUpkeep.h"
 #include "platform/FileErr.h"
 #include "platform/MsgBox.h"
+#include "platform/SysInfo.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/MainLinks.h"
@@ -42,7 +44,12 @@
 
 // ---------------------------------------------------------------- the application
 
-TCvApplication::TCvApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+TCvApplication::TCvApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
+  // Qt took the locale from the environment: numbers are written and read with "." whatever it
+  // is, by the C library and by Qt's own number widgets.
+  platform::UseCNumbers();
+  QLocale::setDefault(QLocale::c());
+}
 
 bool TCvApplication::notify(QObject* Receiver, QEvent* Event) {
   // Every exception that leaves an event becomes the application's report; the loop goes on.

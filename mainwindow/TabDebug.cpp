@@ -14,6 +14,7 @@
 #include "mainwindow/MainLinks.h"
 #include "platform/Dialogs.h"
 #include "platform/FileErr.h"
+#include "platform/Memo.h"
 #include "platform/qt/QtDialogs.h"
 
 TTabDebug::~TTabDebug() {
@@ -127,6 +128,8 @@ void TTabDebug::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, cbHeadClick);
   CV_HANDLER(H, cbTimeClick);
   CV_HANDLER(H, edIOHexChange);
+  CV_HANDLER(H, edIOHexExit);
+  CV_HANDLER(H, edIOHexKeyDown);
   CV_HANDLER(H, btWINdbgClick);
   CV_HANDLER(H, btDOSdbgClick);
   CV_HANDLER(H, btShowFileClick);
@@ -212,7 +215,8 @@ void TTabDebug::cbTimeClick(TSender) {
 }
 
 // Hexadecimal digits only, at most eight, at most 7FFFFFFF; anything else brings the current
-// mask back into the field.
+// mask back into the field. A good text sets the mask and the binary field; the field itself
+// keeps what is typed (so the next key goes on it) until it is left or Enter is pressed.
 void TTabDebug::edIOHexChange(TSender) {
   if (maskBusy_) return;
   const std::string t = edIOHex->Text();
@@ -234,7 +238,16 @@ void TTabDebug::edIOHexChange(TSender) {
     return;
   }
   TraceMask = static_cast<int32_t>(v);
-  ShowSayerSwitches();
+  maskBusy_ = true;
+  edIO->SetText(IntBin(static_cast<uint32_t>(TraceMask)));
+  maskBusy_ = false;
+}
+
+// Leaving the field or Enter: both mask fields in their standard form.
+void TTabDebug::edIOHexExit(TSender) { ShowSayerSwitches(); }
+
+void TTabDebug::edIOHexKeyDown(TSender E) {
+  if (E.Key == platform::vk::Return) ShowSayerSwitches();
 }
 
 void TTabDebug::btWINdbgClick(TSender) {

@@ -34,6 +34,8 @@ class TTabDebug : public TFormTab<TabDebugForm> {
   void cbHeadClick(TSender E);
   void cbTimeClick(TSender E);
   void edIOHexChange(TSender E);
+  void edIOHexExit(TSender E);
+  void edIOHexKeyDown(TSender E);
   void btWINdbgClick(TSender E);
   void btDOSdbgClick(TSender E);
   void btShowFileClick(TSender E);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
 
@@ -19,6 +20,8 @@ void KeepFreedMemory() {
   mallopt(M_MMAP_THRESHOLD, 256 << 20);
   mallopt(M_TRIM_THRESHOLD, 512 << 20);
 }
+
+void UseCNumbers() { std::setlocale(LC_NUMERIC, "C"); }
 
 namespace {
 

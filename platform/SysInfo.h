@@ -25,6 +25,12 @@ namespace platform {
 // the start of a program.
 void KeepFreedMemory();
 
+// Number text independent of the user's locale: the C library's numeric locale set to "C"
+// (printf, strtod and their kin write and read "." as the decimal point). Every program calls
+// it at start, after the Qt application object, whose construction takes the locale from the
+// environment.
+void UseCNumbers();
+
 // The executable name (without folder) of process Pid, as program text; empty when there is
 // no such process or its name cannot be read.
 std::string ProcessExeName(int64_t Pid);

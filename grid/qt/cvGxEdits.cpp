@@ -11,6 +11,7 @@
 #include <QStyleOption>
 #include <QWheelEvent>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -373,8 +374,10 @@ QString TGxCustomNumberEdit::FormatValue(double V) const {
     const int decimals = Has(eoAllowFloat) ? precision_ : 0;
     // at most 18 significant digits
     const int intDigits = std::abs(V) >= 1 ? static_cast<int>(std::log10(std::abs(V))) + 1 : 1;
-    std::snprintf(buf, sizeof buf, "%.*f", std::max(0, std::min(decimals, 18 - intDigits)), V);
-    s = buf;  // "%f" under the C locale the program keeps: "." always
+    // "." whatever the locale
+    const auto r = std::to_chars(buf, buf + sizeof buf, V, std::chars_format::fixed,
+                                 std::max(0, std::min(decimals, 18 - intDigits)));
+    s.assign(buf, r.ec == std::errc() ? r.ptr : buf);
   }
   return QString::fromStdString(s) + textAfter_;
 }

@@ -93,6 +93,8 @@ bool BindGridEvent(QObject* O, const std::string& Ev,
     g->OnCellDblClick = [cell](QObject*, int C, int R) { cell(C, R); };
   } else if (Ev == "OnHeaderClick") {
     g->OnHeaderClick = [cell](QObject*, int C) { cell(C, -1); };
+  } else if (Ev == "OnFooterClick") {
+    g->OnFooterClick = [cell](QObject*, int C) { cell(C, -1); };
   } else if (Ev == "OnAfterEdit") {
     g->OnAfterEdit = [Fire](QObject*, int C, int R, const WideString& V) {
       Args a;

@@ -1,7 +1,7 @@
 // The grid as a control of the form texts: the form kind TCvGrid. The generated builder makes a
 // TFormCvGrid, gives it the grid's settings by name and its columns one line each, in the
 // grid's "being read" mode, then calls Loaded. Its events (OnSelectCell, OnAfterEdit,
-// OnCellClick, OnCellDblClick, OnHeaderClick, OnAfterRowMove, OnVerticalScroll,
+// OnCellClick, OnCellDblClick, OnHeaderClick, OnFooterClick, OnAfterRowMove, OnVerticalScroll,
 // OnDrawCellBackground, keys, mouse, OnClick, OnExit) bind by name through the form dispatcher.
 #pragma once
 #include <string>

@@ -439,6 +439,8 @@ class TGxCustomGrid : public TGxCustomGridControl {
   std::function<void(QObject*)> OnClick, OnExit;
   std::function<void(QObject*, int ACol, int ARow)> OnCellClick, OnCellDblClick;
   std::function<void(QObject*, int ACol)> OnHeaderClick, OnHeaderDblClick;
+  // A left-button release in the footer strip: the column under the point (-1 when none).
+  std::function<void(QObject*, int ACol)> OnFooterClick;
   // Row dragging (goRowMoving): OnRowMove may refuse; OnAfterRowMove after the move.
   std::function<void(QObject*, int FromPos, int ToPos, bool& Accept)> OnRowMove;
   std::function<void(QObject*, int FromPos, int ToPos)> OnAfterRowMove;
@@ -470,6 +472,9 @@ class TGxCustomGrid : public TGxCustomGridControl {
   void CloseEditor() override;
   // Applies the edit and ends it whatever the apply did; the apply's error goes on.
   void ApplyAndEndEdit();
+  // A press's end of editing: the open edit applied, then EndEdit, which fires OnEditExit also
+  // when no editor was open.
+  void ApplyThenEndEdit();
   // Input row (goInput): the input row takes the selection, selects the column and, when the
   // column takes input and the grid is not ReadOnly, opens the editor over its input cell with
   // Text (the column's InputValue when empty). OnInputSelectCell follows.

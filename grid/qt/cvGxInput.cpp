@@ -274,6 +274,14 @@ void TGxCustomGrid::ApplyAndEndEdit() {
   ApplyEdit();
 }
 
+void TGxCustomGrid::ApplyThenEndEdit() {
+  struct TEnd {
+    TGxCustomGrid* G;
+    ~TEnd() { G->EndEdit(); }
+  } end{this};
+  ApplyEdit();
+}
+
 void TGxCustomGrid::OpenInput(int Col, const WideString* Text, char16_t C) {
   if (!HasOption(goInput) || !Columns().IsValidIndex(Col)) return;
   ApplyAndEndEdit();
@@ -638,7 +646,7 @@ void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
         }
         CellPress(pressCell_.first, pressCell_.second, shift);
         break;
-      case hrNone: ApplyAndEndEdit(); break;
+      case hrNone: ApplyThenEndEdit(); break;
       default: break;
     }
   });
@@ -646,7 +654,7 @@ void TGxCustomGrid::mousePressEvent(QMouseEvent* E) {
 
 void TGxCustomGrid::CellPress(int Col, int Row, int Shift) {
   secondClick_ = false;
-  ApplyAndEndEdit();
+  ApplyThenEndEdit();
   if (GridStyle() == gsReport && inputSelected_) {  // the input row is left
     inputSelected_ = false;
     viewport()->update(InputRect());
@@ -836,6 +844,12 @@ void TGxCustomGrid::mouseReleaseEvent(QMouseEvent* E) {
         }
         break;
       }
+      case hrFooter:
+        if (OnFooterClick) {
+          const TGxCustomColumn* c = ColumnAtX(p.x());
+          OnFooterClick(this, c ? c->Index() : -1);
+        }
+        break;
       case hrInput:
         if (TGxCustomColumn* c = ColumnAtX(p.x())) EditInputCell(c->Index());
         break;

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "foundation/cvWarnBox.h"
 #include "platform/Cursor.h"
-#include "platform/MsgBox.h"
 #include "plotting/gif/cvGIFErr.h"
 
 namespace gifgradient {
@@ -375,8 +375,7 @@ TDib ToLowDepth(const TDib& Src24, int32_t Bits) {
 
 [[noreturn]] void Unsupported() {
   platform::SetCursor(platform::crDefault);
-  platform::ShowMsgBox("Unsupported pixel format for the palette conversion", "GIF",
-                       platform::MsgButtons::Ok);
+  WarnBox("Unsupported pixel format for the palette conversion", "GIF");
   throw EGraphicAbort();
 }
 

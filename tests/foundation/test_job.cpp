@@ -11,6 +11,7 @@
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
 #include "platform/MsgBox.h"
 #include "support/SinkRecorder.h"
 
@@ -158,4 +159,26 @@ TEST(Job, BoxesFromAWorkerThreadNeverReachTheHandler) {
   EXPECT_EQ(r, platform::MsgResult::No);  // the box's default
   EXPECT_EQ(logged, "from a worker");
   EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST(Job, StringErrorsInsideAJobGoToItsReportNotABox) {
+  SinkRecorder rec;
+  platform::ScriptedMsgBoxes boxes;
+  Sayer->BoxesOn();
+  TJob job("Parse");
+  ASSERT_TRUE(RunJob(job, [](TJob&) {
+    (void)ValInt("12x");  // the string-error handler
+    (void)ESt(0, 1.5);    // the warning channel
+  }));
+  EXPECT_TRUE(boxes.Shown().empty());
+  const auto report = job.Report();
+  ASSERT_EQ(report.size(), 3u);
+  EXPECT_EQ(report[1], "Ошибка ValInt при вводе целого <12x> позиция ошибки = 3"_cp);
+  EXPECT_NE(report[2].find("Подозрительный вызов ESt"_cp), std::string::npos) << report[2];
+  // outside a job both are boxes, as before
+  (void)ValInt("12x");
+  (void)ESt(0, 1.5);
+  ASSERT_EQ(boxes.Shown().size(), 2u);
+  EXPECT_EQ(boxes.Shown()[0].caption, "Ошибка обработки строк!"_cp);
+  EXPECT_EQ(boxes.Shown()[1].caption, "cvStr Предупреждение или напоминание"_cp);
 }

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "foundation/cvJob.h"
 #include "platform/MsgBox.h"
 #include "plotting/gif/cvGIFErr.h"
 #include "plotting/gif/cvGIFGradient.h"
@@ -145,6 +146,12 @@ TEST(GifGradient, UnchangedAndFailures) {
   platform::ScriptedMsgBoxes Boxes;
   EXPECT_THROW(BitmapToPaletteDIB(N, 24, rmHistogram), EGraphicAbort);
   EXPECT_EQ(Boxes.Shown().size(), 1u);
+  // Inside a job the text goes to the job's report, no box.
+  TJob Job("reduce");
+  EXPECT_FALSE(RunJob(Job, [&](TJob&) { BitmapToPaletteDIB(N, 24, rmHistogram); }));
+  EXPECT_EQ(Boxes.Shown().size(), 1u);
+  ASSERT_EQ(Job.Warnings().size(), 1u);
+  EXPECT_EQ(Job.Warnings()[0].Text, "Unsupported pixel format for the palette conversion");
   // 1 and 4 bits: the nearest of black and white, or of the 16 standard colours.
   const TDib One = TDib::LoadFromBmp(BitmapToPaletteDIB(Solid(2, 2, 250, 240, 230), 1, rmHistogram));
   EXPECT_EQ(One.BitCount, 1);

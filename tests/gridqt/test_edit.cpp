@@ -119,6 +119,23 @@ TEST(GridEdit, AClickAppliesTheEditAndSecondClickEdit) {
   EXPECT_EQ(g.EditCell(), std::make_pair(1, 1));
 }
 
+TEST(GridEdit, EveryCellPressEndsEditingWithOnEditExit) {
+  TEditGrid f;
+  TCvGrid& g = *f.G;
+  // no editor open: the press still ends editing, once
+  ASSERT_FALSE(g.Editing());
+  QTest::mousePress(g.viewport(), Qt::LeftButton, {}, f.CellPoint(1, 0));
+  EXPECT_EQ(f.E, Events{"exit"});
+  QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, f.CellPoint(1, 0));
+  ASSERT_TRUE(g.Editing());  // the release opened the editor
+  // with the editor open: the edit stored, then the exit
+  f.E.clear();
+  f.Type("4");
+  QTest::mousePress(g.viewport(), Qt::LeftButton, {}, f.CellPoint(0, 2));
+  EXPECT_EQ(f.E, (Events{"accept 1,0 4", "after 1,0 4", "exit"}));
+  QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, f.CellPoint(0, 2));
+}
+
 TEST(GridEdit, TypedCharacterOpensAndBadNumberIsReported) {
   TEditGrid f;
   TCvGrid& g = *f.G;

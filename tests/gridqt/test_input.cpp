@@ -293,3 +293,26 @@ TEST(GridInput, HeaderDragMovesAndHidesOnlyWithCanHideColumn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridInput, FooterReleaseFiresOnFooterClickWithTheColumn) {
+  TGridFixture f(2, 3, 300, 200, Go(goGrid) | Go(goHeader) | Go(goFooter));
+  TCvGrid& g = *f.G;
+  std::vector<int> clicks;
+  g.OnFooterClick = [&](QObject*, int c) { clicks.push_back(c); };
+  const QRect foot = g.FooterRect();
+  ASSERT_FALSE(foot.isEmpty());
+  const TGxRect c1 = g.GetCellRect(1, 0);
+  const QPoint p((c1.Left + c1.Right) / 2, foot.center().y());
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, p);
+  EXPECT_EQ(clicks, std::vector<int>{1});
+  // the right button ends editing only; a release on the cells is no footer click
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {}, p);
+  const TGxRect c0 = g.GetCellRect(0, 1);
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                    QPoint((c0.Left + c0.Right) / 2, (c0.Top + c0.Bottom) / 2));
+  EXPECT_EQ(clicks, std::vector<int>{1});
+}
+
+}  // namespace

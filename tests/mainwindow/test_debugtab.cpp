@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <functional>
 #include <thread>
@@ -105,27 +106,48 @@ TEST_F(DebugTab, EachSwitchSetsTheSinkStoresItsKeyAndSurvivesARestart) {
   EXPECT_FALSE(App->TunCommon->Flag("SayerQF"));
 }
 
-TEST_F(DebugTab, TheMaskTakesHexadecimalOnly) {
+TEST_F(DebugTab, TheMaskTakesHexadecimalTypedKeyByKey) {
   Corvesta->ShowPage("TabDebug");
+  QApplication::processEvents();
   TraceMask = 5;
+  Tab().ShowSayerSwitches();
+  auto* Hex = static_cast<QLineEdit*>(Tab().edIOHex);
+  // Typed into the emptied field, one key after the other; the field shows what is typed and
+  // takes its eight-digit form on Enter.
   struct TCase {
     const char* Typed;
     int32_t Mask;
-    const char* Hex;
+    const char* Shown;  // after the keys
+    const char* Hex;    // after Enter
   } cases[] = {
-      {"1f", 31, "0000001F"},       {"1g", 31, "0000001F"},
-      {"7FFFFFFF", 0x7FFFFFFF, "7FFFFFFF"}, {"80000000", 0x7FFFFFFF, "7FFFFFFF"},
-      {"123456789", 0x7FFFFFFF, "7FFFFFFF"}, {"", 0, "00000000"},
+      {"1f", 31, "1f", "0000001F"},
+      {"1g", 1, "00000001", "00000001"},  // a bad key: the current mask's digits again
+      {"7FFFFFFF", 0x7FFFFFFF, "7FFFFFFF", "7FFFFFFF"},
+      {"80000000", 0x8000000, "08000000", "08000000"},  // above 7FFFFFFF: refused
+      {"123456789", 0x12345678, "12345678", "12345678"},  // a ninth digit: refused
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Typed);
-    Tab().edIOHex->SetText(c.Typed);  // the change event runs
-    QApplication::processEvents();
+    Hex->clear();
+    EXPECT_EQ(TraceMask, 0);  // an empty text is 0
+    QTest::keyClicks(Hex, c.Typed);
     EXPECT_EQ(TraceMask, c.Mask);
+    EXPECT_EQ(Tab().edIOHex->Text(), c.Shown);
+    QTest::keyClick(Hex, Qt::Key_Return);
     EXPECT_EQ(Tab().edIOHex->Text(), c.Hex);
   }
-  Tab().edIOHex->SetText("1F");
+  Hex->clear();
+  QTest::keyClicks(Hex, "1F");
   EXPECT_EQ(Tab().edIO->Text(), "00000000 00000000 00000000 00011111");
+  // leaving the field gives the eight-digit form too
+  Hex->clear();
+  Hex->setFocus();
+  QTest::keyClicks(Hex, "a");
+  EXPECT_EQ(Tab().edIOHex->Text(), "a");
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(Hex, &out);
+  EXPECT_EQ(Tab().edIOHex->Text(), "0000000A");
+  EXPECT_EQ(TraceMask, 10);
 }
 
 TEST_F(DebugTab, ThisMemoShowsAJobsWarningsOnTheWindowsThread) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
 
 #include "app/cvApp.h"
@@ -12,6 +13,8 @@
 #include "foundation/cvLit.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/Program.h"
+#include "mainwindow/TabDB.h"
+#include "mainwindow/TabStandIns.h"
 #include "mainwindow/support/ProgramEnv.h"
 #include "linedata/cvDM.h"
 
@@ -102,6 +105,36 @@ TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
                   QString::fromStdString(std::string(page) + "Notice")),
               nullptr)
         << page;
+}
+
+// The GIF sheet shows its notice and no stray cursor label, also after a press on the form; the
+// Data tab's list names the picked table in a notice, since its grid is not built yet.
+TEST_F(ProgramTest, GIFSheetHasNoStrayLabelAndAPickedTableGetsANotice) {
+  Corvesta->ShowPage("TabGIF");
+  QApplication::processEvents();
+  TTabGIF& G = Corvesta->GIFTab();
+  QTest::mouseClick(Corvesta, Qt::LeftButton, {}, QPoint(5, 5));
+  QApplication::processEvents();
+  EXPECT_FALSE(G.lbMouse->isVisible());
+  for (const QLabel* L : G.Sheet()->findChildren<QLabel*>()) {
+    if (L->isVisible()) {
+      EXPECT_EQ(L, G.lbNotice) << L->text().toStdString();
+    }
+  }
+
+  Corvesta->ShowPage("TabDB");
+  QApplication::processEvents();
+  TTabDB& D = Corvesta->DBTab();
+  ASSERT_TRUE(D.lbDBNotice->isVisible());
+  EXPECT_EQ(D.lbDBNotice->Caption(), "Просмотр таблицы - функция пока недоступна"_cp);
+  ASSERT_GT(D.ListDB->ItemCount(), 2);
+  // picked by the user (the combo's activation)
+  D.ListDB->setCurrentIndex(2);
+  emit D.ListDB->activated(2);
+  QApplication::processEvents();
+  EXPECT_EQ(D.lbDBNotice->Caption(),
+            "Просмотр таблицы "_cp + D.ListDB->Item(2) + " - функция пока недоступна"_cp);
+  EXPECT_TRUE(boxes->Shown().empty()) << AllBoxes(*boxes);
 }
 
 }  // namespace

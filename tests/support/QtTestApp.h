@@ -1,7 +1,11 @@
 // The Qt application of a test program that shows widgets: made once, offscreen unless the
-// environment names another platform.
+// environment names another platform. As in the program, numbers stay in the "C" locale
+// whatever locale Qt took from the environment.
 #pragma once
 #include <QApplication>
+#include <QLocale>
+
+#include "platform/SysInfo.h"
 
 namespace testsupport {
 
@@ -10,7 +14,12 @@ inline QApplication* QtTestApp() {
   static char name[] = "corvesta-test";
   static char* argv[] = {name, nullptr};
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);
+  static QApplication* app = [] {
+    auto* a = new QApplication(argc, argv);
+    platform::UseCNumbers();
+    QLocale::setDefault(QLocale::c());
+    return a;
+  }();
   return app;
 }
 

@@ -25,8 +25,14 @@ int RunAsJob(TJob& Job, const std::function<void(TJob&)>& Work);
 // object's root, with the working-directory table loaded and the libraries' services installed.
 void UseProgramRoot();
 // Connects D to the line database File (the application root's when empty); false, with the
-// reason on standard error, when it cannot be used.
+// file and the reason on standard error, when it cannot be used (a file it made is removed).
 bool ConnectLineDb(TDM& D, const std::string& File);
+// A failed command leaves no database it created: the file ConnectLineDb made for D is removed.
+void DropNewLineDb(TDM& D, const std::string& File);
+// False, with the file or folder and "not found" (or what it is instead) on standard error,
+// when File is no regular file / Folder no folder. What names it ("table file", ...).
+bool RequireFile(const std::string& File, const char* What);
+bool RequireFolder(const std::string& Folder, const char* What);
 // The arguments "[--db FILE] [--warn] ONE" of a line-database command: FILE into Db (code page
 // 1251), ONE into One; --warn switches warnings on. False on any other argument or without ONE.
 bool DbAndOne(const std::vector<std::string>& Args, std::string& Db, std::string& One);

@@ -9,8 +9,10 @@
 #include "linedata/cvCleanups.h"
 #include "foundation/cvStrList.h"
 #include "linedata/cvDM.h"
+#include "linedata/cvLDServices.h"
 #include "linedata/cvLineImport.h"
 #include "linedata/cvMend.h"
+#include "platform/FileErr.h"
 #include "tools/batch/Batch.h"
 
 namespace {
@@ -52,6 +54,12 @@ bool OpenDM(const std::string& File) {
   return batch::ConnectLineDb(*DM, File);
 }
 
+// The end of an import: a failed one leaves no database it made.
+void Finish(const std::string& File, int Status) {
+  if (Status != 0 && DM) batch::DropNewLineDb(*DM, File);
+  FreeDM();
+}
+
 // cleanup [--db FILE] [--yes] [--delete] OP FROM TO [MINHM MINCV]: OP clear (KurLines of the
 // range), hfs (one record per hyperfine group), weak (below both depth minima), heavy (lines of
 // Tm .. U) or dupes (records repeating LAMB, ELOW, LGGF); heavy and dupes only list without
@@ -84,9 +92,14 @@ int Cleanup(const std::vector<std::string>& Args) {
   return rc;
 }
 
-void PrintImport(const TLineImportResult& R) {
-  std::cout << "added " << R.Added << ", updated " << R.Updated << ", skipped " << R.Skipped
-            << ", observations " << R.Observations << ", lggf " << R.LggfAdded << "\n";
+// The counts only for a committed run (status 0); a failed or cancelled run's transaction was
+// rolled back, so it says that nothing was added. The reading error, if any, either way.
+void PrintImport(const TLineImportResult& R, int Status) {
+  if (Status == 0)
+    std::cout << "added " << R.Added << ", updated " << R.Updated << ", skipped " << R.Skipped
+              << ", observations " << R.Observations << ", lggf " << R.LggfAdded << "\n";
+  else
+    std::cout << "nothing added: the run was rolled back\n";
   if (R.ErrLine > 0)
     std::cerr << batch::U8(R.ErrFile) << ":" << R.ErrLine << ":" << R.ErrPos << ": "
               << batch::U8(R.ErrText) << "\n";
@@ -97,12 +110,23 @@ void PrintImport(const TLineImportResult& R) {
 int FeTable(const std::vector<std::string>& Args) {
   TOpts o = Options(Args);
   if (o.Bad || o.Rest.size() != 1) return batch::Usage();
+  batch::UseProgramRoot();
+  // the import's own lookup: the path, else the name below LIN/ of the root
+  const std::string& name = o.Rest[0];
+  const std::string lin = LineData().Root() + "LIN/";
+  if (!platform::IsRegularFile(name) && !platform::IsRegularFile(lin + name)) {
+    std::cerr << "corvesta-batch: Fe table " << batch::U8(name) << ": not found (as given or in "
+              << batch::U8(lin) << ")\n";
+    return 1;
+  }
   if (!OpenDM(o.Db)) return 1;
-  TJob job("LoadBelmarFe " + o.Rest[0]);
+  TJob job("LoadBelmarFe " + name);
   TLineImportResult r;
-  const int rc = batch::RunAsJob(job, [&](TJob& J) { LoadBelmarFe(J, *DM, o.Rest[0], r); });
-  PrintImport(r);
-  FreeDM();
+  const int rc = batch::RunAsJob(job, [&](TJob& J) {
+    if (!LoadBelmarFe(J, *DM, name, r) && !J.Cancelled()) J.Fail("Fe table " + name + " not loaded");
+  });
+  PrintImport(r, rc);
+  Finish(o.Db, rc);
   return rc;
 }
 
@@ -110,16 +134,18 @@ int FeTable(const std::vector<std::string>& Args) {
 int Vald(const std::vector<std::string>& Args) {
   TOpts o = Options(Args);
   if (o.Bad || o.Rest.size() != 1) return batch::Usage();
+  if (!batch::RequireFile(o.Rest[0], "VALD file")) return 1;
   if (!OpenDM(o.Db)) return 1;
   TStringList lines;
   lines.LoadFromFile(o.Rest[0]);
   TJob job("Load VALD Line Short");
   TLineImportResult r;
   const int rc = batch::RunAsJob(job, [&](TJob& J) {
-    if (!LoadLineVALDShort(J, *DM, lines, r) && !J.Cancelled()) J.Fail("VALD import ended");
+    if (!LoadLineVALDShort(J, *DM, lines, r) && !J.Cancelled())
+      J.Fail("VALD file " + o.Rest[0] + " not loaded");
   });
-  PrintImport(r);
-  FreeDM();
+  PrintImport(r, rc);
+  Finish(o.Db, rc);
   return rc;
 }
 
@@ -133,7 +159,7 @@ int ZeemanFill(const std::vector<std::string>& Args) {
   const int rc = batch::RunAsJob(job, [&](TJob& J) {
     if (!FillLinesZeeStruct(J, *DM, r) && !J.Cancelled()) J.Fail("no Zeeman patterns");
   });
-  PrintImport(r);
+  PrintImport(r, rc);
   FreeDM();
   return rc;
 }

@@ -42,10 +42,15 @@ int OpenScan(TLFITS& Scan, const std::string& Arg) {
   batch::UseProgramRoot();
   InstallScanServices();
   const std::string folder = batch::ScanPath(batch::Cp(Arg));
+  if (!batch::RequireFolder(folder, "scan folder")) return 1;
   TJob job("LFITS.LoadHeaders " + folder);
   return batch::RunAsJob(job, [&](TJob& J) {
     Scan.Link(folder);
-    if (!Scan.LoadHeaders(J) && !J.Cancelled()) J.Fail("headers not read");
+    if (!Scan.LoadHeaders(J)) {
+      if (!J.Cancelled()) J.Fail("headers not read");
+      return;
+    }
+    if (Scan.Count() == 0) J.Fail("scan folder " + folder + ": no slit-position files");
   });
 }
 

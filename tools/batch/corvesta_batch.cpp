@@ -9,6 +9,7 @@
 // printed at the end as the job's report. Exit status: 0 done, 1 failed (the error on standard
 // error), 2 bad arguments, 130 cancelled. The commands are in tools/batch/cmd_*.cpp.
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <chrono>
 #include <csignal>
@@ -25,6 +26,7 @@
 #include "foundation/cvSayer.h"
 #include "linedata/cvDM.h"
 #include "platform/CodePage.h"
+#include "platform/FileErr.h"
 #include "tools/batch/Batch.h"
 
 namespace {
@@ -93,8 +95,40 @@ int RunAsJob(TJob& Job, const std::function<void(TJob&)>& Work) {
 
 bool ConnectLineDb(TDM& D, const std::string& File) {
   const std::string db = File.empty() ? TDM::DefaultFileName() : File;
-  if (D.Connect(db)) return true;
-  std::cerr << "corvesta-batch: " << U8(Sayer->LastText.empty() ? db : Sayer->LastText) << "\n";
+  // in a job of its own, so that the reason a connection fails is kept and told
+  TJob job("connect " + db);
+  bool ok = false;
+  RunJob(job, [&](TJob&) { ok = D.Connect(db); });
+  if (ok) return true;
+  std::string reason;
+  for (const TJob::TWarning& w : job.Warnings()) reason += (reason.empty() ? "" : "; ") + w.Text;
+  if (reason.empty()) reason = job.Error();
+  if (reason.empty()) reason = "cannot be opened";
+  std::cerr << "corvesta-batch: line database " << U8(db) << ": " << U8(reason) << "\n";
+  DropNewLineDb(D, File);
+  return false;
+}
+
+void DropNewLineDb(TDM& D, const std::string& File) {
+  if (!D.Created()) return;
+  const std::string db = File.empty() ? TDM::DefaultFileName() : File;
+  D.Disconnect();
+  std::error_code ec;
+  for (const char* tail : {"", "-journal", "-wal", "-shm"})
+    std::filesystem::remove(platform::SysPath(db + tail), ec);
+}
+
+bool RequireFile(const std::string& File, const char* What) {
+  if (platform::IsRegularFile(File)) return true;
+  std::cerr << "corvesta-batch: " << What << " " << U8(File) << ": "
+            << (platform::IsDirectory(File) ? "is a folder, not a file" : "not found") << "\n";
+  return false;
+}
+
+bool RequireFolder(const std::string& Folder, const char* What) {
+  if (platform::IsDirectory(Folder)) return true;
+  std::cerr << "corvesta-batch: " << What << " " << U8(Folder) << ": "
+            << (platform::PathExists(Folder) ? "is not a folder" : "not found") << "\n";
   return false;
 }
 
@@ -133,6 +167,7 @@ void UseProgramRoot() {
 
 int main(int Argc, char** Argv) {
   platform::KeepFreedMemory();
+  platform::UseCNumbers();
   std::vector<std::vector<std::string>> chain(1);
   for (int i = 1; i < Argc; ++i) {
     if (std::string(Argv[i]) == "--then")

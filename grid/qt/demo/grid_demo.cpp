@@ -7,9 +7,11 @@
 #include <memory>
 
 #include "grid/qt/demo/GridDemo.h"
+#include "platform/SysInfo.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  platform::UseCNumbers();
   int rows = 10000;
   const char* grab = nullptr;
   for (int i = 1; i < argc; ++i) {

@@ -5,9 +5,11 @@
 
 #include "plotting/cvGRADDemo.h"
 #include "plotting/qt/cvGRADQt.h"
+#include "platform/SysInfo.h"
 
 int main(int argc, char** argv) {
   QApplication App(argc, argv);
+  platform::UseCNumbers();
   InstallPlottingQt();
   const std::string File = argc > 1 ? argv[1] : "graf_page.png";
   const int W = argc > 3 ? std::atoi(argv[2]) : 1200, H = argc > 3 ? std::atoi(argv[3]) : 900;

@@ -10,9 +10,11 @@
 #include "plotting/cvPlotDemo.h"
 #include "plotting/qt/cvFPicTool.h"
 #include "plotting/qt/cvFPict.h"
+#include "platform/SysInfo.h"
 
 int main(int argc, char** argv) {
   QApplication App(argc, argv);
+  platform::UseCNumbers();
   InstallPlottingQt();
   if (argc < 2) {
     std::fprintf(stderr, "usage: plotter_demo MODELDIR [file.png] [w h] | MODELDIR --show\n");
