@@ -954,7 +954,9 @@ void TFIOut::CVOUTHeader() {
   HSL->Add(FITCardI("NAXIS2", nY, "Number of positions along axis 2"));
   HSL->Add(FITCardI("PCOUNT", 0, "No Group Parameters"));
   HSL->Add(FITCardI("GCOUNT", 1, "One Data Group"));
-  HSL->Add(FITCardStr("EXTNAME", Name.substr(0, 20), "CV: " + Com));
+  // A comment read back from a map file keeps its "CV: ": it is not added a second time.
+  HSL->Add(FITCardStr("EXTNAME", Name.substr(0, 20),
+                      Com.rfind("CV: ", 0) == 0 ? Com : "CV: " + Com));
   HSL->Add(FITCardStr("ALG_VER", Ver, "Version of algorithm"));
   HSL->Add(FITCardStr("CALCTIME", now, "Date_Time of Calculations"));
   HSL->Add(FITCardRF("VAL_MIN", 7, "Minimal Value on the Map", vMin));

@@ -108,6 +108,10 @@ TEST(MapFiles, ReloadEqualsWhatWasWrittenForEveryPaddingUnit) {
     }
     EXPECT_EQ(reg.Item(0)->Ver, "20241023");
     EXPECT_EQ(reg.Item(2)->Ver, "220101");  // written without a version: the old header's rule
+    // A map read back and written again keeps its comment (no second "CV: ").
+    reg.Item(0)->CVOUTHeader();
+    EXPECT_EQ(CardComment(GetFITKeyS80All("EXTNAME", reg.Item(0)->HSL.get())),
+              "CV: test " + maps[0]->Name);
     // Loading again registers nothing twice.
     ASSERT_TRUE(reg.LoadOwn(kDa, kTi, nullptr, true));
     ASSERT_TRUE(reg.LoadOwnFile(kDa, kTi));
