@@ -480,7 +480,7 @@ bool KurLinesMergeHFS(TJob& Job, const std::string& From, const std::string& To,
         List.ExtractISO(*p, work);
       if (List.Count() == before) {  // nothing matched its own key: it goes alone
         auto it = std::find_if(List.Items.begin(), List.Items.end(),
-                               [&](const auto& E) { return E.get() == p; });
+                               [q = p](const auto& E) { return E.get() == q; });
         work->Items.push_back(std::move(*it));
         List.Items.erase(it);
       }

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "foundation/cvFile.h"
 #include "foundation/cvJob.h"
@@ -17,6 +19,7 @@
 #include "linedata/cvKurucz.h"
 #include "linedata/cvLDServices.h"
 #include "linedata/cvMend.h"
+#include "linedata/cvSqlText.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -176,6 +179,53 @@ void BandIds(TcvDatabase& Db, char Code, std::string& Low, std::string& High) {
   }
 }
 
+// The secondary indexes of KurLines, taken down inside the import's transaction once it has added
+// as many rows as the table held (at least kDeferFrom) and built again from their stored SQL after
+// the last row: one sort per index instead of a tree look-up per row and index. The transaction
+// keeps it all or nothing: a cancel or a failure rolls the drop back with the rows.
+class TDeferredIndexes {
+ public:
+  static constexpr int64_t kDeferFrom = 5000;
+
+  explicit TDeferredIndexes(TcvDatabase& Db) : db_(Db) {
+    // The largest row number stands for the row count without counting.
+    TStmt n(Db, "SELECT MAX(rowid) FROM KurLines");
+    if (n.Step("KurLines: rows")) held_ = sqlite3_column_int64(*n, 0);
+  }
+  // Called after each added row.
+  void Added(int64_t Count) {
+    if (!tried_ && Count >= std::max(held_, kDeferFrom)) Drop();
+  }
+  // Builds what was dropped again (before the commit).
+  void Rebuild() {
+    for (const std::string& sql : dropped_) db_.Exec(sql);
+    dropped_.clear();
+  }
+
+ private:
+  void Drop() {
+    tried_ = true;
+    std::vector<std::pair<std::string, std::string>> ix;
+    {
+      TStmt q(db_,
+              "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = 'KurLines' "
+              "AND sql IS NOT NULL");
+      while (q.Step("KurLines: indexes")) ix.emplace_back(q.ColumnText(0), q.ColumnText(1));
+    }
+    for (const auto& [name, sql] : ix) {
+      // A statement still reading the table keeps its index (the drop is refused): it stays.
+      const std::string drop = "DROP INDEX " + sqltext::QuoteIdent(name);
+      if (sqlite3_exec(db_.Handle(), drop.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
+        dropped_.push_back(sql);
+    }
+  }
+
+  TcvDatabase& db_;
+  int64_t held_ = 0;
+  bool tried_ = false;
+  std::vector<std::string> dropped_;
+};
+
 }  // namespace
 
 bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R) {
@@ -186,6 +236,7 @@ bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R
   TcvDatabase::TTransaction tr(&Db);
   TStmt find(Db, "SELECT 1 FROM KurLines WHERE Id = ?1");
   TStmt ins(Db, kInsert);
+  TDeferredIndexes indexes(Db);
   bool done = false;
   for (char code = KurBandCode(From); code != '\0' && !done; code = NextBand(code, To)) {
     const std::string file = BandFile(code);
@@ -244,10 +295,12 @@ bool LoadKurLines(TJob& Job, TDM& D, double From, double To, TKurImportResult& R
       ins.Step("KurLines: append");
       ins.Reset();
       ++R.Added;
+      indexes.Added(R.Added);
     }
     f.Close();
   }
   if (!Job.Step(1, 1, "KurLines")) return false;
+  indexes.Rebuild();
   tr.Commit();
   return true;
 }

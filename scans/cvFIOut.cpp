@@ -203,7 +203,9 @@ __attribute__((target("avx2"))) void ScanGroupAvx2(const float* S, float* D, siz
 // GCC 12's AVX-512 headers warn about their own deliberately undefined values.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#ifndef __clang__
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 struct TAcc16 {
   __m512 Mn, Mx;
   __m512d S0, S1;

@@ -452,8 +452,8 @@ typedef double TV8 __attribute__((vector_size(64)));
 typedef double TV4 __attribute__((vector_size(32)));
 
 template <class T>
-__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
-    const TSmoothWeights& S, const T* Y, double* __restrict Acc) {
+inline __attribute__((always_inline)) void SmoothColumnsBody(const TSmoothWeights& S, const T* Y,
+                                                             double* __restrict Acc) {
   const int32_t n = S.N;
   for (int32_t i = 0; i < n; ++i) Acc[i] = 0;
   for (int32_t j = 0; j < n; ++j) {
@@ -480,6 +480,16 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
     }
     for (; i <= hi; ++i) Acc[i] += w[i] * y;
   }
+}
+
+// One clone set per element type (clones of a template are not portable between compilers).
+__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
+    const TSmoothWeights& S, const int32_t* Y, double* __restrict Acc) {
+  SmoothColumnsBody(S, Y, Acc);
+}
+__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
+    const TSmoothWeights& S, const double* Y, double* __restrict Acc) {
+  SmoothColumnsBody(S, Y, Acc);
 }
 
 template <class T>

@@ -46,7 +46,7 @@ TGxCustomGrid::TGxCustomGrid(QWidget* Parent) : TGxCustomGridControl(Parent) {
     QObject::connect(e, &QLineEdit::textChanged, this, [this, e](const QString& T) {
       if (settingText_ || e != editor_ || !Editing() || !OnEdit) return;
       const auto [c, r] = EditCell();
-      Guarded("OnEdit", [&] { OnEdit(this, c, r, GxWide(T)); });
+      Guarded("OnEdit", [&, c = c, r = r] { OnEdit(this, c, r, GxWide(T)); });
     });
   }
   // the list's selection and closing reach the column's events

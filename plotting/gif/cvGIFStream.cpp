@@ -355,30 +355,34 @@ std::vector<uint8_t> TGIFFrame::DecodeToDIB() {
 
 namespace {
 
-constexpr int kHashSlots = 17777;
-constexpr uint16_t kEmptySlot = 0xFFFF;
+// The string table: open addressing over 8192 slots (at most 4094 codes live between clears),
+// each slot holding key (prefix code << 8 | pixel) << 12 | assigned code. The slot comes from a
+// multiplicative hash of the key, so the strings of a long run of one colour spread over the
+// table as any others do.
+constexpr int kSlotBits = 13;
+constexpr uint32_t kSlots = 1u << kSlotBits;
+constexpr uint32_t kFreeSlot = 0xFFFFFFFFu;  // no key reaches it (codes stay below 4095)
+
+inline uint32_t SlotOf(uint32_t Key) { return (Key * 0x9E3779B1u) >> (32 - kSlotBits); }
 
 // Codes packed from the least significant bit into 255-byte sub-blocks.
 struct TCodeWriter {
   std::vector<uint8_t>& Out;
   uint64_t Buf = 0;
   int Have = 0;
-  size_t LenAt = 0;
   int InBlock = 0;
-  explicit TCodeWriter(std::vector<uint8_t>& O) : Out(O) { Open(); }
-  void Open() {
-    LenAt = Out.size();
-    Out.push_back(0);
+  uint8_t Block[256];
+  explicit TCodeWriter(std::vector<uint8_t>& O) : Out(O) {}
+  void Emit() {
+    Block[0] = uint8_t(InBlock);
+    Out.insert(Out.end(), Block, Block + 1 + InBlock);
     InBlock = 0;
   }
   void Byte(uint8_t B) {
-    Out.push_back(B);
-    if (++InBlock == 255) {
-      Out[LenAt] = 255;
-      Open();
-    }
+    Block[1 + InBlock] = B;
+    if (++InBlock == 255) Emit();
   }
-  void Put(int Code, int Width) {
+  void Put(uint32_t Code, int Width) {
     Buf |= uint64_t(Code) << Have;
     Have += Width;
     while (Have >= 8) {
@@ -387,81 +391,56 @@ struct TCodeWriter {
       Have -= 8;
     }
   }
+  // The last bits, the last sub-block and the terminator.
   void Flush() {
     if (Have > 0) Byte(uint8_t(Buf));
     Have = 0;
-    if (InBlock > 0) {
-      Out[LenAt] = uint8_t(InBlock);
-      Out.push_back(0);
-    } else {
-      Out[LenAt] = 0;  // the open block becomes the terminator
-    }
+    if (InBlock > 0) Emit();
+    Out.push_back(0);
   }
 };
 
-struct TRecord {
-  uint16_t Prefix;
-  uint16_t Code;
-  uint8_t Suffix;
-};
+template <int Bits>
+inline uint32_t PixelAt(const uint8_t* Row, int32_t X) {
+  if constexpr (Bits == 8)
+    return Row[X];
+  else if constexpr (Bits == 4)
+    return (X & 1) ? (Row[X >> 1] & 15u) : (Row[X >> 1] >> 4);
+  else
+    return (Row[X >> 3] >> (7 - (X & 7))) & 1u;
+}
 
-// The LZW data of an indexed picture (1, 4 or 8 bits), rows from the top.
-void LzwEncode(std::vector<uint8_t>& Out, const TDib& D, TCvGIF* G) {
-  int W = D.BitCount == 1 ? 3 : D.BitCount + 1;
+// The codes of the rows of a 1-, 4- or 8-bit picture, from the top; RowDone(y) after each row.
+template <int Bits, class TRowDone>
+void LzwCodes(const TDib& D, TCodeWriter& C, TRowDone&& RowDone) {
+  int W = Bits == 1 ? 3 : Bits + 1;
   const int StartW = W;
-  Out.push_back(uint8_t(W - 1));
-  const int Clear = 1 << (W - 1), End = Clear + 1;
-  int Last = Clear + 1, Cap = 1 << W;
-  std::vector<uint16_t> Slots(kHashSlots, kEmptySlot);
-  std::vector<TRecord> Pool(kMaxCode);
-  Out.reserve(Out.size() + size_t(D.Stride()) * D.Height / 2 + 64);
-  TCodeWriter C(Out);
+  const uint32_t Clear = 1u << (W - 1), End = Clear + 1;
+  uint32_t Last = Clear + 1, Cap = 1u << W;
+  std::vector<uint32_t> Table(kSlots, kFreeSlot);
   C.Put(Clear, W);
-  const std::string Text = "Кодирование GIF"_cp;
-  auto Report = [&](TGIFProgressStage S, int32_t P, const std::string& M) {
-    return G ? G->Progress(S, P, M) : true;
-  };
-  Report(TGIFProgressStage::Starting, 0, Text);
   bool HavePrefix = false;
-  int Prefix = 0, Len = 0;
-  uint32_t Hash = 0;
-  int32_t LastPercent = 0;
+  uint32_t Prefix = 0;
   for (int32_t y = 0; y < D.Height; ++y) {
     const uint8_t* Row = D.Row(y);
     for (int32_t x = 0; x < D.Width; ++x) {
-      int P;
-      switch (D.BitCount) {
-        case 8: P = Row[x]; break;
-        case 4: P = (x & 1) ? (Row[x >> 1] & 15) : (Row[x >> 1] >> 4); break;
-        default: P = (Row[x >> 3] >> (7 - (x & 7))) & 1; break;
-      }
+      const uint32_t P = PixelAt<Bits>(Row, x);
       if (!HavePrefix) {
         Prefix = P;
-        Hash = uint32_t(P + 3) * 301;
-        Len = 1;
         HavePrefix = true;
         continue;
       }
-      ++Len;
-      Hash = (uint32_t(P + Len + 4) * Hash) % uint32_t(kHashSlots);  // below 2^32
-      uint32_t S = Hash;
-      for (;;) {
-        const uint16_t R = Slots[S];
-        if (R == kEmptySlot) break;
-        if (Pool[R].Prefix == Prefix && Pool[R].Suffix == P) break;
-        if (++S == kHashSlots) S = 0;
-      }
-      if (Slots[S] != kEmptySlot) {
-        Prefix = Pool[Slots[S]].Code;
+      const uint32_t Key = (Prefix << 8) | P;
+      uint32_t S = SlotOf(Key), E;
+      while ((E = Table[S]) != kFreeSlot && (E >> 12) != Key) S = (S + 1) & (kSlots - 1);
+      if (E != kFreeSlot) {
+        Prefix = E & 0xFFFu;
         continue;
       }
       C.Put(Prefix, W);
       ++Last;
-      Pool[Last] = TRecord{uint16_t(Prefix), uint16_t(Last), uint8_t(P)};
-      Slots[S] = uint16_t(Last);
+      Table[S] = (Key << 12) | Last;
       Prefix = P;
-      Hash = uint32_t(P + 3) * 301;
-      Len = 1;
       if (Last == Cap) {
         Cap *= 2;
         ++W;
@@ -471,15 +450,11 @@ void LzwEncode(std::vector<uint8_t>& Out, const TDib& D, TCvGIF* G) {
         HavePrefix = false;
         Last = Clear + 1;
         W = StartW;
-        Cap = 1 << W;
-        std::fill(Slots.begin(), Slots.end(), kEmptySlot);
+        Cap = 1u << W;
+        std::fill(Table.begin(), Table.end(), kFreeSlot);
       }
     }
-    const int32_t Percent = int32_t(int64_t(y + 1) * 100 / D.Height);
-    if (Percent != LastPercent) {
-      LastPercent = Percent;
-      if (!Report(TGIFProgressStage::Running, Percent, Text)) throw EGraphicAbort();
-    }
+    RowDone(y);
   }
   if (HavePrefix) {
     C.Put(Prefix, W);
@@ -488,6 +463,32 @@ void LzwEncode(std::vector<uint8_t>& Out, const TDib& D, TCvGIF* G) {
   }
   C.Put(End, W);
   C.Flush();
+}
+
+// The LZW data of an indexed picture (1, 4 or 8 bits), rows from the top.
+void LzwEncode(std::vector<uint8_t>& Out, const TDib& D, TCvGIF* G) {
+  const int StartW = D.BitCount == 1 ? 3 : D.BitCount + 1;
+  Out.push_back(uint8_t(StartW - 1));
+  Out.reserve(Out.size() + size_t(D.Stride()) * D.Height / 2 + 64);
+  TCodeWriter C(Out);
+  const std::string Text = "Кодирование GIF"_cp;
+  auto Report = [&](TGIFProgressStage S, int32_t P, const std::string& M) {
+    return G ? G->Progress(S, P, M) : true;
+  };
+  Report(TGIFProgressStage::Starting, 0, Text);
+  int32_t LastPercent = 0;
+  auto RowDone = [&](int32_t y) {
+    const int32_t Percent = int32_t(int64_t(y + 1) * 100 / D.Height);
+    if (Percent != LastPercent) {
+      LastPercent = Percent;
+      if (!Report(TGIFProgressStage::Running, Percent, Text)) throw EGraphicAbort();
+    }
+  };
+  switch (D.BitCount) {
+    case 8: LzwCodes<8>(D, C, RowDone); break;
+    case 4: LzwCodes<4>(D, C, RowDone); break;
+    default: LzwCodes<1>(D, C, RowDone); break;
+  }
   Report(TGIFProgressStage::Ending, 100, Text);
 }
 
@@ -593,9 +594,8 @@ void TCvGIF::ReadGIFStream(const uint8_t* P, size_t Size, bool DecodeFirst) {
   In.Read(S, 7);
   ScreenWidth = uint16_t(S[0] | (S[1] << 8));
   ScreenHeight = uint16_t(S[2] | (S[3] << 8));
-  if (int64_t(ScreenWidth) * ScreenHeight > kMaxDibPixels)
-    Fail("GIF: screen size " + std::to_string(ScreenWidth) + " x " + std::to_string(ScreenHeight) +
-         " is too large");
+  // The screen is a size only (nothing of its size is made): any size reads, so that what the
+  // writer makes of a frame far out on a small screen reads again. Frames are limited.
   Data->GlobalBits = uint8_t((S[4] & 7) + 1);
   Data->ColorResolution = uint8_t(((S[4] >> 4) & 7) + 1);
   Data->Aspect = S[6];

@@ -88,7 +88,7 @@ TEST(AppPaths, RootIsTheParentOfTheExecutablesFolder) {
 TEST(AppPaths, ExecutableOfTheRunningProgram) {
   const std::string exe = ExeFileName();
   ASSERT_FALSE(exe.empty());
-  EXPECT_TRUE(Contains(exe, "app_app"));
+  EXPECT_TRUE(Contains(exe, "app_tests"));
 }
 
 TEST_F(AppTest, InitFindsRootAutosaveProjectAndTheFiveSets) {

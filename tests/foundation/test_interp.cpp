@@ -14,25 +14,14 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvSpline.h"
+#include "tests/support/AllocCount.h"
 
-// Every allocation of this test program is counted, so a test can see whether a call allocates.
 namespace {
 
 using testsupport::I1;
 using testsupport::R1;
-std::atomic<long> gNewCount{0};
+using testsupport::gAllocations;
 }  // namespace
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-  ++gNewCount;
-  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -265,9 +254,9 @@ TEST_F(Interp, InnerLoopRoutinesDoNotAllocatePerPoint) {
   for (int i = 1; i <= 400; ++i) Y[i] = std::sin(i * 0.6);
   TARe V;
   TAIn Idx;
-  long before = gNewCount;
+  long before = gAllocations;
   AReTurnPoints(Y, 1, 400, V, Idx);
-  EXPECT_LE(gNewCount - before, 2);
+  EXPECT_LE(gAllocations - before, 2);
   EXPECT_GT(NOf(Idx), 70);
 
   // with warm storage the one-call spline and the derivatives allocate nothing
@@ -276,11 +265,11 @@ TEST_F(Interp, InnerLoopRoutinesDoNotAllocatePerPoint) {
   std::string err;
   IPOL1(X, Yc, err, 1.23);
   GetDifEx(X, Yc, D);
-  before = gNewCount;
+  before = gAllocations;
   for (double x = 0; x < 5; x += 0.01) IPOL1(X, Yc, err, x);
   GetDifEx(X, Yc, D);
   AReTurnPoints(Y, 1, 400, V, Idx);
-  EXPECT_EQ(gNewCount - before, 0);
+  EXPECT_EQ(gAllocations - before, 0);
 }
 
 TEST_F(Interp, ThinningAndExtrema) {

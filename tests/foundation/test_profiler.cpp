@@ -14,18 +14,8 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "platform/Clock.h"
+#include "tests/support/AllocCount.h"
 
-// Counts heap allocations of this test program. The replaced operators pair malloc with free,
-// which the compiler cannot see through.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-static std::atomic<long> g_allocations{0};
-void* operator new(std::size_t n) {
-  ++g_allocations;
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 // A timed object at global scope, so that its class name is plain.
 class TDemoObj : public TcvOBJ {};
@@ -191,12 +181,12 @@ TEST_F(ProfilerTest, OpeningAndClosingAnExistingSectionAllocatesNothing) {
   time_routine("other", true);
   time_routine(name, true);
   time_routine(name, false);
-  long before = g_allocations.load();
+  long before = testsupport::gAllocations.load();
   for (int i = 0; i < 1000; ++i) {
     time_routine(name, true);
     time_routine(name, false);
   }
-  EXPECT_EQ(g_allocations.load(), before);
+  EXPECT_EQ(testsupport::gAllocations.load(), before);
   EXPECT_EQ(Calls(name), 1001);
 }
 

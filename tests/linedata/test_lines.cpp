@@ -1,5 +1,6 @@
 // Line records, Kurucz line lists, line sets, lg gf sources and the Kurucz import.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cmath>
 #include <cstdio>
@@ -708,6 +709,67 @@ TEST_F(KurImportTest, RangeAcross8000GoesOnIntoBandA) {
   list.Clear();
   ASSERT_TRUE(RunJob(key, [&](TJob& J) { EXPECT_TRUE(CheckKurKey(J, 7992, 8020, list)); }))
       << key.Error();
+}
+
+// An import of more rows than the table held builds the secondary indexes after its rows: they
+// are there afterwards as before, and a failure after the rows rolls everything back.
+TEST_F(KurImportTest, ManyRowsKeepTheIndexesAndAFailureRollsTheirRebuildBack) {
+  std::string band;
+  for (int i = 0; i < 6000; ++i) {
+    TCat c = kFe6301;
+    c.LamNm = 700.0 + i * 0.01;
+    c.Code = i % 3 == 0 ? 26.01 : 26.00;
+    c.E1 = 45000.0 + i % 1000;
+    band += " " + FormA(c) + "\n";
+  }
+  Put("KUR/gfhy0800.100", band);
+  OpenDb(false);
+  auto indexes = [&] {
+    std::vector<std::string> out;
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(DM->ADOConnection.Handle(),
+                       "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND "
+                       "tbl_name = 'KurLines' ORDER BY name",
+                       -1, &q, nullptr);
+    while (sqlite3_step(q) == SQLITE_ROW) {
+      const unsigned char* sql = sqlite3_column_text(q, 1);
+      out.push_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(q, 0))) + " " +
+                    (sql ? reinterpret_cast<const char*>(sql) : ""));
+    }
+    sqlite3_finalize(q);
+    return out;
+  };
+  const std::vector<std::string> before = indexes();
+  ASSERT_EQ(before.size(), 4u);  // the key's own and the three secondary ones
+  // The range runs into band "A", whose file is missing: the job fails after all rows of band "8".
+  TJob failed("failed");
+  TKurImportResult r;
+  EXPECT_FALSE(RunJob(failed, [&](TJob& J) { LoadKurLines(J, *DM, 7000, 8100, r); }));
+  EXPECT_EQ(r.Added, 6000);
+  EXPECT_EQ(Count(), 0);
+  EXPECT_EQ(indexes(), before);
+  TJob job("many");
+  ASSERT_TRUE(RunJob(job, [&](TJob& J) { EXPECT_TRUE(LoadKurLines(J, *DM, 7000, 7999, r)); }));
+  EXPECT_EQ(r.Added, 6000);
+  EXPECT_EQ(Count(), 6000);
+  EXPECT_EQ(indexes(), before);
+  // the indexes hold every row: a look-up through each gives the rows a full scan gives
+  for (const char* where : {"LAMB >= 7200 AND LAMB < 7300", "ELEM = 2601",
+                            "ELEM = 2600 AND ELO > 3 AND lgGF < 0"}) {
+    int64_t n[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+      const std::string sql = std::string("SELECT COUNT(*) FROM KurLines") +
+                              (k ? " NOT INDEXED" : "") + " WHERE " + where;
+      sqlite3_stmt* q = nullptr;
+      ASSERT_EQ(sqlite3_prepare_v2(DM->ADOConnection.Handle(), sql.c_str(), -1, &q, nullptr),
+                SQLITE_OK);
+      ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
+      n[k] = sqlite3_column_int64(q, 0);
+      sqlite3_finalize(q);
+    }
+    EXPECT_EQ(n[0], n[1]) << where;
+    EXPECT_GT(n[0], 0) << where;
+  }
 }
 
 TEST_F(KurImportTest, KurKeyListsTheRepeatedLine) {

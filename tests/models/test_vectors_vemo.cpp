@@ -257,11 +257,15 @@ TEST(VectorsVemo, VariFillCases) {
     const std::string msg = VectorsEnv::FatalText([&] { t->VariFill(c.text, 0); });
     EXPECT_NE(msg.find(c.part), std::string::npos) << c.text;
   }
-  // the predefined function belongs to the depth physics: not available yet, nothing filled
+  // the predefined function belongs to the depth physics: without it installed (a program that
+  // links the services installs it at start-up), nothing filled
+  const auto physics = VeLinks().P_EXP_10Tau0.Provider();
+  VeLinks().P_EXP_10Tau0.Reset();
   TVEMO* f = env.Init1("M", "VMI");
   f->VariFill("F exp(-10Tau0)", 0);
   EXPECT_FALSE(f->IsFilled());
   EXPECT_TRUE(env.sink.Has("P_EXP_10Tau0 - функция пока недоступна"_cp));
+  VeLinks().P_EXP_10Tau0.Install(physics);
   // a vector edited after its variator value was stamped stays as edited
   t->VariFill("5000", 0);
   env.cctx.VeMoKeepEdited = true;

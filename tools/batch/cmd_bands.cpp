@@ -76,7 +76,7 @@ int Bands(const std::vector<std::string>& Args) {
   for (const auto& [name, builder] : steps) {
     TJob job("bands " + name);
     TKurBandsResult r;
-    const int rc = batch::RunAsJob(job, [&, b = builder](TJob& J) {
+    const int rc = batch::RunAsJob(job, [&, b = builder, name = name](TJob& J) {
       if (!lists) LoadVectorLists(ctx);
       lists = true;
       if (!b(J, rest[0], rest[1], r) && !J.Cancelled()) J.Fail(name + " stopped");

@@ -1,6 +1,7 @@
 // Fuzz driver of the GIF reader and decoder: mutations of a seed corpus (the GIF files of the
-// folders given, else seeds made here) are loaded and every frame decoded. A failure must be the
-// graphic-operation error; anything else, a crash or a sanitizer report ends the run.
+// folders given, else seeds made here) are loaded, every frame decoded, the image written and read
+// again. A failure must be the graphic-operation error, and never on reading what was written;
+// anything else, a crash or a sanitizer report ends the run.
 //   gif_fuzz [--seconds N] [--runs N] [--seed N] [DIR ...]
 #include <array>
 #include <chrono>
@@ -69,7 +70,17 @@ bool FuzzOne(const TBytes& In) {
       } catch (const EInvalidGraphicOperation&) {
       }
     }
-    if (G.FrameCount() > 0) G.SaveToStream();
+    if (G.FrameCount() > 0) {
+      // What the reader accepted is written and must read again.
+      const TBytes Out = G.SaveToStream();
+      try {
+        TCvGIF Again;
+        Again.LoadFromStream(Out);
+      } catch (const EInvalidGraphicOperation& X) {
+        std::cerr << "gif_fuzz: the file written back is refused: " << X.what() << "\n";
+        return false;
+      }
+    }
   } catch (const EInvalidGraphicOperation&) {
   } catch (const std::exception& X) {
     std::cerr << "gif_fuzz: unexpected failure: " << X.what() << "\n";

@@ -1,0 +1,1 @@
+// Compiled once to make the precompiled header the test programs share.
