@@ -8,14 +8,15 @@
 //                       serial). The columns of both runs are compared bit for bit: a difference
 //                       fails the case. Its counter columns_digest digests every column (equal
 //                       across builds when a change keeps the columns).
-//   SlitStages          the steps one by one on one thread: each stage's milliseconds per file
-//                       and the Gauss fits' microseconds per slit pixel (both lines) as counters.
+//   SlitStages          the steps one by one on one thread: each stage's milliseconds per file,
+//                       its microseconds per slit pixel (and all stages'), and the Gauss fits' microseconds per slit pixel (both lines) as counters.
 //   Cont0               the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair
 //                       measured and stored into CONT, CONT2, LCONT, LCONT2) against reading each
 //                       file and measuring its continuum (TFITS.LoadData and TFITS.GetContAll).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -245,7 +246,17 @@ void SlitStages(benchmark::State& State) {
     }
   }
   const char* names[4] = {"continuum_ms", "centres_ms", "widths_ms", "bisectors_ms"};
-  for (int k = 0; k < 4; ++k) State.counters[names[k]] = n ? ms[k] / n : 0;
+  const char* perPixel[4] = {"continuum_us_px", "centres_us_px", "widths_us_px",
+                             "bisectors_us_px"};
+  double all = 0;
+  for (int k = 0; k < 4; ++k) {
+    State.counters[names[k]] = n ? ms[k] / n : 0;
+    State.counters[perPixel[k]] = n ? ms[k] * 1000 / (static_cast<double>(n) * kNY) : 0;
+    all += ms[k];
+  }
+  State.counters["all_us_px"] = n ? all * 1000 / (static_cast<double>(n) * kNY) : 0;
+  double load[1] = {0};
+  if (getloadavg(load, 1) == 1) State.counters["load1"] = load[0];
   State.counters["gauss_us_per_pixel"] = gaussPix ? gaussMs * 1000 / gaussPix : 0;
 }
 
