@@ -8,6 +8,7 @@
 #include "models/vectors/cvCalcContext.h"
 #include "models/vectors/cvLVemo.h"
 #include "models/vectors/cvVemo.h"
+#include "models/vectors/cvVemoAt.h"
 #include "synthesis/transfer/cvRK.h"
 
 namespace {
@@ -37,9 +38,11 @@ void CONT_FACX() {
   R.L = C.WK.LAM;
   R.Kind = 'C';
   if (xChanged) {
+    // both on the model's depth grid: the last interval is tried first
+    thread_local int32_t hint = 0;
     R.C10 = std::pow(10.0, X) * kLn10 / C.CTETA;
-    R.B = C.MB->func(X);
-    R.ETAC = C.MEC->func(X);
+    R.B = VeMoFuncAt(*C.MB, X, hint);
+    R.ETAC = VeMoFuncAt(*C.MEC, X, hint);
   }
   R.EF = R.ETAC;
   if (ChanOn(24))
