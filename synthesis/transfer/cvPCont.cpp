@@ -35,9 +35,10 @@ namespace {
 
 // The continuum walk is a function of the depth grid, the spline tables of CONT.MB and CONT.MEC
 // (with their probe layers), the angle, the wavelength and the step target: a grid of
-// combinations over the field alone walks the same numbers again. The last walk of the thread
-// (without a probe layer, over two depths or more) is kept under the bits of all of them and
-// given back on an equal key, with what the walk leaves in the working record.
+// combinations over the field alone walks the same numbers again (twice per combination: before
+// and after the wavelengths are set). The last walks of the thread (without a probe layer, over
+// two depths or more) are kept under the bits of all of them and given back on an equal key,
+// with what the walk leaves in the working record.
 struct TContMemo {
   std::vector<double> Key;
   std::vector<double> A;
@@ -216,8 +217,10 @@ void PCONT(TVEMO& V) {
   B->GetHolePar("PCONT", nullptr, XU, XL, kind);
   E->GetHolePar("PCONT", nullptr, XU, XL, kind);
 
-  // the same walk as the thread's last one: its values and the record it left
-  thread_local TContMemo memo;
+  // the same walk as one of the thread's last ones: its values and the record it left
+  constexpr int kMemos = 4;
+  thread_local TContMemo memos[kMemos];
+  thread_local int nextMemo = 0;
   thread_local std::vector<double> key;
   key.clear();
   const bool keyed = kind == 0 && N >= 2 && !ChanOn(24) && AddVector(key, C.MB) &&
@@ -226,16 +229,16 @@ void PCONT(TVEMO& V) {
     key.insert(key.end(), {static_cast<double>(N), V.MJU, V.LAM, C.SETX.EFDX, C.SETX.DXMA,
                            V.A[1]});
     key.insert(key.end(), X->A.begin() + 1, X->A.begin() + N + 1);
-    if (memo.Valid && SameBits(memo.Key, key)) {
-      V.A = memo.A;
-      memo.Give(C);
-      V.SetFilled();
-      V.SetParents(X);
-      V.AddParents(B);
-      V.AddParents(E);
-      return;
-    }
-    memo.Valid = false;
+    for (const TContMemo& memo : memos)
+      if (memo.Valid && SameBits(memo.Key, key)) {
+        V.A = memo.A;
+        memo.Give(C);
+        V.SetFilled();
+        V.SetParents(X);
+        V.AddParents(B);
+        V.AddParents(E);
+        return;
+      }
   }
 
   if (kind == 0) {
@@ -302,6 +305,8 @@ void PCONT(TVEMO& V) {
     }
   }
   if (keyed) {
+    TContMemo& memo = memos[nextMemo];
+    nextMemo = (nextMemo + 1) % kMemos;
     memo.Key.swap(key);
     memo.A = V.A;
     memo.Keep(C);
