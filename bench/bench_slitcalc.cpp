@@ -14,6 +14,7 @@
 //                       measured and stored into CONT, CONT2, LCONT, LCONT2) against reading each
 //                       file and measuring its continuum (TFITS.LoadData and TFITS.GetContAll).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -34,13 +35,26 @@ namespace {
 
 constexpr int kNY = 1024;
 
+// The generated scans of this process (another one running the bench at the same time writes
+// its own), removed at the end.
+struct TScanRoots {
+  std::vector<std::string> Roots;
+  ~TScanRoots() {
+    std::error_code ec;
+    for (const std::string& r : Roots) std::filesystem::remove_all(r, ec);
+  }
+};
+
 const std::string& ScanDir(int Files) {
+  static TScanRoots roots;
   static std::string dirs[64];
   std::string& dir = dirs[Files % 64];
   if (dir.empty()) {
-    const std::string root = (std::filesystem::temp_directory_path() /
-                              ("corvesta_bench_slitcalc_" + std::to_string(Files)))
-                                 .string();
+    const std::string root =
+        (std::filesystem::temp_directory_path() /
+         ("corvesta_bench_slitcalc_" + std::to_string(::getpid()) + "_" + std::to_string(Files)))
+            .string();
+    roots.Roots.push_back(root);
     TScanGenOptions o;
     o.Files = Files;
     o.NY = kNY;
@@ -77,7 +91,10 @@ void Run(benchmark::State& State, int32_t Threads, bool Gauss) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, files)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, files)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     for (auto& f : scan.Files) {
       f->Threads = Threads;
       f->GaussFits = Gauss;
@@ -160,16 +177,27 @@ void SlitParallel(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, kFiles)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     for (auto& f : scan.Files) f->GaussFits = false;
     State.ResumeTiming();
-    if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
+    if (!scan.CalcIntegrVal(job)) {
+      State.SkipWithError("not measured");
+      return;
+    }
     State.PauseTiming();
     TLFITS serial;
-    if (!Measure(serial, kFiles, 1, false)) State.SkipWithError("serial run failed");
+    if (!Measure(serial, kFiles, 1, false)) {
+      State.SkipWithError("serial run failed");
+      return;
+    }
     for (int i = 0; i < kFiles; ++i)
-      if (!SameColumns(*scan.Files[i], *serial.Files[i]))
+      if (!SameColumns(*scan.Files[i], *serial.Files[i])) {
         State.SkipWithError("parallel columns differ from the serial ones");
+        return;
+      }
     State.ResumeTiming();
   }
   State.counters["identical"] = 1;
@@ -184,7 +212,10 @@ void SlitParallel_Reference(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, kFiles)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     for (auto& f : scan.Files) {
       f->Threads = 1;
       f->GaussFits = false;
@@ -207,7 +238,10 @@ void SlitStages(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, kFiles)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     State.ResumeTiming();
     for (auto& f : scan.Files) {
       f->Threads = 1;
@@ -289,7 +323,10 @@ void Cont0(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Headers(scan, job, files)) State.SkipWithError("headers not read");
+    if (!Headers(scan, job, files)) {
+      State.SkipWithError("headers not read");
+      return;
+    }
     State.ResumeTiming();
     benchmark::DoNotOptimize(scan.CalcCont0(job));
   }
@@ -304,7 +341,10 @@ void Cont0_Reference(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Headers(scan, job, files)) State.SkipWithError("headers not read");
+    if (!Headers(scan, job, files)) {
+      State.SkipWithError("headers not read");
+      return;
+    }
     State.ResumeTiming();
     for (auto& f : scan.Files) {
       f->LoadData();
