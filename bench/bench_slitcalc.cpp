@@ -8,14 +8,16 @@
 //                       serial). The columns of both runs are compared bit for bit: a difference
 //                       fails the case. Its counter columns_digest digests every column (equal
 //                       across builds when a change keeps the columns).
-//   SlitStages          the steps one by one on one thread: each stage's milliseconds per file
-//                       and the Gauss fits' microseconds per slit pixel (both lines) as counters.
+//   SlitStages          the steps one by one on one thread: each stage's milliseconds per file,
+//                       its microseconds per slit pixel (and all stages'), and the Gauss fits' microseconds per slit pixel (both lines) as counters.
 //   Cont0               the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair
 //                       measured and stored into CONT, CONT2, LCONT, LCONT2) against reading each
 //                       file and measuring its continuum (TFITS.LoadData and TFITS.GetContAll).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -33,13 +35,26 @@ namespace {
 
 constexpr int kNY = 1024;
 
+// The generated scans of this process (another one running the bench at the same time writes
+// its own), removed at the end.
+struct TScanRoots {
+  std::vector<std::string> Roots;
+  ~TScanRoots() {
+    std::error_code ec;
+    for (const std::string& r : Roots) std::filesystem::remove_all(r, ec);
+  }
+};
+
 const std::string& ScanDir(int Files) {
+  static TScanRoots roots;
   static std::string dirs[64];
   std::string& dir = dirs[Files % 64];
   if (dir.empty()) {
-    const std::string root = (std::filesystem::temp_directory_path() /
-                              ("corvesta_bench_slitcalc_" + std::to_string(Files)))
-                                 .string();
+    const std::string root =
+        (std::filesystem::temp_directory_path() /
+         ("corvesta_bench_slitcalc_" + std::to_string(::getpid()) + "_" + std::to_string(Files)))
+            .string();
+    roots.Roots.push_back(root);
     TScanGenOptions o;
     o.Files = Files;
     o.NY = kNY;
@@ -76,7 +91,10 @@ void Run(benchmark::State& State, int32_t Threads, bool Gauss) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, files)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, files)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     for (auto& f : scan.Files) {
       f->Threads = Threads;
       f->GaussFits = Gauss;
@@ -159,16 +177,27 @@ void SlitParallel(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, kFiles)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     for (auto& f : scan.Files) f->GaussFits = false;
     State.ResumeTiming();
-    if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
+    if (!scan.CalcIntegrVal(job)) {
+      State.SkipWithError("not measured");
+      return;
+    }
     State.PauseTiming();
     TLFITS serial;
-    if (!Measure(serial, kFiles, 1, false)) State.SkipWithError("serial run failed");
+    if (!Measure(serial, kFiles, 1, false)) {
+      State.SkipWithError("serial run failed");
+      return;
+    }
     for (int i = 0; i < kFiles; ++i)
-      if (!SameColumns(*scan.Files[i], *serial.Files[i]))
+      if (!SameColumns(*scan.Files[i], *serial.Files[i])) {
         State.SkipWithError("parallel columns differ from the serial ones");
+        return;
+      }
     State.ResumeTiming();
   }
   State.counters["identical"] = 1;
@@ -183,7 +212,10 @@ void SlitParallel_Reference(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, kFiles)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     for (auto& f : scan.Files) {
       f->Threads = 1;
       f->GaussFits = false;
@@ -206,7 +238,10 @@ void SlitStages(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, kFiles)) State.SkipWithError("scan not loaded");
+    if (!Load(scan, job, kFiles)) {
+      State.SkipWithError("scan not loaded");
+      return;
+    }
     State.ResumeTiming();
     for (auto& f : scan.Files) {
       f->Threads = 1;
@@ -245,7 +280,17 @@ void SlitStages(benchmark::State& State) {
     }
   }
   const char* names[4] = {"continuum_ms", "centres_ms", "widths_ms", "bisectors_ms"};
-  for (int k = 0; k < 4; ++k) State.counters[names[k]] = n ? ms[k] / n : 0;
+  const char* perPixel[4] = {"continuum_us_px", "centres_us_px", "widths_us_px",
+                             "bisectors_us_px"};
+  double all = 0;
+  for (int k = 0; k < 4; ++k) {
+    State.counters[names[k]] = n ? ms[k] / n : 0;
+    State.counters[perPixel[k]] = n ? ms[k] * 1000 / (static_cast<double>(n) * kNY) : 0;
+    all += ms[k];
+  }
+  State.counters["all_us_px"] = n ? all * 1000 / (static_cast<double>(n) * kNY) : 0;
+  double load[1] = {0};
+  if (getloadavg(load, 1) == 1) State.counters["load1"] = load[0];
   State.counters["gauss_us_per_pixel"] = gaussPix ? gaussMs * 1000 / gaussPix : 0;
 }
 
@@ -278,7 +323,10 @@ void Cont0(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Headers(scan, job, files)) State.SkipWithError("headers not read");
+    if (!Headers(scan, job, files)) {
+      State.SkipWithError("headers not read");
+      return;
+    }
     State.ResumeTiming();
     benchmark::DoNotOptimize(scan.CalcCont0(job));
   }
@@ -293,7 +341,10 @@ void Cont0_Reference(benchmark::State& State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Headers(scan, job, files)) State.SkipWithError("headers not read");
+    if (!Headers(scan, job, files)) {
+      State.SkipWithError("headers not read");
+      return;
+    }
     State.ResumeTiming();
     for (auto& f : scan.Files) {
       f->LoadData();

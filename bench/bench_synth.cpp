@@ -1,10 +1,12 @@
 // The synthesis driver through the command-line harness (its own process, as the program runs
 // it): Fe I 6301.5 + 6302.5 in HSRA on the instrument grid (112 points, 21.549 mA) at the default
 // accuracy, one combination after another: ms per profile, Runge-Kutta steps and Voigt values
-// per point; and a grid of 1000 combinations on every core against the same grid on one thread
+// per point, against the run's unavoidable Voigt work (every Voigt argument pair the run
+// evaluates, recorded by a second run and evaluated again in one batch: the reference); and a grid of 1000 combinations on every core against the same grid on one thread
 // (the results are checked to be the same byte for byte). The process's CPU seconds show the
 // cores the machine gave the run.
 #include <benchmark/benchmark.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,9 +52,10 @@ TProject& Project() {
 
 // The figures of "synth --counts" (profiles, points, steps, voigt, seconds); empty on failure.
 std::map<std::string, double> Synth(const std::string& Quest, const std::string& Threads,
-                                    const std::string& Out) {
+                                    const std::string& Out, bool VoigtBatch = false) {
   const fs::path log = Project().Dir / "log.txt", err = Project().Dir / "err.txt";
-  const std::string cmd = "'" + std::string(CORVESTA_BATCH) + "' synth --counts --threads " +
+  const std::string cmd = "'" + std::string(CORVESTA_BATCH) + "' synth " +
+                          (VoigtBatch ? "--voigt-batch" : "--counts") + " --threads " +
                           Threads + " --project '" + (Project().Dir / "Demo").string() +
                           "' --out '" + Out + "' '" + Quest + "' > '" + log.string() + "' 2> '" +
                           err.string() + "'";
@@ -94,10 +97,23 @@ std::string ReadAll(const std::string& File) {
   return s.str();
 }
 
+// The load average and the cores this process may run on.
+void Machine(benchmark::State& State) {
+  double load[1] = {0};
+  if (getloadavg(load, 1) == 1) State.counters["load1"] = load[0];
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) State.counters["cores"] = CPU_COUNT(&set);
+}
+
+std::string PairQuest() {
+  return Project().Quest("rk", "#H 200 400 600 800 1000 1200 1400 1600 1800 2000 #\n"
+                               "#GM 30 60 #\n#XI 20 #\n");
+}
+
 // Twenty combinations one after the other: the time per pair profile and the work per point.
 void RK_PairProfile(benchmark::State& State) {
-  const std::string q = Project().Quest("rk", "#H 200 400 600 800 1000 1200 1400 1600 1800 2000 #\n"
-                                              "#GM 30 60 #\n#XI 20 #\n");
+  const std::string q = PairQuest();
+  Machine(State);
   for (auto _ : State) {
     const auto r = Synth(q, "1", (Project().Dir / "rk.txt").string());
     if (r.empty() || r.at("profiles") == 0) {
@@ -108,6 +124,23 @@ void RK_PairProfile(benchmark::State& State) {
     State.counters["ms_per_profile"] = 1000 * r.at("seconds") / r.at("profiles");
     State.counters["steps_per_point"] = r.at("steps") / r.at("points");
     State.counters["voigt_per_point"] = r.at("voigt") / r.at("points");
+  }
+}
+
+// The same run's Voigt values (each depth point, wavelength and component it evaluates) in one
+// batch of the current Voigt method, per profile.
+void RK_PairProfile_Reference(benchmark::State& State) {
+  const std::string q = PairQuest();
+  Machine(State);
+  for (auto _ : State) {
+    const auto r = Synth(q, "1", (Project().Dir / "rk_voigt.txt").string(), true);
+    if (r.empty() || r.at("profiles") == 0 || !r.count("voigt_batch_seconds")) {
+      State.SkipWithError("synth failed");
+      return;
+    }
+    State.SetIterationTime(r.at("voigt_batch_seconds") / r.at("profiles"));
+    State.counters["voigt_per_profile"] = r.at("voigt") / r.at("profiles");
+    State.counters["ns_per_voigt"] = 1e9 * r.at("voigt_batch_seconds") / r.at("voigt");
   }
 }
 
@@ -133,6 +166,7 @@ void Grid1000(benchmark::State& State, const std::string& Threads) {
     State.counters["cpu_s"] = r.at("cpu");
     State.counters["cores_used"] = r.at("cpu") / r.at("seconds");
   }
+  Machine(State);
   // every core gives what one thread gives
   const std::string one = (Project().Dir / "grid_1.txt").string();
   if (Threads != "1" && fs::exists(one) && ReadAll(one) != ReadAll(out))
@@ -144,6 +178,10 @@ void Grid1000_Reference(benchmark::State& State) { Grid1000(State, "1"); }
 }  // namespace
 
 BENCHMARK(RK_PairProfile)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(RK_PairProfile_Reference)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(Grid1000_Reference)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Grid1000, AllCores, std::string("0"))
     ->UseManualTime()

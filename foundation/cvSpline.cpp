@@ -1,5 +1,7 @@
 #include "foundation/cvSpline.h"
 
+#include "foundation/cvSplineHint.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -102,17 +104,29 @@ void TSPLINE::Coeffs() {
 }
 
 double TSPLINE::Eval(double x) const {
-  const int n = N;
+  int32_t hint = 0;
+  return SplineEvalHint(*this, x, hint);
+}
+
+double SplineEvalHint(const TSPLINE& S, double x, int32_t& Hint) {
+  const int n = S.N;
+  const TARe &X = S.X, &Y = S.Y, &B = S.B, &C = S.C, &D = S.D;
   // Arrays released by Clear (or never set) hold nothing to evaluate.
   if (n < 1 || NOf(X) < n || NOf(Y) < n || NOf(B) < n || NOf(C) < n || NOf(D) < n) return 0;
-  if (!(x >= X[1])) return static_cast<double>(Y[1] + (LD(x) - X[1]) * SlopeLeft);
-  if (x > X[n]) return static_cast<double>(Y[n] + (LD(x) - X[n]) * SlopeRight);
-  int i = 1, j = n + 1;
-  do {
-    int k = (i + j) / 2;
-    if (x < X[k]) j = k;
-    if (x >= X[k]) i = k;
-  } while (j > i + 1);
+  if (!(x >= X[1])) return static_cast<double>(Y[1] + (LD(x) - X[1]) * S.SlopeLeft);
+  if (x > X[n]) return static_cast<double>(Y[n] + (LD(x) - X[n]) * S.SlopeRight);
+  // the interval with X[i] <= x < X[i+1] (i = n at x = X[n]) is the only one that holds x
+  int i = Hint;
+  if (!(i >= 1 && i <= n && X[i] <= x && (i == n || x < X[i + 1]))) {
+    i = 1;
+    int j = n + 1;
+    do {
+      int k = (i + j) / 2;
+      if (x < X[k]) j = k;
+      if (x >= X[k]) i = k;
+    } while (j > i + 1);
+    Hint = i;
+  }
   LD d = LD(x) - X[i];
   return static_cast<double>(Y[i] + d * (B[i] + d * (C[i] + d * D[i])));
 }

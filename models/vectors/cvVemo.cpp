@@ -7,11 +7,13 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvSplineHint.h"
 #include "foundation/cvStr.h"
 #include "models/cvModServices.h"
 #include "models/vectors/cvCalcContext.h"
 #include "models/vectors/cvLVemo.h"
 #include "models/vectors/cvVeLinks.h"
+#include "models/vectors/cvVemoAt.h"
 
 namespace {
 const std::string CRLF = "\r\n";
@@ -198,17 +200,29 @@ double TVEMO::func0(double x) {
   }
 }
 
-double TVEMO::func(double x) {
-  const double v = func0(x);
-  if (Ch != 0 && XU <= x && x <= XL) {
-    switch (Ch) {
-      case 'C': return Val;
-      case 'M': return v + Val;
-      case '*': return v * Val;
+namespace {
+
+// The probe layer's change of the value v at x.
+double ProbeLayer(const TVEMO& V, double x, double v) {
+  if (V.Ch != 0 && V.XU <= x && x <= V.XL) {
+    switch (V.Ch) {
+      case 'C': return V.Val;
+      case 'M': return v + V.Val;
+      case '*': return v * V.Val;
       default: break;
     }
   }
   return v;
+}
+
+}  // namespace
+
+double TVEMO::func(double x) { return ProbeLayer(*this, x, func0(x)); }
+
+double VeMoFuncAt(TVEMO& V, double x, int32_t& Hint) {
+  if (V.ChIPOL != 0 && V.ChIPOL != 'S' && V.ChIPOL != 's') return V.func(x);
+  if (V.KSpl != TVEMO::SplineMark) V.SplineInit();
+  return ProbeLayer(V, x, SplineEvalHint(*V.SPLINE, x, Hint));
 }
 
 double TVEMO::FuncConv(char C, double x) {

@@ -13,6 +13,7 @@
 #include "linedata/cvZeeman.h"
 #include "models/vectors/cvCalcContext.h"
 #include "models/vectors/cvVemo.h"
+#include "models/vectors/cvVemoAt.h"
 #include "synthesis/transfer/cvVoigt.h"
 
 namespace {
@@ -39,9 +40,11 @@ std::string ProfileSums(const TCONTR& R) {
 }
 
 // Depth quantities at X: B, S, C10, ETAC, the line vectors and (Field) the field vectors,
-// evaluated once per depth and copied into the record.
+// evaluated once per depth and copied into the record. The vectors share the model's depth grid:
+// the interval of one is tried first for the next (and the last one for the next depth).
 void DepthValues(TCONT& C, double X, bool Field) {
   TCONTXCache& xc = C.XC;
+  thread_local int32_t hint = 0;
   const int32_t n = C.LiSet.Count;
   const bool have = xc.Valid && xc.X == X && xc.DLD.size() == static_cast<size_t>(n) + 1 &&
                     (xc.FieldValid || !Field);
@@ -50,29 +53,29 @@ void DepthValues(TCONT& C, double X, bool Field) {
       BadValue("косинус угла CONT.CTETA=0"_cp, X, C.WK.LAM);
     xc.Valid = xc.FieldValid = false;
     xc.C10 = std::pow(10.0, X) * kLn10 / C.CTETA;
-    xc.B = C.MB->func(X);
-    xc.S = C.MS->func(X);
-    xc.ETAC = C.MEC->func(X);
+    xc.B = VeMoFuncAt(*C.MB, X, hint);
+    xc.S = VeMoFuncAt(*C.MS, X, hint);
+    xc.ETAC = VeMoFuncAt(*C.MEC, X, hint);
     xc.DLD.resize(static_cast<size_t>(n) + 1);
     xc.A.resize(static_cast<size_t>(n) + 1);
     xc.ETA.resize(static_cast<size_t>(n) + 1);
     for (int32_t i = 1; i <= n; ++i) {
       TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
-      const double dld = it.DLD->func(X);
+      const double dld = VeMoFuncAt(*it.DLD, X, hint);
       if (!(dld > 0) || !std::isfinite(dld))
         BadValue("доплеровская ширина линии <"_cp + it.LI.GetName() + ">=" + NumText(dld), X,
                  C.WK.LAM);
       xc.DLD[static_cast<size_t>(i)] = dld;
-      xc.A[static_cast<size_t>(i)] = it.A->func(X);
-      xc.ETA[static_cast<size_t>(i)] = it.ETA->func(X);
+      xc.A[static_cast<size_t>(i)] = VeMoFuncAt(*it.A, X, hint);
+      xc.ETA[static_cast<size_t>(i)] = VeMoFuncAt(*it.ETA, X, hint);
     }
-    xc.VD = C.MDLVD->func(X);
+    xc.VD = VeMoFuncAt(*C.MDLVD, X, hint);
     xc.X = X;
     xc.Valid = true;
   }
   if (Field && !xc.FieldValid) {
-    xc.DLH = C.MDLH->func(X);
-    const double gamma = C.MGM->func(X), chi = C.MXI->func(X);
+    xc.DLH = VeMoFuncAt(*C.MDLH, X, hint);
+    const double gamma = VeMoFuncAt(*C.MGM, X, hint), chi = VeMoFuncAt(*C.MXI, X, hint);
     xc.COSG = std::cos(gamma * M_PI / 180);
     xc.SIN2G = 1 - xc.COSG * xc.COSG;
     xc.COS2CHI = std::cos(2 * chi * M_PI / 180);

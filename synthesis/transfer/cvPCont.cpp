@@ -1,13 +1,17 @@
 #include "synthesis/transfer/cvPCont.h"
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvSpline.h"
 #include "foundation/cvStr.h"
 #include "models/vectors/cvCalcContext.h"
 #include "models/vectors/cvLVemo.h"
 #include "models/vectors/cvVemo.h"
+#include "models/vectors/cvVemoAt.h"
 #include "synthesis/transfer/cvRK.h"
 
 namespace {
@@ -27,6 +31,71 @@ constexpr double kGap = 1e-7;  // the crossing gap at a probe layer's bounds
 }
 }  // namespace
 
+namespace {
+
+// The continuum walk is a function of the depth grid, the spline tables of CONT.MB and CONT.MEC
+// (with their probe layers), the angle, the wavelength and the step target: a grid of
+// combinations over the field alone walks the same numbers again (twice per combination: before
+// and after the wavelengths are set). The last walks of the thread (without a probe layer, over
+// two depths or more) are kept under the bits of all of them and given back on an equal key,
+// with what the walk leaves in the working record.
+struct TContMemo {
+  std::vector<double> Key;
+  std::vector<double> A;
+  double L = 0, X = 0, C10 = 0, B = 0, ETAC = 0, EF = 0;
+  char Kind = 0;
+  double WX = 0, WY = 0, WD = 0;
+  bool Valid = false;
+
+  void Keep(const TCONT& C) {
+    L = C.R.L;
+    X = C.R.X;
+    C10 = C.R.C10;
+    B = C.R.B;
+    ETAC = C.R.ETAC;
+    EF = C.R.EF;
+    Kind = C.R.Kind;
+    WX = C.WK.X;
+    WY = C.WK.Y[1];
+    WD = C.WK.D[1];
+  }
+  void Give(TCONT& C) const {
+    C.R.L = L;
+    C.R.X = X;
+    C.R.C10 = C10;
+    C.R.B = B;
+    C.R.ETAC = ETAC;
+    C.R.EF = EF;
+    C.R.Kind = Kind;
+    C.WK.X = WX;
+    C.WK.Y[1] = WY;
+    C.WK.D[1] = WD;
+  }
+};
+
+// Appends a vector's evaluation inputs (its spline made now, as its first value would make it);
+// false when func would not evaluate a spline.
+bool AddVector(std::vector<double>& Key, TVEMO* V) {
+  if (!V || !(V->ChIPOL == 0 || V->ChIPOL == 'S' || V->ChIPOL == 's')) return false;
+  if (V->KSpl != TVEMO::SplineMark) V->SplineInit();
+  if (V->KSpl != TVEMO::SplineMark || !V->SPLINE) return false;
+  const TSPLINE& S = *V->SPLINE;
+  const int32_t n = S.N;
+  if (n < 1 || NOf(S.X) < n || NOf(S.Y) < n || NOf(S.B) < n || NOf(S.C) < n || NOf(S.D) < n)
+    return false;
+  Key.insert(Key.end(), {static_cast<double>(n), static_cast<double>(V->Ch), V->Val, V->XU,
+                         V->XL, S.SlopeLeft, S.SlopeRight});
+  for (const TARe* a : {&S.X, &S.Y, &S.B, &S.C, &S.D})
+    Key.insert(Key.end(), a->begin() + 1, a->begin() + n + 1);
+  return true;
+}
+
+bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+}  // namespace
+
 void CONT_FACX() {
   TCONT& C = Cont();
   TCONTR& R = C.R;
@@ -37,9 +106,11 @@ void CONT_FACX() {
   R.L = C.WK.LAM;
   R.Kind = 'C';
   if (xChanged) {
+    // both on the model's depth grid: the last interval is tried first
+    thread_local int32_t hint = 0;
     R.C10 = std::pow(10.0, X) * kLn10 / C.CTETA;
-    R.B = C.MB->func(X);
-    R.ETAC = C.MEC->func(X);
+    R.B = VeMoFuncAt(*C.MB, X, hint);
+    R.ETAC = VeMoFuncAt(*C.MEC, X, hint);
   }
   R.EF = R.ETAC;
   if (ChanOn(24))
@@ -146,6 +217,30 @@ void PCONT(TVEMO& V) {
   B->GetHolePar("PCONT", nullptr, XU, XL, kind);
   E->GetHolePar("PCONT", nullptr, XU, XL, kind);
 
+  // the same walk as one of the thread's last ones: its values and the record it left
+  constexpr int kMemos = 4;
+  thread_local TContMemo memos[kMemos];
+  thread_local int nextMemo = 0;
+  thread_local std::vector<double> key;
+  key.clear();
+  const bool keyed = kind == 0 && N >= 2 && !ChanOn(24) && AddVector(key, C.MB) &&
+                     AddVector(key, C.MEC);
+  if (keyed) {
+    key.insert(key.end(), {static_cast<double>(N), V.MJU, V.LAM, C.SETX.EFDX, C.SETX.DXMA,
+                           V.A[1]});
+    key.insert(key.end(), X->A.begin() + 1, X->A.begin() + N + 1);
+    for (const TContMemo& memo : memos)
+      if (memo.Valid && SameBits(memo.Key, key)) {
+        V.A = memo.A;
+        memo.Give(C);
+        V.SetFilled();
+        V.SetParents(X);
+        V.AddParents(B);
+        V.AddParents(E);
+        return;
+      }
+  }
+
   if (kind == 0) {
     double Y = V.A[1];
     for (int32_t i = 2; i <= N; ++i) PCONTStep(i, Y, Xprev, V, *X);
@@ -208,6 +303,14 @@ void PCONT(TVEMO& V) {
       Xprev = Xnext;
       ++i;
     }
+  }
+  if (keyed) {
+    TContMemo& memo = memos[nextMemo];
+    nextMemo = (nextMemo + 1) % kMemos;
+    memo.Key.swap(key);
+    memo.A = V.A;
+    memo.Keep(C);
+    memo.Valid = true;
   }
   V.SetFilled();
   V.SetParents(X);

@@ -561,7 +561,9 @@ TTransferCounts& TransferCounts() {
 }
 
 void VoigtFunc(double a, double v, double& H, double& F) {
-  ++TransferCounts().Voigt;
+  TTransferCounts& c = TransferCounts();
+  ++c.Voigt;
+  if (c.Record) c.Record->insert(c.Record->end(), {a, v});
   switch (CurrentVoigtMethod()) {
     case vmTaylor: {
       TTimedSection prof("VoigtTaylor");
@@ -583,7 +585,10 @@ void VoigtFunc(double a, double v, double& H, double& F) {
 }
 
 void VoigtFuncBatch(double a, const double* v, int32_t N, double* H, double* F) {
-  TransferCounts().Voigt += N;
+  TTransferCounts& c = TransferCounts();
+  c.Voigt += N;
+  if (c.Record)
+    for (int32_t j = 0; j < N; ++j) c.Record->insert(c.Record->end(), {a, v[j]});
   // one profiler entry per batch: the sections cost more than one evaluation
   switch (CurrentVoigtMethod()) {
     case vmTaylor: {
@@ -607,7 +612,10 @@ void VoigtFuncBatch(double a, const double* v, int32_t N, double* H, double* F) 
 }
 
 void VoigtFuncBatchA(const double* a, const double* v, int32_t N, double* H, double* F) {
-  TransferCounts().Voigt += N;
+  TTransferCounts& c = TransferCounts();
+  c.Voigt += N;
+  if (c.Record)
+    for (int32_t j = 0; j < N; ++j) c.Record->insert(c.Record->end(), {a[j], v[j]});
   switch (CurrentVoigtMethod()) {
     case vmTaylor: {
       TTimedSection prof("VoigtTaylor");

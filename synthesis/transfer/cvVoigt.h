@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TStringList;
 
@@ -66,9 +67,12 @@ void VoigtFuncBatchA(const double* a, const double* v, int32_t N, double* H, dou
 
 // The calling thread's transfer work since its last reset (bench and harness bookkeeping): values
 // of the current Voigt method and Runge-Kutta steps of the Stokes vector.
+// With Record set, every (a, v) pair the current method evaluates is appended to it (a, v, a,
+// v, ...): the bench times the run's Voigt work as one batch afterwards.
 struct TTransferCounts {
   int64_t Voigt = 0;
   int64_t Steps = 0;
+  std::vector<double>* Record = nullptr;
 };
 TTransferCounts& TransferCounts();
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "foundation/cvSpline.h"
+#include "foundation/cvSplineHint.h"
 
 namespace {
 
@@ -114,4 +116,29 @@ TEST(Spline, BadCallsAreSafe) {
   s.SetData(4, X, Y);
   EXPECT_TRUE(s.IsReady());
   EXPECT_NEAR(s.Eval(1.5), 2.25, 1e-12);
+}
+
+TEST(Spline, HintedValuesAreTheSearchedOnes) {
+  // every hint, good or bad, on and between the knots and beyond both ends: the same bits as
+  // Eval, and the hint left on the interval that holds x
+  TARe X, Y;
+  Table({-2, -1.5, 0, 0.7, 2, 3, 4.5}, [](double x) { return std::exp(0.3 * x) - x; }, X, Y);
+  TSPLINE s;
+  s.SetData(7, X, Y);
+  for (double x : {-3.0, -2.0, -1.75, -1.5, -1e-300, 0.0, 0.69, 0.7, 2.5, 3.0, 4.4, 4.5, 5.0})
+    for (int32_t h : {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 100}) {
+      int32_t hint = h;
+      const double v = SplineEvalHint(s, x, hint), w = s.Eval(x);
+      EXPECT_EQ(std::memcmp(&v, &w, sizeof v), 0) << x << " " << h;
+      if (x >= -2 && x <= 4.5) {
+        ASSERT_GE(hint, 1);
+        ASSERT_LE(hint, 7);
+        EXPECT_LE(X[static_cast<size_t>(hint)], x);
+        if (hint < 7) {
+          EXPECT_LT(x, X[static_cast<size_t>(hint) + 1]);
+        }
+      } else {
+        EXPECT_EQ(hint, h);
+      }
+    }
 }

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
@@ -234,6 +236,45 @@ TEST(Transfer, ContinuumOfALinearPlanckFunction) {
     }
   }
   EXPECT_TRUE(sink.texts.empty());
+}
+
+TEST(Transfer, ContinuumWalkedAgainGivesTheSameBits) {
+  // a walk repeated with the same inputs (kept from the last one) and walks with another Planck
+  // function, angle or accuracy in between: each the bits of its first walk, and the working
+  // record as that walk left it (the accuracy does not show here: every step is the 0.001 limit)
+  struct TRun {
+    std::vector<double> A;
+    double RB, RETAC, RC10, WY, WX;
+  };
+  auto walk = [](double Beta, double Mu, double Err) {
+    TTransferModel m;
+    TCalcScope scope(m.ctx);
+    m.B = [Beta](double x) { return 1 + Beta * std::pow(10.0, x); };
+    m.Mu = Mu;
+    m.Build();
+    SetAccuracy(Err);
+    TVEMO V;
+    V.sMOD = m.Mod;
+    V.LAM = m.Lam0;
+    V.MJU = Mu;
+    PCONT(V);
+    const TCONT& C = Cont();
+    return TRun{V.A, C.R.B, C.R.ETAC, C.R.C10, C.WK.Y[1], C.WK.X};
+  };
+  auto same = [](const TRun& a, const TRun& b) {
+    return a.A.size() == b.A.size() &&
+           std::memcmp(a.A.data(), b.A.data(), a.A.size() * sizeof(double)) == 0 &&
+           std::memcmp(&a.RB, &b.RB, 5 * sizeof(double)) == 0;
+  };
+  const TRun first = walk(1.5, 1, 0.01);
+  EXPECT_TRUE(same(walk(1.5, 1, 0.01), first));
+  const TRun other = walk(1.7, 1, 0.01), slant = walk(1.5, 0.6, 0.01), fine = walk(1.5, 1, 0.001);
+  EXPECT_FALSE(same(other, first));
+  EXPECT_FALSE(same(slant, first));
+  EXPECT_TRUE(same(walk(1.5, 1, 0.01), first));
+  EXPECT_TRUE(same(walk(1.7, 1, 0.01), other));
+  EXPECT_TRUE(same(walk(1.5, 0.6, 0.01), slant));
+  EXPECT_TRUE(same(walk(1.5, 1, 0.001), fine));
 }
 
 TEST(Transfer, ContinuumRefusals) {
