@@ -206,7 +206,7 @@ struct TFit {
   double CostSlope(int j, double V, double& G, double& H) {
     ++tEvaluations;
     const double w = j == 0 ? V : P[0], L = j == 1 ? V : P[1], D = Cont - P[2];
-    const double iw2 = 1 / (w * w);
+    const double iw = 1 / w, iw2 = iw * iw;
     double s = 0;
     G = H = 0;
     for (int k = 0; k < 7; ++k) {
@@ -214,7 +214,7 @@ struct TFit {
       const double r = Cont - D * e - Y[k];
       s += W[k] * r * r;
       // d e / d(param) = e de, d2 e / d(param)2 = e dde
-      const double de = j == 0 ? 2 * u2 / w : 2 * u / w;
+      const double de = j == 0 ? 2 * u2 * iw : 2 * u * iw;
       const double dde = j == 0 ? (4 * u2 - 6) * u2 * iw2 : (4 * u2 - 2) * iw2;
       const double dr = -D * e * de;
       G += W[k] * r * dr;
