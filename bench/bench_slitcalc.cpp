@@ -3,13 +3,15 @@
 // scan in units of loading it (goal <= 5 without the obsolete Gauss fits).
 //   SlitMeasure/N       the measurement run TLFITS.CalcIntegrVal of N files without the obsolete
 //                       Gauss fits, on every core; N = 8 and 16 show that it grows linearly.
-//   SlitMeasureGauss/N  the same run with the Gauss fits.
+//   SlitMeasureGauss/N  the same run with the Gauss fits; columns_digest digests every column (as
+//                       SlitParallel's does), the fits' among them.
 //   SlitParallel        the run on every core; its reference is the serial run (ratio = parallel /
 //                       serial). The columns of both runs are compared bit for bit: a difference
 //                       fails the case. Its counter columns_digest digests every column (equal
 //                       across builds when a change keeps the columns).
 //   SlitStages          the steps one by one on one thread: each stage's milliseconds per file,
-//                       its microseconds per slit pixel (and all stages'), and the Gauss fits' microseconds per slit pixel (both lines) as counters.
+//                       its microseconds per slit pixel (and all stages'), and the Gauss fits'
+//                       microseconds and cost evaluations per slit pixel (both lines) as counters.
 //   Cont0               the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair
 //                       measured and stored into CONT, CONT2, LCONT, LCONT2) against reading each
 //                       file and measuring its continuum (TFITS.LoadData and TFITS.GetContAll).
@@ -82,9 +84,11 @@ bool Measure(TLFITS& Scan, int Files, int32_t Threads, bool Gauss) {
   return Scan.CalcIntegrVal(job);
 }
 
+double ColumnsDigest(const TLFITS& Scan);
+
 void Run(benchmark::State& State, int32_t Threads, bool Gauss) {
   const int files = static_cast<int>(State.range(0));
-  double us = 0;
+  double us = 0, digest = 0;
   int64_t n = 0;
   for (auto _ : State) {
     State.PauseTiming();
@@ -104,8 +108,11 @@ void Run(benchmark::State& State, int32_t Threads, bool Gauss) {
     if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
     us += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
     ++n;
+    if (Gauss) digest = ColumnsDigest(scan);
   }
   State.counters["us_per_pixel"] = n ? us / n / (static_cast<double>(files) * kNY) : 0;
+  // every column, the fits' among them: equal across builds that keep the results
+  if (Gauss) State.counters["columns_digest"] = digest;
 }
 
 void Reference(benchmark::State& State) {
@@ -232,7 +239,7 @@ void SlitStages(benchmark::State& State) {
     return std::chrono::duration<double, std::milli>(b - a).count();
   };
   double ms[4] = {0, 0, 0, 0}, gaussMs = 0;
-  int64_t n = 0, gaussPix = 0;
+  int64_t n = 0, gaussPix = 0, gaussCosts = 0;
   for (auto _ : State) {
     State.PauseTiming();
     TLFITS scan;
@@ -264,6 +271,7 @@ void SlitStages(benchmark::State& State) {
       ++n;
       // the obsolete Gauss fits of both lines, on every 16th slit pixel
       TAIn A;
+      const int64_t costs0 = GaussFitEvaluations();
       auto g0 = clock::now();
       for (int32_t y = 1; y <= f->nY; y += 16) {
         if (!f->GetCol3(y, 1, A)) continue;
@@ -277,6 +285,7 @@ void SlitStages(benchmark::State& State) {
         ++gaussPix;
       }
       gaussMs += d(g0, clock::now());
+      gaussCosts += GaussFitEvaluations() - costs0;
     }
   }
   const char* names[4] = {"continuum_ms", "centres_ms", "widths_ms", "bisectors_ms"};
@@ -292,6 +301,8 @@ void SlitStages(benchmark::State& State) {
   double load[1] = {0};
   if (getloadavg(load, 1) == 1) State.counters["load1"] = load[0];
   State.counters["gauss_us_per_pixel"] = gaussPix ? gaussMs * 1000 / gaussPix : 0;
+  State.counters["gauss_costs_per_pixel"] =
+      gaussPix ? static_cast<double>(gaussCosts) / static_cast<double>(gaussPix) : 0;
 }
 
 void SlitStages_Reference(benchmark::State& State) {

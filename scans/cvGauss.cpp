@@ -167,6 +167,9 @@ const std::string& ObsoleteText(int Which) {
   return Which == 3 ? kThree : kOne;
 }
 
+// Newton's steps end once one moves less than this part of the grid step.
+constexpr double kNewtonEnd = 1.0;
+
 struct TFit {
   const double* X;
   const double* Y;
@@ -179,7 +182,7 @@ struct TFit {
   }
   // The cost with parameter j at V. Along d0 the model's exponentials stay: taken from E (the
   // same operations as GaussXi2, so the same value).
-  double E[7];
+  double E[7] = {};
   bool EValid = false;
   double CostAt(int j, double V) {
     if (j == 2 && EValid) {
@@ -198,50 +201,148 @@ struct TFit {
     P[j] = keep;
     return f;
   }
+  // The cost at V along the width (j = 0) or the centre (j = 1), the same value as CostAt's,
+  // and its first and second derivative there (from the same exponentials).
+  double CostSlope(int j, double V, double& G, double& H) {
+    ++tEvaluations;
+    const double w = j == 0 ? V : P[0], L = j == 1 ? V : P[1], D = Cont - P[2];
+    const double iw = 1 / w, iw2 = iw * iw;
+    double s = 0;
+    G = H = 0;
+    for (int k = 0; k < 7; ++k) {
+      const double u = (X[k] - L) / w, u2 = u * u, e = std::exp(-u * u);
+      const double r = Cont - D * e - Y[k];
+      s += W[k] * r * r;
+      // d e / d(param) = e de, d2 e / d(param)2 = e dde
+      const double de = j == 0 ? 2 * u2 * iw : 2 * u * iw;
+      const double dde = j == 0 ? (4 * u2 - 6) * u2 * iw2 : (4 * u2 - 2) * iw2;
+      const double dr = -D * e * de;
+      G += W[k] * r * dr;
+      H += W[k] * (dr * dr - r * D * e * dde);
+    }
+    G *= 2;
+    H *= 2;
+    return s;
+  }
+  // Where the cost along parameter j is least, from Start (a point where it falls towards
+  // the direction of S): exact along d0 (the cost is quadratic in it), Newton's steps along
+  // the others. False where no minimum is found (a concave stretch, no convergence).
+  bool Least(int j, double Start, double S, double G0, double H0, double& V) {
+    if (j == 2) {
+      // r_k = a_k + d0 E_k with a_k = Cont - Cont E_k - Y_k
+      double see = 0, sae = 0;
+      for (int k = 0; k < 7; ++k) {
+        const double a = Cont - Cont * E[k] - Y[k];
+        see += W[k] * E[k] * E[k];
+        sae += W[k] * a * E[k];
+      }
+      if (!(see > 0)) return false;
+      V = -sae / see;
+      return std::isfinite(V);
+    }
+    double x = Start, g = G0, h = H0;
+    for (int it = 0;; ++it) {
+      if (!(h > 0) || !std::isfinite(g)) return false;
+      const double dx = -g / h;
+      x += dx;
+      if (j == 0 && (x > 0) != (Start > 0)) return false;  // across zero width
+      if (std::fabs(dx) <= kNewtonEnd * std::fabs(S)) {
+        V = x;
+        return true;
+      }
+      if (it == 12) return false;
+      CostSlope(j, x, g, h);
+    }
+  }
+  // Grid costs of the running search (index, cost), the last few kept.
+  static constexpr int kKept = 8;
+  int64_t KeptK[kKept] = {};
+  double KeptF[kKept] = {};
+  int KeptN = 0, KeptNext = 0;
   // One-dimensional search of parameter j from its value with step S, the obsolete fit's rule:
   // step by S while the cost falls, then the parabola through the last three costs. As the
   // steps shrink by 3 or 5 a search while the optimum of one parameter drifts with the others,
   // the walk can run for hundreds of thousands of steps. Its end, the first grid point
-  // v + k S (k >= 1) whose cost does not fall below the point before, is found here by doubling
-  // k and halving back: the same grid points as the walk wherever the cost along the walk falls
-  // and then rises. The first steps are walked one by one, and a width search does not jump
-  // across zero width (the cost is even in DLD; the walk stops before zero). False when the
-  // walk would go on beyond 2^44 steps (no result).
+  // v + k S (k >= 1) whose cost does not fall below the point before, is found here without
+  // walking: the first steps are walked one by one; then the least cost along the line (exact
+  // along d0, Newton's steps along the others) predicts the end, two grid costs on either side
+  // of it confirm it, and where they do not the end is bracketed by steps growing from the
+  // prediction (or, with no prediction, by doubling k) and halving back. The same grid points
+  // as the walk wherever the cost along the walk falls and then rises. A width search does not
+  // jump across zero width (the cost is even in DLD; the walk stops before zero). False when
+  // the walk would go on beyond 2^44 steps (no result).
   bool Search(int j, double S) {
-    constexpr int64_t kWalked = 4, kMax = int64_t{1} << 44;
+    constexpr int64_t kMax = int64_t{1} << 44;
     EValid = j == 2;
     if (EValid)
       for (int k = 0; k < 7; ++k) E[k] = GaussE(X[k] - P[1], P[0]);
-    double va = P[j];
-    double fa = CostAt(j, va);
-    double vb = va + S;
-    double fb = CostAt(j, vb);
+    KeptN = KeptNext = 0;
+    double va = P[j], vb = va + S;
+    double fa = 0, fb = 0, ga = 0, ha = 0, gb = 0, hb = 0;
+    if (j == 2) {
+      fa = CostAt(j, va);
+      fb = CostAt(j, vb);
+    } else {
+      fa = CostSlope(j, va, ga, ha);
+      fb = CostSlope(j, vb, gb, hb);
+    }
     if (fb > fa) {
       std::swap(va, vb);
       std::swap(fa, fb);
+      std::swap(gb, ga);
+      std::swap(hb, ha);
       S = -S;
     }
     const double base = vb, f0 = fb;
     auto v = [&](int64_t k) { return k == -1 ? va : base + static_cast<double>(k) * S; };
-    auto f = [&](int64_t k) { return k == -1 ? fa : k == 0 ? f0 : CostAt(j, v(k)); };
+    auto f = [&](int64_t k) {
+      if (k == -1) return fa;
+      if (k == 0) return f0;
+      for (int i = 0; i < KeptN; ++i)
+        if (KeptK[i] == k) return KeptF[i];
+      const double c = CostAt(j, v(k));
+      KeptK[KeptNext] = k;
+      KeptF[KeptNext] = c;
+      KeptNext = (KeptNext + 1) % kKept;
+      KeptN = std::min(KeptN + 1, kKept);
+      return c;
+    };
     // the walk's rule: it goes on from k while the cost at k falls below the one at k - 1
     auto falls = [&](int64_t k) { return f(k) < f(k - 1); };
-    int64_t k = 1;
-    double prev = f0, cur = f(1);
-    while (cur < prev && k < kWalked) {
-      ++k;
-      prev = cur;
-      cur = f(k);
-    }
-    if (cur < prev) {
-      int64_t lo = k, hi = 0;  // the cost falls at lo; it does not at hi
+    // the walk always takes its first step: the cost "falls" at 0
+    int64_t lo = 0, hi = 0;  // the cost falls at lo; it does not at hi
+    {
       int64_t wall = kMax;
       if (j == 0 && (base > 0) != (S > 0))
         wall = std::max(lo, static_cast<int64_t>(std::min(std::fabs(base) / std::fabs(S),
                                                           static_cast<double>(kMax))) -
                                 1);
-      for (;;) {
-        const int64_t next = std::min(2 * lo, wall);
+      bool predicted = false;
+      double least = 0;
+      if (Least(j, base, S, gb, hb, least)) {
+        const double at = (least - base) / S + 0.5;  // the cost rises from here on
+        if (at > static_cast<double>(lo) && at < static_cast<double>(std::min(wall, kMax))) {
+          predicted = true;
+          const int64_t p = static_cast<int64_t>(std::ceil(at));
+          if (p - 1 > lo) (falls(p - 1) ? lo : hi) = p - 1;
+          if (hi == 0) (falls(p) ? lo : hi) = p;
+          if (hi != 0 && hi - lo > 2) {
+            // past the end: step back from it by growing steps until the cost falls
+            for (int64_t d = 1;; d *= 2) {
+              const int64_t m = hi - d;
+              if (m <= lo) break;
+              if (falls(m)) {
+                lo = m;
+                break;
+              }
+              hi = m;
+            }
+          }
+        }
+      }
+      int64_t d = predicted ? 1 : std::max<int64_t>(lo, 1);
+      while (hi == 0) {
+        const int64_t next = std::min(lo + d, wall);
         if (next <= lo) {
           if (wall >= kMax) return false;
           wall = kMax;  // still falling at the last point before zero width: on past it
@@ -251,6 +352,7 @@ struct TFit {
           hi = next;
           break;
         }
+        d = predicted ? 2 * d : next;
         lo = next;
       }
       while (hi - lo > 1) {
@@ -260,8 +362,8 @@ struct TFit {
         else
           hi = m;
       }
-      k = hi;
     }
+    const int64_t k = hi;
     const double fA = f(k - 2), fB = f(k - 1), fC = f(k);
     const double d1 = fB - fA, d2 = fC - fB;
     P[j] = d1 == d2 ? v(k - 1) : v(k - 2) + 2 * S * d1 / (d1 - d2);

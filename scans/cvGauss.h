@@ -66,8 +66,9 @@ double GaussXi2(const double* X, const double* Y, const double* W, double Cont, 
 // The fit of mode 3, 4 or 5 over the window [i1, i2]: start width DLD0 and the three steps.
 // KMin = the pixel of the window's minimum. Fewer than 7 points of the profile around the
 // minimum: no fit, results 0, one warning. Each one-dimensional search runs to its end (its
-// end found by bracketing, not by walking step by step); a search whose cost falls beyond 2^44
-// steps gives no result: NaN, a warning (counted in the job's report) and GaussFitsUnended.
+// end predicted from the least cost along the line and confirmed by the grid costs around it,
+// else bracketed; not walked step by step); a search whose cost falls beyond 2^44 steps gives
+// no result: NaN, a warning (counted in the job's report) and GaussFitsUnended.
 void GetGaussPar(const TAIn& A, int32_t i1, int32_t i2, int32_t Mode, double Cont, double DLD0,
                  double StepDLD, double StepLam0, double StepD0, double& DLD, double& Lam0,
                  double& d0, int32_t& KMin);
@@ -76,7 +77,8 @@ void Get3GaussPar(const TAIn& A, int32_t i1, int32_t i2, double Cont, double DLD
                   double StepDLD, double StepLam0, double StepD0, TGauss3& DLD, TGauss3& Lam0,
                   TGauss3& d0, int32_t& KMin);
 
-// Cost evaluations made by the fits on this thread since it started (bench bookkeeping).
+// Cost evaluations made by the fits on this thread since it started (bench bookkeeping; a cost
+// with its slope counts as one).
 int64_t GaussFitEvaluations();
 // Fits on this thread whose search did not end (no result).
 int64_t GaussFitsUnended();
