@@ -26,46 +26,75 @@ inline int32_t Len(const TAIn& A) { return static_cast<int32_t>(A.size()); }
 
 // ------------------------------------------------------------------ sliced centre of gravity
 
+// The region Lower..Upper above max(Y, Lower) over one interval, Y linear from a to b over the
+// local coordinate s = 0..1: its area As and its first moment Ms about s = 0 (both per unit
+// width). U = Upper, H = Upper - Lower. Every length is taken from differences of the given
+// values, never as 1 - t, so each piece keeps full relative precision in double.
+struct TSlice {
+  double As = 0, Ms = 0;
+};
+
+inline TSlice SliceInterval(double a, double b, double L, double U, double H) {
+  TSlice r;
+  const bool aAbove = a >= U, bAbove = b >= U;
+  if (aAbove && bAbove) return r;
+  const bool aBelow = a <= L, bBelow = b <= L;
+  if (aBelow && bBelow) {  // the full band: a rectangle
+    r.As = H;
+    r.Ms = H / 2;
+    return r;
+  }
+  const double ha = U - a, hb = U - b;
+  if (aAbove) {
+    if (!bBelow) {  // a triangle rising from 0 to hb at s = 1, over the last d
+      const double d = hb / (a - b);
+      r.As = d * hb / 2;
+      r.Ms = r.As * (1 - d / 3);
+    } else {  // a triangle from 0 to H, then the full band over the last rb
+      const double dab = a - b, d = H / dab, tl = (a - L) / dab, rb = (L - b) / dab;
+      const double tri = d * H / 2, rect = H * rb;
+      r.As = tri + rect;
+      r.Ms = tri * (tl - d / 3) + rect * (1 - rb / 2);
+    }
+    return r;
+  }
+  if (bAbove) {
+    if (!aBelow) {  // a triangle falling from ha at s = 0 to 0 at d
+      const double d = ha / (b - a);
+      r.As = d * ha / 2;
+      r.Ms = r.As * d / 3;
+    } else {  // the full band over the first tl, then a triangle from H to 0
+      const double dba = b - a, d = H / dba, tl = (L - a) / dba;
+      const double rect = H * tl, tri = d * H / 2;
+      r.As = rect + tri;
+      r.Ms = rect * tl / 2 + tri * (tl + d / 3);
+    }
+    return r;
+  }
+  if (aBelow) {  // the full band over the first tl, then a trapezoid from H to hb over e
+    const double dba = b - a, tl = (L - a) / dba, e = (b - L) / dba;
+    const double rect = H * tl, trap = e * (H + hb) / 2;
+    r.As = rect + trap;
+    r.Ms = rect * tl / 2 + trap * tl + e * e * (H + 2 * hb) / 6;
+    return r;
+  }
+  if (bBelow) {  // a trapezoid from ha to H over the first tl, then the full band over rb
+    const double dab = a - b, tl = (a - L) / dab, rb = (L - b) / dab;
+    const double trap = tl * (ha + H) / 2, rect = H * rb;
+    r.As = trap + rect;
+    r.Ms = tl * tl * (ha + 2 * H) / 6 + rect * (1 - rb / 2);
+    return r;
+  }
+  // both inside the band (or not comparable): one trapezoid
+  r.As = (ha + hb) / 2;
+  r.Ms = (ha + 2 * hb) / 6;
+  return r;
+}
+
 inline int32_t State(double y, double Lower, double Upper) {
   if (y >= Upper) return -1;
   if (y <= Lower) return 1;
   return 0;
-}
-
-// Area C and centroid D of the region Lower..Upper above max(Y, Lower) over one interval with Y
-// linear from ya at xa to yb at xb.
-void SliceInterval(ld xa, ld xb, ld ya, ld yb, ld Lower, ld Upper, ld& C, ld& D) {
-  C = 0;
-  D = 0;
-  if (ya >= Upper && yb >= Upper) return;
-  ld t[4];
-  int nt = 0;
-  t[nt++] = 0;
-  const ld dy = yb - ya;
-  ld tu = -1, tl = -1;
-  if (dy != 0) {
-    if ((ya < Upper) != (yb < Upper) && ya != Upper && yb != Upper) tu = (Upper - ya) / dy;
-    if ((ya < Lower) != (yb < Lower) && ya != Lower && yb != Lower) tl = (Lower - ya) / dy;
-  }
-  if (tu > 0 && tu < 1) t[nt++] = tu;
-  if (tl > 0 && tl < 1) t[nt++] = tl;
-  if (nt == 3 && t[1] > t[2]) std::swap(t[1], t[2]);
-  t[nt++] = 1;
-  auto h = [&](ld tt) { return Upper - std::clamp(ya + tt * dy, Lower, Upper); };
-  const ld w = xb - xa;
-  ld m = 0;
-  for (int p = 0; p + 1 < nt; ++p) {
-    const ld t0 = t[p], t1 = t[p + 1];
-    const ld h0 = h(t0), h1 = h(t1);
-    const ld s = h0 + h1;
-    if (s <= 0) continue;
-    const ld area = w * (t1 - t0) * s / 2;
-    // A trapezoid's centroid: a third of the way weighted toward the taller side.
-    const ld xc = xa + w * (t0 + (t1 - t0) * (h0 + 2 * h1) / (3 * s));
-    C += area;
-    m += area * xc;
-  }
-  if (C != 0) D = m / C;
 }
 
 template <class XAt>
@@ -101,24 +130,32 @@ double SlicedCOGT(int32_t i1, int32_t i2, XAt X, int32_t lenX, const TARe& Y, do
             IntStr(i2 >= Len(Y) ? Len(Y) : lenX));
     return fallback;
   }
-  ld A = 0, M = 0;
+  // Moments about X(i1): every term then has the sign of X's direction, so the sums do not
+  // cancel and the centre keeps the precision of the offsets.
+  const double H = Upper - Lower, x0 = X(i1);
+  const double* y = Y.data();
+  double A = 0, M = 0;
   for (int32_t k = i1 + 1; k <= i2; ++k) {
-    ld C, D;
-    SliceInterval(X(k - 1), X(k), Y[k - 1], Y[k], Lower, Upper, C, D);
-    A += C;
-    M += C * D;
+    const TSlice s = SliceInterval(y[k - 1], y[k], Lower, Upper, H);
+    double C = 0, D = 0;
+    if (s.As != 0) {
+      const double xa = X(k - 1), w = X(k) - xa;
+      C = w * s.As;
+      A += C;
+      M += w * (s.As * (xa - x0) + w * s.Ms);
+      if (Report) D = xa + w * (s.Ms / s.As);
+    }
     if (Report)
       List->Add(IntStr(k - 1) + " " + ShortSt(3, X(k - 1)) + " [" +
-                IntStr(State(Y[k - 1], Lower, Upper)) + "->" + IntStr(State(Y[k], Lower, Upper)) +
-                "] " + FDecSt(4, Y[k - 1]) + " " + FDecSt(4, static_cast<double>(D)) + " " +
-                ShortSt(5, static_cast<double>(C)));
+                IntStr(State(y[k - 1], Lower, Upper)) + "->" + IntStr(State(y[k], Lower, Upper)) +
+                "] " + FDecSt(4, y[k - 1]) + " " + FDecSt(4, D) + " " + ShortSt(5, C));
   }
-  const double result = A != 0 ? static_cast<double>(M / A) : fallback;
-  Width = static_cast<double>(A / (static_cast<ld>(Upper) - Lower));
+  const double result = A != 0 ? x0 + M / A : fallback;
+  Width = A / H;
   if (Report) {
     List->Add("--------------");
-    List->Add("Result=" + ShortSt(6, static_cast<double>(M)) + "/" +
-              ShortSt(6, static_cast<double>(A)) + "=" + ShortSt(6, result));
+    List->Add("Result=" + ShortSt(6, A != 0 ? result * A : 0.0) + "/" + ShortSt(6, A) + "=" +
+              ShortSt(6, result));
     List->Add("");
   }
   return result;
@@ -265,9 +302,11 @@ double SlicedCOGCore(int32_t i1, int32_t i2, const TARe& X, const TARe& Y, doubl
   while (hi < i2 && X[hi] < X[m] + HalfWidth) ++hi;
   TARe Q(Y.size(), 0.0);
   double qmin = 0, qmax = 0;
+  // Base^(t/Scale) as 2^(t * log2(Base)/Scale): exact in the exponent for a power-of-two Base
+  const double k = std::log2(Base) / Scale, dR = R2 - R1;
   for (int32_t j = lo; j <= hi; ++j) {
-    const ld t = (static_cast<ld>(Y[j]) - R1) / (static_cast<ld>(R2) - R1);
-    Q[j] = static_cast<double>(t * std::pow(static_cast<ld>(Base), t / Scale));
+    const double t = (Y[j] - R1) / dR;
+    Q[j] = t * std::exp2(t * k);
     if (j == lo || Q[j] < qmin) qmin = Q[j];
     if (j == lo || Q[j] > qmax) qmax = Q[j];
   }

@@ -61,70 +61,6 @@ bool IVOf(const TFITS& F, int32_t y, TARe& P, TARe& M) {
   return true;
 }
 
-using ld = long double;
-
-// SliceInterval of the sliced centre of gravity (foundation/cvCentre.cpp), the same operations
-// in the same order: area C and centroid D of the region Lower..Upper above max(Y, Lower) over
-// one interval with Y linear from ya at xa to yb at xb.
-inline void SliceInterval(ld xa, ld xb, ld ya, ld yb, ld Lower, ld Upper, ld& C, ld& D) {
-  C = 0;
-  D = 0;
-  ld t[4];
-  int nt = 0;
-  t[nt++] = 0;
-  const ld dy = yb - ya;
-  ld tu = -1, tl = -1;
-  if (dy != 0) {
-    if ((ya < Upper) != (yb < Upper) && ya != Upper && yb != Upper) tu = (Upper - ya) / dy;
-    if ((ya < Lower) != (yb < Lower) && ya != Lower && yb != Lower) tl = (Lower - ya) / dy;
-  }
-  if (tu > 0 && tu < 1) t[nt++] = tu;
-  if (tl > 0 && tl < 1) t[nt++] = tl;
-  if (nt == 3 && t[1] > t[2]) std::swap(t[1], t[2]);
-  t[nt++] = 1;
-  auto h = [&](ld tt) { return Upper - std::clamp(ya + tt * dy, Lower, Upper); };
-  const ld w = xb - xa;
-  ld m = 0;
-  for (int p = 0; p + 1 < nt; ++p) {
-    const ld t0 = t[p], t1 = t[p + 1];
-    const ld h0 = h(t0), h1 = h(t1);
-    const ld s = h0 + h1;
-    if (s <= 0) continue;
-    const ld area = w * (t1 - t0) * s / 2;
-    const ld xc = xa + w * (t0 + (t1 - t0) * (h0 + 2 * h1) / (3 * s));
-    C += area;
-    m += area * xc;
-  }
-  if (C != 0) D = m / C;
-}
-
-// SlicedCOGIdx (i1, i2, Y, Width, Lower, Upper) bit for bit, with the intervals that lie wholly
-// above Upper (they add exactly nothing) passed over before any conversion. The cases that
-// routine reports go to it (same message, same fallback).
-double SliceCOG(int32_t i1, int32_t i2, const TARe& Y, double& Width, double Lower, double Upper) {
-  const int32_t len = static_cast<int32_t>(Y.size());
-  if (Upper - Lower <= 0 || i1 < 1 || i2 >= len || len <= 1)
-    return SlicedCOGIdx(i1, i2, Y, Width, Lower, Upper);
-  double fallback;
-  {
-    auto xc = [&](int64_t k) { return static_cast<double>(std::clamp<int64_t>(k, 1, len - 1)); };
-    const int64_t c = (static_cast<int64_t>(i1) + i2) / 2;
-    fallback = (static_cast<int64_t>(i2) - i1 + 1) % 2 != 0 ? xc(c) : (xc(c) + xc(c + 1)) / 2;
-  }
-  ld A = 0, M = 0;
-  const double* y = Y.data();
-  for (int32_t k = i1 + 1; k <= i2; ++k) {
-    if (y[k - 1] >= Upper && y[k] >= Upper) continue;
-    ld C, D;
-    SliceInterval(static_cast<double>(k - 1), static_cast<double>(k), y[k - 1], y[k], Lower, Upper,
-                  C, D);
-    A += C;
-    M += C * D;
-  }
-  Width = static_cast<double>(A / (static_cast<ld>(Upper) - Lower));
-  return A != 0 ? static_cast<double>(M / A) : fallback;
-}
-
 // The slice windows and the minima ranges of the two lines.
 struct TLineWin {
   int32_t Lo, Hi, MinFrom, MinCount;
@@ -212,8 +148,8 @@ void TFITS::CalcLIV() {
       const double mean = (mp + mm) / 2, D = C - mean;
       const double lower = mean + 0.4 * D, upper = mean + 0.6 * D;
       double wp = 0, wm = 0;
-      const double cp = SliceCOG(w.Lo, w.Hi, P, wp, lower, upper);
-      const double cm = SliceCOG(w.Lo, w.Hi, M, wm, lower, upper);
+      const double cp = SlicedCOGIdx(w.Lo, w.Hi, P, wp, lower, upper);
+      const double cm = SlicedCOGIdx(w.Lo, w.Hi, M, wm, lower, upper);
       ArN2[1][n][y] = Fin((cp + cm) / 2);
       ArN2[2][n][y] = Fin(cp - cm);
       const bool blueP = cp < cm;
@@ -273,8 +209,8 @@ void TFITS::CalcIVcog(double VW1, double VW2, int32_t* FlatCount) {
         const double lower = j == 1 ? mn[n] : mean[n] + (j - 1) * D[n] / 10;
         const double upper = mean[n] + (j + 1) * D[n] / 10;
         double wd = 0;
-        const double cp = SliceCOG(w.Lo, w.Hi, P, wd, lower, upper);
-        const double cm = SliceCOG(w.Lo, w.Hi, M, wd, lower, upper);
+        const double cp = SlicedCOGIdx(w.Lo, w.Hi, P, wd, lower, upper);
+        const double cm = SlicedCOGIdx(w.Lo, w.Hi, M, wd, lower, upper);
         ArN2[j][n][y] = Fin(FieldOf(n, cp, cm));
         ArN2[j + 9][n][y] = Fin(VelOf(n, cp, cm, VW));
       }
@@ -310,8 +246,8 @@ void TFITS::CalcIVcog05(double VW1, double VW2) {
         const TLineWin& w = kWin[n];
         const double mp = RowMin(P, w.MinFrom, w.MinCount), mm = RowMin(M, w.MinFrom, w.MinCount);
         double wd = 0;
-        const double cm = SliceCOG(w.Lo, w.Hi, M, wd, mm, mm + (C - mm) * kFrac[j]);
-        const double cp = SliceCOG(w.Lo, w.Hi, P, wd, mp, mp + (C - mp) * kFrac[j]);
+        const double cm = SlicedCOGIdx(w.Lo, w.Hi, M, wd, mm, mm + (C - mm) * kFrac[j]);
+        const double cp = SlicedCOGIdx(w.Lo, w.Hi, P, wd, mp, mp + (C - mp) * kFrac[j]);
         ArN2[j][n][y] = Fin(FieldOf(n, cp, cm));
         ArN2[j + 2][n][y] = Fin(VelOf(n, cp, cm, VW));
       }
