@@ -15,6 +15,10 @@ ColorDialogHandler& ColorHandler() {
   static ColorDialogHandler h;
   return h;
 }
+FontDialogHandler& FontHandler() {
+  static FontDialogHandler h;
+  return h;
+}
 }  // namespace
 
 FileDialogHandler SetFileDialogHandler(FileDialogHandler Handler) {
@@ -29,6 +33,12 @@ ColorDialogHandler SetColorDialogHandler(ColorDialogHandler Handler) {
   return old;
 }
 
+FontDialogHandler SetFontDialogHandler(FontDialogHandler Handler) {
+  FontDialogHandler old = std::move(FontHandler());
+  FontHandler() = std::move(Handler);
+  return old;
+}
+
 std::optional<std::string> AskOpenFile(const TFileAsk& Ask) {
   if (FileHandler()) return FileHandler()(Ask);
   std::fprintf(stderr, "[open file] %s: %s (cancelled: no dialogs here)\n",
@@ -40,6 +50,13 @@ std::optional<uint32_t> AskColor(uint32_t Color) {
   if (ColorHandler()) return ColorHandler()(Color);
   std::fprintf(stderr, "[colour] %06X (cancelled: no dialogs here)\n",
                static_cast<unsigned>(Color & 0xFFFFFF));
+  return std::nullopt;
+}
+
+std::optional<TFont> AskFont(const TFont& Font) {
+  if (FontHandler()) return FontHandler()(Font);
+  std::fprintf(stderr, "[font] %s %d (cancelled: no dialogs here)\n",
+               Cp1251ToUtf8(Font.Name).c_str(), static_cast<int>(Font.Size));
   return std::nullopt;
 }
 
@@ -58,6 +75,13 @@ bool TColorDialog::Execute() {
   return true;
 }
 
+bool TFontDialog::Execute() {
+  const std::optional<TFont> r = AskFont(Font);
+  if (!r) return false;
+  Font = *r;
+  return true;
+}
+
 ScriptedDialogs::ScriptedDialogs() {
   prevFile_ = SetFileDialogHandler([this](const TFileAsk& Ask) -> std::optional<std::string> {
     fileAsks_.push_back(Ask);
@@ -73,11 +97,19 @@ ScriptedDialogs::ScriptedDialogs() {
     colors_.pop_front();
     return r;
   });
+  prevFont_ = SetFontDialogHandler([this](const TFont& Font) -> std::optional<TFont> {
+    fontAsks_.push_back(Font);
+    if (fonts_.empty()) return std::nullopt;
+    std::optional<TFont> r = std::move(fonts_.front());
+    fonts_.pop_front();
+    return r;
+  });
 }
 
 ScriptedDialogs::~ScriptedDialogs() {
   SetFileDialogHandler(std::move(prevFile_));
   SetColorDialogHandler(std::move(prevColor_));
+  SetFontDialogHandler(std::move(prevFont_));
 }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// File and colour dialogs behind replaceable handlers, as message boxes are (platform/MsgBox.h).
+// File, colour and font dialogs behind replaceable handlers, as message boxes are (platform/MsgBox.h).
 // Texts and file names are code page 1251; colours are 0x00BBGGRR.
 // The program installs Qt handlers (modal dialogs); tests install ScriptedDialogs, which answers
 // at once and records what was asked. Without a handler a dialog is written to standard error
@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Canvas.h"
 
 namespace platform {
 
@@ -33,11 +35,16 @@ using FileDialogHandler = std::function<std::optional<std::string>(const TFileAs
 // The colour chosen, or nothing when cancelled; asked with the colour shown first.
 using ColorDialogHandler = std::function<std::optional<uint32_t>(uint32_t Color)>;
 
+// The font chosen, or nothing when cancelled; asked with the font shown first.
+using FontDialogHandler = std::function<std::optional<TFont>(const TFont& Font)>;
+
 // Install a handler and return the previous one (an empty function restores the default).
 FileDialogHandler SetFileDialogHandler(FileDialogHandler Handler);
 ColorDialogHandler SetColorDialogHandler(ColorDialogHandler Handler);
+FontDialogHandler SetFontDialogHandler(FontDialogHandler Handler);
 std::optional<std::string> AskOpenFile(const TFileAsk& Ask);
 std::optional<uint32_t> AskColor(uint32_t Color);
+std::optional<TFont> AskFont(const TFont& Font);
 
 // The open-file dialog of a form. Execute asks with the properties; on a choice FileName takes
 // the chosen name and the result is true, on cancel nothing changes and the result is false.
@@ -61,8 +68,17 @@ class TColorDialog {
   bool Execute();
 };
 
+// The font dialog of a form. Execute opens it with Font; on OK Font takes the chosen font and
+// the result is true, on cancel Font stays and the result is false.
+class TFontDialog {
+ public:
+  virtual ~TFontDialog() = default;
+  TFont Font;
+  bool Execute();
+};
+
 // Records every dialog and answers from queues, never blocking: a file dialog takes the next
-// queued name, a colour dialog the next queued colour; an empty queue (or a queued cancel)
+// queued name, a colour dialog the next queued colour, a font dialog the next queued font; an empty queue (or a queued cancel)
 // cancels. Installs itself while alive and restores the previous handlers when destroyed.
 class ScriptedDialogs {
  public:
@@ -75,12 +91,16 @@ class ScriptedDialogs {
   void CancelFile() { files_.emplace_back(std::nullopt); }
   void AnswerColor(uint32_t Color) { colors_.emplace_back(Color); }
   void CancelColor() { colors_.emplace_back(std::nullopt); }
+  void AnswerFont(const TFont& Font) { fonts_.emplace_back(Font); }
+  void CancelFont() { fonts_.emplace_back(std::nullopt); }
 
   const std::vector<TFileAsk>& FileAsks() const { return fileAsks_; }
   const std::vector<uint32_t>& ColorAsks() const { return colorAsks_; }
+  const std::vector<TFont>& FontAsks() const { return fontAsks_; }
   void Clear() {
     fileAsks_.clear();
     colorAsks_.clear();
+    fontAsks_.clear();
   }
 
  private:
@@ -88,8 +108,11 @@ class ScriptedDialogs {
   std::vector<uint32_t> colorAsks_;
   std::deque<std::optional<std::string>> files_;
   std::deque<std::optional<uint32_t>> colors_;
+  std::vector<TFont> fontAsks_;
+  std::deque<std::optional<TFont>> fonts_;
   FileDialogHandler prevFile_;
   ColorDialogHandler prevColor_;
+  FontDialogHandler prevFont_;
 };
 
 }  // namespace platform

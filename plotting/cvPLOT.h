@@ -154,6 +154,13 @@ class TPLOTTER {
   // is there already. The caller checks ChkCurPic.
   void AddPointAt(double x, double y);
   void FlattenCurPic();
+  // The Graf tab's fulcrum commands on the current graph. SetFulcrum: a captured active point
+  // (index above 0) becomes the fulcrum, the active index 0; the tab's active-point fields move
+  // to its fulcrum fields and the former read "0"; then the tool refresh. DeleteFulcrum: the
+  // fulcrum flag cleared and the graph shown in the tool. Callers update the picture window's
+  // popup afterwards.
+  void SetFulcrum();
+  void DeleteFulcrum();
 
   // ---- the mouse ----
   struct THit {

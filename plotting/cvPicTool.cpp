@@ -8,6 +8,7 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "platform/Dialogs.h"
 #include "platform/MsgBox.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/cvPictState.h"
@@ -320,6 +321,8 @@ TPicTool::TPicTool() {
   H["edKPic0"] = H["edKPoint"] = [this] { edKPic0Change(); };
   H["btHighLightPic0"] = [this] { btHighLightPic0Click(); };
   H["bt_QGoCancel"] = [this] { Updating = false; };
+  H["lbColorBk"] = [this] { lbColorBkClick(); };
+  H["btFontDialog"] = [this] { btFontDialogClick(); };
   H["edLineStyle"] = [this] { edLineStyleChange(); };
   H["btApplyStyle"] = [this] { btApplyStyleClick(); };
   H["edLineStyleNumber"] = H["edMarkSize"] = [this] { edMarkSizeChange(); };
@@ -479,10 +482,14 @@ void TPicTool::FormShow() {
       if (!V.empty()) Put(K, V);
     }
     int32_t Size = 0;
-    if (IsInt(Plotting().GetSetting("picCharSize"), Size) && Size != 0)
-      Put("picCharSize", IntStr(Size));
+    if (IsInt(Plotting().GetSetting("picCharSize"), Size) && Size != 0) ApplyCharSize(Size);
   }
   if (Pict) Pict->PicPopupMenuUpdate();
+}
+
+void TPicTool::ApplyCharSize(int32_t Size) {
+  if (platform::TCanvas* C = Pict ? Pict->W.WinCanvas() : nullptr) C->Font.Size = Size;
+  if (P && P->Gra && P->Gra->Canvas) P->Gra->Canvas->Font.Size = Size;
 }
 
 void TPicTool::FormHide() {
@@ -508,6 +515,32 @@ void TPicTool::btShowPicClick() {
   W.ShowWindow();
   Pict->RestartPlotter();
   if (P) P->Playing = false;
+}
+
+void TPicTool::lbColorBkClick() {
+  platform::TColorDialog D;
+  D.Color = ColorBk;
+  if (!D.Execute()) return;
+  ColorBk = D.Color & 0xFFFFFF;
+  Put("lbColorBk.Color", IntStr(static_cast<int32_t>(ColorBk)));
+  if (P) P->bkColor = ColorBk;
+}
+
+void TPicTool::btFontDialogClick() {
+  platform::TCanvas* C = P && P->Gra ? P->Gra->Canvas : nullptr;
+  if (!C) {
+    Warn("PLOTTER.Gra.CANVAS Not Assigned!");
+    return;
+  }
+  const int32_t Charset = C->Font.Charset;
+  platform::TFontDialog D;
+  D.Font = C->Font;
+  D.Execute();  // a cancel leaves the font it opened with, which is applied all the same
+  if (Plotting().SetSetting) Plotting().SetSetting("picCharSize", IntStr(D.Font.Size));
+  C->Font = D.Font;
+  if (P->Gra->ShadeBMP) P->Gra->ShadeBMP->Canvas().Font = D.Font;
+  if (platform::TCanvas* W = Pict ? Pict->W.WinCanvas() : nullptr) W->Font = D.Font;
+  C->Font.Charset = Charset;
 }
 
 void TPicTool::btCORAClearClick() {

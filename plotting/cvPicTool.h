@@ -61,6 +61,7 @@ class TPicTool : public TPlotHost {
   TPictState* Pict = nullptr; // the picture window
   int32_t StyleIndex = -1;
   bool Shown = false;          // the tool window is shown
+  uint32_t ColorBk = 0xFFFFFF; // the background label's colour (0x00BBGGRR)
 
   // The window's side: a value written from code, a control shown or focused, the tool shown.
   std::function<void(const std::string& Name, const std::string& Value)> OnSet;
@@ -128,6 +129,9 @@ class TPicTool : public TPlotHost {
   void edDashGapChange();
   void btFormatsSaveClick();
   void btFormatsLoadClick();
+  // Background colour and caption font through the platform's dialogs.
+  void lbColorBkClick();
+  void btFontDialogClick();
 
   // ---- plot areas, frames, axes, scales ----
   void btAPincludeClick();
@@ -166,5 +170,6 @@ class TPicTool : public TPlotHost {
   void Apply(const std::string& Format);   // a format to the current graph, shown and replayed
   void Refresh();                          // the plotter's tool refresh
   void Warn(const std::string& Text);
+  void ApplyCharSize(int32_t Size);  // the font size of the window's and the device's canvas
 };
 

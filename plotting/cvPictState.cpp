@@ -375,16 +375,8 @@ void TPictState::MGZoomClick(bool IsX) {
 
 void TPictState::MSetFulcrumClick() {
   if (!P || !P->ChkCurPic()) return;
-  TOneGraph& G = *P->CurPict();
-  if (G.IBUsed) {
-    G.IBUsed = false;
-    G.IB = 0;
-  } else if (G.IAUsed && G.IA >= 1 && G.IA <= G.N) {
-    G.IBUsed = true;
-    G.IB = G.IA;
-    G.IAUsed = false;
-    G.IA = 0;
-  }
+  if (P->CurPict()->IBUsed) P->DeleteFulcrum();
+  else P->SetFulcrum();
   PicPopupMenuUpdate();
 }
 

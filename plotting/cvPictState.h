@@ -41,6 +41,8 @@ class TPictWin {
   virtual void MenuSet(const TCtlValues& Values) = 0;
   // The off-screen bitmap of the device to the clipboard.
   virtual void BitmapToClipboard() = 0;
+  // The window's own canvas (its font is the one axis captions take); nullptr: none.
+  virtual platform::TCanvas* WinCanvas() { return nullptr; }
 };
 
 class TPictState : public TPlotHost {

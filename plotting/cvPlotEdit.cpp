@@ -171,6 +171,28 @@ void TPLOTTER::FlattenCurPic() {
   AReLinBridge(G.AY, G.AX, G.IA, G.IB);
 }
 
+void TPLOTTER::SetFulcrum() {
+  if (!ChkCurPic()) return;
+  TOneGraph& G = *CurPict();
+  if (!G.IAUsed || G.IA <= 0) return;
+  G.IBUsed = true;
+  G.IB = G.IA;
+  G.IA = 0;
+  Tools->MainSet({{"edOneG_IX", Tools->MainGet("edAneG_IX")},
+                  {"edOneG_IY", Tools->MainGet("edAneG_IY")},
+                  {"edOneG_I", Tools->MainGet("edAneG_I")},
+                  {"edAneG_IX", "0"},
+                  {"edAneG_IY", "0"}});
+  ToolsRefresh();
+}
+
+void TPLOTTER::DeleteFulcrum() {
+  if (!ChkCurPic()) return;
+  TOneGraph& G = *CurPict();
+  G.IBUsed = false;
+  if (LWorldWin) G.ToPicTool(*Tools, Win(), *LWorldWin);
+}
+
 // ---------------------------------------------------------------- the mouse
 
 TPLOTTER::THit TPLOTTER::HitTest(double px, double py, double Dist2) {

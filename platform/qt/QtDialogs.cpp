@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QThread>
 #include <cstdio>
 
@@ -81,6 +82,30 @@ std::optional<uint32_t> QtColor(uint32_t Color) {
          static_cast<uint32_t>(C.blue()) << 16;
 }
 
+std::optional<TFont> QtFont(const TFont& Font) {
+  if (!OnGuiThread()) {
+    std::fprintf(stderr, "[font] %s (cancelled: asked outside the GUI thread)\n",
+                 Cp1251ToUtf8(Font.Name).c_str());
+    return std::nullopt;
+  }
+  QFont F(ToQt(Font.Name));
+  F.setPointSize(Font.Size > 0 ? Font.Size : 10);
+  F.setBold(Font.Style & fsBold);
+  F.setItalic(Font.Style & fsItalic);
+  F.setUnderline(Font.Style & fsUnderline);
+  F.setStrikeOut(Font.Style & fsStrikeOut);
+  bool Ok = false;
+  const QFont C = QFontDialog::getFont(&Ok, F, QApplication::activeWindow());
+  if (!Ok) return std::nullopt;
+  TFont R = Font;  // colour, character set and resolution stay
+  R.Name = Utf8ToCp1251(C.family().toStdString());
+  R.Size = C.pointSize() > 0 ? C.pointSize() : Font.Size;
+  R.Style = static_cast<uint8_t>((C.bold() ? fsBold : 0) | (C.italic() ? fsItalic : 0) |
+                                 (C.underline() ? fsUnderline : 0) |
+                                 (C.strikeOut() ? fsStrikeOut : 0));
+  return R;
+}
+
 }  // namespace
 
 QStringList QtNameFilters(const std::string& Filter) {
@@ -123,6 +148,7 @@ QStringList QtNameFilters(const std::string& Filter) {
 void InstallQtDialogs() {
   SetFileDialogHandler(QtOpenFile);
   SetColorDialogHandler(QtColor);
+  SetFontDialogHandler(QtFont);
 }
 
 }  // namespace platform

@@ -1,5 +1,5 @@
-// Qt file and colour dialogs behind platform::AskOpenFile and platform::AskColor, and the dialog
-// components that the form generator puts into the forms (TOpenDialog, TColorDialog).
+// Qt file, colour and font dialogs behind platform::AskOpenFile, AskColor and AskFont, and the
+// dialog components that the form generator puts into the forms (TOpenDialog, TColorDialog).
 #pragma once
 #include <QObject>
 #include <QStringList>

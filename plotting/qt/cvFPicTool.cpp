@@ -3,7 +3,6 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -57,6 +56,7 @@ std::vector<TCtlDef> Defs() {
       {'B', "btClearView", "Clr", "Clear View", {}},
       {'B', "bt_QGoCancel", "X", "Сбросить зацикливание "_cp, {}},
       {'B', "lbColorBk", "фон"_cp, "цвет фона"_cp, {}},
+      {'B', "btFontDialog", "F", "Выбрать Font для подписей к осям"_cp, {}},
       {'-', "", "", "", {}},
       {'Y', "edLineStyle", "-.K", "Строка стиля текущей линии"_cp, {}},
       {'B', "btApplyStyle", "Ok", "Применить стиль к выделенному профилю"_cp, {}},
@@ -171,17 +171,8 @@ TFPicTool::TFPicTool(QWidget* Parent) : QWidget(Parent) {
   Build();
   Model.OnSet = [this](const std::string& N, const std::string& V) { Show(N, V); };
   Model.OnShowTool = [this] { show(); };
-  // The background colour: the dialog opens with the label's colour; OK gives it the plotter.
-  if (auto* B = qobject_cast<QToolButton*>(Control("lbColorBk")))
-    QObject::connect(B, &QToolButton::clicked, this, [this, B] {
-      const QColor C = QColorDialog::getColor(B->palette().color(QPalette::Button), this);
-      if (!C.isValid()) return;
-      QPalette Pal = B->palette();
-      Pal.setColor(QPalette::Button, C);
-      B->setPalette(Pal);
-      if (Model.P)
-        Model.P->bkColor = uint32_t(C.red()) | uint32_t(C.green()) << 8 | uint32_t(C.blue()) << 16;
-    });
+  // The background label is white until a colour is chosen.
+  Show("lbColorBk.Color", IntStr(static_cast<int32_t>(Model.ColorBk)));
 }
 
 QWidget* TFPicTool::Control(const std::string& Name) const {
@@ -299,6 +290,12 @@ void TFPicTool::Show(const std::string& Name, const std::string& Value) {
     else if (What == "Focus") W->setFocus();
     else if (What == "Hint") W->setToolTip(V);
     else if (What == "Items") LoadStyleItems();
+    else if (What == "Color") {
+      const uint32_t C = static_cast<uint32_t>(std::atoi(Value.c_str()));
+      QPalette Pal = W->palette();
+      Pal.setColor(QPalette::Button, QColor(C & 0xFF, (C >> 8) & 0xFF, (C >> 16) & 0xFF));
+      W->setPalette(Pal);
+    }
     return;
   }
   if (auto* E = qobject_cast<QLineEdit*>(W)) {

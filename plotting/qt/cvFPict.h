@@ -50,6 +50,7 @@ class TFPict : public TGrafView, public TPictWin {
   bool GIFTimerOn() override { return GIFTimer.isActive(); }
   void MenuSet(const TCtlValues& Values) override;
   void BitmapToClipboard() override;
+  platform::TCanvas* WinCanvas() override { return &Buffer().Canvas(); }
 
  protected:
   void resizeEvent(QResizeEvent* Event) override;

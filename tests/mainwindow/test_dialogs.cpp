@@ -55,6 +55,7 @@ class QtDialogs : public ::testing::Test {
   void TearDown() override {
     platform::SetFileDialogHandler({});
     platform::SetColorDialogHandler({});
+    platform::SetFontDialogHandler({});
   }
   testsupport::TempDir dir;
   platform::ScriptedMsgBoxes boxes;

@@ -277,6 +277,32 @@ TEST_F(Interact, ClicksHighlightThenActivateAPoint) {
   EXPECT_FALSE(Tool.Updating);
 }
 
+TEST_F(Interact, PopupFulcrumSetsAndDeletesThroughTheGrafTab) {
+  OneLine(2);
+  Tool.MainSet({{"edAneG_I", "2"}, {"edAneG_IX", "1"}, {"edAneG_IY", "1"}});  // point 2: (1, 1)
+  TOneGraph& Gr = *P->Graph(1);
+  Pict->MSetFulcrumClick();
+  EXPECT_TRUE(Gr.IBUsed);
+  EXPECT_EQ(Gr.IB, 2);
+  EXPECT_EQ(Gr.IA, 0);
+  EXPECT_TRUE(Gr.IAUsed);  // the capture stays on for the next point
+  EXPECT_EQ(Tool.MainGet("edOneG_I"), "2");
+  EXPECT_EQ(Tool.MainGet("edOneG_IX"), "1");
+  EXPECT_EQ(Tool.MainGet("edOneG_IY"), "1");
+  EXPECT_EQ(Tool.MainGet("edAneG_IX"), "0");
+  EXPECT_EQ(Tool.MainGet("edAneG_IY"), "0");
+  EXPECT_EQ(Pict->Menu["MSetFulcrum.Caption"], "Del FulcRum");
+  EXPECT_EQ(Pict->Menu["MGedL.Visible"], "0");
+  // Removed again: shown in the Graf tab's fields.
+  Pict->MSetFulcrumClick();
+  EXPECT_FALSE(Gr.IBUsed);
+  EXPECT_EQ(Tool.MainGet("rbFulcrumNo"), "1");
+  // No active point now: nothing to set.
+  Pict->MSetFulcrumClick();
+  EXPECT_FALSE(Gr.IBUsed);
+  EXPECT_FALSE(Tool.Updating);
+}
+
 TEST_F(Interact, WheelPanKeysAndFilm) {
   Add(Arr({0, 10}), Arr({0, 10}), "g");
   TWorldWin& WX = *P->LWorldWin->GetWin(P->Graph(1)->WinX);

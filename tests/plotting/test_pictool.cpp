@@ -1,11 +1,13 @@
 // The picture tool without its window: current and comparison graph, line-style edits and the
 // "LineStyles" text, margins, axis positions, digit codes, frames, zoom boxes and size steps,
 // and the updating lock on every path.
+#include <map>
 #include <stdexcept>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "platform/Dialogs.h"
 #include "support/PictFixture.h"
 
 namespace {
@@ -63,6 +65,66 @@ TEST_F(Tool_, TheLockIsReleasedWhenAHandlerThrows) {
   EXPECT_FALSE(Tool.Updating);
   EXPECT_THROW(P->ToolsRefresh(), std::runtime_error);
   EXPECT_FALSE(Tool.Updating);
+}
+
+TEST_F(Tool_, BackgroundColourDialog) {
+  platform::ScriptedDialogs D;
+  const uint32_t Bk0 = P->bkColor;
+  D.CancelColor();
+  Tool.Changed("lbColorBk");
+  EXPECT_EQ(P->bkColor, Bk0);
+  D.AnswerColor(0x336699);
+  Tool.Changed("lbColorBk");
+  EXPECT_EQ(P->bkColor, 0x336699u);
+  EXPECT_EQ(Tool.Get("lbColorBk.Color"), IntStr(0x336699));
+  Tool.Changed("lbColorBk");  // opens with the label's colour; cancelled
+  EXPECT_EQ(D.ColorAsks(), (std::vector<uint32_t>{0xFFFFFF, 0xFFFFFF, 0x336699}));
+  EXPECT_EQ(P->bkColor, 0x336699u);
+}
+
+TEST_F(Tool_, CaptionFontDialogAndStoredSize) {
+  platform::ScriptedDialogs D;
+  std::map<std::string, std::string> Kept;
+  Plotting().SetSetting = [&Kept](const std::string& K, const std::string& V) { Kept[K] = V; };
+  Plotting().GetSetting = [&Kept](const std::string& K) { return Kept[K]; };
+  platform::TBitmap WinBm(8, 8);
+  Win.Canvas = &WinBm.Canvas();
+  platform::TCanvas& C = *G.Canvas;
+  C.Font.Charset = 204;
+  platform::TFont F = C.Font;
+  F.Name = "Arial";
+  F.Size = 14;
+  F.Charset = 0;
+  D.AnswerFont(F);
+  Tool.Changed("btFontDialog");
+  ASSERT_EQ(D.FontAsks().size(), 1u);
+  EXPECT_EQ(D.FontAsks()[0].Charset, 204);
+  EXPECT_EQ(Kept["picCharSize"], "14");
+  EXPECT_EQ(C.Font.Name, "Arial");
+  EXPECT_EQ(C.Font.Size, 14);
+  EXPECT_EQ(C.Font.Charset, 204);  // the device keeps its character set
+  EXPECT_EQ(WinBm.Canvas().Font, F);
+  // Cancelled: the size it opened with is stored all the same.
+  C.Font.Size = 9;
+  Tool.Changed("btFontDialog");
+  EXPECT_EQ(Kept["picCharSize"], "9");
+  // Showing the tool gives a stored size to both canvases; 0 changes nothing.
+  Kept["picCharSize"] = "17";
+  Tool.FormShow();
+  EXPECT_EQ(C.Font.Size, 17);
+  EXPECT_EQ(WinBm.Canvas().Font.Size, 17);
+  Kept["picCharSize"] = "0";
+  Tool.FormShow();
+  EXPECT_EQ(C.Font.Size, 17);
+  // No device canvas: the warning and no dialog.
+  G.Canvas = nullptr;
+  Tool.Changed("btFontDialog");
+  G.Canvas = &C;
+  EXPECT_EQ(D.FontAsks().size(), 2u);
+  ASSERT_FALSE(Warns.empty());
+  EXPECT_EQ(Warns.back(), "PLOTTER.Gra.CANVAS Not Assigned!");
+  Win.Canvas = nullptr;
+  ResetPlotServices();
 }
 
 TEST_F(Tool_, ComparisonGraph) {

@@ -21,6 +21,7 @@
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
+#include "platform/Dialogs.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/cvPlotDemo.h"
 #include "plotting/qt/cvFPicTool.h"
@@ -265,6 +266,20 @@ TEST_F(PictJourney, TheToolSteersGraphsAreasAxesAndScales) {
   Press("btT_next");
   EXPECT_EQ(P->kT, 1);
   EXPECT_EQ(T->Model.Get("lb_KT"), "t1/");
+  // Background colour and caption font through the scripted dialogs.
+  platform::ScriptedDialogs D;
+  D.AnswerColor(0xE0F0FF);
+  Press("lbColorBk");
+  EXPECT_EQ(T->Control("lbColorBk")->palette().color(QPalette::Button), QColor(0xFF, 0xF0, 0xE0));
+  Steady();
+  EXPECT_EQ(Rgb(W->grab().toImage().pixel(1, 1)), 0xE0F0FFu);
+  platform::TFont F = W->Buffer().Canvas().Font;
+  F.Name = "Arial";
+  F.Size = 20;
+  D.AnswerFont(F);
+  Press("btFontDialog");
+  EXPECT_EQ(W->Buffer().Canvas().Font.Size, 20);
+  EXPECT_EQ(G.Canvas->Font.Name, "Arial");
   EXPECT_FALSE(T->Model.Updating);
 }
 

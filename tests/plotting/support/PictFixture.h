@@ -42,6 +42,8 @@ struct TFakePictWin : TPictWin {
   bool GIFTimerOn() override { return GIF; }
   void MenuSet(const TCtlValues&) override {}
   void BitmapToClipboard() override { ++Clips; }
+  platform::TCanvas* Canvas = nullptr;  // the window's own canvas (none unless a test sets one)
+  platform::TCanvas* WinCanvas() override { return Canvas; }
 };
 
 inline TARe Arr(std::initializer_list<double> v) {
