@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -1034,3 +1035,20 @@ std::string FindNoCase(const std::string& Folder, const std::string& Rel) {
   return cur;
 }
 
+void RemoveStaleTempCopies(const std::string& File) {
+  namespace fs = std::filesystem;
+  const fs::path f(File);
+  const std::string prefix = f.filename().string() + ".tmp~";
+  std::error_code ec;
+  for (fs::directory_iterator it(f.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string n = it->path().filename().string();
+    if (n.rfind(prefix, 0) != 0) continue;
+    int32_t code = 0;
+    const int32_t pid = ValIntCode(n.substr(prefix.size()), code);
+    if (code != 0 || pid <= 0 || pid == static_cast<int32_t>(::getpid())) continue;
+    if (::kill(pid, 0) == -1 && errno == ESRCH) {
+      std::error_code e2;
+      fs::remove(it->path(), e2);
+    }
+  }
+}

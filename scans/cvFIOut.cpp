@@ -385,25 +385,6 @@ std::string TempName(const std::string& File) {
   return File + ".tmp~" + IntStr(static_cast<int32_t>(::getpid()));
 }
 
-// Temporary copies of File left by writers that were killed (their process is gone) are removed.
-void RemoveStaleTemps(const std::string& File) {
-  namespace fs = std::filesystem;
-  const fs::path f(File);
-  const std::string prefix = f.filename().string() + ".tmp~";
-  std::error_code ec;
-  for (fs::directory_iterator it(f.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string n = it->path().filename().string();
-    if (n.rfind(prefix, 0) != 0) continue;
-    int32_t code = 0;
-    const int32_t pid = ValIntCode(n.substr(prefix.size()), code);
-    if (code != 0 || pid <= 0) continue;
-    if (::kill(pid, 0) == -1 && errno == ESRCH) {
-      std::error_code e2;
-      fs::remove(it->path(), e2);
-    }
-  }
-}
-
 // Cards from Offset up to END (at most 600) into Cards, NHead counted on over the blank cards
 // after it (the end of the file ends them too). False with the report text when there is no END.
 bool ReadCardsAt(int Fd, const std::string& File, int64_t Offset, int64_t Size, TStringList& Cards,
@@ -882,7 +863,7 @@ std::string TFIOut::FileName() const {
 TMapSaveSession::TMapSaveSession(const std::string& File) : file_(File) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(File, ec)) return;
-  RemoveStaleTemps(File);
+  RemoveStaleTempCopies(File);
   tmp_ = TempName(File);
   std::filesystem::copy_file(File, tmp_, std::filesystem::copy_options::overwrite_existing, ec);
   if (ec) {
@@ -1137,7 +1118,7 @@ bool WriteMainHeader(TLFITS& Scan, const TScanMapStats& Stats) {
   // The new file is made beside the old one and renamed in: the old file is moved to its backup
   // name only once the new one is complete.
   ForceFileDir(file);
-  RemoveStaleTemps(file);
+  RemoveStaleTempCopies(file);
   const std::string tmp = TempName(file);
   const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   bool ok = fd >= 0 && WriteAll(fd, head.data(), static_cast<int64_t>(head.size()), 0) &&

@@ -29,6 +29,9 @@ struct TColumnExtremes {
   int32_t YMin = 0, YMax = 0;
 };
 
+// The minimum of A[i .. i + n - 1] (the start clamped into the array; 0 for an empty array).
+double RowMin(const TARe& A, int32_t i, int32_t n);
+
 class TFITS {
  public:
   static constexpr int32_t kMaxCards = 600;

@@ -37,15 +37,6 @@ double At(const A& Col, int32_t I) {
 // Signed square root.
 double SSqrt(double x) { return x >= 0 ? std::sqrt(x) : -std::sqrt(-x); }
 
-// The minimum of A[i .. i + n - 1] (inside the array).
-double RowMin(const TARe& A, int32_t i, int32_t n) {
-  const int32_t last = static_cast<int32_t>(A.size()) - 1;
-  if (last < 0) return 0;
-  i = std::clamp(i, 0, last);
-  double m = A[static_cast<size_t>(i)];
-  for (int32_t k = i + 1; k <= i + n - 1 && k <= last; ++k) m = std::min(m, A[static_cast<size_t>(k)]);
-  return m;
-}
 
 // I + V and I - V of slit pixel y as TFITS.GetIV gives them; false without the profiles.
 bool IVOf(const TFITS& F, int32_t y, TARe& P, TARe& M) {

@@ -281,8 +281,6 @@ void TFITS::SetIVRow(int32_t y) {
   if (static_cast<int32_t>(IVI.size()) == nLam + 1) IVRow = y;
 }
 
-namespace {
-
 double RowMin(const TARe& A, int32_t i, int32_t n) {
   const int32_t last = static_cast<int32_t>(A.size()) - 1;
   if (last < 0) return 0;
@@ -291,8 +289,6 @@ double RowMin(const TARe& A, int32_t i, int32_t n) {
   for (int32_t k = i + 1; k <= i + n - 1 && k <= last; ++k) m = std::min(m, A[static_cast<size_t>(k)]);
   return m;
 }
-
-}  // namespace
 
 double TFITS::MinIpV(int32_t i, int32_t n) const { return RowMin(IVpV, i, n); }
 double TFITS::MinImV(int32_t i, int32_t n) const { return RowMin(IVmV, i, n); }

@@ -255,25 +255,6 @@ std::string CopyName(const std::string& File) {
   return File + ".tmp~" + IntStr(static_cast<int32_t>(::getpid()));
 }
 
-// Copies of File left by runs that were killed (their process is gone) are removed.
-void RemoveStaleCopies(const std::string& File) {
-  namespace fs = std::filesystem;
-  const fs::path f(platform::SysPath(File));
-  const std::string prefix = f.filename().string() + ".tmp~";
-  std::error_code ec;
-  for (fs::directory_iterator it(f.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string n = it->path().filename().string();
-    if (n.rfind(prefix, 0) != 0) continue;
-    int32_t code = 0;
-    const int32_t pid = ValIntCode(n.substr(prefix.size()), code);
-    if (code != 0 || pid <= 0 || pid == static_cast<int32_t>(::getpid())) continue;
-    if (::kill(pid, 0) == -1 && errno == ESRCH) {
-      std::error_code e2;
-      fs::remove(it->path(), e2);
-    }
-  }
-}
-
 // What a worker made of one combination.
 struct TCombination {
   std::unique_ptr<TJob> Job;  // its warnings and questions; cancelled with the run
@@ -481,7 +462,7 @@ bool TResultFiles::Current(const std::string& File, TStringList& Text) {
 }
 
 void TResultFiles::Write(const std::string& File, const TStringList& Text) {
-  RemoveStaleCopies(File);
+  RemoveStaleTempCopies(platform::SysPath(File));
   const std::string copy = CopyName(File);
   try {
     Text.SaveToFile(copy);
