@@ -22,6 +22,7 @@
 #include "scans/cvLFITS.h"
 #include "scans/cvPixelH0.h"
 #include "scans/cvScanServices.h"
+#include "scans/support/MemSlit.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -47,23 +48,7 @@ uint16_t Word(double V) { return static_cast<uint16_t>(static_cast<int32_t>(std:
 // A slit file in memory (header read, data loaded) of the scan, one profile per TPix.
 void MakeSlit(TLFITS& Scan, TFITS& F, const std::vector<TPix>& Pix) {
   const int32_t ny = static_cast<int32_t>(Pix.size());
-  Scan.Link("/nonexistent/2019_06/20190622_164505");
-  Scan.SetOptions(350, 350, 1.0, 20);
-  Scan.RefCDELT1 = kStep;
-  Scan.RefCRPIX1 = 56.5;
-  Scan.RefCRVAL1 = 6302.08;
-  Scan.Refs.ALam.assign(113, 0.0);
-  for (int i = 1; i <= 112; ++i) Scan.Refs.ALam[i] = (i - 56.5) * kStep + 6302.08;
-  F.Owner = &Scan;
-  F.IXI = 0;
-  F.NAXIS = 3;
-  F.NAXIS1 = F.nLam = 112;
-  F.NAXIS2 = F.nY = ny;
-  F.NAXIS3 = 4;
-  F.CDELT1 = kStep;
-  F.CRPIX1 = 56.5;
-  F.CRVAL1 = 6302.08;
-  F.kStep = 0b111;
+  memslit::SetUpHeader(Scan, F, ny);
   const size_t plane = static_cast<size_t>(ny) * 112;
   F.aData.assign(4 * plane, 0);
   F.ACnt.assign(static_cast<size_t>(ny) + 1, 0.0);

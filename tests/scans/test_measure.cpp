@@ -24,6 +24,7 @@
 #include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
+#include "scans/support/MemSlit.h"
 #include "support/TestSupport.h"
 #include "tools/scangen/cvScanGen.h"
 
@@ -56,23 +57,7 @@ uint16_t Word(double V) {
 void MakeSlit(TLFITS& Scan, TFITS& F, const std::vector<TPix>& Pix,
               const std::function<void(int32_t y, int32_t l, double& I)>& Edit = nullptr) {
   const int32_t ny = static_cast<int32_t>(Pix.size());
-  Scan.Link("/nonexistent/2019_06/20190622_164505");
-  Scan.SetOptions(350, 350, 1.0, 20);
-  Scan.RefCDELT1 = kStep;
-  Scan.RefCRPIX1 = 56.5;
-  Scan.RefCRVAL1 = 6302.08;
-  Scan.Refs.ALam.assign(113, 0.0);
-  for (int i = 1; i <= 112; ++i) Scan.Refs.ALam[i] = (i - 56.5) * kStep + 6302.08;
-  F.Owner = &Scan;
-  F.IXI = 0;
-  F.NAXIS = 3;
-  F.NAXIS1 = F.nLam = 112;
-  F.NAXIS2 = F.nY = ny;
-  F.NAXIS3 = 4;
-  F.CDELT1 = kStep;
-  F.CRPIX1 = 56.5;
-  F.CRVAL1 = 6302.08;
-  F.kStep = 0b111;
+  memslit::SetUpHeader(Scan, F, ny);
   F.aData.assign(static_cast<size_t>(4) * ny * 112, 0);
   const double lam[2] = {6301.5, 6302.5}, g[2] = {1.669, 2.487};
   for (int32_t y = 1; y <= ny; ++y) {
