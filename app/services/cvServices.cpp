@@ -15,6 +15,7 @@
 #include "models/cvModServices.h"
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvProjRuns.h"
+#include "synthesis/fit/cvFitReports.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/transfer/cvPlam.h"
 #include "models/cvLines.h"
@@ -143,6 +144,8 @@ void InstallSynthesisServices() {
   InstallTransferKernels();
   // the line data's reference-model runs
   InstallReferenceRuns();
+  // the line labels and the W/D write-back of the line fitting
+  InstallFitServices();
   // the profile list of the unit start
   applinks::LUNNOLink().Create = [] {
     if (!LUNNO) LUNNO = new TLUNNO();

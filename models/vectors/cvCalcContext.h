@@ -16,6 +16,8 @@ class TConvList;
 class TVeConvertFuncList;
 struct TCONT;
 struct TKappaState;
+// The line-fit tables and the pages they fill (synthesis/fit/cvFitState.h); made on first use.
+struct TFitState;
 
 struct TCalcContext {
   TLVEMO* LVEMO = nullptr;
@@ -34,6 +36,9 @@ struct TCalcContext {
   // name as the user gave it.
   int32_t VoigtMethod = 0;
   std::string VoigtMethodName = "Humlicek";
+  // The line-fit tables Di with the Di and Dialog pages they fill (synthesis/fit): made on first
+  // use by the synthesis layer; a worker's context has none of its own.
+  std::shared_ptr<TFitState> Fit;
 };
 
 // A context with its own empty keeper, lists and calculation state. Its keeper re-resolves the

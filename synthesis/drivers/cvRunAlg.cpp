@@ -11,6 +11,11 @@
 #include "synthesis/cvSynServices.h"
 #include "synthesis/drivers/cvDoCont.h"
 #include "synthesis/drivers/cvRecont.h"
+#include "synthesis/fit/cvAdjust.h"
+#include "synthesis/fit/cvDi.h"
+#include "synthesis/fit/cvDialog.h"
+#include "synthesis/fit/cvFitReports.h"
+#include "synthesis/fit/cvSun69.h"
 #include "synthesis/me/cvRach.h"
 
 namespace {
@@ -50,17 +55,19 @@ void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& Lis
   } else if (w == "AJUST_LGGF" || w == "VARI") {
     // nothing to run
   } else if (w == "ADJUST") {
-    cvlink::NotAvailable("AdJust");
+    AdJust(Job, List, Result);
   } else if (w == "DIA") {
-    cvlink::NotAvailable("DialogBuild");
+    DialogBuild(Job, List);
   } else if (w == "DI") {
-    cvlink::NotAvailable("AlgDi");
+    AlgDi(Job);
   } else if (w == "RECONT") {
     RECONT(Job, List);
   } else if (w == "VOIG") {
-    cvlink::NotAvailable("VoigTable");
+    TStringList table;
+    VoigTable(table);
+    Result.AddStrings(table);
   } else if (w == "READ_SUN69") {
-    cvlink::NotAvailable("ReadSun69");
+    ReadSun69(Job, List);
   } else if (w == "HEIGHTS") {
     doHEIGHTS(Job, List, ResultFile(), Synthesis().AppendResults());
   } else if (w == "KURUCZ") {
@@ -70,8 +77,7 @@ void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& Lis
   } else {
     const std::string u = UpCaseStrCyr(w);
     if (u == "REP_LINES" || u == "LINEREPORT") {
-      (void)Result;
-      cvlink::NotAvailable("VariLineReport");
+      VariLineReport(Job, &Result);
       return;
     }
     std::string list;
