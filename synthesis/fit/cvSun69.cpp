@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 
 #include "foundation/cvCIL.h"
@@ -23,18 +22,6 @@
 namespace {
 
 bool IsLamChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
-
-// The files of a folder (no sub-folders), in name order.
-std::vector<std::string> FolderFiles(const std::string& Folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(platform::SysPath(Folder), ec)) {
-    if (e.is_directory()) continue;
-    names.push_back(platform::FromSysPath(e.path().filename().string()));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 std::string MuText(const std::array<double, 5>& Mu) {
   std::string s;
@@ -206,10 +193,11 @@ void ReadSun69(TJob& Job, TLUNNO& List) {
   std::string lins, prevLin;
   std::array<double, 5> mu0{};
   bool haveMu = false;
-  const std::vector<std::string> files = FolderFiles(dir);
-  const int64_t n = static_cast<int64_t>(files.size());
+  // the folder's files in name order
+  const std::unique_ptr<TStringList> files = ListFiles(DirSlash(dir));
+  const int64_t n = files ? files->Count() : 0;
   for (int64_t f = 0; f < n; ++f) {
-    const std::string& name = files[static_cast<size_t>(f)];
+    const std::string name = (*files)[static_cast<int>(f)];
     if (!Job.Step(f, n, "READ_SUN69 " + name)) return;
     const std::string path = DirSlash(dir) + name;
     std::array<double, 5> mu{};

@@ -3,18 +3,22 @@
 // kept values, refused counts that store nothing), the Di page and the Dialog scale parser.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvStrList.h"
+#include "models/cvModServices.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
 #include "models/vectors/cvCalcContext.h"
 #include "synthesis/fit/cvDi.h"
 #include "synthesis/fit/cvDialog.h"
 #include "synthesis/fit/cvPageView.h"
+#include "support/TestSupport.h"
+#include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/support/SynEnv.h"
 
 namespace {
@@ -198,6 +202,16 @@ TEST(DiTables, ClearObsKeepsTheUnmarkedCasesInOrder) {
     EXPECT_TRUE(D.Cases[static_cast<size_t>(i)].Name.empty());
     EXPECT_EQ(D.Cases[static_cast<size_t>(i)].CTETA, 0);
   }
+  // lines likewise, by their Calc marks
+  D.nLin = 3;
+  for (int i = 1; i <= 3; ++i) {
+    D.Lines[static_cast<size_t>(i)].LIN = "L" + std::to_string(i);
+    D.Lines[static_cast<size_t>(i)].Calc = i != 2;
+  }
+  D.ClearLin();
+  ASSERT_EQ(D.nLin, 1);
+  EXPECT_EQ(D.Lines[1].LIN, "L2");
+  EXPECT_TRUE(D.Lines[2].LIN.empty());
 }
 
 // A DI step's variator from control lines ("#KEY values").
@@ -312,6 +326,42 @@ TEST(DiPageView, ModelNumberIsCorrectedAndLinesShowTheRequestedComponent) {
   testsupport::SynEnv env;
   D.UpDate(P, m, {});
   EXPECT_EQ(env.Count("Di.UpDate nCase=6 > max(nCase)=5"), 1);
+}
+
+TEST(DialogPageBuild, ASecondRunDropsTheRowsItDoesNotBuild) {
+  testsupport::SynEnv env;
+  testsupport::TempDir dir;
+  ResetModelServices();
+  Models().ProjectDir.Install([&] { return dir.str() + "/"; });
+  std::filesystem::create_directories(dir.file("ONE"));
+  testsupport::WriteFile(dir.file("ONE/obs.DAT"), "#LIN A B #\n#RUN VARI #\n");
+  TOwnCalcContext calc;
+  TCalcScope scope(calc);
+  TLUNNO list;
+  TPageView page;
+  auto run = [&](const std::vector<std::string>& Rows) {
+    TVARIATOR V("QTEST", 1);
+    V.AddP("#Q_OBS obs");
+    V.AddP("#OBS_V LIN");
+    for (const std::string& r : Rows) V.AddPQOneStr(r, true);
+    env.ctx.VARI = &V;
+    TJob job("DIA");
+    EXPECT_TRUE(RunJob(job, [&](TJob& J) { DialogBuildInto(J, list, page); })) << job.Error();
+    env.ctx.VARI = nullptr;
+  };
+  run({"#ADJ_PAR1 A", "#ADJ_SCALE1 1 0 2", "#ADJ_PAR2 B", "#ADJ_SCALE2 1 0 4",
+       "#ADJ_PAR4 C", "#ADJ_SCALE4 10 0 100"});
+  EXPECT_EQ(page.Text("edKey4"), "C");
+  EXPECT_EQ(page.Ctl("tbKey2").Position, 25);
+  EXPECT_EQ(page.Ctl("tbKey4").Top, page.Ctl("tbKey2").Top + page.Ctl("tbKey2").Height);
+  EXPECT_EQ(page.Ctl("cbObsVal").Items, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(page.Grid("ngVARIobs").At("gxVariOCh", 0), "1");
+  run({"#ADJ_PAR1 A", "#ADJ_SCALE1 1 0 2"});
+  for (const char* gone : {"edKey2", "tbKey2", "edKey4", "btScalR4", "cbScalWN2"})
+    EXPECT_FALSE(page.Has(gone)) << gone;
+  EXPECT_EQ(page.Ctl("tbKey1").Position, 50);
+  EXPECT_TRUE(page.Visible);
+  ResetModelServices();
 }
 
 TEST(DialogScale, ParsesWordsAndPlacesTheSlider) {

@@ -82,6 +82,18 @@ TEST(FitJourney, AdjustFindsTheLgGfOfTheObservations) {
   EXPECT_EQ(Occurrences(testsupport::ReadFile(p.dir + "/DC/adjust.txt"), "lg(gf)="), 2);
 }
 
+TEST(FitJourney, AdjustStopsAtTheSecondStartingValueWithinTolerance) {
+  TProject p;
+  std::string text = testsupport::ReadFile(p.dir + "/ONE/adjust.DAT");
+  text = std::regex_replace(text, std::regex("#ERR_VAL 0\\.001"), "#ERR_VAL 0.5");
+  p.Quest("adjust", text);
+  const TRun r = p.Cmd("fit-quest", "adjust");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.find("ADJUST N="), std::string::npos) << r.out;
+  EXPECT_NE(testsupport::ReadFile(p.dir + "/DC/adjust.txt").find("lg(gf)= -1.00000 "),
+            std::string::npos);
+}
+
 TEST(FitJourney, AdjustSkipsAnObservationWithoutDepression) {
   TProject p;
   ASSERT_EQ(p.Cmd("sun69-write", "sun69gen '" + p.dir + "/SUN69'").status, 0);
