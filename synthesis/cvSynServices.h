@@ -11,6 +11,7 @@
 #include "foundation/cvLink.h"
 #include "foundation/cvTy.h"
 
+class TJob;
 class TUNNO;
 
 // What the profile code reads of the calculation state CONT. Without a provider each value is
@@ -41,6 +42,9 @@ struct TSynthesisServices {
   // the Id and the wavelength.
   TLink<std::string(const std::string& LineId, double Lamb)> LineLabel{"GetATNILA",
                                                                        TLinkLoudness::Silent};
+  // The W and D of every profile of the Unno table written into the line table for the reference
+  // model (FillWD "HM"/"CV"): asks once, one transaction (the line-fit library installs it).
+  TLink<void(TJob& Job, const std::string& Model)> FillWD{"FillWD"};
   // The wavelength-point kernels the fixed-grid driver calls (the transfer side installs
   // them): the start depths of every point of a profile's grid (aSEX0: UL in, X00 out, same
   // length), and the advance of point i's Stokes vector from output depth X0 to X1 with start
