@@ -546,7 +546,6 @@ void UnnoFill(TLUNNO* List, TLVARI* LVARI, const TUnnoFillIn& In, TUnnoPageState
     }
   }
   const TNameSet quests(In.Quests), lines(In.Lines);
-  auto passes = [&](const TUNNO& U) { return quests.Has(QuestStep(U)) && lines.Has(U.sULin); };
   if (P.FirstRow == 0) {
     P.FirstRow = 1;
     Out.FirstRowText = "1";
@@ -556,31 +555,54 @@ void UnnoFill(TLUNNO* List, TLVARI* LVARI, const TUnnoFillIn& In, TUnnoPageState
   auto sPass = [&](const std::string& s) {
     return s.empty() || !sFilt || s.find(In.sVariFilter) != std::string::npos;
   };
+  // what both passes need of a profile, found once: whether it passes the quest and line
+  // filters, its quest step, its variator and its combination text (consecutive profiles of one
+  // quest step and line share the lookups)
+  struct TSeen {
+    bool Pass = false;
+    TVARIATOR* V = nullptr;
+    std::string sVari;
+  };
+  const int32_t count = List->Count();
+  std::vector<TSeen> seen(static_cast<size_t>(count));
+  std::vector<std::string> qsOf(static_cast<size_t>(count));
   // first pass: the variable-field slots
   int nSlots = 0;
-  std::string prevQS;
+  std::string prevQS, lastQS, lastLine;
+  bool lastQPass = false, lastLPass = false;
   TVARIATOR* prevV = nullptr;
   bool warned13 = false;
-  for (int32_t i = 0; i < List->Count(); ++i) {
+  for (int32_t i = 0; i < count; ++i) {
     TUNNO& U = *List->Items(i);
     if (U.K4 == 4) Out.IQUV = true;
-    if (!passes(U)) continue;
-    const std::string qs = QuestStep(U);
+    std::string& qs = qsOf[static_cast<size_t>(i)];
+    qs = QuestStep(U);
+    if (qs != lastQS) {
+      lastQS = qs;
+      lastQPass = quests.Has(qs);
+    }
+    if (U.sULin != lastLine) {
+      lastLine = U.sULin;
+      lastLPass = lines.Has(U.sULin);
+    }
+    if (!lastQPass || !lastLPass) continue;
+    TSeen& s = seen[static_cast<size_t>(i)];
+    s.Pass = true;
     const bool changed = qs != prevQS;
     TVARIATOR* V = changed || !prevV ? (LVARI ? LVARI->GetQuestIQVARI(U.QUEST, U.IQ) : nullptr)
                                      : prevV;
-    if (!V) {
+    if (!V)
       ErrAbs("ERR Corvesta.ngUnnoFill( QUEST=<"_cp + qs + "> запись LUNNO №"_cp + IntStr(i) +
              " вариатор Not Assigned!!!"_cp);
-    }
     if (V->NK < U.KVARI)
       ErrAbs("ERR Corvesta.ngUnnoFill("_cp + V->QUEST + ")." + IntStr(V->IQ) +
              " № комбинации UN.KVARI="_cp + IntStr(U.KVARI) + " > числа комбинаций VARI.NK = "_cp +
              IntStr(V->NK) + "\r\nLUNNO Index=" + IntStr(i) + " Общее число параметров = "_cp +
              IntStr(V->Count()));
-    const std::string sv = V->GetKS(U.KVARI);
+    s.V = V;
+    s.sVari = V->GetKS(U.KVARI);
     V->KIdx = U.KVARI;
-    if (sPass(sv) && changed) {
+    if (sPass(s.sVari) && changed) {
       std::vector<std::string> keys;
       if (auto mk = V->MultiKeys())
         for (int k = 0; k < mk->Count(); ++k) keys.push_back((*mk)[k]);
@@ -601,34 +623,27 @@ void UnnoFill(TLUNNO* List, TLVARI* LVARI, const TUnnoFillIn& In, TUnnoPageState
     prevQS = qs;
     prevV = V;
   }
-  Out.AnyProfile = List->Count() > 0;
+  Out.AnyProfile = count > 0;
   // second pass: the rows
   int32_t n = 0;
   prevQS.clear();
-  TVARIATOR* V = nullptr;
-  std::string vQS;
   const int32_t first = P.FirstRow, last = P.FirstRow + P.PageRows - 1;
-  for (int32_t i = 0; i < List->Count(); ++i) {
+  for (int32_t i = 0; i < count; ++i) {
+    const TSeen& s = seen[static_cast<size_t>(i)];
+    if (!s.Pass) continue;
     TUNNO& U = *List->Items(i);
-    if (!passes(U)) continue;
-    const std::string qs = QuestStep(U);
+    const std::string& qs = qsOf[static_cast<size_t>(i)];
     if (qs != prevQS && !TrimSp(prevQS).empty())
       WARN("ОТЛАДКА! - в списке LUNNO в профиле №"_cp + IntStr(i) + " происходит смена квеста."_cp +
            "\r\nдо сих пор шли строки квеста <"_cp + prevQS + ">\r\n теперь пойдут строки квеста <"_cp +
            qs + ">");
     prevQS = qs;
-    if (qs != vQS) {
-      V = LVARI ? LVARI->GetIQuestVARI(U.QUEST, U.IQ) : nullptr;
-      vQS = qs;
-    }
-    std::string sv;
-    if (V) {
-      sv = V->GetKS(U.KVARI);
-      V->KIdx = U.KVARI;
-    }
+    TVARIATOR* V = s.V;
+    const std::string& sv = s.sVari;
     if (!sv.empty() && sFilt && sv.find(In.sVariFilter) == std::string::npos) continue;
     if (!In.ParamFilter.empty()) {
-      bool ok = V != nullptr;
+      V->KIdx = U.KVARI;
+      bool ok = true;
       for (const auto& [key, val] : In.ParamFilter)
         if (ok && V->GetS(key) != val) ok = false;
       if (!ok) continue;
@@ -639,6 +654,7 @@ void UnnoFill(TLUNNO* List, TLVARI* LVARI, const TUnnoFillIn& In, TUnnoPageState
     }
     ++n;
     if (In.Paged && (n < first || n > last)) continue;
+    V->KIdx = U.KVARI;
     std::vector<std::string> R(kUnnoColumns);
     const TCols& c = Cols();
     R[c.Idx] = IntStr(i);
@@ -646,8 +662,7 @@ void UnnoFill(TLUNNO* List, TLVARI* LVARI, const TUnnoFillIn& In, TUnnoPageState
     R[c.IQ] = IntStr(U.IQ);
     R[c.KVari] = IntStr(U.KVARI);
     R[c.sVari] = sv;
-    for (int s = 0; s < nSlots; ++s)
-      R[UnnoSlotColumn(s + 1)] = V ? V->GetS(Out.Slots[static_cast<size_t>(s)]) : std::string();
+    for (int k = 0; k < nSlots; ++k) R[UnnoSlotColumn(k + 1)] = V->GetS(Out.Slots[static_cast<size_t>(k)]);
     FillGroups(ctx, U, V, R);
     Out.Rows.push_back(std::move(R));
   }
@@ -858,8 +873,9 @@ void UnnoCFRF(TJob& Job, TLUNNO& List, TLVARI& LVARI, const std::vector<TUnnoRow
     WARNAbs("Среди колонок не найдена колонка с заголовком <"_cp + c + ">!");
     return;
   }
-  if (List.Count() == 0) return;
-  TUNNO& P = *List.Items(0);
+  // the extraction for the quest step the checks ran on: the table's first row's profile
+  if (Rows[0].Idx < 0 || Rows[0].Idx >= List.Count()) return;
+  TUNNO& P = *List.Items(Rows[0].Idx);
   const std::string quest = P.QUEST, qs = QuestStep(P);
   const int32_t step = P.IQ;
   TVARIATOR* V = LVARI.GetIQuestVARI(quest, step);

@@ -155,7 +155,8 @@ struct TUnnoRowRef {
 // The checks on the rows of the first row's quest step; the warning text, empty when they pass.
 std::string UnnoCFRFCheck(const std::vector<TUnnoRowRef>& Rows);
 // The whole operation as a job: checks, the column lookup (Captions: the grid's header captions
-// in creation order), the extraction per slice for LUNNO's first profile and the vectors stored.
+// in creation order), the extraction per slice for the quest step of the first row's profile
+// (the one the checks ran on) and the vectors stored.
 // Stored: the names of the vectors stored.
 void UnnoCFRF(TJob& Job, TLUNNO& List, TLVARI& LVARI, const std::vector<TUnnoRowRef>& Rows,
               const std::vector<std::string>& Captions, const std::string& SId,
