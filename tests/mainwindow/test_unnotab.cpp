@@ -25,6 +25,8 @@
 #include "mainwindow/support/ProgramEnv.h"
 #include "models/variator/cvLVari.h"
 #include "models/variator/cvVariContext.h"
+#include "models/vectors/cvCalcContext.h"
+#include "models/vectors/cvLVemo.h"
 #include "plotting/cvPLOT.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
@@ -40,19 +42,27 @@ class UnnoTab : public ProgramTest {
     QTest::mouseClick(W, Qt::LeftButton, {}, QPoint(5, W->height() / 2));
     QApplication::processEvents();
   }
-  void RunPair() {
+  void RunPair() { RunQuest("pair", 6); }
+  void RunQuest(const std::string& Quest, int32_t Profiles) {
     Corvesta->resize(1400, 1000);
     Corvesta->ShowPage("TabProj");
     TTabProj& P = Corvesta->ProjTab();
     int i = 0;
-    while (i < P.cbQuestName->ItemCount() && P.cbQuestName->Item(i) != "pair") ++i;
+    while (i < P.cbQuestName->ItemCount() && P.cbQuestName->Item(i) != Quest) ++i;
+    if (i == P.cbQuestName->ItemCount()) {  // a demo quest not listed yet: saved by its name
+      P.cbQuestName->SetText(Quest);
+      P.MemoQuestDesc->SetLines({"demo " + Quest});
+      Click(P.btQuestSave);
+      i = 0;
+      while (i < P.cbQuestName->ItemCount() && P.cbQuestName->Item(i) != Quest) ++i;
+    }
     ASSERT_LT(i, P.cbQuestName->ItemCount());
     P.cbQuestName->SetItemIndex(i);
     emit P.cbQuestName->activated(i);
     QApplication::processEvents();
     Click(P.btRUN);
     P.Jobs.Wait();
-    ASSERT_EQ(LUNNO->Count(), 6) << mwtest::AllBoxes(*boxes);
+    ASSERT_EQ(LUNNO->Count(), Profiles) << mwtest::AllBoxes(*boxes);
   }
   std::string Cell(const char* Col, int Row) {
     return Tab().ngUnno->CellAt(UnnoColumnIndex(Col), Row)->GetAsText();
@@ -178,6 +188,41 @@ TEST_F(UnnoTab, BlurMakesCopiesUnderANewStepAsAJob) {
   emit T.cbUnnoBlur->activated(0);
   QApplication::processEvents();
   EXPECT_NEAR(ValRealOr0(T.edUnnoBlur->Text()), 25 * 299.7924562 / LUNNO->Items(T.RowIdx(0))->LAMB, 1e-4);
+}
+
+// The probe-layer quest "cfrf" (two field strengths, 46 layer positions each): the RI column's
+// response function of each field strength stored in the vector keeper by one job.
+TEST_F(UnnoTab, ResponseFunctionsFromTheRIColumn) {
+  RunQuest("cfrf", 92);
+  Corvesta->ShowPage("TabUnno");
+  TTabUnno& T = Tab();
+  ASSERT_GT(T.ngUnno->RowCount(), 0);
+  Click(T.btUnnoDD);
+  platform::TFormEventArgs sel;
+  sel.Col = UnnoColumnIndex("GxURI");
+  sel.Row = 0;
+  T.ngUnnoSelectCell(sel);
+  EXPECT_EQ(T.edsId->Text(), "RI");
+  TLVEMO* keeper = CalcCtx().LVEMO;
+  ASSERT_NE(keeper, nullptr);
+  const int32_t before = keeper->Count();
+  std::vector<std::string> report;
+  T.Jobs.ShowReport = [&](const std::string&, const std::vector<std::string>& L) {
+    report.insert(report.end(), L.begin(), L.end());
+  };
+  T.btCFRF->Click();
+  T.Jobs.Wait();
+  QApplication::processEvents();
+  std::string vecs;
+  if (auto l = keeper->ReportList())
+    for (int i = 0; i < l->Count(); ++i) vecs += (*l)[i] + "\n";
+  // the probe heights (FMOD 2) and one function per field strength
+  EXPECT_EQ(keeper->Count(), before + 3) << mwtest::AllBoxes(*boxes) << vecs;
+  EXPECT_NE(vecs.find("RF_T(X_0.1,M=100)|2|LI=FE6302|#H=0|RI"), std::string::npos) << vecs;
+  EXPECT_NE(vecs.find("RF_T(X_0.1,M=100)|2|LI=FE6302|#H=1000|RI"), std::string::npos) << vecs;
+  std::string all;
+  for (const std::string& l : report) all += l + "\n";
+  EXPECT_NE(all.find("CF/RF: RF_T(X_0.1,M=100) (x2)"), std::string::npos) << all;
 }
 
 }  // namespace
