@@ -17,7 +17,6 @@
 #include "Corvesta/TabGrafForm.h"
 #include "Corvesta/TabModelsForm.h"
 #include "Corvesta/TabTestForm.h"
-#include "Corvesta/TabUnnoForm.h"
 #include "Corvesta/TabVARIForm.h"
 #include "Corvesta/TabVEMOForm.h"
 #include "Corvesta/TabZeeForm.h"
@@ -104,15 +103,6 @@ class TTabCORA : public TTabStandIn<TabCORAForm>, public TCORATabLink {
   // The shell's timer "ViewTimer" drives the animation.
   void SetViewTimer(bool On) override;
   int32_t iCORAWork = 13;
-};
-
-// The Unno tab: the grid of the profiles, whose pages Page Up and Page Down turn.
-class TTabUnno : public TTabStandIn<TabUnnoForm>, public TUnnoTabLink {
- public:
-  using TTabStandIn::TTabStandIn;
-  TPageInput Input() override { return UnnoPageInput(*this); }
-  // The grid's rows per page.
-  void UnnoRowsPerPage() {}
 };
 
 // The CoPi tab: the picture colours and the screen calibration of the view.

@@ -153,11 +153,11 @@ bool Observable(TUNNO& U, const std::string& Name, double Slit1, double Slit2, d
   } else if (Name.compare(0, 3, "ivB") == 0) {
     const std::string t = Name.substr(3);
     if (t.size() == 1 && t[0] >= '1' && t[0] <= '9')
-      Y = U.Bi9B[static_cast<size_t>(t[0] - '1')];
+      Y = U.CogB[static_cast<size_t>(t[0] - '1')];
     else if (t == "06")
-      Y = U.Bi9A[0];
+      Y = U.B06;
     else if (t == "94")
-      Y = U.Bi9A[8];
+      Y = U.B94;
     else if (t == "Core")
       Y = U.CoreB;
     else

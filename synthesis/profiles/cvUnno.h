@@ -102,6 +102,10 @@ class TUNNO {
   double RStep = 0;
   TARe YInt, BiSec, WingL, WingR, Width;
   std::array<double, 9> Bi9A{}, Bi9B{}, Bi9C{}, Bi9D{};
+  // COGivField's results, apart from the nine-level bisector: fields and velocities of the nine
+  // slices, the top (0-6 %) and bottom (94-100 %) slices and the core method
+  std::array<double, 9> CogB{}, CogV{};
+  double B06 = 0, B94 = 0;
   double CoreB = 0;
   double D0 = 0;
   double W = 0;
@@ -323,7 +327,7 @@ class TUNNO {
   double EqWidth(char Kind, double A, double B);
   double EqWidthDef(char Kind) { return EqWidth(Kind, wL1, wL2); }
   // Longitudinal field (G) and velocity (km/s) from the centres of gravity of I+V and I-V in nine
-  // slices (Bi9B fields, Bi9A velocities with B06 in slot 1 and B94 in slot 9) and the core
+  // slices (CogB fields, CogV velocities), the 0-6 % and 94-100 % slices (B06, B94) and the core
   // method (CoreB; WLine the weight's level, KMul the fall of the weight). Over wavelengths or
   // point indices. A half profile is spread for good first.
   void COGivField(bool WavelengthAxis, double WLine = 0.1, int32_t KMul = 2);

@@ -26,10 +26,10 @@ void MeasureUnno(TUNNO& U, const TUnnoMeasureOpts& Opts, TUnnoMeasure& R) {
   R.Bisec9 = U.Bi9A;
   if (U.K4 != 1) {
     U.COGivField(Opts.COGInAngstrom, Opts.WLine, Opts.KMul);
-    R.CogVel = U.Bi9A;
-    R.CogB = U.Bi9B;
-    R.B06 = U.Bi9A[0];
-    R.B94 = U.Bi9A[8];
+    R.CogVel = U.CogV;
+    R.CogB = U.CogB;
+    R.B06 = U.B06;
+    R.B94 = U.B94;
     R.CoreB = U.CoreB;
   }
 }

@@ -265,14 +265,14 @@ void TUNNO::COGivField(bool WavelengthAxis, double WLine, int32_t KMul) {
     const double lo = s == 9 ? low : mid + (9 - s) / 10.0 * span;
     const double hi = mid + (11 - s) / 10.0 * span;
     cogs(lo, hi, cP, cM);
-    Bi9B[s - 1] = field(cP, cM);
+    CogB[s - 1] = field(cP, cM);
     const double lc = WavelengthAxis ? (cP + cM) / 2 : ((cP + cM) / 2 - 1) * delta + UL[1];
-    Bi9A[s - 1] = (lc - lam0) * cv;
+    CogV[s - 1] = (lc - lam0) * cv;
   }
   cogs(mid, mid + 0.06 * span, cP, cM);
-  Bi9A[8] = field(cP, cM);
+  B94 = field(cP, cM);
   cogs(cont - 0.06 * span, cont, cP, cM);
-  Bi9A[0] = field(cP, cM);
+  B06 = field(cP, cM);
   const double window = WavelengthAxis ? 15 * delta : 15;
   cP = SlicedCOGCore(1, n, *X, P, WLine, KMul, mid, cont, window);
   cM = SlicedCOGCore(1, n, *X, M, WLine, KMul, mid, cont, window);

@@ -2,6 +2,7 @@
 // "#RUN" word (CONT and HEIGHTS by the synthesis driver, the profiles written in the
 // profile-list text after each step's control text; any other word through the dispatcher, its
 // text results printed); and a result file read back into the profile list.
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -39,6 +40,7 @@
 #include "synthesis/drivers/cvProjRuns.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
+#include "synthesis/profiles/cvUnnoTable.h"
 #include "synthesis/transfer/cvVoigt.h"
 #include "tools/batch/Batch.h"
 #include "tools/batch/UnnoMeasure.h"
@@ -424,4 +426,158 @@ const TBatchCommand kUnnoLoad{"unno-load",
                               "list|vary|quest|quest4|vorn|lambs|vector|dump] "
                               "[--cancel-after N] FILE",
                               UnnoLoad};
+// unno-table [--project DIR] [--quest Q.S] [--line ID] [--param KEY=VAL] [--groups K,W,D,...]
+// [--page N --rows R] [--report P|one|custom OPT STEP] FILE: a result file's profiles as the
+// Unno tab's table fills them (the b, b9 and B groups computed first), a row per profile with
+// the shown columns as caption=value; the reports as the tab's buttons make them.
+int UnnoTable(const std::vector<std::string>& AllArgs) {
+  std::vector<std::string> rest;
+  std::vector<std::string> quests, lines, groups;
+  std::vector<std::pair<std::string, std::string>> params;
+  int32_t page = 0, rows = 10;
+  std::string report, repOpt, repStep;
+  bool bad = false;
+  for (size_t i = 0; i < AllArgs.size(); ++i) {
+    const std::string& a = AllArgs[i];
+    auto next = [&]() -> std::string {
+      if (i + 1 < AllArgs.size()) return batch::Cp(AllArgs[++i]);
+      bad = true;
+      return {};
+    };
+    if (a == "--quest") quests.push_back(next());
+    else if (a == "--line") lines.push_back(next());
+    else if (a == "--param") {
+      const std::string kv = next();
+      const size_t eq = kv.find('=');
+      if (eq == std::string::npos) bad = true;
+      else params.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
+    } else if (a == "--groups") {
+      std::string g = next();
+      size_t from = 0;
+      while (from <= g.size()) {
+        const size_t c = g.find(',', from);
+        groups.push_back(g.substr(from, c == std::string::npos ? std::string::npos : c - from));
+        if (c == std::string::npos) break;
+        from = c + 1;
+      }
+    } else if (a == "--page") page = static_cast<int32_t>(ValRealOr0(next()));
+    else if (a == "--rows") rows = static_cast<int32_t>(ValRealOr0(next()));
+    else if (a == "--report") {
+      report = next();
+      if (report == "custom") {
+        repOpt = next();
+        repStep = next();
+      }
+    } else rest.push_back(a);
+  }
+  TSynthOpts o = Options(rest);
+  if (o.Bad || bad || rows < 1) return batch::Usage();
+  if (!Setup(o)) return 1;
+  std::string quest = o.Quest;
+  const std::string path = ControlFile(o.File, quest);
+  App->sQuest = quest;
+  TOwnVariContext vctx;
+  TVariScope vscope(vctx);
+  TOwnCalcContext ctx;
+  TCalcScope scope(ctx);
+  TLUNNO list;
+  TJob job("UNNO " + quest);
+  return batch::RunAsJob(job, [&](TJob&) {
+    LoadVectorLists(ctx);
+    vctx.LVARI->LoadFromFile(quest, path, true);
+    vctx.VARI = vctx.LVARI->GetQuestVARI(quest);
+    if (!vctx.VARI) ErrAbs("unno-table: в файле нет шагов квеста "_cp + quest);
+    list.LoadFromFile(path, vctx.VARI->NK);
+    CreateLineLists();
+    LLIDA->Load();
+    TUnnoFillIn in;
+    const char* names[US_Count] = {"K", "T", "TT", "W", "M", "D", "WH", "R", "L", "DD", "b", "b9", "B"};
+    for (const std::string& g : groups) {
+      bool found = false;
+      for (int s = 0; s < US_Count; ++s)
+        if (g == names[s]) in.On[static_cast<size_t>(s)] = found = true;
+      if (!found) ErrAbs("unno-table: нет группы колонок <"_cp + g + ">");
+    }
+    for (int32_t i = 0; i < list.Count(); ++i) {
+      TUNNO& U = *list.Items(i);
+      const std::string qs = U.QuestIQStr();
+      if (quests.empty() && std::find(in.Quests.begin(), in.Quests.end(), qs) == in.Quests.end())
+        in.Quests.push_back(qs);
+      if (lines.empty() && std::find(in.Lines.begin(), in.Lines.end(), U.sULin) == in.Lines.end())
+        in.Lines.push_back(U.sULin);
+      if (in.On[US_b]) {
+        U.RStep = 0.005;
+        U.Bisector();
+      }
+      if (in.On[US_b9]) U.Bisector9();
+      if (in.On[US_B]) U.COGivField(true);
+    }
+    if (!quests.empty()) in.Quests = quests;
+    if (!lines.empty()) in.Lines = lines;
+    in.ParamFilter = params;
+    in.Paged = page > 0;
+    in.PageRows = rows;
+    TUnnoPageState p;
+    TUnnoFillOut out;
+    UnnoFill(&list, vctx.LVARI, in, p, out);
+    for (int32_t k = 1; k < page; ++k) {
+      int32_t sel = -1;
+      UnnoPageChange(p, p.Page + 1, sel);
+      UnnoFill(&list, vctx.LVARI, in, p, out);
+    }
+    std::string slots;
+    for (const std::string& s : out.Slots)
+      if (!s.empty()) slots += " " + s;
+    std::cout << "slots" << batch::U8(slots) << "\n";
+    std::cout << "rows " << out.Rows.size() << " of " << p.RowCount << " page " << p.Page
+              << " first " << p.FirstRow << "\n";
+    const std::vector<int> cols = UnnoShownColumns(out, in.On);
+    auto caption = [&](int c) {
+      if (c >= UnnoSlotColumn(1) && c <= UnnoSlotColumn(kUnnoSlots))
+        return out.Slots[static_cast<size_t>(c - UnnoSlotColumn(1))];
+      return UnnoCaption(c);
+    };
+    for (const auto& r : out.Rows) {
+      std::string l = "row";
+      for (int c : cols) {
+        std::string t = r[static_cast<size_t>(c)];
+        std::replace(t.begin(), t.end(), ' ', '_');
+        l += " " + caption(c) + "=" + t;
+      }
+      std::cout << batch::U8(l) << "\n";
+    }
+    std::vector<int32_t> idx;
+    std::vector<std::string> sv;
+    for (const auto& r : out.Rows) {
+      idx.push_back(static_cast<int32_t>(ValRealOr0(r[static_cast<size_t>(UnnoColumnIndex("GxUIdx"))])));
+      sv.push_back(r[static_cast<size_t>(UnnoColumnIndex("GxUsVari"))]);
+    }
+    std::unique_ptr<TStringList> page;
+    if (report == "P") {
+      std::vector<std::string> caps;
+      std::vector<std::vector<std::string>> texts;
+      for (int c : cols) caps.push_back(caption(c));
+      for (const auto& r : out.Rows) {
+        std::vector<std::string> t;
+        for (int c : cols) t.push_back(r[static_cast<size_t>(c)]);
+        texts.push_back(std::move(t));
+      }
+      page = UnnoTableDump(caps, texts);
+    } else if (report == "one") {
+      page = UnnoQuantityTable(list, vctx.LVARI, idx, "RI");
+    } else if (report == "custom") {
+      page = UnnoCustomReport(list, idx, sv, repOpt, repStep);
+    } else if (!report.empty()) {
+      ErrAbs("unno-table: нет отчёта <"_cp + report + ">");
+    }
+    if (page) Print(page.get());
+  });
+}
+
+const TBatchCommand kUnnoTable{
+    "unno-table",
+    "unno-table [--project DIR] [--quest Q.S]... [--line ID]... [--param KEY=VAL]... "
+    "[--groups K,T,TT,W,M,D,WH,R,L,DD,b,b9,B] [--page N --rows R] "
+    "[--report P|one|custom OPT STEP] FILE",
+    UnnoTable};
 }  // namespace
