@@ -28,6 +28,7 @@
 #include "models/cvModServices.h"
 #include "models/cvOTL.h"
 #include "models/cvPMod.h"
+#include "models/physics/cvIon.h"
 #include "models/cvRout.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
@@ -159,7 +160,7 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   Trace(1, C.MILN ? "============= CONT.PMOD3(MILN=true) ========="
                   : "============= CONT.PMOD3(MILN=false) ========");
   C.ION = V.GetI("#ION", 0) == 1;
-  if (C.ION && !doION()) return;
+  if (C.ION && !doION(Job)) return;
   if (!(C.MILN ? MILNED(C.ME) : PMOD3(kStep))) return;
   ++kStep;
   Trace(1, "CONT ========= UN.CREATE ============");
