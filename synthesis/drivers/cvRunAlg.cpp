@@ -44,7 +44,8 @@ void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& Lis
     PMOD1_REP();
     PMOD3(3);
   } else if (w == "ION") {
-    IONReport(Job);
+    // the reports go back with the run's text results (shown by the caller, not from the job)
+    IONReportTo(Job, Result);
   } else if (w == "CONT") {
     doCONT(Job, List, ResultFile(), Synthesis().AppendResults());
     Synthesis().UpDateButtons();

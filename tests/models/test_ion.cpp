@@ -148,10 +148,15 @@ TEST(IonBuild, TopPressureAndHydrostaticSlope) {
     EXPECT_TRUE(env.Vec("LGPE")->IsFilled());
   }
   {
-    TIonEnv env(IonKeys({"#MAS0 0.05"}));
+    // a column mass overrides the premodel's top; "#MJUPERH" replaces the table's mean mass; an
+    // empty "#ATI" is the default list, hydrogen first
+    TIonEnv env(IonKeys({"#MAS0 0.05", "#MJUPERH 1.4"}));
     TJob job("ion");
     ASSERT_EQ(Build(job), TJobState::Done) << job.Error();
     EXPECT_NEAR(env.Vec("LGPG")->A[105], std::log10(0.05 * 27380), 1e-12);
+    EXPECT_EQ(MEND->MjuPerH, 1.4);
+    EXPECT_EQ(IonState().AT[1].Sym, "H");
+    EXPECT_EQ(IonState().NAT, 14);
   }
 }
 

@@ -61,6 +61,9 @@ TEST(IonJourney, RunQuestIonBuildsThroughTheDispatcher) {
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("step ion.1 NK=1"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("#PREMOD"), std::string::npos) << r.out;
+  // the keeper's reports come back as the quest's text results
+  EXPECT_NE(r.out.find("HSRAI"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(std::string(48, '=')), std::string::npos) << r.out;
 }
 
 }  // namespace
