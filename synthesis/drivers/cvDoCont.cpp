@@ -65,8 +65,11 @@ void Trace(int Ch, const std::string& Text) {
 void VariLoadFOUT(TVARIATOR& V, TCONT& C) {
   if (V.NoKey("#FOUT")) {
     C.sMOD = VariModName();
-    TVEMO* t = Keeper().NeedWrkVeMo("T", C.sMOD, "", 1);
-    const TVEMO* x = t->LGTAU ? t->LGTAU : Keeper().FindVeMo("X", C.sMOD, "", 1);
+    // a model still to be built ("#ION" 1) has its depth scale but no temperature yet
+    TVEMO* t = Keeper().FindVeMo("X", C.sMOD, "", 1) && C.ION
+                   ? Keeper().FindVeMo("T", C.sMOD, "", 1)
+                   : Keeper().NeedWrkVeMo("T", C.sMOD, "", 1);
+    const TVEMO* x = t && t->LGTAU ? t->LGTAU : Keeper().FindVeMo("X", C.sMOD, "", 1);
     double outer = 0;
     if (x && x->N > 0) outer = std::min(x->A[1], x->A[static_cast<size_t>(x->N)]);
     SetRoutOnePoint(C.AXOUT, outer);

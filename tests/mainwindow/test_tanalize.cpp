@@ -126,7 +126,8 @@ TEST_F(TAnalizeWindow, TemperatureOfHsraShiftedToAWantedContinuum) {
 }
 
 // The demo quest "ion" picked and RUN: the build runs as a job whose progress reads
-// "CREMOD K=i/N"; HSRAI is built and the keeper's reports reach the editor. (A cancel in the
+// "CREMOD K=i/N"; HSRAI is built and the keeper's reports reach the editor; the temperature
+// window on HSRAI finds no continuum and says so. (A cancel in the
 // middle of a build is tested on the library: the build takes some 50 ms.)
 TEST_F(TAnalizeWindow, IonQuestBuildsHsraiAsAJob) {
   TTabProj& P = Corvesta->ProjTab();
@@ -155,6 +156,19 @@ TEST_F(TAnalizeWindow, IonQuestBuildsHsraiAsAJob) {
   if (Ed && Ed->Memo)
     for (const std::string& l : Ed->Memo->Lines()) memo += l + "\n";
   EXPECT_NE(memo.find("HSRAI"), std::string::npos);
+
+  // the built model has no continuum at the line's wavelength: the window says so and leaves
+  // its continuum fields as they were
+  RunFe6302();
+  TVEMO* t = Keeper().FindVeMo("T", "HSRAI", "", 1);
+  ASSERT_TRUE(t && t->IsFilled());
+  ASSERT_NE(FTAnalize, nullptr);
+  FTAnalize->edCont->SetText("keep");
+  ASSERT_TRUE(OpenTAnalize(t));
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Не найден вектор CONT для модели HSRAI"_cp))
+      << mwtest::AllBoxes(*boxes);
+  EXPECT_EQ(FTAnalize->edCont->Text(), "keep");
+  EXPECT_EQ(FTAnalize->LModName->Caption(), "HSRAI");
   LUNNO->Clear();
 }
 

@@ -17,6 +17,7 @@
 #include "linedata/cvMend.h"
 #include "models/cvPMod.h"
 #include "models/physics/cvIon.h"
+#include "models/physics/cvKappa.h"
 #include "models/support/VectorsEnv.h"
 #include "support/TestSupport.h"
 
@@ -158,6 +159,30 @@ TEST(IonBuild, TopPressureAndHydrostaticSlope) {
     EXPECT_EQ(IonState().AT[1].Sym, "H");
     EXPECT_EQ(IonState().NAT, 14);
   }
+}
+
+// A premodel shifted in theta: the built temperatures are the shifted ones, and the opacity of
+// every layer is the table's at that temperature (not at the unshifted premodel's).
+TEST(IonBuild, ShiftedPremodelBuildsWithItsOwnOpacity) {
+  TIonEnv env(IonKeys({"#MAS0 0"}));
+  env.V->UpDate("#PREMOD", "Q HSRA 0.05", env.V->Stamp);
+  TJob job("ion");
+  RunJob(job, [&](TJob& J) {
+    ASSERT_TRUE(PMOD1());
+    ASSERT_TRUE(doION(J));
+    TVEMO* t = env.Vec("T");
+    TVEMO* kap = env.Vec("KAP5");
+    TVEMO* pe = env.Vec("LGPE");
+    TVEMO* th = env.Vec("TETA0", "HSRA");
+    ASSERT_TRUE(t && kap && pe && th);
+    for (int32_t i = 1; i <= t->N; i += 8) {
+      EXPECT_NEAR(t->A[i], 5039.9345841032444118 / (th->A[i] + 0.05), 1e-9 * t->A[i]) << i;
+      EXPECT_NEAR(kap->A[i] / std::pow(10.0, pe->A[i]), KappaTable(t->A[i], 5000),
+                  1e-9 * kap->A[i] / std::pow(10.0, pe->A[i]))
+          << i;
+    }
+  });
+  ASSERT_EQ(job.State(), TJobState::Done) << job.Error();
 }
 
 TEST(IonBuild, NegativeTopPressureIsWarnedAndTurned) {

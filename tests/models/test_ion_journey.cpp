@@ -66,4 +66,28 @@ TEST(IonJourney, RunQuestIonBuildsThroughTheDispatcher) {
   EXPECT_NE(r.out.find(std::string(48, '=')), std::string::npos) << r.out;
 }
 
+// "#ION 1" in a synthesis: Fe I 6302.5 computed in the built HSRAI and in HSRA itself; the built
+// pressures differ by some 0.03 dex, the line's depth and width by a few per cent at most.
+TEST(IonJourney, SynthesisInTheBuiltModel) {
+  TIonProject p;
+  const std::string keys = "#MOD_ROOT APP #\n#MOD_DIR MODS #\n#LIN FE6302 #\n#H 0 #\n#GM 0 #\n"
+                           "#XI 0 #\n#VD 0 #\n#VMI 1 #\n#DLK 300 #\n#NLAM 31 #\n"
+                           "#A_OPT 46_04 #\n#OPACITY LANDI #\n#KZWAAN 0 #\n#RUN CONT #\n";
+  testsupport::WriteFile(p.dir + "/ONE/built.DAT",
+                         "#ION 1 #\n#PREMOD Q HSRA 0=#\n#MOD T HSRAI=#\n" + keys);
+  testsupport::WriteFile(p.dir + "/ONE/table.DAT", "#MOD T HSRA=#\n" + keys);
+  double d0[2], ew[2];
+  int k = 0;
+  for (const char* q : {"built", "table"}) {
+    const auto r = testsupport::RunBatch("run-quest --summary --project '" + p.dir + "' " + q);
+    ASSERT_EQ(r.status, 0) << r.out;
+    d0[k] = Figure(r.out, "D0");
+    ew[k] = Figure(r.out, "EW");
+    ++k;
+  }
+  ASSERT_GT(d0[1], 0.5);
+  EXPECT_NEAR(d0[0] / d0[1], 1, 0.03);
+  EXPECT_NEAR(ew[0] / ew[1], 1, 0.05);
+}
+
 }  // namespace
