@@ -28,11 +28,13 @@ bool Number(const std::string& Text, double& V) {
 
 TFTAnalize::TFTAnalize(QWidget* Parent) : QWidget(Parent, Qt::Tool) {
   BuildForms(this, Registry);
-  Events.Guard = [](QObject*, const std::function<void()>& Run) {
-    if (App)
-      App->Guard(nullptr, Run);
-    else
+  Events.Guard = [](QObject* Sender, const std::function<void()>& Run) {
+    if (!App) {
       Run();
+      return;
+    }
+    const TSenderInfo I = SenderInfoOf(Sender);
+    App->Guard(&I, Run);
   };
   Events.OnMissing = [](const std::string& H) { cvlink::NotAvailable(H); };
   Handlers.Add("cbQLambChange", [this](const platform::TFormEventArgs&) { cbQLambChange(); });
