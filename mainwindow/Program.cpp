@@ -32,6 +32,7 @@
 #include "platform/SysInfo.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
+#include "mainwindow/FTAnalize.h"
 #include "mainwindow/MainLinks.h"
 #include "mainwindow/PictLinks.h"
 #include "platform/qt/QtCanvas.h"
@@ -223,6 +224,7 @@ void CorvestaStartup(const TStartOptions& Options) {
   Note("App.Init");
   InstallPictLinks();
   mainlinks::CreateToolWindows(Corvesta);
+  FTAnalize = new TFTAnalize(Corvesta);
   Note("FPict/FPicTool/FTAnalize/FCalc");
   // OnMessage: the application's message hook; OnException: TCvApplication::notify.
   InstallQtAppHook();
@@ -242,6 +244,8 @@ void CorvestaShutdown() {
   if (Ed) Ed->Unbind();
   delete FFiltr;
   FFiltr = nullptr;
+  delete FTAnalize;
+  FTAnalize = nullptr;
   delete Corvesta;
   Corvesta = nullptr;
   delete Ed;

@@ -78,6 +78,18 @@ bool PMOD1() {
             descr + ">");
     return false;
   }
+  // a premodel's type and number are checked before anything is loaded or changed
+  double premodNum = 0;
+  if (C.ION && type != "T") {
+    if (type != "Q" && type != "AX2" && type != "KX")
+      ModFatal("Тип модели <"_cp + type + "> не предусмотрен. Всё описание модели - <"_cp +
+               V.GetS("#PREMOD") + ">");
+    const std::string w3 = WordN(V.GetS("#PREMOD"), 3);
+    int32_t code = 0;
+    premodNum = ValRealCode(w3, code);
+    if (code != 0 || w3.empty())
+      ModFatal("ION " + type + (type == "KX" ? " оБшиБоЧка!"_cp : " оБшиБка!"_cp));
+  }
   K.LoadModel(root, folder, "", src);
   Trace(1, "Pmod1 === LoadModel " + root + "\\" + folder + "\\" + src + " loaded!");
   K.InitVEMO(src, "X", "", 1);
@@ -93,16 +105,14 @@ bool PMOD1() {
     }
     if (type == "T") return true;
     if (type == "Q" || type == "AX2" || type == "KX") {
-      const std::string w3 = WordN(V.GetS("#PREMOD"), 3);
-      int32_t code = 0;
-      const double num = ValRealCode(w3, code);
-      if (code != 0 || w3.empty())
-        ModFatal("ION " + type + (type == "KX" ? " оБшиБоЧка!"_cp : " оБшиБка!"_cp));
+      const double num = premodNum;
       TVEMO* teta = K.InitVEMO(target, "TETA0", "", 1);
       if (type == "Q") {
         VeMoAddConst(*teta, num);
-        if (ChanOn(1) && teta->N >= 200)
-          Sayer->ChanLog(1, "AddMod Mod=<" + src + ">  200 = " + FSt(5, 3, teta->A[200]));
+        // the top point
+        if (ChanOn(1) && teta->N >= 1)
+          Sayer->ChanLog(1, "AddMod Mod=<" + src + ">  " + IntStr(teta->N) + " = " +
+                                FSt(5, 3, teta->A[static_cast<size_t>(teta->N)]));
       } else if (type == "AX2") {
         AddX2MOD(*teta, num);
       } else {

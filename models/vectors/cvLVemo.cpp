@@ -22,8 +22,8 @@ const std::string CRLF = "\r\n";
 bool AnyVector(const TVEMO&) { return true; }
 bool IsMasterVector(const TVEMO& V) { return V.VESrc == nullptr; }
 bool IsCloneVector(const TVEMO& V) { return V.VESrc != nullptr; }
+}  // namespace
 
-// Standard model format N of the output-grid file: layer count, first depth, step.
 bool StdModFormat(int32_t FMOD, int32_t& N, double& X0, double& DX) {
   N = 0;
   X0 = DX = 0;
@@ -53,6 +53,7 @@ bool StdModFormat(int32_t FMOD, int32_t& N, double& X0, double& DX) {
   return found;
 }
 
+namespace {
 // The line identification of a new vector from "KEY=value|...".
 void ParseSIdV(TVEMO& V, const std::string& Text) {
   if (TrimCtl(Text).empty()) return;

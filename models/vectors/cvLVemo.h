@@ -111,5 +111,9 @@ class TLVEMO {
   std::unordered_map<std::string, std::vector<TVEMO*>> index_;
 };
 
+// Standard model format N of the output-grid file ("GEDA", "ROUT"): layer count, first depth,
+// step. False (with a warning, all 0) when the file has no format N.
+bool StdModFormat(int32_t FMOD, int32_t& N, double& X0, double& DX);
+
 // The report lines joined by CR LF.
 std::string JoinCRLF(const TStringList& L);

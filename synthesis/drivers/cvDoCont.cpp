@@ -28,6 +28,7 @@
 #include "models/cvModServices.h"
 #include "models/cvOTL.h"
 #include "models/cvPMod.h"
+#include "models/physics/cvIon.h"
 #include "models/cvRout.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
@@ -64,8 +65,11 @@ void Trace(int Ch, const std::string& Text) {
 void VariLoadFOUT(TVARIATOR& V, TCONT& C) {
   if (V.NoKey("#FOUT")) {
     C.sMOD = VariModName();
-    TVEMO* t = Keeper().NeedWrkVeMo("T", C.sMOD, "", 1);
-    const TVEMO* x = t->LGTAU ? t->LGTAU : Keeper().FindVeMo("X", C.sMOD, "", 1);
+    // a model still to be built ("#ION" 1) has its depth scale but no temperature yet
+    TVEMO* t = Keeper().FindVeMo("X", C.sMOD, "", 1) && C.ION
+                   ? Keeper().FindVeMo("T", C.sMOD, "", 1)
+                   : Keeper().NeedWrkVeMo("T", C.sMOD, "", 1);
+    const TVEMO* x = t && t->LGTAU ? t->LGTAU : Keeper().FindVeMo("X", C.sMOD, "", 1);
     double outer = 0;
     if (x && x->N > 0) outer = std::min(x->A[1], x->A[static_cast<size_t>(x->N)]);
     SetRoutOnePoint(C.AXOUT, outer);
@@ -159,7 +163,7 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   Trace(1, C.MILN ? "============= CONT.PMOD3(MILN=true) ========="
                   : "============= CONT.PMOD3(MILN=false) ========");
   C.ION = V.GetI("#ION", 0) == 1;
-  if (C.ION && !doION()) return;
+  if (C.ION && !doION(Job)) return;
   if (!(C.MILN ? MILNED(C.ME) : PMOD3(kStep))) return;
   ++kStep;
   Trace(1, "CONT ========= UN.CREATE ============");

@@ -16,6 +16,7 @@
 #include "linedata/cvLLIDA.h"
 #include "models/cvOTL.h"
 #include "models/cvPMod.h"
+#include "models/physics/cvIon.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
 #include "models/vectors/cvCalcContext.h"
@@ -45,7 +46,7 @@ void RecontStep(TJob& Job, TVARIATOR& V, TLUNNO& List, int32_t K) {
   TCONT& C = Cont();
   C.KVOIG = V.GetI("#KVOIG", 6);
   C.ION = V.GetI("#ION", 0) == 1;
-  if (C.ION && !doION()) return;
+  if (C.ION && !doION(Job)) return;
   // the road the last synthesis took
   if (!(C.MILN ? MILNED(C.ME) : PMOD3(3))) return;
   // the matrix's depth cache holds the vectors of the combination before
@@ -202,11 +203,6 @@ void SaveLineDump() {
 void WriteBackVoigtName(TVARIATOR& V) {
   if (V.NoKey("VOIGT")) return;
   V.UpDate("VOIGT", VoigtMethodName(), V.Stamp);
-}
-
-bool doION() {
-  cvlink::NotAvailable("doION");
-  return false;
 }
 
 bool STESAUTO(TJob&, std::unique_ptr<TUNNO>&, const TUNNO*, TLUNNO&, TUNNO*& Last) {

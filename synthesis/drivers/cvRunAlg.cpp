@@ -6,6 +6,7 @@
 #include "foundation/cvStrList.h"
 #include "models/cvModServices.h"
 #include "models/cvPMod.h"
+#include "models/physics/cvIon.h"
 #include "models/variator/cvVari.h"
 #include "models/variator/cvVariContext.h"
 #include "synthesis/cvSynServices.h"
@@ -48,7 +49,8 @@ void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& Lis
     PMOD1_REP();
     PMOD3(3);
   } else if (w == "ION") {
-    cvlink::NotAvailable("IONReport");
+    // the reports go back with the run's text results (shown by the caller, not from the job)
+    IONReportTo(Job, Result);
   } else if (w == "CONT") {
     doCONT(Job, List, ResultFile(), Synthesis().AppendResults());
     Synthesis().UpDateButtons();

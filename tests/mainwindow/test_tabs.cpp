@@ -164,7 +164,7 @@ TEST_F(ProgramTest, AutoSaveThenAutoLoadRestoresTheDatabaseAsAJob) {
   Corvesta->StartTab().btAutoLoad->click();
   ASSERT_TRUE(Corvesta->StartTab().Jobs.Busy());
   Corvesta->StartTab().Jobs.Wait();
-  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Quests: 3 (без ключа"_cp)) << AllBoxes(*boxes);
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Quests: 4 (без ключа"_cp)) << AllBoxes(*boxes);
   L.Open();
   EXPECT_TRUE(L.Locate("LIN6", TextValue("FE6302")));
   L.Close();

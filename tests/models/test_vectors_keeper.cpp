@@ -231,8 +231,15 @@ TEST(VectorsKeeper, PressureChainAndReferenceModelFallBack) {
   ASSERT_TRUE(pg0->IsFilled());
   TVEMO* lgpg = env.K().FindVeMo("LGPG", "HOLMU", "", 0);
   EXPECT_NEAR(pg0->A[25], std::pow(10.0, lgpg->A[6]), 1e-6 * pg0->A[25]);  // X = 0
+  // theta from the temperature; a model without either is fatal
   TVEMO* teta0 = env.K().InitVEMO("BARE", "TETA0", "", 1);
-  EXPECT_NE(VectorsEnv::FatalText([&] { teta0->SrcFill(); }).find("VEMO.SrcFill.ERR: Модель <BARE>"_cp),
+  teta0->SrcFill();
+  ASSERT_TRUE(teta0->IsFilled());
+  EXPECT_NEAR(teta0->A[25], 5039.93 / 6400, 1e-6);  // X = 0
+  env.Model("NOT", "COLUMNS 2\nLAYERS 3\nX\nVMI\nh\n-\n1.25 1\n0 1\n-4.75 1\n");
+  env.Init1("NOT", "X");
+  TVEMO* none = env.K().InitVEMO("NOT", "TETA0", "", 1);
+  EXPECT_NE(VectorsEnv::FatalText([&] { none->SrcFill(); }).find("VEMO.SrcFill.ERR: Модель <NOT>"_cp),
             std::string::npos);
 }
 
