@@ -4,6 +4,8 @@
 #include <cmath>
 #include <exception>
 
+#include "foundation/cvFile.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -699,8 +701,24 @@ TPlotDone TCORA::DrawOne(const TOneProf& P, TLUNNO& List, TGRAF& G) {
     if (P.Kind == 'A' || P.Kind == 'a') {
       C.Sum({U1, U2});
     } else if (P.Kind == 'S') {
-      if (TUNNO::EqLayout(*U1, *U2).empty() && EqUN(*U1, *U2).empty()) C.Dif(*U1, *U2);
-      else C.Dif2(*U1, *U2);
+      if (printing_ || (TUNNO::EqLayout(*U1, *U2).empty() && EqUN(*U1, *U2).empty())) {
+        C.Dif(*U1, *U2);
+        if (printing_ && ChanOn(26)) {
+          const std::string t = DirSlash(Models().Root()) + "TEST/";
+          ForceFileDir(t + "UNSave.txt");
+          UnnoAppendToFile(*U1, t + "UNSave1.txt", "");
+          UnnoAppendToFile(*U2, t + "UNSave2.txt", "");
+          UnnoAppendToFile(C, t + "UNSave.txt", "");
+        }
+      } else {
+        // interpolated onto the second grid: both divided by their continuum first
+        TUNNO a, b;
+        a.CopyFrom(*U1);
+        b.CopyFrom(*U2);
+        for (TUNNO* u : {&a, &b})
+          if (u->KCONT != 1 && u->CONT != 0) u->DivCont();
+        C.Dif2(a, b);
+      }
       C.Mul(5);
     } else {
       if (P.BGauss == 0)
@@ -727,6 +745,32 @@ TFrameDone TCORA::DrawKadr(int32_t K, platform::TCanvas& Canvas, TLUNNO& List, T
       F.Plots.push_back(DrawOne(*P, List, G));
       if (!F.Plots.back().Problem.empty()) F.StopTimer = true;
     }
+  G.ENDG();
+  return F;
+}
+
+TFrameDone TCORA::PrintFrame(TJob& Job, TLUNNO& List, TGRAF& G) {
+  ReadFile(FileName);
+  KKadr = 1;
+  TFrameDone F;
+  F.Frame = 1;
+  G.INIGPrinter();
+  G.SetBkColor(0xFFFFFF);
+  G.ClearG();
+  printing_ = true;
+  try {
+    const auto& plots = GetKadr(1);
+    const int32_t n = static_cast<int32_t>(plots.size());
+    for (int32_t i = 0; i < n; ++i) {
+      if (!Job.Step(i, n, "CORA " + plots[static_cast<size_t>(i)]->Name())) break;
+      F.Plots.push_back(DrawOne(*plots[static_cast<size_t>(i)], List, G));
+      if (!F.Plots.back().Problem.empty()) F.StopTimer = true;
+    }
+  } catch (...) {
+    printing_ = false;
+    throw;
+  }
+  printing_ = false;
   G.ENDG();
   return F;
 }

@@ -23,6 +23,7 @@ class TLUNNO;
 class TUNNO;
 class TPicReader;
 class TStringList;
+class TJob;
 namespace platform {
 class TCanvas;
 }
@@ -127,8 +128,14 @@ class TCORA {
   TFrameDone DRAWI(platform::TCanvas& Canvas, TLUNNO& List, TGRAF& G);
   // One plot on the bound device.
   TPlotDone DrawOne(const TOneProf& P, TLUNNO& List, TGRAF& G);
+  // The description file read again and frame 1 drawn on the printer of the plotting services
+  // (white page), one job step per plot. Differences are taken on one grid only ('S' by Dif);
+  // with trace channel 26 on, the two profiles and their difference are appended to
+  // "TEST/UNSave1.txt", "TEST/UNSave2.txt" and "TEST/UNSave.txt" below the application root.
+  TFrameDone PrintFrame(TJob& Job, TLUNNO& List, TGRAF& G);
 
  private:
+  bool printing_ = false;
   void FillKadrs(TPicReader& R);
   void ReadSG(TPicReader& R);
   void Viewport(const TOneProf& P, TGRAF& G, TPlotDone& D) const;

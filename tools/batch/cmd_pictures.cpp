@@ -224,6 +224,12 @@ int Sg(const std::vector<std::string>& Args) {
   return DrawSequence(C, o);
 }
 
+std::string TextOpt(const TPicOpts& O, const std::string& Name, const std::string& Default) {
+  for (const std::string& s : O.Num)
+    if (s.rfind(Name + "=", 0) == 0) return s.substr(Name.size() + 1);
+  return Default;
+}
+
 double NumOpt(const TPicOpts& O, const std::string& Name, double Default) {
   for (const std::string& s : O.Num)
     if (s.rfind(Name + "=", 0) == 0) {
@@ -247,9 +253,9 @@ int ZeeTestCmd(const std::vector<std::string>& Args) {
   }
   const std::string res = cvDirList("ZEE", "RES");
   ForceFileDir(res);
-  std::string inRow = IntStr(static_cast<int32_t>(NumOpt(o, "in-row", 5))),
-              rows = IntStr(static_cast<int32_t>(NumOpt(o, "rows", 4))),
-              width = IntStr(static_cast<int32_t>(NumOpt(o, "width", 4)));
+  // the layout fields as the tab's edits hold them
+  std::string inRow = TextOpt(o, "in-row", "5"), rows = TextOpt(o, "rows", "4"),
+              width = TextOpt(o, "width", "4");
   const int32_t r1 = ZeeLayoutField(inRow), r2 = ZeeLayoutField(rows), r3 = ZeeLayoutField(width);
   TZeeTestResult R;
   TJob job("ZeeTest");
