@@ -239,6 +239,30 @@ int32_t ZeeLayoutField(std::string& Text) {
   return v;
 }
 
+void ZeeTestLine(const std::string& Id, const TLIDA& Line, TZeeTestResult& Out) {
+  TStringList& R = *Out.Report;
+  TZeePanel P;
+  const double jl = Line.JL2 / 2.0, ju = Line.JU2 / 2.0;
+  try {
+    ZeeSetRunge(Id, P.Z, jl, ju, Line.GL, Line.GU);
+  } catch (const std::exception&) {
+    R.Add("1SetRUNGE-F- Не удается посчитать дробь рунге для "_cp + Id.substr(0, 13));
+    R.Add("");
+    return;
+  }
+  R.Add(" JL=" + FSt(4, 1, jl) + " GL=" + FSt(6, 3, Line.GL) + " (" + std::string(1, Line.GLT) +
+        ")" + " JU=" + FSt(4, 1, ju) + " GU=" + FSt(6, 3, Line.GU) + " (" +
+        std::string(1, Line.GUT) + ")");
+  R.Add(kDash);
+  SortSigma(P.Z);
+  P.Title = Id;
+  const auto rep = P.Z.Report();
+  for (int32_t i = 0; i < rep->Count(); ++i) R.Add((*rep)[i]);
+  R.Add(kEq);
+  R.Add("");
+  Out.Panels.push_back(std::move(P));
+}
+
 // ---------------------------------------------------------------- the run
 
 bool ZeeTestRun(TJob& Job, const std::string& CtrlFile, const std::string& ReportFile,
@@ -311,24 +335,7 @@ bool ZeeTestRun(TJob& Job, const std::string& CtrlFile, const std::string& Repor
         R.Add("Не удалось найти в базе данных линию "_cp + id);
         continue;
       }
-      TZeePanel P;
-      const double jl = line.JL2 / 2.0, ju = line.JU2 / 2.0;
-      try {
-        ZeeSetRunge(id, P.Z, jl, ju, line.GL, line.GU);
-      } catch (const std::exception&) {
-        R.Add("1SetRUNGE-F- Не удается посчитать дробь рунге для "_cp + id.substr(0, 13));
-        continue;
-      }
-      R.Add(" JL=" + FSt(4, 1, jl) + " GL=" + FSt(6, 3, line.GL) + " (" + std::string(1, line.GLT) +
-            ")" + " JU=" + FSt(4, 1, ju) + " GU=" + FSt(6, 3, line.GU) + " (" +
-            std::string(1, line.GUT) + ")");
-      R.Add(kDash);
-      SortSigma(P.Z);
-      P.Title = id;
-      addAll(*P.Z.Report());
-      R.Add(kEq);
-      R.Add("");
-      Out.Panels.push_back(std::move(P));
+      ZeeTestLine(id, line, Out);
     } else if (k == 'L') {
       const std::string low = l.substr(0, 10), up = l.size() > 12 ? Pad(l, 22).substr(12, 10) : "";
       std::string name = "?";

@@ -65,6 +65,10 @@ struct TZeeTestResult {
 // The panel layout fields: an integer text, else 4 (and the text becomes "4").
 int32_t ZeeLayoutField(std::string& Text);
 
+// A database line's entry: its pattern from 2J and g of both levels (report and panel); a
+// pattern that cannot be formed gives the report line "1SetRUNGE-F- ..." and no panel.
+void ZeeTestLine(const std::string& Id, const TLIDA& Line, TZeeTestResult& Out);
+
 // Reads the control file and makes the panels and the report (also written to ReportFile when
 // it is not empty). SetDLam not 0: the hyperfine range is [-SetDLam, SetDLam]. A missing
 // control file warns "Файл [..] не найден!" and gives false.

@@ -142,3 +142,33 @@ TEST(ZeeTestRun, LayoutFieldsFallBackToFour) {
 }
 
 }  // namespace
+
+namespace {
+
+// A database line whose pattern cannot be formed is a report line; the test goes on.
+TEST(ZeeTestRun, LineWithoutAPatternIsAReportLine) {
+  testsupport::SinkRecorder sink(testsupport::SinkRecorder::kWarnOn);
+  TZeeTestResult r;
+  r.Report = std::make_unique<TStringList>();
+  TLIDA bad;
+  bad.JL2 = 0;
+  bad.JU2 = 0;  // J 0 -> 0: no sigma components
+  bad.GL = 1;
+  bad.GU = 1;
+  EXPECT_NO_THROW(ZeeTestLine("XX1", bad, r));
+  EXPECT_TRUE(r.Panels.empty());
+  TLIDA good;
+  good.JL2 = 2;
+  good.JU2 = 0;
+  good.GL = 2.5;
+  good.GU = 0;
+  ZeeTestLine("FE6302", good, r);
+  ASSERT_EQ(r.Panels.size(), 1u);
+  EXPECT_EQ(r.Panels[0].Z.NCOMP, 2);
+  const std::string text = r.Report->Text();
+  EXPECT_NE(text.find("1SetRUNGE-F- Не удается посчитать дробь рунге для XX1"_cp), std::string::npos)
+      << text;
+  EXPECT_NE(text.find(" JL= 1.0 GL= 2.500"), std::string::npos) << text;
+}
+
+}  // namespace
