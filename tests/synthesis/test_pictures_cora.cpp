@@ -36,9 +36,11 @@ std::string Fatal(F&& f) {
   return "";
 }
 
-std::unique_ptr<TUNNO> Profile(const std::string& Q, int32_t IQ, int32_t K, double Step) {
+std::unique_ptr<TUNNO> Profile(const std::string& Q, int32_t IQ, int32_t K, double Step,
+                               double Depth = 0.6) {
   auto U = std::make_unique<TUNNO>();
   testsupport::TLine line;
+  line.D = Depth;
   testsupport::MakeFull(*U, line, line.L0 - 0.3, line.L0 + 0.3, Step);
   U->QUEST = Q;
   U->IQ = IQ;
@@ -359,6 +361,31 @@ TEST(CoraDraw, BadPlotsStayEmptyTheOthersAreDrawn) {
   const auto rep = fr.Report();
   ASSERT_EQ(rep->Count(), 1);
   EXPECT_NE((*rep)[0].find("view P 1 100 1 100 px 0..99"), std::string::npos) << (*rep)[0];
+}
+
+// 'S': the difference of two profiles times 5, on a y range from -YMax to YMax.
+TEST(CoraDraw, DifferenceTimesFive) {
+  SynEnv env;
+  TLUNNO list;
+  list.Add(Profile("q", 1, 1, 0.01, 0.6));
+  list.Add(Profile("q", 1, 2, 0.01, 0.5));
+  testsupport::TempDir dir;
+  const std::string f = dir.file("dif.pic");
+  testsupport::WriteFile(f, "1 O 1 100 15 7\nS q.1 1 q.1 2 RI 0 0 100 0 100 300 60 $FF 1\n");
+  TCORA c;
+  c.ReadFile(f);
+  platform::TBitmap B(401, 301);
+  TGRAF G;
+  const TFrameDone fr = c.DrawKadr(1, B.Canvas(), list, G);
+  ASSERT_EQ(fr.Plots.size(), 1u);
+  EXPECT_EQ(fr.Plots[0].WY1, -60);
+  EXPECT_EQ(fr.Plots[0].WY2, 60);
+  // at the line centre: 5 x ((1 - 0.6) - (1 - 0.5)) = -0.5 of the continuum
+  const int32_t col = G.WXToPix(testsupport::TLine().L0);
+  int32_t row = -1;
+  for (int32_t y = 0; y < B.Height() && row < 0; ++y)
+    if (B.Pixel(col, y) == 0xFFu) row = y;
+  EXPECT_NEAR(row, G.WYToPix(-50), 2);
 }
 
 }  // namespace

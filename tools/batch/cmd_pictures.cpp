@@ -260,7 +260,7 @@ int ZeeTestCmd(const std::vector<std::string>& Args) {
   TZeeTestResult R;
   TJob job("ZeeTest");
   const int rc = batch::RunAsJob(job, [&](TJob& J) {
-    if (!ZeeTestRun(J, ctrl, res, NumOpt(o, "dlam", 0), R))
+    if (!ZeeTestRun(J, ctrl, res, NumOpt(o, "dlam", 0), R) && !J.Cancelled())
       ErrAbs("Файл ["_cp + ctrl + "] не найден!"_cp);
   });
   if (rc != 0) return rc;
