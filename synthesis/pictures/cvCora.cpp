@@ -725,6 +725,12 @@ TPlotDone TCORA::DrawOne(const TOneProf& P, TLUNNO& List, TGRAF& G) {
         return problem("в режиме \"s\" размер щели не может быть = 0 !!"_cp);
       SlitProfile(*U1, *U2, P.BGauss, C);
     }
+    // the x range is counted from the line: a combination that did not keep it takes the first's
+    if (C.LAMB == 0) {
+      C.LAMB = U1->LAMB;
+      C.DLVD = U1->DLVD;
+      C.ILAM = U1->ILAM;
+    }
     if (!RAGR(G, C, P.PAR, P.FuncColor, ColGrid, P.YMax, P.XMax, 0, &D)) return problem(D.Problem);
   } catch (const std::exception& e) {
     std::string t = e.what();
