@@ -245,29 +245,35 @@ bool SplineUsable(const TSPLINE& S) {
 
 bool TVeMoRow::Current(TVEMO* const* Vs, int32_t K) const {
   if (static_cast<size_t>(K) != V.size()) return false;
+  // a stamp is dropped with the spline (DropSpline, Clear) and never used again
+  const TVEMO* const* own = V.data();
+  const uint64_t* st = Stamp.data();
+  const char* kind = Kind.data();
+  bool same = true;
   for (int32_t k = 0; k < K; ++k) {
     const TVEMO* v = Vs[k];
-    if (v != V[static_cast<size_t>(k)] || v->SplStamp != Stamp[static_cast<size_t>(k)] ||
-        v->KSpl != TVEMO::SplineMark || !IsSplineKind(v->ChIPOL) || !v->SPLINE)
-      return false;
+    same &= (v == own[k]) & (v->SplStamp == st[k]) & (v->ChIPOL == kind[k]);
   }
-  return true;
+  return same;
 }
 
 void TVeMoRow::Build(TVEMO* const* Vs, int32_t K) {
   V.assign(Vs, Vs + K);
   Stamp.assign(static_cast<size_t>(K), 0);
+  Kind.assign(static_cast<size_t>(K), 0);
   Packed = false;
   N = 0;
   Hint = 0;
+  bool splines = true;
   for (int32_t k = 0; k < K; ++k) {
     TVEMO& v = *Vs[k];
-    if (!IsSplineKind(v.ChIPOL)) return;
-    if (v.KSpl != TVEMO::SplineMark) v.SplineInit();
-    if (v.KSpl != TVEMO::SplineMark || !v.SPLINE || v.SplStamp == 0 || !SplineUsable(*v.SPLINE))
-      return;
+    if (IsSplineKind(v.ChIPOL) && v.KSpl != TVEMO::SplineMark) v.SplineInit();
     Stamp[static_cast<size_t>(k)] = v.SplStamp;
+    Kind[static_cast<size_t>(k)] = v.ChIPOL;
+    splines = splines && IsSplineKind(v.ChIPOL) && v.KSpl == TVEMO::SplineMark && v.SPLINE &&
+              v.SplStamp != 0 && SplineUsable(*v.SPLINE);
   }
+  if (!splines) return;
   if (K < 1) return;
   const TSPLINE& s0 = *Vs[0]->SPLINE;
   const int32_t n = s0.N;
@@ -760,6 +766,7 @@ void TVEMO::RepSetLeng() {
 
 void TVEMO::Clear() {
   SPLINE.reset();
+  SplStamp = 0;
   A.clear();
   Parents.reset();
   VParents.reset();

@@ -18,6 +18,7 @@ double VeMoFuncAt(TVEMO& V, double x, int32_t& Hint);
 struct TVeMoRow {
   std::vector<TVEMO*> V;        // the vectors of the table
   std::vector<uint64_t> Stamp;  // their splines' stamps when it was made
+  std::vector<char> Kind;       // and their interpolation codes
   std::vector<double> X;        // the shared abscissae, from index 1
   std::vector<double> Coef;     // per interval i (from 1) and vector k: Y, B, C, D
   int32_t N = 0, Hint = 0;

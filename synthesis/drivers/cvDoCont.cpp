@@ -520,18 +520,17 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
   }
   SaveLineDump();
   DropUnread(V);
-  TStringList out;
-  ControlText(V, out);
-  out.AddStrings(blocks);
   if (ResultFile.empty() || opt.On(27)) {
     Trace(1, "doCONT === ENDED ========");
     return true;
   }
   if (!ForceFileDir(ResultFile))
     ErrAbs("Невозможно создать директорию для файла\r\n"_cp + ResultFile);
+  // the file's text (when appended), the control text, the combinations' blocks: one copy
   TStringList file;
   if (Append) TResultFiles::Current(ResultFile, file);
-  file.AddStrings(out);
+  ControlText(V, file);
+  file.AddStrings(blocks);
   TResultFiles::Write(ResultFile, file);
   Trace(1, "doCONT === ENDED ========");
   return true;
