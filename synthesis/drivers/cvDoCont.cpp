@@ -44,6 +44,7 @@
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvAbsMatrix.h"
 #include "synthesis/transfer/cvAccuracy.h"
+#include "synthesis/transfer/cvRK.h"
 #include "synthesis/transfer/cvVoigt.h"
 
 namespace {
@@ -304,6 +305,7 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
   int32_t finished = 0, active = Threads;  // under lock
   TTransferCounts counts;                   // the workers' work, under lock
   auto worker = [&](int32_t t) {
+    SetStepTiming(false);
     TCalcScope cscope(*ctx[static_cast<size_t>(t)]);
     TVariContext vc = vparent;
     vc.VARI = vari[static_cast<size_t>(t)].get();
