@@ -49,39 +49,7 @@ uint64_t RoundAbs(long double x) { return static_cast<uint64_t>(std::nearbyint(s
 // The same for a 64-bit value (its integer neighbours are 64-bit values: the same result).
 uint64_t RoundAbs(double x) { return static_cast<uint64_t>(std::nearbyint(std::fabs(x))); }
 
-// Fixed text with D decimals, no padding; a zero never carries a sign.
-template <class F>
-std::string FixedText(F x, int D) {
-  if (D < 0) D = 0;
-  if (D > 1100) D = 1100;
-  if (x == 0) x = 0;
-  std::string buf(static_cast<size_t>(D) + 64, '\0');
-  auto r = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, D);
-  buf.resize(static_cast<size_t>(r.ptr - buf.data()));
-  return buf;
-}
-
-// The runtime's exponential form with Dec decimals: sign or blank, digit, point, decimals,
-// "E", exponent sign and four digits.
-std::string ExpText(double x, int Dec) {
-  if (std::isnan(x)) return "Nan";
-  if (std::isinf(x)) return x > 0 ? "+Inf" : "-Inf";
-  if (x == 0) x = 0;
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, Dec);
-  std::string s(buf, r.ptr);
-  size_t e = s.find('e');
-  std::string mant = s.substr(0, e);
-  int ex = 0;
-  std::from_chars(s.data() + e + 1 + (s[e + 1] == '+' ? 1 : 0), s.data() + s.size(), ex);
-  std::string out = mant[0] == '-' ? mant : " " + mant;
-  out += 'E';
-  out += ex < 0 ? '-' : '+';
-  out += ZeroPad(ex < 0 ? -ex : ex, 4);
-  return out;
-}
-
-// FixedText of an extended value, exactly: x = m 2^-s with a 64-bit m, x 10^D rounded to the
+// The fixed text of x >= 0 with D decimals (as FixedText), exactly: x = m 2^-s with a 64-bit m, x 10^D rounded to the
 // nearest integer (halves to even) in 128-bit arithmetic. False (nothing written) where that
 // does not hold (negative, not finite, D > 19, x >= 2^63 or below 2^-63).
 bool FixedTextLExact(long double x, int D, std::string& Out) {
@@ -142,12 +110,48 @@ bool FixedTextLExact(long double x, int D, std::string& Out) {
   return true;
 }
 
+// Fixed text with D decimals, no padding; a zero never carries a sign.
+template <class F>
+std::string FixedText(F x, int D) {
+  if (D < 0) D = 0;
+  if (D > 1100) D = 1100;
+  if (x == 0) x = 0;
+  // the common case in integers (a 64-bit value is exactly an extended one)
+  std::string t;
+  if (FixedTextLExact(std::fabs(static_cast<long double>(x)), D, t)) {
+    if (x < 0) t.insert(t.begin(), '-');
+    return t;
+  }
+  std::string buf(static_cast<size_t>(D) + 64, '\0');
+  auto r = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, D);
+  buf.resize(static_cast<size_t>(r.ptr - buf.data()));
+  return buf;
+}
+
+// The runtime's exponential form with Dec decimals: sign or blank, digit, point, decimals,
+// "E", exponent sign and four digits.
+std::string ExpText(double x, int Dec) {
+  if (std::isnan(x)) return "Nan";
+  if (std::isinf(x)) return x > 0 ? "+Inf" : "-Inf";
+  if (x == 0) x = 0;
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, Dec);
+  std::string s(buf, r.ptr);
+  size_t e = s.find('e');
+  std::string mant = s.substr(0, e);
+  int ex = 0;
+  std::from_chars(s.data() + e + 1 + (s[e + 1] == '+' ? 1 : 0), s.data() + s.size(), ex);
+  std::string out = mant[0] == '-' ? mant : " " + mant;
+  out += 'E';
+  out += ex < 0 ? '-' : '+';
+  out += ZeroPad(ex < 0 ? -ex : ex, 4);
+  return out;
+}
+
 // Fixed conversion of an extended value (the mantissa of ESt).
 std::string FStL(int W, int D, long double x) {
   if (std::isnan(x) || std::fabs(x) >= 1e36L) return EWSt(W, static_cast<double>(x));
-  std::string t;
-  if (!FixedTextLExact(x, D, t)) t = FixedText(x, D);
-  return PadLeftTo(std::move(t), W);
+  return PadLeftTo(FixedText(x, D), W);
 }
 
 long double Pow10L(int n) {
