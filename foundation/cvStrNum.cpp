@@ -46,6 +46,69 @@ int DigitCount(uint64_t v) {
 
 // |x| rounded to the nearest integer, halves to even (|x| <= 2^63 - 1).
 uint64_t RoundAbs(long double x) { return static_cast<uint64_t>(std::nearbyint(std::fabs(x))); }
+// The same for a 64-bit value (its integer neighbours are 64-bit values: the same result).
+uint64_t RoundAbs(double x) { return static_cast<uint64_t>(std::nearbyint(std::fabs(x))); }
+
+// The fixed text of x >= 0 with D decimals (as FixedText), exactly: x = m 2^-s with a 64-bit m, x 10^D rounded to the
+// nearest integer (halves to even) in 128-bit arithmetic. False (nothing written) where that
+// does not hold (negative, not finite, D > 19, x >= 2^63 or below 2^-63).
+bool FixedTextLExact(long double x, int D, std::string& Out) {
+  if (!(x >= 0) || !std::isfinite(x) || D < 0 || D > 19) return false;
+  static constexpr uint64_t kPow10[20] = {1ull,
+                                          10ull,
+                                          100ull,
+                                          1000ull,
+                                          10000ull,
+                                          100000ull,
+                                          1000000ull,
+                                          10000000ull,
+                                          100000000ull,
+                                          1000000000ull,
+                                          10000000000ull,
+                                          100000000000ull,
+                                          1000000000000ull,
+                                          10000000000000ull,
+                                          100000000000000ull,
+                                          1000000000000000ull,
+                                          10000000000000000ull,
+                                          100000000000000000ull,
+                                          1000000000000000000ull,
+                                          10000000000000000000ull};
+  unsigned __int128 q = 0;
+  if (x != 0) {
+    int e2 = 0;
+    const long double f = std::frexp(x, &e2);  // x = f 2^e2, 0.5 <= f < 1
+    const int shift = 64 - e2;                 // x = m 2^-shift
+    if (shift < 1 || shift > 126) return false;
+    const uint64_t m = static_cast<uint64_t>(f * 18446744073709551616.0L);  // f 2^64, exact
+    const unsigned __int128 p = static_cast<unsigned __int128>(m) * kPow10[D];
+    q = p >> shift;
+    const unsigned __int128 r = p - (q << shift), half = static_cast<unsigned __int128>(1)
+                                                         << (shift - 1);
+    if (r > half || (r == half && (q & 1) != 0)) ++q;
+  }
+  char buf[64];
+  char* e = buf + sizeof buf;
+  char* b = e;
+  // the digits in 64 bits where they fit (an ESt mantissa always)
+  auto digits = [&](auto v) {
+    for (int i = 0; i < D; ++i) {
+      *--b = static_cast<char>('0' + static_cast<int>(v % 10));
+      v /= 10;
+    }
+    if (D > 0) *--b = '.';
+    do {
+      *--b = static_cast<char>('0' + static_cast<int>(v % 10));
+      v /= 10;
+    } while (v != 0);
+  };
+  if ((q >> 64) == 0)
+    digits(static_cast<uint64_t>(q));
+  else
+    digits(q);
+  Out.assign(b, e);
+  return true;
+}
 
 // Fixed text with D decimals, no padding; a zero never carries a sign.
 template <class F>
@@ -53,6 +116,12 @@ std::string FixedText(F x, int D) {
   if (D < 0) D = 0;
   if (D > 1100) D = 1100;
   if (x == 0) x = 0;
+  // the common case in integers (a 64-bit value is exactly an extended one)
+  std::string t;
+  if (FixedTextLExact(std::fabs(static_cast<long double>(x)), D, t)) {
+    if (x < 0) t.insert(t.begin(), '-');
+    return t;
+  }
   std::string buf(static_cast<size_t>(D) + 64, '\0');
   auto r = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, D);
   buf.resize(static_cast<size_t>(r.ptr - buf.data()));

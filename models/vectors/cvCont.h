@@ -11,6 +11,7 @@
 
 #include "foundation/cvTy.h"
 #include "linedata/cvLLIDA.h"
+#include "models/vectors/cvVemoAt.h"
 
 class TVEMO;
 
@@ -54,6 +55,14 @@ struct TCONTXCache {
   double DLH = 0, COSG = 0, SIN2G = 0, COS2CHI = 0, SIN2CHI = 0, VD = 0;
   // per line of the set, from index 1
   std::vector<double> DLD, A, ETA;
+  // the vectors behind them, evaluated together (depth and line vectors; field vectors)
+  TVeMoRow Row, FieldRow;
+  std::vector<TVEMO*> RowVecs;
+  std::vector<double> RowVals;
+  // the angles the field's cosines and sines were last computed from (the same bits give the
+  // same values)
+  double GammaOf = 0, ChiOf = 0;
+  bool AnglesValid = false;
 };
 
 // Working values of the transfer integration; D and Y are used from index 1 (I, Q, U, V).

@@ -1,6 +1,8 @@
 #include "models/vectors/cvVemo.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 
 #include "foundation/cvClock.h"
 #include "foundation/cvInterp.h"
@@ -155,6 +157,7 @@ void TVEMO::DropSpline() {
   TSPLINE::Clear(SPLINE.get());
   SPLINE.reset();
   KSpl = 0;
+  SplStamp = 0;
 }
 
 void TVEMO::SplineInit() {
@@ -173,6 +176,8 @@ void TVEMO::SplineInit() {
   if (!SPLINE) SPLINE = std::make_unique<TSPLINE>();
   const TARe& depth = lgOk ? LGTAU->A : hVEMO->A;
   SPLINE->SetData(N, depth, A);
+  static std::atomic<uint64_t> stamps{0};
+  SplStamp = ++stamps;
   if (SPLINE->IsReady()) KSpl = SplineMark;
 }
 
@@ -223,6 +228,102 @@ double VeMoFuncAt(TVEMO& V, double x, int32_t& Hint) {
   if (V.ChIPOL != 0 && V.ChIPOL != 'S' && V.ChIPOL != 's') return V.func(x);
   if (V.KSpl != TVEMO::SplineMark) V.SplineInit();
   return ProbeLayer(V, x, SplineEvalHint(*V.SPLINE, x, Hint));
+}
+
+namespace {
+
+bool IsSplineKind(char C) { return C == 0 || C == 'S' || C == 's'; }
+
+// The spline's arrays hold its N points (what SplineEvalHint evaluates).
+bool SplineUsable(const TSPLINE& S) {
+  const int32_t n = S.N;
+  return n >= 2 && NOf(S.X) >= n && NOf(S.Y) >= n && NOf(S.B) >= n && NOf(S.C) >= n &&
+         NOf(S.D) >= n;
+}
+
+}  // namespace
+
+bool TVeMoRow::Current(TVEMO* const* Vs, int32_t K) const {
+  if (static_cast<size_t>(K) != V.size()) return false;
+  // a stamp is dropped with the spline (DropSpline, Clear) and never used again
+  const TVEMO* const* own = V.data();
+  const uint64_t* st = Stamp.data();
+  const char* kind = Kind.data();
+  bool same = true;
+  for (int32_t k = 0; k < K; ++k) {
+    const TVEMO* v = Vs[k];
+    same &= (v == own[k]) & (v->SplStamp == st[k]) & (v->ChIPOL == kind[k]);
+  }
+  return same;
+}
+
+void TVeMoRow::Build(TVEMO* const* Vs, int32_t K) {
+  V.assign(Vs, Vs + K);
+  Stamp.assign(static_cast<size_t>(K), 0);
+  Kind.assign(static_cast<size_t>(K), 0);
+  Packed = false;
+  N = 0;
+  Hint = 0;
+  bool splines = true;
+  for (int32_t k = 0; k < K; ++k) {
+    TVEMO& v = *Vs[k];
+    if (IsSplineKind(v.ChIPOL) && v.KSpl != TVEMO::SplineMark) v.SplineInit();
+    Stamp[static_cast<size_t>(k)] = v.SplStamp;
+    Kind[static_cast<size_t>(k)] = v.ChIPOL;
+    splines = splines && IsSplineKind(v.ChIPOL) && v.KSpl == TVEMO::SplineMark && v.SPLINE &&
+              v.SplStamp != 0 && SplineUsable(*v.SPLINE);
+  }
+  if (!splines) return;
+  if (K < 1) return;
+  const TSPLINE& s0 = *Vs[0]->SPLINE;
+  const int32_t n = s0.N;
+  for (int32_t k = 1; k < K; ++k) {
+    const TSPLINE& s = *Vs[k]->SPLINE;
+    if (s.N != n || std::memcmp(&s.X[1], &s0.X[1], static_cast<size_t>(n) * sizeof(double)) != 0)
+      return;
+  }
+  X.assign(s0.X.begin(), s0.X.begin() + n + 1);
+  Coef.assign(static_cast<size_t>(n) * static_cast<size_t>(K) * 4, 0.0);
+  for (int32_t i = 1; i <= n; ++i)
+    for (int32_t k = 0; k < K; ++k) {
+      const TSPLINE& s = *Vs[k]->SPLINE;
+      double* c = &Coef[(static_cast<size_t>(i - 1) * static_cast<size_t>(K) +
+                         static_cast<size_t>(k)) * 4];
+      const size_t iu = static_cast<size_t>(i);
+      c[0] = s.Y[iu];
+      c[1] = s.B[iu];
+      c[2] = s.C[iu];
+      c[3] = s.D[iu];
+    }
+  N = n;
+  Packed = true;
+}
+
+void TVeMoRow::Eval(TVEMO* const* Vs, int32_t K, double x, double* Out) {
+  if (!Current(Vs, K)) Build(Vs, K);
+  if (!Packed || !(x >= X[1]) || x > X[static_cast<size_t>(N)]) {
+    for (int32_t k = 0; k < K; ++k) Out[k] = VeMoFuncAt(*Vs[k], x, Hint);
+    return;
+  }
+  // the interval as SplineEvalHint finds it (the only one with X[i] <= x < X[i+1], or N)
+  int32_t i = Hint;
+  if (!(i >= 1 && i <= N && X[static_cast<size_t>(i)] <= x &&
+        (i == N || x < X[static_cast<size_t>(i) + 1]))) {
+    i = 1;
+    int32_t j = N + 1;
+    do {
+      const int32_t m = (i + j) / 2;
+      if (x < X[static_cast<size_t>(m)]) j = m;
+      if (x >= X[static_cast<size_t>(m)]) i = m;
+    } while (j > i + 1);
+    Hint = i;
+  }
+  // the same extended-precision expression as the spline's own value
+  using LD = long double;
+  const LD d = LD(x) - X[static_cast<size_t>(i)];
+  const double* c = &Coef[static_cast<size_t>(i - 1) * static_cast<size_t>(K) * 4];
+  for (int32_t k = 0; k < K; ++k, c += 4)
+    Out[k] = ProbeLayer(*Vs[k], x, static_cast<double>(c[0] + d * (c[1] + d * (c[2] + d * c[3]))));
 }
 
 double TVEMO::FuncConv(char C, double x) {
@@ -665,6 +766,7 @@ void TVEMO::RepSetLeng() {
 
 void TVEMO::Clear() {
   SPLINE.reset();
+  SplStamp = 0;
   A.clear();
   Parents.reset();
   VParents.reset();

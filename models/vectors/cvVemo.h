@@ -66,6 +66,8 @@ class TVEMO {
   std::unique_ptr<std::vector<TVEMO*>> VParents;     // the parents (not owned)
   uint32_t KSpl = 0;
   std::unique_ptr<TSPLINE> SPLINE;
+  // Set anew (never to a value used before) each time SplineInit makes the spline; 0 without one.
+  uint64_t SplStamp = 0;
   char ChIPOL = 'S';
 
   // ---- identification ----

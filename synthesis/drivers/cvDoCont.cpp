@@ -45,6 +45,7 @@
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvAbsMatrix.h"
 #include "synthesis/transfer/cvAccuracy.h"
+#include "synthesis/transfer/cvRK.h"
 #include "synthesis/transfer/cvVoigt.h"
 
 namespace {
@@ -308,6 +309,7 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
   int32_t finished = 0, active = Threads;  // under lock
   TTransferCounts counts;                   // the workers' work, under lock
   auto worker = [&](int32_t t) {
+    SetStepTiming(false);
     TCalcScope cscope(*ctx[static_cast<size_t>(t)]);
     TVariContext vc = vparent;
     vc.VARI = vari[static_cast<size_t>(t)].get();
@@ -524,18 +526,17 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
   }
   SaveLineDump();
   DropUnread(V);
-  TStringList out;
-  ControlText(V, out);
-  out.AddStrings(blocks);
   if (ResultFile.empty() || opt.On(27)) {
     Trace(1, "doCONT === ENDED ========");
     return true;
   }
   if (!ForceFileDir(ResultFile))
     ErrAbs("Невозможно создать директорию для файла\r\n"_cp + ResultFile);
+  // the file's text (when appended), the control text, the combinations' blocks: one copy
   TStringList file;
   if (Append) TResultFiles::Current(ResultFile, file);
-  file.AddStrings(out);
+  ControlText(V, file);
+  file.AddStrings(blocks);
   TResultFiles::Write(ResultFile, file);
   Trace(1, "doCONT === ENDED ========");
   return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 #include <limits>
 
@@ -41,10 +42,9 @@ std::string ProfileSums(const TCONTR& R) {
 
 // Depth quantities at X: B, S, C10, ETAC, the line vectors and (Field) the field vectors,
 // evaluated once per depth and copied into the record. The vectors share the model's depth grid:
-// the interval of one is tried first for the next (and the last one for the next depth).
+// they are evaluated together from one table of their coefficients (TVeMoRow).
 void DepthValues(TCONT& C, double X, bool Field) {
   TCONTXCache& xc = C.XC;
-  thread_local int32_t hint = 0;
   const int32_t n = C.LiSet.Count;
   const bool have = xc.Valid && xc.X == X && xc.DLD.size() == static_cast<size_t>(n) + 1 &&
                     (xc.FieldValid || !Field);
@@ -53,33 +53,62 @@ void DepthValues(TCONT& C, double X, bool Field) {
       BadValue("косинус угла CONT.CTETA=0"_cp, X, C.WK.LAM);
     xc.Valid = xc.FieldValid = false;
     xc.C10 = std::pow(10.0, X) * kLn10 / C.CTETA;
-    xc.B = VeMoFuncAt(*C.MB, X, hint);
-    xc.S = VeMoFuncAt(*C.MS, X, hint);
-    xc.ETAC = VeMoFuncAt(*C.MEC, X, hint);
+    // B, S, ETAC, then DLD, A, ETA of every line, then VD
+    const size_t K = 4 + 3 * static_cast<size_t>(n);
+    std::vector<TVEMO*>& vs = xc.RowVecs;
+    vs.resize(K);
+    vs[0] = C.MB;
+    vs[1] = C.MS;
+    vs[2] = C.MEC;
+    for (int32_t i = 1; i <= n; ++i) {
+      const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+      const size_t o = 3 * static_cast<size_t>(i);
+      vs[o] = it.DLD;
+      vs[o + 1] = it.A;
+      vs[o + 2] = it.ETA;
+    }
+    vs[K - 1] = C.MDLVD;
+    xc.RowVals.resize(K);
+    double* v = xc.RowVals.data();
+    xc.Row.Eval(vs.data(), static_cast<int32_t>(K), X, v);
+    xc.B = v[0];
+    xc.S = v[1];
+    xc.ETAC = v[2];
     xc.DLD.resize(static_cast<size_t>(n) + 1);
     xc.A.resize(static_cast<size_t>(n) + 1);
     xc.ETA.resize(static_cast<size_t>(n) + 1);
     for (int32_t i = 1; i <= n; ++i) {
-      TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
-      const double dld = VeMoFuncAt(*it.DLD, X, hint);
+      const size_t o = 3 * static_cast<size_t>(i), iu = static_cast<size_t>(i);
+      const double dld = v[o];
       if (!(dld > 0) || !std::isfinite(dld))
-        BadValue("доплеровская ширина линии <"_cp + it.LI.GetName() + ">=" + NumText(dld), X,
-                 C.WK.LAM);
-      xc.DLD[static_cast<size_t>(i)] = dld;
-      xc.A[static_cast<size_t>(i)] = VeMoFuncAt(*it.A, X, hint);
-      xc.ETA[static_cast<size_t>(i)] = VeMoFuncAt(*it.ETA, X, hint);
+        BadValue("доплеровская ширина линии <"_cp + C.LiSet.Items[iu].LI.GetName() + ">=" +
+                     NumText(dld),
+                 X, C.WK.LAM);
+      xc.DLD[iu] = dld;
+      xc.A[iu] = v[o + 1];
+      xc.ETA[iu] = v[o + 2];
     }
-    xc.VD = VeMoFuncAt(*C.MDLVD, X, hint);
+    xc.VD = v[K - 1];
     xc.X = X;
     xc.Valid = true;
   }
   if (Field && !xc.FieldValid) {
-    xc.DLH = VeMoFuncAt(*C.MDLH, X, hint);
-    const double gamma = VeMoFuncAt(*C.MGM, X, hint), chi = VeMoFuncAt(*C.MXI, X, hint);
-    xc.COSG = std::cos(gamma * M_PI / 180);
-    xc.SIN2G = 1 - xc.COSG * xc.COSG;
-    xc.COS2CHI = std::cos(2 * chi * M_PI / 180);
-    xc.SIN2CHI = std::sin(2 * chi * M_PI / 180);
+    TVEMO* fv[3] = {C.MDLH, C.MGM, C.MXI};
+    double f[3];
+    xc.FieldRow.Eval(fv, 3, X, f);
+    xc.DLH = f[0];
+    const double gamma = f[1], chi = f[2];
+    // a field direction constant over depth gives the same angles at every depth
+    if (!xc.AnglesValid || std::memcmp(&gamma, &xc.GammaOf, sizeof gamma) != 0 ||
+        std::memcmp(&chi, &xc.ChiOf, sizeof chi) != 0) {
+      xc.COSG = std::cos(gamma * M_PI / 180);
+      xc.SIN2G = 1 - xc.COSG * xc.COSG;
+      xc.COS2CHI = std::cos(2 * chi * M_PI / 180);
+      xc.SIN2CHI = std::sin(2 * chi * M_PI / 180);
+      xc.GammaOf = gamma;
+      xc.ChiOf = chi;
+      xc.AnglesValid = true;
+    }
     xc.FieldValid = true;
   }
   TCONTR& R = C.R;

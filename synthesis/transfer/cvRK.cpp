@@ -184,8 +184,30 @@ double LineStepLimit(const TCONTSETX& S) {
   return S.DXMA * std::cbrt(e5);
 }
 
+namespace {
+thread_local bool tStepTiming = true;
+
+// TTimedSection when on.
+class TStepSection {
+ public:
+  TStepSection() : on_(tStepTiming) {
+    if (on_) time_routine("URKU", true);
+  }
+  ~TStepSection() {
+    if (on_) time_routine("URKU", false);
+  }
+  TStepSection(const TStepSection&) = delete;
+  TStepSection& operator=(const TStepSection&) = delete;
+
+ private:
+  bool on_;
+};
+}  // namespace
+
+void SetStepTiming(bool On) { tStepTiming = On; }
+
 void URKU(int32_t i, TUNNO& U, double DX, double X) {
-  TTimedSection prof("URKU");
+  TStepSection prof;
   ++TransferCounts().Steps;
   const size_t k = static_cast<size_t>(i);
   const double y0[5] = {0, U.UI[k], U.UQ[k], U.UU[k], U.UV[k]};

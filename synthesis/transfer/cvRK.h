@@ -33,6 +33,10 @@ double StepH0(TCONTR& R, double X, double X1, double DXMA, double EFDX);
 // source function bends at every node of its depth grid: a fixed DXMA would leave a truncation
 // error of the emergent intensity (a few 1e-4 of the continuum) that no accuracy removes.
 double LineStepLimit(const TCONTSETX& S);
+// Whether URKU times its steps in the routine profiler (section "URKU") on the calling thread: on
+// by default; the grid's workers turn it off (the profiler's sections are one set for all threads
+// and every one of them takes its lock).
+void SetStepTiming(bool On);
 // One polarised (field-free) step for point i of the profile.
 void URKU(int32_t i, TUNNO& U, double DX, double X);
 void H0Step(int32_t i, TUNNO& U, double DX, double X);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -246,9 +248,40 @@ TEST_F(CvStrNumbers, ExponentialText) {
       {4, 1.5e-100, " 1.500-100"},   // exponent -100 needs three digits
       {4, 9.99999e99, " 1.000+100"},  // rounds up into the next decade
       {4, 4.9406564584124654e-324, " 4.941-324"},
+      {2, 1.25, " 1.2+00"},  // exact halves go to the even digit
+      {2, 1.75, " 1.8+00"},
+      {3, -0.125, "-1.25-01"},
   };
   for (const auto& c : cases) EXPECT_EQ(ESt(c.n, c.x), c.want) << c.n << " " << c.x;
   EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+// The mantissa is the extended value scaled into [1, 10) rounded to N - 1 decimals exactly as the
+// C library's printf rounds it, over many values and widths.
+TEST_F(CvStrNumbers, ExponentialMantissaAsPrintf) {
+  uint64_t seed = 88172645463325252ull;
+  auto next = [&seed] {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed;
+  };
+  for (int t = 0; t < 20000; ++t) {
+    const int n = 2 + static_cast<int>(next() % 16);
+    const double x = std::ldexp(static_cast<double>(next() >> 11), -static_cast<int>(next() % 120));
+    if (x == 0) continue;
+    long double eps = 1;
+    for (int i = 0; i < n; ++i) eps /= 10;
+    long double a = x;
+    while (a >= 10 - eps) a /= 10;
+    while (a < 1 - eps / 2) a *= 10;
+    char want[64];
+    std::snprintf(want, sizeof want, "%*.*Lf", n + 1, n - 1, a);
+    if (static_cast<int>(std::strlen(want)) > n + 1)
+      std::snprintf(want, sizeof want, "%*.*Lf", n, n - 2, a);
+    const std::string e = ESt(n, x);
+    EXPECT_EQ(e.substr(1, std::strlen(want)), want) << n << " " << x << " " << e;
+  }
 }
 
 TEST_F(CvStrNumbers, ShortSigAndEfTexts) {

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
+#include <vector>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "models/vectors/cvVeLinks.h"
+#include "models/vectors/cvVemoAt.h"
 #include "models/support/VectorsEnv.h"
 
 using testsupport::VectorsEnv;
@@ -322,3 +325,65 @@ TEST(VectorsVemo, ExtremesSkipSmallValues) {
 }
 
 }  // namespace
+
+namespace {
+// Bits of a value (EXPECT_EQ on doubles would pass -0 against +0).
+uint64_t Bits(double v) {
+  uint64_t b;
+  std::memcpy(&b, &v, sizeof b);
+  return b;
+}
+}  // namespace
+
+// The row of vectors evaluated together gives every vector's own value bit for bit: inside the
+// grid, at its nodes, beyond both ends, with probe layers, after a refill, and (one by one) with
+// an interpolation that is no spline.
+TEST(VectorsVemo, RowMatchesEachVectorBitForBit) {
+  VectorsEnv env;
+  TVEMO* a = env.Init1("M", "T");
+  TVEMO* b = env.Init1("M", "VD");
+  TVEMO* c = env.Init1("M", "H");
+  const TARe& X = a->LGTAU->A;
+  for (int i = 1; i <= a->N; ++i) {
+    a->A[i] = 5000 + 900 * std::sin(3 * X[i]) + 50 * X[i] * X[i];
+    b->A[i] = std::exp(X[i]) / 3;
+  }
+  a->SetFilled();
+  b->SetFilled();
+  VeMoFillConst(*c, c->LGTAU->N, 1234.5);
+  b->Ch = '*', b->Val = 1.7, b->XU = -2, b->XL = -1.5;
+  TVEMO* vs[3] = {a, b, c};
+  TVeMoRow row;
+  auto check = [&](const char* what) {
+    std::vector<double> xs = {1.3, 1.2, -4.0, -4.1, -1.5, -2, -0.3333333333333333};
+    for (int i = 1; i <= a->N; ++i) xs.push_back(X[i]);
+    for (int i = 0; i <= 400; ++i) xs.push_back(1.25 - i * (5.3 / 400));
+    for (double x : xs) {
+      double got[3];
+      row.Eval(vs, 3, x, got);
+      for (int k = 0; k < 3; ++k) {
+        int32_t hint = 0;
+        EXPECT_EQ(Bits(got[k]), Bits(vs[k]->func(x))) << what << " k=" << k << " x=" << x;
+        EXPECT_EQ(Bits(got[k]), Bits(VeMoFuncAt(*vs[k], x, hint))) << what << " k=" << k;
+      }
+    }
+  };
+  check("splines");
+  EXPECT_TRUE(row.Packed);
+  // new values: the refill drops the spline, the row follows
+  for (int i = 1; i <= a->N; ++i) a->A[i] = 4000 - 300 * X[i];
+  a->SetFilled();
+  check("refilled");
+  EXPECT_TRUE(row.Packed);
+  // a spline made again in place (same object) is followed too
+  c->A[3] = 99;
+  c->SplineInit();
+  check("spline made again");
+  // linear interpolation: each vector on its own
+  b->ChIPOL = '2';
+  check("linear");
+  EXPECT_FALSE(row.Packed);
+  b->ChIPOL = 'S';
+  check("spline again");
+  EXPECT_TRUE(row.Packed);
+}

@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "foundation/cvLit.h"
+#include "foundation/cvProf.h"
 #include "foundation/cvSayer.h"
 #include "models/vectors/cvCalcContext.h"
 #include "support/SinkRecorder.h"
@@ -66,6 +68,44 @@ TEST(Transfer, ConstantSourceKeepsTheVector) {
   U.UI[3] = 2;
   Integrate(3, U, -4.5, 1);
   EXPECT_NEAR(U.UI[3], 2, 1e-13);
+}
+
+// Each polarised step is a call of the profiler's section "URKU" unless the thread turned the
+// step timing off (as the grid's workers do); the values are the same either way.
+TEST(Transfer, StepTimingOnlyWhereAsked) {
+  TTransferModel m;
+  TCalcScope scope(m.ctx);
+  m.DLH = Const(40);
+  m.GM = Const(30);
+  m.XI = Const(20);
+  m.Build();
+  SetAccuracy(0.01);
+  TUNNO U;
+  MakeProfile(U, m.Lam0, 0.1, 3);
+  auto walk = [&](bool Timed) {
+    SetStepTiming(Timed);
+    ProfilingReset();
+    const int64_t steps = TransferCounts().Steps;
+    U.UI[2] = 1;
+    U.UQ[2] = U.UU[2] = U.UV[2] = 0;
+    Cont().WK.LAM = U.UL[2];
+    ResetFACX();
+    IntegrateU(2, U, -4.5, 1);
+    SetStepTiming(true);
+    const int i = Profiler.IndexOf("URKU");
+    const int32_t calls = i < 0 ? 0 : Profiler.Calls[static_cast<size_t>(i)];
+    return std::make_pair(calls, TransferCounts().Steps - steps);
+  };
+  const auto [timedCalls, timedSteps] = walk(true);
+  const double I = U.UI[2], V = U.UV[2];
+  EXPECT_GT(timedSteps, 2);
+  EXPECT_EQ(timedCalls, timedSteps);
+  const auto [calls, steps] = walk(false);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(steps, timedSteps);
+  EXPECT_EQ(U.UI[2], I);
+  EXPECT_EQ(U.UV[2], V);
+  ProfilingReset();
 }
 
 TEST(Transfer, ZeroLengthAndStepRules) {
