@@ -18,6 +18,7 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "scans/cvCoreMaps.h"
 #include "scans/cvCurI.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvFITS.h"
@@ -91,8 +92,9 @@ const TWingMap kFullMaps[] = {{1, "DFull1", "DLD+DLH for 6301", 1},
                               {7, "d0Full1", "Max depth d0 for DLDFull, 6301", 6},
                               {8, "d0Full2", "Max depth d0 for DLDFull, 6302", 8}};
 
-// The full fit's values of one pixel held inside the range a map file can keep.
-void BoundFull(std::array<double, 9>& W, int32_t Ix, int32_t Y) {
+}  // namespace
+
+void BoundFullWing(std::array<double, 9>& W, int32_t Ix, int32_t Y) {
   auto upper = [&](int K, const char* Mark) {
     if (!(std::fabs(W[K]) <= 3.3e38)) {
       WARNAbs("ix=" + IntStr(Ix) + " iY=" + IntStr(Y) + Mark + ShortSt(4, W[K]));
@@ -118,8 +120,6 @@ void BoundFull(std::array<double, 9>& W, int32_t Ix, int32_t Y) {
   lower(5, nullptr);
   lower(7, nullptr);
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- Doppler widths of the wing fits
 
@@ -152,7 +152,7 @@ bool TLFITS::CalcWingMaps(TJob& Job, bool Full) {
       for (int32_t y = 0; y < ny; ++y) {
         std::array<double, 9> w{};
         for (int c = 1; c <= 8; ++c) w[static_cast<size_t>(c)] = At(f.AWing[static_cast<size_t>(c)], y + 1);
-        if (Full) BoundFull(w, ix, y);
+        if (Full) BoundFullWing(w, ix, y);
         for (int c = 1; c <= 8; ++c) Put(maps[c], ix, y, static_cast<float>(w[static_cast<size_t>(c)]));
       }
     }

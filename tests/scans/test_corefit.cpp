@@ -4,6 +4,7 @@
 // pixel without wing positions.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvStrList.h"
+#include "scans/cvCoreMaps.h"
 #include "scans/cvCurI.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvFITS.h"
@@ -226,6 +228,28 @@ TEST_F(CoreFit, WingFitBoundsAndMissingInputs) {
     EXPECT_GE(f.AWing[7][static_cast<size_t>(y)], 0.4);
     EXPECT_NEAR(f.AWing[3][static_cast<size_t>(y)], 3.31, 0.1);
   }
+}
+
+TEST_F(CoreFit, FullWingValuesBounded) {
+  TWarnedFit w;
+  std::array<double, 9> v{0, 0, 1e-3, -4e38, 0, 0, 9000, 0.9, std::nan("")};
+  BoundFullWing(v, 3, 5);
+  EXPECT_EQ(v[1], 2.5e-38);   // a width of 0
+  EXPECT_EQ(v[3], 3.3e38);    // -4e38
+  EXPECT_EQ(v[5], 2.5e-38);   // a depth factor of 0: no warning
+  EXPECT_EQ(v[6], 9000);
+  EXPECT_EQ(v[8], 3.3e38);    // NaN
+  EXPECT_EQ(v[2], 1e-3);      // slopes as they are
+  std::vector<std::string> texts;
+  for (const auto& x : w.Job.Warnings()) texts.push_back(x.Text);
+  // in the order of the tests (the formatter may add its own note on a NaN)
+  std::vector<std::string> ours;
+  for (const std::string& t : texts)
+    if (t.rfind("ix=3 iY=5 ", 0) == 0) ours.push_back(t);
+  ASSERT_EQ(ours.size(), 3u);
+  EXPECT_EQ(ours[0].rfind("ix=3 iY=5 >>>> d02=", 0), 0u) << ours[0];
+  EXPECT_EQ(ours[1].rfind("ix=3 iY=5 >>>> DF2=", 0), 0u) << ours[1];
+  EXPECT_EQ(ours[2], "ix=3 iY=5 <<<< DF1=0");
 }
 
 }  // namespace

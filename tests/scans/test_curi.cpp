@@ -318,6 +318,12 @@ TEST(CurIRefit, SequencesAndOptions) {
     EXPECT_NEAR(c.gs.DLDk, Model(line).DLDk, Model(line).DLDk * 0.005);
     EXPECT_NEAR(c.gs.A, 0, 1e-5);
   }
+  // a split line: the full fit keeps the field it finds at the start width (the field of the
+  // splitting just found, not the splitting itself taken as a field)
+  Load(c, Model(2, 1200), Model(2, 1200), 3);
+  c.FitAll();
+  EXPECT_NEAR(c.gs.H, 1200, 100);
+  EXPECT_NEAR(c.gs.DLD, 3.31, 0.05);
   Load(c, truth, Model(1), 3);
   c.FitK3L6();
   c.FitD6B6Loop();
