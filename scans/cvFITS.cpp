@@ -811,6 +811,8 @@ void TFITS::FreeCalc() {
   TARe().swap(AGRC2);
   std::vector<uint8_t>().swap(AClass);
   FreeMeasures();
+  for (TARe& c : ACore) TARe().swap(c);
+  for (TARe& c : AWing) TARe().swap(c);
   ClearBit(3);
 }
 

@@ -17,6 +17,8 @@
 
 class TStringList;
 class TLFITS;
+class TCurI;
+class TWarnGroups;
 struct TSmoothWeights;
 
 // Stokes profiles I, Q, U, V at 1..4 (element 0 unused).
@@ -99,6 +101,11 @@ class TFITS {
   std::array<TARe, 6> A35C1, A35C2, A35I1, A35I2, A35D1, A35D2;
   // Equivalent widths (mA), first V moments (mA^2), fields from moments and from I +- V (G).
   TARe AW1, AW2, AVM1, AVM2, AHM1, AHM2, AHG1, AHG2;
+  // The Gauss-model fits of every slit pixel (cvCoreFit.cpp): ACore[1..38] (line 1 and line 2
+  // ranges in pairs) and AWing[1..8]; AWing has storage of its own (the continuum pair columns
+  // are never overwritten by a wing fit).
+  std::array<TARe, 39> ACore;
+  std::array<TARe, 9> AWing;
 
   // ---- linking ----
   void Link(int32_t Index, TLFITS* Scan);
@@ -202,6 +209,20 @@ class TFITS {
   void CalcLIV();
   void CalcIVcog(double VW1, double VW2, int32_t* FlatCount = nullptr);
   void CalcIVcog05(double VW1, double VW2);
+  // The full refit of the Gauss model of both lines of every slit pixel by CurI (null: the
+  // message, nothing done) around ALC1, ALC2 (a 0 element: the scan's mean position); one memo
+  // line per pixel and line into Memo. A line without any centre is not fitted (counted into
+  // NoCentre, or warned once per call when that is null). The pixels run in order: CurI carries
+  // its fit state from one to the next. Groups (when given) gathers the warnings of the fits.
+  void CalcCore(TCurI* CurI, TStringList* Memo = nullptr, TWarnGroups* Groups = nullptr,
+                int32_t* NoCentre = nullptr);
+  // The fits started from the wing positions ALWb/ALWr (maps LWb1, LWr1, LWb2, LWr2) with the
+  // continuum of the map CONT, by the services' CurI (created when missing): the width, field and
+  // bisector (tilt) or the width, bisector and depth (full) into AWing. The blue bound is kept at
+  // 4 or more, the red at 108 or less; a line without both wing positions keeps 0 (counted into
+  // NoWing, or warned once per call when that is null).
+  void FitWingTilt(TWarnGroups* Groups = nullptr, int32_t* NoWing = nullptr);
+  void FitWingFull(TWarnGroups* Groups = nullptr, int32_t* NoWing = nullptr);
 
   // ---- line centres of gravity ----
   void CalcCGrav5(int32_t y, double& g1, TARe& Values, TAIn& Pixels, double& g2);

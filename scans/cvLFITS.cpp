@@ -539,10 +539,6 @@ void TLFITS::SmoothProfile(const TARe& Y, TARe& R) {
   s->Smooth(Y.data(), R.data(), work.data());
 }
 
-// ---------------------------------------------------------------- not available yet
-
-void TLFITS::CalcKVISave() { cvlink::NotAvailable("TLFITS.CalcKVISave"); }
-
 // ---------------------------------------------------------------- integral values
 
 bool TLFITS::CalcIntegrVal(TJob& Job) {

@@ -153,8 +153,6 @@ class TLFITS : public TScanMapSlots {
   // Means of the six instrument temperatures over the slit files (SlitTimeReport).
   std::array<double, 6> MeanTemps{};
 
-  // ---- not available yet ----
-  void CalcKVISave();
 
   // ---- map slots and map runs (cvMapRuns.cpp) ----
   // The scan's nY (the first file's slit pixels).
@@ -229,6 +227,34 @@ class TLFITS : public TScanMapSlots {
   // Blue and red wing positions and their level (LWb, LWr, LWI).
   bool CalcLW(TJob& Job);
 
+  // ---- Gauss-model fit, filtered and polarisation-integral maps (cvCoreMaps.cpp), runs as above
+  // Doppler widths by the wing-tilt fit (Dtilt, BWdl/BWd2, Dktilt, kat) and by the full wing fit
+  // (DFull, kaF, DkFull, d0Full; values a map file cannot hold are bounded, with a warning) into
+  // OuWork[1..8] (released first); the wing positions come from LWb1, LWr1, LWb2, LWr2.
+  bool Calc_D(TJob& Job);
+  bool CalcD_Full(TJob& Job);
+  // The 38 core-fit maps OuCore[1..38] registered once (a repeated call warns and keeps them) and
+  // given data of nX by nY (values kept).
+  bool cvGaussCore_Init();
+  void AllocCoreMaps();
+  // The core fit of every slit pixel into OuCore[1..38]: needs CONT in OuCont (and GRC_6301,
+  // GRC_6302 loaded when in OuGc1, OuGc2) and both line windows of CurI after SetupCurI (else
+  // refused, naming them, before anything is set up). The fit state starts from SetupCurI on every
+  // run. The memo lines (two per pixel) go to Memo, else to the services' memo, once after the run.
+  // H (the longitudinal field) is not used by the fit.
+  bool CalcCoreMaps(TJob& Job, const TFIOut* H, TStringList* Memo = nullptr);
+  // The filtered maps of the band of the services' fields (Filt1..Filt2, FiltStokes, FiltAbs) into
+  // OuAny[1, M] and OuAny[2, M] (M = 1 when Filt1 < 61, else 2), from CONT, WV1 and WV2.
+  bool InitFiltMaps();
+  bool CalcFilt(TJob& Job, int32_t& M);
+  // The 46 polarisation-integral maps OuAny[1..23, 1..2] at the level rC90 of the services' fields
+  // (names with its level text); Step is the mode of CalcSumsFine (1 or 0).
+  bool InitKVIMapsV();
+  bool InitKVIMapsQU();
+  bool CalcKVI(TJob& Job, bool Step);
+  // CalcKVI in the phase of the field KVIStep, then its maps saved into the own output file.
+  bool CalcKVISave(TJob& Job);
+
   // ---- scan statistics and derived maps (cvBigCalc2.cpp) ----
   // The seven steps in their order (MaxMinCont, CalcHLongMap, CalcRotMap, CalcLC12, CalcVC12,
   // VRBMax, HNSMax); cancel between steps. False when cancelled.
@@ -294,9 +320,13 @@ class TLFITS : public TScanMapSlots {
   std::shared_ptr<const TSmoothWeights> SmoothWeights();
 
  private:
+  bool CalcWingMaps(TJob& Job, bool Full);
   std::mutex smoothMutex_;
   std::shared_ptr<const TSmoothWeights> smooth_;
 };
+
+// The name of core-fit map J (1..38); empty outside.
+const char* CoreMapName(int32_t J);
 
 // The slot report of a scan; without one "LFITS Not Assigned Yet!!!" and an empty list.
 std::unique_ptr<TStringList> MapSlotsReport(const TLFITS* Scan);

@@ -7,6 +7,7 @@
 
 #include "foundation/cvSayer.h"
 #include "foundation/cvStrList.h"
+#include "scans/cvCurI.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvFITS.h"
 #include "scans/cvLFIOut.h"
@@ -23,11 +24,19 @@ TScanServices::TScanServices() {
   MapRow.Install([](const TFITS& F, const std::string& Name, TARe& Out) {
     return F.MapRow(Name, Out);
   });
+  SetupCurI.Install([this](TCurI& C) { return ::SetupCurI(C, CurISet); });
+  GaussParamsToCurI.Install([this](TCurI& C) { ::GaussParamsToCurI(C, CurISet); });
 }
 TScanServices::~TScanServices() = default;
 
 TScanServices& Scans() { return *Holder(); }
 void ResetScanServices() { Holder() = std::make_unique<TScanServices>(); }
+
+TCurI& ScanCurI() {
+  TScanServices& s = Scans();
+  if (!s.CurI) s.CurI = std::make_unique<TCurI>();
+  return *s.CurI;
+}
 
 std::string DefaultScanRoot(const std::string& BundledFITS) {
   namespace fs = std::filesystem;

@@ -10,8 +10,10 @@
 
 #include "foundation/cvLink.h"
 #include "foundation/cvTy.h"
+#include "scans/cvCurISetup.h"
 #include "scans/cvFilters.h"
 
+class TCurI;
 class TFITS;
 class TLFITS;
 class TLFIOut;
@@ -42,6 +44,14 @@ struct TScanServices {
   // The source character of new maps (the main window's current map or scan row); blank here.
   TLink<char()> CurSrcChar{"TLFIOut.CurSrcChar", TLinkLoudness::Silent};
 
+  // The program's one line measurement object (created on demand, ScanCurI), the fields that fill
+  // it and the map runs' window fields; SetupCurI and GaussParamsToCurI move the fields into it
+  // (installed here from the record; the window installs its own).
+  std::unique_ptr<TCurI> CurI;
+  TCurISettings CurISet;
+  TLink<bool(TCurI& CurI)> SetupCurI{"TCorvesta.SetupCurI", TLinkLoudness::Loud};
+  TLink<void(TCurI& CurI)> GaussParamsToCurI{"TCorvesta.GaussParamsToCurI", TLinkLoudness::Loud};
+
   TScanServices();
   ~TScanServices();
 
@@ -52,6 +62,8 @@ struct TScanServices {
 
 TScanServices& Scans();
 void ResetScanServices();
+// The services' CurI, created when missing.
+TCurI& ScanCurI();
 
 // The default data root: a folder of the user ($XDG_DATA_HOME or ~/.local/share, then
 // "Corvesta/FITS/"). When it does not exist yet, the bundled folder (the application root's

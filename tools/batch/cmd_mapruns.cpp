@@ -18,6 +18,16 @@
 //   ivcog05        CalcIV_COG05: B and V of I+-V in the 6 % and 3 % cores
 //   wmom           Calc_W_Mom: WI, BMV, BML, Gm, Xi, BLq, BLu of both lines (needs CONT, CONT2,
 //                  LIV1, LIV2, LBob1, LBor1, LBob2, LBor2)
+//   dtilt          Calc_D: Doppler widths by the wing-tilt fit (needs CONT, LWb1, LWr1, LWb2, LWr2)
+//   dfull          CalcD_Full: the same by the full wing fit
+//   core [--win1 IB IR] [--win2 IB IR]
+//                  CalcCoreMaps: the 38 core-fit maps (needs CONT; the line centres of the files'
+//                  last half-depth or level measurement, else the scan's means); the windows are
+//                  the line windows of the services' CurI (the Test tab's wing crossings)
+//   filt F1 F2 S [--abs]
+//                  CalcFilt over pixels F1..F2 of Stokes S (needs CONT, WV1, WV2)
+//   kvi [--level L] [--step]
+//                  CalcKVI: the 46 polarisation-integral maps at level L (the field's 0.95 else)
 // --vw VW1 VW2 gives the mean velocities of ivcog and ivcog05 (else the own file's VW1, VW2).
 // After a run its maps are printed: name, title, version, kLoad, size and statistics.
 #include <filesystem>
@@ -27,6 +37,7 @@
 #include "foundation/cvJob.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "scans/cvCurI.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvFITS.h"
 #include "scans/cvLFIOut.h"
@@ -87,7 +98,44 @@ int MapRuns(const std::vector<std::string>& Args) {
       steps.push_back(Args[a]);
       steps.push_back(Args[++a]);
       ValRealCode(steps.back(), code);
-    } else if (Args[a] == "cont0" || Args[a] == "loadrow" || Args[a] == "bigcalc2" ||
+    } else if (Args[a] == "core") {
+      // core B1 R1 B2 R2 (0: the window the set-up leaves)
+      std::string w[4] = {"0", "0", "0", "0"};
+      while (a + 3 < Args.size() && (Args[a + 1] == "--win1" || Args[a + 1] == "--win2")) {
+        const int l = Args[a + 1] == "--win1" ? 0 : 2;
+        w[l] = Args[a + 2];
+        w[l + 1] = Args[a + 3];
+        a += 3;
+      }
+      steps.push_back("core");
+      for (const std::string& v : w) {
+        steps.push_back(v);
+        ValIntCode(v, code);
+      }
+    } else if (Args[a] == "filt" && a + 3 < Args.size()) {
+      steps.push_back("filt");
+      for (int k = 0; k < 3; ++k) steps.push_back(Args[++a]);
+      const bool abs = a + 1 < Args.size() && Args[a + 1] == "--abs";
+      if (abs) ++a;
+      steps.push_back(abs ? "1" : "0");
+    } else if (Args[a] == "kvi") {
+      std::string level = "", step = "0";
+      while (a + 1 < Args.size() && (Args[a + 1] == "--level" || Args[a + 1] == "--step")) {
+        if (Args[a + 1] == "--step") {
+          step = "1";
+          ++a;
+        } else if (a + 2 < Args.size()) {
+          level = Args[a + 2];
+          ValRealCode(level, code);
+          a += 2;
+        } else {
+          return batch::Usage();
+        }
+      }
+      steps.push_back("kvi");
+      steps.push_back(level);
+      steps.push_back(step);
+    } else if (Args[a] == "dtilt" || Args[a] == "dfull" || Args[a] == "cont0" || Args[a] == "loadrow" || Args[a] == "bigcalc2" ||
                Args[a] == "save" || Args[a] == "clear" || Args[a] == "reload" ||
                Args[a] == "report" || Args[a] == "lw" || Args[a] == "liv" ||
                Args[a] == "ivcog" || Args[a] == "ivcog05" || Args[a] == "wmom") {
@@ -224,6 +272,50 @@ int MapRuns(const std::vector<std::string>& Args) {
     } else if (s == "wmom") {
       r = run("LFITS.Calc_W_Mom", [&](TJob& J) { return scan.Calc_W_Mom(J); });
       PrintBank(scan, 7);
+    } else if (s == "dtilt" || s == "dfull") {
+      const bool full = s == "dfull";
+      r = run(full ? "LFITS.CalcD_Full" : "LFITS.Calc_D",
+              [&](TJob& J) { return full ? scan.CalcD_Full(J) : scan.Calc_D(J); });
+      for (int k = 1; k <= 8; ++k) PrintMap(scan.OuWork[k].Get());
+    } else if (s == "core") {
+      TCurI& c = ScanCurI();
+      int32_t w[4];
+      for (int k = 0; k < 4; ++k) w[k] = ValIntCode(steps[++i], code);
+      if (w[0] > 0) c.iB1 = w[0];
+      if (w[1] > 0) c.iR1 = w[1];
+      if (w[2] > 0) c.iB2 = w[2];
+      if (w[3] > 0) c.iR2 = w[3];
+      // the slots the FITS tab fills before the run
+      const std::string da = scan.ScanDa(), ti = scan.ScanTi();
+      if (TLFIOut* reg = LFIOOrNull()) {
+        if (!scan.OuCont) scan.OuCont.Set(reg->GetFIOutDT(da, ti, "CONT"));
+        if (!scan.OuGc1) scan.OuGc1.Set(reg->GetFIOutDT(da, ti, "GRC_6301"));
+        if (!scan.OuGc2) scan.OuGc2.Set(reg->GetFIOutDT(da, ti, "GRC_6302"));
+      }
+      TStringList memo;
+      r = run("LFITS.CalcCoreMaps", [&](TJob& J) { return scan.CalcCoreMaps(J, nullptr, &memo); });
+      for (int j = 1; j <= 38; ++j) PrintMap(scan.OuCore[j].Get());
+      std::cout << "memo lines " << memo.Count() << "\n";
+      if (memo.Count() > 0)
+        std::cout << batch::U8(memo[0]) << "\n" << batch::U8(memo[memo.Count() - 1]) << "\n";
+    } else if (s == "filt") {
+      TScanCalcFields& f = Scans().CurISet.Calc;
+      f.Filt1 = steps[++i];
+      f.Filt2 = steps[++i];
+      f.FiltStokes = batch::Cp(steps[++i]);
+      f.FiltAbs = steps[++i] == "1";
+      int32_t m = 0;
+      r = run("LFITS.CalcFilt", [&](TJob& J) { return scan.CalcFilt(J, m); });
+      std::cout << "filter line " << m << "\n";
+      PrintMap(scan.OuAny.At(1, m).Get());
+      PrintMap(scan.OuAny.At(2, m).Get());
+    } else if (s == "kvi") {
+      TScanCalcFields& f = Scans().CurISet.Calc;
+      const std::string level = steps[++i];
+      if (!level.empty()) f.rC90 = ValRealCode(level, code);
+      const bool step = steps[++i] == "1";
+      r = run("LFITS.CalcKVI", [&](TJob& J) { return scan.CalcKVI(J, step); });
+      PrintBank(scan, 23);
     } else if (s == "report") {
       const auto rep = scan.MapSlotsReport();
       for (int k = 0; k < rep->Count(); ++k) std::cout << batch::U8((*rep)[k]) << "\n";
@@ -236,7 +328,9 @@ int MapRuns(const std::vector<std::string>& Args) {
 const TBatchCommand kMapRuns{
     "mapruns",
     "mapruns SCAN [--opts W1 W2 KRC SMOOTH] [--vw VW1 VW2] [--light] [--cancel-after N] "
-    "[cont0|bislc X|loadrow|bigcalc2|lw|liv|ivcog|ivcog05|wmom|save|clear|reload|report]...",
+    "[cont0|bislc X|loadrow|bigcalc2|lw|liv|ivcog|ivcog05|wmom|dtilt|dfull|"
+    "core [--win1 IB IR] [--win2 IB IR]|filt F1 F2 S [--abs]|kvi [--level L] [--step]|save|clear|"
+    "reload|report]...",
     MapRuns};
 
 }  // namespace
