@@ -208,9 +208,3 @@ bool doION() {
   cvlink::NotAvailable("doION");
   return false;
 }
-
-bool STESAUTO(TJob&, std::unique_ptr<TUNNO>&, const TUNNO*, TLUNNO&, TUNNO*& Last) {
-  Last = nullptr;
-  cvlink::NotAvailable("STESAUTO");
-  return false;
-}

@@ -9,11 +9,13 @@
 // made stay). The trace mask is restored on every exit.
 //
 // Also here: what doCONT does around its combinations with the project's line dump and the
-// Voigt method's name, and the stand-ins of the calculations the drivers call that are not
-// built yet (doION, STESAUTO): each says so and gives no profile.
+// Voigt method's name, and the stand-in of the calculation the drivers call that is not built
+// yet (doION): it says so and gives no profile. The automatic grid STESAUTO is in cvEqd.h.
 #pragma once
 #include <memory>
 #include <string>
+
+#include "synthesis/drivers/cvEqd.h"
 
 class TJob;
 class TLUNNO;
@@ -42,7 +44,5 @@ void SaveLineDump();
 // (when the variator has the key).
 void WriteBackVoigtName(TVARIATOR& V);
 
-// Stand-ins: each warns that it is not available yet and returns false (no profile).
+// Stand-in: warns that it is not available yet and returns false (no profile).
 bool doION();
-bool STESAUTO(TJob& Job, std::unique_ptr<TUNNO>& U, const TUNNO* Previous, TLUNNO& List,
-              TUNNO*& Last);
