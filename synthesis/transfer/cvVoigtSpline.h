@@ -55,10 +55,11 @@ struct TVoigtSplineGrid {
   int64_t FileBytes(const std::string& Code) const;
 };
 
-// H and F at one node: the quadratures of the Voigt functions over [-T, T] (VoigtHQuad,
-// VoigtFQuad); where the adaptive quadrature gives up (its flag set: a narrow peak it does not
-// resolve) the integral again in two parts split at the peak t = v. VoigtSplineSplitNodes: how
-// many values so far took the split form.
+// H and F at one node: the quadratures of the Voigt functions over [-T, T] (those of
+// VoigtHQuad, VoigtFQuad: F exactly 0 for |v| < 1e-7) taken in parts, so that the adaptive
+// quadrature never has to find the narrow peak at t = v inside the whole range (where it can
+// give up, or spend thousands of evaluations): beyond |t| = 10 nothing a double holds, the peak
+// cut out with its shoulders to 30 a. VoigtSplineSplitNodes: the nodes computed so far.
 void VoigtSplineNode(double T, double Tol, double a, double v, double& H, double& F);
 int64_t VoigtSplineSplitNodes();
 

@@ -168,6 +168,20 @@ TEST(Eqd, FullProfileBothSides) {
   EXPECT_EQ(p.UL[p.ILAM], 6302.5);
 }
 
+// A line-of-sight shift (DLVD) is already in the computed profile: the crossings are placed on
+// the profile's own wavelengths, not moved by the shift again (each final point on its level).
+TEST(Eqd, ShiftedLineLevelsOnTheProfile) {
+  TEqdEnv e;
+  auto u = e.Profile(1);
+  u->DLVD = 0.004;
+  TLUNNO L;
+  TUNNO* last = nullptr;
+  TJob job;
+  ASSERT_TRUE(STESAUTO(job, u, nullptr, L, last));
+  EXPECT_EQ(Count(*last).redFinal, 30);
+  ExpectLevels(*last, 32, 30);
+}
+
 // A line shallower than the level step: the start grid and the extremum, no level point.
 TEST(Eqd, ShallowLineHasNoLevels) {
   TEqdEnv e;
