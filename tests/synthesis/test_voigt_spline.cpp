@@ -275,6 +275,23 @@ TEST(VoigtSpline, FilesAndTheQuestion) {
     EXPECT_EQ(H1, H2);
     EXPECT_EQ(F1, F2);
   }
+  // one file missing: the question again, and all four written anew (H1, zeroed here, too)
+  fs::remove(g.FileName(dir, "F1"));
+  const std::string h1 = g.FileName(dir, "H1");
+  const std::string zeros(static_cast<size_t>(fs::file_size(h1)), '\0');
+  testsupport::WriteFile(h1, zeros);
+  {
+    TJob job("rebuild");
+    job.PresetAnswers = {true};
+    TJobScope js(job);
+    EXPECT_TRUE(VoigtSplinePrepare(dir, g, 2, false));  // loaded tables are reused ...
+    EXPECT_TRUE(job.Questions().empty());
+    SetVoigtSplineTables(nullptr);
+    EXPECT_TRUE(VoigtSplinePrepare(dir, g, 2, false));  // ... none loaded: asked, rebuilt
+    EXPECT_EQ(job.Questions().size(), 1u);
+  }
+  EXPECT_TRUE(fs::exists(g.FileName(dir, "F1")));
+  EXPECT_NE(testsupport::ReadFile(h1), zeros);
 }
 
 // A file of another size or one missing: the read fails with the file named, Humlicek stays.
