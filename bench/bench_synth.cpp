@@ -5,7 +5,9 @@
 // by a second run and evaluated again in one batch: the reference; both runs write the same
 // profiles); and a grid of 1000 combinations (default accuracy) on every core against the same
 // grid on one thread (the results are checked to be the same byte for byte). The process's CPU
-// seconds show the cores the machine gave the run.
+// seconds show the cores the machine gave the run. EQD_PerPoint: Fe I 6302.5 at ten fields on
+// the automatic wavelength grid, the time per integrated point against the fixed half grid of the
+// same combinations (EQD_PerPoint_Reference).
 #include <benchmark/benchmark.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -35,6 +37,12 @@ struct TProject {
              fs::copy_options::recursive);
   }
   ~TProject() { fs::remove_all(Dir); }
+  // A quest of its own text.
+  std::string QuestText(const std::string& Name, const std::string& Text) const {
+    const fs::path f = Dir / "Demo" / "ONE" / (Name + ".DAT");
+    std::ofstream(f) << Text;
+    return f.string();
+  }
   std::string Quest(const std::string& Name, const std::string& Keys) const {
     const fs::path f = Dir / "Demo" / "ONE" / (Name + ".DAT");
     std::ofstream(f) << "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n"
@@ -180,8 +188,41 @@ void Grid1000(benchmark::State& State, const std::string& Threads) {
 
 void Grid1000_Reference(benchmark::State& State) { Grid1000(State, "1"); }
 
+// Fe I 6302.5 in HSRA at ten fields, one combination after another, on the given grid.
+std::string EqdQuest(const std::string& Name, const std::string& Grid) {
+  return Project().QuestText(
+      Name, "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n#LIN FE6302 #\n"
+            "#H 200 400 600 800 1000 1200 1400 1600 1800 2000 #\n#GM 30 #\n#XI 20 #\n"
+            "#VD 0 #\n#VMI 1 #\n#A_OPT 46_04 #\n#OPACITY LANDI #\n#KZWAAN 0 #\n" +
+                Grid + "#RUN CONT #\n");
+}
+
+void PerPoint(benchmark::State& State, const std::string& Name, const std::string& Grid) {
+  const std::string q = EqdQuest(Name, Grid);
+  Machine(State);
+  for (auto _ : State) {
+    const auto r = Synth(q, "1", (Project().Dir / (Name + ".txt")).string());
+    if (r.empty() || r.at("points") == 0) {
+      State.SkipWithError("synth failed");
+      return;
+    }
+    State.SetIterationTime(r.at("seconds") / r.at("points"));
+    State.counters["us_per_point"] = 1e6 * r.at("seconds") / r.at("points");
+    State.counters["points_per_profile"] = r.at("points") / r.at("profiles");
+  }
+}
+
+// The automatic grid: its points placed and integrated one by one.
+void EQD_PerPoint(benchmark::State& State) { PerPoint(State, "eqd", "#LAM_OPT EQD #\n"); }
+// The fixed half grid of 61 points to 300 mA.
+void EQD_PerPoint_Reference(benchmark::State& State) {
+  PerPoint(State, "fixed", "#DLK 300 #\n#NLAM 61 #\n");
+}
+
 }  // namespace
 
+BENCHMARK(EQD_PerPoint)->UseManualTime()->Iterations(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EQD_PerPoint_Reference)->UseManualTime()->Iterations(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RK_PairProfile)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(RK_PairProfile_Reference)
     ->UseManualTime()

@@ -9,7 +9,12 @@
 #include <benchmark/benchmark.h>
 #include <cerf.h>
 
+#include <sched.h>
+#include <stdlib.h>
+
+#include <chrono>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "linedata/cvLIDA.h"
@@ -20,6 +25,7 @@
 #include "models/vectors/cvVemo.h"
 #include "synthesis/transfer/cvAbsMatrix.h"
 #include "synthesis/transfer/cvVoigt.h"
+#include "synthesis/transfer/cvVoigtSpline.h"
 
 namespace {
 
@@ -260,6 +266,154 @@ void FacxSweep_Reference(benchmark::State& state) {
   benchmark::DoNotOptimize(sum);
 }
 BENCHMARK(FacxSweep_Reference)->Unit(benchmark::kMillisecond);
+
+
+// ---- the spline method
+
+// Every (a, v) pair the Fe I pair's matrix evaluates over the sweep.
+const std::vector<double>& SynthesisMix() {
+  static const std::vector<double> mix = [] {
+    TPair p;
+    TCalcScope scope(p.ctx);
+    TCONT& C = Cont();
+    std::vector<double> rec;
+    TransferCounts().Record = &rec;
+    for (double x : p.xs) {
+      C.WK.X = x;
+      for (double l : p.lams) {
+        C.WK.LAM = l;
+        FACX();
+      }
+    }
+    TransferCounts().Record = nullptr;
+    ResetFACX();
+    return rec;
+  }();
+  return mix;
+}
+
+// The program's tables from the root's folder, else the program grid's rows over the mix's
+// damping range built here.
+const TVoigtSplineTables& SplineTables(bool& Built) {
+  static bool built = false;
+  static const std::shared_ptr<const TVoigtSplineTables> t = [] {
+    const TVoigtSplineGrid g = TVoigtSplineGrid::Standard();
+    const std::string dir = std::string(CORVESTA_ROOT) + "/VOIGT";
+    TVoigtSplineValues v;
+    if (VoigtSplineFilesPresent(dir, g) && ReadVoigtSplineFiles(dir, g, v))
+      return std::make_shared<const TVoigtSplineTables>(v);
+    const std::vector<double>& mix = SynthesisMix();
+    double lo = 1e9, hi = 0;
+    for (size_t i = 0; i < mix.size(); i += 2) {
+      lo = std::min(lo, mix[i]);
+      hi = std::max(hi, mix[i]);
+    }
+    const int32_t first = std::max(1, static_cast<int32_t>((std::log(lo) - g.LnA(1)) / g.DA) - 5);
+    const int32_t last = std::min(g.Na, static_cast<int32_t>((std::log(hi) - g.LnA(1)) / g.DA) + 8);
+    const TVoigtSplineGrid r = g.Rows(first, last - first + 1);
+    v.Alloc(r);
+    VoigtSplineComputeRows(r, 1, r.Na, v, 0, nullptr);
+    built = true;
+    return std::make_shared<const TVoigtSplineTables>(v);
+  }();
+  Built = built;
+  return *t;
+}
+
+void SplineOverMix(benchmark::State& state) {
+  const std::vector<double>& mix = SynthesisMix();
+  bool built = false;
+  const TVoigtSplineTables& t = SplineTables(built);
+  const size_t n = mix.size() / 2;
+  std::vector<double> H(n), F(n);
+  auto eval = [&] {
+    for (size_t i = 0; i < n; ++i)
+      if (!t.Eval(mix[2 * i], mix[2 * i + 1], H[i], F[i])) VoigtHumlicek(mix[2 * i], mix[2 * i + 1], H[i], F[i]);
+  };
+  eval();
+  double dh = 0, df = 0;
+  for (size_t i = 0; i < n; ++i) {
+    double K, L;
+    CerfW(mix[2 * i + 1], mix[2 * i], K, L);
+    dh = std::max(dh, std::fabs(H[i] - K));
+    df = std::max(df, std::fabs(F[i] - L / 2));
+  }
+  for (auto _ : state) {
+    eval();
+    benchmark::DoNotOptimize(H.data());
+    benchmark::DoNotOptimize(F.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(n));
+  state.counters["pairs"] = static_cast<double>(n);
+  state.counters["max_abs_dH"] = dh;
+  state.counters["max_abs_dF"] = df;
+  state.counters["rows_built_here"] = built ? 1 : 0;
+}
+void VoigtSpline(benchmark::State& state) { SplineOverMix(state); }
+void VoigtSplineHum(benchmark::State& state) { SplineOverMix(state); }
+BENCHMARK(VoigtSpline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(VoigtSplineHum)->Unit(benchmark::kMicrosecond);
+
+void VoigtSpline_Reference(benchmark::State& state) {
+  const std::vector<double>& mix = SynthesisMix();
+  const size_t n = mix.size() / 2;
+  std::vector<double> H(n), F(n);
+  for (auto _ : state) {
+    for (size_t i = 0; i < n; ++i) {
+      double K, L;
+      CerfW(mix[2 * i + 1], mix[2 * i], K, L);
+      H[i] = K;
+      F[i] = 0.5 * L;
+    }
+    benchmark::DoNotOptimize(H.data());
+    benchmark::DoNotOptimize(F.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(n));
+}
+BENCHMARK(VoigtSpline_Reference)->Unit(benchmark::kMicrosecond);
+
+void VoigtSplineHum_Reference(benchmark::State& state) {
+  const std::vector<double>& mix = SynthesisMix();
+  const size_t n = mix.size() / 2;
+  std::vector<double> a(n), v(n), H(n), F(n);
+  for (size_t i = 0; i < n; ++i) {
+    a[i] = mix[2 * i];
+    v[i] = mix[2 * i + 1];
+  }
+  for (auto _ : state) {
+    VoigtHumlicekBatchA(a.data(), v.data(), static_cast<int32_t>(n), H.data(), F.data());
+    benchmark::DoNotOptimize(H.data());
+    benchmark::DoNotOptimize(F.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(n));
+}
+BENCHMARK(VoigtSplineHum_Reference)->Unit(benchmark::kMicrosecond);
+
+// Ten rows of the program's tables spread over its damping range (a = 0.001 to 32, every 1.15 in
+// ln a; the full v grids) on Threads threads.
+void Rows10(benchmark::State& state, int32_t Threads) {
+  const TVoigtSplineGrid s = TVoigtSplineGrid::Standard();
+  const TVoigtSplineGrid g = TVoigtSplineGrid::Make(0.001, 100, 21, s.Dv, s.Nv1, s.VSwitch, s.VMax, s.Nv2);
+  TVoigtSplineValues v;
+  v.Alloc(g);
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    VoigtSplineComputeRows(g, 6, 15, v, Threads, nullptr);
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  }
+  const double perRow = seconds / (10.0 * static_cast<double>(state.iterations()));
+  double load[1] = {0};
+  if (getloadavg(load, 1) == 1) state.counters["load1"] = load[0];
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) state.counters["cores"] = CPU_COUNT(&set);
+  state.counters["s_per_row"] = perRow;
+  state.counters["full_build_min"] = perRow * s.Na / 60;
+}
+void TableRows(benchmark::State& state) { Rows10(state, 0); }
+void TableRows_Reference(benchmark::State& state) { Rows10(state, 1); }
+BENCHMARK(TableRows)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(TableRows_Reference)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
 

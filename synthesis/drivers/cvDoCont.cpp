@@ -119,7 +119,7 @@ void CombinationBlock(TVARIATOR& V, int32_t K, TStringList& Out) {
 
 std::string CONTTitle() { return ContTitle; }
 
-void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
+void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last, const TUNNO* Previous) {
   Last = nullptr;
   TVARIATOR& V = Vari();
   TCONT& C = Cont();
@@ -209,7 +209,8 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
   if (!(C.MILN ? MILNED(C.ME) : PMOD3(kStep))) return;
   // the matrix's depth cache holds the previous combination's vectors
   ResetFACX();
-  if (C.LAMOpt == 'd' ? !STESAUTO(Job, U, nullptr, List, Last) : !STES(Job, U, List, Last)) return;
+  if (C.LAMOpt == 'd' ? !STESAUTO(Job, U, Previous, List, Last) : !STES(Job, U, List, Last))
+    return;
   if (!Last) return;
   Last->SetWLimits(V);
   const double vma = V.GetR("#VMA", 0);
@@ -220,14 +221,17 @@ void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last) {
 namespace {
 
 // Combination K on the calling thread's contexts: its profiles into List, its result-file block
-// (made while its state is at hand) into Block.
-void RunCombination(TJob& Job, TVARIATOR& V, int32_t K, TLUNNO& List, TStringList& Block) {
+// (made while its state is at hand) into Block. Previous: the profile of the combination before
+// (the automatic grid's seeds); Made: the profile this one made.
+void RunCombination(TJob& Job, TVARIATOR& V, int32_t K, TLUNNO& List, TStringList& Block,
+                    const TUNNO* Previous = nullptr, TUNNO** Made = nullptr) {
   V.KIdx = K;
   Trace(1, (K == 1 ? "CONT.START ========= IVARI=" : "CONT.REPEAT ========= IVARI=") +
                IntStr(K) + " ============");
   const int32_t before = List.Count();
   TUNNO* last = nullptr;
-  doCONTstep(Job, List, last);
+  doCONTstep(Job, List, last, Previous);
+  if (Made) *Made = last;
   if (Job.Cancelled()) return;
   CombinationBlock(V, K, Block);
   if (List.Count() > before) Block.AddStrings(*List.ReportVar(V.QUEST, V.IQ, K));
@@ -504,8 +508,9 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
     return false;
   };
   // combination 1 here; it also tells whether the grid may run in parallel
+  TUNNO* previous = nullptr;
   if (V.NK >= 1) {
-    RunCombination(Job, V, 1, List, blocks);
+    RunCombination(Job, V, 1, List, blocks, nullptr, &previous);
     if (Job.Cancelled()) return cancelled();
     ++done;
   }
@@ -520,7 +525,7 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
   }
   for (; k <= last; ++k) {
     if (V.NK >= 6 && !Job.Step(k - 1, V.NK, IvariText(k, V.NK))) return cancelled();
-    RunCombination(Job, V, k, List, blocks);
+    RunCombination(Job, V, k, List, blocks, previous, &previous);
     if (Job.Cancelled()) return cancelled();
     ++done;
   }

@@ -34,7 +34,9 @@ class TUNNO;
 
 // One combination, the working variator's KIdx. Last: the last profile added to List (nullptr
 // when the combination gave none: refused settings, a preparation that stopped, a cancel).
-void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last);
+// Previous: the previous combination's profile, whose final red level points seed the automatic
+// grid.
+void doCONTstep(TJob& Job, TLUNNO& List, TUNNO*& Last, const TUNNO* Previous = nullptr);
 // Every combination of the working variator; the profiles of its quest and step in List are
 // replaced. The result text goes to ResultFile (appended when Append and the file exists)
 // unless switch 27 of the option file "CONT" is on or ResultFile is empty. False when cancelled

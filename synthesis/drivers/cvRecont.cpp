@@ -204,9 +204,3 @@ void WriteBackVoigtName(TVARIATOR& V) {
   if (V.NoKey("VOIGT")) return;
   V.UpDate("VOIGT", VoigtMethodName(), V.Stamp);
 }
-
-bool STESAUTO(TJob&, std::unique_ptr<TUNNO>&, const TUNNO*, TLUNNO&, TUNNO*& Last) {
-  Last = nullptr;
-  cvlink::NotAvailable("STESAUTO");
-  return false;
-}

@@ -9,11 +9,12 @@
 // made stay). The trace mask is restored on every exit.
 //
 // Also here: what doCONT does around its combinations with the project's line dump and the
-// Voigt method's name, and the stand-in of the calculation the drivers call that is not
-// built yet (STESAUTO): it says so and gives no profile.
+// Voigt method's name. The automatic grid STESAUTO is in cvEqd.h.
 #pragma once
 #include <memory>
 #include <string>
+
+#include "synthesis/drivers/cvEqd.h"
 
 class TJob;
 class TLUNNO;
@@ -42,6 +43,3 @@ void SaveLineDump();
 // (when the variator has the key).
 void WriteBackVoigtName(TVARIATOR& V);
 
-// Stand-in: warns that it is not available yet and returns false (no profile).
-bool STESAUTO(TJob& Job, std::unique_ptr<TUNNO>& U, const TUNNO* Previous, TLUNNO& List,
-              TUNNO*& Last);

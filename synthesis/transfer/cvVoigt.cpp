@@ -12,6 +12,7 @@
 #include "foundation/cvStrList.h"
 #include "foundation/cvTab.h"
 #include "models/vectors/cvCalcContext.h"
+#include "synthesis/transfer/cvVoigtSpline.h"
 
 namespace {
 
@@ -519,19 +520,14 @@ void VoigtIntegral(double a, double v, double& H, double& F) {
   F = VoigtFQuad(VoigtQuadT, VoigtQuadTol, v, a);
 }
 
-void VoigtSpline(double a, double v, double& H, double& F) { VoigtHumlicek(a, v, H, F); }
+void VoigtSpline(double a, double v, double& H, double& F) { VoigtSplineEval(a, v, H, F); }
 
 TVoigtMethod CurrentVoigtMethod() { return static_cast<TVoigtMethod>(CalcCtx().VoigtMethod); }
 
 std::string VoigtMethodName() { return CalcCtx().VoigtMethodName; }
 
 void VoigtSplineInit() {
-  // The spline tables are not built yet: never make a method current without its tables.
-  TCalcContext& c = CalcCtx();
-  WARNAbs("VoigtSplineInit - функция пока недоступна: таблицы сплайнов функции Фойгта не "
-          "построены, остаётся метод Хумличека."_cp);
-  c.VoigtMethod = vmHumlicek;
-  c.VoigtMethodName = "Humlicek";
+  VoigtSplinePrepare(VoigtSplineDir(), TVoigtSplineGrid::Standard(), 0, false);
 }
 
 void SetVoigtMethod(const std::string& Name) {

@@ -23,7 +23,7 @@ constexpr double VoigtQuadTol = 5e-14;
 void VoigtHumlicek(double a, double v, double& H, double& F);
 void VoigtTaylor(double a, double v, double& H, double& F);
 void VoigtIntegral(double a, double v, double& H, double& F);
-// The spline method; its tables are not built yet: it falls back to Humlicek.
+// The spline method (cvVoigtSpline.h); Humlicek's method while no tables are loaded.
 void VoigtSpline(double a, double v, double& H, double& F);
 
 // Humlicek's method over N values of v for one a (the form the absorption matrix uses); the
@@ -53,7 +53,8 @@ double VoigtFQuadEx(double T, double Tol, double v, double a, double& ErrEst, in
 // Makes the named method current ("Taylor", "Integral", "Spline", "Humlicek", any case); an
 // unknown name warns and makes Humlicek current. The name is stored as given.
 void SetVoigtMethod(const std::string& Name);
-// Prepares the spline method. Its tables are not built yet: says so and keeps Humlicek current.
+// Prepares the spline method (cvVoigtSpline.h: VoigtSplinePrepare with the program's grid and
+// folder): the spline method current once its tables are loaded, else Humlicek's.
 void VoigtSplineInit();
 // The current method of the calling thread's calculation context and its stored name.
 TVoigtMethod CurrentVoigtMethod();

@@ -225,7 +225,7 @@ TEST_F(DirsTest, BundledTableResolvesEveryPairTheProgramAsksFor) {
       {"GEDA", "TBMEND"}, {"GEDA", "VEMO"},    {"GRAD", "CTRL"},   {"MOD", "OTL"},
       {"MOD", "RES"},     {"PMOD1", "OTL"},    {"PMOD3", "OTL"},   {"PMOD3", "OUT"},
       {"PMOD3", "RES"},   {"RACH", "OTL"},     {"RING", "RES"},    {"ZEE", "CTRL"},
-      {"ZEE", "RES"},     {"ONE", "CTRL"},     {"MODS", "MEL"}};
+      {"ZEE", "RES"},     {"ONE", "CTRL"},     {"MODS", "MEL"},  {"VOIGT", "TAB"}};
   const std::vector<std::pair<std::string, std::string>> LF = {
       {"ACDC", "ACDAT"}, {"ACDC", "DCTXT"}, {"CONT", "LOG"}, {"CORA", "GIF"},
       {"MOD", "LOG"},    {"MOD", "LPE"},    {"MOD", "LPG"},  {"MOD", "TTT"},

@@ -85,15 +85,19 @@ TEST(RecontJourney, RecomputesWithThePreparedModel) {
   EXPECT_NE(r.out.find("NOWHERE/HSRA.mel>! (x2)"), std::string::npos) << r.out;
 }
 
-// After a synthesis on the automatic grid RECONT takes that grid again (not built yet: it says
-// so for every combination of both steps, no profile).
+// After a synthesis on the automatic grid RECONT takes that grid again, without seeds: the same
+// points and values as the first combination of the synthesis.
 TEST(RecontJourney, UsesTheAutomaticGridAgain) {
   TProject p;
   const TRun r = p.Synth("eqd", kBase + "#LIN FE6302 #\n#H 1000 #\n#LAM_OPT EQD #\n"
                                         "#RUN CONT #\n#RUN RECONT #\n");
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("0 profiles"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("STESAUTO - функция пока недоступна (x2)"), std::string::npos) << r.out;
+  const std::vector<TProf> prof = Profiles(r.out);
+  ASSERT_EQ(prof.size(), 2u) << r.out;
+  EXPECT_TRUE(prof[1].Has("ALG=RECONT")) << prof[1].head;
+  EXPECT_GT(prof[0].Get("NDL"), 40);
+  EXPECT_EQ(prof[0].Get("NDL"), prof[1].Get("NDL"));
+  EXPECT_EQ(prof[0].rows, prof[1].rows);
 }
 
 // A band file of four lines: Fe I 6301.5, an Fe II and an Fe III line at 6302.0 and 6303.0 (the
