@@ -338,6 +338,18 @@ namespace {
 // weight sum times the largest |I|, plus far more than the rounding of either sum), and the rows
 // whose bound reaches the largest lower bound are summed exactly as the whole smoothing sums them
 // (column by column, the product then the sum), so the value and its row are the same bits.
+// The largest smoothed value (the first of equal ones) times KRC, the whole profile smoothed.
+double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
+  thread_local std::vector<double> R, Work;
+  R.resize(static_cast<size_t>(S.N) + 1);
+  Work.resize(static_cast<size_t>(S.N));
+  S.Smooth(I.data(), R.data(), Work.data());
+  int32_t k = 1;
+  for (int32_t i = 2; i <= S.N; ++i)
+    if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;
+  return R[static_cast<size_t>(k)] * Krc;
+}
+
 double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& I, double Krc) {
   constexpr int32_t kNear = 5, kSpan = 2 * kNear + 1, kFew = 8;
   const TSmoothWeights& S = *Weights;
@@ -368,6 +380,12 @@ double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& 
       NearErr[static_cast<size_t>(i)] = sw != 0 ? std::fabs(sw - w) / sw + 1e-13 : 0;
     }
   }
+  // A continuum flat over more pixels than a bound spans holds many rows of equal bound: the
+  // whole smoothing at once.
+  int32_t most = n >= 1 ? I[1] : 0, times = 0;
+  for (int32_t i = 1; i <= n; ++i) most = std::max(most, I[i]);
+  for (int32_t i = 1; i <= n; ++i) times += I[i] == most;
+  if (n < 1 || times > kSpan) return SmoothedMax(S, I, Krc);
   thread_local std::vector<double> Mid, Err, Y;
   thread_local std::vector<int32_t> Rows;
   Mid.resize(static_cast<size_t>(n));
@@ -397,17 +415,9 @@ double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& 
   Rows.clear();
   for (int32_t i = 0; i < n; ++i)
     if (Mid[i] + Err[i] >= best) Rows.push_back(i);
-  if (static_cast<int32_t>(Rows.size()) > kFew || !(best > -HUGE_VAL)) {
-    // a flat stretch (or no bound): the whole smoothing
-    thread_local std::vector<double> R, Work;
-    R.resize(static_cast<size_t>(n) + 1);
-    Work.resize(static_cast<size_t>(n));
-    S.Smooth(I.data(), R.data(), Work.data());
-    int32_t k = 1;
-    for (int32_t i = 2; i <= n; ++i)
-      if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;
-    return R[static_cast<size_t>(k)] * Krc;
-  }
+  // a flat stretch (or no bound): the whole smoothing
+  if (static_cast<int32_t>(Rows.size()) > kFew || !(best > -HUGE_VAL))
+    return SmoothedMax(S, I, Krc);
   double value = 0;
   bool first = true;
   for (int32_t i : Rows) {
