@@ -1,21 +1,27 @@
 // The slit measurements of a generated scan (noise-free lines, 1024 slit pixels per file) against
 // reading and decoding the same files (link, headers, data): the ratio is the cost of measuring a
-// scan in units of loading it (goal <= 5 without the obsolete Gauss fits).
+// scan in units of loading it (goal <= 5 without the obsolete Gauss fits, on every core).
 //   SlitMeasure/N       the measurement run TLFITS.CalcIntegrVal of N files without the obsolete
-//                       Gauss fits, on every core; N = 8 and 16 show that it grows linearly.
-//   SlitMeasureGauss/N  the same run with the Gauss fits; columns_digest digests every column (as
-//                       SlitParallel's does), the fits' among them.
+//                       Gauss fits, on every core, against reading them; N = 8 and 16 show that it
+//                       grows linearly. Counters: microseconds per slit pixel, load, cores.
+//   SlitPixel           the same run of 8 files on one thread against reading them: microseconds
+//                       per slit pixel, real and the thread's processor time (goal <= 5).
+//   SlitMeasureGauss/N  the run with the Gauss fits against the run without them, both on every
+//                       core (ratio = with / without, goal <= 10); columns_digest digests every
+//                       column (as SlitParallel's does), the fits' among them.
 //   SlitParallel        the run on every core; its reference is the serial run (ratio = parallel /
 //                       serial). The columns of both runs are compared bit for bit: a difference
 //                       fails the case. Its counter columns_digest digests every column (equal
 //                       across builds when a change keeps the columns).
 //   SlitStages          the steps one by one on one thread: each stage's milliseconds per file,
 //                       its microseconds per slit pixel (and all stages'), and the Gauss fits'
-//                       microseconds and cost evaluations per slit pixel (both lines) as counters.
+//                       microseconds and cost evaluations per slit pixel (both lines) as counters,
+//                       with gauss_ratio = the fits' time over all stages' time.
 //   Cont0               the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair
 //                       measured and stored into CONT, CONT2, LCONT, LCONT2) against reading each
 //                       file and measuring its continuum (TFITS.LoadData and TFITS.GetContAll).
 #include <benchmark/benchmark.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +29,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/cvJob.h"
@@ -86,16 +93,30 @@ bool Measure(TLFITS& Scan, int Files, int32_t Threads, bool Gauss) {
 
 double ColumnsDigest(const TLFITS& Scan);
 
-void Run(benchmark::State& State, int32_t Threads, bool Gauss) {
-  const int files = static_cast<int>(State.range(0));
-  double us = 0, digest = 0;
+double ThreadCpuUs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+// The load average and the cores this process may use.
+void MachineCounters(benchmark::State& State) {
+  double load[1] = {0};
+  if (getloadavg(load, 1) == 1) State.counters["load1"] = load[0];
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) State.counters["cores"] = CPU_COUNT(&set);
+}
+
+void Run(benchmark::State& State, int32_t Threads, bool Gauss, int Files) {
+  double us = 0, cpu = 0, digest = 0;
   int64_t n = 0;
   for (auto _ : State) {
     State.PauseTiming();
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    if (!Load(scan, job, files)) {
+    if (!Load(scan, job, Files)) {
       State.SkipWithError("scan not loaded");
       return;
     }
@@ -104,31 +125,43 @@ void Run(benchmark::State& State, int32_t Threads, bool Gauss) {
       f->GaussFits = Gauss;
     }
     State.ResumeTiming();
+    const double c0 = ThreadCpuUs();
     const auto t0 = std::chrono::steady_clock::now();
     if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
     us += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+    cpu += ThreadCpuUs() - c0;
     ++n;
     if (Gauss) digest = ColumnsDigest(scan);
   }
-  State.counters["us_per_pixel"] = n ? us / n / (static_cast<double>(files) * kNY) : 0;
+  const double pixels = static_cast<double>(Files) * kNY;
+  State.counters["us_per_pixel"] = n ? us / n / pixels : 0;
+  if (Threads == 1) State.counters["cpu_us_per_pixel"] = n ? cpu / n / pixels : 0;
+  MachineCounters(State);
   // every column, the fits' among them: equal across builds that keep the results
   if (Gauss) State.counters["columns_digest"] = digest;
 }
 
-void Reference(benchmark::State& State) {
-  const int files = static_cast<int>(State.range(0));
+void Reference(benchmark::State& State, int Files) {
   for (auto _ : State) {
     TLFITS scan;
     TJob job("bench");
     TJobScope scope(job);
-    benchmark::DoNotOptimize(Load(scan, job, files));
+    benchmark::DoNotOptimize(Load(scan, job, Files));
   }
 }
 
-void SlitMeasure(benchmark::State& State) { Run(State, 0, false); }
-void SlitMeasure_Reference(benchmark::State& State) { Reference(State); }
-void SlitMeasureGauss(benchmark::State& State) { Run(State, 0, true); }
-void SlitMeasureGauss_Reference(benchmark::State& State) { Reference(State); }
+void SlitMeasure(benchmark::State& State) { Run(State, 0, false, static_cast<int>(State.range(0))); }
+void SlitMeasure_Reference(benchmark::State& State) {
+  Reference(State, static_cast<int>(State.range(0)));
+}
+void SlitPixel(benchmark::State& State) { Run(State, 1, false, 8); }
+void SlitPixel_Reference(benchmark::State& State) { Reference(State, 8); }
+void SlitMeasureGauss(benchmark::State& State) {
+  Run(State, 0, true, static_cast<int>(State.range(0)));
+}
+void SlitMeasureGauss_Reference(benchmark::State& State) {
+  Run(State, 0, false, static_cast<int>(State.range(0)));
+}
 
 // Every column of the measurement run, for comparing two runs bit for bit.
 bool SameColumns(const TFITS& A, const TFITS& B) {
@@ -297,10 +330,12 @@ void SlitStages(benchmark::State& State) {
     State.counters[perPixel[k]] = n ? ms[k] * 1000 / (static_cast<double>(n) * kNY) : 0;
     all += ms[k];
   }
-  State.counters["all_us_px"] = n ? all * 1000 / (static_cast<double>(n) * kNY) : 0;
-  double load[1] = {0};
-  if (getloadavg(load, 1) == 1) State.counters["load1"] = load[0];
-  State.counters["gauss_us_per_pixel"] = gaussPix ? gaussMs * 1000 / gaussPix : 0;
+  const double allPx = n ? all * 1000 / (static_cast<double>(n) * kNY) : 0;
+  State.counters["all_us_px"] = allPx;
+  MachineCounters(State);
+  const double gaussPx = gaussPix ? gaussMs * 1000 / gaussPix : 0;
+  State.counters["gauss_us_per_pixel"] = gaussPx;
+  State.counters["gauss_ratio"] = allPx > 0 ? gaussPx / allPx : 0;
   State.counters["gauss_costs_per_pixel"] =
       gaussPix ? static_cast<double>(gaussCosts) / static_cast<double>(gaussPix) : 0;
 }
@@ -369,6 +404,8 @@ BENCHMARK(Cont0)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(Cont0_Reference)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitMeasure)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitMeasure_Reference)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(SlitPixel)->Unit(benchmark::kMillisecond);
+BENCHMARK(SlitPixel_Reference)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitMeasureGauss)->Arg(8)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(SlitMeasureGauss_Reference)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitParallel)->Unit(benchmark::kMillisecond);

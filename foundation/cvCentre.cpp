@@ -163,31 +163,45 @@ double SlicedCOGT(int32_t i1, int32_t i2, XAt X, int32_t lenX, const TARe& Y, do
 
 // ------------------------------------------------------------------ fractional-index helpers
 
-// Y at the fractional index r (1 <= r <= n).
-template <class V>
-ld IpolAt(const V& Y, int32_t n, ld r) {
-  const int32_t k = TruncLd(r);
+// Whole parts of the working reals (long double or double).
+inline int32_t TruncF(ld r) { return TruncLd(r); }
+inline int32_t FloorF(ld r) { return FloorLd(r); }
+inline int32_t CeilF(ld r) { return CeilLd(r); }
+inline int32_t TruncF(double r) { return static_cast<int32_t>(r); }
+inline int32_t FloorF(double r) {
+  const int32_t k = static_cast<int32_t>(r);
+  return k > r ? k - 1 : k;
+}
+inline int32_t CeilF(double r) {
+  const int32_t k = static_cast<int32_t>(r);
+  return k < r ? k + 1 : k;
+}
+
+// Y at the fractional index r (1 <= r <= n), in the reals of r (F).
+template <class F, class V>
+F IpolAt(const V& Y, int32_t n, F r) {
+  const int32_t k = TruncF(r);
   if (k >= n) return Y[n];
-  return Y[k] + (r - k) * (static_cast<ld>(Y[k + 1]) - Y[k]);
+  return Y[k] + (r - k) * (static_cast<F>(Y[k + 1]) - Y[k]);
 }
 
 // The pieces of [x1, x2] (clamped to [1, n]): partial end pieces and whole intervals, each handed
 // to add(area, centre). val(k) is the value at whole index k.
-template <class Val, class Add>
-void Pieces(int32_t n, ld x1, ld x2, Val val, Add add) {
+template <class F, class Val, class Add>
+void Pieces(int32_t n, F x1, F x2, Val val, Add add) {
   if (n < 2) return;
   if (x1 < 1) x1 = 1;
   if (x2 > n) x2 = n;
   if (!(x2 > x1)) return;
-  auto at = [&](ld r) -> ld {
-    const int32_t k = TruncLd(r);
+  auto at = [&](F r) -> F {
+    const int32_t k = TruncF(r);
     if (k >= n) return val(n);
     return val(k) + (r - k) * (val(k + 1) - val(k));
   };
-  int32_t i = TruncLd(x1);
-  const ld f = x1 - i;
-  int32_t g = CeilLd(x2);
-  const ld e = g - x2;
+  int32_t i = TruncF(x1);
+  const F f = x1 - i;
+  int32_t g = CeilF(x2);
+  const F e = g - x2;
   if (f != 0 && e != 0 && g - 1 == i) {  // both ends inside one interval
     add((x2 - x1) * (at(x1) + at(x2)) / 2, (x1 + x2) / 2);
     return;
@@ -200,24 +214,24 @@ void Pieces(int32_t n, ld x1, ld x2, Val val, Add add) {
     add((1 - e) * (val(g - 1) + at(x2)) / 2, (x2 + g - 1) / 2);
     --g;
   }
-  for (int32_t k = i; k <= g - 1; ++k) add((val(k) + val(k + 1)) / 2, k + 0.5L);
+  for (int32_t k = i; k <= g - 1; ++k) add((val(k) + val(k + 1)) / 2, k + F(0.5));
 }
 
 // Moves an end from position s toward the other end e to the first place where q (linear between
 // whole indices) reaches target; q(s) = qs < target, q(e) = target.
-template <class Q>
-ld MoveTo(ld s, ld qs, ld e, ld target, Q q) {
-  ld p = s, qp = qs;
+template <class F, class Q>
+F MoveTo(F s, F qs, F e, F target, Q q) {
+  F p = s, qp = qs;
   if (e > s) {
-    for (int32_t k = FloorLd(s) + 1; k < e; ++k) {
-      const ld qk = q(k);
+    for (int32_t k = FloorF(s) + 1; k < e; ++k) {
+      const F qk = q(k);
       if (qk >= target) return p + (target - qp) / (qk - qp) * (k - p);
       p = k;
       qp = qk;
     }
   } else {
-    for (int32_t k = CeilLd(s) - 1; k > e; --k) {
-      const ld qk = q(k);
+    for (int32_t k = CeilF(s) - 1; k > e; --k) {
+      const F qk = q(k);
       if (qk >= target) return p + (target - qp) / (qk - qp) * (k - p);
       p = k;
       qp = qk;
@@ -229,8 +243,8 @@ ld MoveTo(ld s, ld qs, ld e, ld target, Q q) {
 // The area median: L and R hold the end pieces, l and r the inner ends of the summed parts; the
 // smaller side takes the next interval until one interval is left, which is split linearly.
 // H(p, q) is the height of the interval between whole indices p and q.
-template <class H>
-double AreaMedian(ld L, ld R, int32_t l, int32_t r, H Hf) {
+template <class F, class H>
+double AreaMedian(F L, F R, int32_t l, int32_t r, H Hf) {
   while (r - l > 1) {
     while (R > L && r - l > 1) {
       L += Hf(l, l + 1);
@@ -241,8 +255,8 @@ double AreaMedian(ld L, ld R, int32_t l, int32_t r, H Hf) {
       --r;
     }
   }
-  const ld g = Hf(l, r);
-  const ld c = (static_cast<ld>(l) + r) / 2;
+  const F g = Hf(l, r);
+  const F c = (static_cast<F>(l) + r) / 2;
   return static_cast<double>(g != 0 ? c + (R - L) / (2 * g) : c);
 }
 
@@ -391,15 +405,15 @@ namespace {
 
 // The shared frame of LineCenter_d and LineCenter_RI: a and b are the matched ends, ref and sign
 // give the heights sign * (Y - ref).
-template <class YAt>
-double MatchedAreaMedian(const TARe& Y, ld a, ld b, ld ref, ld sign, YAt yAt) {
-  const int32_t l = FloorLd(a) + 1;
-  const int32_t r = CeilLd(b) - 1;
+template <class F, class YAt>
+double MatchedAreaMedian(const TARe& Y, F a, F b, F ref, F sign, YAt yAt) {
+  const int32_t l = FloorF(a) + 1;
+  const int32_t r = CeilF(b) - 1;
   // Both ends inside one interval at one level: the profile is flat there.
   if (l > r) return static_cast<double>((a + b) / 2);
-  auto H = [&](int32_t p, int32_t q) { return sign * ((static_cast<ld>(Y[p]) + Y[q]) / 2 - ref); };
-  const ld L = (l - a) * sign * ((yAt(a) + Y[l]) / 2 - ref);
-  const ld R = (b - r) * sign * ((Y[r] + yAt(b)) / 2 - ref);
+  auto H = [&](int32_t p, int32_t q) { return sign * ((static_cast<F>(Y[p]) + Y[q]) / 2 - ref); };
+  const F L = (l - a) * sign * ((yAt(a) + Y[l]) / 2 - ref);
+  const F R = (b - r) * sign * ((Y[r] + yAt(b)) / 2 - ref);
   return AreaMedian(L, R, l, r, H);
 }
 
@@ -419,16 +433,17 @@ double LineCenter_d(const TARe& Y, double ir1, double ir2) {
             IntStr(static_cast<int32_t>(std::ceil(ir2)) - 1) + "] length(AY)=" + IntStr(Len(Y)));
     return 0;
   }
-  auto yAt = [&](ld r) { return IpolAt(Y, n, r); };
-  const ld v1 = yAt(ir1), v2 = yAt(ir2);
-  ld a = ir1, b = ir2;
-  const ld v = std::max(v1, v2);
-  auto q = [&](int32_t k) -> ld { return Y[k]; };
+  // in double: within 1e-12 of the extended sums on the scans' profiles (tested)
+  auto yAt = [&](double r) { return IpolAt(Y, n, r); };
+  const double v1 = yAt(ir1), v2 = yAt(ir2);
+  double a = ir1, b = ir2;
+  const double v = std::max(v1, v2);
+  auto q = [&](int32_t k) -> double { return Y[k]; };
   if (v1 < v2)
     a = MoveTo(a, v1, b, v, q);
   else if (v2 < v1)
     b = MoveTo(b, v2, a, v, q);
-  return MatchedAreaMedian(Y, a, b, v, 1, yAt);
+  return MatchedAreaMedian(Y, a, b, v, 1.0, yAt);
 }
 
 double LineCenter_RI(const TARe& Y, double ri1, double ri2) {
@@ -493,7 +508,7 @@ double LineCenter_RI(const TARe& Y, double ri1, double ri2) {
     b = MoveTo(b, -y2, a, -level, depth);
   ld ref = level;
   for (int32_t k = FloorLd(a) + 1; k < b; ++k) ref = std::max<ld>(ref, Y[k]);
-  return MatchedAreaMedian(Y, a, b, ref, -1, yAt);
+  return MatchedAreaMedian(Y, a, b, ref, ld(-1), yAt);
 }
 
 double LineCenter1_IR(int32_t i1, int32_t i2, const TAIn& Y) {
@@ -506,18 +521,19 @@ double LineCenter1_IR(int32_t i1, int32_t i2, const TAIn& Y) {
   }
   int32_t top = Y[i1];
   for (int32_t k = i1 + 1; k <= i2; ++k) top = std::max(top, Y[k]);
-  const ld b = top;
-  const ld dL = b - Y[i1], dR = b - Y[i2], d = std::max(dL, dR);
-  auto depth = [&](int32_t k) -> ld { return b - Y[k]; };
-  ld a1 = i1, a2 = i2;
+  // in double: within 1e-12 of the extended sums on the scans' profiles (tested)
+  const double b = top;
+  const double dL = b - Y[i1], dR = b - Y[i2], d = std::max(dL, dR);
+  auto depth = [&](int32_t k) -> double { return b - Y[k]; };
+  double a1 = i1, a2 = i2;
   if (dL < dR)
     a1 = MoveTo(a1, dL, a2, d, depth);
   else if (dR < dL)
     a2 = MoveTo(a2, dR, a1, d, depth);
-  const ld ref = (dL == 0 || dR == 0) ? b - d : b;
-  ld area = 0, moment = 0;
-  Pieces(n, a1, a2, [&](int32_t k) -> ld { return ref - Y[k]; },
-         [&](ld ar, ld c) {
+  const double ref = (dL == 0 || dR == 0) ? b - d : b;
+  double area = 0, moment = 0;
+  Pieces(n, a1, a2, [&](int32_t k) -> double { return ref - Y[k]; },
+         [&](double ar, double c) {
            area += ar;
            moment += ar * c;
          });
@@ -529,23 +545,23 @@ double LineCenter1_IR(int32_t i1, int32_t i2, const TAIn& Y) {
 double AReMoment0(const TARe& Y, double x1, double x2, double Base) {
   ld s = 0;
   if (Base != 0)
-    Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return static_cast<ld>(Base) - Y[k]; },
+    Pieces<ld>(NOf(Y), x1, x2, [&](int32_t k) -> ld { return static_cast<ld>(Base) - Y[k]; },
            [&](ld a, ld) { s += a; });
   else
-    Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; }, [&](ld a, ld) { s += a; });
+    Pieces<ld>(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; }, [&](ld a, ld) { s += a; });
   return static_cast<double>(s);
 }
 
 double AReMoment1(const TARe& Y, double x1, double x2, double x0) {
   ld s = 0;
-  Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; },
+  Pieces<ld>(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; },
          [&](ld a, ld c) { s += a * (c - x0); });
   return static_cast<double>(s);
 }
 
 double AReMoment2(const TARe& Y, double x1, double x2, double x0) {
   ld s = 0;
-  Pieces(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; },
+  Pieces<ld>(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; },
          [&](ld a, ld c) { s += a * (c - x0) * (c - x0); });
   return static_cast<double>(s);
 }

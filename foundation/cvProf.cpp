@@ -2,6 +2,9 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
@@ -29,12 +32,118 @@ int TProfiler::IndexOf(std::string_view Name) const {
 
 namespace {
 
+// Each thread times sections into counters of its own, found through a small list of the names
+// it used; only a name new to the thread, "main", a reset and the collection take the lock. The
+// collection sums the threads' counters with what ended threads and registrations left (Base*).
+constexpr int kBlockSlots = 64, kBlocks = 64;  // sections a thread counts itself
+constexpr int64_t kNoStart = INT64_MIN;
+
+struct TSlot {
+  std::atomic<int64_t> Start{kNoStart}, Total{0};
+  std::atomic<int32_t> Calls{0};
+};
+
+struct TThreadSections;
+
+std::mutex gLock;  // the registry, the lists of Profiler and the Base lists
+std::atomic<uint64_t> gGeneration{1};  // raised by every reset: threads then forget their counters
+std::vector<TThreadSections*> gThreads;
+std::vector<int64_t> gBaseTotal;
+std::vector<int32_t> gBaseCalls;
+
+struct TThreadSections {
+  std::atomic<uint64_t> Generation{0};
+  std::atomic<TSlot*> Blocks[kBlocks] = {};
+  // the names this thread used, with their sections (read and written by the thread only)
+  struct TKey {
+    std::string Name;
+    int Index;
+  };
+  std::vector<TKey> Keys;
+  size_t Last = 0;
+
+  TThreadSections() {
+    std::lock_guard<std::mutex> g(gLock);
+    gThreads.push_back(this);
+  }
+  ~TThreadSections() {
+    std::lock_guard<std::mutex> g(gLock);
+    // what this thread counted stays with its sections
+    if (Generation.load() == gGeneration.load())
+      for (size_t i = 0; i < gBaseTotal.size(); ++i)
+        if (TSlot* s = SlotIf(static_cast<int>(i))) {
+          gBaseTotal[i] += s->Total.load();
+          gBaseCalls[i] += s->Calls.load();
+        }
+    gThreads.erase(std::find(gThreads.begin(), gThreads.end(), this));
+    for (auto& b : Blocks) delete[] b.load();
+  }
+  TSlot* SlotIf(int i) const {
+    TSlot* b = Blocks[i / kBlockSlots].load(std::memory_order_acquire);
+    return b ? b + i % kBlockSlots : nullptr;
+  }
+  // Slot of section i, its block made on first use; null beyond the thread's sections.
+  TSlot* Slot(int i) {
+    if (i >= kBlockSlots * kBlocks) return nullptr;
+    std::atomic<TSlot*>& b = Blocks[i / kBlockSlots];
+    TSlot* p = b.load(std::memory_order_relaxed);
+    if (!p) {
+      p = new TSlot[kBlockSlots];
+      b.store(p, std::memory_order_release);
+    }
+    return p + i % kBlockSlots;
+  }
+  // After a reset: every counter and name forgotten.
+  void Renew(uint64_t G) {
+    for (auto& b : Blocks)
+      if (TSlot* p = b.load(std::memory_order_relaxed))
+        for (int k = 0; k < kBlockSlots; ++k) {
+          p[k].Start.store(kNoStart, std::memory_order_relaxed);
+          p[k].Total.store(0, std::memory_order_relaxed);
+          p[k].Calls.store(0, std::memory_order_relaxed);
+        }
+    Keys.clear();
+    Last = 0;
+    Generation.store(G);
+  }
+  int Find(std::string_view Name) {
+    if (Last < Keys.size() && Keys[Last].Name == Name) return Keys[Last].Index;
+    for (size_t k = 0; k < Keys.size(); ++k)
+      if (Keys[k].Name == Name) {
+        Last = k;
+        return Keys[k].Index;
+      }
+    return -1;
+  }
+};
+
+TThreadSections& ThreadSections() {
+  thread_local TThreadSections t;
+  return t;
+}
+
 void Register(TProfiler& P, std::string_view Name, int64_t T) {
   P.Names.Add(std::string(Name));
   P.StartTicks.push_back(T);
   P.TotalTicks.push_back(0);
   P.Calls.push_back(1);
+  gBaseTotal.push_back(0);
+  gBaseCalls.push_back(1);
   ++P.Count;
+}
+
+// The latest opening of section i on any thread (under the lock).
+int64_t LatestStart(const TProfiler& P, int i) {
+  int64_t s = P.StartTicks[static_cast<size_t>(i)];
+  const uint64_t g = gGeneration.load();
+  for (const TThreadSections* t : gThreads)
+    if (t->Generation.load() == g)
+      if (const TSlot* x = t->SlotIf(i)) s = std::max(s, x->Start.load());
+  return s;
+}
+
+void AddTicks(TSlot& S, int64_t D) {
+  S.Total.store(S.Total.load(std::memory_order_relaxed) + D, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -42,10 +151,26 @@ void Register(TProfiler& P, std::string_view Name, int64_t T) {
 void time_routine(std::string_view Name, bool QStart) {
   TProfiler& P = Profiler;
   if (!P.Enabled) return;
-  // Sections may be opened from several threads at once (slit pixels measured in parallel).
-  static std::mutex lock;
-  std::lock_guard<std::mutex> guard(lock);
-  int64_t t = static_cast<int64_t>(P.Ticks ? P.Ticks() : CpuTicks());
+  const int64_t t = static_cast<int64_t>(P.Ticks ? P.Ticks() : CpuTicks());
+  TThreadSections& T = ThreadSections();
+  const uint64_t g = gGeneration.load(std::memory_order_relaxed);
+  if (T.Generation.load(std::memory_order_relaxed) != g) T.Renew(g);
+  if (Name != "main") {
+    const int i = T.Find(Name);
+    if (TSlot* s = i >= 0 ? T.Slot(i) : nullptr) {
+      if (QStart) {
+        s->Start.store(t, std::memory_order_relaxed);
+        s->Calls.store(s->Calls.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        return;
+      }
+      const int64_t own = s->Start.load(std::memory_order_relaxed);
+      if (own != kNoStart) {
+        AddTicks(*s, t - own);
+        return;
+      }
+    }
+  }
+  std::lock_guard<std::mutex> guard(gLock);
   if (Name == "main") {
     double now = NowDateTime();
     uint32_t ms = MsClock();
@@ -59,24 +184,58 @@ void time_routine(std::string_view Name, bool QStart) {
       P.MainEndMs = ms;
     }
   }
-  if (P.Count == 0) {
+  int i = P.Count == 0 ? -1 : P.IndexOf(Name);
+  if (i < 0) {
+    if (!QStart && P.Count > 0) {
+      WARNAbs("Error in time_routine. Profiling new routine " + std::string(Name) + "\n\r" +
+              "But profile has been called with QStart=False" + "\r\n" +
+              SListToStr(&P.Names));
+      return;
+    }
+    // the first section of all registers whatever QStart says
     Register(P, Name, t);
-    return;
-  }
-  int i = P.IndexOf(Name);
-  if (i >= 0) {
-    size_t k = static_cast<size_t>(i);
+    i = P.Count - 1;
+    if (TSlot* s = T.Slot(i)) s->Start.store(t, std::memory_order_relaxed);
+  } else if (TSlot* s = T.Slot(i)) {
+    if (QStart) {
+      s->Start.store(t, std::memory_order_relaxed);
+      s->Calls.store(s->Calls.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    } else {
+      // opened on this thread, else at the latest opening on any thread
+      const int64_t own = s->Start.load(std::memory_order_relaxed);
+      AddTicks(*s, t - (own != kNoStart ? own : LatestStart(P, i)));
+    }
+  } else {
+    // beyond the sections a thread counts itself: the shared lists, as before
+    const size_t k = static_cast<size_t>(i);
     if (QStart) {
       P.StartTicks[k] = t;
-      ++P.Calls[k];
+      ++gBaseCalls[k];
     } else {
-      P.TotalTicks[k] += t - P.StartTicks[k];
+      gBaseTotal[k] += t - LatestStart(P, i);
     }
-  } else if (QStart) {
-    Register(P, Name, t);
-  } else {
-    WARNAbs("Error in time_routine. Profiling new routine " + std::string(Name) + "\n\r" +
-            "But profile has been called with QStart=False" + "\r\n" + SListToStr(&P.Names));
+  }
+  if (T.Find(Name) < 0 && i < kBlockSlots * kBlocks)
+    T.Keys.push_back({std::string(Name), i});
+}
+
+void ProfilingCollect() {
+  TProfiler& P = Profiler;
+  std::lock_guard<std::mutex> guard(gLock);
+  const uint64_t g = gGeneration.load();
+  for (int i = 0; i < P.Count; ++i) {
+    const size_t k = static_cast<size_t>(i);
+    int64_t total = gBaseTotal[k];
+    int32_t calls = gBaseCalls[k];
+    for (const TThreadSections* t : gThreads)
+      if (t->Generation.load() == g)
+        if (const TSlot* s = t->SlotIf(i)) {
+          total += s->Total.load(std::memory_order_relaxed);
+          calls += s->Calls.load(std::memory_order_relaxed);
+        }
+    P.StartTicks[k] = LatestStart(P, i);
+    P.TotalTicks[k] = total;
+    P.Calls[k] = calls;
   }
 }
 
@@ -84,6 +243,7 @@ void ProfileReport() {
   TProfiler& P = Profiler;
   if (!P.Enabled) return;
   time_routine("main", false);
+  ProfilingCollect();
   P.Report.Clear();
   P.Report.Add("Code execution started on: " + P.MainStartDate + " at " + P.MainStartTime);
   P.Report.Add("Code execution ended on  : " + P.MainEndDate + " at " + P.MainEndTime);
@@ -135,6 +295,10 @@ void ProfileReport() {
 
 void ProfilingReset() {
   TProfiler& P = Profiler;
+  std::lock_guard<std::mutex> guard(gLock);
+  gGeneration.fetch_add(1);
+  gBaseTotal.clear();
+  gBaseCalls.clear();
   P.Count = 0;
   for (int i = P.Names.Count() - 1; i >= 0; --i) {
     P.Names.PutObject(i, nullptr);

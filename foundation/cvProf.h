@@ -17,7 +17,10 @@
 struct TProfiler {
   bool Enabled = true;
   int32_t Count = 0;  // registered sections
-  // Parallel lists, entry i of each belonging to section i (in order of registration).
+  // Parallel lists, entry i of each belonging to section i (in order of registration). Every
+  // thread times its sections into counters of its own (no lock once a section is known to it);
+  // StartTicks, TotalTicks and Calls hold their sums as ProfilingCollect last made them
+  // (ProfileReport collects first).
   TStringList Names;
   std::vector<int64_t> StartTicks;
   std::vector<int64_t> TotalTicks;
@@ -35,8 +38,11 @@ struct TProfiler {
 };
 extern TProfiler Profiler;
 
-// Opens (QStart) or closes a section. Once a section exists, neither allocates.
+// Opens (QStart) or closes a section. Once a section exists and the calling thread has used it,
+// neither allocates nor takes a lock: the ticks and calls go to the thread's own counters.
 void time_routine(std::string_view Name, bool QStart);
+// Every thread's ticks and calls summed into Profiler's lists (StartTicks: the latest opening).
+void ProfilingCollect();
 
 // A profiler section open for the life of the object (the name must outlive it).
 class TTimedSection {

@@ -333,8 +333,13 @@ void TFITS::Measured() {
 namespace {
 
 // Continuum of one decoded I profile: the largest smoothed value (the first of equal ones) times
-// KRC, as GetIContMax gives it.
-double ContOf(const TSmoothWeights& S, const TAIn& I, double Krc) {
+// KRC, as GetIContMax gives it. Only the rows that may hold the largest value are smoothed in
+// full: every row's value is first bounded from its weights within kNear pixels (the rest of its
+// weight sum times the largest |I|, plus far more than the rounding of either sum), and the rows
+// whose bound reaches the largest lower bound are summed exactly as the whole smoothing sums them
+// (column by column, the product then the sum), so the value and its row are the same bits.
+// The largest smoothed value (the first of equal ones) times KRC, the whole profile smoothed.
+double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
   thread_local std::vector<double> R, Work;
   R.resize(static_cast<size_t>(S.N) + 1);
   Work.resize(static_cast<size_t>(S.N));
@@ -343,6 +348,93 @@ double ContOf(const TSmoothWeights& S, const TAIn& I, double Krc) {
   for (int32_t i = 2; i <= S.N; ++i)
     if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;
   return R[static_cast<size_t>(k)] * Krc;
+}
+
+double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& I, double Krc) {
+  constexpr int32_t kNear = 5, kSpan = 2 * kNear + 1, kFew = 8;
+  const TSmoothWeights& S = *Weights;
+  const int32_t n = S.N;
+  const int32_t* lo = S.Lo.data();
+  const int32_t* hi = S.Hi.data();
+  const int32_t* off = S.Off.data();
+  const double* col = S.Col.data();
+  // Each row's weights within kNear pixels, and the bound's factor of the largest |I| (the rest
+  // of the row's weight sum over the sum, and far more than the rounding of either sum); made
+  // once per thread and set of weights.
+  thread_local std::shared_ptr<const TSmoothWeights> near;
+  thread_local std::vector<double> NearW, NearErr;
+  if (near != Weights) {
+    near = Weights;
+    NearW.assign(static_cast<size_t>(n) * kSpan, 0.0);
+    NearErr.assign(static_cast<size_t>(n), 0.0);
+    for (int32_t i = 0; i < n; ++i) {
+      double w = 0;
+      for (int32_t d = 0; d < kSpan; ++d) {
+        const int32_t j = i - kNear + d;
+        if (j < 0 || j >= n || i < lo[j] || i > hi[j]) continue;
+        const double c = col[off[j] + i - lo[j]];
+        NearW[static_cast<size_t>(i) * kSpan + d] = c;
+        w += c;
+      }
+      const double sw = S.Sums[static_cast<size_t>(i)];
+      NearErr[static_cast<size_t>(i)] = sw != 0 ? std::fabs(sw - w) / sw + 1e-13 : 0;
+    }
+  }
+  // A continuum flat over more pixels than a bound spans holds many rows of equal bound: the
+  // whole smoothing at once.
+  int32_t most = n >= 1 ? I[1] : 0, times = 0;
+  for (int32_t i = 1; i <= n; ++i) most = std::max(most, I[i]);
+  for (int32_t i = 1; i <= n; ++i) times += I[i] == most;
+  if (n < 1 || times > kSpan) return SmoothedMax(S, I, Krc);
+  thread_local std::vector<double> Mid, Err, Y;
+  thread_local std::vector<int32_t> Rows;
+  Mid.resize(static_cast<size_t>(n));
+  Err.resize(static_cast<size_t>(n));
+  Y.assign(static_cast<size_t>(n) + 2 * kNear, 0.0);
+  double top = 0;
+  for (int32_t i = 1; i <= n; ++i) {
+    Y[static_cast<size_t>(i - 1 + kNear)] = I[i];
+    top = std::max(top, std::fabs(static_cast<double>(I[i])));
+  }
+  double best = -HUGE_VAL;  // the largest lower bound
+  for (int32_t i = 0; i < n; ++i) {
+    const double sw = S.Sums[static_cast<size_t>(i)];
+    if (sw == 0) {
+      Mid[i] = I[i + 1];
+      Err[i] = 0;
+    } else {
+      const double* w = NearW.data() + static_cast<size_t>(i) * kSpan;
+      const double* y = Y.data() + i;
+      double a = 0;
+      for (int32_t d = 0; d < kSpan; ++d) a += w[d] * y[d];
+      Mid[i] = a / sw;
+      Err[i] = NearErr[static_cast<size_t>(i)] * top;
+    }
+    best = std::max(best, Mid[i] - Err[i]);
+  }
+  Rows.clear();
+  for (int32_t i = 0; i < n; ++i)
+    if (Mid[i] + Err[i] >= best) Rows.push_back(i);
+  // a flat stretch (or no bound): the whole smoothing
+  if (static_cast<int32_t>(Rows.size()) > kFew || !(best > -HUGE_VAL))
+    return SmoothedMax(S, I, Krc);
+  double value = 0;
+  bool first = true;
+  for (int32_t i : Rows) {
+    const double sw = S.Sums[static_cast<size_t>(i)];
+    double r;
+    if (sw == 0) {
+      r = I[i + 1];
+    } else {
+      double acc = 0;
+      for (int32_t j = 0; j < n; ++j)
+        if (i >= lo[j] && i <= hi[j]) acc += col[off[j] + i - lo[j]] * static_cast<double>(I[j + 1]);
+      r = acc / sw;
+    }
+    if (first || r > value) value = r;
+    first = false;
+  }
+  return value * Krc;
 }
 
 }  // namespace
@@ -382,7 +474,7 @@ template <class P>
 void TFITS::MeasurePixel(const TSlitPrep& S, int32_t y, P& Pixel) {
   thread_local TAIn I, V;
   const bool okI = GetCol3(y, 1, I);
-  if (S.ContHere && okI) ACnt[y] = ContOf(*S.Weights, I, S.Krc);
+  if (S.ContHere && okI) ACnt[y] = ContOf(S.Weights, I, S.Krc);
   Pixel.Stage(1);
   CentresOf(y, okI, I, Pixel.Report);
   Pixel.Stage(2);

@@ -6,6 +6,7 @@
 #include <regex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/cvClock.h"
@@ -61,9 +62,11 @@ class ProfilerTest : public ::testing::Test {
     time_routine(name, false);
   }
   int64_t Total(const char* name) {
+    ProfilingCollect();
     return Profiler.TotalTicks[static_cast<size_t>(Profiler.IndexOf(name))];
   }
   int32_t Calls(const char* name) {
+    ProfilingCollect();
     return Profiler.Calls[static_cast<size_t>(Profiler.IndexOf(name))];
   }
 
@@ -188,6 +191,49 @@ TEST_F(ProfilerTest, OpeningAndClosingAnExistingSectionAllocatesNothing) {
   }
   EXPECT_EQ(testsupport::gAllocations.load(), before);
   EXPECT_EQ(Calls(name), 1001);
+}
+
+thread_local int64_t t_ticks = 0;
+uint64_t ThreadTicks() { return static_cast<uint64_t>(t_ticks); }
+
+TEST_F(ProfilerTest, SectionsOfSeveralThreadsAreSummed) {
+  Profiler.Ticks = ThreadTicks;
+  time_routine("main", true);
+  time_routine("shared", true);  // registered here: one call, opened at tick 0
+  t_ticks = 5;
+  time_routine("shared", false);
+  std::atomic<bool> release{false};
+  std::atomic<int> ready{0};
+  // Four threads each open and close the section 1000 times, 3 ticks apart; one of them is
+  // still alive when the counts are collected.
+  auto work = [&](bool Stay) {
+    for (int i = 0; i < 1000; ++i) {
+      t_ticks = 10 * i;
+      time_routine("shared", true);
+      t_ticks += 3;
+      time_routine("shared", false);
+    }
+    ++ready;
+    while (Stay && !release) std::this_thread::yield();
+  };
+  std::vector<std::thread> threads;
+  for (int k = 0; k < 4; ++k) threads.emplace_back(work, k == 0);
+  while (ready < 4) std::this_thread::yield();
+  for (int k = 1; k < 4; ++k) threads[static_cast<size_t>(k)].join();
+  EXPECT_EQ(Calls("shared"), 4001);
+  EXPECT_EQ(Total("shared"), 5 + 4 * 3000);
+  release = true;
+  threads[0].join();  // an ended thread's counts stay
+  EXPECT_EQ(Calls("shared"), 4001);
+  EXPECT_EQ(Total("shared"), 5 + 4 * 3000);
+  // a section closed on a thread that never opened it counts from its latest opening
+  std::thread([] {
+    t_ticks = 20000;
+    time_routine("shared", false);
+  }).join();
+  EXPECT_EQ(Total("shared"), 5 + 4 * 3000 + (20000 - 9990));
+  ProfilingReset();
+  EXPECT_EQ(Profiler.Count, 0);
 }
 
 // ---------------------------------------------------------------- object timers

@@ -614,6 +614,36 @@ TEST(SlitMeasure, RunInAJobIsTheStepsOneByOne) {
   EXPECT_NE(s1.CalcReport.Text().find("CalcCGrav-jjErr:(iYA=8 "), std::string::npos);
 }
 
+// The continuum of the whole-pixel run (only the rows that may hold the largest smoothed value
+// summed in full) against the smoothing routine itself, bit for bit: noisy profiles with one
+// clear largest value, ties on a flat continuum, and smoothing widths from under a pixel to
+// every weight non-zero.
+TEST(SlitMeasure, ContinuumOfTheWholePixelRunIsTheSmoothingsLargestValue) {
+  const std::vector<TPix> pix = Varied(40);
+  uint32_t seed = 12345;
+  auto noise = [&seed](int32_t y, int32_t, double& I) {
+    seed = seed * 1664525u + 1013904223u;
+    if (y % 5 != 0) I += static_cast<double>(seed >> 20) / 4096.0 * 300 - 150;  // every 5th flat
+  };
+  for (double w : {5.0, 20.0, 60.0, 5000.0}) {
+    TLFITS s1, s2;
+    TFITS f1, f2;
+    seed = 12345;
+    MakeSlit(s1, f1, pix, noise);
+    seed = 12345;
+    MakeSlit(s2, f2, pix, noise);
+    s1.ContSmooth = s2.ContSmooth = w;
+    TJob a("at once");
+    RunJob(a, [&](TJob&) { f1.BigCalc(); });
+    TJob b("routine");
+    RunJob(b, [&](TJob&) {
+      f2.LiteralSmoothing = true;
+      f2.GetContAll();
+    });
+    SameBits(f1.ACnt, f2.ACnt, "ACnt");
+  }
+}
+
 TEST(SlitMeasure, LoopsOnThreadsAreTheSerialOnes) {
   const std::vector<TPix> pix = Varied(33);
   struct TRun {
