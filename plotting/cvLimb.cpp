@@ -8,10 +8,17 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "plotting/cvGRAD.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/cvPlotShapes.h"
 #include "scans/cvFitsCard.h"
 #include "scans/cvLFIOut.h"
+
+namespace {
+
+std::string NoPointsText() { return "Подбор окружности: точек предела нет (таблица пуста)!"_cp; }
+
+}  // namespace
 
 std::string LimbLSQLine(const TCirclePt& Centre, double R) {
   return "C_x=" + ShortSt(5, Centre.X) + " C_y=" + ShortSt(5, Centre.Y) + " R=" + ShortSt(6, R);
@@ -50,6 +57,10 @@ bool TLimbFit::LimbFitStart(const TARe& AX, const TARe& AY) {
   const double k = Num(Edits.Kx, 1.0);
   LimbScaleXY(std::sqrt(std::fabs(k)));
   LimbPointsFromXY();
+  if (N < 1) {
+    WARNAbs(NoPointsText());
+    return false;
+  }
   if (Plotter) {
     if (PreparePicture) PreparePicture();
     Plotter->UpDateCurGraph(X, Y, 1, 0, "_oK 1", "CurLimb(Ellipsed)", "X", "Y", "", "");
@@ -82,7 +93,7 @@ TCircle TLimbFit::StepCore(std::vector<std::string>& Lines) {
   const double dx = -gx * a * sXY, dy = -gy * a * sXY, dR = sR * sd / n;
   auto Line = [&](const char* Head) {
     return std::string(Head) + " I=" + IntStr(I) + " XC=" + ShortSt(5, C.XC) + " YC=" +
-           ShortSt(5, C.YC) + " R=" + ShortSt(5, C.R) + " e2/e1=" + ShortSt(3, S2 / S1) +
+           ShortSt(5, C.YC) + " R=" + ShortSt(5, C.R) + " e2/e1=" + ValSt(3, S2 / S1) +
            " dx=" + ShortSt(4, dx) + " dy=" + ShortSt(4, dy) + " dR=" + ShortSt(4, dR);
   };
   Lines.push_back(Line(">>"));
@@ -108,6 +119,10 @@ void TLimbFit::Draw(const TCircle& Trial, bool Accepted) {
 }
 
 void TLimbFit::CircFitStep() {
+  if (P.empty()) {
+    WARNAbs(NoPointsText());
+    return;
+  }
   std::vector<std::string> Lines;
   const TCircle Trial = StepCore(Lines);
   if (Memo)
@@ -119,6 +134,10 @@ void TLimbFit::CircFitLoop(TJob& Job) {
   Pending_.clear();
   LoopRan_ = true;
   I = 0;
+  if (P.empty()) {
+    Job.Warn(NoPointsText());
+    return;
+  }
   while (true) {
     if (!Job.Step(I, MaxLoopSteps, "CircFitLoop")) {
       Job.Warn("Подбор окружности прерван на шаге "_cp + IntStr(I) +
