@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
@@ -10,7 +13,7 @@
 
 namespace {
 
-constexpr int32_t kBuckets = 4096;
+constexpr int32_t kBuckets = 32768;
 
 int32_t RoundIdx(double x) { return static_cast<int32_t>(std::nearbyint(x)); }
 
@@ -232,51 +235,94 @@ void TR4Pict::LevelsChanged() {
   if (Levels.size() != 256) return;
   const float* L = Levels.data();
   const bool Rising = L[255] > L[0];
+  if (L[0] != L[0]) return;
   for (int32_t i = 1; i <= 254; ++i) {
     if (L[i] != L[i]) return;  // a NaN level: walk
     if (Rising ? L[i] < L[i - 1] : L[i] > L[i - 1]) return;
   }
-  if (L[0] != L[0]) return;
   Mono_ = Rising ? 1 : 2;
-  const double Span = Rising ? static_cast<double>(L[254]) - L[0] : static_cast<double>(L[0]) - L[254];
+  const double Span =
+      Rising ? static_cast<double>(L[254]) - L[0] : static_cast<double>(L[0]) - L[254];
+  if (!(Span > 0) || !std::isfinite(Span)) return;  // the two end tests decide every value
   BLo_ = L[0];
-  if (!(Span > 0) || !std::isfinite(Span)) {
-    BInv_ = 0;
-    Bucket_.assign(1, Rising ? 0 : 255);
-    return;
+  BMul_ = static_cast<float>((Rising ? kBuckets : -kBuckets) / Span);
+  BMax_ = static_cast<float>(kBuckets - 1);
+  // The index of a value inside the span, by halving (the table is monotone).
+  auto Exact = [L, Rising](float v) {
+    const float* e = Rising ? std::lower_bound(L, L + 255, v)
+                            : std::partition_point(L, L + 255, [v](float l) { return !(l < v); });
+    return static_cast<int32_t>(e - L);
+  };
+  // Where bucket k starts: the first value (rising) or the last value (falling) that the
+  // bucket formula puts into bucket k or above; found from an estimate by stepping one float.
+  const float Dir = Rising ? 1.0f : -1.0f;
+  std::vector<float> Start(static_cast<size_t>(kBuckets) + 1);
+  std::vector<uint8_t> Sure(static_cast<size_t>(kBuckets) + 1, 1);
+  for (int32_t k = 1; k < kBuckets; ++k) {
+    float x = static_cast<float>(L[0] + Dir * Span * k / kBuckets);
+    const float Back = Rising ? -INFINITY : INFINITY, Fwd = -Back;
+    int32_t steps = 0;
+    while (BucketOf(x) >= static_cast<size_t>(k) && steps < 64) x = std::nextafter(x, Back), ++steps;
+    while (BucketOf(x) < static_cast<size_t>(k) && steps < 128) x = std::nextafter(x, Fwd), ++steps;
+    Start[static_cast<size_t>(k)] = x;
+    Sure[static_cast<size_t>(k)] = steps < 128 && BucketOf(x) == static_cast<size_t>(k);
   }
-  BInv_ = static_cast<float>(kBuckets / Span);
-  Bucket_.resize(kBuckets);
-  for (int32_t k = 0; k < kBuckets; ++k) {
-    const double at = Rising ? L[0] + Span * k / kBuckets : L[0] - Span * k / kBuckets;
-    Bucket_[static_cast<size_t>(k)] = LevelIndexWalk(static_cast<float>(at));
+  Bucket_.assign(kBuckets, 255);
+  Base_.assign(kBuckets, 0);
+  for (int32_t k = 1; k + 1 < kBuckets; ++k) {
+    if (!Sure[static_cast<size_t>(k)] || !Sure[static_cast<size_t>(k) + 1]) continue;
+    // The bucket's values: from its start up to the value before the next bucket's start.
+    const float a = Start[static_cast<size_t>(k)];
+    const float b = std::nextafter(Start[static_cast<size_t>(k) + 1], Rising ? -INFINITY : INFINITY);
+    const int32_t ia = Exact(a), ib = Exact(b);
+    Base_[static_cast<size_t>(k)] = static_cast<uint8_t>(ia);
+    if (ia == ib && ia <= 254) Bucket_[static_cast<size_t>(k)] = static_cast<uint8_t>(ia);
   }
+  // Buckets whose start is uncertain walk from 0.
+  for (int32_t k = 1; k + 1 < kBuckets; ++k)
+    if (!Sure[static_cast<size_t>(k)]) Base_[static_cast<size_t>(k)] = 0;
 }
 
 uint8_t TR4Pict::LevelIndex(float V) const {
   if (Mono_ == 0) return LevelIndexWalk(V);
   const float* L = Levels.data();
   if (V != V) return 255;
+  int32_t i = 0;
+  if (!Bucket_.empty()) {
+    const size_t k = BucketOf(V);
+    i = Bucket_[k];
+    if (i == 255) i = k > 0 && Bucket_[k - 1] != 255 ? Bucket_[k - 1] : 0;
+  }
   if (Mono_ == 1) {
     if (V <= L[0]) return 0;
     if (V > L[254]) return 255;
-    double t = (static_cast<double>(V) - BLo_) * BInv_;
-    if (!(t >= 0)) t = 0;
-    if (t > kBuckets - 1) t = kBuckets - 1;
-    int32_t i = Bucket_.size() > 1 ? Bucket_[static_cast<size_t>(t)] : 0;
     while (i < 255 && V > L[i]) ++i;
     while (i > 0 && V <= L[i - 1]) --i;
     return static_cast<uint8_t>(i);
   }
   if (V > L[0]) return 0;
   if (!(V > L[254])) return 255;
-  double t = (static_cast<double>(BLo_) - V) * BInv_;
-  if (!(t >= 0)) t = 0;
-  if (t > kBuckets - 1) t = kBuckets - 1;
-  int32_t i = Bucket_.size() > 1 ? Bucket_[static_cast<size_t>(t)] : 0;
   while (i < 255 && !(V > L[i])) ++i;
   while (i > 0 && V > L[i - 1]) --i;
   return static_cast<uint8_t>(i);
+}
+
+uint8_t TR4Pict::SlowIndex(float V, size_t K) const {
+  // The end buckets also hold the values beyond the table and NaN: the full search.
+  if (K == 0 || K + 1 >= Bucket_.size()) return LevelIndex(V);
+  const float* L = Levels.data();
+  int32_t i = Base_[K];
+  if (Mono_ == 1)
+    while (i < 255 && V > L[i]) ++i;
+  else
+    while (i < 255 && !(V > L[i])) ++i;
+  return static_cast<uint8_t>(i);
+}
+
+inline uint8_t TR4Pict::FastIndex(float V) const {
+  const size_t k = BucketOf(V);  // NaN goes to bucket 0, which searches
+  const uint8_t e = Bucket_[k];
+  return e != 255 ? e : SlowIndex(V, k);
 }
 
 void TR4Pict::PaintToBMP(platform::TBitmap& Bitmap) {
@@ -329,8 +375,52 @@ void TR4Pict::FillBMPRect(platform::TBitmap& Bitmap, TRect Rect) {
   const uint32_t* Pal = Palette.data();
   int32_t LastYs = -1;
   const int32_t rows = Rect.Bottom - Rect.Top;
+  const bool Fused = !ByMask && cols == vnx && !Bucket_.empty();
+  std::vector<int32_t> Kb(Fused ? static_cast<size_t>(vnx) : 0);
+  // The colour of each bucket whose values share one index; a high byte marks a search.
+  std::vector<uint32_t> BucketColor(Fused ? Bucket_.size() : 0);
+  for (size_t k = 0; k < BucketColor.size(); ++k)
+    BucketColor[k] = Bucket_[k] != 255 ? Palette[Bucket_[k]] & 0xFFFFFFu : 0xFF000000u;
   for (int32_t i = Rect.Top; i < Rect.Bottom; ++i) {
     const int32_t ys = static_cast<int32_t>(int64_t(vny) * (Rect.Bottom - 1 - i) / rows);
+    if (Fused) {
+      // One bitmap column per cell: the buckets of the row (a loop the compiler vectorises),
+      // then the search and the pixels in one pass.
+      const float* row = aData->Line(static_cast<size_t>(ys));
+      const float lo = BLo_, mul = BMul_, top = BMax_;
+      int32_t* kb = Kb.data();
+      int32_t x0 = 0;
+#if defined(__SSE2__)
+      {
+        const __m128 vlo = _mm_set1_ps(lo), vmul = _mm_set1_ps(mul), vtop = _mm_set1_ps(top);
+        const __m128 zero = _mm_setzero_ps();
+        for (; x0 + 4 <= vnx; x0 += 4) {
+          __m128 t = _mm_mul_ps(_mm_sub_ps(_mm_loadu_ps(row + x0), vlo), vmul);
+          t = _mm_max_ps(t, zero);  // NaN (first operand) gives 0
+          t = _mm_min_ps(t, vtop);
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(kb + x0), _mm_cvttps_epi32(t));
+        }
+      }
+#endif
+      for (int32_t x = x0; x < vnx; ++x) {
+        float t = (row[x] - lo) * mul;
+        t = t > 0 ? t : 0;
+        t = t < top ? t : top;
+        kb[x] = static_cast<int32_t>(t);
+      }
+      const uint32_t* Ck = BucketColor.data();
+      uint8_t* px = Bitmap.ScanLine(i) + 3 * static_cast<size_t>(Rect.Left);
+      for (int32_t x = 0; x < vnx; ++x) {
+        const size_t k = static_cast<size_t>(kb[x]);
+        uint32_t c = Ck[k];
+        if (c >> 24) c = Pal[SlowIndex(row[x], k)];
+        px[0] = static_cast<uint8_t>(c);
+        px[1] = static_cast<uint8_t>(c >> 8);
+        px[2] = static_cast<uint8_t>(c >> 16);
+        px += 3;
+      }
+      continue;
+    }
     if (ys != LastYs) {
       LastYs = ys;
       if (ByMask) {
@@ -341,10 +431,23 @@ void TR4Pict::FillBMPRect(platform::TBitmap& Bitmap, TRect Rect) {
         }
       } else {
         const float* row = aData->Line(static_cast<size_t>(ys));
-        for (int32_t x = 0; x < vnx; ++x) Idx[static_cast<size_t>(x)] = LevelIndex(row[x]);
+        if (!Bucket_.empty())
+          for (int32_t x = 0; x < vnx; ++x) Idx[static_cast<size_t>(x)] = FastIndex(row[x]);
+        else
+          for (int32_t x = 0; x < vnx; ++x) Idx[static_cast<size_t>(x)] = LevelIndex(row[x]);
       }
     }
     uint8_t* px = Bitmap.ScanLine(i) + 3 * static_cast<size_t>(Rect.Left);
+    if (cols == vnx) {
+      for (int32_t j = 0; j < cols; ++j) {
+        const uint32_t c = Pal[Idx[static_cast<size_t>(j)]];
+        px[0] = static_cast<uint8_t>(c);
+        px[1] = static_cast<uint8_t>(c >> 8);
+        px[2] = static_cast<uint8_t>(c >> 16);
+        px += 3;
+      }
+      continue;
+    }
     for (int32_t j = 0; j < cols; ++j) {
       const uint32_t c = Pal[Idx[static_cast<size_t>(xs[static_cast<size_t>(j)])]];
       px[0] = static_cast<uint8_t>(c);

@@ -60,8 +60,22 @@ class TR4Pict {
   int32_t NValid_ = 0;
   // Search of a monotone 256-level table: 0 none (walk), 1 rising, 2 falling.
   int32_t Mono_ = 0;
+  // Buckets of equal width over the table's span: the index that every value the bucket takes
+  // gets (never above 254 there), or 255 where a level lies inside and the search decides.
   std::vector<uint8_t> Bucket_;
-  float BLo_ = 0, BInv_ = 0;
+  // The index at the start of each bucket: a searched value's walk begins there.
+  std::vector<uint8_t> Base_;
+  uint8_t SlowIndex(float V, size_t K) const;
+  float BLo_ = 0, BMul_ = 0, BMax_ = 0;
+  uint8_t FastIndex(float V) const;
+  // The bucket of a value (the first and last also take the values beyond the ends, NaN the
+  // first).
+  size_t BucketOf(float V) const {
+    float t = (V - BLo_) * BMul_;
+    t = t > 0 ? t : 0;
+    t = t < BMax_ ? t : BMax_;
+    return static_cast<size_t>(t);
+  }
   void LevelsChanged();
   bool SortedReady(const char* Who);
 };

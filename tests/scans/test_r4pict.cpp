@@ -112,10 +112,19 @@ TEST(R4Pict, LevelSearchEqualsTheWalk) {
   std::vector<float> probes;
   for (int i = 0; i < 4000; ++i) probes.push_back(nd(g) * 1.5f);
   probes.insert(probes.end(), {NAN, INFINITY, -INFINITY, 0.0f});
+  for (float v = -6; v < 6; v = std::nextafter(v, 7.0f) + 1e-4f) probes.push_back(v);
   auto Check = [&](const char* What) {
     for (float v : A.ToAR4R4()[7]) probes.push_back(v);
     for (float l : P.Levels) probes.push_back(l);  // exactly on the levels
     for (float v : probes) ASSERT_EQ(P.LevelIndex(v), P.LevelIndexWalk(v)) << What << " " << v;
+    // The painting's own search (grey palette: the blue byte is the index).
+    platform::TBitmap B(60, 40);
+    P.SetPalette('K');
+    P.PaintToBMP(B);
+    for (int x = 0; x < 60; ++x)
+      for (int y = 0; y < 40; ++y)
+        ASSERT_EQ(Bgr(B, x, 39 - y)[0], P.LevelIndexWalk(A[static_cast<size_t>(x)][static_cast<size_t>(y)]))
+            << What << " " << x << " " << y;
   };
   P.SetLevelsByPct(256, 0.02, 0.97);
   Check("rising by percent");
@@ -128,6 +137,17 @@ TEST(R4Pict, LevelSearchEqualsTheWalk) {
   // By values around the ends: the table need not be monotone at its first level.
   P.SetLevelsEqPopVal(256, -1.0001f, 2);
   Check("equal population by values");
+  // A NaN cell paints with the last colour.
+  {
+    TAR4R4Flat N = A;
+    N[3][5] = NAN;
+    TR4Pict Q;
+    Q.Init(&N);
+    Q.SetLevelsByPct(256, 0.1, 0.9);
+    platform::TBitmap B(60, 40);
+    Q.PaintToBMP(B);
+    EXPECT_EQ(Bgr(B, 3, 34), (std::array<int, 3>{255, 255, 255}));
+  }
   P.SetLevelsEqPopVal(256, -100, -99);  // both below every value
   Check("both values below");
   P.SetLevels(16, -2, 2);               // another count: steps
