@@ -54,7 +54,8 @@ void TMapWinState::SetMapGeom(int32_t NX, int32_t NY, int32_t Width, int32_t Hei
 
 void TMapWinState::FitClientSize(int32_t NX, int32_t NY, double Scale, int32_t& W, int32_t& H) {
   W = static_cast<int32_t>(std::nearbyint(NX * Scale));
-  if (W > 300) W += 20;
+  // A picture 300 wide gets the 20 too (100 cells at scale 3 make a client 320 wide).
+  if (W >= 300) W += 20;
   H = static_cast<int32_t>(std::nearbyint(NY * Scale)) + 20;
 }
 

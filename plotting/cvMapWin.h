@@ -24,7 +24,7 @@ class TMapWinState {
   TPLOTTER* Plotter = nullptr;
 
   void SetMapGeom(int32_t NX, int32_t NY, int32_t Width, int32_t Height);
-  // The client size for a map at a scale: w = round(nX * scale) (+ 20 above 300), h =
+  // The client size for a map at a scale: w = round(nX * scale) (+ 20 from 300 on), h =
   // round(nY * scale) + 20.
   static void FitClientSize(int32_t NX, int32_t NY, double Scale, int32_t& W, int32_t& H);
 
