@@ -5,15 +5,26 @@
 #include "app/cvEd.h"
 #include "foundation/cvStrList.h"
 #include "foundation/cvTunes.h"
+#include "mainwindow/GraphScriptLink.h"
 #include "mainwindow/MainLinks.h"
+#include "plotting/cvGPlayer.h"
 #include "plotting/cvGRAD.h"
+#include "plotting/qt/cvFMap.h"
 #include "plotting/qt/cvPictWindows.h"
 
 void InstallPictLinks() {
   mainlinks::THooks& H = mainlinks::Hooks();
-  H.CreateToolWindows.Install([](QWidget* Main) { CreatePictWindows(Main); });
-  H.FreeWindows.Install([] { FreePictWindows(); });
+  H.CreateToolWindows.Install([](QWidget* Main) {
+    CreatePictWindows(Main);
+    CreateMapWindow(Main);
+  });
+  H.FreeWindows.Install([] {
+    FreeMapWindow();
+    FreePictWindows();
+    FreeGPlayer();
+  });
   H.ShowPictureTools.Install([] { ShowPictTools(); });
+  InstallGraphScriptLink();
   TPlotServices& S = Plotting();
   S.GetSetting = [](const std::string& Key) {
     return App && App->TunCommon ? App->TunCommon->Get(Key) : std::string();

@@ -1,4 +1,5 @@
 #include "scans/cvFIOut.h"
+#include "scans/cvR4Pict.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -471,6 +472,7 @@ std::string KLoadName(int32_t kLoad) {
 
 void TFIOut::Release() {
   if (kRun != kLive) return;
+  FreePict();
   aData.Free();
   if (HSL) HSL->Clear();
   kLoad = 0;

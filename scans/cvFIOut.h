@@ -16,6 +16,7 @@
 
 class TJob;
 class TLFITS;
+class TR4Pict;
 class TStringList;
 struct TMapQuickStats;
 
@@ -59,6 +60,8 @@ class TFIOut {
   // values of one y), read into place by LoadData.
   TAR4R4Flat aData;
   int32_t kLoad = 0;
+  // The value picture of the map (made by ToPict; its values are aData's).
+  std::unique_ptr<TR4Pict> Pict;
 
   // ---- life and state ----
   void Release();
@@ -68,6 +71,19 @@ class TFIOut {
   bool EnsureLoaded();
   bool CheckLoaded(const std::string& Who) const;
   std::unique_ptr<TFIOut> Clone() const;
+
+  // ---- the value picture and the map window (cvFIOutPict.cpp) ----
+  void ToPict();
+  void FreePict();
+  // The map bitmap FOBitmap made ready for the map: false with a report without data.
+  bool ShowData();
+  bool PrepareBitmap();
+  // The values (or a mask) painted into FOBitmap and shown in the map window.
+  void ShowInMapWin();
+  void ShowMasked(const TAByBy& Mask);
+  // The map panel of the FITS tab; the focus pixel from its edits.
+  void InfoToPanel();
+  void SetCursorXY();
 
   // ---- statistics (messages as the FITS tab shows them; nothing changes on an error) ----
   void MinMaxMean();
