@@ -92,6 +92,7 @@ TEST(Transfer, StepTimingOnlyWhereAsked) {
     ResetFACX();
     IntegrateU(2, U, -4.5, 1);
     SetStepTiming(true);
+    ProfilingCollect();
     const int i = Profiler.IndexOf("URKU");
     const int32_t calls = i < 0 ? 0 : Profiler.Calls[static_cast<size_t>(i)];
     return std::make_pair(calls, TransferCounts().Steps - steps);
