@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/AppLinks.h"
 #include "app/cvApp.h"
@@ -43,13 +44,7 @@ std::string Colon(std::string S) {
   return S;
 }
 
-bool NumText(const std::string& S, double& X) {
-  int32_t code = 0;
-  const std::string t = TrimSp(S);
-  if (t.empty()) return false;
-  X = ValRealCode(t, code);
-  return code == 0;
-}
+bool NumText(const std::string& S, double& X) { return UnnoNumber(S, X); }
 
 std::string CellText(TFormCvGrid* G, int C, int R) {
   TCell* c = G->Cell(C, R);
@@ -774,45 +769,25 @@ void TTabUnno::btBlurClick(TSender) {
       });
 }
 
-void TTabUnno::btApplyBlurClick(TSender) {
+void TTabUnno::btApplyBlurClick(TSender) { ApplyBlurTo(false); }
+void TTabUnno::btApplyBlurAllClick(TSender) { ApplyBlurTo(true); }
+
+void TTabUnno::ApplyBlurTo(bool AllRows) {
   double vma = 0, w = 0;
-  for (platform::TEdit* e : {edBlurKm, edBlurMa}) {
-    double x = 0;
-    if (!NumText(e->Text(), x)) {
+  for (auto [e, x] : {std::pair{edBlurKm, &vma}, std::pair{edBlurMa, &w}})
+    if (!NumText(e->Text(), *x)) {
       WARNAbs("Ошибка в числе <"_cp + e->Text() + ">");
       e->setFocus();
       return;
     }
-  }
-  NumText(edBlurKm->Text(), vma);
-  NumText(edBlurMa->Text(), w);
   const int32_t i = CurrentProfile();
   if (i < 0) {
     WARNAbs("Никакой профиль не выбран!"_cp);
     return;
   }
   if (!LUNNO || i >= LUNNO->Count()) return;
-  CopiesJob("Blur 1", {i}, [vma, w](TJob&, TUNNO& U) { U.ApplyBlur(vma, w / 1000); },
-            [](TUNNO& O, TUNNO& C) { TakeArrays(O, C); });
-}
-
-void TTabUnno::btApplyBlurAllClick(TSender) {
-  double vma = 0, w = 0;
-  for (platform::TEdit* e : {edBlurKm, edBlurMa}) {
-    double x = 0;
-    if (!NumText(e->Text(), x)) {
-      WARNAbs("Ошибка в числе <"_cp + e->Text() + ">");
-      e->setFocus();
-      return;
-    }
-  }
-  NumText(edBlurKm->Text(), vma);
-  NumText(edBlurMa->Text(), w);
-  if (CurrentProfile() < 0) {
-    WARNAbs("Никакой профиль не выбран!"_cp);
-    return;
-  }
-  CopiesJob("Blur All", RowIdxs(), [vma, w](TJob&, TUNNO& U) { U.ApplyBlur(vma, w / 1000); },
+  CopiesJob(AllRows ? "Blur All" : "Blur 1", AllRows ? RowIdxs() : std::vector<int32_t>{i},
+            [vma, w](TJob&, TUNNO& U) { U.ApplyBlur(vma, w / 1000); },
             [](TUNNO& O, TUNNO& C) { TakeArrays(O, C); });
 }
 

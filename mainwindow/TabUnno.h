@@ -97,6 +97,8 @@ class TTabUnno : public TFormTab<TabUnnoForm>, public TUnnoTabLink {
 
  private:
   TUnnoFillIn FillInput();
+  // "Blur 1" (the current profile) and "Blur All" (every row; a current profile is still needed).
+  void ApplyBlurTo(bool AllRows);
   // The LUNNO indexes of every row.
   std::vector<int32_t> RowIdxs();
   // A job over copies of the profiles Idx: Work changes the copies (one step each); when the job

@@ -250,13 +250,7 @@ const TUnnoButton kButtons[US_Count] = {
       "GxUivB9", "GxUivBCore", "GxUivB94", "GxUivB06"}},
 };
 
-bool Num(const std::string& S, double& X) {
-  int32_t code = 0;
-  const std::string t = TrimSp(S);
-  if (t.empty()) return false;
-  X = ValRealCode(t, code);
-  return code == 0;
-}
+bool Num(const std::string& S, double& X) { return UnnoNumber(S, X); }
 
 std::string Lower(const std::string& S) { return UpCaseStrCyr(S); }
 
@@ -484,6 +478,14 @@ void FillGroups(TRowCtx& C, TUNNO& P, TVARIATOR* V, std::vector<std::string>& R)
 std::string QuestStep(const TUNNO& U) { return U.QUEST + "." + IntStr(U.IQ); }
 
 }  // namespace
+
+bool UnnoNumber(const std::string& S, double& X) {
+  int32_t code = 0;
+  const std::string t = TrimSp(S);
+  if (t.empty()) return false;
+  X = ValRealCode(t, code);
+  return code == 0;
+}
 
 const TUnnoColumn& UnnoColumn(int Index) { return kColumns[Index]; }
 

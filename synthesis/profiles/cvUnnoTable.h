@@ -131,6 +131,9 @@ void UnnoPageChange(TUnnoPageState& P, int32_t Np, int32_t& SelectRow);
 void UnnoKeyUp(TUnnoPageState& P, bool& Refill);
 void UnnoKeyDown(TUnnoPageState& P, bool& Refill);
 
+// A field's text as a number (blanks around it allowed); false for an empty or bad text.
+bool UnnoNumber(const std::string& S, double& X);
+
 // ---- the selected cell ----
 struct TUnnoSIdFields {
   std::string Blur, BlurUnit, DLam, Level, LevelMode, SplitMin, SplitMax, RStep;

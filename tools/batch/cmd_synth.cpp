@@ -285,6 +285,21 @@ int Synth(const std::vector<std::string>& Args) {
   });
 }
 
+// A result file read back: its control text into the variator list (the quest's last step is
+// the working one), its profiles against it, and the quest's lines as its run left them (the
+// Zeeman patterns of the field measurements).
+void LoadResultFile(TOwnCalcContext& Ctx, TOwnVariContext& V, const std::string& Quest,
+                    const std::string& Path, TLUNNO& List, const char* Who) {
+  LoadVectorLists(Ctx);
+  // the control text at the head of a result file has no "#RUN" of its own
+  V.LVARI->LoadFromFile(Quest, Path, true);
+  V.VARI = V.LVARI->GetQuestVARI(Quest);
+  if (!V.VARI) ErrAbs(std::string(Who) + ": в файле нет шагов квеста "_cp + Quest);
+  List.LoadFromFile(Path, V.VARI->NK);
+  CreateLineLists();
+  LLIDA->Load();
+}
+
 // unno-load [--project DIR] [--quest NAME] [--db FILE] [--summary] [measuring options] FILE: a
 // result file read back into the profile list against its quest's last step (the control text
 // at its head); each profile's block written again (--summary: the figures and rows as synth
@@ -306,15 +321,7 @@ int UnnoLoad(const std::vector<std::string>& AllArgs) {
   TLUNNO list;
   TJob job("LOAD " + quest);
   const int rc = batch::RunAsJob(job, [&](TJob&) {
-    LoadVectorLists(ctx);
-    // the control text at the head of a result file has no "#RUN" of its own
-    vctx.LVARI->LoadFromFile(quest, path, true);
-    vctx.VARI = vctx.LVARI->GetQuestVARI(quest);
-    if (!vctx.VARI) ErrAbs("unno-load: в файле нет шагов квеста "_cp + quest);
-    list.LoadFromFile(path, vctx.VARI->NK);
-    // the quest's lines as its run left them (the Zeeman patterns of the field measurements)
-    CreateLineLists();
-    LLIDA->Load();
+    LoadResultFile(ctx, vctx, quest, path, list, "unno-load");
     std::cerr << "corvesta-batch: " << list.Count() << " profiles\n";
     if (!m.Any)
       for (int32_t i = 0; i < list.Count(); ++i) Print(UnnoReport(*list.Items(i)).get());
@@ -483,13 +490,7 @@ int UnnoTable(const std::vector<std::string>& AllArgs) {
   TLUNNO list;
   TJob job("UNNO " + quest);
   return batch::RunAsJob(job, [&](TJob&) {
-    LoadVectorLists(ctx);
-    vctx.LVARI->LoadFromFile(quest, path, true);
-    vctx.VARI = vctx.LVARI->GetQuestVARI(quest);
-    if (!vctx.VARI) ErrAbs("unno-table: в файле нет шагов квеста "_cp + quest);
-    list.LoadFromFile(path, vctx.VARI->NK);
-    CreateLineLists();
-    LLIDA->Load();
+    LoadResultFile(ctx, vctx, quest, path, list, "unno-table");
     TUnnoFillIn in;
     const char* names[US_Count] = {"K", "T", "TT", "W", "M", "D", "WH", "R", "L", "DD", "b", "b9", "B"};
     for (const std::string& g : groups) {
