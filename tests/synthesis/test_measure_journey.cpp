@@ -163,4 +163,26 @@ TEST(MeasureJourney, ContributionFunctionsOfTheCfrfQuest) {
       << three.out;
 }
 
+// The Unno tab's table from the harness: the pair's six profiles, a page of four rows (the second
+// page holds profiles 5 and 6), a parameter filter, and the table dump with one row per profile.
+TEST(MeasureJourney, UnnoTableOfThePairResultFile) {
+  TProject p;
+  ASSERT_EQ(p.Run("pair").status, 0);
+  const std::string file = " '" + p.dir + "/DC/pair.txt'";
+  const std::string project = "unno-table --project '" + p.dir + "' ";
+  TRun r = testsupport::RunBatch(project + "--groups K,D --page 2 --rows 4" + file);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("slots LIN H"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("rows 2 of 6 page 2 first 5"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("row KV=5 LIN=FE6302 H=1000"), std::string::npos) << r.out;
+  r = testsupport::RunBatch(project + "--param H=2000 --report P" + file);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("rows 2 of 2"), std::string::npos) << r.out;
+  // the dump: a header of the shown columns' captions, then one aligned row per profile
+  EXPECT_NE(r.out.find("\n KV  LIN     H"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n  6  FE6302  2000"), std::string::npos) << r.out;
+  r = testsupport::RunBatch(project + "--groups Q" + file);
+  EXPECT_NE(r.status, 0);
+}
+
 }  // namespace
