@@ -130,19 +130,23 @@ bool PMOD1() {
   return true;
 }
 
-void PMOD1_REP() {
+void PMOD1_REPTo(TStringList& Out) {
   TVARIATOR& V = Vari();
   const bool boxes = Sayer && Sayer->qBoxes;
   if (Sayer) Sayer->BoxesOff();
-  TStringList out;
   const int32_t nk = V.NK < 1 ? 1 : V.NK;
   for (int32_t k = 1; k <= nk; ++k) {
     V.KIdx = k;
     PMOD1();
-    if (auto r = Keeper().ReportMod(VariModName(), 1)) out.AddStrings(*r);
-    out.Add("===============");
+    if (auto r = Keeper().ReportMod(VariModName(), 1)) Out.AddStrings(*r);
+    Out.Add("===============");
   }
   if (Sayer && boxes) Sayer->BoxesOn();
+}
+
+void PMOD1_REP() {
+  TStringList out;
+  PMOD1_REPTo(out);
   Models().ShowReport("PMOD1 ", out);
 }
 

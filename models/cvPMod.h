@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class TStringList;
+
 // The model description: "#PREMOD" with "#ION" 1, else "#MOD".
 std::string ModelDescr();
 std::string ModTypeWord();
@@ -22,6 +24,9 @@ std::string VariModName();
 bool PMOD1();
 // PMOD1 for every combination, the keeper's reports shown in the editor.
 void PMOD1_REP();
+// The same reports added to Out, shown by nobody (a run inside a job hands them back with its
+// text results: the editor belongs to the window's thread).
+void PMOD1_REPTo(TStringList& Out);
 // X, T, LGPG, LGPE, VMI (and h when the model has one) of a model on grid 1 from its source.
 void FillModVeMo(const std::string& Name);
 

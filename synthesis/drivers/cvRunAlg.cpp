@@ -42,11 +42,12 @@ void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& Lis
   if (w == "RACH") {
     TRACH().Run(Job, List);
   } else if (w == "PMOD1") {
-    PMOD1_REP();
+    // the reports go back with the run's text results (shown by the caller, not from the job)
+    PMOD1_REPTo(Result);
   } else if (w == "PMOD1_REP1") {
     cvlink::NotAvailable("PMOD1_REP1");
   } else if (w == "PMOD3") {
-    PMOD1_REP();
+    PMOD1_REPTo(Result);
     PMOD3(3);
   } else if (w == "ION") {
     // the reports go back with the run's text results (shown by the caller, not from the job)

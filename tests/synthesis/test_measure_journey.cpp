@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -183,6 +184,20 @@ TEST(MeasureJourney, UnnoTableOfThePairResultFile) {
   EXPECT_NE(r.out.find("\n  6  FE6302  2000"), std::string::npos) << r.out;
   r = testsupport::RunBatch(project + "--groups Q" + file);
   EXPECT_NE(r.status, 0);
+}
+
+// "#RUN PMOD1" inside a run: the keeper's report comes back once with the run's text results
+// (the run is a job; the editor belongs to the window's thread).
+TEST(MeasureJourney, Pmod1ReportComesBackWithTheTextResults) {
+  TProject p;
+  std::ofstream(p.dir + "/ONE/pm1.DAT")
+      << "#MOD T HSRA=#\n#MOD_ROOT APP #\n#MOD_DIR MODS #\n#LIN FE6302 #\n#RUN PMOD1 #\n";
+  const TRun r = p.Run("pm1");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::string head = "Отчет хранителя векторов для модели HSRA";
+  const size_t at = r.out.find(head);
+  ASSERT_NE(at, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find(head, at + 1), std::string::npos) << r.out;
 }
 
 }  // namespace
