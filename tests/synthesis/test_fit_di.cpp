@@ -167,7 +167,7 @@ TEST(DiBuilders, ComponentsInUseGiveModelsAndTheirChanges) {
     f.D.nMod = 2;
     f.D.Mod(1).Name = "HOLMU";
     f.D.Mod(2).Name = "CV";
-    f.D.Mod(1).PART = f.D.Mod(2).PART = 0.5;
+    f.D.Mod(1).PART = f.D.Mod(2).PART = 50;  // per cent
     f.D.Mod(1).V_0 = 5;
     f.D.Mod(2).V_0 = v2;
     f.D.Mod(1).Vmi_0 = f.D.Mod(2).Vmi_0 = f.D.Mod(1).H_0 = f.D.Mod(2).H_0 = -1;
@@ -175,11 +175,11 @@ TEST(DiBuilders, ComponentsInUseGiveModelsAndTheirChanges) {
     ASSERT_TRUE(f.D.MakeVariPars(f.V, &f.calls));
     if (v2 == 5) {
       EXPECT_EQ(Calls(f.calls), (std::vector<std::string>{"AddPSL #MOD |T HOLMU|T CV",
-                                                          "AddP #PART 0.5", "AddP #VD 5"}));
+                                                          "AddP #PART 50", "AddP #VD 5"}));
       EXPECT_EQ(f.V.NK, 2);
     } else {
       EXPECT_EQ(Calls(f.calls), (std::vector<std::string>{"AddPSL #MOD |T HOLMU|T CV",
-                                                          "ConcateP #VD 5 7", "AddP #PART 0.5"}));
+                                                          "ConcateP #VD 5 7", "AddP #PART 50"}));
       EXPECT_TRUE(f.V.IsJoined("#VD"));
       EXPECT_EQ(f.V.NK, 2);
     }
