@@ -186,8 +186,6 @@ void TTabUnno::TabUnnoShow() {
   ShowUnnoFilterPanel();
 }
 
-void TTabUnno::Hide() {}
-
 void TTabUnno::UnnoRefresh() {
   FillUnnoFilterGrids();
   ngUnnoFill();
@@ -589,7 +587,6 @@ void TTabUnno::UnnoProfToPlotter() {
   U.CopyUParFull(quantity, y);
   PLOTTER->SyncCurArrPlot();
   PLOTTER->NewGraph(x, y, 1, 1, "", title, quantity, "l A", "", "A");
-  if (TArrPlot* a = PLOTTER->ArrPlot()) (void)a;
   PLOTTER->PlayOnce();
 }
 

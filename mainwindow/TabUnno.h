@@ -25,7 +25,6 @@ class TTabUnno : public TFormTab<TabUnnoForm>, public TUnnoTabLink {
   void RegisterHandlers(platform::THandlerRegistry& H) override;
   TPageInput Input() override { return UnnoPageInput(*this); }
   void Show() override { TabUnnoShow(); }
-  void Hide() override;
 
   void TabUnnoShow();
   void ngUnnoFill();
