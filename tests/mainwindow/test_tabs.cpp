@@ -13,7 +13,6 @@
 #include "foundation/cvLit.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/Program.h"
-#include "mainwindow/TabDB.h"
 #include "mainwindow/TabStandIns.h"
 #include "mainwindow/support/ProgramEnv.h"
 #include "linedata/cvDM.h"
@@ -107,9 +106,8 @@ TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
         << page;
 }
 
-// The GIF sheet shows its notice and no stray cursor label, also after a press on the form; the
-// Data tab's list names the picked table in a notice, since its grid is not built yet.
-TEST_F(ProgramTest, GIFSheetHasNoStrayLabelAndAPickedTableGetsANotice) {
+// The GIF sheet shows its notice and no stray cursor label, also after a press on the form.
+TEST_F(ProgramTest, GIFSheetHasNoStrayLabel) {
   Corvesta->ShowPage("TabGIF");
   QApplication::processEvents();
   TTabGIF& G = Corvesta->GIFTab();
@@ -122,18 +120,6 @@ TEST_F(ProgramTest, GIFSheetHasNoStrayLabelAndAPickedTableGetsANotice) {
     }
   }
 
-  Corvesta->ShowPage("TabDB");
-  QApplication::processEvents();
-  TTabDB& D = Corvesta->DBTab();
-  ASSERT_TRUE(D.lbDBNotice->isVisible());
-  EXPECT_EQ(D.lbDBNotice->Caption(), "Просмотр таблицы - функция пока недоступна"_cp);
-  ASSERT_GT(D.ListDB->ItemCount(), 2);
-  // picked by the user (the combo's activation)
-  D.ListDB->setCurrentIndex(2);
-  emit D.ListDB->activated(2);
-  QApplication::processEvents();
-  EXPECT_EQ(D.lbDBNotice->Caption(),
-            "Просмотр таблицы "_cp + D.ListDB->Item(2) + " - функция пока недоступна"_cp);
   EXPECT_TRUE(boxes->Shown().empty()) << AllBoxes(*boxes);
 }
 
