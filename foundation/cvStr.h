@@ -44,6 +44,11 @@ double ValRealPlainCode(const std::string& S, int32_t& Code);
 // before it (the program's exponent without a letter, as ValReal reads it).
 std::string ExpLetterFix(const std::string& S);
 
+// The integer part of the number a text starts with (after blanks; digits, an optional sign):
+// false when it does not start so. A cheap test of whether a value is far from a bound before
+// the whole number is read.
+bool LeadingIntPart(std::string_view S, int64_t& Int);
+
 // ---- real formatters ----
 std::string ShortSt(int N, double x);
 std::string SigSt(int N, double x);

@@ -796,3 +796,16 @@ std::string IntBin(uint32_t V) {
   return ByteBin(static_cast<uint8_t>(V >> 24)) + " " + ByteBin(static_cast<uint8_t>(V >> 16)) +
          " " + ByteBin(static_cast<uint8_t>(V >> 8)) + " " + ByteBin(static_cast<uint8_t>(V));
 }
+
+bool LeadingIntPart(std::string_view S, int64_t& Int) {
+  size_t i = 0;
+  while (i < S.size() && (S[i] == ' ' || S[i] == '\t')) ++i;
+  bool neg = false;
+  if (i < S.size() && (S[i] == '-' || S[i] == '+')) neg = S[i++] == '-';
+  const size_t b = i;
+  int64_t v = 0;
+  while (i < S.size() && S[i] >= '0' && S[i] <= '9' && i - b < 17) v = v * 10 + (S[i++] - '0');
+  if (i == b) return false;
+  Int = neg ? -v : v;
+  return true;
+}

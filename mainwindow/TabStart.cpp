@@ -3,22 +3,33 @@
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/TabProj.h"
 
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <filesystem>
 
 #include "foundation/cvJob.h"
 #include "platform/FileErr.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
+#include "foundation/cvStr.h"
 #include "app/cvEd.h"
 #include "linedata/cvAtLevels.h"
 #include "linedata/cvCleanups.h"
 #include "linedata/cvDM.h"
+#include "linedata/cvKurDamping.h"
 #include "linedata/cvKurImport.h"
+#include "linedata/cvLIDA.h"
 #include "linedata/cvLineImport.h"
 #include "linedata/cvLDServices.h"
 #include "app/AppLinks.h"
 #include "synthesis/drivers/cvProjRuns.h"
 #include "synthesis/profiles/cvLUnno.h"
+#include "synthesis/profiles/cvUnno.h"
+#include "app/cvApp.h"
+#include "foundation/cvStrList.h"
+#include "mainwindow/PictPlotter.h"
+#include "models/variator/cvVariContext.h"
+#include "plotting/cvPLOT.h"
 
 void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   TCorvestaTab::RegisterHandlers(H);
@@ -28,6 +39,15 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, Button8Click);
   CV_HANDLER(H, btClearKurLinesClick);
   CV_HANDLER(H, btCalcD0KurLinesClick);
+  CV_HANDLER(H, btLoadKurucz_g46NClick);
+  CV_HANDLER(H, cbAtlasKindChange);
+  CV_HANDLER(H, cbCTetaChange);
+  CV_HANDLER(H, cbObsCaseChange);
+  CV_HANDLER(H, cbAtlasLamsChange);
+  CV_HANDLER(H, edAtlasLineChange);
+  CV_HANDLER(H, btCancelWdLClick);
+  CV_HANDLER(H, btLoadUNClick);
+  CV_HANDLER(H, btPrintSpectrClick);
   CV_HANDLER(H, btDelHFSClick);
   CV_HANDLER(H, btDelDummyClick);
   CV_HANDLER(H, btDelHeavyClick);
@@ -40,8 +60,33 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
 
 TTabStart::~TTabStart() { LineData().LambFields = {}; }
 
+namespace {
+// The sheet's rows move into a scrolling page, so that the window keeps its smallest height.
+void ScrollRows(QWidget* Sheet) {
+  QLayout* old = Sheet ? Sheet->layout() : nullptr;
+  if (!old) return;
+  auto* page = new QWidget;
+  page->setObjectName(Sheet->objectName() + "Rows");
+  auto* rows = new QVBoxLayout;
+  rows->setContentsMargins(old->contentsMargins());
+  rows->setSpacing(old->spacing());
+  while (QLayoutItem* it = old->takeAt(0)) rows->addItem(it);
+  page->setLayout(rows);  // takes the rows' widgets
+  delete old;
+  auto* scroll = new QScrollArea;
+  scroll->setObjectName(Sheet->objectName() + "Scroll");
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(page);
+  auto* lay = new QVBoxLayout(Sheet);
+  lay->setContentsMargins(0, 0, 0, 0);
+  lay->addWidget(scroll);
+}
+}  // namespace
+
 void TTabStart::BuildForm(QWidget* F, platform::TFormRegistry& R) {
   TFormTab::BuildForm(F, R);
+  ScrollRows(Sheet());
   InstallLambFields();
 }
 
@@ -200,5 +245,205 @@ void TTabStart::btLoadAtLevelsClick(TSender) {
       [list, r](TJob& J) {
         if (J.State() == TJobState::Done && !r->Title.empty() && EdAssigned(Ed))
           Ed->EdLoadSL(r->Title, list.get());
+      });
+}
+
+void TTabStart::btLoadKurucz_g46NClick(TSender) {
+  auto job = std::make_shared<TJob>("Load Kurucz g4,g6,gNat");
+  auto result = std::make_shared<TKurDampingResult>();
+  const std::string folder = KuruczDir();
+  Shell.StartDBJob(
+      job, [result, folder](TJob& J, TDM& D) { LoadKuruczDamping(J, D, folder, *result); },
+      [result](TJob& J) {
+        if (J.State() == TJobState::Done)
+          ldlinks::Progress("Kurucz g4,g6,gNat: "_cp + IntStr(result->Found) + " из "_cp +
+                   IntStr(result->Records) + " линий"_cp);
+      });
+}
+
+// ---- the solar-atlas group ----
+
+TAtlasForm TTabStart::AtlasFormFromControls() const {
+  TAtlasForm f;
+  f.Kind = cbAtlasKind->Text();
+  f.Line = edAtlasLine->Text();
+  f.Lams = cbAtlasLams->Text();
+  f.LamsItems = cbAtlasLams->Items();
+  f.FNamTpl = edFNamTpl->Text();
+  f.ColLam = edColLam->Text();
+  f.ColRI = edColRI->Text();
+  f.ColCorrect = edColCorrect->Text();
+  f.DLam = edDLam->Text();
+  f.CTeta = cbCTeta->Text();
+  f.CTetaItems = cbCTeta->Items();
+  f.Path = edAtlasPath->Text();
+  f.Quest = edObsLoadQUEST->Text();
+  f.NSkip = edAtlasNSkip->Text();
+  f.WmDLam = edWmDLam->Text();
+  f.WpDLam = edWpDLam->Text();
+  f.ObsCase = cbObsCase->Text();
+  f.ObsCaseVisible = !cbObsCase->isHidden();
+  f.ObsCaseName = edObsCaseName->Text();
+  f.NjuStep = edNjuStep->Text();
+  f.LambdaNju = cbLambdaNju->Text();
+  f.KLamNjuIndex = cbKLamNju->ItemIndex();
+  f.KLamNju = edKLamNju->Text();
+  f.UsenAir = cbUsenAir->Checked();
+  return f;
+}
+
+void TTabStart::AtlasFormToControls(const TAtlasForm& F) {
+  auto setEdit = [](platform::TEdit* E, const std::string& T) {
+    if (E->Text() != T) E->SetText(T);
+  };
+  edAtlasLine->blockSignals(true);
+  setEdit(edAtlasLine, F.Line);
+  edAtlasLine->blockSignals(false);
+  if (cbAtlasLams->Items() != F.LamsItems) {
+    const std::string t = cbAtlasLams->Text();
+    cbAtlasLams->ClearItems();
+    for (const std::string& i : F.LamsItems) cbAtlasLams->AddItem(i);
+    cbAtlasLams->SetText(t);
+  }
+  if (cbAtlasLams->Text() != F.Lams) cbAtlasLams->SetText(F.Lams);
+  setEdit(edFNamTpl, F.FNamTpl);
+  setEdit(edColLam, F.ColLam);
+  setEdit(edColRI, F.ColRI);
+  setEdit(edColCorrect, F.ColCorrect);
+  setEdit(edDLam, F.DLam);
+  if (cbCTeta->Items() != F.CTetaItems) {
+    cbCTeta->ClearItems();
+    for (const std::string& i : F.CTetaItems) cbCTeta->AddItem(i);
+  }
+  if (cbCTeta->Text() != F.CTeta) cbCTeta->SetText(F.CTeta);
+  setEdit(edAtlasPath, F.Path);
+  setEdit(edObsLoadQUEST, F.Quest);
+  setEdit(edAtlasNSkip, F.NSkip);
+  setEdit(edWmDLam, F.WmDLam);
+  setEdit(edWpDLam, F.WpDLam);
+  cbObsCase->setVisible(F.ObsCaseVisible);
+  setEdit(edObsCaseName, F.ObsCaseName);
+  setEdit(edNjuStep, F.NjuStep);
+  cbLambdaNju->SetText(F.LambdaNju);
+  cbKLamNju->SetItemIndex(F.KLamNjuIndex);
+  setEdit(edKLamNju, F.KLamNju);
+  cbUsenAir->SetChecked(F.UsenAir);
+}
+
+void TTabStart::Show() {
+  if (!shown_) {
+    shown_ = true;
+    TAtlasForm f = AtlasFormFromControls();
+    AtlasKindChange(f);
+    AtlasFormToControls(f);
+  }
+  if (!TrimCtl(edAtlasLine->Text()).empty())
+    edAtlasLineChange({});
+  else
+    cbAtlasLamsChange({});
+}
+
+void TTabStart::cbAtlasKindChange(TSender) {
+  TAtlasForm f = AtlasFormFromControls();
+  AtlasKindChange(f);
+  AtlasFormToControls(f);
+}
+
+void TTabStart::cbCTetaChange(TSender) {
+  TAtlasForm f = AtlasFormFromControls();
+  AtlasCTetaChange(f);
+  AtlasFormToControls(f);
+}
+
+void TTabStart::cbObsCaseChange(TSender) {
+  TAtlasForm f = AtlasFormFromControls();
+  AtlasObsCaseChange(f);
+  AtlasFormToControls(f);
+}
+
+void TTabStart::cbAtlasLamsChange(TSender) {
+  TAtlasForm f = AtlasFormFromControls();
+  AtlasLamsChange(f);
+  AtlasFormToControls(f);
+}
+
+void TTabStart::edAtlasLineChange(TSender) {
+  const std::string id = TrimCtl(edAtlasLine->Text());
+  if (id.empty() || !DM || !DM->Connected()) return;
+  TcvTable& lines = DM->ADOLines_;
+  lines.Close();
+  lines.Open();
+  if (!lines.Locate("LIN6", TextValue(id))) return;
+  TAtlasForm f = AtlasFormFromControls();
+  EnsureAtlasVariator(f.Quest, AtlasLoadStep);
+  double lam = 0;
+  if (!AtlasLoadLine(id, lam)) return;
+  AtlasSetSpotCaseByLam(f, lam);
+  AtlasFormToControls(f);
+}
+
+void TTabStart::btCancelWdLClick(TSender) {
+  edWmDLam->SetText("0");
+  edWpDLam->SetText("0");
+}
+
+namespace {
+void FocusAtlasField(TTabStart& T, const std::string& Name) {
+  if (Name.empty()) return;
+  if (QWidget* w = T.Sheet()->findChild<QWidget*>(QString::fromStdString(Name))) w->setFocus();
+}
+}  // namespace
+
+void TTabStart::btLoadUNClick(TSender) {
+  ++AtlasLoadStep;
+  TAtlasForm f = AtlasFormFromControls();
+  auto plan = std::make_shared<TAtlasPlan>();
+  if (!AtlasPrepare(f, App->sRoot, *plan)) {
+    FocusAtlasField(*this, f.Focus);
+    return;
+  }
+  AtlasFormToControls(f);
+  auto data = std::make_shared<TAtlasData>();
+  auto job = std::make_shared<TJob>("Атлас "_cp + plan->Line);
+  const int32_t step = AtlasLoadStep;
+  const std::string quest = f.Quest;
+  Jobs.Start(
+      job,
+      [plan, data](TJob& J) {
+        if (!AtlasRead(&J, *plan, *data) && !J.Cancelled()) J.Fail("Атлас не загружен"_cp);
+      },
+      [this, plan, data, step, quest](TJob& J) {
+        if (J.State() != TJobState::Done || !LUNNO) return;
+        std::vector<std::unique_ptr<TUNNO>> made = AtlasMake(*plan, *data, step, quest);
+        TUNNO* last = nullptr;
+        for (auto& u : made) last = LUNNO->Add(std::move(u));
+        ldlinks::Progress("Атлас: профилей "_cp + IntStr(static_cast<int32_t>(made.size())) + " (" +
+                 plan->Line + ")");
+        if (!plan->AllCos && last && PrepPictPlotter()) {
+          TARe x, y;
+          last->GetFullLam(x);
+          last->CopyUParFull("RI", y);
+          PLOTTER->NewGraph(x, y, 1, 1, "-.K", plan->Line, "LAMB", "RI", "A", "");
+          PLOTTER->PlayOnce();
+        }
+      });
+}
+
+void TTabStart::btPrintSpectrClick(TSender) {
+  TAtlasForm f = AtlasFormFromControls();
+  auto plan = std::make_shared<TAtlasPlan>();
+  if (!AtlasCheckFields(f, App->sRoot, AtlasLoadLine, *plan)) {
+    FocusAtlasField(*this, f.Focus);
+    return;
+  }
+  auto lines = std::make_shared<std::vector<std::string>>();
+  auto job = std::make_shared<TJob>("AtlasFragment");
+  Jobs.Start(
+      job, [plan, lines](TJob& J) { AtlasDump(&J, *plan, *lines); },
+      [lines](TJob& J) {
+        if (J.State() != TJobState::Done || !EdAssigned(Ed)) return;
+        TStringList sl;
+        for (const std::string& l : *lines) sl.Add(l);
+        Ed->EdLoadSL("AtlasFragment", &sl);
       });
 }

@@ -13,6 +13,7 @@
 #include "Corvesta/TabStartForm.h"
 #include "app/qt/QtJobRunner.h"
 #include "mainwindow/CorvestaTab.h"
+#include "synthesis/profiles/cvAtlas.h"
 
 class TJob;
 class TDM;
@@ -39,10 +40,34 @@ class TTabStart : public TFormTab<TabStartForm> {
   void btLoadVALDClick(TSender E);
   void btZeeStructClick(TSender E);
   void btLoadAtLevelsClick(TSender E);
+  // Rad, Stark, Waals of every line of Lines_ from the Kurucz band files, as a job.
+  void btLoadKurucz_g46NClick(TSender E);
+  // ---- the solar-atlas group ----
+  // The first show presets the atlas kind; every show refreshes the atlas line.
+  void Show() override;
+  void cbAtlasKindChange(TSender E);
+  void cbCTetaChange(TSender E);
+  void cbObsCaseChange(TSender E);
+  void cbAtlasLamsChange(TSender E);
+  void edAtlasLineChange(TSender E);
+  void btCancelWdLClick(TSender E);
+  // A window of the atlas loaded as observed profiles: the file read by a job, then the atlas
+  // keys and the profiles added (a cancel adds nothing and leaves the variator as it was).
+  void btLoadUNClick(TSender E);
+  // The window's lines into the editor ("AtlasFragment"), the variator untouched.
+  void btPrintSpectrClick(TSender E);
+  TAtlasForm AtlasFormFromControls() const;
+  void AtlasFormToControls(const TAtlasForm& F);
+  // The step of the atlas quest: every "Load" opens the next.
+  int32_t AtlasLoadStep = 0;
+
   // The line-data layer reads the wavelength range from edLamb1 / edLamb2.
   void InstallLambFields();
 
   // Runs a clean-up of the range as a job (the question before deleting answered in a box).
   void RunCleanup(const std::string& Name,
                   std::function<bool(TJob&, TDM&, const std::string&, const std::string&)> Work);
+
+ private:
+  bool shown_ = false;
 };

@@ -1,0 +1,116 @@
+// The Start tab's solar-atlas group and its Kurucz damping button as a user meets them: kind CLV,
+// all ten cosines of FE6302 loaded as observed profiles (listed by the Unno tab), one cosine
+// drawn as a curve, the window's lines dumped into the editor; "Load Kurucz g4,g6,gNat" gives
+// the Fe I pair its damping constants from the bundled list.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "app/AppLinks.h"
+#include "app/cvApp.h"
+#include "foundation/cvLit.h"
+#include "linedata/cvDM.h"
+#include "mainwindow/Corvesta.h"
+#include "mainwindow/TabEd.h"
+#include "mainwindow/TabStart.h"
+#include "mainwindow/TabUnno.h"
+#include "mainwindow/support/ProgramEnv.h"
+#include "plotting/cvPLOT.h"
+#include "support/TestSupport.h"
+#include "synthesis/profiles/cvLUnno.h"
+#include "synthesis/profiles/cvUnno.h"
+
+namespace {
+
+using mwtest::AllBoxes;
+using mwtest::ProgramTest;
+
+void WriteClv() {
+  const std::string dir = App->sRoot + "ATLAS/2017_Dorvell";
+  testsupport::RunShell("mkdir -p '" + dir + "'");
+  std::string s = "synthetic\nclv\nlambda I r\n";
+  char b[256];
+  for (int i = 0; i <= 300; ++i) {
+    const double l = 6300.5 + 0.01 * i;
+    std::snprintf(b, sizeof b, "%.2f %.5f", l, 1 - 0.5 * std::exp(-std::pow((l - 6302.5) / 0.05, 2)));
+    s += b;
+    for (int c = 1; c <= 9; ++c) {
+      std::snprintf(b, sizeof b, " %.1f", c / 10.0);
+      s += b;
+    }
+    s += "\n";
+  }
+  testsupport::WriteFile(dir + "/clv-ss3-v1.txt", s);
+}
+
+TEST_F(ProgramTest, AtlasWindowsAsObservedProfiles) {
+  ASSERT_TRUE(DMReady());
+  WriteClv();
+  Corvesta->resize(1400, 1000);
+  Corvesta->ShowPage("TabStart");
+  QApplication::processEvents();
+  TTabStart& S = Corvesta->StartTab();
+  EXPECT_EQ(S.edObsLoadQUEST->Text(), "CLV");  // the first show presets the kind CLV
+  S.cbCTeta->SetText("0.1-1");
+  S.edAtlasLine->SetText("FE6302");
+  QApplication::processEvents();
+  const int before = LUNNO->Count();
+  S.btLoadUN->click();
+  S.Jobs.Wait();
+  QApplication::processEvents();
+  ASSERT_EQ(LUNNO->Count(), before + 10) << AllBoxes(*boxes);
+  for (int i = 0; i < 10; ++i) {
+    const TUNNO& u = *LUNNO->Items(before + i);
+    EXPECT_EQ(u.QuestIQStr(), "CLV.1");
+    EXPECT_NEAR(u.MJU, 1 - 0.1 * i, 1e-12);
+    EXPECT_EQ(u.KRef, 1);
+  }
+  Corvesta->ShowPage("TabUnno");
+  QApplication::processEvents();
+  EXPECT_GE(Corvesta->UnnoTab().ngUnno->RowCount(), 10);
+
+  // one cosine: one profile and its curve in the picture window
+  Corvesta->ShowPage("TabStart");
+  S.cbCTeta->SetText("0.4");
+  emit S.cbCTeta->activated(0);
+  QApplication::processEvents();
+  EXPECT_EQ(S.edColCorrect->Text(), "6");
+  S.btLoadUN->click();
+  S.Jobs.Wait();
+  QApplication::processEvents();
+  ASSERT_EQ(LUNNO->Count(), before + 11) << AllBoxes(*boxes);
+  EXPECT_EQ(LUNNO->Items(before + 10)->QuestIQStr(), "CLV.2");
+  ASSERT_NE(PLOTTER, nullptr);
+  EXPECT_GT(PLOTTER->FindPicByTitle("FE6302"), 0);
+
+  // "P": the window's lines into the editor, no profile added
+  S.btPrintSpectr->click();
+  S.Jobs.Wait();
+  QApplication::processEvents();
+  EXPECT_EQ(LUNNO->Count(), before + 11);
+  const std::vector<std::string> ed = Corvesta->EdTab().MemoEd->Lines();
+  ASSERT_FALSE(ed.empty());
+  EXPECT_EQ(ed[0].rfind("файл=<"_cp, 0), 0u) << ed[0];
+  EXPECT_TRUE(boxes->Shown().empty()) << AllBoxes(*boxes);
+}
+
+TEST_F(ProgramTest, KuruczDampingOfTheFePair) {
+  ASSERT_TRUE(DMReady());
+  DM->ADOConnection.Exec("UPDATE Lines_ SET Rad = NULL, Stark = NULL, Waals = NULL");
+  Corvesta->ShowPage("TabStart");
+  TTabStart& S = Corvesta->StartTab();
+  S.btLoadKurucz_g46N->click();
+  S.Jobs.Wait();
+  QApplication::processEvents();
+  TcvTable t(&DM->ADOConnection, "Lines_");
+  t.Open();
+  ASSERT_TRUE(t.Locate("LIN6", TextValue("FE6302")));
+  EXPECT_DOUBLE_EQ(t.FieldByName("Rad").AsFloat(), 7.93);
+  EXPECT_DOUBLE_EQ(t.FieldByName("Stark").AsFloat(), -5.43);
+  EXPECT_DOUBLE_EQ(t.FieldByName("Waals").AsFloat(), -7.59);
+}
+
+}  // namespace
