@@ -343,7 +343,10 @@ double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
   thread_local std::vector<double> R, Work;
   R.resize(static_cast<size_t>(S.N) + 1);
   Work.resize(static_cast<size_t>(S.N));
-  S.Smooth(I.data(), R.data(), Work.data());
+  if (S.HeadOf(I.data()))
+    S.SmoothHead(I.data(), R.data(), Work.data());
+  else
+    S.Smooth(I.data(), R.data(), Work.data());
   int32_t k = 1;
   for (int32_t i = 2; i <= S.N; ++i)
     if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;
