@@ -449,7 +449,8 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
     for (int32_t i = 0; i < n && ok; ++i) {
       const double own = full[static_cast<size_t>(i) * n + i];
       double tail = 0;
-      for (int32_t j = i + r + 1; j < n; ++j) tail = std::max(tail, full[static_cast<size_t>(i) * n + j]);
+      for (int32_t j = i + r + 1; j < n; ++j)
+        tail = std::max(tail, full[static_cast<size_t>(i) * n + j]);
       if (tail == 0) continue;
       if (!(own > 0)) {
         ok = false;
