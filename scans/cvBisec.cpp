@@ -14,16 +14,10 @@ namespace {
 
 // Work lists of the running thread, grown when a window needs more and never shrunk.
 struct TBisecWork {
-  TARe XP, YP;           // one band's point list
-  TARe V;                // turning values
-  TAIn VI, Idx;          // turning values of a raw profile, their indices
-  void Room(int32_t n) {
-    const size_t need = static_cast<size_t>(std::max(n, 0)) + 4;
-    if (XP.size() < need) {
-      XP.resize(need);
-      YP.resize(need);
-    }
-  }
+  int32_t Places = 0;  // of one band's point list (a band takes at most Places - 1 points)
+  TARe V;              // turning values
+  TAIn VI, Idx;        // turning values of a raw profile, their indices
+  void Room(int32_t n) { Places = std::max(Places, std::max(n, 0) + 4); }
 };
 thread_local TBisecWork tWork;
 
@@ -39,6 +33,22 @@ int32_t ThinnedCount(TARe& V, TAIn& Idx, double Fraction) {
     TurnPointsThin(V, Idx, Fraction * (mx - mn));
   }
   return NOf(V);
+}
+
+// The wing points of one band as LeWiPointsI/R (Dir +1) and RiWiPointsI/R (Dir -1) collect them
+// into lists of Room places, each handed to Add(x, y) instead (N counts them as the lists do).
+template <class P, class F>
+inline void WalkPoints(const P& p, int32_t Dir, int32_t& N, int32_t& K, int32_t KEnd, double L1,
+                       double L2, int32_t Room, F Add) {
+  const int32_t len = p.Len();
+  if (K < 1 || K > len) return;
+  if (p.Val(K) == L1) K += Dir;
+  while (K >= 1 && K <= len && p.Val(K) > L2 && (Dir > 0 ? K < KEnd : K > KEnd)) {
+    if (N + 1 > Room) break;
+    ++N;
+    Add(p.Pos(K), p.Val(K));
+    K += Dir;
+  }
 }
 
 // The two kinds of profile behind one bisector procedure.
@@ -61,16 +71,13 @@ struct TRealProf {
   double Right(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
     return ipolRiWi(i1, i2, K, X, Y, Lev);
   }
-  void LePoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
-                double L2) const {
-    LeWiPointsR(XO, YO, X, Y, N, K, KEnd, L1, L2);
-  }
-  void RiPoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
-                double L2) const {
-    RiWiPointsR(XO, YO, X, Y, N, K, KEnd, L1, L2);
-  }
   double LowLeft(int32_t K, double Lev) const { return RiPoLeWi_R(K, X, Y, Lev); }
   double LowRight(int32_t K, double Lev) const { return LePoRiWi(K, X, Y, Lev); }
+  template <class F>
+  void Points(int32_t Dir, int32_t& N, int32_t& K, int32_t KEnd, double L1, double L2,
+              int32_t Room, F Add) const {
+    WalkPoints(*this, Dir, N, K, KEnd, L1, L2, Room, Add);
+  }
 };
 
 struct TRawProf {
@@ -94,16 +101,13 @@ struct TRawProf {
   double Right(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
     return ipolRiWi(i1, i2, K, A, Lev);
   }
-  void LePoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
-                double L2) const {
-    LeWiPointsI(XO, YO, A, N, K, KEnd, L1, L2);
-  }
-  void RiPoints(TARe& XO, TARe& YO, int32_t& N, int32_t& K, int32_t KEnd, double L1,
-                double L2) const {
-    RiWiPointsI(XO, YO, A, N, K, KEnd, L1, L2);
-  }
   double LowLeft(int32_t K, double Lev) const { return RiPoLeWi_I(K, A, Lev); }
   double LowRight(int32_t K, double Lev) const { return LePoRiWi(K, A, Lev); }
+  template <class F>
+  void Points(int32_t Dir, int32_t& N, int32_t& K, int32_t KEnd, double L1, double L2,
+              int32_t Room, F Add) const {
+    WalkPoints(*this, Dir, N, K, KEnd, L1, L2, Room, Add);
+  }
 };
 
 constexpr int32_t kSlot9[10] = {0, 1, 3, 5, 7, 9, 2, 4, 6, 8};
@@ -113,8 +117,8 @@ constexpr int32_t kSlot9[10] = {0, 1, 3, 5, 7, 9, 2, 4, 6, 8};
 template <class P>
 bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, double C, double s,
               bool Slotted, TBand9& Out) {
-  TARe& XP = tWork.XP;
-  TARe& YP = tWork.YP;
+  // a band's points beyond its list's places (none for a window Room was given) are left out
+  const int32_t room = tWork.Places - 1;
   const int32_t edge = Side == 1 ? i1 : i2;
   double prev = p.Pos(edge);
   int32_t K = edge;
@@ -138,14 +142,16 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
         xU = prev;
       }
     }
-    // the wing points inside the band
+    // the wing points inside the band, the band's area summed as they come (the trapezoids of
+    // the point list in its order)
     int32_t N = 1;
-    XP[1] = xU;
-    YP[1] = yU;
-    if (Side == 1)
-      p.LePoints(XP, YP, N, K, iMin, yU, lo);
-    else
-      p.RiPoints(XP, YP, N, K, iMin, yU, lo);
+    double px = xU, py = yU, S = 0;
+    const auto add = [&](double x, double y) {
+      S += (y - py) * ((x - xU) + (px - xU)) / 2;
+      px = x;
+      py = y;
+    };
+    p.Points(Side == 1 ? +1 : -1, N, K, iMin, yU, lo, room, add);
     // lower crossing
     double xD = 0, yD = 0;
     if (k == 5) {
@@ -159,8 +165,7 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
       yD = lo;
     }
     ++N;
-    XP[N] = xD;
-    YP[N] = yD;
+    add(xD, yD);
     prev = xD;
     // the band's mean position
     const double D = (yD - yU) * (xD - xU);
@@ -169,9 +174,6 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
               " x2=" + N4(xD) + " y1=" + N4(yU) + " y2=" + N4(yD));
       return false;
     }
-    double S = 0;
-    for (int32_t i = 2; i <= N; ++i)
-      S += (YP[i] - YP[i - 1]) * ((XP[i] - xU) + (XP[i - 1] - xU)) / 2;
     Out[static_cast<size_t>(Slotted ? kSlot9[k] : k)] = xU + (xD - xU) * S / D;
   }
   return true;

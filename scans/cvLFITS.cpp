@@ -440,6 +440,32 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
     s->Off[static_cast<size_t>(j)] = static_cast<int32_t>(s->Col.size());
     for (int32_t i = lo; i <= hi; ++i) s->Col.push_back(full[static_cast<size_t>(i) * n + j]);
   }
+  // the shortest reach whose dropped terms stay below 1e-9 of the largest value's share in every
+  // row: 2^56 over the row's own weight (its sum is at least that weight times its value, a
+  // term below 2^-56 of it is below an eighth of the sum's last place), with a margin
+  for (int32_t r = 1; r <= 16 && W != 0; ++r) {
+    std::vector<double> ratio(static_cast<size_t>(n), 0.0);
+    bool ok = true;
+    for (int32_t i = 0; i < n && ok; ++i) {
+      const double own = full[static_cast<size_t>(i) * n + i];
+      double tail = 0;
+      for (int32_t j = i + r + 1; j < n; ++j)
+        tail = std::max(tail, full[static_cast<size_t>(i) * n + j]);
+      if (tail == 0) continue;
+      if (!(own > 0)) {
+        ok = false;
+        break;
+      }
+      ratio[static_cast<size_t>(i)] = tail / own * 0x1p56 * (1 + 1e-12);
+      ok = ratio[static_cast<size_t>(i)] <= 1e-9;
+    }
+    if (ok) {
+      s->TailR = r;
+      s->TailRatioMax = *std::max_element(ratio.begin(), ratio.end());
+      s->TailRatio = std::move(ratio);
+      break;
+    }
+  }
   return s;
 }
 
@@ -451,15 +477,20 @@ namespace {
 typedef double TV8 __attribute__((vector_size(64)));
 typedef double TV4 __attribute__((vector_size(32)));
 
+// Reach >= 0: column j adds to rows j - Reach and beyond only.
 template <class T>
 inline __attribute__((always_inline)) void SmoothColumnsBody(const TSmoothWeights& S, const T* Y,
-                                                             double* __restrict Acc) {
+                                                             double* __restrict Acc,
+                                                             int32_t Reach) {
   const int32_t n = S.N;
   for (int32_t i = 0; i < n; ++i) Acc[i] = 0;
   for (int32_t j = 0; j < n; ++j) {
-    const int32_t lo = S.Lo[static_cast<size_t>(j)], hi = S.Hi[static_cast<size_t>(j)];
+    const int32_t hi = S.Hi[static_cast<size_t>(j)];
+    const int32_t lo = Reach < 0 ? S.Lo[static_cast<size_t>(j)]
+                                 : std::max(S.Lo[static_cast<size_t>(j)], j - Reach);
     const double y = static_cast<double>(Y[j + 1]);
-    const double* __restrict w = S.Col.data() + S.Off[static_cast<size_t>(j)] - lo;
+    const double* __restrict w =
+        S.Col.data() + S.Off[static_cast<size_t>(j)] - S.Lo[static_cast<size_t>(j)];
     const TV8 y8 = {y, y, y, y, y, y, y, y};
     const TV4 y4 = {y, y, y, y};
     int32_t i = lo;
@@ -484,17 +515,17 @@ inline __attribute__((always_inline)) void SmoothColumnsBody(const TSmoothWeight
 
 // One clone set per element type (clones of a template are not portable between compilers).
 __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
-    const TSmoothWeights& S, const int32_t* Y, double* __restrict Acc) {
-  SmoothColumnsBody(S, Y, Acc);
+    const TSmoothWeights& S, const int32_t* Y, double* __restrict Acc, int32_t Reach) {
+  SmoothColumnsBody(S, Y, Acc, Reach);
 }
 __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
-    const TSmoothWeights& S, const double* Y, double* __restrict Acc) {
-  SmoothColumnsBody(S, Y, Acc);
+    const TSmoothWeights& S, const double* Y, double* __restrict Acc, int32_t Reach) {
+  SmoothColumnsBody(S, Y, Acc, Reach);
 }
 
 template <class T>
-void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, double* Work) {
-  SmoothColumns(S, Y, Work);
+void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, double* Work, int32_t Reach = -1) {
+  SmoothColumns(S, Y, Work, Reach);
   R[0] = static_cast<double>(Y[0]);
   for (int32_t i = 1; i <= S.N; ++i) {
     const double sw = S.Sums[static_cast<size_t>(i - 1)];
@@ -510,6 +541,26 @@ void TSmoothWeights::Smooth(const int32_t* Y, double* R, double* Work) const {
 
 void TSmoothWeights::Smooth(const double* Y, double* R, double* Work) const {
   SmoothRows(*this, Y, R, Work);
+}
+
+bool TSmoothWeights::HeadOf(const int32_t* Y) const {
+  if (TailR < 0 || N < 1) return false;
+  int32_t top = Y[1], bottom = Y[1];
+  for (int32_t i = 2; i <= N; ++i) {
+    top = std::max(top, Y[i]);
+    bottom = std::min(bottom, Y[i]);
+  }
+  if (bottom < 0) return false;
+  const double t = top;
+  // every row at once when the smallest value passes the largest ratio
+  if (static_cast<double>(bottom) >= TailRatioMax * t) return true;
+  for (int32_t i = 0; i < N; ++i)
+    if (!(static_cast<double>(Y[i + 1]) >= TailRatio[static_cast<size_t>(i)] * t)) return false;
+  return true;
+}
+
+void TSmoothWeights::SmoothHead(const int32_t* Y, double* R, double* Work) const {
+  SmoothRows(*this, Y, R, Work, TailR);
 }
 
 std::shared_ptr<const TSmoothWeights> TLFITS::SmoothWeights() {

@@ -64,6 +64,16 @@ struct TSmoothWeights {
   // R[1..N] from Y[1..N] (R[0] = Y[0]); Work holds N doubles. Int and real profiles alike.
   void Smooth(const int32_t* Y, double* R, double* Work) const;
   void Smooth(const double* Y, double* R, double* Work) const;
+  // The rows' sums without the terms of columns beyond row + TailR (-1: no such reach): each
+  // such term is below an eighth of the last place of its row's sum when every Y[i + 1] >= 0
+  // and Y[i + 1] >= TailRatio[i] * max Y, so the sum is Smooth's to the bit (the terms come in
+  // column order after that row's own one, which alone bounds the sum from below).
+  int32_t TailR = -1;
+  std::vector<double> TailRatio;  // by row
+  double TailRatioMax = 0;
+  // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them.
+  bool HeadOf(const int32_t* Y) const;
+  void SmoothHead(const int32_t* Y, double* R, double* Work) const;
 };
 
 // The map slots (TScanMapSlots) name the maps the scan's map calculations fill and read.

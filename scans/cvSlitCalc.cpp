@@ -343,7 +343,10 @@ double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
   thread_local std::vector<double> R, Work;
   R.resize(static_cast<size_t>(S.N) + 1);
   Work.resize(static_cast<size_t>(S.N));
-  S.Smooth(I.data(), R.data(), Work.data());
+  if (S.HeadOf(I.data()))
+    S.SmoothHead(I.data(), R.data(), Work.data());
+  else
+    S.Smooth(I.data(), R.data(), Work.data());
   int32_t k = 1;
   for (int32_t i = 2; i <= S.N; ++i)
     if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;
@@ -1291,6 +1294,40 @@ TFITS::TEqwSetup TFITS::EqwSetup() {
   return s;
 }
 
+namespace {
+
+// P = I / Norm, Vn = V / Norm, Ap = 1 - (P + Vn), Am = 1 - (P - Vn) over N pixels, four at a time
+// (each lane the same operations as the plain loop, so the same bits).
+typedef double TD4 __attribute__((vector_size(32)));
+typedef int32_t TI4 __attribute__((vector_size(16)));
+
+__attribute__((target_clones("avx2", "default"))) void Normalised(
+    const int32_t* I, const int32_t* V, int32_t N, double Norm, double* __restrict P,
+    double* __restrict Vn, double* __restrict Ap, double* __restrict Am) {
+  int32_t j = 0;
+  const TD4 n4 = {Norm, Norm, Norm, Norm}, one = {1, 1, 1, 1};
+  for (; j + 4 <= N; j += 4) {
+    TI4 i4, v4;
+    __builtin_memcpy(&i4, I + j, sizeof i4);
+    __builtin_memcpy(&v4, V + j, sizeof v4);
+    const TD4 p = __builtin_convertvector(i4, TD4) / n4;
+    const TD4 v = __builtin_convertvector(v4, TD4) / n4;
+    const TD4 ap = one - (p + v), am = one - (p - v);
+    __builtin_memcpy(P + j, &p, sizeof p);
+    __builtin_memcpy(Vn + j, &v, sizeof v);
+    __builtin_memcpy(Ap + j, &ap, sizeof ap);
+    __builtin_memcpy(Am + j, &am, sizeof am);
+  }
+  for (; j < N; ++j) {
+    P[j] = I[j] / Norm;
+    Vn[j] = V[j] / Norm;
+    Ap[j] = 1 - (P[j] + Vn[j]);
+    Am[j] = 1 - (P[j] - Vn[j]);
+  }
+}
+
+}  // namespace
+
 void TFITS::EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V) {
   thread_local TARe P, Vn, Ap, Am;
   const size_t len = static_cast<size_t>(nLam) + 1;
@@ -1301,12 +1338,8 @@ void TFITS::EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V) {
     a->resize(len);
     (*a)[0] = 0;
   }
-  for (int32_t j = 1; j <= nLam; ++j) {
-    P[j] = I[j] / norm;
-    Vn[j] = V[j] / norm;
-    Ap[j] = 1 - (P[j] + Vn[j]);
-    Am[j] = 1 - (P[j] - Vn[j]);
-  }
+  Normalised(I.data() + 1, V.data() + 1, nLam, norm, P.data() + 1, Vn.data() + 1, Ap.data() + 1,
+             Am.data() + 1);
   const double top = nLam;
   const double gr[3] = {0, Full(AGRC1, nY) ? AGRC1[y] : 0, Full(AGRC2, nY) ? AGRC2[y] : 0};
   const double ws[3] = {0, S.W1, S.W2};

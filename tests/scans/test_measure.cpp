@@ -698,6 +698,57 @@ TEST(SlitMeasure, CachedSmoothingIsTheSmoothingRoutineBitForBit) {
   }
 }
 
+// The short sums (no terms of the far columns after a row's own) against the whole smoothing, on
+// every row: line profiles on a flat continuum, noise, a pixel of 3 beside values near 2^31 (the
+// dropped terms at their largest against the row's sum), and the profiles they must not serve.
+TEST(SlitMeasure, ShortSmoothingSumsAreTheWholeOnesBitForBit) {
+  std::vector<TPix> pix(1);
+  TLFITS scan;
+  TFITS f;
+  MakeSlit(scan, f, pix);
+  uint32_t seed = 99;
+  auto rnd = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<double>(seed >> 8) / 16777216.0;
+  };
+  const int32_t n = NOf(scan.Refs.ALam);
+  ASSERT_EQ(n, 112);
+  int64_t served = 0;
+  for (double w : {1.0, 5.0, 20.0, 35.0, 60.0}) {
+    const auto S = TSmoothWeights::Make(scan.Refs.ALam, w / 1000);
+    if (w == 20.0) {
+      EXPECT_GE(S->TailR, 1);  // the scans' own width takes them
+    }
+    std::vector<double> a(static_cast<size_t>(n) + 1), b(a), work(static_cast<size_t>(n));
+    for (int k = 0; k < 400; ++k) {
+      std::vector<int32_t> y(static_cast<size_t>(n) + 1, 0);
+      const double ic = 15000 + 15000 * rnd(), c1 = 20 + 20 * rnd(), c2 = 66 + 20 * rnd();
+      for (int32_t i = 1; i <= n; ++i) {
+        double v = ic * (1 - 0.7 * std::exp(-std::pow((i - c1) / 4.1, 2)) -
+                         0.6 * std::exp(-std::pow((i - c2) / 3.3, 2)));
+        if (k % 3 == 1) v += 300 * (rnd() - 0.5);
+        y[static_cast<size_t>(i)] = static_cast<int32_t>(std::lround(v));
+      }
+      if (k % 5 == 2) {  // the far terms at their largest against a small row
+        for (int32_t i = 1; i <= n; ++i) y[static_cast<size_t>(i)] = 2000000000 - i;
+        y[static_cast<size_t>(1 + k % n)] = 3;
+      }
+      const bool zero = k % 7 == 3, negative = k % 11 == 4;
+      const int32_t zeroAt = 1 + (k * 13) % n;  // a row with far terms refuses it
+      if (zero) y[static_cast<size_t>(zeroAt)] = 0;
+      if (negative) y[static_cast<size_t>(1 + (k * 17) % n)] = -5;
+      if (!S->HeadOf(y.data())) continue;
+      EXPECT_FALSE(negative);
+      EXPECT_FALSE(zero && S->TailRatio[static_cast<size_t>(zeroAt - 1)] > 0);
+      ++served;
+      S->Smooth(y.data(), a.data(), work.data());
+      S->SmoothHead(y.data(), b.data(), work.data());
+      ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0) << w << " " << k;
+    }
+  }
+  EXPECT_GT(served, 400);
+}
+
 TEST(SlitMeasure, LoadersReadTheScansMaps) {
   TQuiet quiet;
   ResetScanServices();
