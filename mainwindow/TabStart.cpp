@@ -19,6 +19,9 @@
 #include "linedata/cvKurDamping.h"
 #include "linedata/cvKurImport.h"
 #include "linedata/cvLIDA.h"
+#include "linedata/cvLLIDA.h"
+#include "models/vectors/cvCalcContext.h"
+#include "models/vectors/cvCont.h"
 #include "linedata/cvLineImport.h"
 #include "linedata/cvLDServices.h"
 #include "app/AppLinks.h"
@@ -40,6 +43,8 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btClearKurLinesClick);
   CV_HANDLER(H, btCalcD0KurLinesClick);
   CV_HANDLER(H, btLoadKurucz_g46NClick);
+  CV_HANDLER(H, btRepLLIDAClick);
+  CV_HANDLER(H, btClearLLIDAClick);
   CV_HANDLER(H, cbAtlasKindChange);
   CV_HANDLER(H, cbCTetaChange);
   CV_HANDLER(H, cbObsCaseChange);
@@ -446,4 +451,17 @@ void TTabStart::btPrintSpectrClick(TSender) {
         for (const std::string& l : *lines) sl.Add(l);
         Ed->EdLoadSL("AtlasFragment", &sl);
       });
+}
+
+void TTabStart::btRepLLIDAClick(TSender) {
+  TStringList sl;
+  if (LLIDA)
+    for (int32_t i = 0; i < LLIDA->Count(); ++i) sl.Add((*LLIDA)[i]->sRepLLIDA());
+  if (EdAssigned(Ed)) Ed->EdLoadSL("LLIDA Report", &sl);
+}
+
+void TTabStart::btClearLLIDAClick(TSender) {
+  if (LLIDA) LLIDA->ClearAll();
+  Cont().sLIN.clear();
+  Cont().sLINFull.clear();
 }

@@ -42,6 +42,10 @@ class TTabStart : public TFormTab<TabStartForm> {
   void btLoadAtLevelsClick(TSender E);
   // Rad, Stark, Waals of every line of Lines_ from the Kurucz band files, as a job.
   void btLoadKurucz_g46NClick(TSender E);
+  // The working line list: one report line per line into the editor ("LLIDA Report"); emptied
+  // (the calculation state forgets its line).
+  void btRepLLIDAClick(TSender E);
+  void btClearLLIDAClick(TSender E);
   // ---- the solar-atlas group ----
   // The first show presets the atlas kind; every show refreshes the atlas line.
   void Show() override;

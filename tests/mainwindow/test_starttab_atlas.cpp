@@ -1,4 +1,5 @@
-// The Start tab's solar-atlas group and its Kurucz damping button as a user meets them: kind CLV,
+// The Start tab's solar-atlas group, its Kurucz damping button and the working line list's
+// buttons as a user meets them: kind CLV,
 // all ten cosines of FE6302 loaded as observed profiles (listed by the Unno tab), one cosine
 // drawn as a curve, the window's lines dumped into the editor; "Load Kurucz g4,g6,gNat" gives
 // the Fe I pair its damping constants from the bundled list.
@@ -13,6 +14,12 @@
 #include "app/cvApp.h"
 #include "foundation/cvLit.h"
 #include "linedata/cvDM.h"
+#include "linedata/cvLDServices.h"
+#include "linedata/cvLIDA.h"
+#include "linedata/cvLLIDA.h"
+#include "models/cvLines.h"
+#include "models/vectors/cvCalcContext.h"
+#include "models/vectors/cvCont.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/TabEd.h"
 #include "mainwindow/TabStart.h"
@@ -111,6 +118,34 @@ TEST_F(ProgramTest, KuruczDampingOfTheFePair) {
   EXPECT_DOUBLE_EQ(t.FieldByName("Rad").AsFloat(), 7.93);
   EXPECT_DOUBLE_EQ(t.FieldByName("Stark").AsFloat(), -5.43);
   EXPECT_DOUBLE_EQ(t.FieldByName("Waals").AsFloat(), -7.59);
+}
+
+}  // namespace
+
+namespace {
+
+// "Отчет LLIDA" lists the working line list, "X LLIDA" empties it and the state's line name.
+TEST_F(ProgramTest, WorkingLineListReportAndClear) {
+  ASSERT_TRUE(DMReady());
+  ASSERT_TRUE(LoadLins("FE6302", ""));
+  ASSERT_NE(LLIDA, nullptr);
+  ASSERT_GT(LLIDA->Count(), 0);
+  EXPECT_FALSE(Cont().sLIN.empty());
+  Corvesta->ShowPage("TabStart");
+  TTabStart& S = Corvesta->StartTab();
+  S.btRepLLIDA->click();
+  const std::vector<std::string> page = Corvesta->EdTab().MemoEd->Lines();
+  ASSERT_EQ(static_cast<int32_t>(page.size()), LLIDA->Count());
+  EXPECT_EQ(page[0], (*LLIDA)[0]->sRepLLIDA());
+  S.btClearLLIDA->click();
+  EXPECT_EQ(LLIDA->Count(), 0);
+  EXPECT_TRUE(Cont().sLIN.empty());
+  // on an empty list: an empty page, the state's line name empty
+  S.btRepLLIDA->click();
+  EXPECT_TRUE(Corvesta->EdTab().MemoEd->Lines().empty() ||
+              Corvesta->EdTab().MemoEd->Lines() == std::vector<std::string>{""});
+  S.btClearLLIDA->click();
+  EXPECT_EQ(LLIDA->Count(), 0);
 }
 
 }  // namespace
