@@ -221,12 +221,16 @@ TEST(AceOnTable, ReadingAndColumns) {
     ASSERT_TRUE(AceOnTable(T, Run, Out));
     EXPECT_EQ(Out[1], "-------------");
     EXPECT_EQ(Out[3], "-------------");
-    if (!c.Psi) EXPECT_EQ(Out[0].rfind("r(y,sumx)=", 0), 0u);
+    if (!c.Psi) {
+      EXPECT_EQ(Out[0].rfind("r(y,sumx)=", 0), 0u);
+    }
     EXPECT_EQ(WordCount(Out[4]), c.Cols);
     EXPECT_EQ(WordCount(Out[5]), c.Cols);
     EXPECT_EQ(Out.Count(), 5 + 40);
     EXPECT_FALSE(AnyNaN(Out));
-    if (c.Psi) EXPECT_EQ(WordN(Out[5], c.Cols), "0");  // the variant's indices print as zeros
+    if (c.Psi) {
+      EXPECT_EQ(WordN(Out[5], c.Cols), "0");  // the variant's indices print as zeros
+    }
   }
 }
 
