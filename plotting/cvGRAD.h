@@ -20,6 +20,8 @@
 #include "platform/Canvas.h"
 
 class TStringList;
+class TJob;
+struct TCalcStat;
 
 // What the device needs of the program: the screen size in pixels (width, height; unset: the
 // platform's screen width and 1080), where warnings go (unset: WARNAbs), and the printer: a page
@@ -42,6 +44,21 @@ struct TPlotServices {
   // After an arrow-key edit of a graph: the model vectors named by the graph's title take its
   // Y values when the main window asks for it (unset: nothing).
   std::function<void(const std::string& Title, const TARe& AY)> EditedGraph;
+  // What the picture tool's outputs call of the main window (unset: a note that the function is
+  // not available yet): its graph player (PlayGraphic), its histogram of values under a name
+  // (PlotHistogram), a page shown by name (ShowPage), the calculator's statistics display
+  // (ShowCalcStat, mode 6), and the film's file for a title (FilmFile: the working-directory
+  // entry "CORA"/"GIF"; empty with Err when it cannot be made).
+  std::function<void()> PlayGraphic;
+  std::function<void(const TARe& X, const std::string& Name)> PlotHistogram;
+  std::function<void(const std::string& Page)> ShowPage;
+  std::function<void(const TCalcStat& S)> ShowCalcStat;
+  std::function<std::string(const std::string& Title, std::string& Err)> FilmFile;
+  // The program's job runner: Work on a worker thread, Done on the window's thread after it
+  // (unset: both run in place, headless).
+  std::function<void(const std::string& Name, std::function<void(TJob&)> Work,
+                     std::function<void(TJob&)> Done)>
+      RunJob;
 };
 // A warning of the device through its services.
 void PlotWarn(const std::string& Text);

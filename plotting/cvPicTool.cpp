@@ -367,6 +367,7 @@ TPicTool::TPicTool() {
   H["btZoom"] = [this] { btZoomClick(); };
   H["btTEST"] = [this] { btTESTClick(); };
   H["btXWidth"] = [this] { btXWidthClick(); };
+  InstallOutputs();
 }
 
 std::string TPicTool::Get(const std::string& Name) const {

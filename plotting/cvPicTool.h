@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/cvTy.h"
 #include "plotting/cvPlotHost.h"
 
 class TOneGraph;
@@ -159,7 +160,38 @@ class TPicTool : public TPlotHost {
   void udClick(bool IsX, int32_t d);
   void btXWidthClick();
 
+  // ---- points, curve operations, reference lines, statistics, reports, the film ----
+  // Point I of the current graph made its active point (warned and ignored outside 1..N).
+  void ResetActivePoint(int32_t I);
+  void btPrevPointClick();
+  void btNextPointClick();
+  void btDelPointClick();
+  void btSetPointClick();
+  void btAddPointClick();
+  void cbAutoDelClick();
+  void btOperClick();
+  void btIPOLClick(char Method);
+  void btInvertIndexClick();
+  void btDoSmoothClick();
+  void btHistGraClick();
+  void cbSmoothChange();
+  void btLineYClick();
+  void btLineXClick();
+  void btNewGrafClick();
+  void btGraHistClick();
+  void btPicStatClick();
+  void btPrintClick();
+  void btOXReportClick();
+  void btPLOTTERReportClick();
+  void btOpenGraphTunesClick();
+  // The frames replayed here; their encoding and writing a job of the services' runner. False
+  // when nothing was started (a message said why).
+  bool btGIFClick();
+  // The X grid of the Graf tab's memoGridX (first line; empty with a warning without lines).
+  TARe GridX();
+
  private:
+  void InstallOutputs();
   std::map<std::string, std::string> Ctl_;
   std::map<std::string, std::string> Main_;  // the Graf tab's fields until that tab exists
   std::map<std::string, std::function<void()>> Handlers_;

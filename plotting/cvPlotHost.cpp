@@ -49,7 +49,10 @@ std::string TPlotHost::MainGet(const std::string& Name) {
                                                             {"edMoveStepP", "1"},
                                                             {"edStepX", "0.05"},
                                                             {"edHalfWidth", "1"},
-                                                            {"cb_gif_2side", "1"}};
+                                                            {"cb_gif_2side", "1"},
+                                                            {"ed_tGIF", "0.2"},
+                                                            {"edkMi", ".0010"},
+                                                            {"edkMa", ".9990"}};
   const auto It = Design.find(Name);
   return It == Design.end() ? std::string() : It->second;
 }
@@ -77,7 +80,10 @@ std::string PicToolDesignValue(const std::string& Name) {
       {"edWY1", "10000"},    {"edWY2", "10000"},     {"edVX1", "8000"},
       {"edVX2", "8000"},     {"edVY1", "8000"},      {"edVY2", "8000"},
       {"edDV", "100"},       {"edPicTitle", "График"_cp},
-      {"edsXTit", "X"},      {"edsYTit", "Y"}};
+      {"edsXTit", "X"},      {"edsYTit", "Y"},
+      {"edOperand", "50"},   {"cbOperator", "lg"},   {"cbSmooth", "N"},
+      {"edNInterval", "100"}, {"cbAutoDel", "0"},    {"btClipBrdSrc", "0"},
+      {"edXCol", "1"},       {"edYCol", "2"},        {"cbActivePoint", "0"}};
   const auto It = Design.find(Name);
   return It == Design.end() ? std::string() : It->second;
 }

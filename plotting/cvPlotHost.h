@@ -59,7 +59,8 @@ class TPlotHost {
   virtual std::string ToolGet(const std::string& Name);
   // The main window's Graf-tab fields the plotter reads and writes; the stand-in answers the
   // design values ("cbMoveKind" "Touch Segment", "edMoveStepP" "1", "edStepX" "0.05",
-  // "edHalfWidth" "1", "cb_gif_2side" "1") and drops the writes.
+  // "edHalfWidth" "1", "cb_gif_2side" "1", "ed_tGIF" "0.2", "edkMi" ".0010", "edkMa" ".9990"; the
+  // memo "memoGridX" empty) and drops the writes.
   virtual std::string MainGet(const std::string& Name);
   virtual void MainSet(const TCtlValues& Values);
   // The picture window: shown, and its outer size.

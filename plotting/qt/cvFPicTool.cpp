@@ -154,8 +154,49 @@ std::vector<TCtlDef> Defs() {
       {'R', "edMouseDnY", "", "", {}},
       {'R', "edMouseWheelDelta", "", "", {}},
       {'T', "btMouseHold", "M", "", {}},
-      {'E', "edKPoint", "0", "", {}},
-      {'L', "lbNPoint", "0", "", {}}};
+      {'E', "edKPoint", "0", "Номер текущей АКТИВНОЙ точки графика"_cp, {}},
+      {'L', "lbNPoint", "0", "", {}},
+      {'-', "", "", "", {}},
+      {'C', "cbActivePoint", "Active", "ЗАХВАТ ТОЧКИ"_cp, {}},
+      {'B', "btPrevPoint", "<", "Координаты предыдущей точки графика"_cp, {}},
+      {'B', "btNextPoint", ">", "Координаты следующей точки графика"_cp, {}},
+      {'B', "btSetPoint", "v", "Сдвинуть точку к указанным в окне слева координатам"_cp, {}},
+      {'B', "btAddPoint", "+", "Добавить новую точку на график по заданным координатам"_cp, {}},
+      {'B', "btDelPoint", "-", "Удалить текущую точку графика"_cp, {}},
+      {'-', "", "", "", {}},
+      {'E', "edOperand", "50", "Доп.операнд (Lambda, шаг интерполяции по X и т.д.)"_cp, {}},
+      {'X', "cbOperator", "lg", "функция преобразования для X или Y"_cp,
+       {"lg", "exp", "inv", "TETA", "B(T)", "K", "SQR", "POW", "norm"}},
+      {'B', "btOper", "Oper", "Применить выбранную ф-ю к X или Y значениям"_cp, {}},
+      {'B', "btPicSubtract", "-", "Вычесть график сравнения из текущего графика"_cp, {}},
+      {'B', "btPicAdd", "+", "Найти полусумму текущего графика и графика сравнения"_cp, {}},
+      {'B', "btPicDivide", "/", "Разделить текущий график на график сравнения"_cp, {}},
+      {'B', "btIPOLLine", "i2", "Линейная интерполяция по оси X с шагом, заданным в поле \"Доп.операнд\""_cp, {}},
+      {'B', "btIPOLSpline", "iS", "Интерполяция сплайнами по оси X с шагом, заданным в поле \"Доп.операнд\""_cp, {}},
+      {'-', "", "", "", {}},
+      {'X', "cbSmooth", "N", "Вариант сглаживания данных"_cp,
+       {"diff", "intg", "2", "3", "N", "gauss", "eq_N", "eq_P", "eq_x/N", "eq_W", "Xgrid", ""}},
+      {'B', "btDoSmooth", "Do", "Сгладить/преобразовать график заданной функцией"_cp, {}},
+      {'E', "edNInterval", "100", "Число интервалов сглаживания"_cp, {}},
+      {'B', "btHistGra", "h", "Построить усредн.график по задан.числу интервалов, в кажд.интервал попадает равное число точек"_cp, {}},
+      {'B', "btInvertIndex", "-xy", "Отразить данные графика заркально (x/y[1]<->x/y[n])"_cp, {}},
+      {'B', "btNormolize", "n", "Преобразовать график к масштабу [0..1] (нормализовать)"_cp, {}},
+      {'C', "cbAutoDel", "Auto Del", "Автоматически удалять текущий график при образовании производного"_cp, {}},
+      {'-', "", "", "", {}},
+      {'B', "btLineX", "- x", "нарисовать линию вдоль оси X"_cp, {}},
+      {'B', "btLineY", "| y", "нарисовать линию вдоль оси Y"_cp, {}},
+      {'T', "btClipBrdSrc", "C", "Использовать данные из ClipBoard для рисования H/V lines "_cp, {}},
+      {'B', "btNewGraf", "+G", "Нарисовать еще один график"_cp, {}},
+      {'S', "edXCol", "1", "Номер колонки X нового графика"_cp, {}},
+      {'S', "edYCol", "2", "Номер колонки Y нового графика"_cp, {}},
+      {'B', "btGraHist", "H", "Построить гистограмму по данным X текущего графика"_cp, {}},
+      {'-', "", "", "", {}},
+      {'B', "btPicStat", "R", "Рассчитать статистику по текущему графику"_cp, {}},
+      {'B', "btPrint", "P", "Вывести текущий график в таблицу"_cp, {}},
+      {'B', "btOXReport", "O", "Вывести список масштабов в текстовый редактор"_cp, {}},
+      {'B', "btPLOTTERReport", "?", "Полный отчёт графической подсистемы"_cp, {}},
+      {'B', "btOpenGraphTunes", "Graf", "Открыть закладку подробных данных о графике"_cp, {}},
+      {'B', "btGIF", ">", "Создать gif файл"_cp, {}}};
 }
 
 std::string ToCp(const QString& S) { return platform::FromQtStr(S); }
@@ -258,7 +299,8 @@ void TFPicTool::Build() {
       }
       case 'S': {
         auto* S = new QSpinBox(this);
-        S->setRange(Name.compare(0, 6, "edNMrk") == 0 ? 0 : 1, 99);
+        S->setRange(Name.compare(0, 6, "edNMrk") == 0 || Name == "edXCol" || Name == "edYCol" ? 0 : 1,
+                    Name == "edYCol" ? 999 : 99);
         S->setValue(std::stoi(D.Text));
         QObject::connect(S, &QSpinBox::valueChanged, this,
                          [this, Name](int V) { Model.Input(Name, IntStr(V)); });
@@ -276,6 +318,21 @@ void TFPicTool::Build() {
   if (auto* C = qobject_cast<QCheckBox*>(Control("cbGraVisible"))) C->setChecked(true);
   if (auto* C = qobject_cast<QCheckBox*>(Control("cbZoomX"))) C->setChecked(true);
   if (auto* L = qobject_cast<QLabel*>(Control("lbNPic"))) L->setMinimumWidth(20);
+  if (QWidget* H = Control("btHistGra")) H->setVisible(false);
+  if (auto* B = qobject_cast<QToolButton*>(Control("btMouseHold"))) {
+    QFont F = B->font();
+    F.setBold(true);
+    F.setStrikeOut(true);
+    B->setFont(F);
+    B->setStyleSheet("color: red");
+  }
+  if (auto* B = qobject_cast<QToolButton*>(Control("btClipBrdSrc"))) {
+    QFont F = B->font();
+    F.setBold(true);
+    F.setStrikeOut(true);
+    B->setFont(F);
+    B->setStyleSheet("color: navy");
+  }
 }
 
 void TFPicTool::Show(const std::string& Name, const std::string& Value) {
