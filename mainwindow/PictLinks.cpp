@@ -5,6 +5,7 @@
 #include "app/cvEd.h"
 #include "foundation/cvStrList.h"
 #include "foundation/cvTunes.h"
+#include "mainwindow/CalcLinks.h"
 #include "mainwindow/GraphScriptLink.h"
 #include "mainwindow/MainLinks.h"
 #include "plotting/cvGPlayer.h"
@@ -17,14 +18,17 @@ void InstallPictLinks() {
   H.CreateToolWindows.Install([](QWidget* Main) {
     CreatePictWindows(Main);
     CreateMapWindow(Main);
+    CreateCalcWindow();
   });
   H.FreeWindows.Install([] {
+    FreeCalcWindow();
     FreeMapWindow();
     FreePictWindows();
     FreeGPlayer();
   });
   H.ShowPictureTools.Install([] { ShowPictTools(); });
   InstallGraphScriptLink();
+  InstallCalcLinks();
   TPlotServices& S = Plotting();
   S.GetSetting = [](const std::string& Key) {
     return App && App->TunCommon ? App->TunCommon->Get(Key) : std::string();

@@ -396,6 +396,10 @@ bool TPicTool::btGIFClick() {
   }
   auto Frames = std::make_shared<std::vector<TDib>>();
   FilmFrames(*P, Both, *Frames);
+  if (Frames->empty()) {
+    Warn("btGIF-Make: ни один кадр не нарисован, фильм не записан"_cp);
+    return false;
+  }
   auto Work = [Frames, Delay, File](TJob& J) {
     if (!FilmWrite(*Frames, Delay, File, J)) J.Warn("GIF: фильм не записан (отменено)"_cp);
   };

@@ -60,12 +60,13 @@ bool Standardise(TARe& A, int32_t n, int32_t j, const char* What) {
 }
 
 // Order and Rank of every variable; the standardised ranks into Start.
-void OrderAndRank(const TARe& Data, int32_t n, int32_t p, TAIn& Order, TAIn& Rank, TARe& Start) {
+void OrderAndRank(const TARe& Data, int32_t n, int32_t p, TAIn& Order, TAIn& Rank, TARe& Start,
+                  TARe& Copy) {
   const size_t L = Z(int64_t(p + 1) * n);
-  Order.assign(L, 0);
-  Rank.assign(L, 0);
-  Start.assign(L, 0.0);
-  TARe Copy(Data.begin(), Data.begin() + static_cast<std::ptrdiff_t>(L));
+  Order.resize(L);
+  Rank.resize(L);
+  Start.resize(L);
+  Copy.assign(Data.begin(), Data.begin() + static_cast<std::ptrdiff_t>(L));
   const double Scale = std::sqrt(double(n)) * std::sqrt(double(n - 1)) / std::sqrt(12.0);
   for (int32_t j = 0; j <= p; ++j) {
     const int64_t b = int64_t(j) * n;
@@ -78,8 +79,9 @@ void OrderAndRank(const TARe& Data, int32_t n, int32_t p, TAIn& Order, TAIn& Ran
 
 // One set of transforms being iterated.
 struct TSet {
-  TARe Phi;
-  TARe Sum, Work;
+  TARe& Phi;
+  TARe& Sum;
+  TARe& Work;
   double PrevInner = 0, PrevOuter = 0;
   double Inner = 0, Outer = 0, dI = 1, dO = 1;
 };
@@ -358,13 +360,13 @@ bool AceRegress(const TAceSettings& S, const TARe& Data, TAceResult& R, TStringL
   if (!Begin(S, Data)) return false;
   const int32_t n = S.N, p = S.P, w = S.W;
   const size_t L = Z(int64_t(p + 1) * n);
-  TSet A;
-  OrderAndRank(Data, n, p, R.Order, R.Rank, A.Phi);
-  R.Part.assign(L, 0.0);
-  R.Zd.assign(L, 0.0);
-  A.Sum.assign(Z(n), 0.0);
-  A.Work.assign(Z(n), 0.0);
-  TAceScratch Scr;
+  TSet A{R.Phi, R.W.Sum, R.W.Work};
+  OrderAndRank(Data, n, p, R.Order, R.Rank, A.Phi, R.W.Copy);
+  R.Part.resize(L);
+  R.Zd.resize(L);
+  A.Sum.resize(Z(n));
+  A.Work.resize(Z(n));
+  TAceScratch& Scr = R.W.Scr;
   int32_t o = 0;
   while (o <= S.MaxOuter && A.dO > S.EpsOuter) {
     if (!Step(Job, o, S, "AceRegress")) return false;
@@ -388,7 +390,6 @@ bool AceRegress(const TAceSettings& S, const TARe& Data, TAceResult& R, TStringL
     Line += " r(x" + IntStr(k) + ",y)=" + ShortSt(6, AceCorr(AceRow(A.Phi, n, k), A.Phi, n));
   Lines.Add(Line);
   Summary.Add("Итераций внешнего цикла "_cp + IntStr(o - 1));
-  R.Phi = std::move(A.Phi);
   return true;
 }
 
@@ -403,8 +404,8 @@ bool AceRegressPsi(const TAceSettings& S, const TARe& Data, TAceResult& R, TStri
   if (!Begin(S, Data)) return false;
   const int32_t n = S.N, p = S.P, w = S.W;
   const size_t L = Z(int64_t(p + 1) * n);
-  TSet A, B;
-  OrderAndRank(Data, n, p, R.Order, R.Rank, A.Phi);
+  TSet A{R.W.PhiA, R.W.Sum, R.W.Work}, B{R.Phi, R.W.SumB, R.W.WorkB};
+  OrderAndRank(Data, n, p, R.Order, R.Rank, A.Phi, R.W.Copy);
   B.Phi.assign(Data.begin(), Data.begin() + static_cast<std::ptrdiff_t>(L));
   for (int32_t j = 0; j <= p; ++j) {
     double m, sd;
@@ -413,10 +414,10 @@ bool AceRegressPsi(const TAceSettings& S, const TARe& Data, TAceResult& R, TStri
     for (int32_t i = 0; i < n; ++i) B.Phi[Z(int64_t(j) * n + i)] = (Data[Z(int64_t(j) * n + i)] - m) / sd;
   }
   for (TSet* T : {&A, &B}) {
-    T->Sum.assign(Z(n), 0.0);
-    T->Work.assign(Z(n), 0.0);
+    T->Sum.resize(Z(n));
+    T->Work.resize(Z(n));
   }
-  TAceScratch Scr;
+  TAceScratch& Scr = R.W.Scr;
   int32_t o = 0;
   while (o <= S.MaxOuter && B.dO > S.EpsOuter) {
     if (!Step(Job, o, S, "AceRegressPsi")) return false;
@@ -440,7 +441,6 @@ bool AceRegressPsi(const TAceSettings& S, const TARe& Data, TAceResult& R, TStri
   const double Psi = AceCorr(A.Phi, A.Sum, n);
   Lines.Add("itero=" + IntStr(o - 1) + " yields Psi: " + ESt(6, Psi));
   Summary.Add(ESt(6, Psi) + " " + IntStr(o - 1));
-  R.Phi = std::move(B.Phi);
   return true;
 }
 

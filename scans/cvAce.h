@@ -72,6 +72,12 @@ struct TAceResult {
   TAIn Order, Rank;
   int32_t OuterPasses = 0;   // outer passes performed
   int64_t SmoothPasses = 0;  // AceSmooth passes (bench bookkeeping)
+  // Work arrays of a run, kept with the result: a caller that runs again with the same result
+  // object allocates nothing.
+  struct TWork {
+    TARe Copy, PhiA, Sum, Work, SumB, WorkB;
+    TAceScratch Scr;
+  } W;
 };
 // Data: (p + 1) * n values. Lines: the iteration reports and the correlation line; Summary:
 // "Итераций внешнего цикла " + (outer passes - 1). With a job: one step per outer pass; a cancel

@@ -226,10 +226,10 @@ TEST_F(TextsTab, TabsAndButtonsOfOtherWindows) {
   // The column filter window.
   Click(Corvesta->EdTab().btFilt);
   EXPECT_TRUE(FFiltr->isVisible());
-  // The calculator is not built yet.
+  // The calculator window.
   boxes->Clear();
   Click(Corvesta->EdTab().btShowCalculator);
-  EXPECT_TRUE(BoxShown(*boxes, "FCalc - функция пока недоступна"_cp)) << AllBoxes(*boxes);
+  EXPECT_FALSE(BoxShown(*boxes, "FCalc - функция пока недоступна"_cp)) << AllBoxes(*boxes);
   // The hidden menu item of the form.
   boxes->Clear();
   Corvesta->NFile->trigger();

@@ -12,6 +12,7 @@
 #include "scans/cvAce.h"
 #include "support/AllocCount.h"
 #include "support/SinkRecorder.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -259,6 +260,30 @@ TEST(AceTestTable, HeaderAndRows) {
   ASSERT_EQ(Out.Count(), 26);
   EXPECT_EQ(WordCount(Out[0]), 3);
   EXPECT_EQ(AceReadTable(Out)[0].size(), 25u);
+}
+
+}  // namespace
+
+namespace {
+
+// The harness runs the same regression on an editor-style table file.
+TEST(AceHarness, TableFileReportAndRefusal) {
+  testsupport::TempDir Dir;
+  std::string T = "y x\n";
+  for (int i = 0; i < 30; ++i) T += IntStr(i * i % 17) + " " + IntStr(i) + "\n";
+  testsupport::WriteFile(Dir.file("t.txt"), T);
+  const auto R = testsupport::RunBatch("ace --w 2 '" + Dir.file("t.txt") + "'");
+  ASSERT_EQ(R.status, 0) << R.out;
+  EXPECT_NE(R.out.find("r(y,sumx)="), std::string::npos) << R.out;
+  EXPECT_NE(R.out.find("Итераций внешнего цикла "), std::string::npos) << R.out;
+  EXPECT_NE(R.out.find("phi1"), std::string::npos) << R.out;
+  const auto P = testsupport::RunBatch("ace --psi --w 2 '" + Dir.file("t.txt") + "'");
+  EXPECT_EQ(P.status, 0) << P.out;
+  EXPECT_NE(P.out.find("yields Psi: "), std::string::npos) << P.out;
+  const auto W = testsupport::RunBatch("ace --w 40 '" + Dir.file("t.txt") + "'");
+  EXPECT_EQ(W.status, 1) << W.out;
+  EXPECT_NE(W.out.find("n=30"), std::string::npos) << W.out;
+  EXPECT_EQ(W.out.find("phi1"), std::string::npos) << W.out;
 }
 
 }  // namespace
