@@ -92,6 +92,26 @@ TEST_F(GIFTab, TheDemoPictureIsTheGeneratorsOwn) {
   EXPECT_EQ(made, Bytes(demo));
 }
 
+// The harness measures as the tab does: the work size, the header, a line per point, and no
+// line (a note) while the 20 % and continuum levels coincide.
+TEST_F(GIFTab, TheHarnessMeasuresTheDemoPicture) {
+  const std::string out = root->File("measure.txt");
+  std::string cmd = CORVESTA_BATCH;
+  cmd += " gif-measure " + root->File(kDemo) +
+         " --orig -5 -5 --bk 0 --width 800 100 200 190 300 300 150 > " + out;
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  const std::string text = Bytes(out);
+  EXPECT_NE(text.find("picture 800 x 600, work 800 x 300\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("FE6302_sp_07_12 = линия FE6302 / спектрограмма №07 / разрез 12 ___"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\n10.0 -8.0  150   82.2  205  397\n"), std::string::npos) << text;
+  cmd = CORVESTA_BATCH;
+  cmd += " gif-measure " + root->File(kDemo) + " 100 100 190 300 300 150 > " + out;
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_NE(Bytes(out).find("no line"), std::string::npos);
+}
+
 TEST_F(GIFTab, OpenDragFreezePickAndMeasure) {
   TTabGIF& T = Tab();
   // shown: the picture is on this sheet
