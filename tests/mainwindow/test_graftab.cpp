@@ -81,6 +81,14 @@ TEST_F(GrafTab, TablesPlottedListedAndEditedInBulk) {
   EXPECT_EQ(PLOTTER->Graph(1)->OXName, "Lambda");
   EXPECT_EQ(PLOTTER->Graph(1)->OYName, "I");
   EXPECT_TRUE(FPict->isVisible());
+  // the curve drawn in the picture window: dark pixels in its buffer
+  {
+    platform::TBitmap& B = FPict->WinCanvas()->Surface();
+    int dark = 0;
+    for (int32_t y = 0; y < B.Height(); y += 2)
+      for (int32_t x = 0; x < B.Width(); x += 2) dark += (B.Pixel(x, y) & 0xFF) < 100;
+    EXPECT_GT(dark, 20);
+  }
 
   // the tab's button with a step of 20: this table and each one after it
   Corvesta->ShowPage("TabGraf");
