@@ -224,6 +224,7 @@ void CorvestaStartup(const TStartOptions& Options) {
   Note("App.Init");
   InstallPictLinks();
   mainlinks::CreateToolWindows(Corvesta);
+  Corvesta->GrafTab().AttachTool();
   FTAnalize = new TFTAnalize(Corvesta);
   Note("FPict/FPicTool/FTAnalize/FCalc");
   // OnMessage: the application's message hook; OnException: TCvApplication::notify.

@@ -35,8 +35,6 @@ bool NoteInPanel(const TCorvestaTab& Tab) {
 
 }  // namespace standin
 
-void TTabGraf::PlayGraphic() { cvlink::NotAvailable("TCorvesta.PlayGraphic"); }
-
 void TTabCORA::SetViewTimer(bool On) { Shell.ViewTimer->SetEnabled(On); }
 
 TTabCORA::~TTabCORA() { mainlinks::Hooks().DrawContourPlot.Reset(); }

@@ -13,8 +13,6 @@
 #include "Corvesta/TabDiForm.h"
 #include "Corvesta/TabDialogForm.h"
 #include "Corvesta/TabFITSForm.h"
-#include "Corvesta/TabGIFForm.h"
-#include "Corvesta/TabGrafForm.h"
 #include "Corvesta/TabModelsForm.h"
 #include "Corvesta/TabTestForm.h"
 #include "Corvesta/TabVARIForm.h"
@@ -22,6 +20,8 @@
 #include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
+#include "mainwindow/TabGIF.h"
+#include "mainwindow/TabGraf.h"
 #include "platform/qt/FormControls.h"
 #include "synthesis/pictures/cvCora.h"
 
@@ -65,34 +65,6 @@ class TTabFITS : public TTabStandIn<TabFITSForm> {
   using TTabStandIn::TTabStandIn;
   // The map index of the tab (-1: none).
   int32_t iMapIndex = -1;
-};
-
-// The Graf tab: the graphics player of the editor's tables. Esc returns to the Texts tab.
-class TTabGraf : public TTabStandIn<TabGrafForm> {
- public:
-  using TTabStandIn::TTabStandIn;
-  TPageInput Input() override { return GrafPageInput(); }
-  // Two columns of a text table plotted as a curve in the picture window.
-  void PlayGraphic();
-};
-
-// The GIF tab: spectrogram pictures measured with the mouse (the hook's picking and dragging
-// over its picture panel, the arrow keys moving the picture).
-class TTabGIF : public TTabStandIn<TabGIFForm>, public TGIFTabLink {
- public:
-  using TTabStandIn::TTabStandIn;
-  TPageInput Input() override { return GIFPageInput(*this); }
-  // The picture's offsets.
-  int32_t iGIFOrgX = -5, iGIFMirror = -5;
-  // The current marker moved to the cursor while the left button is down.
-  void CurrentMove() override {}
-  void SaveGIFTunes() {}
-  // The work bitmaps resized to the CORA picture's size.
-  void ResizeGIFBitmaps(int32_t W, int32_t H) {
-    (void)W;
-    (void)H;
-  }
-  void Closing() override { SaveGIFTunes(); }
 };
 
 // The CORA tab: the contour and raster pictures. Esc returns to the Texts tab and stops the

@@ -452,12 +452,33 @@ void TPicTool::ToolSet(const TCtlValues& Values) {
   }
 }
 
+void TPicTool::GraphToGrid(int32_t Row, const TCtlValues& Cells) {
+  if (Main) Main->GraphToGrid(Row, Cells);
+}
+
+void TPicTool::GraphGridUnits(const TStringList& Dims) {
+  if (Main) Main->GraphGridUnits(Dims);
+}
+
+void TPicTool::WindowToGrid(int32_t Row, const TCtlValues& Cells) {
+  if (Main)
+    Main->WindowToGrid(Row, Cells);
+  else
+    TPlotHost::WindowToGrid(Row, Cells);
+}
+
+void TPicTool::GridClear(const std::string& Grid) {
+  if (Main) Main->GridClear(Grid);
+}
+
 std::string TPicTool::MainGet(const std::string& Name) {
+  if (Main) return Main->MainGet(Name);
   const auto It = Main_.find(Name);
   return It != Main_.end() ? It->second : TPlotHost::MainGet(Name);
 }
 
 void TPicTool::MainSet(const TCtlValues& Values) {
+  if (Main) return Main->MainSet(Values);
   for (const auto& [k, v] : Values) Main_[k] = v;
 }
 

@@ -61,6 +61,9 @@ class TPicTool : public TPlotHost {
   TPLOTTER* P = nullptr;      // the plotter the tool steers
   TPictState* Pict = nullptr; // the picture window
   int32_t StyleIndex = -1;
+  // The main window's Graf tab: its fields (MainGet, MainSet) and its graph and world-window
+  // grids; nullptr until the tab exists (the tool keeps the fields with their design values).
+  TPlotHost* Main = nullptr;
   bool Shown = false;          // the tool window is shown
   uint32_t ColorBk = 0xFFFFFF; // the background label's colour (0x00BBGGRR)
 
@@ -86,7 +89,10 @@ class TPicTool : public TPlotHost {
   bool GetMargins(double& MargX, double& MargY, double& MargX2, double& MargY2, double& TileX,
                   double& TileY) override;
   std::string PixBoldText() override { return Get("cbPixBold"); }
-  void GraphToGrid(int32_t, const TCtlValues&) override {}
+  void GraphToGrid(int32_t Row, const TCtlValues& Cells) override;
+  void GraphGridUnits(const TStringList& Dims) override;
+  void WindowToGrid(int32_t Row, const TCtlValues& Cells) override;
+  void GridClear(const std::string& Grid) override;
   void GraphToPicTool(const TCtlValues& Tool, const TCtlValues& GrafTab) override;
   void StyleToTool(const TCtlValues& Style) override;
   void ToolSet(const TCtlValues& Values) override;
