@@ -79,8 +79,8 @@ TEST_F(ProgramTest, AClosedWindowLeavesNoTabInputBehind) {
 TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
   const std::pair<const char*, const char*> standIns[] = {
       {"TabFITS", "FITS"},  {"TabZee", "Zeeman"},   {"TabGraf", "Graf"},
-      {"TabGIF", "GIF"},     {"TabCORA", "CORA"},  {"TabModels", "Models"}, {"TabVEMO", "VEMO"},
-      {"TabTest", "Test"}, {"TabCOPI", "CoPi"},
+      {"TabGIF", "GIF"},     {"TabModels", "Models"}, {"TabVEMO", "VEMO"},
+      {"TabTest", "Test"},
       {"TabDialog", "Dialog"}, {"TabVARI", "VARI"}, {"TabDi", "Di"}};
   boxes->Clear();
   // Twice round every stand-in (leaving the GIF and CoPi sheets runs their exit events too).
