@@ -122,7 +122,9 @@ TVARIATOR* TTabCOPI::CurVari() const {
 void TTabCOPI::TabCOPIShow() {
   FillScreenSize();
   FillViewSize();
-  Shell.ProjTab().TabProjShow();
+  // the directory controls and the file buttons (the quest and its step stay as they are)
+  Shell.TabControlsSetDirs();
+  Shell.UpDateButtons();
   const std::string quest = App ? App->sQuest : std::string();
   const int32_t step = App ? App->iStep : 0;
   lbProjName_2->SetCaption(App ? App->sProject : std::string());
