@@ -117,6 +117,8 @@ class TCorvesta : public QWidget, public ShellForm {
   int32_t iDialogAddH = 0;
   int64_t iMemAvail = 0, iMemLast = 0;
   bool qMemTrace = false;
+  // The picture the view calibration refers to: "ImageCORA" (the CORA tab) or "ImageDialog".
+  std::string ViewImageName = "ImageCORA";
   // Set by the first show of the Project or the Graf tab, whichever comes first.
   bool qProjCtrlsReady = false;
 

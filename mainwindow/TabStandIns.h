@@ -8,8 +8,6 @@
 #pragma once
 #include <cstdint>
 
-#include "Corvesta/TabCOPIForm.h"
-#include "Corvesta/TabCORAForm.h"
 #include "Corvesta/TabDiForm.h"
 #include "Corvesta/TabDialogForm.h"
 #include "Corvesta/TabFITSForm.h"
@@ -22,8 +20,9 @@
 #include "mainwindow/CorvestaTab.h"
 #include "mainwindow/TabGIF.h"
 #include "mainwindow/TabGraf.h"
+#include "mainwindow/TabCOPI.h"
+#include "mainwindow/TabCORA.h"
 #include "platform/qt/FormControls.h"
-#include "synthesis/pictures/cvCora.h"
 
 namespace standin {
 // The notice label at the top of the tab's sheet.
@@ -67,39 +66,4 @@ class TTabFITS : public TTabStandIn<TabFITSForm> {
   int32_t iMapIndex = -1;
 };
 
-// The CORA tab: the contour and raster pictures. Esc returns to the Texts tab and stops the
-// animation timer. Until the tab's controls come, a frame-sequence description opened from the
-// Texts tab ("ЧислоКонтуров" in its first line) is drawn on ImageCORA from the profile list:
-// one frame at once, several animated by ViewTimer (the panel shows "CORA <frame>/<frames>").
-class TTabCORA : public TTabStandIn<TabCORAForm>, public TCORATabLink {
- public:
-  using TTabStandIn::TTabStandIn;
-  ~TTabCORA() override;
-  TPageInput Input() override { return CORAPageInput(*this); }
-  void RegisterHandlers(platform::THandlerRegistry& H) override;
-  // The shell's timer "ViewTimer" drives the animation.
-  void SetViewTimer(bool On) override;
-  int32_t iCORAWork = 13;
-  // The description file read and its first frame drawn, or its animation started.
-  void ReadAndDrow(const std::string& FileName);
-  // One tick: the next frame drawn (none while a job runs: the profile list is the job's); a
-  // frame with a plot that could not be drawn stops the timer, and so does a tick while another
-  // tab is shown.
-  void ViewTimerTimer(TSender E);
-  std::unique_ptr<TCORA> CurCORA;
-
- private:
-  void DrawCurrent();
-};
-
-// The CoPi tab: the picture colours and the screen calibration of the view.
-class TTabCOPI : public TTabStandIn<TabCOPIForm> {
- public:
-  using TTabStandIn::TTabStandIn;
-  void SaveCoPiTunes() {}
-  // The view picture sized from the screen calibration.
-  void FillViewSize() {}
-  // The picture colours read from the Pict settings set.
-  void LoadPictColors() {}
-  void Closing() override { SaveCoPiTunes(); }
 };

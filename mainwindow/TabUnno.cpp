@@ -571,8 +571,11 @@ void TTabUnno::UnnoProfToPlotter() {
   }
   const int32_t idx = RowIdx(Page.CurRow);
   if (idx < 0) return;
-  // the quantity of the CoPi tab's ngStoPar until that tab exists: RI
-  const std::string quantity = "RI";
+  // the quantity: the first row of the CoPi tab's ngStoPar (filled first when it has none)
+  TTabCOPI& copi = Shell.COPITab();
+  if (copi.ngStoPar->RowCount() == 0) copi.TabCOPIShow();
+  std::string quantity = copi.ngStoPar->RowCount() > 0 ? TrimSp(copi.ngStoPar->CellAt(0, 0)->GetAsText()) : "";
+  if (quantity.empty()) quantity = "RI";
   CheckGetBlur();
   TUNNO& U = *LUNNO->Items(idx);
   TVARIATOR* V = VariCtx().LVARI ? VariCtx().LVARI->GetIQuestVARI(U.QUEST, U.IQ) : nullptr;

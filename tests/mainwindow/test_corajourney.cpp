@@ -1,7 +1,7 @@
-// The frame sequence on the CORA tab's picture until the tab's controls come: a description file
-// opened from the Texts tab (its link "TCORA.ReadAndDrow") is drawn from the program's profile list, one frame at once, three
-// animated by the view timer (0/3, 1/3, 2/3, 3/3, 3/3, 2/3 ...); a frame with a missing profile
-// leaves that plot empty, stops the timer and the program goes on.
+// A description file opened from the Texts tab (its link "TCORA.ReadAndDrow") is drawn on the
+// CORA tab's picture from the program's profile list, one frame at once, three animated by the
+// view timer (1/3, 2/3, 3/3, 3/3, 2/3, 1/3 ...); a frame with a missing profile leaves that plot
+// empty, stops the timer and the program goes on.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +13,7 @@
 #include "foundation/cvLit.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/MainLinks.h"
-#include "mainwindow/TabStandIns.h"
+#include "mainwindow/TabCORA.h"
 #include "mainwindow/support/ProgramEnv.h"
 #include "synthesis/profiles/cvLUnno.h"
 #include "synthesis/profiles/cvUnno.h"
@@ -66,7 +66,7 @@ TEST_F(CoraJourney, DescriptionFromTheTextsTabDrawsAndAnimates) {
   mainlinks::DrawContourPlot(f);
   Corvesta->ShowPage("TabCORA");
   ASSERT_NE(T.CurCORA, nullptr);
-  EXPECT_EQ(T.CurCORA->FrameLabel(), "0/3");
+  EXPECT_EQ(T.CurCORA->FrameLabel(), "1/3");  // the tab shown starts at frame 1
   EXPECT_TRUE(Corvesta->ViewTimer->Enabled());
   EXPECT_EQ(Corvesta->ViewTimer->Interval(), 120);
   std::string seq;
@@ -77,13 +77,14 @@ TEST_F(CoraJourney, DescriptionFromTheTextsTabDrawsAndAnimates) {
     lastDark = Dark(T);
     EXPECT_GT(lastDark, 50) << i;
   }
-  EXPECT_EQ(seq, " 1/3 2/3 3/3 3/3 2/3");
+  EXPECT_EQ(seq, " 2/3 3/3 3/3 2/3 1/3");
   EXPECT_TRUE(Corvesta->ViewTimer->Enabled());
-  // another tab stops the animation at the next tick
+  // the animation goes on while another tab is shown, until it is switched off
   Corvesta->ShowPage("TabEd");
   Corvesta->Events.Fire("ViewTimer", "OnTimer");
-  EXPECT_FALSE(Corvesta->ViewTimer->Enabled());
-  EXPECT_EQ(T.CurCORA->FrameLabel(), "2/3");
+  EXPECT_TRUE(Corvesta->ViewTimer->Enabled());
+  EXPECT_EQ(T.CurCORA->FrameLabel(), "1/3");
+  T.SetViewTimer(false);
 
   // a frame whose profile is missing: the plot stays empty, the timer stops
   testsupport::WriteFile(f,

@@ -77,12 +77,11 @@ TEST_F(ProgramTest, AClosedWindowLeavesNoTabInputBehind) {
 
 TEST_F(ProgramTest, ATabNotBuiltYetSaysSoInItsSheetAndOnceInThePanel) {
   const std::pair<const char*, const char*> standIns[] = {
-      {"TabFITS", "FITS"},  {"TabZee", "Zeeman"},
-      {"TabCORA", "CORA"},  {"TabModels", "Models"}, {"TabVEMO", "VEMO"},
-      {"TabTest", "Test"}, {"TabCOPI", "CoPi"},
+      {"TabFITS", "FITS"},  {"TabZee", "Zeeman"},   {"TabModels", "Models"}, {"TabVEMO", "VEMO"},
+      {"TabTest", "Test"},
       {"TabDialog", "Dialog"}, {"TabVARI", "VARI"}, {"TabDi", "Di"}};
   boxes->Clear();
-  // Twice round every stand-in (leaving the GIF and CoPi sheets runs their exit events too).
+  // Twice round every stand-in.
   for (int round = 0; round < 2; ++round)
     for (const auto& [page, caption] : standIns) {
       Corvesta->ShowPage(page);
