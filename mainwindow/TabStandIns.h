@@ -65,5 +65,3 @@ class TTabFITS : public TTabStandIn<TabFITSForm> {
   // The map index of the tab (-1: none).
   int32_t iMapIndex = -1;
 };
-
-};
