@@ -23,10 +23,12 @@
 #include "mainwindow/TabDB.h"
 #include "mainwindow/TabDebug.h"
 #include "mainwindow/TabEd.h"
+#include "mainwindow/TabModels.h"
 #include "mainwindow/TabProj.h"
 #include "mainwindow/TabStandIns.h"
 #include "mainwindow/TabStart.h"
 #include "mainwindow/TabUnno.h"
+#include "mainwindow/TabVEMO.h"
 #include "platform/Canvas.h"
 #include "platform/qt/FormRegistry.h"
 

@@ -11,10 +11,8 @@
 #include "Corvesta/TabDiForm.h"
 #include "Corvesta/TabDialogForm.h"
 #include "Corvesta/TabFITSForm.h"
-#include "Corvesta/TabModelsForm.h"
 #include "Corvesta/TabTestForm.h"
 #include "Corvesta/TabVARIForm.h"
-#include "Corvesta/TabVEMOForm.h"
 #include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
@@ -51,8 +49,6 @@ class TTabStandIn : public TFormTab<Form> {
 };
 
 using TTabZee = TTabStandIn<TabZeeForm>;
-using TTabModels = TTabStandIn<TabModelsForm>;
-using TTabVEMO = TTabStandIn<TabVEMOForm>;
 using TTabTest = TTabStandIn<TabTestForm>;
 using TTabDialog = TTabStandIn<TabDialogForm>;
 using TTabVARI = TTabStandIn<TabVARIForm>;

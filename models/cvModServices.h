@@ -48,6 +48,9 @@ struct TModelServices {
   TLink<void(TLIDA& Line, const std::string& Text)> ZeeSetByHand{"TZEEMAN.SetByHand",
                                                                  TLinkLoudness::Quiet};
   TLink<void(TVEMO& CONT)> PCONT{"PCONT", TLinkLoudness::Quiet};
+  // The main window's table of model vectors built again after vectors were made (any thread:
+  // the window refills on its own thread once the running job has ended).
+  TLink<void()> VEMOFill{"TCorvesta.ngVEMOFill", TLinkLoudness::Silent};
 
   // ---- the library's own objects ----
   // The program's variator list and width variator (the globals; nullptr before the start-up).

@@ -98,6 +98,10 @@ class TLVEMO {
   std::unique_ptr<TStrList> ReportMod(const std::string& MOD, int32_t FMOD);
   std::unique_ptr<TStrList> ReportByDim(int32_t N);
   std::unique_ptr<TStrList> Report(const TARe& X);
+  // The same over the vectors given, in their order (those not filled, or of another point
+  // count for ReportByDim, are left out).
+  std::unique_ptr<TStrList> ReportByDim(std::vector<TVEMO*> Cols, int32_t N);
+  std::unique_ptr<TStrList> Report(std::vector<TVEMO*> Cols, const TARe& X);
   std::unique_ptr<TStrList> ReportModList(const std::string& MOD) const;
   std::unique_ptr<TStrList> ReportList() const;
   static constexpr int32_t MaxReportColumns = 1000;

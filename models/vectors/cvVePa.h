@@ -35,6 +35,7 @@ struct TModREP {
   int32_t W = 0;   // width in use
   std::string Hd;
   uint8_t KA = 0;  // 1 set from the file, 2 width computed
+  bool Edited = false;  // changed by hand in the VEMO table: not attached again from the list
 
   void Set(int32_t KOut, char Ch, const std::string& Hd, int32_t W0, int32_t Dig, double Mul);
   void Clear();

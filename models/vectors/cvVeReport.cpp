@@ -138,6 +138,11 @@ std::unique_ptr<TStrList> TLVEMO::ReportByDim(int32_t N) {
   std::vector<TVEMO*> cols;
   for (const auto& p : items_)
     if (p->N == N && Reportable(*p)) cols.push_back(p.get());
+  return ReportByDim(std::move(cols), N);
+}
+
+std::unique_ptr<TStrList> TLVEMO::ReportByDim(std::vector<TVEMO*> cols, int32_t N) {
+  std::erase_if(cols, [N](const TVEMO* v) { return v->N != N || !v->IsFilled(); });
   const std::string cut = CutColumns(cols);
   auto sl = std::make_unique<TStrList>();
   sl->Add("Отчет хранителя векторов размерностью "_cp + IntStr(N) + " для модели "_cp +
@@ -155,6 +160,11 @@ std::unique_ptr<TStrList> TLVEMO::Report(const TARe& X) {
   std::vector<TVEMO*> cols;
   for (const auto& p : items_)
     if (Reportable(*p)) cols.push_back(p.get());
+  return Report(std::move(cols), X);
+}
+
+std::unique_ptr<TStrList> TLVEMO::Report(std::vector<TVEMO*> cols, const TARe& X) {
+  std::erase_if(cols, [](const TVEMO* v) { return !v->IsFilled(); });
   const std::string cut = CutColumns(cols);
   auto sl = std::make_unique<TStrList>();
   sl->Add("Отчет хранителя векторов для модели "_cp + Models(cols) + cut);

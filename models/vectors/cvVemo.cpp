@@ -666,8 +666,9 @@ void TVEMO::SetScales() {
   }
 }
 
-void TVEMO::SetRepFmt() {
-  const TPhysParamRec* r = ParamList().GetByKey(NAME);
+void TVEMO::SetRepFmt() { SetRepFmtFrom(ParamList().GetByKey(NAME)); }
+
+void TVEMO::SetRepFmtFrom(const TPhysParamRec* r) {
   if (!r || !r->RepSet) return;
   if (!RepSet) RepSet = std::make_unique<TModREP>();
   *RepSet = *r->RepSet;

@@ -54,6 +54,7 @@ class TVEMO {
   std::unique_ptr<TModSCAL> SCALE1, SCALE2, SCALE3;
   std::unique_ptr<TModREP> RepSet;
   uint8_t KRepSe = 0;  // 0 width not computed, 2 computed
+  bool RepChanged = false;  // the report format was edited in the VEMO table
   TVEMO* LGTAU = nullptr;  // depth vector X on the same grid (not owned)
   TVEMO* hVEMO = nullptr;  // height vector h on the same grid (not owned)
   TARe A;                  // values 1..N
@@ -118,6 +119,8 @@ class TVEMO {
   // ---- scales and report format ----
   void SetScales();
   void SetRepFmt();
+  // The same from the quantity's definition given (nullptr: nothing attached).
+  void SetRepFmtFrom(const TPhysParamRec* Rec);
   std::string RepSetText();
   void RepSetLeng();
 

@@ -143,6 +143,8 @@ void RunVARI(TJob& Job, TLUNNO& Profiles, TStringList* Result) {
   TStringList res;
   RunAlg(Job, word, res, Profiles);
   if (Result && res.Count() > 0) Result->AddStrings(res);
+  // the step's vectors into the main window's table (after the job when one runs)
+  Models().VEMOFill();
 }
 
 void RunQuest(TJob& Job, const std::string& Name, TLUNNO& Profiles, TQuestText& Out) {
