@@ -12,7 +12,6 @@
 #include "Corvesta/TabCORAForm.h"
 #include "Corvesta/TabDiForm.h"
 #include "Corvesta/TabDialogForm.h"
-#include "Corvesta/TabFITSForm.h"
 #include "Corvesta/TabGIFForm.h"
 #include "Corvesta/TabGrafForm.h"
 #include "Corvesta/TabModelsForm.h"
@@ -22,6 +21,7 @@
 #include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
+#include "mainwindow/TabFITS.h"
 #include "platform/qt/FormControls.h"
 #include "synthesis/pictures/cvCora.h"
 
@@ -59,13 +59,6 @@ using TTabDialog = TTabStandIn<TabDialogForm>;
 using TTabVARI = TTabStandIn<TabVARIForm>;
 using TTabDi = TTabStandIn<TabDiForm>;
 
-// The FITS tab.
-class TTabFITS : public TTabStandIn<TabFITSForm> {
- public:
-  using TTabStandIn::TTabStandIn;
-  // The map index of the tab (-1: none).
-  int32_t iMapIndex = -1;
-};
 
 // The Graf tab: the graphics player of the editor's tables. Esc returns to the Texts tab.
 class TTabGraf : public TTabStandIn<TabGrafForm> {
