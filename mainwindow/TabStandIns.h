@@ -10,7 +10,6 @@
 
 #include "Corvesta/TabDiForm.h"
 #include "Corvesta/TabDialogForm.h"
-#include "Corvesta/TabFITSForm.h"
 #include "Corvesta/TabTestForm.h"
 #include "Corvesta/TabVARIForm.h"
 #include "Corvesta/TabZeeForm.h"
@@ -20,6 +19,7 @@
 #include "mainwindow/TabGraf.h"
 #include "mainwindow/TabCOPI.h"
 #include "mainwindow/TabCORA.h"
+#include "mainwindow/TabFITS.h"
 #include "platform/qt/FormControls.h"
 
 namespace standin {
@@ -53,11 +53,3 @@ using TTabTest = TTabStandIn<TabTestForm>;
 using TTabDialog = TTabStandIn<TabDialogForm>;
 using TTabVARI = TTabStandIn<TabVARIForm>;
 using TTabDi = TTabStandIn<TabDiForm>;
-
-// The FITS tab.
-class TTabFITS : public TTabStandIn<TabFITSForm> {
- public:
-  using TTabStandIn::TTabStandIn;
-  // The map index of the tab (-1: none).
-  int32_t iMapIndex = -1;
-};

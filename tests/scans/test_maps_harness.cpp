@@ -41,12 +41,12 @@ TEST(MapsHarness, WriteListAndReloadTheDemoScansMaps) {
         "FIT CNTN k=1 [24,80] header 14str aData[24,80]  Total=8800\n",
         "  kind 1 ver <20250101> src a KH 2 kLoad 2 LOADED\n", " mean 1\n"})
     EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
-  // Only the named map; a missing file fails.
+  // Only the named map; a missing file (the scan has no level-2.1 file) fails.
   out.clear();
   ASSERT_EQ(Batch("maps-load 20190622 164505 1 CNTN", out, env), 0) << out;
   EXPECT_EQ(out.find("FIT CONT"), std::string::npos) << out;
   out.clear();
-  EXPECT_EQ(Batch("maps-load 20190622 164505 2", out, env), 1) << out;
+  EXPECT_EQ(Batch("maps-load 20190622 164505 3", out, env), 1) << out;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "tools/scangen/cvScanGen.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -205,6 +207,9 @@ std::string GenerateScan(const std::string& Root, const TScanGenOptions& Opt) {
     cards.push_back(FITCardI("DATA_LEV", 1, "level-1 data"));
     cards.push_back(FITCardStr("EXPTIME", Num(4.8), "s"));
     cards.push_back(FITCardI("SPBSHFT", Opt.Spbshft, "halved parameters"));
+    cards.push_back(FITCardI("SPNINT", Opt.Spnint, "exposures per slit position"));
+    cards.push_back(FITCardI("SCN_SUM", Opt.ScnSum, "slit positions summed"));
+    cards.push_back(FITCardI("SCN_STEP", Opt.ScnStep, "slit steps between positions"));
     cards.push_back(FITCardI("NSLITPOS", Opt.Files, "slit positions of the scan"));
     cards.push_back(FITCardI("SLITINDX", x, "slit index"));
     cards.push_back(FITCardI("SLITPOS", x, "slit position"));
@@ -258,4 +263,153 @@ std::string GenerateScan(const std::string& Root, const TScanGenOptions& Opt) {
     if (!f) return "";
   }
   return folder.generic_string();
+}
+
+namespace {
+
+// Big-endian 32-bit floats.
+void PutFloat(std::string& B, float V) {
+  uint32_t u;
+  std::memcpy(&u, &V, 4);
+  for (int k = 3; k >= 0; --k) B.push_back(static_cast<char>((u >> (8 * k)) & 0xFF));
+}
+
+void PutCards(std::string& B, std::vector<std::string> Cards) {
+  Cards.push_back(FITEndCard());
+  for (const std::string& c : Cards) {
+    std::string r = c.substr(0, 80);
+    r.append(80 - r.size(), ' ');
+    B += r;
+  }
+  B.append((2880 - B.size() % 2880) % 2880, ' ');
+}
+
+void PutImage(std::string& B, const std::string& Name, int NX, int NY,
+              const std::function<float(int, int)>& F) {
+  PutCards(B, {FITCardQ("XTENSION", "IMAGE", "Image extension"), FITCardI("BITPIX", -32, ""),
+               FITCardI("NAXIS", 2, ""), FITCardI("NAXIS1", NX, ""), FITCardI("NAXIS2", NY, ""),
+               FITCardI("PCOUNT", 0, ""), FITCardI("GCOUNT", 1, ""),
+               FITCardQ("EXTNAME", Name, "")});
+  for (int y = 0; y < NY; ++y)
+    for (int x = 0; x < NX; ++x) PutFloat(B, F(x, y + 1));
+  B.append((2880 - B.size() % 2880) % 2880, '\0');
+}
+
+struct TSession {
+  TStamp T0, T1;
+  std::string Name, Month, OutFolder;
+};
+
+TSession SessionOf(const TScanGenOptions& Opt) {
+  TSession s;
+  s.T0 = Parse(Opt.Midnight ? "2019-06-22T23:59:30.000" : Opt.Start);
+  s.T1 = AddSec(s.T0, (Opt.Files - 1) * Opt.StepSec);
+  s.Name = Compact(s.T0);
+  char m[16];
+  std::snprintf(m, sizeof m, "%04d_%02d", s.T0.Y, s.T0.Mo);
+  s.Month = m;
+  s.OutFolder = s.Name.substr(0, 13);
+  return s;
+}
+
+std::string Write(const std::filesystem::path& F, const std::string& Bytes) {
+  std::error_code ec;
+  std::filesystem::create_directories(F.parent_path(), ec);
+  std::ofstream f(F, std::ios::binary);
+  f.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+  return f ? F.generic_string() : std::string();
+}
+
+}  // namespace
+
+std::string GenerateInversionFile(const std::string& Root, const TScanGenOptions& Opt) {
+  const TSession s = SessionOf(Opt);
+  const int nx = Opt.Files, ny = Opt.NY;
+  const double xc = -350, yc = 120.5, dx = 0.2972, dy = 0.3199;
+  std::string b;
+  PutCards(b, {FITCardStr("SIMPLE", "T", "inversion result of the synthetic scan"),
+               FITCardI("BITPIX", 8, ""), FITCardI("NAXIS", 0, ""), FITCardI("NAXIS1", nx, ""),
+               FITCardI("NAXIS2", ny, ""), FITCardStr("EXTEND", "T", ""),
+               FITCardStr("XCEN", Num(xc), "arcsec"), FITCardStr("YCEN", Num(yc), "arcsec"),
+               FITCardStr("XSCALE", Num(dx), "arcsec per slit step"),
+               FITCardStr("YSCALE", Num(dy), "arcsec per pixel"),
+               FITCardQ("TSTART", DateObs(s.T0), ""), FITCardQ("TEND", DateObs(s.T1), ""),
+               FITCardStr("P_ANGLE", Num(-1.25), "deg"), FITCardStr("B_ANGLE", Num(1.75), "deg"),
+               FITCardStr("SOLAR_RA", Num(944.3), "arcsec")});
+  const double rad = 180 / kPi;
+  PutImage(b, "X_Coordinate", nx, ny,
+           [&](int x, int) { return static_cast<float>(xc + (x - nx / 2) * dx); });
+  PutImage(b, "Y_Coordinate", nx, ny,
+           [&](int, int y) { return static_cast<float>(yc + (y - (ny + 1) / 2.0) * dy); });
+  PutImage(b, "Original_Continuum_Intensity", nx, ny,
+           [&](int x, int y) { return static_cast<float>(GenPixel(Opt, x, y).Ic); });
+  PutImage(b, "Field_Strength", nx, ny,
+           [&](int x, int y) { return static_cast<float>(GenPixel(Opt, x, y).B); });
+  PutImage(b, "Blos", nx, ny, [&](int x, int y) {
+    const TGenPixel p = GenPixel(Opt, x, y);
+    return static_cast<float>(p.B * std::cos(p.Gamma / rad));
+  });
+  PutImage(b, "Btang", nx, ny, [&](int x, int y) {
+    const TGenPixel p = GenPixel(Opt, x, y);
+    return static_cast<float>(p.B * std::sin(p.Gamma / rad));
+  });
+  PutImage(b, "aInc", nx, ny,
+           [&](int x, int y) { return static_cast<float>(GenPixel(Opt, x, y).Gamma); });
+  return Write(std::filesystem::path(Root) / s.Month / s.OutFolder / (s.Name + ".fits"), b);
+}
+
+std::string GenerateOwnFile(const std::string& Root, const TScanGenOptions& Opt) {
+  const TSession s = SessionOf(Opt);
+  const int nx = Opt.Files, ny = Opt.NY;
+  std::string b;
+  std::vector<std::string> c = {
+      FITCardStr("SIMPLE", "T", "Written By Corvesta"), FITCardI("BITPIX", 8, ""),
+      FITCardI("NAXIS", 0, ""), FITCardI("NAXIS1", nx, ""), FITCardI("NAXIS2", ny, ""),
+      FITCardI("NSLITPOS", nx, ""), FITCardStr("EXTEND", "T", "File contains extensions"),
+      FITCardStr("XCEN", Num(-350), ""), FITCardStr("YCEN", Num(120.5), ""),
+      FITCardStr("XSCALE", Num(0.2972), ""), FITCardStr("YSCALE", Num(0.3199), ""),
+      FITCardQ("TSTART", DateObs(s.T0), ""), FITCardQ("TEND", DateObs(s.T1), ""),
+      FITCardStr("HL_N_MA", Num(1234.6), ""), FITCardStr("HL_S_MA", Num(-1502.4), ""),
+      FITCardStr("CB0", Num(22010.5), ""), FITCardStr("VW1", Num(0.1234), ""),
+      FITCardStr("VW2", Num(-0.0567), ""), FITCardStr("pLimb", Num(0.0), ""),
+      FITCardStr("pU", Num(0.05), ""), FITCardStr("ppu", Num(0.12), ""),
+      FITCardStr("pB077", Num(0.61), ""), FITCardStr("pB007", Num(0.22), ""),
+      FITCardStr("minCB0", Num(0.683), ""), FITCardStr("tDura", Num((nx - 1) * Opt.StepSec / 60), ""),
+      FITCardStr("tDay", Num(16.7764), "")};
+  for (int k = 1; k <= 6; ++k)
+    c.push_back(FITCardStr("TT_" + std::to_string(k), Num(-40.0 + 5 * (k - 1)), ""));
+  c.push_back(FITCardStr("SOLXC_LM", Num(2.5), ""));
+  c.push_back(FITCardStr("dVCmi", Num(-0.3), ""));
+  c.push_back(FITCardStr("dVCma", Num(0.43), ""));
+  c.push_back(FITCardStr("maBML1", Num(812.5), ""));
+  c.push_back(FITCardStr("maBML2", Num(790.1), ""));
+  c.push_back(FITCardStr("maBIV", Num(1180.2), ""));
+  c.push_back(FITCardStr("miBIV", Num(-95.4), ""));
+  PutCards(b, c);
+  PutImage(b, "CONT", nx, ny,
+           [&](int x, int y) { return static_cast<float>(GenPixel(Opt, x, y).Ic); });
+  return Write(std::filesystem::path(Root) / s.Month / s.OutFolder / (s.OutFolder + ".fits"), b);
+}
+
+bool WriteFOList(const std::string& Root) {
+  std::error_code ec;
+  std::filesystem::create_directories(Root, ec);
+  std::ofstream f(std::filesystem::path(Root) / "FO.txt", std::ios::binary);
+  f << "! Derived maps: NAME=expression over map names, numbers and $KEY (header keys)\n"
+       "W2QUV=add(W2QUV295,W2QUV195)\n"
+       "VW1=mul(add(mul(add(mid(LWb1,LWr1),-56.5),0.021549),+0.5792),47.57477079)\n"
+       "VW2=mul(add(mul(add(mid(LWb2,LWr2),-56.5),0.021549),-0.4132),47.5672796)\n"
+       "VW_1=sub(VW1,$VW1)\n"
+       "VW_2=sub(VW2,$VW2)\n"
+       "CB0=rat(CONT,$CB0)\n"
+       "Cnt=mid(CONT,CONT2)\n"
+       "BIV1 = mul(sub(LIVp195,LIVm195),348.23)  ! longitudinal field of 6301\n"
+       "BIV2=mul(sub(LIVp295,LIVm295),233.6195)\n"
+       "BIV=mid(BIV1,BIV2)\n"
+       "LBor1=add(LIV1,mid(LBIV1,L-Wr1))\n"
+       "LBob1=sub(LIV1,mid(LBIV1,L-Wb1))\n"
+       "LBor2=add(LIV2,mid(LBIV2,L-Wr2))\n"
+       "LBob2=sub(LIV2,mid(LBIV2,L-Wb2))\n"
+       "$CB0=22000  ! a header key, not a map\n";
+  return static_cast<bool>(f);
 }

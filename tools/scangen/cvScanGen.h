@@ -18,11 +18,27 @@ struct TScanGenOptions {
   bool Stokes4th = false;  // NAXIS = 4 with NAXIS3 = 1, NAXIS4 = 4
   double StepSec = 5.0;    // seconds between slit positions
   std::string Start = "2019-06-22T16:45:05.000";  // DATE_OBS of the first file
+  int32_t ScnSum = 1;      // SCN_SUM: slit positions summed (binning)
+  int32_t ScnStep = 1;     // SCN_STEP: slit steps between positions
+  int32_t Spnint = 1;      // SPNINT: exposures per position
 };
 
 // Writes the scan into Root/yyyy_mm/yyyymmdd_hhmmss/ (named after the start) and returns that
 // folder ("/" separators); empty when it could not be written.
 std::string GenerateScan(const std::string& Root, const TScanGenOptions& Opt);
+
+// The session's inversion-result file Root/yyyy_mm/yyyymmdd_hhmm/yyyymmdd_hhmmss.fits: a main
+// header (NAXIS 0, NAXIS1/NAXIS2 the map size, XCEN, YCEN, XSCALE, YSCALE, TSTART, TEND,
+// P_ANGLE, B_ANGLE, SOLAR_RA) and the IMAGE extensions X_Coordinate, Y_Coordinate,
+// Original_Continuum_Intensity, Field_Strength, Blos, Btang and aInc (32-bit floats, x fastest)
+// from the pixels' truth. Returns the file ("/" separators); empty when it could not be written.
+std::string GenerateInversionFile(const std::string& Root, const TScanGenOptions& Opt);
+// The session's own map file Root/yyyy_mm/yyyymmdd_hhmm/yyyymmdd_hhmm.fits as the program leaves
+// it after its summaries: a main header with the session constants and summary cards and the
+// extension CONT.
+std::string GenerateOwnFile(const std::string& Root, const TScanGenOptions& Opt);
+// The map-definition list Root/FO.txt.
+bool WriteFOList(const std::string& Root);
 
 // The Stokes words of one slit position (wavelength fastest, then slit pixel, then I, Q, U, V)
 // before they are stored.

@@ -1,6 +1,9 @@
 // corvesta-scangen: writes a synthetic level-1 scan.
 //   corvesta-scangen ROOT [--files N] [--ny N] [--seed N] [--noise S] [--spbshft K] [--neg-cdelt]
 //                    [--midnight] [--off-limb] [--stokes4] [--start YYYY-MM-DDThh:mm:ss.sss]
+//                    [--scn-sum N] [--scn-step N] [--spnint N] [--inversion] [--own] [--fo]
+// --inversion and --own also write the session's inversion-result / own map file, --fo the
+// root's FO.txt.
 // The scan goes to ROOT/yyyy_mm/yyyymmdd_hhmmss/; its folder is printed.
 #include <cstdlib>
 #include <iostream>
@@ -16,6 +19,7 @@ int main(int Argc, char** Argv) {
     return 2;
   }
   TScanGenOptions o;
+  bool inversion = false, own = false, fo = false;
   for (int i = 2; i < Argc; ++i) {
     const std::string a = Argv[i];
     auto next = [&]() -> std::string { return i + 1 < Argc ? Argv[++i] : ""; };
@@ -30,6 +34,12 @@ int main(int Argc, char** Argv) {
     else if (a == "--off-limb") o.OffLimb = true;
     else if (a == "--stokes4") o.Stokes4th = true;
     else if (a == "--start") o.Start = next();
+    else if (a == "--scn-sum") o.ScnSum = std::atoi(next().c_str());
+    else if (a == "--scn-step") o.ScnStep = std::atoi(next().c_str());
+    else if (a == "--spnint") o.Spnint = std::atoi(next().c_str());
+    else if (a == "--inversion") inversion = true;
+    else if (a == "--own") own = true;
+    else if (a == "--fo") fo = true;
     else {
       std::cerr << "corvesta-scangen: unknown option " << a << "\n";
       return 2;
@@ -39,5 +49,16 @@ int main(int Argc, char** Argv) {
   const std::string f = GenerateScan(Argv[1], o);
   if (f.empty()) return 1;
   std::cout << f << "\n";
+  if (inversion) {
+    const std::string m = GenerateInversionFile(Argv[1], o);
+    if (m.empty()) return 1;
+    std::cout << m << "\n";
+  }
+  if (own) {
+    const std::string m = GenerateOwnFile(Argv[1], o);
+    if (m.empty()) return 1;
+    std::cout << m << "\n";
+  }
+  if (fo && !WriteFOList(Argv[1])) return 1;
   return 0;
 }

@@ -1,0 +1,126 @@
+// The FITS tab: the data root, the year/month chooser and the sessions grid (scans/cvSessions.h
+// reads the archive), the session panel, the scan of a session ("Ld": the headers read and the
+// keys that vary compared, as a job), a pixel's Stokes profiles in the picture window, as a text
+// table or an N x N matrix, the session's map names and sources and the header reports and
+// header editing. The map list, map expressions, filters, graphs and calculation buttons of the
+// tab's later work keep their controls in the hidden panel pnFITSMaps, their handlers not
+// registered yet.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Corvesta/TabFITSForm.h"
+#include "foundation/cvLink.h"
+#include "foundation/cvTy.h"
+#include "mainwindow/CorvestaTab.h"
+#include "scans/cvSessions.h"
+
+class TLFITS;
+class TFITS;
+
+// What the FITS tab hands the Test tab: its fields (edFITiX, edICont6301, lb_iX, lb_iY) and the
+// pixel's profile for the line measurement CurI. The Test tab installs them.
+struct TFITSTestLinks {
+  TLink<void(const std::string& Control, const std::string& Text)> SetField{
+      "TTabTest.SetField", TLinkLoudness::Quiet};
+  TLink<void(const TARe& X, const TARe& I, double Cont, int32_t IX, int32_t IY)> HandOverCurI{
+      "TCorvesta.HandOverCurI", TLinkLoudness::Quiet};
+};
+
+class TTabFITS : public TFormTab<TabFITSForm> {
+ public:
+  explicit TTabFITS(TCorvesta& Shell);
+  ~TTabFITS() override;
+  void RegisterHandlers(platform::THandlerRegistry& H) override;
+  void Show() override { TabFITSShow(); }
+
+  // The map index of the tab (-1: none).
+  int32_t iMapIndex = -1;
+  TFITSTestLinks TestLinks;
+
+  // ---- the main window's FITS fields ----
+  int32_t YMCol = 0, YMRow = 0;
+  std::string YMColCaption, CurSession, FOSession, LastClickGrid, PrevClickGrid;
+  double LamShift = 6300.0;
+  bool FITSTunesRead = false;
+  std::unique_ptr<TLFITS> CurLFITS;
+  int32_t FITSCol = 0, FITSRow = 0, FITSDTRow = 0;
+  std::vector<std::string> FONames, FOLines;
+
+  // ---- routines ----
+  void TabFITSShow();
+  bool ChkHinodePath(const std::string& Path);
+  std::string Root() const;
+  void FillFITS_YM();
+  void LoadFITSTunes();
+  void FillSessions(const std::string& Choice);
+  // The rows of a fill into the grid (the grid's rows replaced).
+  void ShowSessionRows(const std::vector<sessions::TSessionRow>& Rows);
+  void AfterFill(const std::string& Choice);
+  void ShowSession();
+  std::string CurSessionName();
+  void ShowColumnGroups();
+  void ngFITS_YM_TabWidth();
+  std::string CurSessionFolder();
+  void LinkSessionFolder(const std::string& Folder);
+  void LinkLFITS(const std::string& Folder);
+  void LFITS_SetOptions();
+  bool GetLFITSOptions(double& W1, double& W2, double& KRC, double& Smooth);
+  void LoadLFITS();
+  void ShowScanInfo();
+  TFITS* CurFITS();
+  TFITS* FITSOfRow(int32_t Row);
+  bool GetFITSiXiY(int32_t& IX, int32_t& IY);
+  bool GetProfileSel(int32_t& IX, int32_t& IY, std::string& Sel);
+  void PLOTTER_INIT(bool Replace);
+  void FillFOFiltList();
+  void ShowCalcState();
+  void FillFiltSets();
+  void AddSourceRow(const std::string& Session, char C);
+  // The session's map (cb_OpY, else CONT, else Original_Continuum_Intensity) registered.
+  void ShowSessionMap();
+  int32_t YMColKind();
+  // The header shown by "Hd" (empty with the message when none).
+  std::vector<std::string> HeaderReport();
+
+  // ---- handlers ----
+  void edFITSpathChange(TSender E);
+  void cbFITS_YMChange(TSender E);
+  void btYMClick(TSender E);
+  void btSesWideClick(TSender E);
+  void ToggleClick(const char* Key, bool Down);
+  void btFITS_YMprintClick(TSender E);
+  void ngFITS_YMCellClick(TSender E);
+  void ngFITS_YMExit(TSender E);
+  void ngFITS_YMKeyDown(TSender E);
+  void ngFITS_YMMouseDown(TSender E);
+  void pmYM_FldFromClick(TSender E);
+  void pmYM_FldToClick(TSender E);
+  void btLoadFITSClick(TSender E);
+  void btLFITS_UpDateClick(TSender E);
+  void btLFITS_freeClick(TSender E);
+  void ngFITSCellClick(TSender E);
+  void edFITSiXChange(TSender E);
+  void udFITSiXClick(TSender E);
+  void btFIT2EdNormClick(TSender E);
+  void btFIT2_EdNormClick(TSender E);
+  void btFIT2EdClick(TSender E);
+  void cbArrPlotNNChange(TSender E);
+  void btCheck12LambClick(TSender E);
+  void rbCVClick(TSender E);
+  void rbMEClick(TSender E);
+  void bt_FITS_curClick(TSender E);
+  void bt_FITS_tunesClick(TSender E);
+  void ed_NCutChange(TSender E);
+  void btHdRepClick(TSender E);
+  void pmYM_HdReturnClick(TSender E);
+  void btSesMECV_structClick(TSender E);
+  void btServClick(TSender E);
+  void btFITSRepHeadersClick(TSender E);
+
+ private:
+  void FilterLimit(int32_t Col);
+  bool busy();
+};
