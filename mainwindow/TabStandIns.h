@@ -10,18 +10,18 @@
 
 #include "Corvesta/TabCOPIForm.h"
 #include "Corvesta/TabCORAForm.h"
-#include "Corvesta/TabDiForm.h"
-#include "Corvesta/TabDialogForm.h"
 #include "Corvesta/TabFITSForm.h"
 #include "Corvesta/TabGIFForm.h"
 #include "Corvesta/TabGrafForm.h"
 #include "Corvesta/TabModelsForm.h"
 #include "Corvesta/TabTestForm.h"
-#include "Corvesta/TabVARIForm.h"
 #include "Corvesta/TabVEMOForm.h"
 #include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
+#include "mainwindow/TabDi.h"
+#include "mainwindow/TabDialog.h"
+#include "mainwindow/TabVARI.h"
 #include "platform/qt/FormControls.h"
 #include "synthesis/pictures/cvCora.h"
 
@@ -55,9 +55,6 @@ using TTabZee = TTabStandIn<TabZeeForm>;
 using TTabModels = TTabStandIn<TabModelsForm>;
 using TTabVEMO = TTabStandIn<TabVEMOForm>;
 using TTabTest = TTabStandIn<TabTestForm>;
-using TTabDialog = TTabStandIn<TabDialogForm>;
-using TTabVARI = TTabStandIn<TabVARIForm>;
-using TTabDi = TTabStandIn<TabDiForm>;
 
 // The FITS tab.
 class TTabFITS : public TTabStandIn<TabFITSForm> {
