@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -117,6 +118,35 @@ TEST(DialogCalcFaults, CasesThatCannotBeComparedDrawNothing) {
   in.VariDia.clear();
   env.ctx.VARI = nullptr;
   EXPECT_FALSE(DialogCalc(job, list, in, out));
+}
+
+// "CALC by CURV" keeps the edited vectors for its own run only: the rule is off again after it,
+// also when the run fails.
+TEST(DialogCalcFaults, KeepEditedRuleOnlyForTheCurvesRun) {
+  SynEnv env;
+  TOwnCalcContext cctx;
+  TCalcScope cscope(cctx);
+  TVARIATOR V("curv", 1);
+  V.AddP("#ALG CONT");
+  env.ctx.VARI = &V;
+  TLUNNO list;
+  TJob job("CALC by CURV");
+  TDiaCalcOut out;
+  TDiaCalcIn in;
+  in.ByCurv = true;
+  try {
+    DialogCalc(job, list, in, out);
+  } catch (const std::exception&) {
+    // no model to recompute: the run may fail
+  }
+  EXPECT_FALSE(CalcCtx().VeMoKeepEdited);
+  CalcCtx().VeMoKeepEdited = true;  // a rule already on stays on
+  try {
+    DialogCalc(job, list, in, out);
+  } catch (const std::exception&) {
+  }
+  EXPECT_TRUE(CalcCtx().VeMoKeepEdited);
+  env.ctx.VARI = nullptr;
 }
 
 TEST(DiSpans, FillLambsGridsAndTheirMessages) {
