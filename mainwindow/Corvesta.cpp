@@ -304,6 +304,16 @@ platform::TControl* TCorvesta::FormHandle() const {
   return platform::QtHandle(const_cast<TCorvesta*>(this));
 }
 
+void TCorvesta::FreeComponent(const std::string& Name) {
+  if (QObject* O = Control(Name)) delete O;
+}
+
+void TCorvesta::RePositeImageDialog() {
+  const int32_t before = DialogTab().DialogImageReserve;
+  DialogTab().RePositeImageDialog();
+  iDialogAddH += DialogTab().DialogImageReserve - before;
+}
+
 void TCorvesta::ShowPage(const std::string& Name) {
   if (auto* S = dynamic_cast<platform::TTabSheet*>(Control(Name))) PageControl->SetActivePage(S);
 }

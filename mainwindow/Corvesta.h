@@ -81,6 +81,12 @@ class TCorvesta : public QWidget, public ShellForm {
   // The handle of a control for the frame's routines (platform::TControl).
   platform::TControl* Handle(const std::string& Name) const;
   platform::TControl* FormHandle() const;
+  // The first control of that exact (case-sensitive) name, nullptr when none (the Dialog
+  // builder's rows are found so); a control freed by name (nothing when there is none).
+  QObject* ComponentByName(const std::string& Name) const { return Control(Name); }
+  void FreeComponent(const std::string& Name);
+  // The Dialog tab's picture laid out below its last visible parameter row.
+  void RePositeImageDialog();
   // Tab sheets by component name.
   void ShowPage(const std::string& Name);
   bool IsActivePage(const std::string& Name) const;

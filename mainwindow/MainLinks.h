@@ -43,6 +43,8 @@ struct THooks {
   // "Load DC" of the Project tab: the result file of an earlier run of the current quest loaded
   // into the profile list.
   TLink<void()> LoadDC{"btDC_LoadClick"};
+  // The model-vector table refilled (the Dialog tab's delayed "ngVEMOfill").
+  TLink<void()> VEMOFill{"TCorvesta.ngVEMOFill", TLinkLoudness::Quiet};
 };
 THooks& Hooks();
 
@@ -62,6 +64,7 @@ inline void RenewModelVectors() { Hooks().RenewModelVectors(); }
 inline void LoadModelSideLists() { Hooks().LoadModelSideLists(); }
 inline void LoadAndRunOne() { Hooks().LoadAndRunOne(); }
 inline void LoadDC() { Hooks().LoadDC(); }
+inline void VEMOFill() { Hooks().VEMOFill(); }
 
 // Every link back to its stand-in (tests).
 void ResetAll();

@@ -623,6 +623,9 @@ void TTabProj::RunQuestJob() {
         // the run's option files set the message sink's switches (the job itself draws nothing)
         Shell.DebugTab().ShowSayerSwitches();
         if (text->Text.Count() > 0 && EdAssigned(Ed)) Ed->EdLoadSL(text->Title, &text->Text);
+        // the pages a DIA or DI step built
+        Shell.DialogTab().AfterRun();
+        Shell.DiTab().AfterRun();
       },
       false);
 }

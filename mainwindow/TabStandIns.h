@@ -8,18 +8,18 @@
 #pragma once
 #include <cstdint>
 
-#include "Corvesta/TabDiForm.h"
-#include "Corvesta/TabDialogForm.h"
 #include "Corvesta/TabTestForm.h"
-#include "Corvesta/TabVARIForm.h"
 #include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
-#include "mainwindow/TabGIF.h"
-#include "mainwindow/TabGraf.h"
 #include "mainwindow/TabCOPI.h"
 #include "mainwindow/TabCORA.h"
+#include "mainwindow/TabDi.h"
+#include "mainwindow/TabDialog.h"
 #include "mainwindow/TabFITS.h"
+#include "mainwindow/TabGIF.h"
+#include "mainwindow/TabGraf.h"
+#include "mainwindow/TabVARI.h"
 #include "platform/qt/FormControls.h"
 
 namespace standin {
@@ -50,6 +50,3 @@ class TTabStandIn : public TFormTab<Form> {
 
 using TTabZee = TTabStandIn<TabZeeForm>;
 using TTabTest = TTabStandIn<TabTestForm>;
-using TTabDialog = TTabStandIn<TabDialogForm>;
-using TTabVARI = TTabStandIn<TabVARIForm>;
-using TTabDi = TTabStandIn<TabDiForm>;

@@ -116,6 +116,8 @@ class TVARIATOR {
   void ConcatePSL(const TStringList* List);
   bool ConcatePRec(std::unique_ptr<TVariRec> Rec);
   void DelJ(int32_t J);
+  // The parameters at positions J and J + 1 change places (nothing when J + 1 is none).
+  void ExchangeJ(int32_t J);
   std::string DelUnused();
   // After a run: the keys nothing read (no use counted) leave the variator, the varied ones
   // excepted, which stay marked read (the grid numbers the run's combinations). Gone: the removed

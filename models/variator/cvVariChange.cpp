@@ -533,3 +533,9 @@ void TVARIATOR::SaveCtrlText(const std::string& FileName, int32_t Mode) const {
   f.Write("#####\n\r");
   f.Close();
 }
+
+void TVARIATOR::ExchangeJ(int32_t J) {
+  if (J < 1 || J >= Count()) return;
+  std::swap(items_[static_cast<size_t>(J - 1)], items_[static_cast<size_t>(J)]);
+  RecalcNK();
+}
