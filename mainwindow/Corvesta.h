@@ -26,6 +26,7 @@
 #include "mainwindow/TabProj.h"
 #include "mainwindow/TabStandIns.h"
 #include "mainwindow/TabStart.h"
+#include "mainwindow/TabTest.h"
 #include "mainwindow/TabUnno.h"
 #include "platform/Canvas.h"
 #include "platform/qt/FormRegistry.h"

@@ -16,7 +16,6 @@
 #include "Corvesta/TabGIFForm.h"
 #include "Corvesta/TabGrafForm.h"
 #include "Corvesta/TabModelsForm.h"
-#include "Corvesta/TabTestForm.h"
 #include "Corvesta/TabVARIForm.h"
 #include "Corvesta/TabVEMOForm.h"
 #include "Corvesta/TabZeeForm.h"
@@ -54,7 +53,6 @@ class TTabStandIn : public TFormTab<Form> {
 using TTabZee = TTabStandIn<TabZeeForm>;
 using TTabModels = TTabStandIn<TabModelsForm>;
 using TTabVEMO = TTabStandIn<TabVEMOForm>;
-using TTabTest = TTabStandIn<TabTestForm>;
 using TTabDialog = TTabStandIn<TabDialogForm>;
 using TTabVARI = TTabStandIn<TabVARIForm>;
 using TTabDi = TTabStandIn<TabDiForm>;
