@@ -29,7 +29,7 @@ class TTabTest : public TFormTab<TabTestForm> {
   void GaussParamsToCurI(TCurI& C);
   bool SetupCurI(TCurI& C);
   void CurIToForm();
-  // "Load I": the editor's text table at line edFITFirstString into CurI (created when missing).
+  // "Load I": the editor's text table at line edFirstString into CurI (created when missing).
   bool LoadCurIFromEd(TCurI& C);
   void DrawGaussFits();
   void FitCurIProfile();
