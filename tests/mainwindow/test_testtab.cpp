@@ -132,6 +132,11 @@ TEST_F(TestTab, GaussFitsOfOnePixel) {
   Click(T.btMult);
   EXPECT_TRUE(mwtest::BoxShown(*boxes, "Mult: шаг поля"_cp));
   EXPECT_EQ(PLOTTER->kT, 9);
+  boxes->Clear();
+  T.edHStep->SetText("0");
+  Click(T.btMult);
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Mult: шаг поля"_cp));
+  EXPECT_EQ(PLOTTER->kT, 9);
   QImage shot = Corvesta->grab().toImage();
   EXPECT_FALSE(shot.isNull());
   if (const char* d = std::getenv("CORVESTA_SHOTS")) shot.save(QString(d) + "/testtab_gauss.png");
