@@ -27,6 +27,7 @@
 #include "mainwindow/TabProj.h"
 #include "mainwindow/TabStandIns.h"
 #include "mainwindow/TabStart.h"
+#include "mainwindow/TabTest.h"
 #include "mainwindow/TabUnno.h"
 #include "mainwindow/TabVEMO.h"
 #include "platform/Canvas.h"

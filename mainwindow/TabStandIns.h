@@ -8,7 +8,6 @@
 #pragma once
 #include <cstdint>
 
-#include "Corvesta/TabTestForm.h"
 #include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
@@ -49,4 +48,3 @@ class TTabStandIn : public TFormTab<Form> {
 };
 
 using TTabZee = TTabStandIn<TabZeeForm>;
-using TTabTest = TTabStandIn<TabTestForm>;

@@ -1,0 +1,93 @@
+// The Test tab: the Gauss/Zeeman fits of the Fe I pair on one profile (scans/cvGaussForm.h does
+// the work on the group's texts; this class copies the controls in and out, keeps memoGSparam
+// as the fits' report list and draws the model over the profile), the centre-of-gravity fields
+// of I±V (scans/cvCOGiv.h), "Gauss Cores" and a long "Loop" as jobs, and the links the FITS tab
+// calls (mainwindow/TestLinks.h). The small benches of the second page are stand-ins for now.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "Corvesta/TabTestForm.h"
+#include "mainwindow/CorvestaTab.h"
+#include "scans/cvCOGiv.h"
+#include "scans/cvGaussForm.h"
+
+class TCurI;
+
+class TTabTest : public TFormTab<TabTestForm> {
+ public:
+  explicit TTabTest(TCorvesta& Shell);
+  ~TTabTest() override;
+  void RegisterHandlers(platform::THandlerRegistry& H) override;
+
+  // ---- the group's texts ----
+  TGaussForm ReadForm() const;
+  void WriteForm(const TGaussForm& F);
+
+  // ---- routines the other tabs and the scan services call ----
+  void CurILineFromForm(TCurI& C);
+  void GaussParamsToCurI(TCurI& C);
+  bool SetupCurI(TCurI& C);
+  void CurIToForm();
+  // "Load I": the editor's text table at line edFirstString into CurI (created when missing).
+  bool LoadCurIFromEd(TCurI& C);
+  void DrawGaussFits();
+  void FitCurIProfile();
+  double InitialL0();
+  // The form's values into the scan services' record (before a run of the core-fit maps).
+  void FormToServices();
+
+  // The last two-core result ("Algo Rithm") and slice table.
+  TCurIV CurIV;
+  TCOGivTable LastCOG;
+  // Repeats x codes above this run "Loop" as a job.
+  int64_t LoopJobThreshold = 2000;
+
+  // ---- handlers ----
+  void btLoadIClick(TSender E);
+  void btReGSClick(TSender E);
+  void btGSrepClick(TSender E);
+  void btGSajustClick(TSender E);
+  void btGSloopClick(TSender E);
+  void btD6k3LoopClick(TSender E);
+  void btb6k3LoopClick(TSender E);
+  void btbDk3LoopClick(TSender E);
+  void btbHk3LoopClick(TSender E);
+  void bt_xDClick(TSender E);
+  void bt_1Click(TSender E);
+  void bt_gsBackClick(TSender E);
+  void btCOGClick(TSender E);
+  void btGSmemoTabClick(TSender E);
+  void btTestFuncClick(TSender E);
+  void ed_H_GsChange(TSender E);
+  void edGSdlhChange(TSender E);
+  void edDLDk6301Change(TSender E);
+  void btProf6301Click(TSender E);
+  void btBiClick(TSender E);
+  void cb_6301_02Change(TSender E);
+  void bt_gsRestartClick(TSender E);
+  void btMultClick(TSender E);
+  void btGaussCalcClick(TSender E);
+  void edFITiXChange(TSender E);
+  void edFITiYChange(TSender E);
+  void btFITtoGRAClick(TSender E);
+  void btCOGforIVClick(TSender E);
+  void btCOGfor_IClick(TSender E);
+  void btB2GraClick(TSender E);
+  void btV2GraClick(TSender E);
+  void btCOGofIV2Click(TSender E);
+  void bt_AlgoClick(TSender E);
+
+  // The slice table listed and/or drawn (kind 'B', 'V' or 'I').
+  void COGFieldMaps(bool List, bool Plot, char Kind);
+
+ private:
+  // One button of the group on the program's CurI (created when missing).
+  void RunOp(const std::string& Op);
+  void MemoIn();
+  void MemoOut();
+  TGaussEnv Env();
+  // "Loop" with many repeats: a job on a copy of CurI.
+  void LoopJob();
+  bool writing_ = false;
+};
