@@ -21,6 +21,7 @@
 #include "mainwindow/PictPlotter.h"
 #include "platform/Clipboard.h"
 #include "platform/FileErr.h"
+#include "mainwindow/TestLinks.h"
 #include "platform/Memo.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/cvWorldWin.h"
@@ -90,8 +91,48 @@ const std::vector<TGroup>& Groups() {
 
 }  // namespace
 
-TTabFITS::TTabFITS(TCorvesta& Shell) : TFormTab(Shell) {}
-TTabFITS::~TTabFITS() = default;
+TTabFITS::TTabFITS(TCorvesta& Shell) : TFormTab(Shell) {
+  // what the tab hands the Test tab goes through the Test tab's links
+  TestLinks.SetField.Install([](const std::string& Control, const std::string& Text) {
+    testlinks::THooks& h = testlinks::Hooks();
+    if (Control == "edFITiX") h.SetFITiX(Text);
+    if (Control == "edFITiY") h.SetFITiY(Text);
+  });
+  TestLinks.HandOverCurI.Install([](const TARe&, const TARe&, double Cont, int32_t X, int32_t Y) {
+    testlinks::Hooks().SetProfilePixel(Cont, X, Y);
+  });
+  // what the Test tab asks of the scan and the pixel
+  testlinks::THooks& h = testlinks::Hooks();
+  h.CurLFITS.Install([this] { return CurLFITS.get(); });
+  h.GetProfileSel.Install([this](int32_t& X, int32_t& Y) {
+    std::string sel;
+    return GetProfileSel(X, Y, sel);
+  });
+  h.SetFITSiX.Install([this](const std::string& T) { edFITSiX->SetText(T); });
+  h.SetFITSiY.Install([this](const std::string& T) { edFITSiY->SetText(T); });
+  h.PlotIpmV.Install([this] {
+    cb_FITS3->SetText("I±V"_cp);
+    btFIT2EdNormClick({});
+  });
+  h.CurSessionName.Install([this] { return CurSessionName(); });
+  h.CurSessionFolder.Install([this] { return CurSessionFolder(); });
+  h.LinkLFITS.Install([this](const std::string& Folder) {
+    LinkLFITS(Folder);
+    return CurLFITS.get();
+  });
+}
+
+TTabFITS::~TTabFITS() {
+  testlinks::THooks& h = testlinks::Hooks();
+  h.CurLFITS.Reset();
+  h.GetProfileSel.Reset();
+  h.SetFITSiX.Reset();
+  h.SetFITSiY.Reset();
+  h.PlotIpmV.Reset();
+  h.CurSessionName.Reset();
+  h.CurSessionFolder.Reset();
+  h.LinkLFITS.Reset();
+}
 
 void TTabFITS::RegisterHandlers(platform::THandlerRegistry& H) {
   TCorvestaTab::RegisterHandlers(H);

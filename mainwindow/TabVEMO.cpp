@@ -1,5 +1,7 @@
 #include "mainwindow/TabVEMO.h"
 
+#include "mainwindow/MainLinks.h"
+
 #include <QMetaObject>
 #include <QThread>
 #include <algorithm>
@@ -73,6 +75,7 @@ TTabVEMO::TTabVEMO(TCorvesta& Shell) : TFormTab(Shell) {}
 
 TTabVEMO::~TTabVEMO() {
   Models().VEMOFill.Reset();
+  mainlinks::Hooks().VEMOFill.Reset();
   Plotting().EditedGraph = nullptr;
   if (TimeSup) TimeSup->DelTimer("ngVEMOfill");
 }
@@ -109,6 +112,8 @@ void TTabVEMO::RegisterHandlers(platform::THandlerRegistry& H) {
     }
     ngVEMOFill();
   });
+  // the window's own delayed refills (the Dialog tab's "ngVEMOfill") fill the table too
+  mainlinks::Hooks().VEMOFill.Install([this] { ngVEMOFill(); });
   Plotting().EditedGraph = [this](const std::string& Title, const TARe& AY) {
     EditedGraph(Title, AY);
   };

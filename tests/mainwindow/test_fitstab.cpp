@@ -18,6 +18,7 @@
 #include "grid/qt/cvGxForm.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/TabFITS.h"
+#include "mainwindow/TabTest.h"
 #include "mainwindow/support/ProgramEnv.h"
 #include "plotting/cvGraph.h"
 #include "plotting/cvPLOT.h"
@@ -237,6 +238,26 @@ TEST_F(FITSTab, YearsAsAJobAndTheColumnGroups) {
   // "P": the grid as a page
   T.btFITS_YMprint->Click();
   EXPECT_EQ(Corvesta->EdTab().edFile->Text(), "List_FITS_YM");
+}
+
+}  // namespace
+
+namespace {
+
+// A pixel's profile plotted on the FITS tab hands the pixel and its continuum to the Test tab.
+TEST_F(FITSTab, APixelsProfileReachesTheTestTab) {
+  Month();
+  Load();
+  TTabFITS& T = Tab();
+  T.edFITSiX->SetText("10");
+  T.edFITSiY->SetText("4");
+  T.cb_FITS3->SetText("I");
+  T.btFIT2EdNorm->Click();
+  QApplication::processEvents();
+  TTabTest& S = Corvesta->TestTab();
+  EXPECT_EQ(S.lb_iX->Caption(), "10") << mwtest::AllBoxes(*boxes);
+  EXPECT_EQ(S.lb_iY->Caption(), "4");
+  EXPECT_GT(std::atof(S.edICont6301->Text().c_str()), 1000.0) << S.edICont6301->Text();
 }
 
 }  // namespace
