@@ -1,5 +1,7 @@
 #include "mainwindow/TabDi.h"
 
+#include "mainwindow/FormCells.h"
+
 #include <QWidget>
 #include <algorithm>
 #include <memory>
@@ -33,16 +35,8 @@
 
 namespace {
 
-int Col(TFormCvGrid* G, const char* Name) {
-  TGxCustomColumn* c = G->ColumnByName(Name);
-  return c ? G->Columns().IndexOf(c) : -1;
-}
-
-std::string CellText(TFormCvGrid* G, const char* Column, int R) {
-  const int c = Col(G, Column);
-  TCell* cell = c >= 0 ? G->Cell(c, R) : nullptr;
-  return cell ? cell->GetAsText() : std::string();
-}
+using formcells::CellText;
+using formcells::Col;
 
 bool CellChecked(TFormCvGrid* G, const char* Column, int R) {
   const int c = Col(G, Column);

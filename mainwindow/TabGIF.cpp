@@ -1,5 +1,7 @@
 #include "mainwindow/TabGIF.h"
 
+#include "mainwindow/FormCells.h"
+
 #include <QLayout>
 
 #include "app/cvApp.h"
@@ -20,21 +22,8 @@ namespace {
 constexpr uint32_t kBlue = 0xFF0000;   // $FF0000: the guide lines
 constexpr uint32_t kBlack = 0x000000;  // the reference lines (the canvas's pen)
 
-bool ReadInt(const std::string& S, int32_t& v) {
-  const std::string T = TrimCtl(S);
-  if (T.empty()) return false;
-  int32_t Code = 0;
-  v = ValIntCode(T, Code);
-  return Code == 0;
-}
-
-bool ReadReal(const std::string& S, double& v) {
-  const std::string T = TrimCtl(S);
-  if (T.empty()) return false;
-  int32_t Code = 0;
-  v = ValRealCode(T, Code);
-  return Code == 0;
-}
+using formcells::ReadInt;
+using formcells::ReadReal;
 
 std::string XY(int32_t X, int32_t Y) { return IntStr(X) + ":" + IntStr(Y); }
 

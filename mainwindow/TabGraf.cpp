@@ -1,5 +1,7 @@
 #include "mainwindow/TabGraf.h"
 
+#include "mainwindow/FormCells.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QPainter>
@@ -27,21 +29,8 @@
 
 namespace {
 
-bool ReadInt(const std::string& S, int32_t& v) {
-  const std::string T = TrimCtl(S);
-  if (T.empty()) return false;
-  int32_t Code = 0;
-  v = ValIntCode(T, Code);
-  return Code == 0;
-}
-
-bool ReadReal(const std::string& S, double& v) {
-  const std::string T = TrimCtl(S);
-  if (T.empty()) return false;
-  int32_t Code = 0;
-  v = ValRealCode(T, Code);
-  return Code == 0;
-}
+using formcells::ReadInt;
+using formcells::ReadReal;
 
 TPicTool* Tool() { return FPicTool ? &FPicTool->Model : nullptr; }
 
