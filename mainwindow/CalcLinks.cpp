@@ -5,6 +5,10 @@
 
 #include <memory>
 
+#include "mainwindow/TabGraf.h"
+#include "plotting/cvCurveOps.h"
+#include "plotting/cvGrafList.h"
+
 #include "app/cvDirs.h"
 #include "app/cvEd.h"
 #include "foundation/cvJob.h"
@@ -112,8 +116,15 @@ void InstallCalcLinks() {
     ShowCalc();
     if (FCalc) FCalc->Model.ShowStat(6, St);
   };
+  // the picture tool's "+G": the Graf tab's table plotting as the tool starts it
   S.PlayGraphic = [] {
-    if (Corvesta) Corvesta->GrafTab().PlayGraphic();
+    if (Corvesta) Corvesta->GrafTab().PlayGraphic(TPlaySource::Tool);
+  };
+  // the Graf tab's "Oper": the plotter's formula commands
+  graf::AddModifPic() = [](TPLOTTER& P, const std::string& Command, bool ToX, bool ToY) {
+    const int32_t before = P.GraphCount();
+    AddModifPic(P, Command, ToX, ToY, 0);
+    return P.GraphCount() > before;
   };
   S.ShowPage = [](const std::string& Page) {
     if (!Corvesta) return;
