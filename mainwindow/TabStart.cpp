@@ -20,6 +20,12 @@
 #include "linedata/cvKurImport.h"
 #include "linedata/cvLIDA.h"
 #include "linedata/cvLLIDA.h"
+#include "linedata/cvUpkeep.h"
+#include "foundation/cvTab.h"
+#include "mainwindow/StartUtils.h"
+#include "platform/Clipboard.h"
+#include "plotting/qt/cvFPict.h"
+#include "plotting/qt/cvPictWindows.h"
 #include "models/vectors/cvCalcContext.h"
 #include "models/vectors/cvCont.h"
 #include "linedata/cvLineImport.h"
@@ -45,6 +51,12 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btLoadKurucz_g46NClick);
   CV_HANDLER(H, btRepLLIDAClick);
   CV_HANDLER(H, btClearLLIDAClick);
+  CV_HANDLER(H, edFormSizeApplyClick);
+  CV_HANDLER(H, edCORASizeApplyClick);
+  CV_HANDLER(H, EdExcelDecPointChange);
+  CV_HANDLER(H, btSave4Click);
+  CV_HANDLER(H, btLoad4Click);
+  CV_HANDLER(H, btCurrentTestClick);
   CV_HANDLER(H, cbAtlasKindChange);
   CV_HANDLER(H, cbCTetaChange);
   CV_HANDLER(H, cbObsCaseChange);
@@ -464,4 +476,71 @@ void TTabStart::btClearLLIDAClick(TSender) {
   if (LLIDA) LLIDA->ClearAll();
   Cont().sLIN.clear();
   Cont().sLINFull.clear();
+}
+
+// ---- utilities ----
+
+void TTabStart::edFormSizeApplyClick(TSender) {
+  const int32_t w = ValInt(edFormW->Text()), h = ValInt(edFormH->Text());
+  if (FPict) FPict->SetOuterSize(w, h);
+}
+
+void TTabStart::edCORASizeApplyClick(TSender) {
+  const int32_t w = ValInt(edCORAW->Text()), h = ValInt(edCORAH->Text());
+  if (!FPict) return;
+  int32_t ow = 0, oh = 0, cw = 0, ch = 0;
+  FPict->OuterSize(ow, oh);
+  FPict->ClientSize(cw, ch);
+  FPict->SetOuterSize(ow + w - cw, oh + h - ch);
+}
+
+void TTabStart::EdExcelDecPointChange(TSender) {
+  const std::string t = EdExcelDecPoint->Text();
+  if (!t.empty()) ExcelDecPoint = t[0];
+}
+
+namespace {
+// The controls of the four groups in clipboard order.
+std::array<std::vector<QWidget*>, 4> FITSGroupControls(TTabStart& T) {
+  return {{{T.cbFITS1, T.cbFITSop1, T.cbFITS2, T.edFITSop1},
+           {T.cbFITS5, T.cbFITSop3, T.cbFITS6, T.edFITSop3, T.cbFITSop13},
+           {T.cbFITS3, T.cbFITSop2, T.cbFITS4, T.edFITSop2},
+           {T.cbFITS7, T.cbFITSop4, T.cbFITS8, T.edFITSop4, T.cbFITSop24}}};
+}
+std::string ControlText(QWidget* W) {
+  if (auto* c = dynamic_cast<platform::TComboBox*>(W)) return c->Text();
+  if (auto* e = dynamic_cast<platform::TEdit*>(W)) return e->Text();
+  return std::string();
+}
+void SetControlText(QWidget* W, const std::string& T) {
+  if (auto* c = dynamic_cast<platform::TComboBox*>(W)) c->SetText(T);
+  if (auto* e = dynamic_cast<platform::TEdit*>(W)) e->SetText(T);
+}
+}  // namespace
+
+void TTabStart::btSave4Click(TSender) {
+  startutils::TFITSGroups g;
+  const auto controls = FITSGroupControls(*this);
+  for (size_t i = 0; i < 4; ++i)
+    for (QWidget* w : controls[i]) g[i].push_back(ControlText(w));
+  platform::SetClipboardText(startutils::FITSGroupsText(g));
+}
+
+void TTabStart::btLoad4Click(TSender) {
+  startutils::TFITSGroups g;
+  std::string error;
+  if (!startutils::FITSGroupsFromText(platform::ClipboardText(), g, error)) {
+    WARNAbs(error);
+    return;
+  }
+  const auto controls = FITSGroupControls(*this);
+  for (size_t i = 0; i < 4; ++i)
+    for (size_t k = 0; k < controls[i].size() && k < g[i].size(); ++k)
+      SetControlText(controls[i][k], g[i][k]);
+}
+
+void TTabStart::btCurrentTestClick(TSender) {
+  const std::string w = edCurKurNam->Text();
+  TestRandomGauss(ValInt(WordN(w, 1)), ValInt(WordN(w, 3)), ValReal(edKurStr100->Text()),
+                  ValReal(WordN(w, 2)));
 }

@@ -46,6 +46,17 @@ class TTabStart : public TFormTab<TabStartForm> {
   // (the calculation state forgets its line).
   void btRepLLIDAClick(TSender E);
   void btClearLLIDAClick(TSender E);
+  // ---- utilities ----
+  // The picture window's outer size, or its drawing area's, from the two fields.
+  void edFormSizeApplyClick(TSender E);
+  void edCORASizeApplyClick(TSender E);
+  // The first character becomes the decimal point of spreadsheet export.
+  void EdExcelDecPointChange(TSender E);
+  // The four groups of FITS combination fields to the clipboard and back.
+  void btSave4Click(TSender E);
+  void btLoad4Click(TSender E);
+  // The Gaussian random-number test.
+  void btCurrentTestClick(TSender E);
   // ---- the solar-atlas group ----
   // The first show presets the atlas kind; every show refreshes the atlas line.
   void Show() override;

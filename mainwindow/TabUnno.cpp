@@ -152,6 +152,7 @@ void TTabUnno::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btngUNNOClearClick);
   CV_HANDLER(H, btRunTestClick);
   CV_HANDLER(H, btFill_HMClick);
+  CV_HANDLER(H, btFill_CVClick);
   CV_HANDLER(H, BitBtn1Click);
   CV_HANDLER(H, btCFRFClick);
   CV_HANDLER(H, btUnnoPrintClick);
@@ -909,13 +910,16 @@ void TTabUnno::btRunTestClick(TSender) {
       });
 }
 
-void TTabUnno::btFill_HMClick(TSender) {
+void TTabUnno::FillWDJob(const std::string& Code) {
   if (!LUNNO) return;
   std::vector<TUNNO*> profiles;
   for (int32_t i : RowIdxs()) profiles.push_back(LUNNO->Items(i));
-  auto job = std::make_shared<TJob>("FillWD HM");
-  Shell.StartDBJob(job, [profiles](TJob& J, TDM& D) { FillWD(J, D, "HM", profiles); });
+  auto job = std::make_shared<TJob>("FillWD " + Code);
+  Shell.StartDBJob(job, [profiles, Code](TJob& J, TDM& D) { FillWD(J, D, Code, profiles); });
 }
+
+void TTabUnno::btFill_HMClick(TSender) { FillWDJob("HM"); }
+void TTabUnno::btFill_CVClick(TSender) { FillWDJob("CV"); }
 
 void TTabUnno::BitBtn1Click(TSender) {
   const int32_t i = CurrentProfile();

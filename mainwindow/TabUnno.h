@@ -87,6 +87,10 @@ class TTabUnno : public TFormTab<TabUnnoForm>, public TUnnoTabLink {
   void btngUNNOClearClick(TSender E);
   void btRunTestClick(TSender E);
   void btFill_HMClick(TSender E);
+  // The W and D of the reference model CV written into the line table (as "HM" does for HM).
+  void btFill_CVClick(TSender E);
+  // FillWD of the listed profiles for a reference model, as a database job.
+  void FillWDJob(const std::string& Code);
   void BitBtn1Click(TSender E);
   void btCFRFClick(TSender E);
   void btUnnoPrintClick(TSender E);

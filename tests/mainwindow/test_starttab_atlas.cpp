@@ -1,5 +1,5 @@
-// The Start tab's solar-atlas group, its Kurucz damping button and the working line list's
-// buttons as a user meets them: kind CLV,
+// The Start tab's solar-atlas group, its Kurucz damping button, the working line list's
+// buttons and its utilities as a user meets them: kind CLV,
 // all ten cosines of FE6302 loaded as observed profiles (listed by the Unno tab), one cosine
 // drawn as a curve, the window's lines dumped into the editor; "Load Kurucz g4,g6,gNat" gives
 // the Fe I pair its damping constants from the bundled list.
@@ -24,6 +24,10 @@
 #include "mainwindow/TabEd.h"
 #include "mainwindow/TabStart.h"
 #include "mainwindow/TabUnno.h"
+#include "mainwindow/StartUtils.h"
+#include "foundation/cvTab.h"
+#include "plotting/qt/cvFPict.h"
+#include "plotting/qt/cvPictWindows.h"
 #include "mainwindow/support/ProgramEnv.h"
 #include "plotting/cvPLOT.h"
 #include "support/TestSupport.h"
@@ -146,6 +150,72 @@ TEST_F(ProgramTest, WorkingLineListReportAndClear) {
               Corvesta->EdTab().MemoEd->Lines() == std::vector<std::string>{""});
   S.btClearLLIDA->click();
   EXPECT_EQ(LLIDA->Count(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The FITS combination fields through the clipboard: saved as four lines and loaded back; an
+// empty operator edit takes the joining combo from the next word; not four lines: refused.
+TEST(StartUtils, FITSFieldsThroughTheClipboard) {
+  startutils::TFITSGroups g = {{{"CONT", "/", "CONT2", "1"},
+                                {"BIV", "abs", "0", "abs", "&"},
+                                {"LW", "0", "", ""},
+                                {"V", "-", "VB", "", "|"}}};
+  // "0" as the operator: no second combo
+  g[1] = {"BIV", "0", "", "abs", "&"};
+  const std::string text = startutils::FITSGroupsText(g);
+  startutils::TFITSGroups back;
+  std::string error;
+  ASSERT_TRUE(startutils::FITSGroupsFromText(text, back, error)) << error;
+  EXPECT_EQ(back[0], (startutils::TFITSGroup{"CONT", "/", "CONT2", "1"}));
+  EXPECT_EQ(back[1], (startutils::TFITSGroup{"BIV", "0", "", "abs", "&"}));
+  EXPECT_EQ(back[2], (startutils::TFITSGroup{"LW", "0", "", ""}));
+  // an empty operator edit: the one-character word after the second combo is the joining combo
+  EXPECT_EQ(back[3], (startutils::TFITSGroup{"V", "-", "VB", "", "|"}));
+  // empty first and last groups: lines of blanks that load back as empty groups
+  startutils::TFITSGroups blank = {{{"", "", "", ""}, g[1], g[2], {"", "", "", "", ""}}};
+  ASSERT_TRUE(startutils::FITSGroupsFromText(startutils::FITSGroupsText(blank) + "\r\n", back, error))
+      << error;
+  EXPECT_EQ(back[1], g[1]);
+  startutils::TFITSGroups kept = back;
+  EXPECT_FALSE(startutils::FITSGroupsFromText("a\r\nb", kept, error));
+  EXPECT_EQ(error, "в Буфере обмена должно быть 4 строки, а не 2!"_cp + "\r\na\r\nb");
+  EXPECT_EQ(kept[0], back[0]);
+}
+
+// The Start tab's sizes: the picture window's drawing area takes the typed size whatever its
+// borders; the decimal point of spreadsheet export follows its field.
+TEST_F(ProgramTest, StartTabPictureSizeAndDecimalPoint) {
+  Corvesta->ShowPage("TabStart");
+  TTabStart& S = Corvesta->StartTab();
+  ASSERT_NE(FPict, nullptr);
+  FPict->show();
+  S.edCORAW->SetText("800");
+  S.edCORAH->SetText("600");
+  S.edCORASizeApply->click();
+  QApplication::processEvents();
+  int32_t w = 0, h = 0;
+  FPict->ClientSize(w, h);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 600);
+  const char before = ExcelDecPoint;
+  S.EdExcelDecPoint->SetText(",");
+  EXPECT_EQ(ExcelDecPoint, ',');
+  S.EdExcelDecPoint->SetText(std::string(1, before));
+  // the FITS fields saved and loaded back through the window's clipboard
+  S.cbFITS5->SetText("BIV");
+  S.cbFITSop3->SetText("*");
+  S.cbFITS6->SetText("CONT");
+  S.edFITSop3->SetText("abs");
+  S.cbFITSop13->SetText("&");
+  S.btSave4->click();
+  S.edFITSop3->SetText("");
+  S.cbFITSop13->SetText("");
+  S.btLoad4->click();
+  EXPECT_EQ(S.edFITSop3->Text(), "abs");
+  EXPECT_EQ(S.cbFITSop13->Text(), "&");
 }
 
 }  // namespace
