@@ -1,5 +1,5 @@
-// Small readers of the tabs' form controls: a grid's column by name, a cell's text by column
-// name, and the number of an edit's text.
+// Small helpers of the tabs' form controls: a grid's column by name, a cell's text by column
+// name (read and set), and the number of an edit's text.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,6 +20,12 @@ inline std::string CellText(TFormCvGrid* G, const char* Column, int R) {
   const int c = Col(G, Column);
   TCell* cell = c >= 0 ? G->Cell(c, R) : nullptr;
   return cell ? cell->GetAsText() : std::string();
+}
+
+// A cell's text set (nothing without the column).
+inline void SetCell(TFormCvGrid* G, const char* Column, int R, const std::string& Text) {
+  const int c = Col(G, Column);
+  if (c >= 0) G->CellAt(c, R)->SetAsText(Text);
 }
 
 // A number of a text without blanks at its ends; false for an empty text or one that is no

@@ -37,6 +37,7 @@ namespace {
 
 using formcells::CellText;
 using formcells::Col;
+using formcells::ReadReal;
 
 bool CellChecked(TFormCvGrid* G, const char* Column, int R) {
   const int c = Col(G, Column);
@@ -49,13 +50,6 @@ void SetChecked(TFormCvGrid* G, const char* Column, int R, bool On) {
   if (c >= 0 && R < G->RowCount()) G->CellAt(c, R)->SetAsBoolean(On);
 }
 
-bool Number(const std::string& S, double& X) {
-  int32_t code = 0;
-  const std::string t = TrimCtl(S);
-  if (t.empty()) return false;
-  X = ValRealCode(t, code);
-  return code == 0;
-}
 
 // The wavelength of a line Id from the line database (0 when it cannot be loaded).
 double LineLam(const std::string& Id) {
@@ -151,7 +145,7 @@ void TTabDi::btCalcDiClick(TSender) {
   if (!Di().MakeVari(*V)) return;
   const std::string d0 = TrimCtl(edD0Max->Text());
   double x = 0;
-  if (Number(d0, x)) V->AddP("#LIN_d0max " + d0);
+  if (ReadReal(d0, x)) V->AddP("#LIN_d0max " + d0);
   V->AddP("#dHFS 0.01");
   if (!V->NoKey("#RUN")) V->MoveToTail("#RUN");
   if (edRepLines->Checked()) V->AddP("#RUN REP_LINES");
@@ -187,9 +181,9 @@ void TTabDi::btDiFillALamClick(TSender) {
       return;
     }
     double la1 = 0, la2 = 0, dl = 0;
-    Number(CellText(ngDiLams, "gxla1", r), la1);
-    Number(CellText(ngDiLams, "gxla2", r), la2);
-    Number(CellText(ngDiLams, "gxdL", r), dl);
+    ReadReal(CellText(ngDiLams, "gxla1", r), la1);
+    ReadReal(CellText(ngDiLams, "gxla2", r), la2);
+    ReadReal(CellText(ngDiLams, "gxdL", r), dl);
     TDiLamSpan& s = Di().Span(r + 1);
     if (!DiFillLams(s, la1, la2, dl, CellText(ngDiLams, "gxMainLine", r), LineLam)) return;
   }
@@ -269,8 +263,8 @@ void TTabDi::btUNtoDiClick(TSender) {
     std::string w = U.sULin;
     std::replace(w.begin(), w.end(), '_', ' ');
     const std::vector<std::string> ws = fit::Words(w);
-    if (ws.empty() || !Number(ws[0], s.la1)) s.la1 = 0;
-    if (ws.size() < 2 || !Number(ws[1], s.la2)) s.la2 = 0;
+    if (ws.empty() || !ReadReal(ws[0], s.la1)) s.la1 = 0;
+    if (ws.size() < 2 || !ReadReal(ws[1], s.la2)) s.la2 = 0;
     s.nL = U.NDL;
     s.Lams = U.UL;
     s.dL = U.NDL > 1 && U.UL.size() > static_cast<size_t>(U.NDL)
@@ -312,7 +306,7 @@ void TTabDi::ed_ModP2Change(TSender) {
   platform::TEdit* eds[] = {ed_ModP1, ed_ModP2, ed_ModP3};
   double p[3] = {0, 0, 0};
   for (int k = 0; k < 3; ++k)
-    if (!Number(eds[k]->Text(), p[k])) {
+    if (!ReadReal(eds[k]->Text(), p[k])) {
       WARNAbs("Это не число: <"_cp + eds[k]->Text() + ">!");
       eds[k]->setFocus();
       return;
@@ -329,7 +323,7 @@ void TTabDi::ModEdit(TSender E, double TDiMod::*Field) {
   auto* e = dynamic_cast<platform::TEdit*>(E.Sender);
   if (!e) return;
   double v = 0;
-  if (!Number(e->Text(), v)) {
+  if (!ReadReal(e->Text(), v)) {
     WARNAbs("В поле редактирования значение <"_cp + e->Text() + "> не является числом!"_cp);
     e->setFocus();
     return;
@@ -345,7 +339,7 @@ void TTabDi::ngCasesAfterEdit(TSender E) {
   if (E.Row < 0 || h > D.nCase || h > TDi::MaxCase) return;
   if (E.Col == Col(ngCases, "gxObsWeight")) {
     double w = 0;
-    if (Number(E.Value, w)) D.Cases[static_cast<size_t>(h)].Weight = w;
+    if (ReadReal(E.Value, w)) D.Cases[static_cast<size_t>(h)].Weight = w;
     else WARNAbs("Содержимое поля <"_cp + E.Value + "> должно быть числом!"_cp);
   } else if (E.Col == Col(ngCases, "gxObsShow")) {
     D.Cases[static_cast<size_t>(h)].Show = E.Value == "True";

@@ -34,19 +34,10 @@ namespace {
 
 using formcells::CellText;
 using formcells::Col;
+using formcells::ReadReal;
 
-void SetCell(TFormCvGrid* G, const char* Column, int R, const std::string& Text) {
-  const int c = Col(G, Column);
-  if (c >= 0) G->CellAt(c, R)->SetAsText(Text);
-}
+using formcells::SetCell;
 
-bool Number(const std::string& S, double& X) {
-  int32_t code = 0;
-  const std::string t = TrimCtl(S);
-  if (t.empty()) return false;
-  X = ValRealCode(t, code);
-  return code == 0;
-}
 
 // A one-shot named timer of the application: it deletes itself, stops the application clock,
 // runs the action and starts the clock again.
@@ -257,11 +248,11 @@ bool TTabDialog::ReadScale(int32_t I, TDiaScale& S) const {
   auto* r = RowCtl<platform::TEdit>("edBouR", I);
   auto* t = RowCtl<platform::TComboBox>("cbScalT", I);
   if (!l || !r) return false;
-  if (!Number(l->Text(), S.L)) {
+  if (!ReadReal(l->Text(), S.L)) {
     WARNAbs("не число в поле левой границы"_cp);
     return false;
   }
-  if (!Number(r->Text(), S.R)) {
+  if (!ReadReal(r->Text(), S.R)) {
     WARNAbs("не число в поле правой границы"_cp);
     return false;
   }
@@ -288,7 +279,7 @@ void TTabDialog::edValChange(TSender E) {
   auto* val = RowCtl<platform::TEdit>("edVal", i);
   auto* tb = RowCtl<platform::TTrackBar>("tbKey", i);
   double v = 0;
-  if (!val || !tb || !Number(val->Text(), v)) return;
+  if (!val || !tb || !ReadReal(val->Text(), v)) return;
   TDiaScale s;
   if (!ReadScale(i, s)) return;
   int32_t pos = 0;
@@ -322,7 +313,7 @@ void TTabDialog::ScalExpand(TSender E, int32_t Direction) {
   auto* tb = RowCtl<platform::TTrackBar>("tbKey", i);
   if (!cb || !tb) return;
   double k = 0;
-  if (!Number(cb->Text(), k)) {
+  if (!ReadReal(cb->Text(), k)) {
     WARNAbs("Проблемы с комбо-бокс "_cp + "cbScalWN" + IntStr(i) + "!");
     return;
   }

@@ -27,10 +27,7 @@ namespace {
 using formcells::CellText;
 using formcells::Col;
 
-void SetCell(TFormCvGrid* G, const char* Column, int R, const std::string& Text) {
-  const int c = Col(G, Column);
-  if (c >= 0) G->CellAt(c, R)->SetAsText(Text);
-}
+using formcells::SetCell;
 
 void ShowPage(const std::string& Title, const TStringList& L) {
   if (EdAssigned(Ed)) Ed->EdLoadSL(Title, &L);

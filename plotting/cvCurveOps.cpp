@@ -212,7 +212,10 @@ void MirrorCurPic(TPLOTTER& P) {
       "mirror(" + S.OY + ")", true);
 }
 
-void DivByCompare(TPLOTTER& P) {
+namespace {
+// The current graph combined point by point with the comparison graph's values under it: the
+// graph "(name Op comparison)".
+void CombineWithCompare(TPLOTTER& P, const char* Op, double (*F)(double S, double V)) {
   TOneGraph* G = Cur(P);
   if (!G || P.k_Compare < 1) return;
   const TSrc S = Take(P, *G);
@@ -220,22 +223,19 @@ void DivByCompare(TPLOTTER& P) {
   TARe V;
   CompareValues(P, S, C, V);
   TARe Y(V.size(), 0.0);
-  for (int32_t i = 1; i <= S.N; ++i) Y[Z(i)] = V[Z(i)] == 0 ? 0.0 : S.AY[Z(i)] / V[Z(i)];
-  Add(P, S, S.AX, Y, nullptr, "(" + S.Name + " / " + C.Name + ")", S.OX,
-      "(" + S.OY + " / " + C.OY + ")", false);
+  for (int32_t i = 1; i <= S.N; ++i) Y[Z(i)] = F(S.AY[Z(i)], V[Z(i)]);
+  Add(P, S, S.AX, Y, nullptr, "(" + S.Name + Op + C.Name + ")", S.OX,
+      "(" + S.OY + Op + C.OY + ")", false);
+}
+}  // namespace
+
+void DivByCompare(TPLOTTER& P) {
+  // the quotient is 0 where the comparison is 0
+  CombineWithCompare(P, " / ", [](double S, double V) { return V == 0 ? 0.0 : S / V; });
 }
 
 void SubCompare(TPLOTTER& P) {
-  TOneGraph* G = Cur(P);
-  if (!G || P.k_Compare < 1) return;
-  const TSrc S = Take(P, *G);
-  TSrc C;
-  TARe V;
-  CompareValues(P, S, C, V);
-  TARe Y(V.size(), 0.0);
-  for (int32_t i = 1; i <= S.N; ++i) Y[Z(i)] = S.AY[Z(i)] - V[Z(i)];
-  Add(P, S, S.AX, Y, nullptr, "(" + S.Name + " - " + C.Name + ")", S.OX,
-      "(" + S.OY + " - " + C.OY + ")", false);
+  CombineWithCompare(P, " - ", [](double S, double V) { return S - V; });
 }
 
 void MeanWithCompare(TPLOTTER& P) {

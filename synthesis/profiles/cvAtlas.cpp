@@ -101,9 +101,11 @@ bool ReadWord(std::string_view Line, const std::string& File, int32_t LineNo, in
 }
 
 // The walk over the lines of the window shared by the readers and the dump: Take gets each line
-// in the window with its X; false from Take ends the walk with false.
+// in the window with its number and X; false from Take ends the walk with false. The readers
+// (Dump false) end with false at a missing word or a bad number; the dump passes a bad number's
+// line over and ends, keeping what it has, at a missing word.
 template <class TTake>
-bool WalkWindow(TJob* Job, const TAtlasPlan& P, TTake Take) {
+bool WalkWindow(TJob* Job, const TAtlasPlan& P, bool Dump, TTake Take) {
   TKurFile f;
   f.Open(P.File);
   std::string_view s;
@@ -115,12 +117,16 @@ bool WalkWindow(TJob* Job, const TAtlasPlan& P, TTake Take) {
     // a line far below the window (by its whole part alone) is passed over unread
     int32_t words = 0;
     int64_t whole = 0;
-    if (LeadingIntPart(WordOf(s, P.ColLam, words), whole) &&
+    if (!Dump && LeadingIntPart(WordOf(s, P.ColLam, words), whole) &&
         static_cast<double>(whole) + 1 < (P.Nju ? P.Upper : P.Lower))
       continue;
     double x = 0;
     bool missing = false;
-    if (!ReadWord(s, P.File, n, P.ColLam, x, missing)) return false;
+    if (!ReadWord(s, P.File, n, P.ColLam, x, missing)) {
+      if (!Dump) return false;
+      if (missing) break;
+      continue;
+    }
     const bool in = P.Nju ? (P.Upper <= x && x <= P.Lower) : (P.Lower <= x && x <= P.Upper);
     if (in) {
       if (!Take(s, n, x)) return false;
@@ -354,7 +360,7 @@ bool ReadAtlasColumns(TJob* Job, const TAtlasPlan& P, TAtlasData& D) {
   D = TAtlasData{};
   D.I.resize(1);
   D.Lam.reserve(500);
-  const bool ok = WalkWindow(Job, P, [&](std::string_view S, int32_t N, double X) {
+  const bool ok = WalkWindow(Job, P, false, [&](std::string_view S, int32_t N, double X) {
     double y = 0, c = 1;
     bool missing = false;
     if (!ReadWord(S, P.File, N, P.ColRI, y, missing)) return false;
@@ -371,7 +377,7 @@ bool ReadAtlasColumns(TJob* Job, const TAtlasPlan& P, TAtlasData& D) {
 bool ReadCLVAtlas(TJob* Job, const TAtlasPlan& P, TAtlasData& D) {
   D = TAtlasData{};
   D.I.resize(10);
-  const bool ok = WalkWindow(Job, P, [&](std::string_view S, int32_t N, double X) {
+  const bool ok = WalkWindow(Job, P, false, [&](std::string_view S, int32_t N, double X) {
     double y = 0, r = 0;
     bool missing = false;
     if (!ReadWord(S, P.File, N, 2, y, missing)) return false;
@@ -394,32 +400,13 @@ bool AtlasDump(TJob* Job, const TAtlasPlan& P, std::vector<std::string>& Lines) 
   std::string head = "файл=<"_cp + P.File + "> ";
   int32_t first = 0, last = 0;
   std::vector<std::string> body;
-  TKurFile f;
-  f.Open(P.File);
-  std::string_view s;
-  int32_t n = 0;
-  while (n < P.NSkip && f.ReadLn(s)) ++n;
-  while (f.ReadLn(s)) {
-    ++n;
-    if (Job && (n & 0xFFFF) == 0 && !Job->Step(n, 0, "Атлас: строка "_cp + IntStr(n))) return false;
-    int32_t count = 0;
-    const std::string_view w = WordOf(s, P.ColLam, count);
-    double x = 0;
-    bool missing = false;
-    if (w.empty()) {
-      ReadWord(s, P.File, n, P.ColLam, x, missing);
-      break;
-    }
-    if (!ReadWord(s, P.File, n, P.ColLam, x, missing)) continue;
-    const bool in = P.Nju ? (P.Upper <= x && x <= P.Lower) : (P.Lower <= x && x <= P.Upper);
-    if (in) {
-      if (!first) first = n;
-      last = n;
-      body.emplace_back(s);
-    } else if (P.Nju ? x > P.Lower : x > P.Upper) {
-      break;
-    }
-  }
+  const bool ok = WalkWindow(Job, P, true, [&](std::string_view S, int32_t N, double) {
+    if (!first) first = N;
+    last = N;
+    body.emplace_back(S);
+    return true;
+  });
+  if (!ok) return false;
   if (first) head += "строки от "_cp + IntStr(first);
   head += " до "_cp + IntStr(last);
   Lines.push_back(head);
