@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -1035,6 +1036,25 @@ std::string FindNoCase(const std::string& Folder, const std::string& Rel) {
   return cur;
 }
 
+namespace {
+// A process that still runs: one that exists and has not ended as a zombie (a zombie whose
+// parent never reaps it, as under an init that does not, writes nothing more).
+bool ProcessRuns(int32_t Pid) {
+  if (::kill(Pid, 0) == -1 && errno == ESRCH) return false;
+  char path[32];
+  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(Pid));
+  FILE* f = std::fopen(path, "r");
+  if (!f) return true;
+  char buf[512];
+  const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+  std::fclose(f);
+  buf[n] = 0;
+  // "pid (comm) S ...": the state follows the last ')'
+  const char* p = std::strrchr(buf, ')');
+  return !(p && p[1] == ' ' && p[2] == 'Z');
+}
+}  // namespace
+
 void RemoveStaleTempCopies(const std::string& File) {
   namespace fs = std::filesystem;
   const fs::path f(File);
@@ -1046,7 +1066,7 @@ void RemoveStaleTempCopies(const std::string& File) {
     int32_t code = 0;
     const int32_t pid = ValIntCode(n.substr(prefix.size()), code);
     if (code != 0 || pid <= 0 || pid == static_cast<int32_t>(::getpid())) continue;
-    if (::kill(pid, 0) == -1 && errno == ESRCH) {
+    if (!ProcessRuns(pid)) {
       std::error_code e2;
       fs::remove(it->path(), e2);
     }

@@ -106,8 +106,8 @@ void CopyTxtFile(const std::string& Source, const std::string& Target);
 // ---- file names and folders ----
 // The full path of a name: a relative name is completed by the current folder; "." and ".."
 // levels are resolved; the result uses "/".
-// Temporary copies "<File>.tmp~<pid>" left by processes that were killed (their process is gone)
-// are removed. File is a system path.
+// Temporary copies "<File>.tmp~<pid>" left by processes that were killed (their process is gone
+// or a zombie) are removed. File is a system path.
 void RemoveStaleTempCopies(const std::string& File);
 std::string ExpandFileName(const std::string& FileName);
 std::string PathJoin(const std::string& Folder, const std::string& Name);

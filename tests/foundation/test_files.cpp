@@ -2,7 +2,9 @@
 #include "support/SinkRecorder.h"
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -562,4 +564,36 @@ TEST(Platform, SpawnDetachedRunsWithoutAShell) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(platform::PathExists(d.file(name)));
   EXPECT_FALSE(platform::SpawnDetached("no-such-program-here", {}, d.str()));
+}
+
+// Copies of processes that are gone or zombies (killed while their parent never reaps them, as
+// under an init that does not) are removed; the copy of a running process and the file are kept.
+TEST(Files, StaleTempCopiesOfEndedProcessesGo) {
+  TempDir d;
+  const std::string file = d.file("res.txt");
+  const pid_t zombie = ::fork();
+  if (zombie == 0) ::_exit(0);
+  const pid_t running = ::fork();
+  if (running == 0) {
+    ::pause();
+    ::_exit(0);
+  }
+  for (int i = 0; i < 200; ++i) {  // until the first child has ended
+    std::string st = ReadFile("/proc/" + std::to_string(zombie) + "/stat");
+    if (st.find(") Z") != std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  WriteFile(file, "kept\n");
+  const std::string z = file + ".tmp~" + std::to_string(zombie);
+  const std::string r = file + ".tmp~" + std::to_string(running);
+  const std::string gone = file + ".tmp~999999999";
+  for (const auto& f : {z, r, gone}) WriteFile(f, "copy\n");
+  RemoveStaleTempCopies(file);
+  EXPECT_FALSE(platform::PathExists(z));
+  EXPECT_FALSE(platform::PathExists(gone));
+  EXPECT_TRUE(platform::PathExists(r));
+  EXPECT_TRUE(platform::PathExists(file));
+  ::kill(running, SIGKILL);
+  ::waitpid(running, nullptr, 0);
+  ::waitpid(zombie, nullptr, 0);
 }
