@@ -178,6 +178,7 @@ void TTabFITS::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btServClick);
   CV_HANDLER(H, btFITSRepHeadersClick);
   H.Add("pmYM_mapClick", [this](TSender) { ShowSessionMap(); });
+  RegisterFilterHandlers(H);
 }
 
 bool TTabFITS::busy() {
@@ -214,6 +215,7 @@ void TTabFITS::TabFITSShow() {
   if (code == 0) LamShift = ls;
   if (cbFITS_YM->ItemCount() == 0) FillFITS_YM();
   FillFiltSets();
+  FillSesFilt();
   sessions::LoadFOList(root, FONames, FOLines);
   cbMaps->ClearItems();
   cbMaps->AddItem("");
