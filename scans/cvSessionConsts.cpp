@@ -65,30 +65,61 @@ bool RunLines(TJob& Job, const std::vector<std::string>& Lines, const std::strin
   return true;
 }
 
-// Means of the maps over the pixels whose Filter value lies in [Lo, Hi] and whose continuum
-// lies in [CLo, CHi] (both bounds inclusive, as the level filters test).
+// Means of the maps over the pixels whose Filter value lies in a band [Lo, Hi] and whose
+// continuum lies in [CLo, CHi] (both bounds inclusive, as the level filters test), for every
+// band in one pass over the pixels. Bands from Nested on are [0, Hi] with growing Hi: a pixel is
+// summed once into the first of them that holds it, and each band's sums are those of the bands
+// up to it.
 struct TMeans3 {
   double A = 0, B = 0, C = 0;
   int64_t N = 0;
 };
-TMeans3 FilteredMeans(const TFIOut& Filter, double Lo, double Hi, const TFIOut& Cont, double CLo,
-                      double CHi, const TFIOut& A, const TFIOut& B, const TFIOut& C) {
-  TMeans3 r;
+struct TBand {
+  double Lo = 0, Hi = 0;
+};
+std::vector<TMeans3> FilteredMeans(const TFIOut& Filter, const std::vector<TBand>& Bands,
+                                   size_t Nested, const TFIOut& Cont, double CLo, double CHi,
+                                   const TFIOut& A, const TFIOut& B, const TFIOut& C) {
+  const size_t nb = Bands.size();
+  std::vector<TMeans3> r(nb);
+  bool growing = Nested < nb;
+  for (size_t k = Nested; k < nb; ++k)
+    growing = growing && Bands[k].Lo == 0 && (k == Nested || Bands[k].Hi > Bands[k - 1].Hi);
+  const size_t direct = growing ? Nested : nb;
+  std::vector<double> his;
+  for (size_t k = direct; k < nb; ++k) his.push_back(Bands[k].Hi);
   const size_t n = static_cast<size_t>(Filter.nX) * static_cast<size_t>(Filter.nY);
   const float *f = Filter.aData.Data(), *c = Cont.aData.Data(), *a = A.aData.Data(),
               *b = B.aData.Data(), *cc = C.aData.Data();
-  double sa = 0, sb = 0, sc = 0;
-  int64_t k = 0;
+  auto add = [&](TMeans3& m, size_t i) {
+    m.A += a[i];
+    m.B += b[i];
+    m.C += cc[i];
+    ++m.N;
+  };
   for (size_t i = 0; i < n; ++i) {
-    const double v = f[i], w = c[i];
-    if (v >= Lo && v <= Hi && w >= CLo && w <= CHi) {
-      sa += a[i];
-      sb += b[i];
-      sc += cc[i];
-      ++k;
+    const double w = c[i];
+    if (!(w >= CLo && w <= CHi)) continue;
+    const double v = f[i];
+    for (size_t k = 0; k < direct; ++k)
+      if (v >= Bands[k].Lo && v <= Bands[k].Hi) add(r[k], i);
+    if (direct < nb && v >= 0) {
+      const size_t j = static_cast<size_t>(std::lower_bound(his.begin(), his.end(), v) - his.begin());
+      if (j < his.size()) add(r[direct + j], i);
     }
   }
-  if (k > 0) r = TMeans3{sa / k, sb / k, sc / k, k};
+  for (size_t k = direct + 1; k < nb; ++k) {
+    r[k].A += r[k - 1].A;
+    r[k].B += r[k - 1].B;
+    r[k].C += r[k - 1].C;
+    r[k].N += r[k - 1].N;
+  }
+  for (TMeans3& m : r)
+    if (m.N > 0) {
+      m.A /= m.N;
+      m.B /= m.N;
+      m.C /= m.N;
+    }
   return r;
 }
 
@@ -191,7 +222,7 @@ void PeakCrossings(const TPeakHist& H, double Level, double& Lo, double& Hi) {
 bool CalcCB0(TJob& Job, const std::string& Session, TCB0Result& R) {
   std::string da, ti;
   Split(Session, da, ti);
-  const int64_t steps = 38;
+  const int64_t steps = 4;
   if (!Job.Step(0, steps, Short7(Session) + " Calc $CB0,$VW1,$VW2")) return false;
   TLFIOut& reg = LFIOReg();
   const TStringList want =
@@ -240,19 +271,26 @@ bool CalcCB0(TJob& Job, const std::string& Session, TCB0Result& R) {
            ShortSt(5, Hi) + "  " + ShortSt(7, M.A) + "  " + ShortSt(5, M.B) + "  " +
            ShortSt(5, M.C) + "  " + ShortSt(5, (M.B + M.C) / 2);
   };
+  // the five levels of the peak, then 30 bands from 0 up to 3.9 times the peak's value
+  std::vector<TBand> bands;
+  for (int k = 9; k >= 5; --k) {
+    TBand b;
+    PeakCrossings(H, k * 0.1 * H.PMax, b.Lo, b.Hi);
+    bands.push_back(b);
+  }
+  for (int i = 1; i <= 30; ++i) bands.push_back({0, (1 + 0.1 * (i - 1)) * H.XPeak});
+  if (!Job.Step(2, steps, "CB0: " + IntStr(static_cast<int32_t>(bands.size())) + " filters"))
+    return false;
+  const std::vector<TMeans3> m = FilteredMeans(*w2, bands, 5, *cont, clo, chi, *cont, *vw1, *vw2);
   double sc = 0, s1 = 0, s2 = 0;
   int used = 0;
   for (int k = 9; k >= 5; --k) {
-    if (!Job.Step(2 + (9 - k), steps, "CB0 level " + IntStr(k))) return false;
-    const double level = k * 0.1 * H.PMax;
-    double lo = 0, hi = 0;
-    PeakCrossings(H, level, lo, hi);
-    const TMeans3 m = FilteredMeans(*w2, lo, hi, *cont, clo, chi, *cont, *vw1, *vw2);
-    table.Add(line(k, level, lo, hi, m));
-    if (m.N == 0) continue;  // a level no pixel passes has no means
-    sc += m.A;
-    s1 += m.B;
-    s2 += m.C;
+    const size_t j = static_cast<size_t>(9 - k);
+    table.Add(line(k, k * 0.1 * H.PMax, bands[j].Lo, bands[j].Hi, m[j]));
+    if (m[j].N == 0) continue;  // a level no pixel passes has no means
+    sc += m[j].A;
+    s1 += m[j].B;
+    s2 += m[j].C;
     ++used;
   }
   if (used == 0) {
@@ -265,13 +303,11 @@ bool CalcCB0(TJob& Job, const std::string& Session, TCB0Result& R) {
   R.VW2 = s2 / used;
   table.Add("");
   for (int i = 1; i <= 30; ++i) {
-    if (!Job.Step(7 + i, steps, "CB0 line " + IntStr(i))) return false;
-    const double hi = (1 + 0.1 * (i - 1)) * H.XPeak;
-    const TMeans3 m = FilteredMeans(*w2, 0, hi, *cont, clo, chi, *cont, *vw1, *vw2);
-    table.Add(line(i, H.PMax, 0, hi, m));
+    const size_t j = static_cast<size_t>(4 + i);
+    table.Add(line(i, H.PMax, 0, bands[j].Hi, m[j]));
   }
   if (R.Table) R.Table->AddStrings(table);
-  if (Job.Cancelled()) return false;
+  if (!Job.Step(3, steps, "CB0: header")) return false;
   R.Written = SetSessionCards(
       Session,
       {{"CB0", ShortCard("CB0", 8, "CONT Level for reg.without Field", R.CB0)},
