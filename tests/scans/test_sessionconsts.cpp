@@ -18,6 +18,7 @@
 #include "scans/cvLFITS.h"
 #include "scans/cvSessionConsts.h"
 #include "scans/support/MapFiles.h"
+#include "scans/support/MapRuns.h"
 #include "support/SinkRecorder.h"
 #include "support/TestSupport.h"
 
@@ -193,6 +194,57 @@ TEST(SessionConsts, CardsRefusedBeyondTheReservedBlocks) {
   m = LFIOReg().GetFIOutDT(maptest::kDa, maptest::kTi, "CONT");
   ASSERT_TRUE(m && m->EnsureLoaded());
   EXPECT_FLOAT_EQ(m->aData[1][2], maptest::Wave(1, 2));
+}
+
+// The area summary on a generated scan: a limb column, an umbra and a penumbra column, the rest
+// quiet with W2QUV spread around 10; the shares counted by hand.
+TEST(SessionConsts, AreaSummaryOfLimbUmbraPenumbra) {
+  runtest::GenScan g;
+  TLFITS& scan = *g.scan;
+  const std::string ses = scan.ScanName;
+  ASSERT_TRUE(WriteMainHeader(scan, TScanMapStats{}));
+  const int nx = scan.Count(), ny = scan.ScanNY();
+  std::mt19937 gen(3);
+  std::normal_distribution<double> nd(10, 2);
+  std::vector<float> w(static_cast<size_t>(nx) * ny);
+  for (float& v : w) v = static_cast<float>(std::fabs(nd(gen)));
+  auto make = [&](const std::string& Name, const std::function<float(int, int)>& F) {
+    auto m = MakeMap(Name, nx, ny, F);
+    m->Da = scan.ScanDa();
+    m->Ti = scan.ScanTi();
+    m->Owner = &scan;
+    EXPECT_TRUE(m->Save()) << Name;
+  };
+  make("CONT", [](int x, int) { return x == 0 ? 100.0f : x == 1 ? 3000.0f : x == 2 ? 7000.0f : 10000.0f; });
+  make("W2QUV195", [&](int x, int y) {
+    return x == 1 ? 100.0f : x == 2 ? 45.0f : w[static_cast<size_t>(x) * ny + y];
+  });
+  make("W2QUV295", [](int, int) { return 0.001f; });
+  for (const char* n : {"LWb1", "LWr1", "LWb2", "LWr2"}) make(n, [](int, int) { return 56.5f; });
+  ASSERT_TRUE(SetSessionCards(ses, {{"CB0", FITCardRD("CB0", 1, "", 10000)},
+                                    {"VW1", FITCardRD("VW1", 1, "", 0)},
+                                    {"VW2", FITCardRD("VW2", 1, "", 0)}},
+                              {}));
+  TSummaryResult r;
+  TStringList err;
+  r.Error = &err;
+  TJob job("summary");
+  RunJob(job, [&](TJob& J) { EXPECT_TRUE(CalcSessionSummary(J, ses, scan, r)); });
+  ASSERT_TRUE(r.Written) << (job.Warnings().empty() ? "" : job.Warnings()[0].Text);
+  const double column = 100.0 / nx;
+  EXPECT_NEAR(r.pLimb, column, 1e-9);
+  EXPECT_NEAR(r.pU, column, 1e-9);
+  EXPECT_NEAR(r.ppu, column, 1e-9);
+  EXPECT_NEAR(r.minCB0, 0.3, 1e-6);
+  EXPECT_LT(r.Lo, r.Hi);
+  EXPECT_GT(r.pB077, 0);
+  EXPECT_LE(r.pB077 + r.pB007, 100.0 + 1e-9);
+  EXPECT_EQ(r.tDura, scan.Duration);
+  TStringList h;
+  for (const std::string& c : HeaderCards(g.Own())) h.Add(c);
+  EXPECT_NEAR(GetFITKeyRAll("pLimb", &h), column, 0.005);
+  EXPECT_FALSE(GetFITKeyAll("tDay", &h).empty());
+  EXPECT_FLOAT_EQ(GetFITKeyRAll("CB0", &h), 10000);
 }
 
 TEST(DiscGeometry, LimbOutsideAndAspect) {

@@ -210,9 +210,14 @@ int FitsStats(const std::vector<std::string>& A) {
     TJob hj("headers " + ses);
     if (batch::RunAsJob(hj, [&](TJob& J) { scan.LoadHeaders(J); }) != 0) return 1;
   }
-  const std::vector<std::string> names = OperandMapList(x, y, c, ses);
+  std::vector<std::string> names;
   TMapWalk walk;
-  if (!PrepMapWalk(C, ses, names, wantScan ? &scan : nullptr, walk)) return 1;
+  TJob pj("maps " + ses);
+  if (batch::RunAsJob(pj, [&](TJob& J) {
+        names = OperandMapList(x, y, c, ses);
+        if (!PrepMapWalk(C, ses, names, wantScan ? &scan : nullptr, walk)) J.Fail("no walk");
+      }) != 0)
+    return 1;
   std::cout << "combinations " << walk.Combinations() << "\n";
   if (what == "graph") {
     std::vector<TXYGraph> gs;
