@@ -147,6 +147,9 @@ class TTabFITS : public TFormTab<TabFITSForm> {
   void PlotHistogram(const TARe& Values, const std::string& Title);
   void MeanClick(int Kind);
   void CutStep(bool X);
+  // The drop-down of an operand or filter combo: blank, the current map, the checked rows of
+  // ngFO_Filt.
+  void FillOperandCombo(platform::TComboBox* C);
   void SetAllFOFilt(bool On);
   void FillSesFilt();
   void ApplySesFilter();

@@ -23,6 +23,7 @@
 #include "mainwindow/PictPlotter.h"
 #include "mainwindow/TabFITS.h"
 #include "mainwindow/TestLinks.h"
+#include "plotting/cvGRAD.h"
 #include "plotting/cvPLOT.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvFITS.h"
@@ -93,6 +94,10 @@ const std::vector<platform::TFormEvent>& TTabFITS::FilterEvents() {
       {"btd2Circ", "OnClick", "btd2CircClick"},     {"udXCut", "OnChange", "udXCutClick"},
       {"udYCut", "OnChange", "udYCutClick"},        {"ed_IX1", "OnChange", "ed_IX1Change"},
       {"ed_IY1", "OnChange", "ed_IY1Change"},
+      {"cb_OpY", "OnEnter", "OperandEnter"},        {"cb_OpX", "OnEnter", "OperandEnter"},
+      {"cb_OpC", "OnEnter", "OperandEnter"},        {"pm_Graph", "OnClick", "pm_GraphClick"},
+      {"pm_Hist", "OnClick", "bt_HistClick"},       {"pm_SetX", "OnClick", "pm_SetXClick"},
+      {"pm_SetY", "OnClick", "pm_SetYClick"},       {"pm_SetFilt", "OnClick", "pm_SetFiltClick"},
   };
   return e;
 }
@@ -107,12 +112,49 @@ void TTabFITS::RegisterFilterHandlers(platform::THandlerRegistry& H) {
     H.Add("cbFilt" + n + "Change", [=](TSender) { PutKey(keys[k], TrimSp(combos[k]->Text())); });
     H.Add("edFilt" + n + "1Change",
           [=](TSender) { PutKey(vals[k], TabsToBlanks(edits[k]->Text())); });
-    H.Add("cbFilt" + n + "Enter", [this, k](TSender) { FiltFocus = k + 1; });
+    H.Add("cbFilt" + n + "Enter", [this, k, combos](TSender) {
+      FiltFocus = k + 1;
+      FillOperandCombo(combos[k]);
+    });
   }
   H.Add("cb_OpYChange", [this](TSender) { PutKey("OpY_Map", TrimSp(cb_OpY->Text())); });
   H.Add("cb_OpXChange", [this](TSender) { PutKey("OpX_Map", TrimSp(cb_OpX->Text())); });
   H.Add("cb_OpCChange", [this](TSender) { PutKey("OpC_Map", cb_OpC->Text()); });
   H.Add("FiltControlExit", [this](TSender) { UpDateCurFilt(); });
+  H.Add("OperandEnter", [this](TSender E) {
+    if (auto* c = dynamic_cast<platform::TComboBox*>(E.Sender)) FillOperandCombo(c);
+  });
+  // the map list's popup: the current map as an operand or a filter map
+  H.Add("pm_SetXClick", [this](TSender) {
+    if (TFIOut* m = CurMap(true)) cb_OpX->SetText(m->Name);
+  });
+  H.Add("pm_SetYClick", [this](TSender) {
+    if (TFIOut* m = CurMap(true)) cb_OpY->SetText(m->Name);
+  });
+  H.Add("pm_SetFiltClick", [this](TSender) {
+    if (FiltFocus < 1 || FiltFocus > 3) FiltFocus = 1;
+    platform::TComboBox* f[3] = {cbFilt1, cbFilt2, cbFilt3};
+    if (TFIOut* m = CurMap(true)) f[FiltFocus - 1]->SetText(m->Name);
+  });
+  H.Add("pm_GraphClick", [this](TSender E) {
+    if (TFIOut* m = CurMap(true)) {
+      cb_OpY->SetText(m->Name);
+      FOSession = m->DTKey();
+    }
+    bt_FOGraClick(E);
+  });
+  H.Add("ngFO_FiltCellClick", [this](TSender E) {
+    if (cbAutoFill->Checked() && E.Col == ColOf(ngFO_Filt, "gxFO_Name") && E.Row >= 0 &&
+        E.Row < ngFO_Filt->RowCount())
+      memoFIOut->InsertText(ngFO_Filt->CellAt(E.Col, E.Row)->GetAsText());
+    LastClickGrid = "ngFO_Filt";
+  });
+  // the picture tool's histogram of a graph's values
+  Plotting().PlotHistogram = [this](const TARe& X, const std::string& Name) {
+    PlotHistogram(X, Name);
+  };
+  udXCut->SetMax(2047);
+  udYCut->SetMax(1023);
   CV_HANDLER(H, edFOFiltCurChange);
   H.Add("udFiltChange", [this](TSender) {
     if (!FiltUpdating) edFOFiltCur->SetText(IntStr(udFilt->Position()));
@@ -134,11 +176,20 @@ void TTabFITS::RegisterFilterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btd2CircClick);
   H.Add("udXCutClick", [this](TSender) { CutStep(true); });
   H.Add("udYCutClick", [this](TSender) { CutStep(false); });
+  // the first point's edits and their up-downs follow each other
   H.Add("ed_IX1Change", [this](TSender) {
-    if (!CutMoving) CutX1 = IntOf(ed_IX1->Text());
+    if (CutMoving) return;
+    CutX1 = IntOf(ed_IX1->Text());
+    CutMoving = true;
+    udXCut->SetValue(CutX1);
+    CutMoving = false;
   });
   H.Add("ed_IY1Change", [this](TSender) {
-    if (!CutMoving) CutY1 = IntOf(ed_IY1->Text());
+    if (CutMoving) return;
+    CutY1 = IntOf(ed_IY1->Text());
+    CutMoving = true;
+    udYCut->SetValue(CutY1);
+    CutMoving = false;
   });
   CV_HANDLER(H, bt_AddFiltSetClick);
   CV_HANDLER(H, cb_FiltSetChange);
@@ -448,7 +499,21 @@ void TTabFITS::bt_CutClick(TSender) {
   if (PLOTTER) PLOTTER->PlayOnce();
 }
 
+void TTabFITS::FillOperandCombo(platform::TComboBox* C) {
+  const std::string text = C->Text();
+  C->blockSignals(true);
+  C->ClearItems();
+  C->AddItem("");
+  if (TFIOut* m = testlinks::Hooks().CurFIOut()) C->AddItem(m->Name);
+  const int32_t on = ColOf(ngFO_Filt, "gxOn"), nm = ColOf(ngFO_Filt, "gxFO_Name");
+  for (int r = 0; r < ngFO_Filt->RowCount(); ++r)
+    if (ngFO_Filt->CellAt(on, r)->GetAsBoolean()) C->AddItem(ngFO_Filt->CellAt(nm, r)->GetAsText());
+  C->SetText(text);
+  C->blockSignals(false);
+}
+
 void TTabFITS::CutStep(bool X) {
+  if (CutMoving) return;
   platform::TEdit* e1 = X ? ed_IX1 : ed_IY1;
   platform::TEdit* e2 = X ? ed_IX2 : ed_IY2;
   platform::TUpDown* ud = X ? udXCut : udYCut;

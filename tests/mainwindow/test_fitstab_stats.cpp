@@ -269,6 +269,15 @@ TEST_F(FITSStats, RefusalsFilterSetsAndTheSessionsFilter) {
   EXPECT_TRUE(mwtest::BoxShown(*boxes, "затем выбирите LFITS_Key!"_cp)) << mwtest::AllBoxes(*boxes);
   EXPECT_EQ(PLOTTER ? PLOTTER->GraphCount() : 0, graphs);
 
+  // one step of the cut's up-down moves both points
+  T.ed_IX1->SetText("10");
+  T.ed_IX2->SetText("20");
+  T.udXCut->stepBy(1);
+  QApplication::processEvents();
+  EXPECT_EQ(T.ed_IX1->Text(), "11");
+  EXPECT_EQ(T.ed_IX2->Text(), "21");
+  EXPECT_EQ(T.CutX1Old, 10);
+
   // filter sets: "Any" stores nothing; unchecked rows remove their key
   TCvGrid* fo = T.ngFO_Filt;
   fo->ClearRows();
