@@ -165,6 +165,22 @@ TEST(SessionConsts, CB0NeedsItsMaps) {
   EXPECT_EQ(testsupport::ReadFile(s.root.Own()), bytes);
 }
 
+TEST(SessionConsts, CB0CancelledWritesNothing) {
+  TCB0Session s;
+  const std::string bytes = testsupport::ReadFile(s.root.Own());
+  for (int at : {1, 2, 3}) {
+    TCB0Result r;
+    TJob job("cb0");
+    job.OnProgress = [&](const TJobProgress& P) {
+      if (P.Done >= at) job.Cancel();
+    };
+    RunJob(job, [&](TJob& J) { EXPECT_FALSE(CalcCB0(J, kSes, r)); });
+    EXPECT_TRUE(job.Cancelled());
+    EXPECT_FALSE(r.Written);
+    EXPECT_EQ(testsupport::ReadFile(s.root.Own()), bytes) << at;
+  }
+}
+
 TEST(SessionConsts, CardsRefusedBeyondTheReservedBlocks) {
   maptest::MapRoot root;
   ASSERT_TRUE(WriteMainHeader(root.scan, TScanMapStats{}));
