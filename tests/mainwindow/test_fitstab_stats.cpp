@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,9 +33,11 @@
 #include "scans/cvFitsCard.h"
 #include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
+#include "scans/cvMapView.h"
 #include "scans/cvR4Pict.h"
 #include "scans/cvScanServices.h"
 #include "scans/cvSessionConsts.h"
+#include "platform/Canvas.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -150,6 +154,15 @@ TEST_F(FITSStats, JourneyThroughFiltersGraphsListsProfilesAndCB0) {
   int32_t masked = 0;
   for (const auto& col : cont->Pict->Mask) masked += static_cast<int32_t>(std::count(col.begin(), col.end(), 1));
   EXPECT_EQ(masked, second);
+  // the picture: two colours, the mask's share of its pixels
+  const platform::TBitmap& bmp = FOBitmap();
+  std::map<uint32_t, int64_t> colours;
+  for (int32_t y = 0; y < bmp.Height(); ++y)
+    for (int32_t x = 0; x < bmp.Width(); ++x) ++colours[bmp.Pixel(x, y)];
+  ASSERT_EQ(colours.size(), 2u);
+  const double share = static_cast<double>(second) / (cont->nX * cont->nY);
+  const double one = static_cast<double>(colours.begin()->second) / (bmp.Width() * bmp.Height());
+  EXPECT_NEAR(std::min(std::fabs(one - share), std::fabs(1 - one - share)), 0, 0.01);
 
   // X CONT, Y CONT2: one scatter graph per combination (a job)
   T.cb_OpX->SetText("CONT");
@@ -243,6 +256,9 @@ TEST_F(FITSStats, RefusalsFilterSetsAndTheSessionsFilter) {
     Run(b);
     EXPECT_TRUE(mwtest::BoxShown(*boxes, "Ни один фильтр не задан!"_cp)) << mwtest::AllBoxes(*boxes);
   }
+  boxes->Clear();
+  T.bt_MaskClick({});
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Ни один фильтр не задан!"_cp)) << mwtest::AllBoxes(*boxes);
   // an unloaded map counts as no filter
   boxes->Clear();
   T.edFilt11->SetText("1 2");
