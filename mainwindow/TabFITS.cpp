@@ -23,6 +23,7 @@
 #include "platform/FileErr.h"
 #include "mainwindow/TestLinks.h"
 #include "platform/Memo.h"
+#include "plotting/cvGRAD.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/cvWorldWin.h"
 #include "plotting/qt/cvPictWindows.h"
@@ -123,6 +124,7 @@ TTabFITS::TTabFITS(TCorvesta& Shell) : TFormTab(Shell) {
 }
 
 TTabFITS::~TTabFITS() {
+  Plotting().PlotHistogram = nullptr;  // installed by the filters' handlers
   testlinks::THooks& h = testlinks::Hooks();
   h.CurLFITS.Reset();
   h.GetProfileSel.Reset();
