@@ -34,15 +34,15 @@ int32_t Round(double V) { return static_cast<int32_t>(std::nearbyint(V)); }
 
 // ---------------------------------------------------------------- the filter controls
 
-int32_t FiltLevelCount(const std::string& Spec, const std::string& MapName,
+int32_t FiltLevelCount(const std::string& Levels, const std::string& MapName,
                        const std::string& Session) {
-  const std::string spec = TrimSp(TabsToBlanks(Spec)), name = TrimSp(MapName);
-  if (spec.empty() || name.empty()) return 0;
+  const std::string levels = TrimSp(TabsToBlanks(Levels)), name = TrimSp(MapName);
+  if (levels.empty() || name.empty()) return 0;
   if (!SessionMap(Session, name)) {
     WARNAbs("Карта "_cp + name + " не загружена!"_cp);
     return 0;
   }
-  return CountFiltLevels(spec);
+  return CountFiltLevels(levels);
 }
 
 void FiltListFromControls(const TFiltControls& C, TFiltList& L) {
@@ -91,8 +91,8 @@ TCurFiltView UpDateCurFilt(const TFiltControls& C, const std::string& Session, i
   LevelIndexAtStep(v.Cur, counts[0], counts[1], counts[2], lv[0], lv[1], lv[2]);
   for (int k = 0; k < 3; ++k) {
     if (counts[k] <= 0) continue;
-    const std::string spec = TrimSp(TabsToBlanks(C.Rows[k].Text));
-    const std::string level = FiltSpecWord(spec, lv[k]);
+    const std::string levels = TrimSp(TabsToBlanks(C.Rows[k].Text));
+    const std::string level = FiltSpecWord(levels, lv[k]);
     v.Memo.push_back(TrimSp(C.Rows[k].Map) + " " + level);
   }
   // the mask of the current combination

@@ -36,7 +36,7 @@ constexpr int32_t kMaxFiltCombs = 32767;
 
 // The level count of a row: 0 when a text is empty; "Карта {map} не загружена!" and 0 when the
 // registry has no map of that name for Session (yyyymmdd_hhmmss).
-int32_t FiltLevelCount(const std::string& Spec, const std::string& MapName,
+int32_t FiltLevelCount(const std::string& Levels, const std::string& MapName,
                        const std::string& Session);
 // One filter per row with a map name and at least two words (tabs read as blanks).
 void FiltListFromControls(const TFiltControls& C, TFiltList& L);

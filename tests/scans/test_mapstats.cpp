@@ -47,7 +47,7 @@ TFiltControls Rows(const std::string& M1, const std::string& T1, const std::stri
 TEST(MapStatsFilters, LevelCountsOfRows) {
   TStatsMaps maps;
   struct TCase {
-    const char *map, *spec;
+    const char *map, *levels;
     int32_t count;
     const char* report;
   };
@@ -63,11 +63,11 @@ TEST(MapStatsFilters, LevelCountsOfRows) {
   };
   for (const TCase& c : cases) {
     testsupport::SinkRecorder rec;
-    EXPECT_EQ(FiltLevelCount(c.spec, c.map, kSes), c.count) << c.map << " " << c.spec;
+    EXPECT_EQ(FiltLevelCount(c.levels, c.map, kSes), c.count) << c.map << " " << c.levels;
     if (c.report)
-      EXPECT_TRUE(rec.Has(platform::Utf8ToCp1251(c.report))) << c.spec;
+      EXPECT_TRUE(rec.Has(platform::Utf8ToCp1251(c.report))) << c.levels;
     else
-      EXPECT_TRUE(rec.texts.empty()) << c.spec;
+      EXPECT_TRUE(rec.texts.empty()) << c.levels;
   }
 }
 
