@@ -263,6 +263,48 @@ TEST(SessionConsts, AreaSummaryOfLimbUmbraPenumbra) {
   EXPECT_FLOAT_EQ(GetFITKeyRAll("CB0", &h), 10000);
 }
 
+// The largest fields: BIV from the line positions of I+V and I-V under CB0 0.3 .. 2, counted
+// here; the four cards written with the values found.
+TEST(SessionConsts, LargestFieldsCards) {
+  maptest::MapRoot root;
+  ASSERT_TRUE(WriteMainHeader(root.scan, TScanMapStats{}));
+  const int nx = 12, ny = 10;
+  auto save = [&](const std::string& Name, const std::function<float(int, int)>& F) {
+    EXPECT_TRUE(MakeMap(Name, nx, ny, F)->Save()) << Name;
+  };
+  save("CONT", [](int x, int) { return x == 0 ? 1000.0f : 10000.0f; });  // column 0 off the disc
+  save("CONT2", [](int, int) { return 10000.0f; });
+  save("BML1", [](int x, int y) { return 100.0f + x + y; });
+  save("BML2", [](int x, int y) { return 200.0f + x * y; });
+  auto d1 = [](int x, int y) { return x == 0 ? 9.0f : 0.01f * (x - 5) * (y + 1); };
+  auto d2 = [](int x, int y) { return x == 0 ? -9.0f : 0.02f * (y - 4); };
+  save("LIVp195", [&](int x, int y) { return 56.0f + d1(x, y); });
+  save("LIVm195", [](int, int) { return 56.0f; });
+  save("LIVp295", [&](int x, int y) { return 50.0f + d2(x, y); });
+  save("LIVm295", [](int, int) { return 50.0f; });
+  ASSERT_TRUE(SetSessionCards(kSes, {{"CB0", FITCardRD("CB0", 1, "", 10000)}}, {}));
+  double hi = -1e30, lo = 1e30;
+  for (int x = 1; x < nx; ++x)
+    for (int y = 0; y < ny; ++y) {
+      const float p1 = 56.0f + d1(x, y), p2 = 50.0f + d2(x, y);
+      const double b = ((p1 - 56.0f) * 348.23 + (p2 - 50.0f) * 233.6195) / 2;
+      hi = std::max(hi, b);
+      lo = std::min(lo, b);
+    }
+  TBMLResult r;
+  TJob job("bml");
+  RunJob(job, [&](TJob& J) { EXPECT_TRUE(CalcBMLSummary(J, kSes, r)); });
+  ASSERT_TRUE(r.Written) << (job.Warnings().empty() ? "" : job.Warnings()[0].Text);
+  EXPECT_NEAR(r.maBIV, hi, 0.05);
+  EXPECT_NEAR(r.miBIV, lo, 0.05);
+  TStringList h;
+  for (const std::string& c : HeaderCards(root.Own())) h.Add(c);
+  for (const auto& [k, v] : std::vector<std::pair<std::string, double>>{
+           {"maBML1", r.maBML1}, {"maBML2", r.maBML2}, {"maBIV", r.maBIV}, {"miBIV", r.miBIV}})
+    EXPECT_NEAR(GetFITKeyRAll(k, &h), v, 0.05) << k;
+  EXPECT_GT(r.maBML1, 100);
+}
+
 TEST(DiscGeometry, LimbOutsideAndAspect) {
   struct TCase {
     double x, y, kxy, rR, cosT;
