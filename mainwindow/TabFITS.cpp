@@ -23,6 +23,7 @@
 #include "platform/FileErr.h"
 #include "mainwindow/TestLinks.h"
 #include "platform/Memo.h"
+#include "plotting/cvGRAD.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/cvWorldWin.h"
 #include "plotting/qt/cvPictWindows.h"
@@ -123,6 +124,7 @@ TTabFITS::TTabFITS(TCorvesta& Shell) : TFormTab(Shell) {
 }
 
 TTabFITS::~TTabFITS() {
+  Plotting().PlotHistogram = nullptr;  // installed by the filters' handlers
   testlinks::THooks& h = testlinks::Hooks();
   h.CurLFITS.Reset();
   h.GetProfileSel.Reset();
@@ -178,6 +180,7 @@ void TTabFITS::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btServClick);
   CV_HANDLER(H, btFITSRepHeadersClick);
   H.Add("pmYM_mapClick", [this](TSender) { ShowSessionMap(); });
+  RegisterFilterHandlers(H);
 }
 
 bool TTabFITS::busy() {
@@ -214,6 +217,7 @@ void TTabFITS::TabFITSShow() {
   if (code == 0) LamShift = ls;
   if (cbFITS_YM->ItemCount() == 0) FillFITS_YM();
   FillFiltSets();
+  FillSesFilt();
   sessions::LoadFOList(root, FONames, FOLines);
   cbMaps->ClearItems();
   cbMaps->AddItem("");

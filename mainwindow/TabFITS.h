@@ -15,10 +15,12 @@
 #include "foundation/cvLink.h"
 #include "foundation/cvTy.h"
 #include "mainwindow/CorvestaTab.h"
+#include "scans/cvMapStats.h"
 #include "scans/cvSessions.h"
 
 class TLFITS;
 class TFITS;
+class TFIOut;
 
 // What the FITS tab hands the Test tab: its fields (edFITiX, edICont6301, lb_iX, lb_iY) and the
 // pixel's profile for the line measurement CurI. The Test tab installs them.
@@ -35,6 +37,8 @@ class TTabFITS : public TFormTab<TabFITSForm> {
   ~TTabFITS() override;
   void RegisterHandlers(platform::THandlerRegistry& H) override;
   void Show() override { TabFITSShow(); }
+  // The form's events and those of the level filters and statistics bound from code.
+  std::span<const platform::TFormEvent> FormEvents() const override;
 
   // The map index of the tab (-1: none).
   int32_t iMapIndex = -1;
@@ -120,7 +124,53 @@ class TTabFITS : public TFormTab<TabFITSForm> {
   void btServClick(TSender E);
   void btFITSRepHeadersClick(TSender E);
 
+  // ---- level filters, statistics and session constants (TabFITSFilters.cpp) ----
+  int32_t FiltFocus = 1, FiltCombCount = 0, FiltCombCur = 0;
+  int32_t CutX1 = 0, CutX1Old = 0, CutY1 = 0, CutY1Old = 0;
+  // One slit-file object per combination of the last "Prof" (its summed profiles) and their
+  // continuum sums.
+  std::unique_ptr<TLFITS> ProfLFITS;
+  std::vector<double> ProfContSums;
+  std::string MaskCaption;  // the map-window entry of the last "Mask"
+  static const std::vector<platform::TFormEvent>& FilterEvents();
+  void RegisterFilterHandlers(platform::THandlerRegistry& H);
+  TFiltControls FiltControls();
+  // FOSession: the current map's session, else the sessions grid's current one.
+  void EnsureFOSession();
+  void UpDateCurFilt();
+  // The current map: the map list's, else the Y operand of FOSession.
+  TFIOut* CurMap(bool Warn);
+  bool PrepWalk(const std::vector<std::string>& Names, bool WithScan, TMapWalk& W);
+  bool CurFiltMask(TAByBy& Mask);
+  void FO_ShowMask();
+  THistSettings GrafHistSettings();
+  void PlotHistogram(const TARe& Values, const std::string& Title);
+  void MeanClick(int Kind);
+  void CutStep(bool X);
+  // The drop-down of an operand or filter combo: blank, the current map, the checked rows of
+  // ngFO_Filt.
+  void FillOperandCombo(platform::TComboBox* C);
+  void SetAllFOFilt(bool On);
+  void FillSesFilt();
+  void ApplySesFilter();
+  void edFOFiltCurChange(TSender E);
+  void bt_FOGraClick(TSender E);
+  void bt_HistClick(TSender E);
+  void bt_ListClick(TSender E);
+  void bt_CutClick(TSender E);
+  void bt_ProfClick(TSender E);
+  void bt_MaskClick(TSender E);
+  void bt_vO_tClick(TSender E);
+  void btMeanY_kClick(TSender E);
+  void btCB0Click(TSender E);
+  void btListCalc_CVClick(TSender E);
+  void btd2CircClick(TSender E);
+  void bt_AddFiltSetClick(TSender E);
+  void cb_FiltSetChange(TSender E);
+  void sbSesFilterClick(TSender E);
+
  private:
+  bool FiltUpdating = false, CutMoving = false;
   void FilterLimit(int32_t Col);
   bool busy();
 };

@@ -258,10 +258,16 @@ void MaskZero(int32_t NX, int32_t NY, TAByBy& Mask) {
 void MapFiltMask(bool Keep, int32_t NX, int32_t NY, int32_t XLo, int32_t XHi, int32_t YLo,
                  int32_t YHi, const TFiltMaps& Maps, const TFiltList& L, const TAIn& Index,
                  TAByBy& Mask, int32_t& Count) {
-  MaskZero(NX, NY, Mask);
-  Count = 0;
   TFiltState& st = Scans().Filt;
   st.Text = Keep ? FiltListText(L, Index) : std::string();
+  MaskOfLevels(NX, NY, XLo, XHi, YLo, YHi, Maps, L, Index, Mask, Count);
+}
+
+void MaskOfLevels(int32_t NX, int32_t NY, int32_t XLo, int32_t XHi, int32_t YLo, int32_t YHi,
+                  const TFiltMaps& Maps, const TFiltList& L, const TAIn& Index, TAByBy& Mask,
+                  int32_t& Count) {
+  MaskZero(NX, NY, Mask);
+  Count = 0;
 
   // The ranges clamped to the mask and to every map tested.
   const size_t n = std::min(Maps.size(), L.size());

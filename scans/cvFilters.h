@@ -71,6 +71,10 @@ bool FiltPixelPasses(const TFiltMaps& Maps, const TFiltList& L, const TAIn& Inde
 void MapFiltMask(bool Keep, int32_t NX, int32_t NY, int32_t XLo, int32_t XHi, int32_t YLo,
                  int32_t YHi, const TFiltMaps& Maps, const TFiltList& L, const TAIn& Index,
                  TAByBy& Mask, int32_t& Count);
+// MapFiltMask without the filter state: a job's walk makes its masks this way.
+void MaskOfLevels(int32_t NX, int32_t NY, int32_t XLo, int32_t XHi, int32_t YLo, int32_t YHi,
+                  const TFiltMaps& Maps, const TFiltList& L, const TAIn& Index, TAByBy& Mask,
+                  int32_t& Count);
 void MaskZero(int32_t NX, int32_t NY, TAByBy& Mask);
 
 // A stack of masks: created on the first push; an empty mask (no rows or an empty first row) is

@@ -11,6 +11,7 @@
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
+#include "scans/cvFIOut.h"
 #include "scans/cvFITS.h"
 #include "scans/cvFitsCard.h"
 #include "scans/cvLFITS.h"
@@ -53,20 +54,30 @@ int EndIndex(const TStringList& L) {
   return -1;
 }
 
+}  // namespace
+
 // The main header of Path replaced by Cards (through END), written into a copy that is renamed
-// over the file; false (file untouched) when the cards need more blocks than the header has.
-bool RewriteMainHeader(const std::string& Path, const TStringList& Cards) {
+// over the file; false (file untouched) when the cards need more room than the file keeps for its
+// main header (the blocks before its first extension, at least those the header fills now).
+bool RewriteMainHeader(const std::string& Path, const TStringList& Cards, const std::string& Who,
+                       const std::string& What) {
   TStringList old;
   int32_t n = 0;
   GetFITSHead(Path, 0, n, &old);
   const int oldEnd = EndIndex(old), newEnd = EndIndex(Cards);
   if (oldEnd < 0 || newEnd < 0) {
-    WARNAbs("LFITS.ShowScanInfo: в заголовке файла <"_cp + Path + "> нет END"_cp);
+    WARNAbs(Who + ": в заголовке файла <"_cp + Path + "> нет END"_cp);
     return false;
   }
-  const int capacity = (oldEnd / 36 + 1) * 36;
+  int capacity = (oldEnd / 36 + 1) * 36;
+  std::vector<TMapExt> dir;
+  std::error_code ec;
+  const int64_t size = static_cast<int64_t>(std::filesystem::file_size(Path, ec));
+  int64_t reserved = size;
+  if (ReadMapDir(Path, dir, nullptr, true) && !dir.empty()) reserved = dir[0].nb0;
+  capacity = std::max<int>(capacity, static_cast<int>(reserved / 2880) * 36);
   if (newEnd + 1 > capacity) {
-    WARNAbs("LFITS.ShowScanInfo: карточки dVC/tVC не помещаются в заголовок файла <"_cp + Path +
+    WARNAbs(Who + ": карточки "_cp + What + " не помещаются в заголовок файла <"_cp + Path +
             "> (" + IntStr(newEnd + 1) + " > " + IntStr(capacity) + ")");
     return false;
   }
@@ -74,10 +85,9 @@ bool RewriteMainHeader(const std::string& Path, const TStringList& Cards) {
   for (int i = 0; i <= newEnd; ++i) out.Add(Cards[i]);
   while (out.Count() < capacity) out.Add(FITBlankCard());
   const std::string tmp = Path + ".tmp";
-  std::error_code ec;
   std::filesystem::copy_file(Path, tmp, std::filesystem::copy_options::overwrite_existing, ec);
   if (ec) {
-    WARNAbs("LFITS.ShowScanInfo: не удаётся скопировать <"_cp + Path + ">");
+    WARNAbs(Who + ": не удаётся скопировать <"_cp + Path + ">");
     return false;
   }
   WriteHeader(tmp, 0, out);
@@ -89,7 +99,7 @@ bool RewriteMainHeader(const std::string& Path, const TStringList& Cards) {
   for (int i = 0; same && i <= newEnd; ++i) same = back[i] == Cards[i];
   if (!same) {
     std::filesystem::remove(tmp, ec);
-    WARNAbs("LFITS.ShowScanInfo: заголовок <"_cp + Path + "> не записан"_cp);
+    WARNAbs(Who + ": заголовок <"_cp + Path + "> не записан"_cp);
     return false;
   }
   std::filesystem::rename(tmp, Path, ec);
@@ -99,8 +109,6 @@ bool RewriteMainHeader(const std::string& Path, const TStringList& Cards) {
   }
   return true;
 }
-
-}  // namespace
 
 TScanInfoView ShowNoScan() {
   TScanInfoView v;
@@ -185,7 +193,7 @@ TScanInfoView ShowScanInfo(const TLFITS* S) {
       HeaderReField(&cards, key, FITCardStr(key, vc.first, vc.second), changed);
       any = any || changed;
     }
-    if (any && RewriteMainHeader(path, cards)) {
+    if (any && RewriteMainHeader(path, cards, "LFITS.ShowScanInfo", "dVC/tVC")) {
       // the list read back now holds what the file holds
       S->HOwnRead->Clear();
       for (int i = 0; i < cards.Count(); ++i) S->HOwnRead->Add(cards[i]);

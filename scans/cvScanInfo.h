@@ -30,3 +30,10 @@ TScanInfoView ShowNoScan();
 // changed, and never in place: a copy gets the header and is renamed over the file; cards that
 // need more 2880-byte blocks than the file's main header has are refused with a message.
 TScanInfoView ShowScanInfo(const TLFITS* Scan);
+
+class TStringList;
+// The main header of a map file replaced by Cards (through END): written into a copy renamed over
+// the file, and refused (false, the file untouched, a message naming Who and What) when the cards
+// need more room than the file keeps for its main header (the blocks before its first extension).
+bool RewriteMainHeader(const std::string& Path, const TStringList& Cards, const std::string& Who,
+                       const std::string& What);
