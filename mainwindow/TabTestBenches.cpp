@@ -121,7 +121,8 @@ void TTabTest::btVoigClick(TSender) {
 
 void TTabTest::DrawVoigtTest(const TVoigtTestTable& T) {
   auto* img = Shell.Registry.As<platform::TImage>("ImageCORA");
-  if (!img) return;
+  // a grid of no width (Vmax 0, or below 0 for the half grid) has no picture
+  if (!img || !(T.VMax > T.X0)) return;
   TGRAF& G = EnsureGRAF();
   G.INIGCanvas(&img->Canvas(), G.SizeInInches);
   G.VIPOPC(0, 100, 0, 100);
