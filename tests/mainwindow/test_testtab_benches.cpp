@@ -8,11 +8,13 @@
 #include <QTest>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/cvDirs.h"
 #include "app/cvEd.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvStr.h"
 #include "mainwindow/Corvesta.h"
@@ -236,6 +238,28 @@ TEST_F(TestBenches, SmallBenches) {
 
   Click(T.Button9);
   EXPECT_NE(EdTitle().find("LLIDA"), std::string::npos);
+}
+
+TEST_F(TestBenches, EscStopsTheComparisonTable) {
+  TTabTest& T = Tab();
+  Open(T.TabTestBench);
+  Ed->Memo->SetLines({"before"});
+  T.edTestNumber->SetText("500000");
+  Click(T.btVoig);
+  std::shared_ptr<TJob> job = T.Jobs.CurrentShared();
+  ASSERT_NE(job, nullptr);
+  // progress every 100 points
+  for (int i = 0; i < 500 && job->LastProgress().Done < 200 && !job->Ended(); ++i) Wait(10);
+  const TJobProgress p = job->LastProgress();
+  EXPECT_EQ(p.Total, 500000);
+  EXPECT_EQ(p.Done % 100, 0);
+  EXPECT_EQ(p.Text, "ТЕСТ ФУНКЦИЙ"_cp);
+  T.btVoig->setFocus();
+  QTest::keyClick(T.btVoig, Qt::Key_Escape);
+  T.Jobs.Wait();
+  QApplication::processEvents();
+  EXPECT_EQ(job->State(), TJobState::Cancelled);
+  EXPECT_EQ(EdLines(), std::vector<std::string>{"before"});
 }
 
 }  // namespace
