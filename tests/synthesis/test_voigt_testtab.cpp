@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "foundation/cvJob.h"
 #include "foundation/cvStr.h"
 #include "support/TestSupport.h"
+#include "synthesis/transfer/cvVoigt.h"
 #include "synthesis/transfer/cvVoigtTestTab.h"
 
 namespace {
@@ -128,6 +130,16 @@ TEST(VoigtTestTab, CancelAndHarness) {
   RunJob(job, [&](TJob& J) { EXPECT_FALSE(VoigtTestTab(2000, 10, 40, 0.1, true, t, &J)); });
   EXPECT_EQ(job.State(), TJobState::Cancelled);
   EXPECT_EQ(steps, 3);
+  // the Humlicek error table steps every 100 rows too, and stops on a cancel
+  TJob err("e");
+  err.OnProgress = [&](const TJobProgress& P) {
+    if (P.Done >= 100) err.Cancel();
+  };
+  std::unique_ptr<TStringList> e;
+  RunJob(err, [&](TJob&) { e = VoigtHumlicekErrTab(1000, 0.5, 1e-6, 4); });
+  EXPECT_EQ(err.State(), TJobState::Cancelled);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->Count(), 1 + 100);
 #ifdef CORVESTA_BATCH
   ASSERT_TRUE(VoigtTestTab(40, 5, 40, 0.2, false, t, nullptr));
   const testsupport::TBatchRun r = testsupport::RunBatch("voigt-table 40 5 40 0.2 --half");
