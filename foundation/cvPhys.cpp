@@ -523,15 +523,22 @@ void RingMu(int32_t N, int32_t i, double& r, double& Mu, double& d) {
   Mu = static_cast<double>(std::sqrt(1.0L - rr * rr));
 }
 
+namespace {
+
+// The line-of-sight rotation velocity of segment j of NSeg on the ring of radius r.
+double RingSegRotVel(int32_t NSeg, int32_t j, double r) {
+  const ld psi = PhysTwoPi / NSeg * (j - 0.5L);
+  const ld lat = std::asin(r * std::cos(psi)) / PhysDegToRad;
+  const ld alpha = std::acos(-r * std::sin(psi)) / PhysDegToRad;
+  return LOSRotVel(static_cast<double>(lat), static_cast<double>(alpha));
+}
+
+}  // namespace
+
 void RingRotVel(int32_t NSeg, TARe& A, double r) {
   TARe res(NSeg >= 0 ? static_cast<size_t>(NSeg) + 1 : 0, 0.0);
   if (NSeg > 0 && !(std::fabs(r) <= 1.0)) FaultN("RingRotVel", {static_cast<double>(NSeg), r});
-  for (int32_t j = 1; j <= NSeg; ++j) {
-    const ld psi = PhysTwoPi / NSeg * (j - 0.5L);
-    const ld lat = std::asin(r * std::cos(psi)) / PhysDegToRad;
-    const ld alpha = std::acos(-r * std::sin(psi)) / PhysDegToRad;
-    res[j] = LOSRotVel(static_cast<double>(lat), static_cast<double>(alpha));
-  }
+  for (int32_t j = 1; j <= NSeg; ++j) res[j] = RingSegRotVel(NSeg, j, r);
   A = std::move(res);
 }
 
@@ -550,13 +557,14 @@ bool DiskRingsTable(int32_t NRings, int32_t NSeg, const std::string& FileName) {
   };
   F.WriteLn("Число колец = "_cp + IntStr(NRings) + "  Число сегментов = "_cp + IntStr(NSeg));
   F.WriteLn("  i   r       d       mju  ");
-  std::vector<TARe> speeds(NRings > 0 ? static_cast<size_t>(NRings) : 0);
+  // the rings' radii only: the segments' velocities are computed row by row (any counts fit)
+  TARe radius(NRings > 0 ? static_cast<size_t>(NRings) + 1 : 0, 0.0);
   for (int32_t i = 1; i <= NRings; ++i) {
     if (job && i % 100 == 1 && !job->Step(i - 1, total, what)) return stop();
     double r, mu, d;
     RingMu(NRings, i, r, mu, d);
     F.WriteLn(PadInt(i, 3) + FSt(7, 4, r) + FSt(7, 4, d) + FSt(7, 4, mu));
-    RingRotVel(NSeg, speeds[static_cast<size_t>(i - 1)], r);
+    radius[static_cast<size_t>(i)] = r;
   }
   std::string s = "  j ";
   for (int32_t i = 1; i <= NRings; ++i) s += PadInt(i, 3) + "    ";
@@ -568,7 +576,8 @@ bool DiskRingsTable(int32_t NRings, int32_t NSeg, const std::string& FileName) {
     if (job && j % 100 == 1 && !job->Step(std::max(NRings, 0) + j - 1, total, what))
       return stop();
     s = PadInt(j, 3);
-    for (int32_t i = 1; i <= NRings; ++i) s += FSt(7, 3, speeds[static_cast<size_t>(i - 1)][j]);
+    for (int32_t i = 1; i <= NRings; ++i)
+      s += FSt(7, 3, RingSegRotVel(NSeg, j, radius[static_cast<size_t>(i)]));
     F.WriteLn(s);
   }
   F.Close();
