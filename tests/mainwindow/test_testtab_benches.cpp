@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -61,6 +62,12 @@ class TestBenches : public mwtest::ProgramTest {
   }
   std::vector<std::string> EdLines() { return Ed->Memo->Lines(); }
   std::string EdTitle() { return Corvesta->EdTab().edFile->Text(); }
+  // A picture of the window into CORVESTA_SHOTS when set.
+  void Shot(const char* Name) {
+    const QImage shot = Corvesta->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    if (const char* d = std::getenv("CORVESTA_SHOTS")) shot.save(QString(d) + "/" + Name);
+  }
 };
 
 TEST_F(TestBenches, VoigtTableInEditorAndPicture) {
@@ -103,6 +110,11 @@ TEST_F(TestBenches, VoigtTableInEditorAndPicture) {
   Click(T.btGVoig);
   EXPECT_TRUE(T.btGVoig->Down());
   EXPECT_EQ(img->parentWidget(), Corvesta->FITSTab().Sheet());
+  Corvesta->ShowPage("TabFITS");
+  QApplication::processEvents();
+  EXPECT_TRUE(img->isVisible());
+  Shot("testtab_voig_on_fits.png");
+  Open(T.TabTestBench);
   Click(T.btGVoig);
   EXPECT_FALSE(T.btGVoig->Down());
   EXPECT_EQ(img->parentWidget(), home);
@@ -203,6 +215,7 @@ TEST_F(TestBenches, CalculatorFieldsAsOneTypes) {
   EXPECT_EQ(T.edMju->Text(), "0.866");
   Type(T.edFI, "30");
   EXPECT_EQ(T.edMju->Text(), "0.75");
+  Shot("testtab_calculator.png");
 }
 
 TEST_F(TestBenches, SmallBenches) {
