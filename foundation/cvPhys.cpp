@@ -1,5 +1,6 @@
 #include "foundation/cvPhys.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "foundation/cvFile.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -521,29 +523,48 @@ void RingMu(int32_t N, int32_t i, double& r, double& Mu, double& d) {
   Mu = static_cast<double>(std::sqrt(1.0L - rr * rr));
 }
 
+namespace {
+
+// The line-of-sight rotation velocity of segment j of NSeg on the ring of radius r.
+double RingSegRotVel(int32_t NSeg, int32_t j, double r) {
+  const ld psi = PhysTwoPi / NSeg * (j - 0.5L);
+  const ld lat = std::asin(r * std::cos(psi)) / PhysDegToRad;
+  const ld alpha = std::acos(-r * std::sin(psi)) / PhysDegToRad;
+  return LOSRotVel(static_cast<double>(lat), static_cast<double>(alpha));
+}
+
+}  // namespace
+
 void RingRotVel(int32_t NSeg, TARe& A, double r) {
   TARe res(NSeg >= 0 ? static_cast<size_t>(NSeg) + 1 : 0, 0.0);
   if (NSeg > 0 && !(std::fabs(r) <= 1.0)) FaultN("RingRotVel", {static_cast<double>(NSeg), r});
-  for (int32_t j = 1; j <= NSeg; ++j) {
-    const ld psi = PhysTwoPi / NSeg * (j - 0.5L);
-    const ld lat = std::asin(r * std::cos(psi)) / PhysDegToRad;
-    const ld alpha = std::acos(-r * std::sin(psi)) / PhysDegToRad;
-    res[j] = LOSRotVel(static_cast<double>(lat), static_cast<double>(alpha));
-  }
+  for (int32_t j = 1; j <= NSeg; ++j) res[j] = RingSegRotVel(NSeg, j, r);
   A = std::move(res);
 }
 
-void DiskRingsTable(int32_t NRings, int32_t NSeg, const std::string& FileName) {
+bool DiskRingsTable(int32_t NRings, int32_t NSeg, const std::string& FileName) {
+  // written beside and renamed over: a cancelled run leaves the file as it was
+  const std::string tmp = FileName + ".tmp";
+  TJob* job = CurrentJob();
+  const std::string what = "Do RING";
+  const int64_t total = static_cast<int64_t>(std::max(NRings, 0)) + std::max(NSeg, 0);
   TTextFile F;
-  TxtOpen(F, 1, FileName);
+  TxtOpen(F, 1, tmp);
+  auto stop = [&] {
+    F.Close();
+    DelFileSS(tmp);
+    return false;
+  };
   F.WriteLn("Число колец = "_cp + IntStr(NRings) + "  Число сегментов = "_cp + IntStr(NSeg));
   F.WriteLn("  i   r       d       mju  ");
-  std::vector<TARe> speeds(NRings > 0 ? static_cast<size_t>(NRings) : 0);
+  // the rings' radii only: the segments' velocities are computed row by row (any counts fit)
+  TARe radius(NRings > 0 ? static_cast<size_t>(NRings) + 1 : 0, 0.0);
   for (int32_t i = 1; i <= NRings; ++i) {
+    if (job && i % 100 == 1 && !job->Step(i - 1, total, what)) return stop();
     double r, mu, d;
     RingMu(NRings, i, r, mu, d);
     F.WriteLn(PadInt(i, 3) + FSt(7, 4, r) + FSt(7, 4, d) + FSt(7, 4, mu));
-    RingRotVel(NSeg, speeds[static_cast<size_t>(i - 1)], r);
+    radius[static_cast<size_t>(i)] = r;
   }
   std::string s = "  j ";
   for (int32_t i = 1; i <= NRings; ++i) s += PadInt(i, 3) + "    ";
@@ -552,9 +573,14 @@ void DiskRingsTable(int32_t NRings, int32_t NSeg, const std::string& FileName) {
   for (int32_t i = 1; i <= NRings; ++i) s += "-------";
   F.WriteLn(s);
   for (int32_t j = 1; j <= NSeg; ++j) {
+    if (job && j % 100 == 1 && !job->Step(std::max(NRings, 0) + j - 1, total, what))
+      return stop();
     s = PadInt(j, 3);
-    for (int32_t i = 1; i <= NRings; ++i) s += FSt(7, 3, speeds[static_cast<size_t>(i - 1)][j]);
+    for (int32_t i = 1; i <= NRings; ++i)
+      s += FSt(7, 3, RingSegRotVel(NSeg, j, radius[static_cast<size_t>(i)]));
     F.WriteLn(s);
   }
   F.Close();
+  RenameOver(tmp, FileName);
+  return true;
 }

@@ -105,4 +105,7 @@ double SolarRotVel(double Phi);
 double LOSRotVel(double Phi, double Alpha);
 void RingMu(int32_t N, int32_t i, double& r, double& Mu, double& d);
 void RingRotVel(int32_t NSeg, TARe& A, double r);
-void DiskRingsTable(int32_t NRings, int32_t NSeg, const std::string& FileName);
+// The table of equal-area rings and their segments' rotation velocities, written to a copy
+// renamed over FileName; progress through the calling thread's job, a cancel (false) leaves the
+// file as it was.
+bool DiskRingsTable(int32_t NRings, int32_t NSeg, const std::string& FileName);

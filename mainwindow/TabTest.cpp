@@ -163,6 +163,7 @@ void TTabTest::RegisterHandlers(platform::THandlerRegistry& H) {
     int32_t v = 2;
     return ed_kMul && IntText(ed_kMul->Text(), v) ? v : 2;
   };
+  RegisterBenchHandlers(H);
   for (const char* n : kStandInHandlers) {
     // a tab that builds the bench registers the handler itself (before or after this one)
     const std::string name = n;

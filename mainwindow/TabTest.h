@@ -2,7 +2,8 @@
 // the work on the group's texts; this class copies the controls in and out, keeps memoGSparam
 // as the fits' report list and draws the model over the profile), the centre-of-gravity fields
 // of I±V (scans/cvCOGiv.h), "Gauss Cores" and a long "Loop" as jobs, and the links the FITS tab
-// calls (mainwindow/TestLinks.h). The small benches of the second page are stand-ins for now.
+// calls (mainwindow/TestLinks.h); the Voigt tables, the calculator and the small benches are in
+// TabTestBenches.cpp.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -13,6 +14,8 @@
 #include "scans/cvGaussForm.h"
 
 class TCurI;
+struct TVoigtTestTable;
+class QWidget;
 
 class TTabTest : public TFormTab<TabTestForm> {
  public:
@@ -78,6 +81,29 @@ class TTabTest : public TFormTab<TabTestForm> {
   void btCOGofIV2Click(TSender E);
   void bt_AlgoClick(TSender E);
 
+  // ---- the Voigt tables, the calculator and the small benches (TabTestBenches.cpp) ----
+  void RegisterBenchHandlers(platform::THandlerRegistry& H);
+  void btVoigClick(TSender E);
+  void btGVoigClick(TSender E);
+  void btGaussClick(TSender E);
+  void btTestSplineClick(TSender E);
+  void edEV_CalcChange(TSender E);
+  void edSM_1_CalcChange(TSender E);
+  void edT_CalcChange(TSender E);
+  void edTETA_CalcChange(TSender E);
+  void eddTChange(TSender E);
+  void eddTETAChange(TSender E);
+  void edDLHChange(TSender E);
+  void edXChange(TSender E);
+  void edFIChange(TSender E);
+  void edTestEFStChange(TSender E);
+  void btLineRectSectClick(TSender E);
+  void edDateTimeInChange(TSender E);
+  void btRINGClick(TSender E);
+  void Button9Click(TSender E);
+  // The comparison table's curves on ImageCORA.
+  void DrawVoigtTest(const TVoigtTestTable& T);
+
   // The slice table listed and/or drawn (kind 'B', 'V' or 'I').
   void COGFieldMaps(bool List, bool Plot, char Kind);
 
@@ -90,4 +116,8 @@ class TTabTest : public TFormTab<TabTestForm> {
   // "Loop" with many repeats: a job on a copy of CurI.
   void LoopJob();
   bool writing_ = false;
+  // Rotation velocity and mu from the latitude and longitude fields.
+  void DiskFiLToResults();
+  // Where ImageCORA was before "G" took it to the FITS tab.
+  QWidget* voigImageHome_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "foundation/cvInterp.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvProf.h"
 #include "foundation/cvSayer.h"
@@ -634,7 +635,10 @@ std::unique_ptr<TStringList> VoigtHumlicekErrTab(int32_t N, double a, double Tol
   auto sl = std::make_unique<TStringList>();
   sl->Add(" I V dH dF lg(dH) lg(dF) H F ");
   const double step = N > 0 ? VMax / N : 0;
+  TJob* job = CurrentJob();
   for (int32_t c = 1; c <= N + 6; ++c) {
+    // a job's progress every 100 rows; a cancel ends the table there
+    if (job && c % 100 == 1 && !job->Step(c - 1, N + 6, "Тест IpolByGauss"_cp)) break;
     const double v = (c - 1) * step - 6 * step;
     const double hq = VoigtHQuad(100, Tol, v, a);
     const double fq = VoigtFQuad(100, Tol, v, a);

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
@@ -431,6 +433,33 @@ TEST(Physics, DiskRingsTableFile) {
     EXPECT_EQ(std::stod(lines[5 + j].substr(3, 7)), std::round(A1[j] * 1000) / 1000);
     EXPECT_EQ(std::stod(lines[5 + j].substr(10, 7)), std::round(A2[j] * 1000) / 1000);
   }
+}
+
+// A cancelled table leaves the file as it was and no copy beside it; progress comes in steps.
+TEST(Physics, DiskRingsTableCancelKeepsFile) {
+  testsupport::TempDir dir;
+  const std::string name = dir.file("rings.txt");
+  DiskRingsTable(2, 4, name);
+  const std::string before = testsupport::ReadFile(name);
+  for (int cancelAt : {1, 3}) {
+    TJob job("ring");
+    int steps = 0;
+    job.OnProgress = [&](const TJobProgress&) {
+      if (++steps == cancelAt) job.Cancel();
+    };
+    bool done = true;
+    RunJob(job, [&](TJob&) { done = DiskRingsTable(250, 400, name); });
+    EXPECT_FALSE(done);
+    EXPECT_EQ(steps, cancelAt);
+    EXPECT_EQ(testsupport::ReadFile(name), before);
+    EXPECT_FALSE(std::filesystem::exists(name + ".tmp"));
+  }
+  TJob job("ring");
+  int steps = 0;
+  job.OnProgress = [&](const TJobProgress&) { ++steps; };
+  RunJob(job, [&](TJob&) { EXPECT_TRUE(DiskRingsTable(250, 400, name)); });
+  EXPECT_EQ(steps, 3 + 4);
+  EXPECT_NE(testsupport::ReadFile(name), before);
 }
 
 }  // namespace
