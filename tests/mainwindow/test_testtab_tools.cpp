@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QTest>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@
 #include "mainwindow/support/ProgramEnv.h"
 #include "platform/Clipboard.h"
 #include "plotting/cvPLOT.h"
+#include "plotting/qt/cvFPict.h"
+#include "plotting/qt/cvPictWindows.h"
 #include "scans/cvCircleFit.h"
 
 namespace {
@@ -204,6 +207,17 @@ TEST_F(TestTabTools, ArcPointsCentreFoundCircleDrawnAndFitted) {
   Click(T().btCircFit0);
   ASSERT_TRUE(PLOTTER);
   EXPECT_GT(PLOTTER->FindPicByTitle("CurLimb(Ellipsed)"), 0);
+  // the points and the circle drawn in the picture window: dark pixels in its buffer
+  {
+    ASSERT_TRUE(FPict && FPict->isVisible());
+    platform::TBitmap& B = FPict->WinCanvas()->Surface();
+    int dark = 0;
+    for (int32_t y = 0; y < B.Height(); y += 2)
+      for (int32_t x = 0; x < B.Width(); x += 2) dark += (B.Pixel(x, y) & 0xFF) < 100;
+    EXPECT_GT(dark, 50);
+    QImage shot = FPict->grab().toImage();
+    if (const char* d = std::getenv("CORVESTA_SHOTS")) shot.save(QString(d) + "/testtab_limb.png");
+  }
   std::vector<std::string> gs = T().memoGSparam->Lines();
   ASSERT_EQ(gs.size(), 1u);
   EXPECT_EQ(gs[0].rfind("C_x=", 0), 0u) << gs[0];
