@@ -346,7 +346,8 @@ void TTabEd::btEnterClick(TSender) {
 void TTabEd::btedActColumnClick(TSender) {
   if (!EdAssigned(Ed)) return;
   const std::string t = cbEdColumnAct->Text();
-  Ed->ColOpLetter = t.empty() ? ' ' : t[0];
+  if (t.empty()) return;
+  Ed->ColOpLetter = t[0];
   Ed->ColOpRepeat();
 }
 

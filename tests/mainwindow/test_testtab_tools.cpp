@@ -272,6 +272,19 @@ TEST_F(TestTabTools, SpreadsheetImportAndRegroupOnTheTablePanel) {
   EXPECT_EQ(WordsOf(m[4]), (std::vector<std::string>{"a", "b", "1", "2"}));
   EXPECT_EQ(WordsOf(m[5]), (std::vector<std::string>{"c", "d", "3", "4"}));
   EXPECT_EQ(m[6], "");
+  // "Exp": the table at the caret to the clipboard; "Do" with "Trimmed copy": its column
+  CaretAt(5, 3);
+  Click(E().btExcelExport);
+  EXPECT_EQ(platform::ClipboardText(), "a\tb\t1\t2\r\nc\td\t3\t4\r\n");
+  E().cbEdColumnAct->SetItemIndex(1);
+  Click(E().btedActColumn);
+  EXPECT_EQ(platform::ClipboardText(), "1\r\n3\r\n");
+  // no operation chosen: nothing happens
+  E().cbEdColumnAct->SetItemIndex(-1);
+  boxes->Clear();
+  Click(E().btedActColumn);
+  EXPECT_TRUE(boxes->Shown().empty()) << mwtest::AllBoxes(*boxes);
+  EXPECT_EQ(platform::ClipboardText(), "1\r\n3\r\n");
   // a K that is no number does nothing
   E().edCol2->SetText("x");
   Click(E().btEdSlice);
