@@ -12,6 +12,7 @@
 
 #include "foundation/cvStrList.h"
 #include "foundation/cvTabCol.h"
+#include "foundation/cvTy.h"
 #include "platform/Controls.h"
 #include "platform/Memo.h"
 
@@ -199,6 +200,13 @@ class TcvEd : public platform::MemoHandler {
   void InsertColumn();
   // False when the statistics cannot be made (with a warning where the X column is wrong).
   bool ColStat(TEdColStat& Stat);
+  // The X column (panel field "nX") and the caret's column of the table at the caret, from
+  // index 1; false with a warning when there is no table or the X column is wrong.
+  bool EdTabStatXY(TARe& AX, TARe& AY);
+  // Every K rows of the block at the current line joined into one row (TabRowsToCols, which
+  // refuses a K that does not divide the block); the caret stays, the column structure is made
+  // for the new block. True when the text changed.
+  bool TabRegroup(int32_t K);
 
   // ---- what the memo reports (platform::MemoHandler) ----
   bool MemoKeyDown(uint16_t Key, bool Shift, bool Ctrl, bool Alt) override;
@@ -233,6 +241,7 @@ class TcvEd : public platform::MemoHandler {
   bool ListPart(int32_t C, int& Part) const;
   void InstallLinks();
   void RemoveLinks();
+  bool TabColumnsXY(TARe& AX, TARe& AY, int32_t& YCol, bool WarnEmpty);
 };
 
 // The one editor of the program; nullptr until the application creates it.

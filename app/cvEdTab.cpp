@@ -329,10 +329,15 @@ void TcvEd::ClipboardPaste() {
     SLImport(L.get(), true);
 }
 
-bool TcvEd::ColStat(TEdColStat& Stat) {
-  if (TabTop == 0) TabBounds(TabTop, TabBottom);
+bool TcvEd::TabColumnsXY(TARe& AX, TARe& AY, int32_t& YCol, bool WarnEmpty) {
+  if (TabTop == 0 || Line < TabTop || Line > TabBottom) TabBounds(TabTop, TabBottom);
   MakeCurTT(TabTop, TabBottom);
-  if (CurTT->Count() == 0) return false;
+  if (CurTT->Count() == 0) {
+    if (WarnEmpty)
+      WARNAbs("Нет корректных данных в окне редактора!\r\nДолжна быть задана колонка X,\r\n"
+              "также курсор должен быть оставлен в строке таблицы на позиции колонки Y"_cp);
+    return false;
+  }
   const TInfField* F = Inf ? Inf->FindFld("nX") : nullptr;
   const int32_t w = F ? F->GetInt() : 0;
   if (w <= 0) {
@@ -344,11 +349,23 @@ bool TcvEd::ColStat(TEdColStat& Stat) {
             " всего колонок "_cp + IntStr(CurTT->Count()));
     return false;
   }
-  const int32_t a = std::clamp(CurTT->GetIC(Col), 1, CurTT->Count());
+  YCol = std::clamp(CurTT->GetIC(Col), 1, CurTT->Count());
   std::unique_ptr<TStringList> sl = MemoSL();
-  TARe AX, AY;
   std::string nameX, nameY;
-  SLExtractAXAY(sl.get(), TabTop, TabBottom, w, a, AX, AY, nameX, nameY);
+  SLExtractAXAY(sl.get(), TabTop, TabBottom, w, YCol, AX, AY, nameX, nameY);
+  return true;
+}
+
+bool TcvEd::EdTabStatXY(TARe& AX, TARe& AY) {
+  SyncCaret();
+  int32_t a = 0;
+  return TabColumnsXY(AX, AY, a, true);
+}
+
+bool TcvEd::ColStat(TEdColStat& Stat) {
+  TARe AX, AY;
+  int32_t a = 0;
+  if (!TabColumnsXY(AX, AY, a, false)) return false;
   Stat = TEdColStat();
   Stat.N = std::max<int32_t>(static_cast<int32_t>(AY.size()) - 1, 0);
   Stat.Col = a;
@@ -358,4 +375,26 @@ bool TcvEd::ColStat(TEdColStat& Stat) {
              Stat.InterYX, Stat.SlopeXY, Stat.InterXY, Stat.QA, Stat.QB, Stat.QC, Stat.QuadCorr,
              Stat.ErrSlope, Stat.ErrInter, Stat.ErrCorr);
   return true;
+}
+
+bool TcvEd::TabRegroup(int32_t K) {
+  if (!Memo || K < 1) return false;
+  SyncCaret();
+  std::unique_ptr<TStringList> sl = MemoSL();
+  const std::vector<std::string> before = sl->Lines();
+  TabRowsToCols(sl.get(), K, Line);
+  const bool changed = sl->Lines() != before;
+  if (changed) {
+    PutBack(*sl);
+    ++Changes;
+    ShowChanged();
+  }
+  GotoCaret(Line, Col);
+  // the column structure of the block around the current line
+  if (!CurTT) CurTT = std::make_unique<TTextTabStruct>();
+  CurTT->ClearCols();
+  TabRowsByChar(sl.get(), Line, ' ', Quote, TabTop, TabBottom);
+  TabStructByWords(CurTT.get(), sl.get(), TabTop, TabBottom);
+  UpdateStatus();
+  return changed;
 }

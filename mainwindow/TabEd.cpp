@@ -13,11 +13,13 @@
 #include "foundation/cvSL.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
+#include "foundation/cvTab.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvInpImport.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/FFiltr.h"
 #include "mainwindow/MainLinks.h"
+#include "mainwindow/TestLinks.h"
 #include "platform/Clipboard.h"
 #include "platform/CodePage.h"
 #include "platform/FileErr.h"
@@ -34,6 +36,7 @@ void TTabEd::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btEdSearcDnClick);
   CV_HANDLER(H, btEdSearcUpClick);
   CV_HANDLER(H, btShowCalculatorClick);
+  CV_HANDLER(H, btACEClick);
   CV_HANDLER(H, btFiltClick);
   CV_HANDLER(H, btCancelClick);
   CV_HANDLER(H, btEdExitClick);
@@ -276,6 +279,8 @@ void TTabEd::btEdSearcUpClick(TSender) { SearchMemo(false); }
 
 void TTabEd::btShowCalculatorClick(TSender) { mainlinks::ShowCalculator(); }
 
+void TTabEd::btACEClick(TSender) { testlinks::Hooks().AceOnEdTable(); }
+
 void TTabEd::btFiltClick(TSender) {
   if (!FFiltr) return;
   FFiltr->show();
@@ -341,7 +346,8 @@ void TTabEd::btEnterClick(TSender) {
 void TTabEd::btedActColumnClick(TSender) {
   if (!EdAssigned(Ed)) return;
   const std::string t = cbEdColumnAct->Text();
-  Ed->ColOpLetter = t.empty() ? ' ' : t[0];
+  if (t.empty()) return;
+  Ed->ColOpLetter = t[0];
   Ed->ColOpRepeat();
 }
 
@@ -351,17 +357,9 @@ void TTabEd::btExcelExportClick(TSender) {
 
 void TTabEd::btExcelImportClick(TSender) {
   if (!EdAssigned(Ed)) return;
-  std::string text = platform::ClipboardText();
-  for (char& c : text)
-    if (c == '\t') c = ' ';
-  TStringList L;
-  L.SetText(text);
-  int32_t line = 0, col = 0;
-  MemoCaretPos(MemoEd, line, col);
-  MemoEd->BeginUpdate();
-  for (int i = 0; i < L.Count(); ++i) MemoEd->InsertLine(line + i, L[i]);
-  MemoEd->EndUpdate();
-  Ed->Changes += 1;
+  // The spreadsheet's cells as an aligned table, inserted before the editor's current line.
+  std::unique_ptr<TStringList> L = ClipboardToTab();
+  if (L->Count() > 0) Ed->SLImport(L.get(), false);
 }
 
 // ---------------------------------------------------------------- the memo's popup menu

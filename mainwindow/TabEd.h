@@ -47,6 +47,8 @@ class TTabEd : public TFormTab<TabEdForm> {
   void btEdSearcDnClick(TSender E);
   void btEdSearcUpClick(TSender E);
   void btShowCalculatorClick(TSender E);
+  // "ACE": the Test tab's regression of the editor table (testlinks::AceOnEdTable).
+  void btACEClick(TSender E);
   void btFiltClick(TSender E);
   void btCancelClick(TSender E);
   void btEdExitClick(TSender E);

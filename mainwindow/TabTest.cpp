@@ -71,9 +71,7 @@ bool OnWindowThread() {
 // The benches of the second page not built yet: each says so when clicked.
 const char* const kStandInHandlers[] = {
     "btVoigClick",      "btGVoigClick",         "btGaussClick",     "btTestSplineClick",
-    "btTestACEClick",   "btStepClick",          "btCircLdClick",    "btCircFit0Click",
-    "btFindCircleCenterClick", "btLoopClick",   "btTestArcPointsClick", "btLineRectSectClick",
-    "btRINGClick",      "Button9Click"};
+    "btLineRectSectClick", "btRINGClick",       "Button9Click"};
 
 }  // namespace
 
@@ -105,6 +103,7 @@ TTabTest::TTabTest(TCorvesta& Shell) : TFormTab(Shell) {
     if (OnWindowThread()) FormToServices();
     ::GaussParamsToCurI(C, Scans().CurISet);
   });
+  InstallToolLinks();
 }
 
 TTabTest::~TTabTest() {
@@ -115,6 +114,7 @@ TTabTest::~TTabTest() {
   h.GaussParamsToCurI.Reset();
   h.FitCurIProfile.Reset();
   h.DrawGaussFits.Reset();
+  ResetToolLinks();
   Scans().SetupCurI.Install([](TCurI& C) { return ::SetupCurI(C, Scans().CurISet); });
   Scans().GaussParamsToCurI.Install([](TCurI& C) { ::GaussParamsToCurI(C, Scans().CurISet); });
 }
@@ -164,6 +164,7 @@ void TTabTest::RegisterHandlers(platform::THandlerRegistry& H) {
     return ed_kMul && IntText(ed_kMul->Text(), v) ? v : 2;
   };
   RegisterBenchHandlers(H);
+  RegisterToolHandlers(H);
   for (const char* n : kStandInHandlers) {
     // a tab that builds the bench registers the handler itself (before or after this one)
     const std::string name = n;

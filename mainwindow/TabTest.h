@@ -3,13 +3,15 @@
 // as the fits' report list and draws the model over the profile), the centre-of-gravity fields
 // of I±V (scans/cvCOGiv.h), "Gauss Cores" and a long "Loop" as jobs, and the links the FITS tab
 // calls (mainwindow/TestLinks.h); the Voigt tables, the calculator and the small benches are in
-// TabTestBenches.cpp.
+// TabTestBenches.cpp; TabTestTools.cpp: the ACE bench (and the Texts tab's "ACE" through the
+// link AceOnEdTable), the "Solar Edge" group and the editor table panel's regroup.
 #pragma once
 #include <cstdint>
 #include <string>
 
 #include "Corvesta/TabTestForm.h"
 #include "mainwindow/CorvestaTab.h"
+#include "plotting/cvLimb.h"
 #include "scans/cvCOGiv.h"
 #include "scans/cvGaussForm.h"
 
@@ -103,6 +105,19 @@ class TTabTest : public TFormTab<TabTestForm> {
   void Button9Click(TSender E);
   // The comparison table's curves on ImageCORA.
   void DrawVoigtTest(const TVoigtTestTable& T);
+  // ---- ACE, the solar limb and the editor table panel (TabTestTools.cpp) ----
+  void btTestACEClick(TSender E);
+  // The Texts tab's "ACE": the editor's table regressed as a job; the report replaces the text.
+  void AceOnEdTable();
+  void btCircLdClick(TSender E);
+  void btCircFit0Click(TSender E);
+  void btStepClick(TSender E);
+  void btLoopClick(TSender E);
+  void btTestArcPointsClick(TSender E);
+  void btFindCircleCenterClick(TSender E);
+  void btEdSliceClick(TSender E);
+  // The limb fit's points, circle and step state, kept between the clicks.
+  TLimbFit Limb;
 
   // The slice table listed and/or drawn (kind 'B', 'V' or 'I').
   void COGFieldMaps(bool List, bool Plot, char Kind);
@@ -120,4 +135,11 @@ class TTabTest : public TFormTab<TabTestForm> {
   void DiskFiLToResults();
   // Where ImageCORA was before "G" took it to the FITS tab.
   QWidget* voigImageHome_ = nullptr;
+
+  void RegisterToolHandlers(platform::THandlerRegistry& H);
+  void InstallToolLinks();
+  void ResetToolLinks();
+  TLimbEdits LimbEditsFromForm() const;
+  void LimbEditsToForm(const TLimbEdits& E);
+  void BindLimbPlotter();
 };

@@ -1,5 +1,5 @@
-// The links between the FITS tab and the Test tab. Each side installs what it provides (the Test
-// tab in its constructor, the FITS tab in its own); without a provider the links stay silent and
+// The links between the FITS tab and the Test tab, and the Texts tab's call into the Test tab.
+// Each side installs what it provides (the Test tab in its constructor, the FITS tab in its own); without a provider the links stay silent and
 // give their neutral answers (no scan, no pixel, empty texts), and the caller says what is
 // missing with its own message.
 #pragma once
@@ -30,6 +30,9 @@ struct THooks {
   // The Test tab's full refit of the loaded profile ("Ajst") and the drawing of both lines.
   TLink<void()> FitCurIProfile{"TCorvesta.FitCurIProfile"};
   TLink<void()> DrawGaussFits{"TCorvesta.DrawGaussFits"};
+  // The Texts tab's "ACE": the regression of the editor's table (its own fields edACE_N, cbACEx,
+  // cbACEi are read by the provider).
+  TLink<void()> AceOnEdTable{"TCorvesta.AceOnEdTable"};
 
   // ---- provided by the FITS tab ----
   // The loaded scan CurLFITS (nullptr: none).

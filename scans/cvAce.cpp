@@ -451,18 +451,35 @@ std::vector<TARe> AceReadTable(const TStringList& Text) {
   if (Text.Count() < 1) return Cols;
   const int32_t W = WordCount(Text[0]);
   Cols.assign(Z(std::max(W, 0)), TARe());
+  if (W <= 0) return Cols;
+  for (TARe& c : Cols) c.reserve(Z(Text.Count() - 1));
+  TARe Row(Z(W));
+  std::string Word;
   for (int32_t l = 1; l < Text.Count(); ++l) {
+    // one pass over the line: its blank-separated words, each a number, no more than W
     const std::string& s = Text[l];
-    if (WordCount(s) != W) break;
-    TARe Row(Z(W));
+    const size_t n = s.size();
+    size_t j = 0;
+    int32_t k = 0;
     bool Ok = true;
-    for (int32_t k = 1; k <= W && Ok; ++k) {
+    while (Ok) {
+      while (j < n && s[j] == ' ') ++j;
+      if (j >= n) break;
+      const size_t b = j;
+      while (j < n && s[j] != ' ') ++j;
+      if (k == W) {
+        Ok = false;
+        break;
+      }
+      Word.assign(s, b, j - b);
       int32_t c = 0;
-      Row[Z(k - 1)] = ValRealCode(WordN(s, k), c);
-      Ok = c == 0 && std::isfinite(Row[Z(k - 1)]);
+      double v = ValRealPlainCode(Word, c);
+      if (c != 0) v = ValRealCode(Word, c);  // the other forms the program reads as numbers
+      Ok = c == 0 && std::isfinite(v);
+      Row[Z(k++)] = v;
     }
-    if (!Ok) break;
-    for (int32_t k = 0; k < W; ++k) Cols[Z(k)].push_back(Row[Z(k)]);
+    if (!Ok || k != W) break;
+    for (int32_t m = 0; m < W; ++m) Cols[Z(m)].push_back(Row[Z(m)]);
   }
   return Cols;
 }

@@ -8,6 +8,7 @@
 #include "app/cvInf.h"
 #include "app/support/EdFixture.h"
 #include "foundation/cvLit.h"
+#include "foundation/cvStr.h"
 #include "foundation/cvTab.h"
 
 using V = std::vector<std::string>;
@@ -288,6 +289,66 @@ TEST_F(EdTable, PanelSwitchesAndCaretFields) {
   ed.EdColEdit(inf->FindFld("eX"));
   EXPECT_EQ(ed.Col, 7);
   EXPECT_EQ(edIP.Text(), "7");
+}
+
+}  // namespace
+
+namespace {
+
+// A spreadsheet selection lands before the current line, rows in the clipboard's order.
+TEST_F(EdTable, SpreadsheetRowsLandBeforeTheCurrentLine) {
+  clipboard.SetText("name\tx\tnote\r\nfirst one\t\t2\r\nb\t3\t4\r\n");
+  Caret(3, 1);  // " b  2.5  20"
+  const int changes = ed.Changes;
+  ed.SLImport(ClipboardToTab().get(), false);
+  const V l = Lines();
+  ASSERT_EQ(l.size(), 9u);
+  EXPECT_EQ(l[1], " a  1.5  10");
+  const V words[] = {{"name", "x", "note"}, {"first_one", "-", "2"}, {"b", "3", "4"}};
+  for (int i = 0; i < 3; ++i) {
+    V w;
+    for (int k = 1; k <= WordCount(l[size_t(2 + i)]); ++k) w.push_back(WordN(l[size_t(2 + i)], k));
+    EXPECT_EQ(w, words[i]) << l[size_t(2 + i)];
+  }
+  EXPECT_EQ(l[5], " b  2.5  20");
+  EXPECT_EQ(ed.Changes, changes + 1);
+}
+
+// Every K rows joined; a K that does not divide the block is refused and the text kept.
+TEST_F(EdTable, RegroupJoinsRowsOrRefuses) {
+  platform::ScriptedMsgBoxes boxes;
+  memo.SetLines({"head", "1 2", "3 4", "5 6", "7 8", "", "end"});
+  Caret(3, 1);
+  EXPECT_FALSE(ed.TabRegroup(3));
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_NE(boxes.Shown()[0].text.find("В таблице 4 строк, невозможно распределить по 3"_cp),
+            std::string::npos);
+  EXPECT_EQ(Lines(), (V{"head", "1 2", "3 4", "5 6", "7 8", "", "end"}));
+  EXPECT_EQ(ed.Changes, 0);
+  EXPECT_TRUE(ed.TabRegroup(2));
+  const V l = Lines();
+  ASSERT_EQ(l.size(), 5u);
+  EXPECT_EQ(WordN(l[1], 1) + WordN(l[1], 2) + WordN(l[1], 3) + WordN(l[1], 4), "1324");
+  EXPECT_EQ(WordN(l[2], 1) + WordN(l[2], 2) + WordN(l[2], 3) + WordN(l[2], 4), "5768");
+  EXPECT_EQ(l[4], "end");
+  EXPECT_EQ(ed.Changes, 1);
+  ASSERT_TRUE(ed.CurTT);
+  EXPECT_EQ(ed.CurTT->Count(), 4);
+}
+
+// The X column (panel "nX") and the caret's column as arrays; no table at the caret warns.
+TEST_F(EdTable, TableColumnsXYForTheLimbFit) {
+  WithPanel();
+  memo.SetLines({"1.5 10", "2.5 20", "3.5 30", "", "end"});
+  inf->LogInt("nX", 1);
+  Caret(2, 6);
+  TARe x, y;
+  ASSERT_TRUE(ed.EdTabStatXY(x, y));
+  EXPECT_EQ(x, (TARe{0, 1.5, 2.5, 3.5}));
+  EXPECT_EQ(y, (TARe{0, 10, 20, 30}));
+  Caret(4, 1);
+  EXPECT_FALSE(ed.EdTabStatXY(x, y));
+  EXPECT_EQ(Said("Нет корректных данных в окне редактора!"_cp), 1);
 }
 
 }  // namespace

@@ -294,8 +294,8 @@ TEST_F(TextsTab, AThrowingHandlerBecomesTheExceptionReport) {
 
 TEST_F(TextsTab, AHandlerNotWrittenYetSaysSo) {
   boxes->Clear();
-  Click(Corvesta->EdTab().btACE);
-  EXPECT_TRUE(BoxShown(*boxes, "btACEClick - функция пока недоступна"_cp)) << AllBoxes(*boxes);
+  Click(Corvesta->EdTab().btTestT);
+  EXPECT_TRUE(BoxShown(*boxes, "btTestTClick - функция пока недоступна"_cp)) << AllBoxes(*boxes);
 }
 
 // An exception that leaves any Qt event (not only a form handler) is reported by the

@@ -287,3 +287,52 @@ TEST(AceHarness, TableFileReportAndRefusal) {
 }
 
 }  // namespace
+
+namespace {
+
+// The editor table's rule through the harness: rows up to the first line that is not W numbers;
+// with --x and --i the zd and index columns are zeros; a table without rows is refused.
+TEST(AceHarness, EditorTableRuleAndIndexColumns) {
+  testsupport::TempDir Dir;
+  std::string T = " y  x1 x2\n";
+  for (int i = 0; i < 30; ++i)
+    T += IntStr((i * i) % 17) + " " + IntStr(i) + " " + IntStr((i * 7) % 11) + "\n";
+  T += "1 2 end\n5 6 7\n";
+  testsupport::WriteFile(Dir.file("t.txt"), T);
+  auto Rows = [](const std::string& Out) {
+    std::vector<std::string> rows;
+    std::vector<std::string> lines;
+    for (size_t a = 0, b; a < Out.size(); a = b + 1) {
+      b = Out.find('\n', a);
+      if (b == std::string::npos) b = Out.size();
+      lines.push_back(Out.substr(a, b - a));
+    }
+    size_t h = 0;
+    while (h < lines.size() && WordN(lines[h], 1) != "i") ++h;
+    for (size_t k = h; k < lines.size(); ++k)
+      if (WordCount(lines[k]) > 0) rows.push_back(lines[k]);
+    return rows;
+  };
+  const auto I = testsupport::RunBatch("ace --table --i --w 2 '" + Dir.file("t.txt") + "'");
+  ASSERT_EQ(I.status, 0) << I.out;
+  std::vector<std::string> r = Rows(I.out);
+  ASSERT_EQ(r.size(), 31u) << I.out;
+  std::string head;
+  for (int k = 1; k <= WordCount(r[0]); ++k) head += WordN(r[0], k) + " ";
+  EXPECT_EQ(head, "i y phi ind iind x1 phi1 zd1 i1 ii1 x2 phi2 zd2 i2 ii2 ");
+  for (const std::string& l : r) EXPECT_EQ(WordCount(l), 1 + 5 * 2 + 4) << l;
+
+  const auto X = testsupport::RunBatch("ace --table --x --i --w 2 '" + Dir.file("t.txt") + "'");
+  ASSERT_EQ(X.status, 0) << X.out;
+  r = Rows(X.out);
+  ASSERT_EQ(r.size(), 31u) << X.out;
+  for (size_t k = 1; k < r.size(); ++k)
+    for (int w : {4, 5, 8, 9, 10, 13, 14, 15}) EXPECT_EQ(ValReal(WordN(r[k], w)), 0.0) << r[k];
+
+  testsupport::WriteFile(Dir.file("e.txt"), "y x\n1 2 3\n2 3\n");
+  const auto E = testsupport::RunBatch("ace --table '" + Dir.file("e.txt") + "'");
+  EXPECT_EQ(E.status, 1) << E.out;
+  EXPECT_NE(E.out.find("строк 0"), std::string::npos) << E.out;
+}
+
+}  // namespace

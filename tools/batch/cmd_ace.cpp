@@ -13,13 +13,15 @@
 
 namespace {
 
-// ace [--psi] [--i] [--w N] FILE
+// ace [--table] [--psi|--x] [--i] [--w N] FILE (--table: the editor table's rule, the only
+// input there is; --x as the Texts tab's check box, the same as --psi)
 int Ace(const std::vector<std::string>& Args) {
   TAceTableRun Run;
   std::string File;
   for (size_t a = 0; a < Args.size(); ++a) {
     const std::string& s = Args[a];
-    if (s == "--psi") Run.Psi = true;
+    if (s == "--table") continue;
+    if (s == "--psi" || s == "--x") Run.Psi = true;
     else if (s == "--i") Run.Indices = true;
     else if (s == "--w" && a + 1 < Args.size()) {
       int32_t c = 0;
@@ -47,6 +49,6 @@ int Ace(const std::vector<std::string>& Args) {
   return Ok ? 0 : 1;
 }
 
-const TBatchCommand kAce{"ace", "ace [--psi] [--i] [--w N] FILE", Ace};
+const TBatchCommand kAce{"ace", "ace [--table] [--psi|--x] [--i] [--w N] FILE", Ace};
 
 }  // namespace
