@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QTest>
 #include <cstdlib>
 #include <vector>
 
@@ -105,6 +106,8 @@ TEST_F(ProgramTest, RichTextBenchFormatsTheSelection) {
   Z.btRTFincSize->click();
   EXPECT_EQ(R.SelFormat().Size, 11);
   Z.btRTFdecSize->click();
+  Z.MActIncSize->trigger();
+  Z.MActDecSize->trigger();
   Z.btRTFdecSize->click();
   EXPECT_EQ(R.SelFormat().Size, 9);
   // the "2" of H2O: superscript, then subscript switches superscript off
@@ -124,6 +127,20 @@ TEST_F(ProgramTest, RichTextBenchFormatsTheSelection) {
   EXPECT_EQ(R.SelFormat().Name, R.OwnFontName());
   Z.btRTFcourier->click();
   EXPECT_EQ(R.SelFormat().Name, "Courier");
+  // the keys of a focused rich edit: Ctrl+F one point up, Ctrl+D one down, Ctrl+G "Symbol"
+  Corvesta->activateWindow();
+  R.setFocus();
+  QApplication::processEvents();
+  const int32_t size = R.SelFormat().Size;
+  QTest::keyClick(&R, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(R.SelFormat().Size, size + 1);
+  QTest::keyClick(&R, Qt::Key_D, Qt::ControlModifier);
+  QTest::keyClick(&R, Qt::Key_D, Qt::ControlModifier);
+  EXPECT_EQ(R.SelFormat().Size, size - 1);
+  QTest::keyClick(&R, Qt::Key_G, Qt::ControlModifier);
+  EXPECT_EQ(R.SelFormat().Name, "Symbol");
+  QTest::keyClick(&R, Qt::Key_G, Qt::ControlModifier);
+  QTest::keyClick(&R, Qt::Key_F, Qt::ControlModifier);
   EXPECT_EQ(R.Text(), "H2O and alpha");
   // the report: one box with the selection's font, size, weight, style, alignment and colours
   R.SetSel(0, 3);
