@@ -32,9 +32,15 @@ using mwtest::AllBoxes;
 using mwtest::ProgramTest;
 
 TEST_F(ProgramTest, LevelFileFolderAndCombos) {
+  // the first show takes the range and the least depths from the settings
+  App->TunCommon->Set("edLineLamb1", "6301");
+  App->TunCommon->Set("WminCV", "0.5");
   Corvesta->ShowPage("TabStart");
   QApplication::processEvents();
   TTabStart& S = Corvesta->StartTab();
+  EXPECT_EQ(S.edLamb1->Text(), "6301");
+  EXPECT_EQ(S.edWminCV->Text(), "0.5");
+  EXPECT_EQ(S.edWminHM->Text(), "0.0001");
   // the folder chosen: stored and its files listed
   const std::string dir = root->File("LEVELS");
   testsupport::RunShell("mkdir -p '" + dir + "'");
