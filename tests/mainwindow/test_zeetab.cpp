@@ -79,6 +79,30 @@ TEST_F(ProgramTest, ZeemanPatternsOfTheControlFileDrawn) {
   dark = DarkByPanel(B, 4, 4);
   for (int p = 0; p < 6; ++p) EXPECT_GT(dark[static_cast<size_t>(p)], 30) << "panel " << p;
   EXPECT_LT(dark[6], 5);
+  // "Set dLam" with 60 mA: the hyperfine panel (the fifth, row 2 column 1) spans +-60 mA, so
+  // its outer components (+-30 mA) move in from the panel's edges
+  // the leftmost component: the first column with a vertical stroke of 5 dark pixels
+  auto leftmost = [&B](int Col, int Row) {
+    const int x0 = Col * B.Width() / 4, x1 = (Col + 1) * B.Width() / 4;
+    const int y0 = Row * B.Height() / 4, y1 = (Row + 1) * B.Height() / 4;
+    for (int x = x0; x < x1; ++x) {
+      int run = 0;
+      for (int y = y0; y < y1; ++y) {
+        run = (B.Pixel(x, y) & 0xFF) < 128 ? run + 1 : 0;
+        if (run >= 5) return x - x0;
+      }
+    }
+    return -1;
+  };
+  const int wide = leftmost(0, 1);
+  Z.edHFSdLam->SetText("60");
+  Z.btSetHFSdLam->click();
+  Z.Jobs.Wait();
+  QApplication::processEvents();
+  const int narrow = leftmost(0, 1);
+  EXPECT_GE(wide, 0);
+  EXPECT_GT(narrow, wide + 10) << wide << " " << narrow;
+  EXPECT_FALSE(Z.ZeeHFSdLamSet);
   EXPECT_TRUE(boxes->Shown().empty()) << AllBoxes(*boxes);
   if (const char* d = std::getenv("CORVESTA_SHOTS")) {
     Corvesta->grab().toImage().save(QString(d) + "/zeetab.png");
