@@ -85,6 +85,11 @@ void TTabZee::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btFontDialogClick);
 }
 
+void TTabZee::Show() {
+  Shell.TabControlsSetDirs();
+  Shell.UpDateButtons();
+}
+
 void TTabZee::btZeeTestClick(TSender) {
   double dlam = 0;
   if (ZeeHFSdLamSet && !formcells::ReadReal(edHFSdLam->Text(), dlam)) dlam = 0;
@@ -106,6 +111,7 @@ void TTabZee::btZeeTestClick(TSender) {
       job,
       [ctrl, res, dlam, out](TJob& J, TDM&) { ZeeTestRun(J, ctrl, res, dlam, *out); },
       [this, out, r1, r2, r3](TJob& J) {
+        Shell.UpDateButtons();  // the result file's button once the file is there
         if (J.State() != TJobState::Done || !FPict) return;
         // the patterns take the picture window: the plotter stops drawing its graphs there
         FPict->State().StopPlotter();

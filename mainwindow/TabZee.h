@@ -34,6 +34,8 @@ class TTabZee : public TFormTab<TabZeeForm> {
  public:
   explicit TTabZee(TCorvesta& Shell) : TFormTab(Shell) {}
   void RegisterHandlers(platform::THandlerRegistry& H) override;
+  // The file buttons' hints (the control and result files of the project) brought up to date.
+  void Show() override;
 
   void btZeeTestClick(TSender E);
   void btSetZeePictSizeClick(TSender E);

@@ -11,9 +11,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/cvDirs.h"
+#include "app/cvEd.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvTy.h"
 #include "mainwindow/Corvesta.h"
+#include "mainwindow/TabEd.h"
 #include "mainwindow/TabGraf.h"
 #include "mainwindow/PictPlotter.h"
 #include "mainwindow/TabZee.h"
@@ -68,6 +71,14 @@ TEST_F(ProgramTest, ZeemanPatternsOfTheControlFileDrawn) {
   for (int p = 6; p < 20; ++p) EXPECT_LT(dark[static_cast<size_t>(p)], 5) << "panel " << p;
   // the picture's size fields follow the window
   EXPECT_EQ(Z.edFPictW->Text(), "500");
+  // "Result File ": the run's report in the editor
+  Z.btZeeRES->click();
+  QApplication::processEvents();
+
+  std::string page;
+  for (const std::string& l : Corvesta->EdTab().MemoEd->Lines()) page += l + "\n";
+  EXPECT_EQ(Ed->CurName, cvDirList("ZEE", "RES"));
+  EXPECT_NE(page.find("G_eff =  2.50000"), std::string::npos) << page << AllBoxes(*boxes);
 
   // "Set dLam" with 0 is the plain test; a bad layout field becomes "4"
   Z.edZeeInRow->SetText("x");
