@@ -1,9 +1,14 @@
 #include "linedata/cvUpkeep.h"
 
 #include <cmath>
+#include <functional>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 #include "linedata/cvLDServices.h"
 #include "foundation/cvCIL.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvPhys.h"
 #include "foundation/cvSayer.h"
@@ -88,10 +93,11 @@ void LoadTBMendFrom(const std::string& FileName) {
   bad.Report();
 }
 
-void MendToAtoms() {
-  if (!DMReady()) return;
+namespace {
+
+void MendToAtomsIn(TDM& D) {
   TMEND& m = Mend();
-  TcvTable& t = DM->ADOAtoms;
+  TcvTable& t = D.ADOAtoms;
   Reopen(t);
   TcvDatabase::TBatch batch(t.Connection());
   for (int32_t n = 1; n <= MendSize && m.HasAtoms(); ++n) {
@@ -111,6 +117,12 @@ void MendToAtoms() {
     t.FieldByName("ABUND").SetAsFloat(a->ABUND);
     t.Post();
   }
+}
+
+}  // namespace
+
+void MendToAtoms() {
+  if (DMReady()) MendToAtomsIn(*DM);
 }
 
 void LdMend() {
@@ -149,10 +161,11 @@ void AbundToMend() {
   Mend().SetStdAbund(s);
 }
 
-void AbundToAtoms() {
-  if (!DMReady()) return;
+namespace {
+
+void AbundToAtomsIn(TDM& D) {
   TMEND& m = Mend();
-  TcvTable& t = DM->ADOAtoms;
+  TcvTable& t = D.ADOAtoms;
   Reopen(t);
   {
     TcvDatabase::TBatch batch(t.Connection());
@@ -174,6 +187,12 @@ void AbundToAtoms() {
   Reopen(t);
 }
 
+}  // namespace
+
+void AbundToAtoms() {
+  if (DMReady()) AbundToAtomsIn(*DM);
+}
+
 void LoadAbundAndPost() {
   AbundToMend();
   AbundToAtoms();
@@ -182,11 +201,20 @@ void LoadAbundAndPost() {
 // ------------------------------------------------------------------------------------------
 // Text tables
 
+namespace {
+
+// The bibliography's tables of D and their files.
+std::vector<std::pair<TcvTable*, std::pair<std::string, bool>>> ReferTables(TDM& D) {
+  return {{&D.ADOAuthors, {"BIBL/Authors.txt", false}},
+          {&D.ADOMags, {"BIBL/Mags.txt", true}},
+          {&D.ADOSources, {"BIBL/Sources.txt", false}}};
+}
+
+}  // namespace
+
 void LoadRefers() {
   if (!DMReady()) return;
-  TableFromTxt(DM->ADOAuthors, RootFile("BIBL/Authors.txt"), false);
-  TableFromTxt(DM->ADOMags, RootFile("BIBL/Mags.txt"), true);
-  TableFromTxt(DM->ADOSources, RootFile("BIBL/Sources.txt"), false);
+  for (auto& [t, f] : ReferTables(*DM)) TableFromTxt(*t, RootFile(f.first), f.second);
 }
 
 void LoadTabs() {
@@ -197,9 +225,10 @@ void LoadTabs() {
 // ------------------------------------------------------------------------------------------
 // Multiplets
 
-void LoadMulti(const std::string& FileName, const std::string& Atom, int32_t NIon) {
-  if (!DMReady()) return;
-  TcvTable& t = DM->ADOMulti;
+namespace {
+
+void LoadMultiIn(TDM& D, const std::string& FileName, const std::string& Atom, int32_t NIon) {
+  TcvTable& t = D.ADOMulti;
   Reopen(t);
   TCIL r;
   LoadDataFile(r, FileName, "LoadMulti");
@@ -247,25 +276,86 @@ void LoadMulti(const std::string& FileName, const std::string& Atom, int32_t NIo
   bad.Report();
 }
 
-void LoadMultiFiles() {
-  struct TMulFile {
-    const char* File;
-    const char* Atom;
-    int32_t NIon;
-  };
-  static const TMulFile kFiles[] = {{"LIN/mul_na1.txt", "NA", 1}, {"LIN/mul_si1.txt", "SI", 1},
-                                    {"LIN/mul_ti1.txt", "TI", 1}, {"LIN/mul_fe1.txt", "FE", 1},
-                                    {"LIN/mul_fe2.txt", "FE", 2}, {"LIN/mul_vv1.txt", "V ", 1}};
-  for (const TMulFile& m : kFiles) {
+struct TMulFile {
+  const char* File;
+  const char* Atom;
+  int32_t NIon;
+};
+const TMulFile kMulFiles[] = {{"LIN/mul_na1.txt", "NA", 1}, {"LIN/mul_si1.txt", "SI", 1},
+                              {"LIN/mul_ti1.txt", "TI", 1}, {"LIN/mul_fe1.txt", "FE", 1},
+                              {"LIN/mul_fe2.txt", "FE", 2}, {"LIN/mul_vv1.txt", "V ", 1}};
+
+// The multiplet files into D; false when Job (when given) is cancelled between files.
+bool LoadMultiFilesIn(TDM& D, TJob* Job) {
+  const int32_t n = static_cast<int32_t>(std::size(kMulFiles));
+  for (int32_t i = 0; i < n; ++i) {
+    const TMulFile& m = kMulFiles[i];
+    if (Job && !Job->Step(i, n, m.File)) return false;
     const std::string file = RootFile(m.File);
     if (!platform::IsRegularFile(file)) {
       // a missing file does not stop the others
       WARNAbs("LoadMultiFiles: файл <"_cp + file + "> не найден!"_cp);
       continue;
     }
-    LoadMulti(file, m.Atom, m.NIon);
+    LoadMultiIn(D, file, m.Atom, m.NIon);
     WARN(file);
   }
+  return true;
+}
+
+// Work in one transaction of D: kept only when it ends without a cancel.
+bool InTransaction(TJob& Job, TDM& D, const std::function<bool()>& Work) {
+  TcvDatabase::TTransaction tr(&D.ADOConnection);
+  if (!Work() || Job.Cancelled()) return false;
+  tr.Commit();
+  D.ADOConnection.RequeryOpenTables();
+  return true;
+}
+
+}  // namespace
+
+void LoadMulti(const std::string& FileName, const std::string& Atom, int32_t NIon) {
+  if (DMReady()) LoadMultiIn(*DM, FileName, Atom, NIon);
+}
+
+void LoadMultiFiles() {
+  if (DMReady()) LoadMultiFilesIn(*DM, nullptr);
+}
+
+bool MendToAtoms(TJob& Job, TDM& D) {
+  return InTransaction(Job, D, [&] {
+    MendToAtomsIn(D);
+    return true;
+  });
+}
+
+bool AbundToAtoms(TJob& Job, TDM& D) {
+  return InTransaction(Job, D, [&] {
+    AbundToAtomsIn(D);
+    return true;
+  });
+}
+
+bool LoadRefers(TJob& Job, TDM& D) {
+  return InTransaction(Job, D, [&] {
+    const auto tables = ReferTables(D);
+    for (size_t i = 0; i < tables.size(); ++i) {
+      if (!Job.Step(static_cast<int32_t>(i), 3, tables[i].second.first)) return false;
+      TableFromTxt(*tables[i].first, RootFile(tables[i].second.first), tables[i].second.second);
+    }
+    return true;
+  });
+}
+
+bool LoadTabs(TJob& Job, TDM& D) {
+  return InTransaction(Job, D, [&] {
+    TableFromTxt(D.ADOTabs, RootFile("SYS/Tabs.txt"), false);
+    return true;
+  });
+}
+
+bool LoadMultiFiles(TJob& Job, TDM& D) {
+  return InTransaction(Job, D, [&] { return LoadMultiFilesIn(D, &Job); });
 }
 
 // ------------------------------------------------------------------------------------------

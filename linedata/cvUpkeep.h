@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+class TDM;
+class TJob;
+
 // TBMEND (the periodic table) into the element records of MEND.
 void LoadTBMend();
 void LoadTBMendFrom(const std::string& FileName);
@@ -28,6 +31,16 @@ void LoadTabs();
 void LoadMulti(const std::string& FileName, const std::string& Atom, int32_t NIon);
 // The six multiplet files of the installation (under "LIN\").
 void LoadMultiFiles();
+// The database parts of the loaders as jobs on the job's own data module: one transaction each
+// (a cancel or a failure leaves the tables as they were), progress per table or file; false when
+// cancelled. The element table MEND is filled before, on the window's thread (LoadTBMend,
+// AbundToMend).
+bool MendToAtoms(TJob& Job, TDM& D);
+bool AbundToAtoms(TJob& Job, TDM& D);
+bool LoadRefers(TJob& Job, TDM& D);
+bool LoadTabs(TJob& Job, TDM& D);
+bool LoadMultiFiles(TJob& Job, TDM& D);
+
 // N Gaussian random numbers (deviation Sigma, cut at +-A x Sigma); mode 1 takes sign x sqrt|x|,
 // mode 2 sign x x^2; the list goes to the editor under "TestRandomGauss".
 void TestRandomGauss(int32_t N, int32_t Mode, double Sigma, double A);

@@ -32,6 +32,7 @@
 #include "mainwindow/FormScale.h"
 #include "platform/qt/QtCanvas.h"
 #include "platform/qt/QtControls.h"
+#include "platform/qt/RichEdit.h"
 
 TCorvesta* Corvesta = nullptr;
 
@@ -123,6 +124,15 @@ class TCorvestaLink : public TMainWindowLink {
   void DbgWheelDown() override { F_->DebugTab().DbgWheelDown(); }
   void EdTuneListShow() override { F_->EdTab().EdTuneListShow(); }
   void EdTuneListHide() override { F_->EdTab().EdTuneListHide(); }
+  void RichSelSizeInc() override {
+    if (platform::TRichEdit* R = rich::Focused()) rich::SelSizeInc(*R);
+  }
+  void RichSelSizeDec() override {
+    if (platform::TRichEdit* R = rich::Focused()) rich::SelSizeDec(*R);
+  }
+  void RichSelToggleSymbol() override {
+    if (platform::TRichEdit* R = rich::Focused()) rich::SelToggleSymbol(*R);
+  }
 
  private:
   TCorvesta* F_;

@@ -20,6 +20,7 @@
 #include "grid/qt/cvGxForm.h"
 #include "mainwindow/Corvesta.h"
 #include "platform/Colors.h"
+#include "platform/qt/RichEdit.h"
 #include "plotting/cvGrafList.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/cvPicTool.h"
@@ -94,6 +95,9 @@ void TTabGraf::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btGraHistClick);
   CV_HANDLER(H, btStartGIFClick);
   CV_HANDLER(H, btNewGrafClick);
+  CV_HANDLER(H, RTFPicTitleChange);
+  CV_HANDLER(H, RTFsXTitChange);
+  CV_HANDLER(H, RTFsYTitChange);
 }
 
 void TTabGraf::AttachTool() {
@@ -153,6 +157,8 @@ void TTabGraf::MainSet(const TCtlValues& Values) {
       B->SetChecked(v == "1");
     } else if (auto* L = R.As<platform::TLabel>(k)) {
       L->SetCaption(v);
+    } else if (auto* T = R.As<platform::TRichEdit>(k)) {
+      T->SetText(v);
     } else {
       Kept_[k] = v;
     }

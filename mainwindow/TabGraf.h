@@ -90,6 +90,11 @@ class TTabGraf : public TFormTab<TabGrafForm>, public TPlotHost {
   void btGraHistClick(TSender E);
   void btStartGIFClick(TSender E);
   void btNewGrafClick(TSender E);
+  // The caption rich edits: the current graph's title, X title (name or dimension edit) and Y
+  // title take the edit's text, unless the picture tool is updating its own controls.
+  void RTFPicTitleChange(TSender E);
+  void RTFsXTitChange(TSender E);
+  void RTFsYTitChange(TSender E);
 
  private:
   std::map<std::string, std::string> Kept_;  // fields the plotter writes that are not controls
@@ -101,5 +106,6 @@ class TTabGraf : public TFormTab<TabGrafForm>, public TPlotHost {
   // The tool's update guard, or the plotter without a valid current graph: the point handlers
   // do nothing.
   bool PointsLocked();
+  void CaptionChange(TSender E, char Which);
   void PointCapture(bool On);
 };

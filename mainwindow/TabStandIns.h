@@ -8,7 +8,6 @@
 #pragma once
 #include <cstdint>
 
-#include "Corvesta/TabZeeForm.h"
 #include "app/cvWinLink.h"
 #include "mainwindow/CorvestaTab.h"
 #include "mainwindow/TabCOPI.h"
@@ -19,6 +18,7 @@
 #include "mainwindow/TabGIF.h"
 #include "mainwindow/TabGraf.h"
 #include "mainwindow/TabVARI.h"
+#include "mainwindow/TabZee.h"
 #include "platform/qt/FormControls.h"
 
 namespace standin {
@@ -47,4 +47,4 @@ class TTabStandIn : public TFormTab<Form> {
   bool Noted_ = false;
 };
 
-using TTabZee = TTabStandIn<TabZeeForm>;
+

@@ -73,6 +73,7 @@ void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btLoadVALDClick);
   CV_HANDLER(H, btZeeStructClick);
   CV_HANDLER(H, btLoadAtLevelsClick);
+  RegisterUpkeepHandlers(H);
 }
 
 TTabStart::~TTabStart() { LineData().LambFields = {}; }
@@ -348,6 +349,7 @@ void TTabStart::AtlasFormToControls(const TAtlasForm& F) {
 }
 
 void TTabStart::Show() {
+  UpkeepShow(!shown_);
   if (!shown_) {
     shown_ = true;
     TAtlasForm f = AtlasFormFromControls();

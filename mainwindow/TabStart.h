@@ -79,6 +79,37 @@ class TTabStart : public TFormTab<TabStartForm> {
   // The line-data layer reads the wavelength range from edLamb1 / edLamb2.
   void InstallLambFields();
 
+  // ---- the database upkeep (TabStartUpkeep.cpp) ----
+  void RegisterUpkeepHandlers(platform::THandlerRegistry& H);
+  // The first show takes the folder, the range and the least depths from the settings.
+  void UpkeepShow(bool First);
+  // The level files' folder chosen (stored as "KuruczPath") or typed (its files listed).
+  void btKuruczDirClick(TSender E);
+  void edKuruczPathChange(TSender E);
+  // The range and the least depths stored when they are numbers.
+  void edLamb1Change(TSender E);
+  void edLamb2Change(TSender E);
+  void edWminHMChange(TSender E);
+  void edWminCVChange(TSender E);
+  // What to load and what to report kept consistent.
+  void cbLevelLoadChange(TSender E);
+  void cbLevelRepChange(TSender E);
+  // The level file into the editor; the folder's check.
+  void btStartEditClick(TSender E);
+  void btNISTLevelsClick(TSender E);
+  // The element table's report ("MEND.REPORT").
+  void btRepMENDClick(TSender E);
+  // The loaders of the element, bibliography, service and multiplet tables, as jobs.
+  void btLdMendClick(TSender E);
+  void btLoadRefersClick(TSender E);
+  void btLoadMultiClick(TSender E);
+  void btLoadTabsClick(TSender E);
+  void btLoadAbundClick(TSender E);
+  // The developer test bench, as a job.
+  void btTestClick(TSender E);
+  // The level file: edKuruczPath joined with cbKuruczFile.
+  std::string LevelFile() const;
+
   // Runs a clean-up of the range as a job (the question before deleting answered in a box).
   void RunCleanup(const std::string& Name,
                   std::function<bool(TJob&, TDM&, const std::string&, const std::string&)> Work);

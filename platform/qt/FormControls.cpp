@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QTextEdit>
 
 #include "platform/qt/QtCanvas.h"
 
@@ -42,6 +43,7 @@ template class TFormCtl<QRadioButton>;
 template class TFormCtl<QComboBox>;
 template class TFormCtl<QListWidget>;
 template class TFormCtl<QtMemo>;
+template class TFormCtl<QTextEdit>;
 template class TFormCtl<QFrame>;
 template class TFormCtl<QGroupBox>;
 template class TFormCtl<QWidget>;

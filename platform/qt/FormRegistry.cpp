@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 #include <stdexcept>
@@ -270,6 +271,10 @@ std::vector<std::string> TFormDispatcher::Bind(const std::vector<TFormEvent>& Ev
         }
         if (auto* M = qobject_cast<QPlainTextEdit*>(O)) {
           QObject::connect(M, &QPlainTextEdit::textChanged, ctx, fire);
+          continue;
+        }
+        if (auto* M = qobject_cast<QTextEdit*>(O)) {
+          QObject::connect(M, &QTextEdit::textChanged, ctx, fire);
           continue;
         }
         if (auto* S = qobject_cast<QSpinBox*>(O)) {

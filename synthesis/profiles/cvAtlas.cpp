@@ -100,6 +100,26 @@ bool ReadWord(std::string_view Line, const std::string& File, int32_t LineNo, in
   return true;
 }
 
+// True when the whole part of word Col (digits after optional blanks and sign) is a number
+// more than 1 below Limit; the first word is read without looking at the rest of the line.
+bool BelowByWholePart(std::string_view S, int32_t Col, double Limit) {
+  if (Col != 1) {
+    int32_t words = 0;
+    int64_t whole = 0;
+    return LeadingIntPart(WordOf(S, Col, words), whole) && static_cast<double>(whole) + 1 < Limit;
+  }
+  const char* p = S.data();
+  const char* e = p + S.size();
+  while (p < e && (*p == ' ' || *p == '\t')) ++p;
+  bool neg = false;
+  if (p < e && (*p == '-' || *p == '+')) neg = *p++ == '-';
+  const char* b = p;
+  int64_t v = 0;
+  while (p < e && *p >= '0' && *p <= '9' && p - b < 17) v = v * 10 + (*p++ - '0');
+  if (p == b) return false;
+  return static_cast<double>(neg ? -v : v) + 1 < Limit;
+}
+
 // The walk over the lines of the window shared by the readers and the dump: Take gets each line
 // in the window with its number and X; false from Take ends the walk with false. The readers
 // (Dump false) end with false at a missing word or a bad number; the dump passes a bad number's
@@ -115,11 +135,7 @@ bool WalkWindow(TJob* Job, const TAtlasPlan& P, bool Dump, TTake Take) {
     ++n;
     if (Job && (n & 0xFFFF) == 0 && !Job->Step(n, 0, "Атлас: строка "_cp + IntStr(n))) return false;
     // a line far below the window (by its whole part alone) is passed over unread
-    int32_t words = 0;
-    int64_t whole = 0;
-    if (!Dump && LeadingIntPart(WordOf(s, P.ColLam, words), whole) &&
-        static_cast<double>(whole) + 1 < (P.Nju ? P.Upper : P.Lower))
-      continue;
+    if (!Dump && BelowByWholePart(s, P.ColLam, P.Nju ? P.Upper : P.Lower)) continue;
     double x = 0;
     bool missing = false;
     if (!ReadWord(s, P.File, n, P.ColLam, x, missing)) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/cvApp.h"
+#include "foundation/cvJob.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvSayer.h"
 #include "foundation/cvStr.h"
@@ -176,6 +177,44 @@ TEST_F(UpkeepTest, StartStepLoadsTheBundledTablesAndANewDatabaseGetsTheElements)
   ASSERT_TRUE(A.Locate("Name", TextValue("FE")));
   EXPECT_DOUBLE_EQ(A.FieldByName("ABUND").AsFloat(), 7.5);
   EXPECT_DOUBLE_EQ(A.FieldByName("EIon").AsFloat(), 7.9024);
+}
+
+// The loaders as jobs: one transaction each; a cancel between the multiplet files or before the
+// end keeps the tables as they were, a run to the end keeps every file.
+TEST_F(UpkeepTest, LoadersAsJobsKeepNothingWhenCancelled) {
+  Put("LIN/mul_na1.txt", "a\nb\nc\n1 3s 3p o\n");
+  Put("LIN/mul_fe1.txt", "a\nb\nc\n4 a5D z5D o\n");
+  Put("BIBL/Authors.txt", "IdAuthor|Name\n1|Asplund\n");
+  Put("BIBL/Mags.txt", "MagCode|MagName\nARA&A|Annual Review\n");
+  Put("BIBL/Sources.txt", "IdSource|SrcCode\n1|AGSS09\n");
+  TcvTable& M = DM->ADOMulti;
+  M.Open();
+  const int32_t before = M.RecordCount();
+  // cancelled when the fourth file (Fe I) is reached: the Na I multiplet is not kept either
+  TJob late("Load Multi");
+  late.OnProgress = [&late](const TJobProgress& P) {
+    if (P.Text.find("mul_fe1") != std::string::npos) late.Cancel();
+  };
+  EXPECT_FALSE(LoadMultiFiles(late, *DM));
+  M.Close();
+  M.Open();
+  EXPECT_EQ(M.RecordCount(), before);
+  TJob cancelled("Load Refers");
+  cancelled.Cancel();
+  EXPECT_FALSE(LoadRefers(cancelled, *DM));
+  DM->ADOAuthors.Close();
+  DM->ADOAuthors.Open();
+  EXPECT_EQ(DM->ADOAuthors.RecordCount(), 0);
+  // to the end: both files and the three tables
+  TJob whole("Load Multi");
+  EXPECT_TRUE(LoadMultiFiles(whole, *DM));
+  M.Close();
+  M.Open();
+  EXPECT_EQ(M.RecordCount(), before + 2);
+  TJob refers("Load Refers");
+  EXPECT_TRUE(LoadRefers(refers, *DM));
+  EXPECT_EQ(DM->ADOAuthors.RecordCount(), 1);
+  EXPECT_EQ(DM->ADOSources.RecordCount(), 1);
 }
 
 TEST_F(UpkeepTest, RandomGaussModes) {

@@ -12,6 +12,7 @@
 
 #include "app/AppLinks.h"
 #include "app/cvApp.h"
+#include "app/cvEd.h"
 #include "foundation/cvLit.h"
 #include "linedata/cvDM.h"
 #include "linedata/cvLDServices.h"
@@ -39,27 +40,11 @@ namespace {
 using mwtest::AllBoxes;
 using mwtest::ProgramTest;
 
-void WriteClv() {
-  const std::string dir = App->sRoot + "ATLAS/2017_Dorvell";
-  testsupport::RunShell("mkdir -p '" + dir + "'");
-  std::string s = "synthetic\nclv\nlambda I r\n";
-  char b[256];
-  for (int i = 0; i <= 300; ++i) {
-    const double l = 6300.5 + 0.01 * i;
-    std::snprintf(b, sizeof b, "%.2f %.5f", l, 1 - 0.5 * std::exp(-std::pow((l - 6302.5) / 0.05, 2)));
-    s += b;
-    for (int c = 1; c <= 9; ++c) {
-      std::snprintf(b, sizeof b, " %.1f", c / 10.0);
-      s += b;
-    }
-    s += "\n";
-  }
-  testsupport::WriteFile(dir + "/clv-ss3-v1.txt", s);
-}
-
 TEST_F(ProgramTest, AtlasWindowsAsObservedProfiles) {
   ASSERT_TRUE(DMReady());
-  WriteClv();
+  // the bundled synthetic centre-to-limb fragment
+  ASSERT_NE(testsupport::ReadFile(App->sRoot + "ATLAS/2017_Dorvell/clv-ss3-v1.txt").find("SYNTHETIC"),
+            std::string::npos);
   Corvesta->resize(1400, 1000);
   Corvesta->ShowPage("TabStart");
   QApplication::processEvents();
@@ -104,7 +89,25 @@ TEST_F(ProgramTest, AtlasWindowsAsObservedProfiles) {
   EXPECT_EQ(LUNNO->Count(), before + 11);
   const std::vector<std::string> ed = Corvesta->EdTab().MemoEd->Lines();
   ASSERT_FALSE(ed.empty());
+  EXPECT_EQ(Ed->CurName, "AtlasFragment");
   EXPECT_EQ(ed[0].rfind("файл=<"_cp, 0), 0u) << ed[0];
+  // the window of +-400 mA every 0.02 A: 40 lines after the head
+  EXPECT_EQ(ed.size(), 41u);
+
+  // kind Spot: the bundled wavenumber file, one profile with ascending wavelengths
+  S.cbAtlasKind->SetItemIndex(1);
+  emit S.cbAtlasKind->activated(1);
+  QApplication::processEvents();
+  EXPECT_EQ(S.edFNamTpl->Text(), "sp(NJU)");
+  S.btLoadUN->click();
+  S.Jobs.Wait();
+  QApplication::processEvents();
+  ASSERT_EQ(LUNNO->Count(), before + 12) << AllBoxes(*boxes);
+  const TUNNO& spot = *LUNNO->Items(before + 11);
+  EXPECT_EQ(spot.QUEST, "Spot");
+  ASSERT_GT(spot.NDL, 20);
+  EXPECT_LT(spot.UL[1], spot.UL[static_cast<size_t>(spot.NDL)]);
+  EXPECT_NEAR(spot.LAMB, 6302.49, 0.01);
   EXPECT_TRUE(boxes->Shown().empty()) << AllBoxes(*boxes);
 }
 

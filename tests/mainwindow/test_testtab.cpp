@@ -175,6 +175,19 @@ TEST_F(TestTab, CentresOfGravityOfIpmV) {
   EXPECT_TRUE(mwtest::BoxShown(*boxes, "Нужно загрузить список LFITS!"_cp));
 }
 
+// "COG(I)[ix,iy]" lists the slices of I alone, the lower "<=" draws their velocities.
+TEST_F(TestTab, CentresOfGravityOfIAlone) {
+  Corvesta->ShowPage("TabTest");
+  TTabTest& T = Tab();
+  Click(T.btCOGfor_I);
+  EXPECT_EQ(Ed->CurName, "Sliced COG Fields");
+  EXPECT_EQ(T.LastCOG.N, 9);
+  const int before = PLOTTER->GraphCount();
+  Click(T.btV2Gra);
+  ASSERT_EQ(PLOTTER->GraphCount(), before + 2);
+  EXPECT_EQ(PLOTTER->Graph(before + 1)->Name, "I/Icont(Vicog)");
+}
+
 TEST_F(TestTab, LongLoopAndGaussCoresAreJobs) {
   Corvesta->ShowPage("TabTest");
   TTabTest& T = Tab();

@@ -1,12 +1,14 @@
 // Line-fitting commands of the harness: the Di tables as the Di page shows them (di-show), the
 // variator "Make VARI" builds from them (di-vari), the Dialog page of a DIA run (dia-show), and
 // five-angle observation files written from a quest's computed profiles (sun69-write; the demo
-// files and the tests' observations are made with it).
+// files and the tests' observations are made with it), and the bundled synthetic atlas fragments
+// written the same way (atlas-write).
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <algorithm>
 #include <map>
 
 #include "app/cvApp.h"
@@ -229,6 +231,99 @@ int Sun69Write(const std::vector<std::string>& Args) {
   });
 }
 
+// The profile of U relative to its continuum at wavelength L (linear between the computed
+// points; 1 outside them).
+double RelAt(const TUNNO& U, const TARe& Lam, const TARe& I, double L) {
+  const size_t n = std::min(Lam.size(), I.size());
+  if (n < 3 || L < Lam[1] || L > Lam[n - 1]) return 1;
+  size_t j = 1;
+  while (j + 1 < n && Lam[j + 1] < L) ++j;
+  if (j + 1 >= n) return U.Rel(I[n - 1]);
+  const double t = (L - Lam[j]) / (Lam[j + 1] - Lam[j]);
+  return U.Rel(I[j]) * (1 - t) + U.Rel(I[j + 1]) * t;
+}
+
+// atlas-write [--project DIR] NAME ROOT: quest NAME run (lines at the ten cosines 1 .. 0.1, the
+// cosines the last dimension), then the synthetic atlas fragments below ROOT: the centre-to-limb
+// file ATLAS/2017_Dorvell/clv-ss3-v1.txt (6300.5-6303.5 A every 0.02 A: three header lines,
+// then the wavelength, the disk-centre intensity and the nine ratios I(mu)/I(1) for mu 0.1 ..
+// 0.9) and the wavenumber file ATLAS/spot4atl/sp15850 (cm^-1 in air corrected as the Start
+// tab's "Use nAir" takes them; the intensity at mu 1 and a correction factor 1, twice, for the
+// hot and the cold umbra's columns; a first line "0 ..." that no window takes). The lines' depressions multiply where they overlap.
+int AtlasWrite(const std::vector<std::string>& Args) {
+  const TFitOpts o = Options(Args, true);
+  if (o.Bad) return batch::Usage();
+  return RunQuestThen(o, [&](TJob&, TLUNNO& list) {
+    std::map<std::string, std::vector<TUNNO*>> byLine;
+    for (int32_t i = 0; i < list.Count(); ++i) {
+      TUNNO* U = list.Items(i);
+      if (U->QUEST == o.Name) byLine[U->sULin].push_back(U);
+    }
+    struct TProf {
+      const TUNNO* U;
+      TARe L, I;
+    };
+    std::vector<std::vector<TProf>> lines;  // per line, per cosine 1 .. 0.1
+    for (auto& [lin, us] : byLine) {
+      if (us.size() != 10) ErrAbs("atlas-write: " + lin + ": " + IntStr(static_cast<int32_t>(us.size())) +
+                                  " profiles, 10 wanted");
+      std::vector<TProf> v(10);
+      for (size_t k = 0; k < 10; ++k) {
+        v[k].U = us[k];
+        us[k]->GetFullLam(v[k].L);
+        us[k]->CopyUFull('I', v[k].I);
+      }
+      lines.push_back(std::move(v));
+    }
+    if (lines.empty()) ErrAbs("atlas-write: no profiles of quest " + o.Name);
+    // intensity at cosine index k (0: mu 1) in units of the disk-centre continuum
+    auto at = [&](double L, size_t k) {
+      double r = 1;
+      for (const auto& v : lines) r *= RelAt(*v[k].U, v[k].L, v[k].I, L);
+      const TUNNO& u0 = *lines[0][0].U;
+      const TUNNO& uk = *lines[0][k].U;
+      return u0.CONT != 0 ? r * uk.CONT / u0.CONT : r;
+    };
+    char b[128];
+    const std::string root = o.Out + "/ATLAS/";
+    std::filesystem::create_directories(root + "2017_Dorvell");
+    std::filesystem::create_directories(root + "spot4atl");
+    {
+      std::ofstream f(root + "2017_Dorvell/clv-ss3-v1.txt", std::ios::binary);
+      f << "SYNTHETIC centre-to-limb atlas fragment: HSRA, Fe I 6301.5 and 6302.5, quest "
+        << batch::U8(o.Name) << " (corvesta-batch atlas-write)\n";
+      f << "columns: lambda (A), disk-centre intensity / continuum, I(mu)/I(1) for mu 0.1 .. 0.9\n";
+      f << "lambda I(1) 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8 0.9\n";
+      for (int j = 0; j <= 150; ++j) {
+        const double L = 6300.5 + 0.02 * j;
+        const double y = at(L, 0);
+        std::snprintf(b, sizeof b, "%.2f %.5f", L, y);
+        f << b;
+        for (int c = 3; c <= 11; ++c) {
+          std::snprintf(b, sizeof b, " %.5f", at(L, static_cast<size_t>(12 - c)) / y);
+          f << b;
+        }
+        f << "\n";
+      }
+    }
+    {
+      const double k = 1.0002766 * 1.0000035;
+      std::ofstream f(root + "spot4atl/sp15850", std::ios::binary);
+      f << "0 SYNTHETIC wavenumber atlas fragment: HSRA at mu 1, Fe I 6301.5 and 6302.5, quest "
+        << batch::U8(o.Name)
+        << " (corvesta-batch atlas-write); columns: cm^-1, intensity, factor, intensity, factor\n";
+      for (int j = 0; j <= 220; ++j) {
+        const double nu = 15857.0 + 0.05 * j;
+        const double y = at(1e8 / (k * nu), 0);
+        std::snprintf(b, sizeof b, "%.2f %.5f 1.00000 %.5f 1.00000\n", nu, y, y);
+        f << b;
+      }
+    }
+    std::cout << "wrote " << root << "2017_Dorvell/clv-ss3-v1.txt\n";
+    std::cout << "wrote " << root << "spot4atl/sp15850\n";
+  });
+}
+
 const TBatchCommand kFitQuest{"fit-quest",
                               "fit-quest [--project DIR] [--db FILE] [--cancel-at TEXT] NAME",
                               FitQuest};
@@ -236,6 +331,8 @@ const TBatchCommand kDiShow{"di-show", "di-show [--project DIR] [--db FILE] [--m
                             DiShow};
 const TBatchCommand kDiVari{"di-vari", "di-vari [--project DIR] [--db FILE] NAME", DiVari};
 const TBatchCommand kDiaShow{"dia-show", "dia-show [--project DIR] [--db FILE] NAME", DiaShow};
+const TBatchCommand kAtlasWrite{"atlas-write",
+                                "atlas-write [--project DIR] [--db FILE] NAME ROOT", AtlasWrite};
 const TBatchCommand kSun69Write{"sun69-write",
                                 "sun69-write [--project DIR] [--db FILE] NAME FOLDER", Sun69Write};
 

@@ -32,6 +32,7 @@ const std::vector<KindInfo> kKinds = {
     {"TComboBox", "platform::TComboBox", "platform/qt/FormControls.h", true, false, true, false},
     {"TListBox", "platform::TListBox", "platform/qt/FormControls.h", true, false, true, false},
     {"TMemo", "platform::TMemo", "platform/qt/FormControls.h", true, false, true, false},
+    {"TRichEdit", "platform::TRichEdit", "platform/qt/RichEdit.h", true, false, false, false},
     {"TSpinEdit", "platform::TSpinEdit", "platform/qt/FormControls.h", true, false, false, false},
     {"TUpDown", "platform::TUpDown", "platform/qt/FormControls.h", true, false, false, false},
     {"TTrackBar", "platform::TTrackBar", "platform/qt/FormControls.h", true, false, false, false},
@@ -70,7 +71,7 @@ const std::vector<PropSpec> kProps = {
     {"caption", PT::Str,
      "TForm TTabSheet TPanel TGroupBox TButton TBitBtn TSpeedButton TLabel TCheckBox "
      "TRadioButton TMenuItem TCvGrid"},
-    {"text", PT::Str, "TEdit TComboBox"},
+    {"text", PT::Str, "TEdit TComboBox TRichEdit"},
     {"hint", PT::Str, "@"},
     {"tag", PT::Int, "@"},
     {"helpkeyword", PT::Str, "*"},
@@ -78,8 +79,8 @@ const std::vector<PropSpec> kProps = {
     {"enabled", PT::Bool, "@"},
     {"checked", PT::Bool, "TCheckBox TRadioButton TMenuItem"},
     {"itemindex", PT::Int, "TComboBox TListBox"},
-    {"readonly", PT::Bool, "TEdit TMemo"},
-    {"wordwrap", PT::Bool, "TMemo TLabel"},
+    {"readonly", PT::Bool, "TEdit TMemo TRichEdit"},
+    {"wordwrap", PT::Bool, "TMemo TLabel TRichEdit"},
     {"maxlength", PT::Int, "TEdit"},
     {"alignment", PT::Word, "TEdit TLabel"},
     {"style", PT::Word, "TComboBox"},
@@ -144,7 +145,7 @@ std::vector<std::string> EventsOf(const std::string& K) {
     add({"OnClick"});
   if (K == "TEdit") add({"OnChange", "OnClick"});
   if (K == "TComboBox") add({"OnChange", "OnSelect", "OnClick"});
-  if (K == "TMemo") add({"OnChange", "OnClick"});
+  if (K == "TMemo" || K == "TRichEdit") add({"OnChange", "OnClick"});
   if (K == "TSpinEdit" || K == "TTrackBar" || K == "TUpDown" || K == "TPageControl")
     add({"OnChange"});
   if (K == "TPanel" || K == "TImage") add({"OnPaint"});
