@@ -68,11 +68,6 @@ bool OnWindowThread() {
          QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
-// The benches of the second page not built yet: each says so when clicked.
-const char* const kStandInHandlers[] = {
-    "btVoigClick",      "btGVoigClick",         "btGaussClick",     "btTestSplineClick",
-    "btLineRectSectClick", "btRINGClick",       "Button9Click"};
-
 }  // namespace
 
 TTabTest::TTabTest(TCorvesta& Shell) : TFormTab(Shell) {
@@ -165,11 +160,6 @@ void TTabTest::RegisterHandlers(platform::THandlerRegistry& H) {
   };
   RegisterBenchHandlers(H);
   RegisterToolHandlers(H);
-  for (const char* n : kStandInHandlers) {
-    // a tab that builds the bench registers the handler itself (before or after this one)
-    const std::string name = n;
-    if (!H.Find(name)) H.Add(name, [name](TSender) { cvlink::NotAvailable(name); });
-  }
 }
 
 // ---------------------------------------------------------------- the form as texts
