@@ -319,7 +319,9 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
       return;
     }
     static const std::set<int> quiet = {0x21, 0x22, 0x25, 0x26, 0x27, 0x28, 0x10, 0x11, 0x12};
-    if (!quiet.count(E.Key)) {
+    if ((E.Key >= '0' && E.Key <= '9') || (E.Key >= 'A' && E.Key <= 'Z')) {
+      WARNAbs("Нажат символ <"_cp + std::string(1, static_cast<char>(E.Key)) + ">");
+    } else if (!quiet.count(E.Key)) {
       static const char* hex = "0123456789ABCDEF";
       std::string k;
       for (int s = 12; s >= 0; s -= 4) k += hex[(E.Key >> s) & 15];

@@ -16,6 +16,7 @@
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/TabFITS.h"
 #include "mainwindow/TabStart.h"
+#include <memory>
 #include "foundation/cvSayer.h"
 #include "mainwindow/support/ProgramEnv.h"
 #include "platform/Canvas.h"
@@ -240,6 +241,55 @@ TEST_F(FITSMaps, StartTabScanButtons) {
   Fire("cbWarnAbsClick");
   EXPECT_TRUE(Sayer->qBoxes);
   (void)boxesBefore;
+}
+
+// Space in the name column gives every map of that name one letter, each with its own session
+// character; the next name gets the next free letter; other keys only warn.
+TEST_F(FITSMaps, VariablesByTheSpaceKey) {
+  Month();
+  TTabFITS& T = Tab();
+  TLFIOut& reg = LFIOReg();
+  reg.ClearAll();
+  const char* ses[][2] = {{"20190622", "164505"}, {"20190703", "081000"}, {"20190704", "090000"}};
+  for (int i = 0; i < 3; ++i) {
+    auto m = std::make_unique<TFIOut>();
+    m->Name = "CONT";
+    m->Da = ses[i][0];
+    m->Ti = ses[i][1];
+    m->kSoft = 1;
+    m->DaNum = static_cast<char>('1' + i);
+    reg.Add(std::move(m));
+  }
+  auto x = std::make_unique<TFIOut>();
+  x->Name = "X";
+  x->Da = ses[0][0];
+  x->Ti = ses[0][1];
+  x->DaNum = '1';
+  reg.Add(std::move(x));
+  Fire("btLFIO_UpDateClick");
+  ASSERT_EQ(T.ngFIO->RowCount(), 4);
+  platform::TFormEventArgs k;
+  T.FIOCol = T.ngFIO->ColumnByName("GxFIO_Name")->Index();
+  struct TKey {
+    int Row;
+    uint16_t Key;
+    std::vector<std::string> Vars;  // of the four rows afterwards
+  };
+  const TKey keys[] = {{0, 0x20, {"A1", "A2", "A3", ""}},
+                       {3, 'Q', {"A1", "A2", "A3", ""}},
+                       {3, 0x20, {"A1", "A2", "A3", "B1"}}};
+  for (const TKey& c : keys) {
+    T.FIORow = c.Row;
+    k.Key = c.Key;
+    boxes->Clear();
+    Fire("ngFIOKeyDown", k);
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(FIO("GxFIO_Var", r), c.Vars[static_cast<size_t>(r)]) << r;
+  }
+  T.FIORow = 3;
+  k.Key = 'Q';
+  boxes->Clear();
+  Fire("ngFIOKeyDown", k);
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Нажат символ <Q>"_cp));
 }
 
 }  // namespace
