@@ -186,6 +186,7 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
             WARNAbs("btLoadAllClick Карта "_cp + da + "_" + ti + " " + curName +
                     " не загружена!"_cp);
           FillFIO();
+          pcFITSMaps->setCurrentWidget(tsLFIO);
           if (!curName.empty())
             if (TFIOut* m = LFIOReg().GetFIOutDT(da, ti, curName)) {
               for (int r = 0; r < ngFIO->RowCount(); ++r)

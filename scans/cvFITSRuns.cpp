@@ -510,6 +510,7 @@ bool ContForAll(TJob& Job, TRunCtx& Ctx, const std::vector<std::string>& Session
     }
     if (has) continue;
     Ctx.Session = s;
+    Ctx.Ran.push_back("CONT");
     StageCONT(Job, Ctx);
     if (Job.Cancelled()) return false;
   }

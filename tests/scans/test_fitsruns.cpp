@@ -6,7 +6,9 @@
 // stages, the refusals and the RUN queue stopping at a case its run did not mark.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <map>
 
 #include "foundation/cvFile.h"
 #include "foundation/cvLit.h"
@@ -278,6 +280,52 @@ TEST_F(Stages, StandInsRefusalsAndTheQueueStop) {
   }));
   EXPECT_TRUE(g.Warned("> не отмечен после своего выполнения - очередь RUN остановлена!"_cp));
   EXPECT_TRUE(Marked("CONT"));
+}
+
+// The queue walks on past a session whose cases are all marked; "_1" skips a session whose own
+// file holds CONT.
+TEST_F(Stages, TheQueueWalksTheFollowingSessions) {
+  const std::string first = ctx.Session;
+  // the first session's own file marks every case: map names and main-header keys
+  ASSERT_TRUE(WriteMainHeader(*g.scan, TScanMapStats{}));
+  {
+    std::fstream f(g.Own(), std::ios::in | std::ios::out | std::ios::binary);
+    std::string head(5760, ' ');
+    f.read(head.data(), 5760);
+    size_t end = 0;
+    while (end < 5760 && head.compare(end, 3, "END") != 0) end += 80;
+    ASSERT_LT(end + 320, 5760u);
+    const std::string cards = FITCardRF("CB0", 6, "", 1.0) + FITCardRF("tDura", 6, "", 1.0) +
+                              FITCardRF("maBML2", 6, "", 1.0) + FITEndCard();
+    head.replace(end, cards.size(), cards);
+    f.seekp(0);
+    f.write(head.data(), 5760);
+  }
+  for (const char* n : {"CONT2", "LC501", "wVp195", "LWI2", "d0Full2", "kat2", "L-Wr2", "B1IV5",
+                        "B1IV06", "flt1", "BML2"}) {
+    auto m = MakeMap(n, g.scan->nX, g.scan->ScanNY(), maptest::Wave);
+    m->Da = g.scan->ScanDa();
+    m->Ti = g.scan->ScanTi();
+    ASSERT_TRUE(m->Save()) << n;
+  }
+  EXPECT_EQ(fitsruns::FirstPending(fitsruns::CaseMarks(first)), "");
+  TScanGenOptions o = g.opt;
+  o.Start = "2019-06-22T17:00:05.000";
+  GenerateScan(g.dir.str(), o);
+  const std::string second = "20190622_170005";
+  fitsruns::StageHooks()["23_CB0"] = [](TJob&, fitsruns::TRunCtx&) { return true; };
+  EXPECT_FALSE(g.Run([&](TJob& J) { return fitsruns::RunQueue(J, ctx, {first, second}, 0, ""); }));
+  // the second session's automatic cases ran until the hook's case, which its run left unmarked
+  EXPECT_NE(std::find(ctx.Ran.begin(), ctx.Ran.end(), "CONT"), ctx.Ran.end());
+  EXPECT_EQ(ctx.Session, second);
+  EXPECT_TRUE(g.Warned("Сеанс 20190622_170005: расчёт <23_CB0> не отмечен"_cp));
+  // "_1": the first session's file has no map CONT, the second's has: only the first is run
+  ctx.Ran.clear();
+  const int64_t size2 = maptest::Size(GetCVFITName("20190622", "170005"));
+  ASSERT_TRUE(g.Run([&](TJob& J) { return fitsruns::ContForAll(J, ctx, {first, second}); }));
+  EXPECT_EQ(ctx.Ran, (std::vector<std::string>{"CONT"}));
+  EXPECT_EQ(maptest::Size(GetCVFITName("20190622", "170005")), size2);
+  EXPECT_EQ(ctx.Session, first);
 }
 
 }  // namespace
