@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -109,6 +110,9 @@ class TTabMapCtls : public TFITSMapCtls {
   TTabFITS& t_;
 };
 
+// The source character of the current map, read by the map runs on a job's thread.
+std::atomic<char> gCurSrc{' '};
+
 // /proc/meminfo in bytes: total and free memory, total and free swap.
 void MemInfo(int64_t& Total, int64_t& Free, int64_t& VTotal, int64_t& VFree) {
   Total = Free = VTotal = VFree = 0;
@@ -131,10 +135,7 @@ void TTabFITS::InitMaps() {
   MapCtls = std::make_unique<TTabMapCtls>(*this);
   SetFITSMapCtls(MapCtls.get());
   foops::InstallCalcFO();
-  Scans().CurSrcChar.Install([this]() -> char {
-    TFIOut* m = CurFIOut();
-    return m ? m->DaNum : ' ';
-  });
+  Scans().CurSrcChar.Install([]() -> char { return gCurSrc.load(); });
 }
 
 void TTabFITS::DoneMaps() {
@@ -245,7 +246,9 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     LastClickGrid = "ngFIO";
     TLFIOut& reg = LFIOReg();
     reg.ReFineList();
+    gCurSrc = ' ';
     if (TFIOut* m = CurFIOut()) {
+      gCurSrc = m->DaNum ? m->DaNum : ' ';
       CurFIOKey = m->DTKey();
       CurFIOName = m->Name;
       gbLFIO->SetCaption("LFIO " + m->Name + " " + IntStr(reg.IndexOfFO(m)) + "/" +

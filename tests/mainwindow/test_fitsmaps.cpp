@@ -292,4 +292,53 @@ TEST_F(FITSMaps, VariablesByTheSpaceKey) {
   EXPECT_TRUE(mwtest::BoxShown(*boxes, "Нажат символ <Q>"_cp));
 }
 
+// "Load" of the refined set: only the maps whose name carries a variable, for the current
+// session; each press moves the sessions grid one row down, so pressing again loads the next.
+TEST_F(FITSMaps, LoadRefinedWalksTheSessions) {
+  Corvesta->resize(1600, 900);
+  Corvesta->ShowPage("TabFITS");
+  QApplication::processEvents();
+  TTabFITS& T = Tab();
+  T.edFITSpath->SetText(root->File("FITS"));
+  QApplication::processEvents();
+  int i = 0;
+  while (i < T.cbFITS_YM->ItemCount() && T.cbFITS_YM->Item(i) != "2019") ++i;
+  T.cbFITS_YM->SetItemIndex(i);
+  emit T.cbFITS_YM->activated(i);
+  T.Jobs.Wait();
+  QApplication::processEvents();
+  ASSERT_EQ(T.ngFITS_YM->RowCount(), 2) << mwtest::AllBoxes(*boxes);
+  LFIOReg().ClearAll();
+  // the first session's inversion-result maps ("ME" column), one of them given a variable
+  platform::TFormEventArgs c;
+  c.Col = T.ngFITS_YM->ColumnByName("GxFITS_ME")->Index();
+  c.Row = 0;
+  T.ngFITS_YMCellClick(c);
+  Fire("btLoadAllClick");
+  const int r = RowOf("Field_Strength");
+  ASSERT_GE(r, 0) << mwtest::AllBoxes(*boxes);
+  platform::TFormEventArgs k;
+  T.FIOCol = T.ngFIO->ColumnByName("GxFIO_Name")->Index();
+  T.FIORow = r;
+  k.Key = 0x20;
+  Fire("ngFIOKeyDown", k);
+  EXPECT_EQ(FIO("GxFIO_Var", r).substr(0, 1), "A");
+  T.FIORow = r;
+  for (int press = 0; press < 2; ++press) {
+    const int before = LFIOReg().Count();
+    Fire("btLoadRefinedClick");
+    EXPECT_EQ(T.YMRow, 1) << press;  // one row down, never past the last
+    if (press == 1) EXPECT_EQ(LFIOReg().Count(), before + 1);
+  }
+  // the second session's map of that name, and only it, with the variable's letter
+  int found = 0;
+  for (const auto& m : LFIOReg().Items)
+    if (FIOutAssigned(m.get()) && m->Da == "20190703") {
+      ++found;
+      EXPECT_EQ(m->Name, "Field_Strength");
+      EXPECT_EQ(m->sVar.substr(0, 1), "A");
+    }
+  EXPECT_EQ(found, 1);
+}
+
 }  // namespace
