@@ -22,6 +22,8 @@
 #include "grid/qt/cvGxForm.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/TabFITS.h"
+#include "mainwindow/TabTest.h"
+#include "scans/cvCurI.h"
 #include "mainwindow/TestLinks.h"
 #include "platform/Clipboard.h"
 #include "platform/FileErr.h"
@@ -627,8 +629,22 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     ed_rC90->setVisible(true);
   });
   // Handlers of the Test tab's "xxx" and the Models tab's "ModRep": bound when their forms land.
-  H.Add("bt_DHkClick", [](TSender) {
-    WARNAbs("bt_DHkClick: серия подгонок CurI пока недоступна!"_cp);
+  H.Add("bt_DHkClick", [this](TSender) {
+    TCurI& c = ScanCurI();
+    if (c.AX.size() < 3 || c.AY.size() < 3) {
+      WARNAbs("bt_DHkClick: в CurI нет профиля - загрузите профиль пиксела или рассчитайте крылья!"_cp);
+      return;
+    }
+    Scans().GaussParamsToCurI(c);
+    // the fit sequence with a report after each step
+    c.gsReport();
+    c.FitK3L6x2();
+    c.CurI_gs_Report3("k3L6_2");
+    c.FitLamDLD();
+    c.CurI_gs_Report3("xDLoop");
+    c.FitK3B6();
+    c.CurI_gs_Report3("bH6k3");
+    Shell.TestTab().CurIToForm();
   });
   H.Add("btModRepClick", [](TSender) {
     WARNAbs("btModRepClick: отчёт PMOD1_REP1 пока недоступен!"_cp);

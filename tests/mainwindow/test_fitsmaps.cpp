@@ -22,7 +22,11 @@
 #include "platform/Canvas.h"
 #include "plotting/cvPLOT.h"
 #include "plotting/qt/cvFMap.h"
+#include "scans/cvCurI.h"
 #include "scans/cvFIOut.h"
+#include "scans/cvScanServices.h"
+#include "foundation/cvStrList.h"
+#include <cmath>
 #include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvMapView.h"
@@ -339,6 +343,35 @@ TEST_F(FITSMaps, LoadRefinedWalksTheSessions) {
       EXPECT_EQ(m->sVar.substr(0, 1), "A");
     }
   EXPECT_EQ(found, 1);
+}
+
+// The Test tab's "xxx": without a profile in CurI it says so; with one the fit sequence runs and
+// reports after each step under the steps' titles.
+TEST_F(FITSMaps, TheTestTabsFitSequence) {
+  TCurI& c = ScanCurI();
+  c.AX.clear();
+  c.AY.clear();
+  boxes->Clear();
+  Fire("bt_DHkClick");
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "bt_DHkClick: в CurI нет профиля"_cp));
+  TARe x(113, 0.0), y(113, 0.0);
+  for (int p = 1; p <= 112; ++p) {
+    x[static_cast<size_t>(p)] = p;
+    const double d1 = (p - 28.0) / 3.5, d2 = (p - 74.0) / 3.5;
+    y[static_cast<size_t>(p)] = 20000 * (1 - 0.6 * std::exp(-d1 * d1) - 0.7 * std::exp(-d2 * d2));
+  }
+  c.SetAXAY(x, y);
+  c.gsInit(20000, 74, 3.5, 3.5);
+  c.iB2 = 64;
+  c.iR2 = 84;
+  c.gs.La12 = 2;
+  Scans().CurISet.MemoGSparam.Clear();
+  Fire("bt_DHkClick");
+  const TStringList& m = Scans().CurISet.MemoGSparam;
+  std::string all;
+  for (int i = 0; i < m.Count(); ++i) all += m[i] + "\n";
+  for (const char* t : {" k3L6_2\n", " xDLoop\n", " bH6k3\n"})
+    EXPECT_NE(all.find(t), std::string::npos) << t << "\n" << all << mwtest::AllBoxes(*boxes);
 }
 
 }  // namespace
