@@ -374,4 +374,24 @@ TEST_F(FITSMaps, TheTestTabsFitSequence) {
     EXPECT_NE(all.find(t), std::string::npos) << t << "\n" << all << mwtest::AllBoxes(*boxes);
 }
 
+// "Auto FOs" runs every line of the root's "FO.txt" as the list loader keeps it (blanks
+// removed, comments cut), a failing line not stopping it, the last line without a line end too.
+TEST_F(FITSMaps, AutoFOsRunsTheRootsDefinitionFile) {
+  Month();
+  TTabFITS& T = Tab();
+  Fire("btCONT_CV1Click");
+  ClickSession();
+  LFIOReg().ClearAll();
+  testsupport::WriteFile(root->File("FITS/FO.txt"),
+                         "! test list\nTwo = mul( CONT , 2 )  ! doubled\nBad=abs(NOPE)\n"
+                         "$CB0=1\nLast=abs(CONT2)");
+  Fire("btAutoFOClick");
+  Fire("btLFIO_UpDateClick");
+  EXPECT_GE(RowOf("Two"), 0) << mwtest::AllBoxes(*boxes);
+  EXPECT_GE(RowOf("Last"), 0);
+  EXPECT_EQ(RowOf("Bad"), -1);
+  EXPECT_EQ(FIO("GxFIO_Writed", RowOf("Two")), "0");
+  (void)T;
+}
+
 }  // namespace
