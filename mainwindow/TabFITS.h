@@ -129,7 +129,7 @@ class TTabFITS : public TFormTab<TabFITSForm> {
 
   // ---- the map list, map display, map expressions and calculation stages (TabFITSMaps.cpp) ----
   int32_t FIORow = -1, FIOCol = 0, FIOScrollPos = 0;
-  std::string CurFIOKey, CurFIOName, LastAutoFillName;
+  std::string CurFIOKey, CurFIOName, LastAutoFillName, HintFIOutName;
   bool MapRedrawPending = false, SelectingFIO = false;
   std::unique_ptr<TFITSMapCtls> MapCtls;
   void RegisterMapHandlers(platform::THandlerRegistry& H);

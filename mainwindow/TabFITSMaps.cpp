@@ -28,6 +28,7 @@
 #include "platform/Clipboard.h"
 #include "platform/FileErr.h"
 #include "platform/Memo.h"
+#include "platform/qt/QtCanvas.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvFITSRuns.h"
 #include "scans/cvFOOps.h"
@@ -343,6 +344,20 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
       none.InfoToPanel();
     }
   });
+  H.Add("ngFIOMouseMove", [this](TSender E) {
+    if (Jobs.Busy()) return;
+    const int row = ngFIO->RowAtY(E.Y);
+    TFIOut* m = FIOutOfRow(row);
+    if (!m) {
+      lbFO->SetCaption("Cell[X=" + IntStr(E.X) + " Y=" + IntStr(row) + "]");
+      return;
+    }
+    if (m->DisplayName() == HintFIOutName) return;
+    HintFIOutName = m->DisplayName();
+    lbFO->SetCaption(m->Com);
+    ngFIO->setToolTip(platform::QtStr(m->Com));
+  });
+  H.Add("ngFIOExit", [this](TSender) { ngFITS_YM->update(); });
   MAP_HANDLER(ngFIOVerticalScroll, {
     if (E.Sender) FIOScrollPos = E.Position;
   });
