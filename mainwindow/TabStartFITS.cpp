@@ -20,6 +20,7 @@
 #include "scans/cvFIOut.h"
 #include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
+#include "scans/cvMetrixBench.h"
 #include "scans/cvMapView.h"
 #include "scans/cvPixelH0.h"
 #include "scans/cvR4Pict.h"
@@ -35,20 +36,6 @@ std::string Trim(const std::string& S) {
 
 void ToEditor(const std::string& Title, const TStringList& L) {
   if (EdAssigned(Ed)) Ed->EdLoadSL(Title, &L);
-}
-
-std::vector<std::string> Words(const std::string& S) {
-  std::vector<std::string> w;
-  std::string cur;
-  for (char c : S + " ") {
-    if (c == ' ' || c == '\t') {
-      if (!cur.empty()) w.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  return w;
 }
 
 }  // namespace
@@ -193,10 +180,10 @@ void TTabStart::RegisterFITSHandlers(platform::THandlerRegistry& H) {
     }
   });
   H.Add("cbLineCenterDebugClick", [debug](TSender) { debug(); });
+  // The obsolete "Slit Vals": the scan's report lines go to memoHH from now on.
   H.Add("btFITSCol2Click", [fits](TSender) {
     int32_t ix = 0, iy = 0;
     if (!fits().CurLFITS || !fits().GetFITSiXiY(ix, iy)) return;
-    WARNAbs("Slit Vals: iX=" + IntStr(ix));
   });
 
   // The level list of the map the map window shows.
@@ -222,44 +209,13 @@ void TTabStart::RegisterFITSHandlers(platform::THandlerRegistry& H) {
   // LineMetrix bench on the editor's points.
   H.Add("btTestTClick", [this](TSender) {
     platform::TMemo* memo = Shell.EdTab().MemoEd;
-    TARe X(1, 0.0), Y(1, 0.0);
-    double lev1 = 0, lev2 = 0, cont = 0;
-    for (const std::string& line : memo->Lines()) {
-      const std::vector<std::string> w = Words(line);
-      if (!w.empty() && w[0] == "II") {
-        if (w.size() > 1) lev1 = ValRealOr0(w[1]);
-        if (w.size() > 2) lev2 = ValRealOr0(w[2]);
-        if (w.size() > 3) cont = ValRealOr0(w[3]);
-        continue;
-      }
-      if (w.size() != 2) continue;
-      int32_t c1 = 0, c2 = 0;
-      const double x = ValRealCode(w[0], c1), y = ValRealCode(w[1], c2);
-      if (c1 != 0 || c2 != 0) continue;
-      X.push_back(x);
-      Y.push_back(y);
-    }
-    const int32_t m = static_cast<int32_t>(X.size()) - 1;
-    int32_t k1 = m;
-    for (int32_t i = 1; i <= m - 1; ++i)
-      if (X[static_cast<size_t>(i)] >= lev1) {
-        k1 = i;
-        break;
-      }
-    const int32_t i1 = std::max(1, k1 - 1);
-    int32_t i2 = m - 1;
-    for (int32_t i = k1; i <= m - 1; ++i)
-      if (X[static_cast<size_t>(i)] >= lev2) {
-        i2 = i;
-        break;
-      }
-    int32_t a = i1, b = i2;
-    if (i2 == 0) {
-      a = 1;
-      b = m;
-    }
-    X.resize(static_cast<size_t>(m) + 1);
-    Y.resize(static_cast<size_t>(m) + 1);
+    TMetrixInput in = ReadMetrixLines(memo->Lines());
+    const int32_t m = static_cast<int32_t>(in.X.size()) - 1;
+    int32_t a = 1, b = 0;
+    MetrixRange(in, a, b);
+    TARe& X = in.X;
+    TARe& Y = in.Y;
+    const double cont = in.Cont;
     double xmin = 0, ymin = 0;
     TBand9 bis{}, wid{}, xl{}, xr{};
     int32_t next = 0;

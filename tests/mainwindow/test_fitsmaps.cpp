@@ -16,6 +16,8 @@
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/TabFITS.h"
 #include "mainwindow/TabStart.h"
+#include "mainwindow/TabEd.h"
+#include "platform/Memo.h"
 #include <memory>
 #include "foundation/cvSayer.h"
 #include "mainwindow/support/ProgramEnv.h"
@@ -145,6 +147,11 @@ TEST_F(FITSMaps, JourneyFromRunToAnErasedMap) {
   EXPECT_EQ(px(m->ixMax, m->iyMax) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_EQ(px(m->ixMin, m->iyMin) & 0xFFFFFF, 0u);
   Corvesta->grab().toImage().save("fitsmaps_cont.png");
+  // the level list of the shown map into the editor
+  Fire("btGetScaleClick");
+  EXPECT_EQ(Corvesta->EdTab().edFile->Text(), "aLvl");
+  ASSERT_EQ(Corvesta->EdTab().MemoEd->Lines().size(), 256u);
+  EXPECT_EQ(Corvesta->EdTab().MemoEd->Lines()[0].substr(0, 4), "  0 ");
 
   // the histogram cut 0.01: its fractions, "Val" off, the map drawn again; "Inv" swaps them
   T.cbMapVal->SetChecked(true);
