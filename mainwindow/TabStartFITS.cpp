@@ -17,6 +17,7 @@
 #include "platform/FileErr.h"
 #include "platform/Memo.h"
 #include "scans/cvBisec.h"
+#include "scans/cvCalcHH.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
@@ -122,22 +123,7 @@ void TTabStart::RegisterFITSHandlers(platform::THandlerRegistry& H) {
         },
         [fits, out, ok](TJob&) {
           if (!*ok) return;
-          std::vector<double> r(21, 0.0);
-          const auto n = out->Named();
-          for (size_t i = 0; i < n.size() && i < 20; ++i) r[i + 1] = n[i].second;
-          if (r[9] > 6300) {
-            r[9] -= 6300;
-            r[10] -= 6300;
-          }
-          std::string l;
-          for (int i : {9, 10, 15, 16}) l += (l.empty() ? "" : " ") + ShortSt(6, r[i]);
-          l += " // ";
-          for (int i : {11, 12, 13, 14}) l += ShortSt(5, r[i]) + (i < 14 ? " " : "");
-          l += " LIV=";
-          for (int i : {17, 18, 19, 20}) l += ShortSt(5, r[i]) + (i < 20 ? " " : "");
-          l += " W=" + ShortSt(5, r[1]) + " " + ShortSt(5, r[2]);
-          l += " H=";
-          for (int i : {5, 6, 7, 8}) l += ShortSt(5, r[i]) + (i < 8 ? " " : "");
+          const std::string l = CalcHHLine(*out);
           std::vector<std::string> m = fits().memoHH->Lines();
           m.push_back(l);
           fits().memoHH->SetLines(m);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <filesystem>
+#include "foundation/cvJob.h"
 #include <QImage>
 #include <string>
 #include <vector>
@@ -399,6 +401,23 @@ TEST_F(FITSMaps, AutoFOsRunsTheRootsDefinitionFile) {
   EXPECT_EQ(RowOf("Bad"), -1);
   EXPECT_EQ(FIO("GxFIO_Writed", RowOf("Two")), "0");
   (void)T;
+}
+
+// RUN cancelled (as Esc does) saves nothing: the session keeps no own file and the case stays
+// unmarked.
+TEST_F(FITSMaps, ACancelledRunSavesNothing) {
+  Month();
+  TTabFITS& T = Tab();
+  T.btRunFOs->Click();
+  std::shared_ptr<TJob> job = T.Jobs.CurrentShared();
+  ASSERT_TRUE(job);
+  job->Cancel();
+  T.Jobs.Wait();
+  QApplication::processEvents();
+  if (job->State() != TJobState::Cancelled) GTEST_SKIP() << "the run ended before the cancel";
+  EXPECT_FALSE(std::filesystem::exists(
+      sessions::SessionMapFile(T.Root(), "20190622_164505", 1)));
+  EXPECT_EQ(T.cbFITSrunCase->Text(), "CONT");
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// The LineMetrix bench's reading of the editor's lines and the window of points it measures.
+// The Start tab's small readers: the LineMetrix bench's points and window, the "Calc HH" line.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "scans/cvCalcHH.h"
 #include "scans/cvMetrixBench.h"
+#include "scans/cvPixelH0.h"
 
 namespace {
 
@@ -37,6 +39,24 @@ TEST(MetrixBench, PointsLevelsAndTheWindow) {
     EXPECT_EQ(i1, c.I1) << c.II << " " << c.N;
     EXPECT_EQ(i2, c.I2) << c.II << " " << c.N;
   }
+}
+
+TEST(CalcHHLine, WavelengthsAsOffsetsFrom6300) {
+  TH0Values v;
+  v.EW1 = 150;
+  v.EW2 = 200;
+  v.CG1 = 6301.5;
+  v.CG2 = 6302.5;
+  v.Lc1 = 28.25;
+  v.Win1Lo = 20;
+  v.CIpV2 = 74.5;
+  v.BMom1 = 1200;
+  const std::string l = CalcHHLine(v);
+  EXPECT_EQ(l.substr(0, 8), "1.5 2.5 ") << l;
+  EXPECT_NE(l.find(" // 20 "), std::string::npos) << l;
+  EXPECT_NE(l.find(" LIV=0 0 74.5 0 W=150 200 H=1200 0 0 0"), std::string::npos) << l;
+  v.CG1 = 28.5;  // pixels stay as they are
+  EXPECT_EQ(CalcHHLine(v).substr(0, 5), "28.5 ");
 }
 
 }  // namespace
