@@ -505,9 +505,6 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     if (folder.empty()) return;
     LinkLFITS(folder);
     TLFITS* scan = CurLFITS.get();
-    if (TFIOut* m = CurFIOut()) {
-      (void)m;
-    }
     Jobs.Start(
         std::make_shared<TJob>("BigCalc2"),
         [scan](TJob& J) {

@@ -41,7 +41,7 @@ void SplitSession(const std::string& S, std::string& Da, std::string& Ti) {
 // file (started when missing), Drop frees every new map that holds computed values.
 class TStageMaps {
  public:
-  TStageMaps(const TRunCtx& Ctx) : ctx_(Ctx) {
+  explicit TStageMaps(const TRunCtx& Ctx) {
     SplitSession(Ctx.Session, da_, ti_);
     if (TLFIOut* r = LFIOOrNull())
       for (const auto& m : r->Items) before_.insert(m.get());
@@ -98,7 +98,6 @@ class TStageMaps {
   }
 
  private:
-  const TRunCtx& ctx_;
   std::string da_, ti_;
   std::set<const TFIOut*> before_;
 };

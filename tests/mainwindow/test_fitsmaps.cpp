@@ -341,7 +341,9 @@ TEST_F(FITSMaps, LoadRefinedWalksTheSessions) {
     const int before = LFIOReg().Count();
     Fire("btLoadRefinedClick");
     EXPECT_EQ(T.YMRow, 1) << press;  // one row down, never past the last
-    if (press == 1) EXPECT_EQ(LFIOReg().Count(), before + 1);
+    if (press == 1) {
+      EXPECT_EQ(LFIOReg().Count(), before + 1);
+    }
   }
   // the second session's map of that name, and only it, with the variable's letter
   int found = 0;
