@@ -29,6 +29,9 @@
 #include "plotting/qt/cvPictWindows.h"
 #include "scans/cvFIOut.h"
 #include "scans/cvFITS.h"
+#include "scans/cvFITSRuns.h"
+#include "scans/cvMapView.h"
+#include "scans/cvFOOps.h"
 #include "scans/cvFitsCard.h"
 #include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
@@ -121,6 +124,7 @@ TTabFITS::TTabFITS(TCorvesta& Shell) : TFormTab(Shell) {
     LinkLFITS(Folder);
     return CurLFITS.get();
   });
+  InitMaps();
 }
 
 TTabFITS::~TTabFITS() {
@@ -134,6 +138,7 @@ TTabFITS::~TTabFITS() {
   h.CurSessionName.Reset();
   h.CurSessionFolder.Reset();
   h.LinkLFITS.Reset();
+  DoneMaps();
 }
 
 void TTabFITS::RegisterHandlers(platform::THandlerRegistry& H) {
@@ -181,6 +186,7 @@ void TTabFITS::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btFITSRepHeadersClick);
   H.Add("pmYM_mapClick", [this](TSender) { ShowSessionMap(); });
   RegisterFilterHandlers(H);
+  RegisterMapHandlers(H);
 }
 
 bool TTabFITS::busy() {
@@ -219,6 +225,7 @@ void TTabFITS::TabFITSShow() {
   FillFiltSets();
   FillSesFilt();
   sessions::LoadFOList(root, FONames, FOLines);
+  foops::FOLines() = FOLines;
   cbMaps->ClearItems();
   cbMaps->AddItem("");
   for (const std::string& n : FONames) cbMaps->AddItem(n);
@@ -892,67 +899,29 @@ void TTabFITS::FillFOFiltList() {
 }
 
 void TTabFITS::ShowCalcState() {
-  struct TFlag {
-    const char* Item;
-    bool ToDo = true;
+  const std::vector<bool> marks = fitsruns::CaseMarks(CurSession, rbCV->Checked());
+  const std::vector<std::string>& cases = fitsruns::RunCases();
+  auto todo = [&](const char* C) {
+    for (size_t i = 0; i < cases.size(); ++i)
+      if (cases[i] == C) return !marks[i];
+    return true;
   };
-  // CONT, Ldxx, KVI, LW, DFull, DH, LIV, IV7, IV8, Filt, WIQUV
-  TFlag f[] = {{"CONT"}, {"1Ldxx"}, {"KVI"}, {"3_LW(b,r)"}, {"4_DFull"}, {"5_D,H"},
-               {"LIV"},  {"7_IV"},  {"8_IV"}, {"9_Filt"},   {"WIQUV"}};
-  if (rbCV->Checked()) {
-    for (int r = 0; r < ngFO_Filt->RowCount(); ++r) {
-      const std::string n = ngFO_Filt->CellAt(1, r)->GetAsText();
-      if (n.find("CONT2") != std::string::npos) f[0].ToDo = false;
-      if (n.find("LC") != std::string::npos && n.find("LCO") == std::string::npos) f[1].ToDo = false;
-      if (n.find("wVp") != std::string::npos) f[2].ToDo = false;
-      if (n == "LWI2") f[3].ToDo = false;
-      if (n == "d0Full2") f[4].ToDo = false;
-      if (n == "kat2") f[5].ToDo = false;
-      if (n == "L-Wr2") f[6].ToDo = false;
-      if (n == "B1IV5") f[7].ToDo = false;
-      if (n == "B1IV06") f[8].ToDo = false;
-      if (n.rfind("flt", 0) == 0) f[9].ToDo = false;
-      if (n == "BML2") f[10].ToDo = false;
-    }
-  } else {
-    for (auto& x : f) x.ToDo = false;
-    f[1].ToDo = true;
-  }
-  // The header flags: the own file's main header as the sessions grid read it.
-  const std::string s = CurSession;
-  double cb0 = 0, tDura = 0, bml2 = 0;
-  if (!s.empty()) {
-    TStringList h;
-    if (sessions::ReadHeaderCards(sessions::SessionMapFile(Root(), s, 1), 0, h) && h.Count() >= 7) {
-      cb0 = GetFITKeyRDef("CB0", &h, 0);
-      tDura = GetFITKeyRDef("tDura", &h, 0);
-      bml2 = GetFITKeyRDef("maBML2", &h, 0);
-    }
-  }
-  std::vector<std::pair<const char*, bool>> all;
-  for (auto& x : f) all.emplace_back(x.Item, x.ToDo);
-  all.emplace_back("23_CB0", cb0 == 0);
-  all.emplace_back("3.5_List", tDura == 0);
-  all.emplace_back("BML", bml2 == 0);
-  btLdxx->setVisible(f[1].ToDo);
-  btAnyCalc_CV->setVisible(f[2].ToDo);
-  ed_rC90->setVisible(f[2].ToDo);
-  btLW->setVisible(f[3].ToDo);
-  bt_DFull->setVisible(f[4].ToDo);
-  bt_HCalc->setVisible(f[5].ToDo);
-  btCalcIVCOG->setVisible(f[7].ToDo);
-  btCalcIVCOG2->setVisible(f[8].ToDo);
-  btCalcFilt->setVisible(f[9].ToDo);
+  btLdxx->setVisible(todo("1Ldxx"));
+  btAnyCalc_CV->setVisible(todo("KVI"));
+  ed_rC90->setVisible(todo("KVI"));
+  btLW->setVisible(todo("3_LW(b,r)"));
+  bt_DFull->setVisible(todo("4_DFull"));
+  bt_HCalc->setVisible(todo("5_D,H"));
+  btCalcIVCOG->setVisible(todo("7_IV"));
+  btCalcIVCOG2->setVisible(todo("8_IV"));
+  btCalcFilt->setVisible(todo("9_Filt"));
+  const std::vector<std::string> items = fitsruns::MarkedItems(marks);
   int first = -1;
   for (int i = 0; i < cbFITSrunCase->ItemCount(); ++i) {
     std::string it = cbFITSrunCase->Item(i);
-    const size_t star = it.rfind('*');
-    if (star != std::string::npos) it = it.substr(0, star);
-    for (auto& [name, todo] : all)
-      if (it == name) {
-        if (!todo) it += "*";
-        break;
-      }
+    if (!it.empty() && it.back() == '*') it.pop_back();
+    for (size_t k = 0; k < cases.size(); ++k)
+      if (cases[k] == it) it = items[k];
     cbFITSrunCase->setItemText(i, QString::fromStdString(it));
     if (first < 0 && it.find('*') == std::string::npos) first = i;
   }

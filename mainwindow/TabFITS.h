@@ -7,6 +7,7 @@
 // registered yet.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,9 +19,14 @@
 #include "scans/cvMapStats.h"
 #include "scans/cvSessions.h"
 
+class TJob;
 class TLFITS;
 class TFITS;
 class TFIOut;
+class TFITSMapCtls;
+namespace fitsruns {
+struct TRunCtx;
+}
 
 // What the FITS tab hands the Test tab: its fields (edFITiX, edICont6301, lb_iX, lb_iY) and the
 // pixel's profile for the line measurement CurI. The Test tab installs them.
@@ -168,6 +174,38 @@ class TTabFITS : public TFormTab<TabFITSForm> {
   void bt_AddFiltSetClick(TSender E);
   void cb_FiltSetChange(TSender E);
   void sbSesFilterClick(TSender E);
+  // ---- the map list, map display, map expressions and calculation stages (TabFITSMaps.cpp) ----
+  int32_t FIORow = -1, FIOCol = 0, FIOScrollPos = 0;
+  std::string CurFIOKey, CurFIOName, LastAutoFillName, HintFIOutName;
+  bool MapRedrawPending = false, SelectingFIO = false;
+  std::unique_ptr<TFITSMapCtls> MapCtls;
+  void RegisterMapHandlers(platform::THandlerRegistry& H);
+  void InitMaps();
+  void DoneMaps();
+  TFIOut* CurFIOut();
+  TFIOut* FIOutOfRow(int32_t Row);
+  std::string FIORowTitle(int32_t Row);
+  int32_t FIOSessionCount();
+  void FIOSelectRow(int32_t Row);
+  void FillFIO();
+  void ShowMemoryLabels();
+  bool ComboWordReal(platform::TComboBox* Box, int32_t N, double& Value);
+  bool GetHistRange(double& Lo, double& Hi, bool& ByValue);
+  bool GetMapHistRanges(double& HistLo, double& HistHi, bool& UseHist, bool& ByValue,
+                        double& MapHi, double& MapLo);
+  void btMapClick(TSender E);
+  void ShowMapOfFIOut(TFIOut* Map);
+  bool FO_Pict(TFIOut* Map);
+  void ShowFIOutRange(TFIOut& Map);
+  void ShowFIOutInMap(TFIOut& Map);
+  bool PrepCalcSession();
+  bool CurSessionDT(std::string& Da, std::string& Ti);
+  std::vector<std::string> SessionNames();
+  // A stage or the RUN queue as one job; Work gets the context; afterwards the tab refreshed.
+  void StartRun(const std::string& Name,
+                std::function<bool(TJob& J, fitsruns::TRunCtx& Ctx)> Work);
+  void AfterRun();
+  void InsertAutoFill(const std::string& Name);
 
  private:
   bool FiltUpdating = false, CutMoving = false;

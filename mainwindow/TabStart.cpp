@@ -42,6 +42,7 @@
 
 void TTabStart::RegisterHandlers(platform::THandlerRegistry& H) {
   TCorvestaTab::RegisterHandlers(H);
+  RegisterFITSHandlers(H);
   CV_HANDLER(H, btAutoSaveClick);
   CV_HANDLER(H, btAutoLoadClick);
   CV_HANDLER(H, btLoadKurLinesClick);

@@ -23,6 +23,10 @@ class TTabStart : public TFormTab<TabStartForm> {
   explicit TTabStart(TCorvesta& Shell) : TFormTab(Shell) {}
   ~TTabStart() override;
   void RegisterHandlers(platform::THandlerRegistry& H) override;
+  // The scan buttons (TabStartFITS.cpp).
+  void RegisterFITSHandlers(platform::THandlerRegistry& H);
+  bool ChkStartFolder();
+  bool GetLineIdx(int32_t (&Idx)[6]);
   void BuildForm(QWidget* F, platform::TFormRegistry& R) override;
 
   void btAutoSaveClick(TSender E);
