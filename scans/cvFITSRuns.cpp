@@ -16,6 +16,7 @@
 #include "scans/cvLFIOut.h"
 #include "scans/cvLFITS.h"
 #include "scans/cvScanServices.h"
+#include "scans/cvSessionConsts.h"
 
 namespace fitsruns {
 
@@ -181,17 +182,23 @@ std::string FirstPending(const std::vector<bool>& Marks) {
 }
 
 std::map<std::string, TStageHook>& StageHooks() {
-  static std::map<std::string, TStageHook> h = [] {
-    std::map<std::string, TStageHook> m;
-    for (const char* c : {"23_CB0", "3.5_List", "BML"}) {
-      const std::string name = c;
-      m[name] = [name](TJob&, TRunCtx&) {
-        WARNAbs("Расчёт <"_cp + name + "> пока недоступен!"_cp);
-        return false;
-      };
-    }
-    return m;
-  }();
+  static std::map<std::string, TStageHook> h = {
+      {"23_CB0",
+       [](TJob& J, TRunCtx& C) {
+         TCB0Result r;
+         return CalcCB0(J, C.Session, r);
+       }},
+      {"3.5_List",
+       [](TJob& J, TRunCtx& C) {
+         TSummaryResult r;
+         return C.Scan && CalcSessionSummary(J, C.Session, *C.Scan, r);
+       }},
+      {"BML",
+       [](TJob& J, TRunCtx& C) {
+         TBMLResult r;
+         return CalcBMLSummary(J, C.Session, r);
+       }},
+  };
   return h;
 }
 

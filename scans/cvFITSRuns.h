@@ -42,8 +42,8 @@ std::vector<bool> CaseMarks(const std::string& Session, bool CV = true);
 std::vector<std::string> MarkedItems(const std::vector<bool>& Marks);
 std::string FirstPending(const std::vector<bool>& Marks);
 
-// The stages that other work provides: "23_CB0", "3.5_List", "BML". Each runs the stage for the
-// context's session; its default says the stage is not built yet and returns false.
+// The session-constant stages "23_CB0", "3.5_List", "BML" (CB0 and VW1/VW2, the area summary, the
+// largest fields; scans/cvSessionConsts.h), by name; tests may put their own in.
 using TStageHook = std::function<bool(TJob& Job, TRunCtx& Ctx)>;
 std::map<std::string, TStageHook>& StageHooks();
 

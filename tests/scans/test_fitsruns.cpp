@@ -243,9 +243,11 @@ TEST_F(Stages, LdxxTakesItsLevelFromTheField) {
 }
 
 TEST_F(Stages, StandInsRefusalsAndTheQueueStop) {
-  // "23_CB0*": the star dropped, the stand-in says it is not built; an installed hook runs
+  // "23_CB0*": the star dropped, CB0 runs and stops without the session's maps; a hook put in
+  // its place runs instead
+  const auto cb0 = fitsruns::StageHooks()["23_CB0"];
   EXPECT_FALSE(Run("23_CB0*"));
-  EXPECT_TRUE(g.Warned("Расчёт <23_CB0> пока недоступен!"_cp));
+  EXPECT_TRUE(g.Warned(" не рассчитана карта "_cp));
   int calls = 0;
   fitsruns::StageHooks()["23_CB0"] = [&](TJob&, fitsruns::TRunCtx&) {
     ++calls;
@@ -284,6 +286,11 @@ TEST_F(Stages, StandInsRefusalsAndTheQueueStop) {
   }));
   EXPECT_TRUE(g.Warned("> не отмечен после своего выполнения - очередь RUN остановлена!"_cp));
   EXPECT_TRUE(Marked("CONT"));
+  // with CB0 itself the queue goes on through the session constants to the user's cases
+  fitsruns::StageHooks()["23_CB0"] = cb0;
+  g.job.reset();
+  EXPECT_TRUE(g.Run([&](TJob& J) { return fitsruns::RunQueue(J, q, {s}, 0, ""); }));
+  for (const char* c : {"23_CB0", "3.5_List", "BML"}) EXPECT_TRUE(Marked(c)) << c;
 }
 
 // The queue walks on past a session whose cases are all marked; "_1" skips a session whose own
@@ -317,12 +324,14 @@ TEST_F(Stages, TheQueueWalksTheFollowingSessions) {
   o.Start = "2019-06-22T17:00:05.000";
   GenerateScan(g.dir.str(), o);
   const std::string second = "20190622_170005";
+  const auto hooks = fitsruns::StageHooks();
   fitsruns::StageHooks()["23_CB0"] = [](TJob&, fitsruns::TRunCtx&) { return true; };
   EXPECT_FALSE(g.Run([&](TJob& J) { return fitsruns::RunQueue(J, ctx, {first, second}, 0, ""); }));
   // the second session's automatic cases ran until the hook's case, which its run left unmarked
   EXPECT_NE(std::find(ctx.Ran.begin(), ctx.Ran.end(), "CONT"), ctx.Ran.end());
   EXPECT_EQ(ctx.Session, second);
   EXPECT_TRUE(g.Warned("Сеанс 20190622_170005: расчёт <23_CB0> не отмечен"_cp));
+  fitsruns::StageHooks() = hooks;
   // "_1": the first session's file has no map CONT, the second's has: only the first is run
   ctx.Ran.clear();
   const int64_t size2 = maptest::Size(GetCVFITName("20190622", "170005"));
