@@ -120,6 +120,7 @@ TTabFITS::TTabFITS(TCorvesta& Shell) : TFormTab(Shell) {
   });
   h.CurSessionName.Install([this] { return CurSessionName(); });
   h.CurSessionFolder.Install([this] { return CurSessionFolder(); });
+  h.CurFIOut.Install([this] { return CurFIOut(); });
   h.LinkLFITS.Install([this](const std::string& Folder) {
     LinkLFITS(Folder);
     return CurLFITS.get();
@@ -137,6 +138,7 @@ TTabFITS::~TTabFITS() {
   h.PlotIpmV.Reset();
   h.CurSessionName.Reset();
   h.CurSessionFolder.Reset();
+  h.CurFIOut.Reset();
   h.LinkLFITS.Reset();
   DoneMaps();
 }

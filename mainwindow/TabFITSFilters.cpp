@@ -145,7 +145,7 @@ void TTabFITS::RegisterFilterHandlers(platform::THandlerRegistry& H) {
   H.Add("ngFO_FiltCellClick", [this](TSender E) {
     if (cbAutoFill->Checked() && E.Col == ColOf(ngFO_Filt, "gxFO_Name") && E.Row >= 0 &&
         E.Row < ngFO_Filt->RowCount())
-      memoFIOut->InsertText(ngFO_Filt->CellAt(E.Col, E.Row)->GetAsText());
+      InsertAutoFill(ngFO_Filt->CellAt(E.Col, E.Row)->GetAsText());
     LastClickGrid = "ngFO_Filt";
   });
   // the picture tool's histogram of a graph's values
