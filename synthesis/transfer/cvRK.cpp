@@ -211,6 +211,8 @@ void URKU(int32_t i, TUNNO& U, double DX, double X) {
   ++TransferCounts().Steps;
   const size_t k = static_cast<size_t>(i);
   const double y0[5] = {0, U.UI[k], U.UQ[k], U.UU[k], U.UV[k]};
+  // the matrix at the step's two new depths in one batch (the depths as RK4 makes them)
+  FACXAhead(X + DX / 2, X + DX);
   RK4(4, y0, UDeriv, DX, X);
   const TCONTWK& wk = Cont().WK;
   U.UI[k] = wk.Y[1];
