@@ -388,18 +388,19 @@ void FacxTraced(TCONT& C, double Lam) {
 
 // The depth values one evaluation of the matrix reads (DepthValues' results at its depth).
 struct TFacxDepth {
+  double Lam;
   double C10, B, S, ETAC, VD, DLH, SIN2G, COSG, SIN2CHI, COS2CHI;
   const double *DLD, *A, *ETA;  // per line, from index 1
 };
 
-TFacxDepth DepthOf(const TCONTXCache& xc) {
-  return {xc.C10,  xc.B,     xc.S,       xc.ETAC,    xc.VD,      xc.DLH,   xc.SIN2G,
+TFacxDepth DepthOf(const TCONTXCache& xc, double Lam) {
+  return {Lam, xc.C10,  xc.B,     xc.S,       xc.ETAC,    xc.VD,      xc.DLH,   xc.SIN2G,
           xc.COSG, xc.SIN2CHI, xc.COS2CHI, xc.DLD.data(), xc.A.data(), xc.ETA.data()};
 }
 
-// FACX without trace lines for one wavelength at NJ depths (at most 2) into Out[j]: every
-// pattern's Voigt values in one batch, each depth's sums in FACX's order.
-void FacxPlain(TCONT& C, double Lam, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
+// FACX without trace lines for NJ (wavelength, depth) pairs into Out[j]: the patterns' Voigt
+// values in batches of many, each pair's sums in FACX's order.
+void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
   const int32_t kv = C.KVOIG;
   double K = 1.0;
   if (Bit(kv, 0)) K = 0;
@@ -411,7 +412,7 @@ void FacxPlain(TCONT& C, double Lam, const TFacxDepth* D, TCONTR* const* Out, in
     double Scale;
     int32_t Pos, Comp, Job;
   };
-  constexpr int32_t kPos = 2 * kFacxPos, kSets = 2 * kFacxSets;
+  constexpr int32_t kPos = 4 * kFacxPos, kSets = 4 * kFacxSets;
   struct TBatch {
     double v[kPos], a[kPos], H[kPos], F[kPos];
     unsigned char two[kPos];  // per component: its red value is a value of its own
@@ -419,9 +420,19 @@ void FacxPlain(TCONT& C, double Lam, const TFacxDepth* D, TCONTR* const* Out, in
   };
   thread_local TBatch b;
   int32_t nPos = 0, nComp = 0, nSets = 0;
-  // per depth: the last pattern's EP..RR, then the sums EI..RV
-  double acc[2][13] = {};
-  bool any[2] = {false, false};
+  // per pair: the last pattern's EP..RR, then the sums EI..RV
+  double accFew[2][13] = {};
+  char anyFew[2] = {0, 0};
+  thread_local std::vector<double> accMany;
+  thread_local std::vector<char> anyMany;
+  double* acc = accFew[0];
+  char* any = anyFew;
+  if (NJ > 2) {
+    accMany.assign(static_cast<size_t>(NJ) * 13, 0.0);
+    anyMany.assign(static_cast<size_t>(NJ), 0);
+    acc = accMany.data();
+    any = anyMany.data();
+  }
   auto flush = [&]() __attribute__((always_inline)) {
     VoigtFuncBatchA(b.a, b.v, nPos, b.H, b.F);
     for (int32_t q = 0; q < nSets; ++q) {
@@ -459,7 +470,7 @@ void FacxPlain(TCONT& C, double Lam, const TFacxDepth* D, TCONTR* const* Out, in
       const TFacxDepth& d = D[st.Job];
       const double sin2g = d.SIN2G, cosg = d.COSG, sin2chi = d.SIN2CHI, cos2chi = d.COS2CHI;
       const double sig = EB + ER, rsig = RB + RR;
-      double* A = acc[st.Job];
+      double* A = acc + 13 * st.Job;
       A[0] = EP;
       A[1] = EB;
       A[2] = ER;
@@ -473,20 +484,20 @@ void FacxPlain(TCONT& C, double Lam, const TFacxDepth* D, TCONTR* const* Out, in
       A[10] += cos2chi * sin2g * (RP - rsig);
       A[11] += sin2chi * sin2g * (RP - rsig);
       A[12] += 2 * cosg * (RR - RB);
-      any[st.Job] = true;
+      any[st.Job] = 1;
     }
     nPos = nComp = nSets = 0;
   };
   for (int32_t i = 1; i <= C.LiSet.Count; ++i) {
     const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
     const size_t iu = static_cast<size_t>(i);
-    const double dl = -(Lam - it.LI.LAMB) * 1000;
     const THFS* hfs = it.LI.HFS.get();
     const int32_t nh = hfs && hfs->N >= 1 ? hfs->N : 1;
     const TZEEMAN& P = it.LI.Zee;
     const int32_t nc = PatternComps(P);
     for (int32_t j = 0; j < NJ; ++j) {
       const TFacxDepth& d = D[j];
+      const double dl = -(d.Lam - it.LI.LAMB) * 1000;
       const double dld = d.DLD[iu], a = d.A[iu], eta = d.ETA[iu];
       const double VH = d.DLH / dld;
       for (int32_t m = 1; m <= nh; ++m) {
@@ -522,7 +533,7 @@ void FacxPlain(TCONT& C, double Lam, const TFacxDepth* D, TCONTR* const* Out, in
   if (nSets > 0) flush();
   for (int32_t j = 0; j < NJ; ++j) {
     TCONTR& R = *Out[j];
-    const double* A = acc[j];
+    const double* A = acc + 13 * j;
     if (any[j]) {
       R.EP = A[0];
       R.EB = A[1];
@@ -585,9 +596,9 @@ void FACX() {
   if (FacxTraces(C)) {
     FacxTraced(C, Lam);
   } else {
-    const TFacxDepth d = DepthOf(C.XC);
+    const TFacxDepth d = DepthOf(C.XC, Lam);
     TCONTR* out = &R;
-    FacxPlain(C, Lam, &d, &out, 1);
+    FacxPlain(C, &d, &out, 1);
   }
 }
 
@@ -610,7 +621,7 @@ void FACXAhead(double X1, double X2) {
     W.B = b;
     W.S = s;
     W.ETAC = etac;
-    d[j] = DepthOf(C.XC);
+    d[j] = DepthOf(C.XC, Lam);
     TCONTR& A = C.RAhead[j];
     A.L = Lam;
     A.X = xs[j];
@@ -631,7 +642,52 @@ void FACXAhead(double X1, double X2) {
     }
   }
   TCONTR* out[2] = {&C.RAhead[0], &C.RAhead[1]};
-  FacxPlain(C, Lam, d, out, 2);
+  FacxPlain(C, d, out, 2);
+}
+
+bool FACXMany(const double* Lam, const double* X, int32_t N, TCONTR* R) {
+  TCONT& C = Cont();
+  if (FacxTraces(C)) return false;
+  if (N <= 0) return true;
+  thread_local std::vector<TFacxDepth> d;
+  thread_local std::vector<TCONTR*> out;
+  thread_local std::vector<double> lines;
+  const size_t m = static_cast<size_t>(C.LiSet.Count) + 1, n = static_cast<size_t>(N);
+  d.resize(n);
+  out.resize(n);
+  lines.resize(3 * m * n);
+  TCONTR& W = C.R;
+  const double c10 = W.C10, b = W.B, s = W.S, etac = W.ETAC;
+  for (size_t j = 0; j < n; ++j) {
+    // the working wavelength and depth as FACX would have them (its messages name them)
+    C.WK.LAM = Lam[j];
+    C.WK.X = X[j];
+    DepthValues(C, X[j], true);
+    const TCONTXCache& xc = C.XC;
+    double* l = lines.data() + 3 * m * j;
+    std::copy_n(xc.DLD.begin(), m, l);
+    std::copy_n(xc.A.begin(), m, l + m);
+    std::copy_n(xc.ETA.begin(), m, l + 2 * m);
+    d[j] = DepthOf(xc, Lam[j]);
+    d[j].DLD = l;
+    d[j].A = l + m;
+    d[j].ETA = l + 2 * m;
+    TCONTR& r = R[j];
+    r.L = Lam[j];
+    r.X = X[j];
+    r.Kind = 'U';
+    r.C10 = d[j].C10;
+    r.B = d[j].B;
+    r.S = d[j].S;
+    r.ETAC = d[j].ETAC;
+    out[j] = &r;
+  }
+  W.C10 = c10;
+  W.B = b;
+  W.S = s;
+  W.ETAC = etac;
+  FacxPlain(C, d.data(), out.data(), N);
+  return true;
 }
 
 void H0LINA() {

@@ -31,6 +31,10 @@ void FACX();
 // the Voigt values of both in one batch: the same values as FACX at X1 then at X2. Nothing while
 // trace lines of the matrix are on, or when R holds one of the two.
 void FACXAhead(double X1, double X2);
+// FACX for N pairs (Lam[j], X[j]) into R[j] (the fields FACX sets, the same values): the Voigt
+// values of all in batches of many. False (nothing done) while trace lines of the matrix are on.
+// Leaves CONT.WK at the last pair.
+bool FACXMany(const double* Lam, const double* X, int32_t N, TCONTR* R);
 // The field-free twin: B, S, C10, ETAC, EI and EF.
 void H0LINA();
 // Forgets the cached pair (after model vectors changed at the same depth and wavelength).
