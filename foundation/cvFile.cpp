@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -1035,6 +1036,27 @@ std::string FindNoCase(const std::string& Folder, const std::string& Rel) {
   return cur;
 }
 
+namespace {
+
+// Whether process Pid still runs: one that ended but is not yet reaped (a zombie, as a killed
+// run whose parent died with it is until init collects it) writes nothing more.
+bool ProcessRuns(int32_t Pid) {
+  if (::kill(Pid, 0) == -1 && errno == ESRCH) return false;
+  char path[40];
+  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(Pid));
+  FILE* f = std::fopen(path, "r");
+  if (!f) return true;
+  char buf[512];
+  const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+  std::fclose(f);
+  buf[n] = 0;
+  // "pid (comm) S ...": the state follows the last ')'
+  const char* e = std::strrchr(buf, ')');
+  return !(e && e[1] == ' ' && e[2] == 'Z');
+}
+
+}  // namespace
+
 void RemoveStaleTempCopies(const std::string& File) {
   namespace fs = std::filesystem;
   const fs::path f(File);
@@ -1046,7 +1068,7 @@ void RemoveStaleTempCopies(const std::string& File) {
     int32_t code = 0;
     const int32_t pid = ValIntCode(n.substr(prefix.size()), code);
     if (code != 0 || pid <= 0 || pid == static_cast<int32_t>(::getpid())) continue;
-    if (::kill(pid, 0) == -1 && errno == ESRCH) {
+    if (!ProcessRuns(pid)) {
       std::error_code e2;
       fs::remove(it->path(), e2);
     }

@@ -346,6 +346,17 @@ void TVeMoRow::Build(TVEMO* const* Vs, int32_t K) {
 void TVeMoRow::Eval(TVEMO* const* Vs, int32_t K, double x, double* Out) {
   bool holes;
   if (!Current(Vs, K, holes)) Build(Vs, K);
+  EvalAt(Vs, K, x, holes, Out);
+}
+
+void TVeMoRow::EvalMany(TVEMO* const* Vs, int32_t K, const double* x, int32_t N, double* Out) {
+  bool holes;
+  if (!Current(Vs, K, holes)) Build(Vs, K);
+  for (int32_t n = 0; n < N; ++n)
+    EvalAt(Vs, K, x[n], holes, Out + static_cast<size_t>(n) * static_cast<size_t>(K));
+}
+
+void TVeMoRow::EvalAt(TVEMO* const* Vs, int32_t K, double x, bool Holes, double* Out) {
   if (!Packed || !(x >= X[1]) || x > X[static_cast<size_t>(N)]) {
     for (int32_t k = 0; k < K; ++k) Out[k] = VeMoFuncAt(*Vs[k], x, Hint);
     return;
@@ -372,7 +383,7 @@ void TVeMoRow::Eval(TVEMO* const* Vs, int32_t K, double x, double* Out) {
   for (size_t j = 0; j < nv; ++j, c += 4)
     Out[vi[j]] = static_cast<double>(c[0] + d * (c[1] + d * (c[2] + d * c[3])));
   for (size_t j = 0; j < nc; ++j) Out[ConstIdx[j]] = ConstVal[j];
-  if (holes)
+  if (Holes)
     for (int32_t k = 0; k < K; ++k) Out[k] = ProbeLayer(*Vs[k], x, Out[k]);
 }
 

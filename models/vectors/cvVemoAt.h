@@ -30,8 +30,11 @@ struct TVeMoRow {
 
   // Out[k] := the value of Vs[k] at x, k = 0..K-1.
   void Eval(TVEMO* const* Vs, int32_t K, double x, double* Out);
+  // The same at N depths: Out[n * K + k] := the value of Vs[k] at x[n].
+  void EvalMany(TVEMO* const* Vs, int32_t K, const double* x, int32_t N, double* Out);
 
  private:
+  void EvalAt(TVEMO* const* Vs, int32_t K, double x, bool Holes, double* Out);
   // Whether the table holds Vs; Holes: whether one of them has a probe layer.
   bool Current(TVEMO* const* Vs, int32_t K, bool& Holes) const;
   void Build(TVEMO* const* Vs, int32_t K);

@@ -386,16 +386,18 @@ void FacxTraced(TCONT& C, double Lam) {
   R.EF = R.EI + R.ETAC;
 }
 
-// The depth values one evaluation of the matrix reads (DepthValues' results at its depth).
+// The depth values one evaluation of the matrix reads (DepthValues' results at its depth): the
+// line values of line i at V[3 i], V[3 i + 1], V[3 i + 2] (DLD, A, ETA), as in the depth row.
 struct TFacxDepth {
   double Lam;
   double C10, B, S, ETAC, VD, DLH, SIN2G, COSG, SIN2CHI, COS2CHI;
-  const double *DLD, *A, *ETA;  // per line, from index 1
+  const double* V;
 };
 
 TFacxDepth DepthOf(const TCONTXCache& xc, double Lam) {
-  return {Lam, xc.C10,  xc.B,     xc.S,       xc.ETAC,    xc.VD,      xc.DLH,   xc.SIN2G,
-          xc.COSG, xc.SIN2CHI, xc.COS2CHI, xc.DLD.data(), xc.A.data(), xc.ETA.data()};
+  return {Lam,     xc.C10,     xc.B,       xc.S,    xc.ETAC,
+          xc.VD,   xc.DLH,     xc.SIN2G,   xc.COSG, xc.SIN2CHI,
+          xc.COS2CHI, xc.RowVals.data()};
 }
 
 // FACX without trace lines for NJ (wavelength, depth) pairs into Out[j]: the patterns' Voigt
@@ -428,7 +430,8 @@ void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
   double* acc = accFew[0];
   char* any = anyFew;
   if (NJ > 2) {
-    accMany.assign(static_cast<size_t>(NJ) * 13, 0.0);
+    // the sums of a pair are zeroed when its first pattern comes
+    if (accMany.size() < static_cast<size_t>(NJ) * 13) accMany.resize(static_cast<size_t>(NJ) * 13);
     anyMany.assign(static_cast<size_t>(NJ), 0);
     acc = accMany.data();
     any = anyMany.data();
@@ -471,6 +474,7 @@ void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
       const double sin2g = d.SIN2G, cosg = d.COSG, sin2chi = d.SIN2CHI, cos2chi = d.COS2CHI;
       const double sig = EB + ER, rsig = RB + RR;
       double* A = acc + 13 * st.Job;
+      if (!any[st.Job]) std::fill(A + 6, A + 13, 0.0);
       A[0] = EP;
       A[1] = EB;
       A[2] = ER;
@@ -498,7 +502,7 @@ void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
     for (int32_t j = 0; j < NJ; ++j) {
       const TFacxDepth& d = D[j];
       const double dl = -(d.Lam - it.LI.LAMB) * 1000;
-      const double dld = d.DLD[iu], a = d.A[iu], eta = d.ETA[iu];
+      const double dld = d.V[3 * iu], a = d.V[3 * iu + 1], eta = d.V[3 * iu + 2];
       const double VH = d.DLH / dld;
       for (int32_t m = 1; m <= nh; ++m) {
         const size_t mu = static_cast<size_t>(m);
@@ -606,86 +610,86 @@ void FACXAhead(double X1, double X2) {
   TCONT& C = Cont();
   const double Lam = C.WK.LAM;
   const TCONTR& R = C.R;
-  if (FacxTraces(C) || (R.Kind == 'U' && R.L == Lam && (R.X == X1 || R.X == X2))) return;
-  // X1's line values kept while X2's are evaluated
-  thread_local std::vector<double> keep;
-  const size_t m = static_cast<size_t>(C.LiSet.Count) + 1;
-  TFacxDepth d[2];
-  const double xs[2] = {X1, X2};
-  TCONTR& W = C.R;
-  for (int32_t j = 0; j < 2; ++j) {
-    // DepthValues writes R's depth fields: R's own are put back
-    const double c10 = W.C10, b = W.B, s = W.S, etac = W.ETAC;
-    DepthValues(C, xs[j], true);
-    W.C10 = c10;
-    W.B = b;
-    W.S = s;
-    W.ETAC = etac;
-    d[j] = DepthOf(C.XC, Lam);
-    TCONTR& A = C.RAhead[j];
-    A.L = Lam;
-    A.X = xs[j];
-    A.Kind = 'U';
-    A.C10 = d[j].C10;
-    A.B = d[j].B;
-    A.S = d[j].S;
-    A.ETAC = d[j].ETAC;
-    if (j == 0) {
-      const TCONTXCache& xc = C.XC;
-      keep.resize(3 * m);
-      std::copy_n(xc.DLD.begin(), m, keep.begin());
-      std::copy_n(xc.A.begin(), m, keep.begin() + static_cast<std::ptrdiff_t>(m));
-      std::copy_n(xc.ETA.begin(), m, keep.begin() + static_cast<std::ptrdiff_t>(2 * m));
-      d[0].DLD = keep.data();
-      d[0].A = keep.data() + m;
-      d[0].ETA = keep.data() + 2 * m;
-    }
-  }
-  TCONTR* out[2] = {&C.RAhead[0], &C.RAhead[1]};
-  FacxPlain(C, d, out, 2);
+  if (R.Kind == 'U' && R.L == Lam && (R.X == X1 || R.X == X2)) return;
+  const double lam[2] = {Lam, Lam}, xs[2] = {X1, X2};
+  FACXMany(lam, xs, 2, C.RAhead);
 }
 
 bool FACXMany(const double* Lam, const double* X, int32_t N, TCONTR* R) {
   TCONT& C = Cont();
   if (FacxTraces(C)) return false;
   if (N <= 0) return true;
+  if (!(C.CTETA != 0) || !std::isfinite(C.CTETA))
+    BadValue("косинус угла CONT.CTETA=0"_cp, X[0], Lam[0]);
+  // the depth row of DepthValues (with the field) at every depth
+  const int32_t n = C.LiSet.Count;
+  const size_t K = 4 + 3 * static_cast<size_t>(n), KF = K + 3;
+  thread_local std::vector<TVEMO*> vs;
+  thread_local std::vector<double> vals;
   thread_local std::vector<TFacxDepth> d;
   thread_local std::vector<TCONTR*> out;
-  thread_local std::vector<double> lines;
-  const size_t m = static_cast<size_t>(C.LiSet.Count) + 1, n = static_cast<size_t>(N);
-  d.resize(n);
-  out.resize(n);
-  lines.resize(3 * m * n);
-  TCONTR& W = C.R;
-  const double c10 = W.C10, b = W.B, s = W.S, etac = W.ETAC;
-  for (size_t j = 0; j < n; ++j) {
-    // the working wavelength and depth as FACX would have them (its messages name them)
-    C.WK.LAM = Lam[j];
-    C.WK.X = X[j];
-    DepthValues(C, X[j], true);
-    const TCONTXCache& xc = C.XC;
-    double* l = lines.data() + 3 * m * j;
-    std::copy_n(xc.DLD.begin(), m, l);
-    std::copy_n(xc.A.begin(), m, l + m);
-    std::copy_n(xc.ETA.begin(), m, l + 2 * m);
-    d[j] = DepthOf(xc, Lam[j]);
-    d[j].DLD = l;
-    d[j].A = l + m;
-    d[j].ETA = l + 2 * m;
+  vs.resize(KF);
+  vs[0] = C.MB;
+  vs[1] = C.MS;
+  vs[2] = C.MEC;
+  for (int32_t i = 1; i <= n; ++i) {
+    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+    const size_t o = 3 * static_cast<size_t>(i);
+    vs[o] = it.DLD;
+    vs[o + 1] = it.A;
+    vs[o + 2] = it.ETA;
+  }
+  vs[K - 1] = C.MDLVD;
+  vs[K] = C.MDLH;
+  vs[K + 1] = C.MGM;
+  vs[K + 2] = C.MXI;
+  const size_t nn = static_cast<size_t>(N);
+  if (vals.size() < nn * KF) vals.resize(nn * KF);
+  if (d.size() < nn) {
+    d.resize(nn);
+    out.resize(nn);
+  }
+  C.XC.FieldRow.EvalMany(vs.data(), static_cast<int32_t>(KF), X, N, vals.data());
+  // the angles' functions of the last direction met (the same bits give the same values)
+  thread_local double gOf = 0, cOf = 0, cosg = 0, sin2g = 0, cos2chi = 0, sin2chi = 0;
+  thread_local bool anglesOf = false;
+  double c10 = 0, xOf = 0;
+  for (size_t j = 0; j < nn; ++j) {
+    const double* v = vals.data() + j * KF;
+    const double x = X[j];
+    if (j == 0 || std::memcmp(&x, &xOf, sizeof x) != 0) {
+      c10 = std::pow(10.0, x) * kLn10 / C.CTETA;
+      xOf = x;
+    }
+    for (int32_t i = 1; i <= n; ++i) {
+      const double dld = v[3 * static_cast<size_t>(i)];
+      if (!(dld > 0) || !std::isfinite(dld))
+        BadValue("доплеровская ширина линии <"_cp +
+                     C.LiSet.Items[static_cast<size_t>(i)].LI.GetName() + ">=" + NumText(dld),
+                 x, Lam[j]);
+    }
+    const double gamma = v[K + 1], chi = v[K + 2];
+    if (!anglesOf || std::memcmp(&gamma, &gOf, sizeof gamma) != 0 ||
+        std::memcmp(&chi, &cOf, sizeof chi) != 0) {
+      cosg = std::cos(gamma * M_PI / 180);
+      sin2g = 1 - cosg * cosg;
+      cos2chi = std::cos(2 * chi * M_PI / 180);
+      sin2chi = std::sin(2 * chi * M_PI / 180);
+      gOf = gamma;
+      cOf = chi;
+      anglesOf = true;
+    }
+    d[j] = {Lam[j], c10, v[0], v[1], v[2], v[K - 1], v[K], sin2g, cosg, sin2chi, cos2chi, v};
     TCONTR& r = R[j];
     r.L = Lam[j];
-    r.X = X[j];
+    r.X = x;
     r.Kind = 'U';
-    r.C10 = d[j].C10;
-    r.B = d[j].B;
-    r.S = d[j].S;
-    r.ETAC = d[j].ETAC;
+    r.C10 = c10;
+    r.B = v[0];
+    r.S = v[1];
+    r.ETAC = v[2];
     out[j] = &r;
   }
-  W.C10 = c10;
-  W.B = b;
-  W.S = s;
-  W.ETAC = etac;
   FacxPlain(C, d.data(), out.data(), N);
   return true;
 }
