@@ -254,7 +254,7 @@ bool SearchMany(const TARe& UL, int32_t N, TARe& MX0) {
 void aSEX0(const TARe& UL, int32_t N, TARe& MX0) {
   if (ChanOn(1)) Sayer->ChanLog(1, "aSEX0 STARTED");
   // all searches at once where no trace line shows their order
-  if (N >= 2 && !Cont().H0 && !ChanOn(1) && !ChanOn(19) && NOf(UL) >= N &&
+  if (N >= 2 && !Cont().H0 && !ChanOn(1) && !ChanOn(18) && !ChanOn(19) && NOf(UL) >= N &&
       SearchMany(UL, N, MX0))
     return;
   MX0.assign(static_cast<size_t>(N) + 1, 0.0);

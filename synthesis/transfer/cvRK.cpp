@@ -313,7 +313,7 @@ TManyResult IntegrateMany(TUNNO& U, const int32_t* Points, const double* Xfrom, 
                           double X1, const TCONTR* RStart,
                           const std::function<bool(int32_t)>& Finished) {
   TCONT& C = Cont();
-  for (int32_t ch : {6, 7, 8, 9, 10, 14, 23})
+  for (int32_t ch : {6, 7, 8, 9, 10, 14, 18, 23})
     if (ChanOn(ch)) return TManyResult::NotHere;
   if (C.H0 || !FACXMany(nullptr, nullptr, 0, nullptr)) return TManyResult::NotHere;
   const double dxma = LineStepLimit(C.SETX), efdx = C.SETX.EFDX;
