@@ -537,7 +537,8 @@ void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
   if (nSets > 0) flush();
   for (int32_t j = 0; j < NJ; ++j) {
     TCONTR& R = *Out[j];
-    const double* A = acc + 13 * j;
+    double* A = acc + 13 * j;
+    if (!any[j]) std::fill(A + 6, A + 13, 0.0);  // no line: no sums
     if (any[j]) {
       R.EP = A[0];
       R.EB = A[1];
