@@ -47,6 +47,12 @@ struct TSynthesisServices {
   // depth X00 (PLAM; it also sets the profile's CONT and Teff at X1).
   TLink<void(const TARe& UL, TARe& X00)> StartDepths{"aSEX0"};
   TLink<void(int32_t I, TUNNO& U, double X0, double X1, double X00)> AdvancePoint{"PLAM"};
+  // Every point of a profile advanced at once (PLAMAll: the same results as AdvancePoint point
+  // by point; Finished(n) gives the points done, false stops): 1 done, 2 stopped, 0 nothing done
+  // (the caller then goes point by point).
+  TLink<int32_t(TUNNO& U, double X0, double X1, const TARe& X00,
+                const std::function<bool(int32_t)>& Finished)>
+      AdvanceAll{"PLAMAll", TLinkLoudness::Silent};
   // The accuracy settings of the current combination into CONT.SETX (VariLoadEps).
   TLink<void()> LoadAccuracy{"VariLoadEps", TLinkLoudness::Quiet};
   // The project setting "AppendResults" of section "Common": a synthesis appends to its result

@@ -56,7 +56,7 @@ struct TCONTXCache {
   // per line of the set, from index 1
   std::vector<double> DLD, A, ETA;
   // the vectors behind them, evaluated together (depth and line vectors; field vectors)
-  TVeMoRow Row, FieldRow;
+  TVeMoRow Row, FieldRow;  // without and with the field vectors
   std::vector<TVEMO*> RowVecs;
   std::vector<double> RowVals;
   // the angles the field's cosines and sines were last computed from (the same bits give the
@@ -122,6 +122,7 @@ struct TCONT {
   int32_t KVOIG = 0;   // Voigt-function option
   bool ION = false;    // model built from a premodel
   TCONTR R;
+  TCONTR RAhead[2];  // the matrix at the depths of the next evaluations (FACXAhead)
   TCONTXCache XC;
   TCONTWK WK;
   TARe AXOUT;  // output depth grid

@@ -243,19 +243,51 @@ bool SplineUsable(const TSPLINE& S) {
 
 }  // namespace
 
-bool TVeMoRow::Current(TVEMO* const* Vs, int32_t K) const {
-  if (static_cast<size_t>(K) != V.size()) return false;
+bool TVeMoRow::Current(TVEMO* const* Vs, int32_t K, bool& Holes) const {
   // a stamp is dropped with the spline (DropSpline, Clear) and never used again
+  const bool sized = static_cast<size_t>(K) == V.size();
   const TVEMO* const* own = V.data();
   const uint64_t* st = Stamp.data();
   const char* kind = Kind.data();
-  bool same = true;
-  for (int32_t k = 0; k < K; ++k) {
+  uint64_t diff = !sized;
+  char ch = 0;
+  for (int32_t k = 0; k < K && sized; ++k) {
     const TVEMO* v = Vs[k];
-    same &= (v == own[k]) & (v->SplStamp == st[k]) & (v->ChIPOL == kind[k]);
+    diff |= (reinterpret_cast<uintptr_t>(v) ^ reinterpret_cast<uintptr_t>(own[k])) |
+            (v->SplStamp ^ st[k]) | static_cast<unsigned char>(v->ChIPOL ^ kind[k]);
+    ch |= v->Ch;
   }
-  return same;
+  if (!sized)
+    for (int32_t k = 0; k < K; ++k) ch |= Vs[k]->Ch;
+  Holes = ch != 0;
+  return diff == 0;
 }
+
+namespace {
+
+bool PlusZero(double x) {
+  uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b == 0;
+}
+
+// The spline is Y[1] everywhere on its grid: every slope +0 and every Y the same (not -0, which
+// the expression turns into +0).
+bool ConstantSpline(const TSPLINE& S) {
+  const double y = S.Y[1];
+  uint64_t yb;
+  std::memcpy(&yb, &y, sizeof yb);
+  if (yb == 0x8000000000000000ULL || !std::isfinite(y)) return false;
+  for (int32_t i = 1; i <= S.N; ++i) {
+    const size_t iu = static_cast<size_t>(i);
+    if (std::memcmp(&S.Y[iu], &y, sizeof y) != 0 || !PlusZero(S.B[iu]) || !PlusZero(S.C[iu]) ||
+        !PlusZero(S.D[iu]))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 void TVeMoRow::Build(TVEMO* const* Vs, int32_t K) {
   V.assign(Vs, Vs + K);
@@ -283,12 +315,24 @@ void TVeMoRow::Build(TVEMO* const* Vs, int32_t K) {
       return;
   }
   X.assign(s0.X.begin(), s0.X.begin() + n + 1);
-  Coef.assign(static_cast<size_t>(n) * static_cast<size_t>(K) * 4, 0.0);
+  VarIdx.clear();
+  ConstIdx.clear();
+  ConstVal.clear();
+  for (int32_t k = 0; k < K; ++k) {
+    const TSPLINE& s = *Vs[k]->SPLINE;
+    if (ConstantSpline(s)) {
+      ConstIdx.push_back(k);
+      ConstVal.push_back(s.Y[1]);
+    } else {
+      VarIdx.push_back(k);
+    }
+  }
+  const size_t nv = VarIdx.size();
+  Coef.assign(static_cast<size_t>(n) * nv * 4, 0.0);
   for (int32_t i = 1; i <= n; ++i)
-    for (int32_t k = 0; k < K; ++k) {
-      const TSPLINE& s = *Vs[k]->SPLINE;
-      double* c = &Coef[(static_cast<size_t>(i - 1) * static_cast<size_t>(K) +
-                         static_cast<size_t>(k)) * 4];
+    for (size_t j = 0; j < nv; ++j) {
+      const TSPLINE& s = *Vs[VarIdx[j]]->SPLINE;
+      double* c = &Coef[(static_cast<size_t>(i - 1) * nv + j) * 4];
       const size_t iu = static_cast<size_t>(i);
       c[0] = s.Y[iu];
       c[1] = s.B[iu];
@@ -300,7 +344,19 @@ void TVeMoRow::Build(TVEMO* const* Vs, int32_t K) {
 }
 
 void TVeMoRow::Eval(TVEMO* const* Vs, int32_t K, double x, double* Out) {
-  if (!Current(Vs, K)) Build(Vs, K);
+  bool holes;
+  if (!Current(Vs, K, holes)) Build(Vs, K);
+  EvalAt(Vs, K, x, holes, Out);
+}
+
+void TVeMoRow::EvalMany(TVEMO* const* Vs, int32_t K, const double* x, int32_t N, double* Out) {
+  bool holes;
+  if (!Current(Vs, K, holes)) Build(Vs, K);
+  for (int32_t n = 0; n < N; ++n)
+    EvalAt(Vs, K, x[n], holes, Out + static_cast<size_t>(n) * static_cast<size_t>(K));
+}
+
+void TVeMoRow::EvalAt(TVEMO* const* Vs, int32_t K, double x, bool Holes, double* Out) {
   if (!Packed || !(x >= X[1]) || x > X[static_cast<size_t>(N)]) {
     for (int32_t k = 0; k < K; ++k) Out[k] = VeMoFuncAt(*Vs[k], x, Hint);
     return;
@@ -321,9 +377,14 @@ void TVeMoRow::Eval(TVEMO* const* Vs, int32_t K, double x, double* Out) {
   // the same extended-precision expression as the spline's own value
   using LD = long double;
   const LD d = LD(x) - X[static_cast<size_t>(i)];
-  const double* c = &Coef[static_cast<size_t>(i - 1) * static_cast<size_t>(K) * 4];
-  for (int32_t k = 0; k < K; ++k, c += 4)
-    Out[k] = ProbeLayer(*Vs[k], x, static_cast<double>(c[0] + d * (c[1] + d * (c[2] + d * c[3]))));
+  const size_t nv = VarIdx.size(), nc = ConstIdx.size();
+  const double* c = &Coef[static_cast<size_t>(i - 1) * nv * 4];
+  const int32_t* vi = VarIdx.data();
+  for (size_t j = 0; j < nv; ++j, c += 4)
+    Out[vi[j]] = static_cast<double>(c[0] + d * (c[1] + d * (c[2] + d * c[3])));
+  for (size_t j = 0; j < nc; ++j) Out[ConstIdx[j]] = ConstVal[j];
+  if (Holes)
+    for (int32_t k = 0; k < K; ++k) Out[k] = ProbeLayer(*Vs[k], x, Out[k]);
 }
 
 double TVEMO::FuncConv(char C, double x) {

@@ -244,8 +244,20 @@ bool STES(TJob& Job, std::unique_ptr<TUNNO>& U, TLUNNO& List, TUNNO*& Last) {
   for (int32_t jout = 1; jout <= NOUT; ++jout) {
     const double XOut = C.AXOUT[static_cast<size_t>(jout)];
     Trace(1, "STES ==== JOUT == " + IntStr(jout) + " ====== XOut=" + FDecSt(3, XOut));
-    for (int32_t i = 1; i <= U->NDL; ++i) {
-      if (!Job.Step(done++, total, "STES " + IntStr(jout) + "/" + IntStr(NOUT)))
+    const std::string stepText = "STES " + IntStr(jout) + "/" + IntStr(NOUT);
+    // every point at once where the kernels can (the same results)
+    int32_t all = 0;
+    if (Synthesis().AdvanceAll.Provided()) {
+      if (!Job.Step(done, total, stepText)) return false;
+      const int64_t before = done;
+      all = Synthesis().AdvanceAll(*U, XPrev, XOut, X00, [&](int32_t Finished) {
+        return Job.Step(before + Finished, total, stepText);
+      });
+      if (all == 2) return false;  // the half-made profile is dropped with U's owner
+      if (all == 1) done += U->NDL;
+    }
+    for (int32_t i = 1; all != 1 && i <= U->NDL; ++i) {
+      if (!Job.Step(done++, total, stepText))
         return false;  // the half-made profile is dropped with U's owner
       const double ul = U->UL[static_cast<size_t>(i)];
       C.WK.LAM = U->ChDL == '0' ? ul + U->LAMB : ul;

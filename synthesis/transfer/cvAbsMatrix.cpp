@@ -42,21 +42,21 @@ std::string ProfileSums(const TCONTR& R) {
 
 // Depth quantities at X: B, S, C10, ETAC, the line vectors and (Field) the field vectors,
 // evaluated once per depth and copied into the record. The vectors share the model's depth grid:
-// they are evaluated together from one table of their coefficients (TVeMoRow).
+// they are evaluated together from one table of their coefficients (TVeMoRow), the field
+// vectors in the same table when wanted.
 void DepthValues(TCONT& C, double X, bool Field) {
   TCONTXCache& xc = C.XC;
   const int32_t n = C.LiSet.Count;
-  const bool have = xc.Valid && xc.X == X && xc.DLD.size() == static_cast<size_t>(n) + 1 &&
-                    (xc.FieldValid || !Field);
-  if (!have) {
+  const bool have = xc.Valid && xc.X == X && xc.DLD.size() == static_cast<size_t>(n) + 1;
+  if (!have || (Field && !xc.FieldValid)) {
     if (!(C.CTETA != 0) || !std::isfinite(C.CTETA))
       BadValue("косинус угла CONT.CTETA=0"_cp, X, C.WK.LAM);
     xc.Valid = xc.FieldValid = false;
     xc.C10 = std::pow(10.0, X) * kLn10 / C.CTETA;
-    // B, S, ETAC, then DLD, A, ETA of every line, then VD
-    const size_t K = 4 + 3 * static_cast<size_t>(n);
+    // B, S, ETAC, then DLD, A, ETA of every line, then VD (and DLH, GM, XI)
+    const size_t K = 4 + 3 * static_cast<size_t>(n), KF = Field ? K + 3 : K;
     std::vector<TVEMO*>& vs = xc.RowVecs;
-    vs.resize(K);
+    vs.resize(KF);
     vs[0] = C.MB;
     vs[1] = C.MS;
     vs[2] = C.MEC;
@@ -68,9 +68,14 @@ void DepthValues(TCONT& C, double X, bool Field) {
       vs[o + 2] = it.ETA;
     }
     vs[K - 1] = C.MDLVD;
-    xc.RowVals.resize(K);
+    if (Field) {
+      vs[K] = C.MDLH;
+      vs[K + 1] = C.MGM;
+      vs[K + 2] = C.MXI;
+    }
+    xc.RowVals.resize(KF);
     double* v = xc.RowVals.data();
-    xc.Row.Eval(vs.data(), static_cast<int32_t>(K), X, v);
+    (Field ? xc.FieldRow : xc.Row).Eval(vs.data(), static_cast<int32_t>(KF), X, v);
     xc.B = v[0];
     xc.S = v[1];
     xc.ETAC = v[2];
@@ -91,25 +96,22 @@ void DepthValues(TCONT& C, double X, bool Field) {
     xc.VD = v[K - 1];
     xc.X = X;
     xc.Valid = true;
-  }
-  if (Field && !xc.FieldValid) {
-    TVEMO* fv[3] = {C.MDLH, C.MGM, C.MXI};
-    double f[3];
-    xc.FieldRow.Eval(fv, 3, X, f);
-    xc.DLH = f[0];
-    const double gamma = f[1], chi = f[2];
-    // a field direction constant over depth gives the same angles at every depth
-    if (!xc.AnglesValid || std::memcmp(&gamma, &xc.GammaOf, sizeof gamma) != 0 ||
-        std::memcmp(&chi, &xc.ChiOf, sizeof chi) != 0) {
-      xc.COSG = std::cos(gamma * M_PI / 180);
-      xc.SIN2G = 1 - xc.COSG * xc.COSG;
-      xc.COS2CHI = std::cos(2 * chi * M_PI / 180);
-      xc.SIN2CHI = std::sin(2 * chi * M_PI / 180);
-      xc.GammaOf = gamma;
-      xc.ChiOf = chi;
-      xc.AnglesValid = true;
+    if (Field) {
+      xc.DLH = v[K];
+      const double gamma = v[K + 1], chi = v[K + 2];
+      // a field direction constant over depth gives the same angles at every depth
+      if (!xc.AnglesValid || std::memcmp(&gamma, &xc.GammaOf, sizeof gamma) != 0 ||
+          std::memcmp(&chi, &xc.ChiOf, sizeof chi) != 0) {
+        xc.COSG = std::cos(gamma * M_PI / 180);
+        xc.SIN2G = 1 - xc.COSG * xc.COSG;
+        xc.COS2CHI = std::cos(2 * chi * M_PI / 180);
+        xc.SIN2CHI = std::sin(2 * chi * M_PI / 180);
+        xc.GammaOf = gamma;
+        xc.ChiOf = chi;
+        xc.AnglesValid = true;
+      }
+      xc.FieldValid = true;
     }
-    xc.FieldValid = true;
   }
   TCONTR& R = C.R;
   R.C10 = xc.C10;
@@ -286,6 +288,7 @@ void COEF(TCONTR& R, double Sin2g, double Cosg, double Sin2chi, double Cos2chi) 
 void ResetFACX() {
   TCONT& C = Cont();
   C.R.Kind = 0;
+  C.RAhead[0].Kind = C.RAhead[1].Kind = 0;
   C.XC.Valid = C.XC.FieldValid = false;
 }
 
@@ -311,15 +314,11 @@ struct TFacxBatch {
 
 }  // namespace
 
-void FACX() {
-  TCONT& C = Cont();
+namespace {
+
+// FACX with the trace lines of LINA and COEF (or the switch word's division by H(A, 0)).
+void FacxTraced(TCONT& C, double Lam) {
   TCONTR& R = C.R;
-  const double X = C.WK.X, Lam = C.WK.LAM;
-  if (R.Kind == 'U' && X == R.X && Lam == R.L) return;
-  R.L = Lam;
-  R.X = X;
-  R.Kind = 'U';
-  DepthValues(C, X, true);
   const TCONTXCache& xc = C.XC;
   double sEI = 0, sEQ = 0, sEU = 0, sEV = 0, sRQ = 0, sRU = 0, sRV = 0;
   const int32_t kv = C.KVOIG;
@@ -385,6 +384,315 @@ void FACX() {
   R.RU = sRU;
   R.RV = sRV;
   R.EF = R.EI + R.ETAC;
+}
+
+// The depth values one evaluation of the matrix reads (DepthValues' results at its depth): the
+// line values of line i at V[3 i], V[3 i + 1], V[3 i + 2] (DLD, A, ETA), as in the depth row.
+struct TFacxDepth {
+  double Lam;
+  double C10, B, S, ETAC, VD, DLH, SIN2G, COSG, SIN2CHI, COS2CHI;
+  const double* V;
+};
+
+TFacxDepth DepthOf(const TCONTXCache& xc, double Lam) {
+  return {Lam,     xc.C10,     xc.B,       xc.S,    xc.ETAC,
+          xc.VD,   xc.DLH,     xc.SIN2G,   xc.COSG, xc.SIN2CHI,
+          xc.COS2CHI, xc.RowVals.data()};
+}
+
+// FACX without trace lines for NJ (wavelength, depth) pairs into Out[j]: the patterns' Voigt
+// values in batches of many, each pair's sums in FACX's order.
+void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
+  const int32_t kv = C.KVOIG;
+  double K = 1.0;
+  if (Bit(kv, 0)) K = 0;
+  if (Bit(kv, 1)) K = -K;
+  if (Bit(kv, 2)) K *= 2;
+  const bool piOnce = Bit(kv, 4);
+  struct TSet {
+    const TZEEMAN* P;
+    double Scale;
+    int32_t Pos, Comp, Job;
+  };
+  constexpr int32_t kPos = 4 * kFacxPos, kSets = 4 * kFacxSets;
+  struct TBatch {
+    double v[kPos], a[kPos], H[kPos], F[kPos];
+    unsigned char two[kPos];  // per component: its red value is a value of its own
+    TSet sets[kSets];
+  };
+  thread_local TBatch b;
+  int32_t nPos = 0, nComp = 0, nSets = 0;
+  // per pair: the last pattern's EP..RR, then the sums EI..RV
+  double accFew[2][13] = {};
+  char anyFew[2] = {0, 0};
+  thread_local std::vector<double> accMany;
+  thread_local std::vector<char> anyMany;
+  double* acc = accFew[0];
+  char* any = anyFew;
+  if (NJ > 2) {
+    // the sums of a pair are zeroed when its first pattern comes
+    if (accMany.size() < static_cast<size_t>(NJ) * 13) accMany.resize(static_cast<size_t>(NJ) * 13);
+    anyMany.assign(static_cast<size_t>(NJ), 0);
+    acc = accMany.data();
+    any = anyMany.data();
+  }
+  auto flush = [&]() __attribute__((always_inline)) {
+    VoigtFuncBatchA(b.a, b.v, nPos, b.H, b.F);
+    for (int32_t q = 0; q < nSets; ++q) {
+      const TSet& st = b.sets[q];
+      const TZEEMAN& P = *st.P;
+      const int32_t n = PatternComps(P), npi = P.NPI;
+      const double* H = b.H + st.Pos;
+      const double* F = b.F + st.Pos;
+      const unsigned char* two = b.two + st.Comp;
+      double ep = 0, eb = 0, er = 0, rp = 0, rb = 0, rr = 0;
+      int32_t m = 0;
+      for (int32_t k = 1; k <= n; ++k) {
+        const double s = P.Strength[k];
+        const double hb = H[m], fb = F[m];
+        m += two[k];
+        const double hr = H[m], fr = F[m];
+        ++m;
+        if (k > npi) {
+          eb += (hb < 1e-30 ? 0.0 : hb) * s;
+          rb += fb * s;
+          er += (hr < 1e-30 ? 0.0 : hr) * s;
+          rr += fr * s;
+        } else {
+          if (!piOnce) {
+            ep += hb * s;
+            rp += fb * s;
+          }
+          ep += hr * s;
+          rp += fr * s;
+        }
+      }
+      const double f = st.Scale;
+      const double EP = ep * f, EB = eb * f, ER = er * f;
+      const double RP = rp * K * f, RB = rb * K * f, RR = rr * K * f;
+      const TFacxDepth& d = D[st.Job];
+      const double sin2g = d.SIN2G, cosg = d.COSG, sin2chi = d.SIN2CHI, cos2chi = d.COS2CHI;
+      const double sig = EB + ER, rsig = RB + RR;
+      double* A = acc + 13 * st.Job;
+      if (!any[st.Job]) std::fill(A + 6, A + 13, 0.0);
+      A[0] = EP;
+      A[1] = EB;
+      A[2] = ER;
+      A[3] = RP;
+      A[4] = RB;
+      A[5] = RR;
+      A[6] += EP * sin2g + sig * (2 - sin2g);
+      A[7] += cos2chi * sin2g * (EP - sig);
+      A[8] += sin2chi * sin2g * (EP - sig);
+      A[9] += 2 * cosg * (ER - EB);
+      A[10] += cos2chi * sin2g * (RP - rsig);
+      A[11] += sin2chi * sin2g * (RP - rsig);
+      A[12] += 2 * cosg * (RR - RB);
+      any[st.Job] = 1;
+    }
+    nPos = nComp = nSets = 0;
+  };
+  for (int32_t i = 1; i <= C.LiSet.Count; ++i) {
+    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+    const size_t iu = static_cast<size_t>(i);
+    const THFS* hfs = it.LI.HFS.get();
+    const int32_t nh = hfs && hfs->N >= 1 ? hfs->N : 1;
+    const TZEEMAN& P = it.LI.Zee;
+    const int32_t nc = PatternComps(P);
+    for (int32_t j = 0; j < NJ; ++j) {
+      const TFacxDepth& d = D[j];
+      const double dl = -(d.Lam - it.LI.LAMB) * 1000;
+      const double dld = d.V[3 * iu], a = d.V[3 * iu + 1], eta = d.V[3 * iu + 2];
+      const double VH = d.DLH / dld;
+      for (int32_t m = 1; m <= nh; ++m) {
+        const size_t mu = static_cast<size_t>(m);
+        const double v = nh == 1 ? (dl + d.VD) / dld : (dl - hfs->Shift[mu] + d.VD) / dld;
+        if (nPos + 2 * nc > kPos || nComp + nc + 1 > kPos || nSets == kSets) flush();
+        TSet& st = b.sets[nSets++];
+        st.P = &P;
+        st.Scale = nh == 1 ? eta : eta * hfs->Int[mu];
+        st.Pos = nPos;
+        st.Comp = nComp;
+        st.Job = j;
+        // blue then red; a red value equal to the blue one is not a value of its own
+        double* pv = b.v + nPos;
+        double* pa = b.a + nPos;
+        unsigned char* two = b.two + nComp;
+        int32_t c = 0;
+        for (int32_t k = 1; k <= nc; ++k) {
+          const double vb = v - VH * P.Shift[k], vr = v + VH * P.Shift[k];
+          pa[c] = a;
+          pv[c++] = vb;
+          const bool t = vr != vb;
+          two[k] = t;
+          pa[c] = a;
+          pv[c] = vr;
+          c += t;
+        }
+        nPos += c;
+        nComp += nc + 1;
+      }
+    }
+  }
+  if (nSets > 0) flush();
+  for (int32_t j = 0; j < NJ; ++j) {
+    TCONTR& R = *Out[j];
+    double* A = acc + 13 * j;
+    if (!any[j]) std::fill(A + 6, A + 13, 0.0);  // no line: no sums
+    if (any[j]) {
+      R.EP = A[0];
+      R.EB = A[1];
+      R.ER = A[2];
+      R.RP = A[3];
+      R.RB = A[4];
+      R.RR = A[5];
+    }
+    R.EI = A[6];
+    R.EQ = A[7];
+    R.EU = A[8];
+    R.EV = A[9];
+    R.RQ = A[10];
+    R.RU = A[11];
+    R.RV = A[12];
+    R.EF = R.EI + R.ETAC;
+  }
+}
+
+bool FacxTraces(const TCONT& C) { return ChanOn(4) || ChanOn(5) || Bit(C.KVOIG, 3); }
+
+}  // namespace
+
+void FACX() {
+  TCONT& C = Cont();
+  TCONTR& R = C.R;
+  const double X = C.WK.X, Lam = C.WK.LAM;
+  if (R.Kind == 'U' && X == R.X && Lam == R.L) return;
+  for (TCONTR& Ahead : C.RAhead)
+    if (Ahead.Kind == 'U' && X == Ahead.X && Lam == Ahead.L) {
+      // made ahead (FACXAhead): the fields FACX sets
+      R.L = Lam;
+      R.X = X;
+      R.Kind = 'U';
+      R.C10 = Ahead.C10;
+      R.B = Ahead.B;
+      R.S = Ahead.S;
+      R.ETAC = Ahead.ETAC;
+      R.EP = Ahead.EP;
+      R.EB = Ahead.EB;
+      R.ER = Ahead.ER;
+      R.RP = Ahead.RP;
+      R.RB = Ahead.RB;
+      R.RR = Ahead.RR;
+      R.EI = Ahead.EI;
+      R.EQ = Ahead.EQ;
+      R.EU = Ahead.EU;
+      R.EV = Ahead.EV;
+      R.RQ = Ahead.RQ;
+      R.RU = Ahead.RU;
+      R.RV = Ahead.RV;
+      R.EF = Ahead.EF;
+      Ahead.Kind = 0;
+      return;
+    }
+  R.L = Lam;
+  R.X = X;
+  R.Kind = 'U';
+  DepthValues(C, X, true);
+  if (FacxTraces(C)) {
+    FacxTraced(C, Lam);
+  } else {
+    const TFacxDepth d = DepthOf(C.XC, Lam);
+    TCONTR* out = &R;
+    FacxPlain(C, &d, &out, 1);
+  }
+}
+
+void FACXAhead(double X1, double X2) {
+  TCONT& C = Cont();
+  const double Lam = C.WK.LAM;
+  const TCONTR& R = C.R;
+  if (R.Kind == 'U' && R.L == Lam && (R.X == X1 || R.X == X2)) return;
+  const double lam[2] = {Lam, Lam}, xs[2] = {X1, X2};
+  FACXMany(lam, xs, 2, C.RAhead);
+}
+
+bool FACXMany(const double* Lam, const double* X, int32_t N, TCONTR* R) {
+  TCONT& C = Cont();
+  if (FacxTraces(C)) return false;
+  if (N <= 0) return true;
+  if (!(C.CTETA != 0) || !std::isfinite(C.CTETA))
+    BadValue("косинус угла CONT.CTETA=0"_cp, X[0], Lam[0]);
+  // the depth row of DepthValues (with the field) at every depth
+  const int32_t n = C.LiSet.Count;
+  const size_t K = 4 + 3 * static_cast<size_t>(n), KF = K + 3;
+  thread_local std::vector<TVEMO*> vs;
+  thread_local std::vector<double> vals;
+  thread_local std::vector<TFacxDepth> d;
+  thread_local std::vector<TCONTR*> out;
+  vs.resize(KF);
+  vs[0] = C.MB;
+  vs[1] = C.MS;
+  vs[2] = C.MEC;
+  for (int32_t i = 1; i <= n; ++i) {
+    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+    const size_t o = 3 * static_cast<size_t>(i);
+    vs[o] = it.DLD;
+    vs[o + 1] = it.A;
+    vs[o + 2] = it.ETA;
+  }
+  vs[K - 1] = C.MDLVD;
+  vs[K] = C.MDLH;
+  vs[K + 1] = C.MGM;
+  vs[K + 2] = C.MXI;
+  const size_t nn = static_cast<size_t>(N);
+  if (vals.size() < nn * KF) vals.resize(nn * KF);
+  if (d.size() < nn) {
+    d.resize(nn);
+    out.resize(nn);
+  }
+  C.XC.FieldRow.EvalMany(vs.data(), static_cast<int32_t>(KF), X, N, vals.data());
+  // the angles' functions of the last direction met (the same bits give the same values)
+  thread_local double gOf = 0, cOf = 0, cosg = 0, sin2g = 0, cos2chi = 0, sin2chi = 0;
+  thread_local bool anglesOf = false;
+  double c10 = 0, xOf = 0;
+  for (size_t j = 0; j < nn; ++j) {
+    const double* v = vals.data() + j * KF;
+    const double x = X[j];
+    if (j == 0 || std::memcmp(&x, &xOf, sizeof x) != 0) {
+      c10 = std::pow(10.0, x) * kLn10 / C.CTETA;
+      xOf = x;
+    }
+    for (int32_t i = 1; i <= n; ++i) {
+      const double dld = v[3 * static_cast<size_t>(i)];
+      if (!(dld > 0) || !std::isfinite(dld))
+        BadValue("доплеровская ширина линии <"_cp +
+                     C.LiSet.Items[static_cast<size_t>(i)].LI.GetName() + ">=" + NumText(dld),
+                 x, Lam[j]);
+    }
+    const double gamma = v[K + 1], chi = v[K + 2];
+    if (!anglesOf || std::memcmp(&gamma, &gOf, sizeof gamma) != 0 ||
+        std::memcmp(&chi, &cOf, sizeof chi) != 0) {
+      cosg = std::cos(gamma * M_PI / 180);
+      sin2g = 1 - cosg * cosg;
+      cos2chi = std::cos(2 * chi * M_PI / 180);
+      sin2chi = std::sin(2 * chi * M_PI / 180);
+      gOf = gamma;
+      cOf = chi;
+      anglesOf = true;
+    }
+    d[j] = {Lam[j], c10, v[0], v[1], v[2], v[K - 1], v[K], sin2g, cosg, sin2chi, cos2chi, v};
+    TCONTR& r = R[j];
+    r.L = Lam[j];
+    r.X = x;
+    r.Kind = 'U';
+    r.C10 = c10;
+    r.B = v[0];
+    r.S = v[1];
+    r.ETAC = v[2];
+    out[j] = &r;
+  }
+  FacxPlain(C, d.data(), out.data(), N);
+  return true;
 }
 
 void H0LINA() {

@@ -27,6 +27,14 @@ void ScaleProfiles(TCONTR& R, double Factor);
 void COEF(TCONTR& R, double Sin2g, double Cosg, double Sin2chi, double Cos2chi);
 // R for (CONT.WK.X, CONT.WK.LAM) over all lines and components; nothing when R holds that pair.
 void FACX();
+// FACX at X1 (into CONT.R) and X2 (kept for the next FACX at X2, the wavelength unchanged) with
+// the Voigt values of both in one batch: the same values as FACX at X1 then at X2. Nothing while
+// trace lines of the matrix are on, or when R holds one of the two.
+void FACXAhead(double X1, double X2);
+// FACX for N pairs (Lam[j], X[j]) into R[j] (the fields FACX sets, the same values): the Voigt
+// values of all in batches of many. False (nothing done) while trace lines of the matrix are on.
+// Leaves CONT.WK at the last pair.
+bool FACXMany(const double* Lam, const double* X, int32_t N, TCONTR* R);
 // The field-free twin: B, S, C10, ETAC, EI and EF.
 void H0LINA();
 // Forgets the cached pair (after model vectors changed at the same depth and wavelength).

@@ -146,8 +146,117 @@ double SEX0H0(double Lam) {
 
 double SEX0(double Lam) { return Cont().H0 ? SEX0H0(Lam) : SEX0Full(Lam); }
 
+namespace {
+
+// SEX0Full for the N wavelengths UL[1..N] at once: each search makes the same steps as alone,
+// the matrices of one pass of all of them in one batch (FACXMany). The working record and
+// wavelength are left as the last search leaves them. False (nothing kept) when the batch is
+// not available or a search fails: the searches one by one then give their own message.
+bool SearchMany(const TARe& UL, int32_t N, TARe& MX0) {
+  TCONT& C = Cont();
+  const TCONTSETX& s = C.SETX;
+  const size_t n = static_cast<size_t>(N);
+  thread_local std::vector<double> lam, x, S, xb;
+  thread_local std::vector<int32_t> passes, live;
+  lam.assign(UL.begin() + 1, UL.begin() + 1 + static_cast<std::ptrdiff_t>(n));
+  x.assign(n, s.XK);
+  S.assign(n, 0.0);
+  passes.assign(n, 0);
+  live.resize(n);
+  for (size_t j = 0; j < n; ++j) live[j] = static_cast<int32_t>(j);
+  thread_local std::vector<double> ql, qx;
+  thread_local std::vector<TCONTR> qr;
+  size_t nl = n;
+  TCONTR last;
+  double lastX = s.XK;
+  while (nl > 0) {
+    ql.resize(nl);
+    qx.resize(nl);
+    qr.resize(nl);
+    for (size_t k = 0; k < nl; ++k) {
+      ql[k] = lam[static_cast<size_t>(live[k])];
+      qx[k] = x[static_cast<size_t>(live[k])];
+    }
+    try {
+      if (!FACXMany(ql.data(), qx.data(), static_cast<int32_t>(nl), qr.data())) return false;
+    } catch (...) {
+      return false;
+    }
+    size_t kept = 0;
+    for (size_t k = 0; k < nl; ++k) {
+      const size_t j = static_cast<size_t>(live[k]);
+      TCONTR& r = qr[k];
+      Invariants(r);
+      double EMin, EMax;
+      EIV(r, EMin, EMax);
+      const double step = EMax, absorb = EMin;
+      if (!(step > 0) || !std::isfinite(step)) return false;
+      double dx = s.EFDX / step;
+      if (dx > s.DXMA) dx = s.DXMA;
+      if (!(dx > 0)) return false;
+      S[j] += absorb * dx;
+      double xn = x[j] + dx;
+      if (xn > s.XIN1) xn = s.XIN1;
+      x[j] = xn;
+      const bool done = S[j] >= s.EFBO || xn >= s.XIN1;
+      if (!done && ++passes[j] > kMaxPasses) return false;
+      if (j == n - 1) {
+        last = r;
+        lastX = xn;
+      }
+      if (!done) live[kept++] = static_cast<int32_t>(j);
+    }
+    nl = kept;
+  }
+  MX0.assign(n + 1, 0.0);
+  for (size_t j = 0; j < n; ++j) {
+    double v = x[j];
+    if (v > s.X0_LO) v = s.X0_LO;
+    if (v < s.X0_UP) v = s.X0_UP;
+    MX0[j + 1] = v;
+  }
+  // the fields the last evaluation set (FACX, Invariants, EIV)
+  TCONTR& W = C.R;
+  W.L = last.L;
+  W.X = last.X;
+  W.Kind = last.Kind;
+  W.C10 = last.C10;
+  W.B = last.B;
+  W.S = last.S;
+  W.ETAC = last.ETAC;
+  if (C.LiSet.Count > 0) {
+    W.EP = last.EP;
+    W.EB = last.EB;
+    W.ER = last.ER;
+    W.RP = last.RP;
+    W.RB = last.RB;
+    W.RR = last.RR;
+  }
+  W.EI = last.EI;
+  W.EQ = last.EQ;
+  W.EU = last.EU;
+  W.EV = last.EV;
+  W.RQ = last.RQ;
+  W.RU = last.RU;
+  W.RV = last.RV;
+  W.EF = last.EF;
+  W.ER2 = last.ER2;
+  W.EE2 = last.EE2;
+  W.EMin = last.EMin;
+  W.EMax = last.EMax;
+  C.WK.LAM = lam[n - 1];
+  C.WK.X = lastX;
+  return true;
+}
+
+}  // namespace
+
 void aSEX0(const TARe& UL, int32_t N, TARe& MX0) {
   if (ChanOn(1)) Sayer->ChanLog(1, "aSEX0 STARTED");
+  // all searches at once where no trace line shows their order
+  if (N >= 2 && !Cont().H0 && !ChanOn(1) && !ChanOn(18) && !ChanOn(19) && NOf(UL) >= N &&
+      SearchMany(UL, N, MX0))
+    return;
   MX0.assign(static_cast<size_t>(N) + 1, 0.0);
   for (int32_t i = 1; i <= N; ++i) {
     MX0[static_cast<size_t>(i)] = SEX0(UL[static_cast<size_t>(i)]);

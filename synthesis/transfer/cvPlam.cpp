@@ -170,6 +170,81 @@ void PLAM(int32_t I, TUNNO& U, double X0, double X1, double X00) {
                            " CONT=" + ESt(6, U.CONT));
 }
 
+int32_t PLAMAll(TUNNO& U, double X0, double X1, const TARe& X00,
+                const std::function<bool(int32_t)>& Finished) {
+  TCONT& C = Cont();
+  const int32_t N = U.NDL;
+  if (N < 2 || C.H0 || C.KHole != 0 || NOf(X00) < N || ChanOn(17) || ChanOn(24)) return 0;
+  // the profile as it was, for the point-by-point run after a failure
+  const TARe I0 = U.UI, Q0 = U.UQ, U0 = U.UU, V0 = U.UV;
+  const double cont0 = U.CONT, teff0 = U.Teff;
+  thread_local std::vector<int32_t> pts;
+  thread_local std::vector<double> from;
+  thread_local std::vector<TCONTR> rs;
+  pts.clear();
+  from.clear();
+  rs.clear();
+  TManyResult r = TManyResult::NotHere;
+  // the last point when it only starts: CONT as its start leaves it
+  TCONTR lastR;
+  double lastX = 0, lastLam = 0;
+  try {
+    for (int32_t I = 1; I <= N; ++I) {
+      const size_t i = static_cast<size_t>(I);
+      C.WK.LAM = U.ChDL == '0' ? U.LAMB + U.UL[i] : U.UL[i];
+      C.CheckLAM(I, U.LAMB, U.UL[i]);
+      EnsureQUV(U);
+      const double x00 = X00[i];
+      if (x00 < X1) {
+        // the point starts above this output depth: start values here, no integration
+        C.WK.X = X1;
+        Start(I, U, X1);
+        if (I == N) {
+          lastR = C.R;
+          lastX = C.WK.X;
+          lastLam = C.WK.LAM;
+        }
+        continue;
+      }
+      double Xs = X0;
+      if (X0 > x00 || X1 == X0) {
+        Xs = C.MX && C.MX->N >= 1 && x00 > C.MX->A[1] ? C.MX->A[1] : x00;
+        C.WK.X = Xs;
+        Start(I, U, Xs);
+      }
+      // the matrix the walk's first step reads
+      C.WK.X = Xs;
+      FACX();
+      pts.push_back(I);
+      from.push_back(Xs);
+      rs.push_back(C.R);
+    }
+    r = IntegrateMany(U, pts.data(), from.data(), static_cast<int32_t>(pts.size()), X1, rs.data(),
+                      Finished);
+  } catch (...) {
+    r = TManyResult::NotHere;
+  }
+  if (r == TManyResult::NotHere) {
+    U.UI = I0;
+    U.UQ = Q0;
+    U.UU = U0;
+    U.UV = V0;
+    U.CONT = cont0;
+    U.Teff = teff0;
+    return 0;
+  }
+  if (r == TManyResult::Stopped) return 2;
+  if (X00[static_cast<size_t>(N)] < X1) {
+    C.R = lastR;
+    C.WK.X = lastX;
+    C.WK.LAM = lastLam;
+  }
+  U.CONT = C.MCONT->func(X1);
+  SetTeff(U);
+  for (int32_t I = 1; I <= N; ++I) U.UK[static_cast<size_t>(I)] = 1;
+  return 1;
+}
+
 void InstallTransferKernels() {
   Models().PCONT.Install([](TVEMO& V) { PCONT(V); });
   Models().ZeeSetLine.Install([](TLIDA& L) { ZeeSetLine(L); });
@@ -179,5 +254,9 @@ void InstallTransferKernels() {
   });
   Synthesis().AdvancePoint.Install(
       [](int32_t I, TUNNO& U, double X0, double X1, double X00) { PLAM(I, U, X0, X1, X00); });
+  Synthesis().AdvanceAll.Install([](TUNNO& U, double X0, double X1, const TARe& X00,
+                                     const std::function<bool(int32_t)>& Finished) {
+    return PLAMAll(U, X0, X1, X00, Finished);
+  });
   Synthesis().LoadAccuracy.Install([] { VariLoadEps(); });
 }

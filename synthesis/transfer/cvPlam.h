@@ -5,7 +5,10 @@
 // routines behind the links the model and driver code call.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+#include "foundation/cvTy.h"
 
 class TUNNO;
 
@@ -15,6 +18,13 @@ class TUNNO;
 std::vector<double> HoleNodes(double X0, double X1, double X00);
 // Point I from output depth X0 to X1 (X0 = X1 at the first output depth), starting at X00.
 void PLAM(int32_t I, TUNNO& U, double X0, double X1, double X00);
+// PLAM for every point of U from X0 to X1 (start depths X00[1..NDL]) with the points walked
+// together (IntegrateMany): the same bits, and CONT as the last point leaves it. Finished(n)
+// after each round with the points done; false stops the walk. 1 done, 2 stopped, 0 nothing
+// done (trace lines of the point driver on, field-free, a probe layer, or a failure: the profile
+// as it was, for the point-by-point run to give its message).
+int32_t PLAMAll(TUNNO& U, double X0, double X1, const TARe& X00,
+                const std::function<bool(int32_t)>& Finished);
 // The analytic start vector of point I at depth X (the matrix of CONT.R, FACX at X done),
 // scaled so that its continuum is the model's continuum intensity at X.
 void USE(int32_t I, TUNNO& U, double X);

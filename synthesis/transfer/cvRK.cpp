@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "foundation/cvLit.h"
 #include "foundation/cvProf.h"
@@ -115,23 +116,36 @@ void RK4I(TRKDeriv F, double I0, double h, double x) {
   C.WK.Y[1] = I0 + (k1 + 2 * k2 + 2 * k3 + k4) / 6;
 }
 
+namespace {
+
+// The polarised right-hand side of Y[1..4] for the matrix R into D[1..4].
+inline void StokesRates(const TCONTR& R, const double* Y, double* D) {
+  const double I = Y[1], Q = Y[2], U = Y[3], V = Y[4];
+  const double dB = I - R.B, dS = I - R.S;
+  D[1] = (R.ETAC * dB + R.EI * dS + R.EQ * Q + R.EU * U + R.EV * V) * R.C10;
+  D[2] = (R.EQ * dS + R.EF * Q + R.RV * U - R.RU * V) * R.C10;
+  D[3] = (R.EU * dS - R.RV * Q + R.EF * U + R.RQ * V) * R.C10;
+  D[4] = (R.EV * dS + R.RU * Q - R.RQ * U + R.EF * V) * R.C10;
+}
+
+}  // namespace
+
 void FACD() {
   TCONT& C = Cont();
   const TCONTR& R = C.R;
-  const double I = C.WK.Y[1], Q = C.WK.Y[2], U = C.WK.Y[3], V = C.WK.Y[4];
-  const double dB = I - R.B, dS = I - R.S;
   double* D = C.WK.D;
-  D[1] = (R.ETAC * dB + R.EI * dS + R.EQ * Q + R.EU * U + R.EV * V) * R.C10;
   if (ChanOn(14)) {
+    const double I = C.WK.Y[1], Q = C.WK.Y[2], U = C.WK.Y[3], V = C.WK.Y[4];
+    const double dB = I - R.B, dS = I - R.S;
+    D[1] = (R.ETAC * dB + R.EI * dS + R.EQ * Q + R.EU * U + R.EV * V) * R.C10;
     // without the magneto-optical terms
     D[2] = (R.EQ * dB + R.EF * Q) * R.C10;
     D[3] = (R.EU * dB + R.EF * U) * R.C10;
     D[4] = (R.EV * dB + R.EF * V) * R.C10;
   } else {
-    D[2] = (R.EQ * dS + R.EF * Q + R.RV * U - R.RU * V) * R.C10;
-    D[3] = (R.EU * dS - R.RV * Q + R.EF * U + R.RQ * V) * R.C10;
-    D[4] = (R.EV * dS + R.RU * Q - R.RQ * U + R.EF * V) * R.C10;
+    StokesRates(R, C.WK.Y, D);
   }
+  const double dB = C.WK.Y[1] - R.B, Q = C.WK.Y[2], U = C.WK.Y[3], V = C.WK.Y[4];
   if (ChanOn(7))
     Sayer->ChanLog(7, "*7 Y:" + ESt(4, dB) + " D:" + ESt(4, D[1]) + " B:" + ESt(4, R.B) +
                           " C10:" + ESt(4, R.C10) + " EF:" + ESt(4, R.EF));
@@ -211,6 +225,8 @@ void URKU(int32_t i, TUNNO& U, double DX, double X) {
   ++TransferCounts().Steps;
   const size_t k = static_cast<size_t>(i);
   const double y0[5] = {0, U.UI[k], U.UQ[k], U.UU[k], U.UV[k]};
+  // the matrix at the step's two new depths in one batch (the depths as RK4 makes them)
+  FACXAhead(X + DX / 2, X + DX);
   RK4(4, y0, UDeriv, DX, X);
   const TCONTWK& wk = Cont().WK;
   U.UI[k] = wk.Y[1];
@@ -279,4 +295,136 @@ void Integrate(int32_t i, TUNNO& U, double X1, double Xfrom) {
     IntegrateH0(i, U, X1, Xfrom);
   else
     IntegrateU(i, U, X1, Xfrom);
+}
+
+namespace {
+
+// One point of IntegrateMany: its depth, the matrix there, its step and step count.
+struct TWalker {
+  int32_t I;
+  double X, DX;
+  int64_t N;
+  TCONTR R;
+};
+
+}  // namespace
+
+TManyResult IntegrateMany(TUNNO& U, const int32_t* Points, const double* Xfrom, int32_t NP,
+                          double X1, const TCONTR* RStart,
+                          const std::function<bool(int32_t)>& Finished) {
+  TCONT& C = Cont();
+  for (int32_t ch : {6, 7, 8, 9, 10, 14, 18, 23})
+    if (ChanOn(ch)) return TManyResult::NotHere;
+  if (C.H0 || !FACXMany(nullptr, nullptr, 0, nullptr)) return TManyResult::NotHere;
+  const double dxma = LineStepLimit(C.SETX), efdx = C.SETX.EFDX;
+  thread_local std::vector<TWalker> w;
+  thread_local std::vector<double> lam, xs;
+  thread_local std::vector<TCONTR> rs;
+  w.resize(static_cast<size_t>(NP));
+  int32_t lastI = -1;
+  for (int32_t p = 0; p < NP; ++p) {
+    TWalker& a = w[static_cast<size_t>(p)];
+    a.I = Points[p];
+    a.X = Xfrom[p];
+    a.DX = 0;
+    a.N = 0;
+    a.R = RStart[p];
+    lastI = std::max(lastI, a.I);
+  }
+  auto lamOf = [&](int32_t I) {
+    const double ul = U.UL[static_cast<size_t>(I)];
+    return U.ChDL == '0' ? U.LAMB + ul : ul;
+  };
+  size_t live = w.size();
+  int32_t finished = 0;
+  // what a point-by-point run leaves in CONT: the state of its last point
+  TCONTR lastR = C.R;
+  double lastY[5] = {0, C.WK.Y[1], C.WK.Y[2], C.WK.Y[3], C.WK.Y[4]}, lastDX = C.DX,
+         lastX = C.WK.X;
+  while (live > 0) {
+    // the steps from each point's matrix, then the matrices at their two new depths
+    lam.resize(2 * live);
+    xs.resize(2 * live);
+    rs.resize(2 * live);
+    for (size_t k = 0; k < live; ++k) {
+      TWalker& a = w[k];
+      C.WK.LAM = lamOf(a.I);
+      C.WK.X = a.X;
+      const double DX = StepU(a.R, a.X, X1, dxma, efdx);
+      if (!(a.X + DX < a.X) && a.X > X1) StepError("IntegrateU", "шаг DX=" + NumText(DX), a.X);
+      if (++a.N > kMaxSteps)
+        StepError("IntegrateU", "более "_cp + IntStr(static_cast<int32_t>(kMaxSteps)) +
+                                    " шагов до X="_cp + FSt(8, 4, X1) + " (DX=" + NumText(DX) +
+                                    ")",
+                  a.X);
+      a.DX = DX;
+      lam[2 * k] = lam[2 * k + 1] = C.WK.LAM;
+      xs[2 * k] = a.X + DX / 2;
+      xs[2 * k + 1] = a.X + DX;
+    }
+    FACXMany(lam.data(), xs.data(), static_cast<int32_t>(2 * live), rs.data());
+    size_t kept = 0;
+    for (size_t k = 0; k < live; ++k) {
+      TWalker& a = w[k];
+      const size_t i = static_cast<size_t>(a.I);
+      const TCONTR &r1 = rs[2 * k], &r2 = rs[2 * k + 1];
+      const double h = a.DX;
+      double y[5];
+      {
+        TStepSection prof;
+        ++TransferCounts().Steps;
+        // RK4's stages with the matrices at x, x + h/2 (twice) and x + h
+        const double y0[5] = {0, U.UI[i], U.UQ[i], U.UU[i], U.UV[i]};
+        double d[5], k1[5], k2[5], k3[5], k4[5];
+        StokesRates(a.R, y0, d);
+        for (int32_t j = 1; j <= 4; ++j) k1[j] = h * d[j];
+        for (int32_t j = 1; j <= 4; ++j) y[j] = y0[j] + k1[j] / 2;
+        StokesRates(r1, y, d);
+        for (int32_t j = 1; j <= 4; ++j) k2[j] = h * d[j];
+        for (int32_t j = 1; j <= 4; ++j) y[j] = y0[j] + k2[j] / 2;
+        StokesRates(r1, y, d);
+        for (int32_t j = 1; j <= 4; ++j) k3[j] = h * d[j];
+        for (int32_t j = 1; j <= 4; ++j) y[j] = y0[j] + k3[j];
+        StokesRates(r2, y, d);
+        for (int32_t j = 1; j <= 4; ++j) k4[j] = h * d[j];
+        for (int32_t j = 1; j <= 4; ++j)
+          y[j] = y0[j] + (k1[j] + 2 * k2[j] + 2 * k3[j] + k4[j]) / 6;
+        U.UI[i] = y[1];
+        U.UQ[i] = y[2];
+        U.UU[i] = y[3];
+        U.UV[i] = y[4];
+      }
+      // the matrix at the new depth: the fields FACX sets, the others as the step left them
+      const TCONTR stepped = a.R;
+      a.R = r2;
+      a.R.ER2 = stepped.ER2;
+      a.R.EE2 = stepped.EE2;
+      a.R.EMin = stepped.EMin;
+      a.R.EMax = stepped.EMax;
+      a.R.G0 = stepped.G0;
+      a.X = a.X + h;
+      if (a.X <= X1) {
+        if (a.I == lastI) {
+          lastX = a.X;
+          lastR = a.R;
+          std::copy(y + 1, y + 5, lastY + 1);
+          lastDX = h;
+        }
+        ++finished;
+        continue;
+      }
+      w[kept++] = a;
+    }
+    live = kept;
+    if (Finished && !Finished(finished)) return TManyResult::Stopped;
+  }
+  if (lastI >= 0) {
+    C.WK.LAM = lamOf(lastI);
+    C.WK.X = lastX;
+    C.R = lastR;
+    for (int32_t j = 1; j <= 4; ++j) C.WK.Y[j] = lastY[j];
+    C.DX = lastDX;
+    C.RKStage = 4;
+  }
+  return TManyResult::Done;
 }

@@ -5,6 +5,7 @@
 // context's CONT.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "models/vectors/cvCont.h"
 
@@ -44,3 +45,14 @@ void H0Step(int32_t i, TUNNO& U, double DX, double X);
 void IntegrateU(int32_t i, TUNNO& U, double X1, double Xfrom);
 void IntegrateH0(int32_t i, TUNNO& U, double X1, double Xfrom);
 void Integrate(int32_t i, TUNNO& U, double X1, double Xfrom);
+
+// IntegrateU for the points Points[0..NP-1] of U together, each from Xfrom[p] to X1 with the
+// matrix RStart[p] at its start (as FACX and the start vector left CONT.R): every point makes
+// the steps and gets the bits it gets alone, the matrices of one step of all of them evaluated
+// in one batch (FACXMany). Finished(n) after each round with the points done so far; false stops
+// the walk. NotHere (nothing done) while trace lines of the walk or the matrix are on or
+// field-free; CONT is left as the walk of the last point leaves it.
+enum class TManyResult { NotHere, Done, Stopped };
+TManyResult IntegrateMany(TUNNO& U, const int32_t* Points, const double* Xfrom, int32_t NP,
+                          double X1, const TCONTR* RStart,
+                          const std::function<bool(int32_t)>& Finished);

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "foundation/cvSayer.h"
 #include "models/vectors/cvCalcContext.h"
 #include "support/SinkRecorder.h"
 #include "support/TransferModel.h"
@@ -20,6 +23,12 @@ using testsupport::SinkRecorder;
 using testsupport::TTransferModel;
 
 constexpr double kBeta = 1.5;
+
+uint64_t Bits(double x) {
+  uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
 
 // B = 1 + beta tau; the model's continuum the exact one of that atmosphere.
 void BuildME(TTransferModel& m, double Etac, double Mu) {
@@ -79,6 +88,59 @@ TEST(Plam, StartVectorIsTheIntegratedSolution) {
       EXPECT_GT(std::fabs(walked.UV[6]), 1e-3);
       EXPECT_LT(walked.UI[7], walked.UI[1]);
     }
+  EXPECT_TRUE(sink.texts.empty());
+}
+
+// All points of a profile walked together give the bits of the walk point by point, over two
+// output depths (the second continues from the first), with points that start above an output
+// depth, deeper, or at the model's bottom; CONT is left as the last point leaves it.
+TEST(Plam, AllPointsTogetherGiveThePointByPointBits) {
+  SinkRecorder sink;
+  TTransferModel m;
+  TCalcScope scope(m.ctx);
+  BuildME(m, 0.7, 0.8);
+  Cont().SETX.ERR = 1e-3;
+  Cont().SETX.EFDX = std::pow(120 * 1e-3 * 50, 0.2);
+  TUNNO one, all;
+  MakeProfile(one, m.Lam0, 0.4, 15);
+  MakeProfile(all, m.Lam0, 0.4, 15);
+  TARe X00(16, 0.0);
+  for (size_t i = 1; i <= 15; ++i) X00[i] = i % 5 == 0 ? -2.5 : i % 3 == 0 ? 3.0 : -0.4 + 0.05 * i;
+  const double legs[2][2] = {{-1, -1}, {-1, -3}};
+  for (const auto& leg : legs) {
+    ResetFACX();
+    for (int32_t i = 1; i <= one.NDL; ++i) {
+      Cont().WK.LAM = one.UL[static_cast<size_t>(i)];
+      PLAM(i, one, leg[0], leg[1], X00[static_cast<size_t>(i)]);
+    }
+    const TCONTWK before = Cont().WK;
+    const TCONTR beforeR = Cont().R;
+    ResetFACX();
+    int32_t finished = 0;
+    ASSERT_EQ(PLAMAll(all, leg[0], leg[1], X00, [&](int32_t n) { return (finished = n), true; }), 1);
+    EXPECT_EQ(finished, leg[1] == -1 ? 12 : 15);  // three start above the first output depth
+    for (size_t i = 1; i <= 15; ++i) {
+      EXPECT_EQ(Bits(all.UI[i]), Bits(one.UI[i])) << leg[1] << " " << i;
+      EXPECT_EQ(Bits(all.UQ[i]), Bits(one.UQ[i])) << i;
+      EXPECT_EQ(Bits(all.UU[i]), Bits(one.UU[i])) << i;
+      EXPECT_EQ(Bits(all.UV[i]), Bits(one.UV[i])) << i;
+      EXPECT_EQ(all.UK[i], 1);
+    }
+    EXPECT_EQ(Bits(all.CONT), Bits(one.CONT));
+    EXPECT_EQ(Bits(all.Teff), Bits(one.Teff));
+    const TCONT& after = Cont();
+    EXPECT_EQ(Bits(after.WK.X), Bits(before.X));
+    EXPECT_EQ(Bits(after.WK.LAM), Bits(before.LAM));
+    EXPECT_EQ(Bits(after.WK.Y[4]), Bits(before.Y[4]));
+    EXPECT_EQ(Bits(after.R.EF), Bits(beforeR.EF));
+    EXPECT_EQ(Bits(after.R.EMax), Bits(beforeR.EMax));
+  }
+  // trace lines of the point driver: nothing done, the profile as it was
+  const TARe kept = all.UI;
+  TraceMask = 1 << 17;
+  EXPECT_EQ(PLAMAll(all, -3, -3, X00, nullptr), 0);
+  TraceMask = 0;
+  EXPECT_EQ(all.UI, kept);
   EXPECT_TRUE(sink.texts.empty());
 }
 

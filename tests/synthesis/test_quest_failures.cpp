@@ -4,14 +4,20 @@
 // leaves the previous file), a re-computation after a Milne-Eddington synthesis runs, and a
 // quest computed from its cached line file says when the database's lines have changed since.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "foundation/cvStrList.h"
 #include "support/TestSupport.h"
+#include "synthesis/drivers/cvDoCont.h"
 
 namespace {
 
@@ -95,9 +101,10 @@ TEST(QuestFailures, LinesTheRunCannotComputeStopIt) {
 // kill at any moment) leaves the previous result file; a run that ends writes both steps.
 TEST(QuestFailures, StoppedRunLeavesThePreviousResultFile) {
   TProject p;
-  // step 2: sixteen combinations one after the other, most of the run
+  // step 2: sixteen combinations one after the other, most of the run (long enough that kills
+  // between 0.05 and 1 s land inside it)
   const std::string quest =
-      kBase + "#LIN FE6302 #\n#H 500 #\n#RUN CONT #\n#NLAM 201 #\n"
+      kBase + "#LIN FE6302 #\n#H 500 #\n#RUN CONT #\n#NLAM 401 #\n"
               "#H 0 100 200 300 400 500 600 700 800 900 1000 1100 1200 1300 1400 1500 #\n"
               "#RUN CONT #\n";
   const TRun full = p.Synth("two", quest, "--threads 1");
@@ -138,6 +145,43 @@ TEST(QuestFailures, StoppedRunLeavesThePreviousResultFile) {
     if (e.path().filename().string().find(".tmp~") != std::string::npos) ++copies;
   EXPECT_EQ(copies, 0);
   EXPECT_EQ(testsupport::ReadFile(p.Result("two")), complete);
+}
+
+// A copy left by a run that was killed together with its parent stays a zombie until init
+// collects it: the next result file removes it all the same; a running process keeps its copy.
+TEST(QuestFailures, CopyOfAnUnreapedRunIsRemoved) {
+  testsupport::TempDir tmp;
+  const std::string file = tmp.file("zz.txt");
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ASSERT_GT(dead, 0);
+  const pid_t live = ::fork();
+  if (live == 0) {
+    ::pause();
+    ::_exit(0);
+  }
+  ASSERT_GT(live, 0);
+  // the first child has ended and is not reaped
+  for (int i = 0; i < 200; ++i) {
+    std::ifstream stat("/proc/" + std::to_string(dead) + "/stat");
+    std::string all;
+    std::getline(stat, all);
+    if (all.find(") Z") != std::string::npos) break;
+    ::usleep(5000);
+  }
+  const std::string deadCopy = file + ".tmp~" + std::to_string(dead);
+  const std::string liveCopy = file + ".tmp~" + std::to_string(live);
+  testsupport::WriteFile(deadCopy, "half\n");
+  testsupport::WriteFile(liveCopy, "writing\n");
+  TStringList text;
+  text.Add("result");
+  TResultFiles::Write(file, text);
+  EXPECT_FALSE(std::filesystem::exists(deadCopy));
+  EXPECT_TRUE(std::filesystem::exists(liveCopy));
+  EXPECT_EQ(testsupport::ReadFile(file).rfind("result", 0), 0u);
+  ::kill(live, SIGKILL);
+  ::waitpid(live, nullptr, 0);
+  ::waitpid(dead, nullptr, 0);
 }
 
 // RECONT after a "#MILNED 1" synthesis computes the Milne-Eddington profiles again.

@@ -18,6 +18,7 @@
 #include "support/UnnoRachkovsky.h"
 #include "synthesis/profiles/cvUnno.h"
 #include "synthesis/transfer/cvAbsMatrix.h"
+#include "synthesis/transfer/cvAccuracy.h"
 #include "synthesis/transfer/cvPCont.h"
 #include "synthesis/transfer/cvRK.h"
 #include "synthesis/transfer/cvVoigt.h"
@@ -107,6 +108,66 @@ TEST(Transfer, StepTimingOnlyWhereAsked) {
   EXPECT_EQ(U.UI[2], I);
   EXPECT_EQ(U.UV[2], V);
   ProfilingReset();
+}
+
+// The start depths of all points searched together and a step's two depths evaluated in one
+// batch give the bits of the point-by-point evaluation (forced by the matrix's trace lines), over
+// depth-varying and constant vectors, two lines and a hyperfine split.
+TEST(Transfer, BatchedMatrixGivesTheSameBits) {
+  TTransferModel m;
+  TCalcScope scope(m.ctx);
+  m.B = [](double x) { return 1 + 0.8 * std::exp(x) + 0.1 * std::sin(3 * x); };
+  m.DLD = [](double x) { return 28 + 3 * std::cos(x); };
+  m.ETA = [](double x) { return 12 * std::exp(0.3 * x); };
+  m.DLH = Const(45);
+  m.GM = Const(35);
+  m.XI = [](double x) { return 20 - 4 * x; };
+  m.Build();
+  TCONT& C = Cont();
+  C.LiSet.Count = 2;
+  TLINEDATA& two = C.LiSet.Items[2];
+  two.LI.LAMB = m.Lam0 - 1;
+  ZeeSetRunge("LI=L2", two.LI.Zee, 2, 2, 11.0 / 6, 1.5);
+  two.DLD = m.Add("DLD", Const(26), "LI=L2");
+  two.ETA = m.Add("ETA", [](double x) { return 5 + x; }, "LI=L2");
+  two.A = m.Add("A", Const(0.03), "LI=L2");
+  two.LI.HFS = std::make_unique<THFS>();
+  two.LI.HFS->SetN(3);
+  for (size_t k = 1; k <= 3; ++k) {
+    two.LI.HFS->Shift[k] = -9.0 + 6 * k;
+    two.LI.HFS->Int[k] = 0.2 * k;
+  }
+  SetAccuracy(0.001);
+  TCONTSETX& s = C.SETX;
+  s.XK = -4.5;
+  s.XIN1 = 1.5;
+  s.X0_LO = 1.5;
+  s.X0_UP = -3;
+  s.EFBO = std::log(1 / (s.ERR * 5));
+  TUNNO U;
+  MakeProfile(U, m.Lam0 - 0.5, 0.8, 17);
+  SinkRecorder sink;
+  auto run = [&](bool Traced) {
+    TraceMask = Traced ? 1 << 5 : 0;
+    ResetFACX();
+    TARe X00;
+    aSEX0(U.UL, U.NDL, X00);
+    std::vector<double> out(X00.begin() + 1, X00.end());
+    for (int32_t i = 1; i <= U.NDL; ++i) {
+      U.UI[i] = 1;
+      U.UQ[i] = U.UU[i] = U.UV[i] = 0;
+      C.WK.LAM = U.UL[i];
+      IntegrateU(i, U, -4.5, X00[static_cast<size_t>(i)]);
+      for (double v : {U.UI[i], U.UQ[i], U.UU[i], U.UV[i]}) out.push_back(v);
+    }
+    TraceMask = 0;
+    return out;
+  };
+  const std::vector<double> batched = run(false), single = run(true);
+  ASSERT_EQ(batched.size(), single.size());
+  for (size_t k = 0; k < batched.size(); ++k)
+    EXPECT_EQ(std::memcmp(&batched[k], &single[k], sizeof(double)), 0)
+        << k << ": " << batched[k] << " " << single[k];
 }
 
 TEST(Transfer, ZeroLengthAndStepRules) {
