@@ -440,6 +440,29 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
     s->Off[static_cast<size_t>(j)] = static_cast<int32_t>(s->Col.size());
     for (int32_t i = lo; i <= hi; ++i) s->Col.push_back(full[static_cast<size_t>(i) * n + j]);
   }
+  // by diagonal: the widest reach below and above any row's own column
+  int32_t below = 0, above = -1;
+  for (int32_t i = 0; i < n; ++i) {
+    int32_t first = -1, last = -1;
+    for (int32_t j = 0; j < n; ++j)
+      if (full[static_cast<size_t>(i) * n + j] != 0) {
+        if (first < 0) first = j;
+        last = j;
+      }
+    if (first < 0) continue;
+    below = std::max(below, i - first);
+    above = std::max(above, last - i);
+  }
+  s->NP = (n + 31) / 32 * 32;
+  s->DL = below;
+  s->DSpan = above < 0 ? 0 : below + above + 1;
+  s->Diag.assign(static_cast<size_t>(s->DSpan) * s->NP, 0.0);
+  for (int32_t d = 0; d < s->DSpan; ++d)
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t j = i + d - below;
+      if (j >= 0 && j < n)
+        s->Diag[static_cast<size_t>(d) * s->NP + i] = full[static_cast<size_t>(i) * n + j];
+    }
   // the shortest reach whose dropped terms stay below 1e-9 of the largest value's share in every
   // row: 2^56 over the row's own weight (its sum is at least that weight times its value, a
   // term below 2^-56 of it is below an eighth of the sum's last place), with a margin
@@ -471,77 +494,58 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
 
 namespace {
 
-// Each row's sum grows in the order of the columns: rows side by side, so the loop over a column's
-// rows vectorises while every row adds its terms as the plain loop does (no fused multiply-add).
-// Eight rows at a time (one AVX-512 register, two AVX2 ones), then four, then one.
+// Rows side by side, 32 at a time (four sums of eight lanes), so every row adds its terms in the
+// order of the columns, the product then the sum, as the plain loop does (no fused multiply-add).
+// The diagonals' zero weights (beyond a row's reach) add +0 or -0, which leaves a sum of finite
+// terms as it was (a sum that starts at +0 never becomes -0).
 typedef double TV8 __attribute__((vector_size(64)));
-typedef double TV4 __attribute__((vector_size(32)));
 
-// Reach >= 0: column j adds to rows j - Reach and beyond only.
-template <class T>
-inline __attribute__((always_inline)) void SmoothColumnsBody(const TSmoothWeights& S, const T* Y,
-                                                             double* __restrict Acc,
-                                                             int32_t Reach) {
-  const int32_t n = S.N;
-  for (int32_t i = 0; i < n; ++i) Acc[i] = 0;
-  for (int32_t j = 0; j < n; ++j) {
-    const int32_t hi = S.Hi[static_cast<size_t>(j)];
-    const int32_t lo = Reach < 0 ? S.Lo[static_cast<size_t>(j)]
-                                 : std::max(S.Lo[static_cast<size_t>(j)], j - Reach);
-    const double y = static_cast<double>(Y[j + 1]);
-    const double* __restrict w =
-        S.Col.data() + S.Off[static_cast<size_t>(j)] - S.Lo[static_cast<size_t>(j)];
-    const TV8 y8 = {y, y, y, y, y, y, y, y};
-    const TV4 y4 = {y, y, y, y};
-    int32_t i = lo;
-    for (; i + 7 <= hi; i += 8) {
-      TV8 a, b;
-      __builtin_memcpy(&a, Acc + i, sizeof a);
-      __builtin_memcpy(&b, w + i, sizeof b);
-      a += b * y8;  // lane by lane: the product, then the sum, as the plain loop
-      __builtin_memcpy(Acc + i, &a, sizeof a);
+__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonals(
+    const double* __restrict D, const double* __restrict Yp, int32_t NP, int32_t Span,
+    double* __restrict Acc) {
+  for (int32_t i = 0; i < NP; i += 32) {
+    TV8 a[4] = {};
+    for (int32_t d = 0; d < Span; ++d) {
+      const double* w = D + static_cast<size_t>(d) * NP + i;
+      const double* y = Yp + i + d;
+      for (int k = 0; k < 4; ++k) {
+        TV8 wk, yk;
+        __builtin_memcpy(&wk, w + 8 * k, sizeof wk);
+        __builtin_memcpy(&yk, y + 8 * k, sizeof yk);
+        a[k] += wk * yk;
+      }
     }
-    if (i + 3 <= hi) {
-      TV4 a, b;
-      __builtin_memcpy(&a, Acc + i, sizeof a);
-      __builtin_memcpy(&b, w + i, sizeof b);
-      a += b * y4;
-      __builtin_memcpy(Acc + i, &a, sizeof a);
-      i += 4;
-    }
-    for (; i <= hi; ++i) Acc[i] += w[i] * y;
+    __builtin_memcpy(Acc + i, a, sizeof a);
   }
 }
 
-// One clone set per element type (clones of a template are not portable between compilers).
-__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
-    const TSmoothWeights& S, const int32_t* Y, double* __restrict Acc, int32_t Reach) {
-  SmoothColumnsBody(S, Y, Acc, Reach);
-}
-__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
-    const TSmoothWeights& S, const double* Y, double* __restrict Acc, int32_t Reach) {
-  SmoothColumnsBody(S, Y, Acc, Reach);
-}
-
+// Reach >= 0: each row's columns up to the row + Reach only.
 template <class T>
-void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, double* Work, int32_t Reach = -1) {
-  SmoothColumns(S, Y, Work, Reach);
+void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = -1) {
+  const int32_t n = S.N, np = S.NP;
+  const int32_t span =
+      S.DSpan == 0 || Reach < 0 ? S.DSpan : std::min(S.DSpan, S.DL + Reach + 1);
+  // the profile as doubles, S.DL zeros before it and zeros after it to the last diagonal's end
+  thread_local std::vector<double> pad, acc;
+  pad.assign(static_cast<size_t>(np + std::max(S.DSpan, 1)) + 32, 0.0);
+  acc.resize(static_cast<size_t>(np));
+  for (int32_t j = 0; j < n; ++j) pad[static_cast<size_t>(j + S.DL)] = static_cast<double>(Y[j + 1]);
+  if (span > 0)
+    SmoothDiagonals(S.Diag.data(), pad.data(), np, span, acc.data());
+  else
+    std::fill(acc.begin(), acc.end(), 0.0);
   R[0] = static_cast<double>(Y[0]);
-  for (int32_t i = 1; i <= S.N; ++i) {
+  for (int32_t i = 1; i <= n; ++i) {
     const double sw = S.Sums[static_cast<size_t>(i - 1)];
-    R[i] = sw != 0 ? Work[i - 1] / sw : static_cast<double>(Y[i]);
+    R[i] = sw != 0 ? acc[static_cast<size_t>(i - 1)] / sw : static_cast<double>(Y[i]);
   }
 }
 
 }  // namespace
 
-void TSmoothWeights::Smooth(const int32_t* Y, double* R, double* Work) const {
-  SmoothRows(*this, Y, R, Work);
-}
+void TSmoothWeights::Smooth(const int32_t* Y, double* R) const { SmoothRows(*this, Y, R); }
 
-void TSmoothWeights::Smooth(const double* Y, double* R, double* Work) const {
-  SmoothRows(*this, Y, R, Work);
-}
+void TSmoothWeights::Smooth(const double* Y, double* R) const { SmoothRows(*this, Y, R); }
 
 bool TSmoothWeights::HeadOf(const int32_t* Y) const {
   if (TailR < 0 || N < 1) return false;
@@ -559,8 +563,8 @@ bool TSmoothWeights::HeadOf(const int32_t* Y) const {
   return true;
 }
 
-void TSmoothWeights::SmoothHead(const int32_t* Y, double* R, double* Work) const {
-  SmoothRows(*this, Y, R, Work, TailR);
+void TSmoothWeights::SmoothHead(const int32_t* Y, double* R) const {
+  SmoothRows(*this, Y, R, TailR);
 }
 
 std::shared_ptr<const TSmoothWeights> TLFITS::SmoothWeights() {
@@ -580,14 +584,10 @@ void TLFITS::SmoothProfile(const TARe& Y, TARe& R) {
     // a profile shorter than the list: its own weights
     TARe X(s->X.begin(), s->X.begin() + n + 1);
     const auto t = TSmoothWeights::Make(X, s->W);
-    thread_local std::vector<double> work;
-    work.resize(static_cast<size_t>(n));
-    t->Smooth(Y.data(), R.data(), work.data());
+    t->Smooth(Y.data(), R.data());
     return;
   }
-  thread_local std::vector<double> work;
-  work.resize(static_cast<size_t>(n));
-  s->Smooth(Y.data(), R.data(), work.data());
+  s->Smooth(Y.data(), R.data());
 }
 
 // ---------------------------------------------------------------- integral values

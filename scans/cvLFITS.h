@@ -60,10 +60,14 @@ struct TSmoothWeights {
   std::vector<int32_t> Lo, Hi, Off;  // by column 0..N-1: rows (0-based) and start in Col
   std::vector<double> Col;
   std::vector<double> Sums;  // by row 0..N-1
+  // The same weights by diagonal: Diag[d * NP + i] is row i's weight of column i + d - DL
+  // (d = 0..DSpan - 1, 0 outside the profile), rows padded to NP, a multiple of 32.
+  int32_t DL = 0, DSpan = 0, NP = 0;
+  std::vector<double> Diag;
   static std::shared_ptr<const TSmoothWeights> Make(const TARe& X, double W);
-  // R[1..N] from Y[1..N] (R[0] = Y[0]); Work holds N doubles. Int and real profiles alike.
-  void Smooth(const int32_t* Y, double* R, double* Work) const;
-  void Smooth(const double* Y, double* R, double* Work) const;
+  // R[1..N] from Y[1..N] (R[0] = Y[0]). Int and real profiles alike.
+  void Smooth(const int32_t* Y, double* R) const;
+  void Smooth(const double* Y, double* R) const;
   // The rows' sums without the terms of columns beyond row + TailR (-1: no such reach): each
   // such term is below an eighth of the last place of its row's sum when every Y[i + 1] >= 0
   // and Y[i + 1] >= TailRatio[i] * max Y, so the sum is Smooth's to the bit (the terms come in
@@ -73,7 +77,7 @@ struct TSmoothWeights {
   double TailRatioMax = 0;
   // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them.
   bool HeadOf(const int32_t* Y) const;
-  void SmoothHead(const int32_t* Y, double* R, double* Work) const;
+  void SmoothHead(const int32_t* Y, double* R) const;
 };
 
 // The map slots (TScanMapSlots) name the maps the scan's map calculations fill and read.

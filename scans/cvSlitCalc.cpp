@@ -340,13 +340,12 @@ namespace {
 // (column by column, the product then the sum), so the value and its row are the same bits.
 // The largest smoothed value (the first of equal ones) times KRC, the whole profile smoothed.
 double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
-  thread_local std::vector<double> R, Work;
+  thread_local std::vector<double> R;
   R.resize(static_cast<size_t>(S.N) + 1);
-  Work.resize(static_cast<size_t>(S.N));
   if (S.HeadOf(I.data()))
-    S.SmoothHead(I.data(), R.data(), Work.data());
+    S.SmoothHead(I.data(), R.data());
   else
-    S.Smooth(I.data(), R.data(), Work.data());
+    S.Smooth(I.data(), R.data());
   int32_t k = 1;
   for (int32_t i = 2; i <= S.N; ++i)
     if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;

@@ -719,7 +719,7 @@ TEST(SlitMeasure, ShortSmoothingSumsAreTheWholeOnesBitForBit) {
     if (w == 20.0) {
       EXPECT_GE(S->TailR, 1);  // the scans' own width takes them
     }
-    std::vector<double> a(static_cast<size_t>(n) + 1), b(a), work(static_cast<size_t>(n));
+    std::vector<double> a(static_cast<size_t>(n) + 1), b(a);
     for (int k = 0; k < 400; ++k) {
       std::vector<int32_t> y(static_cast<size_t>(n) + 1, 0);
       const double ic = 15000 + 15000 * rnd(), c1 = 20 + 20 * rnd(), c2 = 66 + 20 * rnd();
@@ -741,8 +741,8 @@ TEST(SlitMeasure, ShortSmoothingSumsAreTheWholeOnesBitForBit) {
       EXPECT_FALSE(negative);
       EXPECT_FALSE(zero && S->TailRatio[static_cast<size_t>(zeroAt - 1)] > 0);
       ++served;
-      S->Smooth(y.data(), a.data(), work.data());
-      S->SmoothHead(y.data(), b.data(), work.data());
+      S->Smooth(y.data(), a.data());
+      S->SmoothHead(y.data(), b.data());
       ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0) << w << " " << k;
     }
   }
