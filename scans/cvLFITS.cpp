@@ -504,18 +504,28 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonal
     const double* __restrict D, const double* __restrict Yp, int32_t NP, int32_t Span,
     double* __restrict Acc) {
   for (int32_t i = 0; i < NP; i += 32) {
-    TV8 a[4] = {};
+    TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
     for (int32_t d = 0; d < Span; ++d) {
       const double* w = D + static_cast<size_t>(d) * NP + i;
       const double* y = Yp + i + d;
-      for (int k = 0; k < 4; ++k) {
-        TV8 wk, yk;
-        __builtin_memcpy(&wk, w + 8 * k, sizeof wk);
-        __builtin_memcpy(&yk, y + 8 * k, sizeof yk);
-        a[k] += wk * yk;
-      }
+      TV8 w0, w1, w2, w3, y0, y1, y2, y3;
+      __builtin_memcpy(&w0, w, sizeof w0);
+      __builtin_memcpy(&w1, w + 8, sizeof w1);
+      __builtin_memcpy(&w2, w + 16, sizeof w2);
+      __builtin_memcpy(&w3, w + 24, sizeof w3);
+      __builtin_memcpy(&y0, y, sizeof y0);
+      __builtin_memcpy(&y1, y + 8, sizeof y1);
+      __builtin_memcpy(&y2, y + 16, sizeof y2);
+      __builtin_memcpy(&y3, y + 24, sizeof y3);
+      a0 += w0 * y0;
+      a1 += w1 * y1;
+      a2 += w2 * y2;
+      a3 += w3 * y3;
     }
-    __builtin_memcpy(Acc + i, a, sizeof a);
+    __builtin_memcpy(Acc + i, &a0, sizeof a0);
+    __builtin_memcpy(Acc + i + 8, &a1, sizeof a1);
+    __builtin_memcpy(Acc + i + 16, &a2, sizeof a2);
+    __builtin_memcpy(Acc + i + 24, &a3, sizeof a3);
   }
 }
 
