@@ -228,8 +228,7 @@ void Bisec9(const P& p, int32_t i1, int32_t i2, double C, bool Slotted, double& 
 int32_t ExtremaCountI(const TAIn& A, int32_t i1, int32_t i2, double Fraction) {
   TBisecWork& w = tWork;
   AInTurnPoints(A, i1, i2, w.VI, w.Idx);
-  w.V.resize(w.VI.size());
-  for (size_t k = 0; k < w.VI.size(); ++k) w.V[k] = w.VI[k];
+  w.V.assign(w.VI.begin(), w.VI.end());
   return ThinnedCount(w.V, w.Idx, Fraction);
 }
 

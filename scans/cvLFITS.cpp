@@ -456,6 +456,9 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
   s->NP = (n + 31) / 32 * 32;
   s->DL = below;
   s->DSpan = above < 0 ? 0 : below + above + 1;
+  s->Divisors.assign(static_cast<size_t>(s->NP), 1.0);
+  for (size_t i = 0; i < static_cast<size_t>(n); ++i)
+    if (s->Sums[i] != 0) s->Divisors[i] = s->Sums[i];
   s->Diag.assign(static_cast<size_t>(s->DSpan) * s->NP, 0.0);
   for (int32_t d = 0; d < s->DSpan; ++d)
     for (int32_t i = 0; i < n; ++i) {
@@ -500,9 +503,10 @@ namespace {
 // terms as it was (a sum that starts at +0 never becomes -0).
 typedef double TV8 __attribute__((vector_size(64)));
 
+// Acc: each row's sum over its divisor.
 __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonals(
-    const double* __restrict D, const double* __restrict Yp, int32_t NP, int32_t Span,
-    double* __restrict Acc) {
+    const double* __restrict D, const double* __restrict Yp, const double* __restrict Div,
+    int32_t NP, int32_t Span, double* __restrict Acc) {
   for (int32_t i = 0; i < NP; i += 32) {
     TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
     for (int32_t d = 0; d < Span; ++d) {
@@ -522,6 +526,15 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonal
       a2 += w2 * y2;
       a3 += w3 * y3;
     }
+    TV8 d0, d1, d2, d3;
+    __builtin_memcpy(&d0, Div + i, sizeof d0);
+    __builtin_memcpy(&d1, Div + i + 8, sizeof d1);
+    __builtin_memcpy(&d2, Div + i + 16, sizeof d2);
+    __builtin_memcpy(&d3, Div + i + 24, sizeof d3);
+    a0 /= d0;
+    a1 /= d1;
+    a2 /= d2;
+    a3 /= d3;
     __builtin_memcpy(Acc + i, &a0, sizeof a0);
     __builtin_memcpy(Acc + i + 8, &a1, sizeof a1);
     __builtin_memcpy(Acc + i + 16, &a2, sizeof a2);
@@ -537,18 +550,21 @@ void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = 
       S.DSpan == 0 || Reach < 0 ? S.DSpan : std::min(S.DSpan, S.DL + Reach + 1);
   // the profile as doubles, S.DL zeros before it and zeros after it to the last diagonal's end
   thread_local std::vector<double> pad, acc;
-  pad.assign(static_cast<size_t>(np + std::max(S.DSpan, 1)) + 32, 0.0);
+  const size_t len = static_cast<size_t>(np + std::max(S.DSpan, 1)) + 32;
+  if (pad.size() != len) pad.assign(len, 0.0);
+  std::fill(pad.begin(), pad.begin() + S.DL, 0.0);
+  for (int32_t j = 0; j < n; ++j)
+    pad[static_cast<size_t>(j + S.DL)] = static_cast<double>(Y[j + 1]);
+  std::fill(pad.begin() + S.DL + n, pad.end(), 0.0);
   acc.resize(static_cast<size_t>(np));
-  for (int32_t j = 0; j < n; ++j) pad[static_cast<size_t>(j + S.DL)] = static_cast<double>(Y[j + 1]);
   if (span > 0)
-    SmoothDiagonals(S.Diag.data(), pad.data(), np, span, acc.data());
+    SmoothDiagonals(S.Diag.data(), pad.data(), S.Divisors.data(), np, span, acc.data());
   else
     std::fill(acc.begin(), acc.end(), 0.0);
   R[0] = static_cast<double>(Y[0]);
-  for (int32_t i = 1; i <= n; ++i) {
-    const double sw = S.Sums[static_cast<size_t>(i - 1)];
-    R[i] = sw != 0 ? acc[static_cast<size_t>(i - 1)] / sw : static_cast<double>(Y[i]);
-  }
+  for (int32_t i = 1; i <= n; ++i)
+    R[i] = S.Sums[static_cast<size_t>(i - 1)] != 0 ? acc[static_cast<size_t>(i - 1)]
+                                                  : static_cast<double>(Y[i]);
 }
 
 }  // namespace

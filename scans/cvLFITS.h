@@ -64,6 +64,7 @@ struct TSmoothWeights {
   // (d = 0..DSpan - 1, 0 outside the profile), rows padded to NP, a multiple of 32.
   int32_t DL = 0, DSpan = 0, NP = 0;
   std::vector<double> Diag;
+  std::vector<double> Divisors;  // by row 0..NP-1: Sums, 1 where a sum is 0 and beyond N
   static std::shared_ptr<const TSmoothWeights> Make(const TARe& X, double W);
   // R[1..N] from Y[1..N] (R[0] = Y[0]). Int and real profiles alike.
   void Smooth(const int32_t* Y, double* R) const;
