@@ -492,6 +492,16 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
       break;
     }
   }
+  // the near weights over the row sums, a little low (the sums are rounded)
+  bool zeroSum = n == 0;
+  for (int32_t i = 0; i < n; ++i) zeroSum = zeroSum || s->Sums[static_cast<size_t>(i)] == 0;
+  for (int32_t k = 0; k <= 5 && !zeroSum; ++k) {
+    double r = HUGE_VAL;
+    for (int32_t i = 0; i < n; ++i)
+      for (int32_t j = std::max(0, i - k); j <= std::min(n - 1, i + k); ++j)
+        r = std::min(r, full[static_cast<size_t>(i) * n + j] / s->Sums[static_cast<size_t>(i)]);
+    s->NearRatio[static_cast<size_t>(k)] = r * (1 - 1e-9);
+  }
   return s;
 }
 
@@ -542,23 +552,76 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonal
   }
 }
 
+// The same sums for the 8-row blocks listed only, four blocks at a time (the last repeated).
+__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonalBlocks(
+    const double* __restrict D, const double* __restrict Yp, const double* __restrict Div,
+    int32_t NP, int32_t Span, const int32_t* Blocks, int32_t NBlocks, double* __restrict Acc) {
+  for (int32_t g = 0; g < NBlocks; g += 4) {
+    const int32_t o0 = 8 * Blocks[g], o1 = 8 * Blocks[std::min(g + 1, NBlocks - 1)],
+                  o2 = 8 * Blocks[std::min(g + 2, NBlocks - 1)],
+                  o3 = 8 * Blocks[std::min(g + 3, NBlocks - 1)];
+    TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
+    for (int32_t d = 0; d < Span; ++d) {
+      const double* w = D + static_cast<size_t>(d) * NP;
+      const double* y = Yp + d;
+      TV8 w0, w1, w2, w3, y0, y1, y2, y3;
+      __builtin_memcpy(&w0, w + o0, sizeof w0);
+      __builtin_memcpy(&w1, w + o1, sizeof w1);
+      __builtin_memcpy(&w2, w + o2, sizeof w2);
+      __builtin_memcpy(&w3, w + o3, sizeof w3);
+      __builtin_memcpy(&y0, y + o0, sizeof y0);
+      __builtin_memcpy(&y1, y + o1, sizeof y1);
+      __builtin_memcpy(&y2, y + o2, sizeof y2);
+      __builtin_memcpy(&y3, y + o3, sizeof y3);
+      a0 += w0 * y0;
+      a1 += w1 * y1;
+      a2 += w2 * y2;
+      a3 += w3 * y3;
+    }
+    TV8 d0, d1, d2, d3;
+    __builtin_memcpy(&d0, Div + o0, sizeof d0);
+    __builtin_memcpy(&d1, Div + o1, sizeof d1);
+    __builtin_memcpy(&d2, Div + o2, sizeof d2);
+    __builtin_memcpy(&d3, Div + o3, sizeof d3);
+    a0 /= d0;
+    a1 /= d1;
+    a2 /= d2;
+    a3 /= d3;
+    __builtin_memcpy(Acc + o0, &a0, sizeof a0);
+    __builtin_memcpy(Acc + o1, &a1, sizeof a1);
+    __builtin_memcpy(Acc + o2, &a2, sizeof a2);
+    __builtin_memcpy(Acc + o3, &a3, sizeof a3);
+  }
+}
+
+// Reach >= 0: each row's columns up to the row + Reach only.
+// The diagonals summed for Reach (< 0: all of them).
+int32_t SpanOf(const TSmoothWeights& S, int32_t Reach) {
+  return S.DSpan == 0 || Reach < 0 ? S.DSpan : std::min(S.DSpan, S.DL + Reach + 1);
+}
+
+// The profile as doubles, S.DL zeros before it and zeros after it to the last diagonal's end
+// (per thread).
+template <class T>
+const double* Padded(const TSmoothWeights& S, const T* Y) {
+  thread_local std::vector<double> pad;
+  const size_t len = static_cast<size_t>(S.NP + std::max(S.DSpan, 1)) + 32;
+  if (pad.size() != len) pad.assign(len, 0.0);
+  std::fill(pad.begin(), pad.begin() + S.DL, 0.0);
+  for (int32_t j = 0; j < S.N; ++j)
+    pad[static_cast<size_t>(j + S.DL)] = static_cast<double>(Y[j + 1]);
+  std::fill(pad.begin() + S.DL + S.N, pad.end(), 0.0);
+  return pad.data();
+}
+
 // Reach >= 0: each row's columns up to the row + Reach only.
 template <class T>
 void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = -1) {
-  const int32_t n = S.N, np = S.NP;
-  const int32_t span =
-      S.DSpan == 0 || Reach < 0 ? S.DSpan : std::min(S.DSpan, S.DL + Reach + 1);
-  // the profile as doubles, S.DL zeros before it and zeros after it to the last diagonal's end
-  thread_local std::vector<double> pad, acc;
-  const size_t len = static_cast<size_t>(np + std::max(S.DSpan, 1)) + 32;
-  if (pad.size() != len) pad.assign(len, 0.0);
-  std::fill(pad.begin(), pad.begin() + S.DL, 0.0);
-  for (int32_t j = 0; j < n; ++j)
-    pad[static_cast<size_t>(j + S.DL)] = static_cast<double>(Y[j + 1]);
-  std::fill(pad.begin() + S.DL + n, pad.end(), 0.0);
+  const int32_t n = S.N, np = S.NP, span = SpanOf(S, Reach);
+  thread_local std::vector<double> acc;
   acc.resize(static_cast<size_t>(np));
   if (span > 0)
-    SmoothDiagonals(S.Diag.data(), pad.data(), S.Divisors.data(), np, span, acc.data());
+    SmoothDiagonals(S.Diag.data(), Padded(S, Y), S.Divisors.data(), np, span, acc.data());
   else
     std::fill(acc.begin(), acc.end(), 0.0);
   R[0] = static_cast<double>(Y[0]);
@@ -568,6 +631,21 @@ void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = 
 }
 
 }  // namespace
+
+void TSmoothWeights::SmoothBlocks(const int32_t* Y, double* R, const int32_t* Blocks,
+                                  int32_t NBlocks, bool Head) const {
+  const int32_t span = SpanOf(*this, Head ? TailR : -1);
+  if (NBlocks <= 0) return;
+  thread_local std::vector<double> acc;
+  acc.assign(static_cast<size_t>(NP), 0.0);
+  if (span > 0)
+    SmoothDiagonalBlocks(Diag.data(), Padded(*this, Y), Divisors.data(), NP, span, Blocks,
+                         NBlocks, acc.data());
+  for (int32_t b = 0; b < NBlocks; ++b)
+    for (int32_t i = 8 * Blocks[b]; i < std::min(N, 8 * Blocks[b] + 8); ++i)
+      R[i + 1] = Sums[static_cast<size_t>(i)] != 0 ? acc[static_cast<size_t>(i)]
+                                                   : static_cast<double>(Y[i + 1]);
+}
 
 void TSmoothWeights::Smooth(const int32_t* Y, double* R) const { SmoothRows(*this, Y, R); }
 

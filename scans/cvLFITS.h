@@ -79,6 +79,13 @@ struct TSmoothWeights {
   // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them.
   bool HeadOf(const int32_t* Y) const;
   void SmoothHead(const int32_t* Y, double* R) const;
+  // NearRatio[K]: the smallest weight within K pixels of a row over the row's sum (K = 0..5),
+  // taken a little low; all 0 when a row's sum is 0.
+  std::array<double, 6> NearRatio{};
+  // R[1 + i] for the rows i (0-based) of the 8-row blocks listed (rows 8b..8b+7 below N), as
+  // Smooth (Head false) or SmoothHead gives them; other rows are left as they were.
+  void SmoothBlocks(const int32_t* Y, double* R, const int32_t* Blocks, int32_t NBlocks,
+                    bool Head) const;
 };
 
 // The map slots (TScanMapSlots) name the maps the scan's map calculations fill and read.

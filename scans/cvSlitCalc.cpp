@@ -352,6 +352,44 @@ double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
   return R[static_cast<size_t>(k)] * Krc;
 }
 
+// The same for a continuum flat at its largest value Most over many pixels. A row with a pixel
+// below Most within K pixels smooths to at most Most - NearRatio[K] + Slack (its weights over its
+// sum add to 1; Slack bounds the rounding of both sums and the quotient by 4 gamma max |I|): only
+// the 8-row blocks holding rows flat within K pixels are summed, and their largest value is the
+// profile's when it reaches that bound (else the whole smoothing).
+double FlatMax(const TSmoothWeights& S, const TAIn& I, double Krc, int32_t Most) {
+  const int32_t n = S.N;
+  double top = 0;
+  for (int32_t i = 1; i <= n; ++i) top = std::max(top, std::fabs(static_cast<double>(I[i])));
+  const double gamma = (n + 2) * 0x1p-53 * 1.01;
+  const double slack = 4 * gamma * top;
+  int32_t K = -1;
+  for (int32_t k = 0; k < static_cast<int32_t>(S.NearRatio.size()); ++k)
+    if (S.NearRatio[static_cast<size_t>(k)] > 4 * slack) K = k;
+  if (Most < 1 || K < 0) return SmoothedMax(S, I, Krc);
+  // rows (0-based) whose pixels within K all equal Most, by 8-row block
+  thread_local std::vector<int32_t> Below, Blocks;
+  Below.assign(static_cast<size_t>(n) + 1, 0);  // pixels below Most among the first i
+  for (int32_t i = 1; i <= n; ++i) Below[static_cast<size_t>(i)] = Below[i - 1] + (I[i] != Most);
+  Blocks.clear();
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t a = std::max(0, i - K), b = std::min(n - 1, i + K);
+    if (Below[static_cast<size_t>(b) + 1] != Below[static_cast<size_t>(a)]) continue;
+    if (Blocks.empty() || Blocks.back() != i / 8) Blocks.push_back(i / 8);
+  }
+  if (Blocks.empty()) return SmoothedMax(S, I, Krc);
+  thread_local std::vector<double> R;
+  R.resize(static_cast<size_t>(n) + 1);
+  S.SmoothBlocks(I.data(), R.data(), Blocks.data(), static_cast<int32_t>(Blocks.size()),
+                 S.HeadOf(I.data()));
+  double m = -HUGE_VAL;
+  for (int32_t b : Blocks)
+    for (int32_t i = 8 * b; i < std::min(n, 8 * b + 8); ++i)
+      m = std::max(m, R[static_cast<size_t>(i) + 1]);
+  if (!(m >= Most - S.NearRatio[static_cast<size_t>(K)] + slack)) return SmoothedMax(S, I, Krc);
+  return m * Krc;
+}
+
 double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& I, double Krc) {
   constexpr int32_t kNear = 5, kSpan = 2 * kNear + 1, kFew = 8;
   const TSmoothWeights& S = *Weights;
@@ -387,7 +425,8 @@ double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& 
   int32_t most = n >= 1 ? I[1] : 0, times = 0;
   for (int32_t i = 1; i <= n; ++i) most = std::max(most, I[i]);
   for (int32_t i = 1; i <= n; ++i) times += I[i] == most;
-  if (n < 1 || times > kSpan) return SmoothedMax(S, I, Krc);
+  if (n < 1) return SmoothedMax(S, I, Krc);
+  if (times > kSpan) return FlatMax(S, I, Krc, most);
   thread_local std::vector<double> Mid, Err, Y;
   thread_local std::vector<int32_t> Rows;
   Mid.resize(static_cast<size_t>(n));
