@@ -352,15 +352,17 @@ double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
   return R[static_cast<size_t>(k)] * Krc;
 }
 
-// The same for a continuum flat at its largest value Most over many pixels. A row with a pixel
-// below Most within K pixels smooths to at most Most - NearRatio[K] + Slack (its weights over its
-// sum add to 1; Slack bounds the rounding of both sums and the quotient by 4 gamma max |I|): only
-// the 8-row blocks holding rows flat within K pixels are summed, and their largest value is the
-// profile's when it reaches that bound (else the whole smoothing).
-double FlatMax(const TSmoothWeights& S, const TAIn& I, double Krc, int32_t Most) {
+// The same for a continuum flat at its largest value Most over many pixels (I between Least and
+// Most). A row with a pixel below Most within K pixels smooths to at most Most - NearRatio[K] +
+// Slack (its weights over its sum add to 1; Slack bounds the rounding of both sums and of the
+// quotient by 4 gamma max |I|): only the 8-row blocks holding rows flat within K pixels are
+// summed, and their largest value is the profile's when it reaches that bound (else the whole
+// smoothing).
+double FlatMax(const TSmoothWeights& S, const TAIn& I, double Krc, int32_t Most,
+               int32_t Least) {
   const int32_t n = S.N;
-  double top = 0;
-  for (int32_t i = 1; i <= n; ++i) top = std::max(top, std::fabs(static_cast<double>(I[i])));
+  const double top =
+      std::max(std::fabs(static_cast<double>(Most)), std::fabs(static_cast<double>(Least)));
   const double gamma = (n + 2) * 0x1p-53 * 1.01;
   const double slack = 4 * gamma * top;
   int32_t K = -1;
@@ -422,11 +424,14 @@ double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& 
   }
   // A continuum flat over more pixels than a bound spans holds many rows of equal bound: the
   // whole smoothing at once.
-  int32_t most = n >= 1 ? I[1] : 0, times = 0;
-  for (int32_t i = 1; i <= n; ++i) most = std::max(most, I[i]);
+  int32_t most = n >= 1 ? I[1] : 0, least = most, times = 0;
+  for (int32_t i = 1; i <= n; ++i) {
+    most = std::max(most, I[i]);
+    least = std::min(least, I[i]);
+  }
   for (int32_t i = 1; i <= n; ++i) times += I[i] == most;
   if (n < 1) return SmoothedMax(S, I, Krc);
-  if (times > kSpan) return FlatMax(S, I, Krc, most);
+  if (times > kSpan) return FlatMax(S, I, Krc, most, least);
   thread_local std::vector<double> Mid, Err, Y;
   thread_local std::vector<int32_t> Rows;
   Mid.resize(static_cast<size_t>(n));
