@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include <time.h>
+
 #include "foundation/cvArr.h"
 #include "foundation/cvCentre.h"
 #include "foundation/cvInterp.h"
@@ -516,18 +518,40 @@ TFITS::TSlitPrep TFITS::PrepareSlit() {
   return S;
 }
 
+namespace {
+
+int64_t NowNs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+}  // namespace
+
 template <class P>
 void TFITS::MeasurePixel(const TSlitPrep& S, int32_t y, P& Pixel) {
   thread_local TAIn I, V;
+  std::array<int64_t, 4>* times = StageNs;
+  int64_t t = times ? NowNs() : 0;
+  const auto lap = [&](int k) {
+    if (!times) return;
+    const int64_t now = NowNs();
+    (*times)[static_cast<size_t>(k)] += now - t;
+    t = now;
+  };
   const bool okI = GetCol3(y, 1, I);
   if (S.ContHere && okI) ACnt[y] = ContOf(S.Weights, I, S.Krc);
+  lap(0);
   Pixel.Stage(1);
   CentresOf(y, okI, I, Pixel.Report);
+  lap(1);
   Pixel.Stage(2);
   if (!okI) GetCol3(y, 1, I);  // the message again, as the separate step gives it
   if (GetCol3(y, 4, V) && okI) EqwOf(S.Eqw, y, I, V);
+  lap(2);
   Pixel.Stage(3);
   if (okI || GetCol3(y, 1, I)) BisecOf(y, I);
+  lap(3);
 }
 
 template <class R>
