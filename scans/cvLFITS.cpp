@@ -658,10 +658,14 @@ bool TSmoothWeights::HeadOf(const int32_t* Y) const {
     top = std::max(top, Y[i]);
     bottom = std::min(bottom, Y[i]);
   }
-  if (bottom < 0) return false;
-  const double t = top;
+  return HeadOf(Y, top, bottom);
+}
+
+bool TSmoothWeights::HeadOf(const int32_t* Y, int32_t Top, int32_t Bottom) const {
+  if (TailR < 0 || N < 1 || Bottom < 0) return false;
+  const double t = Top;
   // every row at once when the smallest value passes the largest ratio
-  if (static_cast<double>(bottom) >= TailRatioMax * t) return true;
+  if (static_cast<double>(Bottom) >= TailRatioMax * t) return true;
   for (int32_t i = 0; i < N; ++i)
     if (!(static_cast<double>(Y[i + 1]) >= TailRatio[static_cast<size_t>(i)] * t)) return false;
   return true;

@@ -78,6 +78,7 @@ struct TSmoothWeights {
   double TailRatioMax = 0;
   // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them.
   bool HeadOf(const int32_t* Y) const;
+  bool HeadOf(const int32_t* Y, int32_t Top, int32_t Bottom) const;  // Y[1..N]'s extremes given
   void SmoothHead(const int32_t* Y, double* R) const;
   // NearRatio[K]: the smallest weight within K pixels of a row over the row's sum (K = 0..5),
   // taken a little low; all 0 when a row's sum is 0.

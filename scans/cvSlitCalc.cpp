@@ -385,7 +385,7 @@ double FlatMax(const TSmoothWeights& S, const TAIn& I, double Krc, int32_t Most,
   thread_local std::vector<double> R;
   R.resize(static_cast<size_t>(n) + 1);
   S.SmoothBlocks(I.data(), R.data(), Blocks.data(), static_cast<int32_t>(Blocks.size()),
-                 S.HeadOf(I.data()));
+                 S.HeadOf(I.data(), Most, Least));
   double m = -HUGE_VAL;
   for (int32_t b : Blocks)
     for (int32_t i = 8 * b; i < std::min(n, 8 * b + 8); ++i)
@@ -428,10 +428,13 @@ double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& 
   // whole smoothing at once.
   int32_t most = n >= 1 ? I[1] : 0, least = most, times = 0;
   for (int32_t i = 1; i <= n; ++i) {
-    most = std::max(most, I[i]);
+    if (I[i] > most) {
+      most = I[i];
+      times = 0;
+    }
+    times += I[i] == most;
     least = std::min(least, I[i]);
   }
-  for (int32_t i = 1; i <= n; ++i) times += I[i] == most;
   if (n < 1) return SmoothedMax(S, I, Krc);
   if (times > kSpan) return FlatMax(S, I, Krc, most, least);
   thread_local std::vector<double> Mid, Err, Y;
