@@ -492,6 +492,31 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
       break;
     }
   }
+  // the shortest lead whose dropped terms stay below half the last place of the first term kept
+  // for every profile whose smallest value is at least 1 % of its largest: their weights' sum
+  // over the kept column's weight, times 2^54 (half a last place is above 2^-54 of the term),
+  // with a margin for the rounding of the dropped products and their sum
+  for (int32_t r = 1; r < s->DL && W != 0; ++r) {
+    double worst = 0;
+    bool ok = true;
+    for (int32_t i = r + 1; i < n && ok; ++i) {
+      const int32_t f = i - r;  // the first column kept
+      double dropped = 0;
+      for (int32_t j = 0; j < f; ++j) dropped += full[static_cast<size_t>(i) * n + j];
+      if (dropped == 0) continue;
+      const double kept = full[static_cast<size_t>(i) * n + f];
+      if (!(kept >= 1e-250)) {
+        ok = false;
+        break;
+      }
+      worst = std::max(worst, dropped * (1 + 1e-12) / kept * 0x1p54 * (1 + 1e-9));
+    }
+    if (ok && worst <= 0.01) {
+      s->LeadR = r;
+      s->LeadRatioMax = worst;
+      break;
+    }
+  }
   // the near weights over the row sums, a little low (the sums are rounded)
   bool zeroSum = n == 0;
   for (int32_t i = 0; i < n; ++i) zeroSum = zeroSum || s->Sums[static_cast<size_t>(i)] == 0;
@@ -615,13 +640,16 @@ const double* Padded(const TSmoothWeights& S, const T* Y) {
 }
 
 // Reach >= 0: each row's columns up to the row + Reach only.
+// First: the first diagonal summed (TSmoothWeights::FirstDiagonal).
 template <class T>
-void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = -1) {
+void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = -1,
+                int32_t First = 0) {
   const int32_t n = S.N, np = S.NP, span = SpanOf(S, Reach);
   thread_local std::vector<double> acc;
   acc.resize(static_cast<size_t>(np));
-  if (span > 0)
-    SmoothDiagonals(S.Diag.data(), Padded(S, Y), S.Divisors.data(), np, span, acc.data());
+  if (span > First)
+    SmoothDiagonals(S.Diag.data() + static_cast<size_t>(First) * np, Padded(S, Y) + First,
+                    S.Divisors.data(), np, span - First, acc.data());
   else
     std::fill(acc.begin(), acc.end(), 0.0);
   R[0] = static_cast<double>(Y[0]);
@@ -632,15 +660,20 @@ void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = 
 
 }  // namespace
 
+int32_t TSmoothWeights::FirstDiagonal(int32_t Top, int32_t Bottom) const {
+  if (LeadR < 0 || Bottom <= 0 || !(static_cast<double>(Bottom) >= LeadRatioMax * Top)) return 0;
+  return DL - LeadR;
+}
+
 void TSmoothWeights::SmoothBlocks(const int32_t* Y, double* R, const int32_t* Blocks,
-                                  int32_t NBlocks, bool Head) const {
+                                  int32_t NBlocks, bool Head, int32_t First) const {
   const int32_t span = SpanOf(*this, Head ? TailR : -1);
   if (NBlocks <= 0) return;
   thread_local std::vector<double> acc;
   acc.assign(static_cast<size_t>(NP), 0.0);
-  if (span > 0)
-    SmoothDiagonalBlocks(Diag.data(), Padded(*this, Y), Divisors.data(), NP, span, Blocks,
-                         NBlocks, acc.data());
+  if (span > First)
+    SmoothDiagonalBlocks(Diag.data() + static_cast<size_t>(First) * NP, Padded(*this, Y) + First,
+                         Divisors.data(), NP, span - First, Blocks, NBlocks, acc.data());
   for (int32_t b = 0; b < NBlocks; ++b)
     for (int32_t i = 8 * Blocks[b]; i < std::min(N, 8 * Blocks[b] + 8); ++i)
       R[i + 1] = Sums[static_cast<size_t>(i)] != 0 ? acc[static_cast<size_t>(i)]
@@ -672,7 +705,12 @@ bool TSmoothWeights::HeadOf(const int32_t* Y, int32_t Top, int32_t Bottom) const
 }
 
 void TSmoothWeights::SmoothHead(const int32_t* Y, double* R) const {
-  SmoothRows(*this, Y, R, TailR);
+  int32_t top = Y[1], bottom = Y[1];
+  for (int32_t i = 2; i <= N; ++i) {
+    top = std::max(top, Y[i]);
+    bottom = std::min(bottom, Y[i]);
+  }
+  SmoothRows(*this, Y, R, TailR, FirstDiagonal(top, bottom));
 }
 
 std::shared_ptr<const TSmoothWeights> TLFITS::SmoothWeights() {

@@ -76,17 +76,26 @@ struct TSmoothWeights {
   int32_t TailR = -1;
   std::vector<double> TailRatio;  // by row
   double TailRatioMax = 0;
-  // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them.
+  // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them (the
+  // lead left out too where it may be).
   bool HeadOf(const int32_t* Y) const;
   bool HeadOf(const int32_t* Y, int32_t Top, int32_t Bottom) const;  // Y[1..N]'s extremes given
   void SmoothHead(const int32_t* Y, double* R) const;
+  // The rows' sums without the terms of columns before row - LeadR (-1: no such reach): their
+  // sum stays below half the last place of the first term kept when every Y[i + 1] > 0 and
+  // min Y >= LeadRatioMax * max Y, so the first sum kept is that term alone, as in the whole sum.
+  int32_t LeadR = -1;
+  double LeadRatioMax = 0;
+  // The first diagonal summed for a profile with these extremes (0 unless the lead is left out).
+  int32_t FirstDiagonal(int32_t Top, int32_t Bottom) const;
   // NearRatio[K]: the smallest weight within K pixels of a row over the row's sum (K = 0..5),
   // taken a little low; all 0 when a row's sum is 0.
   std::array<double, 6> NearRatio{};
   // R[1 + i] for the rows i (0-based) of the 8-row blocks listed (rows 8b..8b+7 below N), as
-  // Smooth (Head false) or SmoothHead gives them; other rows are left as they were.
+  // Smooth (Head false) or SmoothHead gives them, from diagonal First (FirstDiagonal of the
+  // profile, or 0); other rows are left as they were.
   void SmoothBlocks(const int32_t* Y, double* R, const int32_t* Blocks, int32_t NBlocks,
-                    bool Head) const;
+                    bool Head, int32_t First = 0) const;
 };
 
 // The map slots (TScanMapSlots) name the maps the scan's map calculations fill and read.

@@ -385,7 +385,7 @@ double FlatMax(const TSmoothWeights& S, const TAIn& I, double Krc, int32_t Most,
   thread_local std::vector<double> R;
   R.resize(static_cast<size_t>(n) + 1);
   S.SmoothBlocks(I.data(), R.data(), Blocks.data(), static_cast<int32_t>(Blocks.size()),
-                 S.HeadOf(I.data(), Most, Least));
+                 S.HeadOf(I.data(), Most, Least), S.FirstDiagonal(Most, Least));
   double m = -HUGE_VAL;
   for (int32_t b : Blocks)
     for (int32_t i = 8 * b; i < std::min(n, 8 * b + 8); ++i)

@@ -733,9 +733,10 @@ TEST(SlitMeasure, CachedSmoothingIsTheSmoothingRoutineBitForBit) {
   }
 }
 
-// The short sums (no terms of the far columns after a row's own) against the whole smoothing, on
-// every row: line profiles on a flat continuum, noise, a pixel of 3 beside values near 2^31 (the
-// dropped terms at their largest against the row's sum), and the profiles they must not serve.
+// The short sums (no terms of the far columns after a row's own, nor of those far before it where
+// the profile's smallest value allows) against the whole smoothing, on every row: line profiles on
+// a flat continuum, noise, a pixel of 3 beside values near 2^31 (the dropped terms at their
+// largest against the row's sum), and the profiles they must not serve.
 TEST(SlitMeasure, ShortSmoothingSumsAreTheWholeOnesBitForBit) {
   std::vector<TPix> pix(1);
   TLFITS scan;
@@ -748,11 +749,12 @@ TEST(SlitMeasure, ShortSmoothingSumsAreTheWholeOnesBitForBit) {
   };
   const int32_t n = NOf(scan.Refs.ALam);
   ASSERT_EQ(n, 112);
-  int64_t served = 0;
+  int64_t served = 0, leadOut = 0;
   for (double w : {1.0, 5.0, 20.0, 35.0, 60.0}) {
     const auto S = TSmoothWeights::Make(scan.Refs.ALam, w / 1000);
     if (w == 20.0) {
       EXPECT_GE(S->TailR, 1);  // the scans' own width takes them
+      EXPECT_GE(S->LeadR, 1);
     }
     std::vector<double> a(static_cast<size_t>(n) + 1), b(a);
     for (int k = 0; k < 400; ++k) {
@@ -773,6 +775,12 @@ TEST(SlitMeasure, ShortSmoothingSumsAreTheWholeOnesBitForBit) {
       if (zero) y[static_cast<size_t>(zeroAt)] = 0;
       if (negative) y[static_cast<size_t>(1 + (k * 17) % n)] = -5;
       if (!S->HeadOf(y.data())) continue;
+      int32_t top = y[1], bottom = y[1];
+      for (int32_t i = 1; i <= n; ++i) {
+        top = std::max(top, y[static_cast<size_t>(i)]);
+        bottom = std::min(bottom, y[static_cast<size_t>(i)]);
+      }
+      leadOut += S->FirstDiagonal(top, bottom) > 0;
       EXPECT_FALSE(negative);
       EXPECT_FALSE(zero && S->TailRatio[static_cast<size_t>(zeroAt - 1)] > 0);
       ++served;
@@ -782,6 +790,7 @@ TEST(SlitMeasure, ShortSmoothingSumsAreTheWholeOnesBitForBit) {
     }
   }
   EXPECT_GT(served, 400);
+  EXPECT_GT(leadOut, 200);  // the short sums without the far columns before the row too
 }
 
 TEST(SlitMeasure, LoadersReadTheScansMaps) {
