@@ -3,7 +3,8 @@
 // scan in units of loading it (goal <= 5 without the obsolete Gauss fits, on every core).
 //   SlitMeasure/N       the measurement run TLFITS.CalcIntegrVal of N files without the obsolete
 //                       Gauss fits, on every core, against reading them; N = 8 and 16 show that it
-//                       grows linearly. Counters: microseconds per slit pixel, load, cores.
+//                       grows linearly. Counters: microseconds per slit pixel (real, and the
+//                       processor time of all threads), load, cores.
 //   SlitPixel           the same run of 8 files on one thread against reading them: microseconds
 //                       per slit pixel, real and the thread's processor time (goal <= 5).
 //   SlitMeasureGauss/N  the run with the Gauss fits against the run without them, both on every
@@ -104,6 +105,13 @@ double ThreadCpuUs() {
   return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
 }
 
+// The processor time of every thread of the process.
+double ProcessCpuUs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
 // The load average and the cores this process may use.
 void MachineCounters(benchmark::State& State) {
   double load[1] = {0};
@@ -114,7 +122,7 @@ void MachineCounters(benchmark::State& State) {
 }
 
 void Run(benchmark::State& State, int32_t Threads, bool Gauss, int Files) {
-  double us = 0, cpu = 0, digest = 0;
+  double us = 0, cpu = 0, all = 0, digest = 0;
   int64_t n = 0;
   for (auto _ : State) {
     State.PauseTiming();
@@ -130,17 +138,20 @@ void Run(benchmark::State& State, int32_t Threads, bool Gauss, int Files) {
       f->GaussFits = Gauss;
     }
     State.ResumeTiming();
-    const double c0 = ThreadCpuUs();
+    const double c0 = ThreadCpuUs(), p0 = ProcessCpuUs();
     const auto t0 = std::chrono::steady_clock::now();
     if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
     us += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
     cpu += ThreadCpuUs() - c0;
+    all += ProcessCpuUs() - p0;
     ++n;
     if (Gauss) digest = ColumnsDigest(scan);
   }
   const double pixels = static_cast<double>(Files) * kNY;
   State.counters["us_per_pixel"] = n ? us / n / pixels : 0;
   if (Threads == 1) State.counters["cpu_us_per_pixel"] = n ? cpu / n / pixels : 0;
+  // every thread's processor time: on idle cores the run takes about this over the cores
+  if (Threads != 1) State.counters["all_cpu_us_per_pixel"] = n ? all / n / pixels : 0;
   MachineCounters(State);
   // every column, the fits' among them: equal across builds that keep the results
   if (Gauss) State.counters["columns_digest"] = digest;
