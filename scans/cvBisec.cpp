@@ -126,6 +126,12 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
   const int32_t edge = Side == 1 ? i1 : i2;
   double prev = p.Pos(edge);
   int32_t K = edge;
+  // the bands' mean positions base + num / den, set for bands 1..K
+  double base[10], num[10], den[10];
+  const auto means = [&](int32_t K) {
+    for (int32_t k = 1; k <= K; ++k)
+      Out[static_cast<size_t>(Slotted ? kSlot9[k] : k)] = base[k] + num[k] / den[k];
+  };
   // each band's walked level and where its walk over the far wing ended (none: NaN)
   double walked[10];
   int32_t outer[10];
@@ -178,15 +184,19 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
     ++N;
     S += (yD - py) * ((xD - xU) + (px - xU)) / 2;
     prev = xD;
-    // the band's mean position
+    // the band's mean position xU + (xD - xU) * S / D, its quotient taken after the walks
     const double D = (yD - yU) * (xD - xU);
     if (D == 0) {
       WARNAbs("CalcBisec9-ERR: площадь сегмента "_cp + IntStr(k) + "=0 " + " x1=" + N4(xU) +
               " x2=" + N4(xD) + " y1=" + N4(yU) + " y2=" + N4(yD));
+      means(k - 1);
       return false;
     }
-    Out[static_cast<size_t>(Slotted ? kSlot9[k] : k)] = xU + (xD - xU) * S / D;
+    base[k] = xU;
+    num[k] = (xD - xU) * S;
+    den[k] = D;
   }
+  means(9);
   return true;
 }
 
