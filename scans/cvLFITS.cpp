@@ -619,7 +619,6 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonal
   }
 }
 
-// Reach >= 0: each row's columns up to the row + Reach only.
 // The diagonals summed for Reach (< 0: all of them).
 int32_t SpanOf(const TSmoothWeights& S, int32_t Reach) {
   return S.DSpan == 0 || Reach < 0 ? S.DSpan : std::min(S.DSpan, S.DL + Reach + 1);

@@ -523,7 +523,8 @@ TFITS::TSlitPrep TFITS::PrepareSlit() {
 
 namespace {
 
-int64_t NowNs() {
+// The calling thread's processor time.
+int64_t ThreadClockNs() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
@@ -535,10 +536,10 @@ template <class P>
 void TFITS::MeasurePixel(const TSlitPrep& S, int32_t y, P& Pixel) {
   thread_local TAIn I, V;
   std::array<int64_t, 4>* times = StageNs;
-  int64_t t = times ? NowNs() : 0;
+  int64_t t = times ? ThreadClockNs() : 0;
   const auto lap = [&](int k) {
     if (!times) return;
-    const int64_t now = NowNs();
+    const int64_t now = ThreadClockNs();
     (*times)[static_cast<size_t>(k)] += now - t;
     t = now;
   };
