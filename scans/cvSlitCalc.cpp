@@ -1425,10 +1425,10 @@ void TFITS::EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V) {
     const double cp = LineCenter_d(Ap, lo, hi), cm = LineCenter_d(Am, lo, hi);
     const double s = S.Cd * (cm - cp) * 1000;
     (*HG[n])[y] = Fin(BFromSplit(s / 2, kLam[n], kG[n]));
-    const double w = Fin(S.Cd * 1000 * AReMoment0(P, lo, hi, 1.0));
+    const double w = Fin(S.Cd * 1000 * AReMoment0D(P, lo, hi, 1.0));
     (*W[n])[y] = w;
     const double mA = CDELT1 * 1000;
-    const double vm = Fin(AReMoment1(Vn, lo, hi, gr[n]) * mA * mA);
+    const double vm = Fin(AReMoment1D(Vn, lo, hi, gr[n]) * mA * mA);
     (*VM[n])[y] = vm;
     (*HM[n])[y] = w != 0 ? Fin(BFromSplit(vm / w, kLam[n], kG[n])) : 0;
   }
