@@ -3,7 +3,8 @@
 // scan in units of loading it (goal <= 5 without the obsolete Gauss fits, on every core).
 //   SlitMeasure/N       the measurement run TLFITS.CalcIntegrVal of N files without the obsolete
 //                       Gauss fits, on every core, against reading them; N = 8 and 16 show that it
-//                       grows linearly. Counters: microseconds per slit pixel, load, cores.
+//                       grows linearly. Counters: microseconds per slit pixel (real, and the
+//                       processor time of all threads), load, cores.
 //   SlitPixel           the same run of 8 files on one thread against reading them: microseconds
 //                       per slit pixel, real and the thread's processor time (goal <= 5).
 //   SlitMeasureGauss/N  the run with the Gauss fits against the run without them, both on every
@@ -13,10 +14,14 @@
 //                       serial). The columns of both runs are compared bit for bit: a difference
 //                       fails the case. Its counter columns_digest digests every column (equal
 //                       across builds when a change keeps the columns).
-//   SlitStages          the steps one by one on one thread: each stage's milliseconds per file,
-//                       its microseconds per slit pixel (and all stages'), and the Gauss fits'
-//                       microseconds and cost evaluations per slit pixel (both lines) as counters,
-//                       with gauss_ratio = the fits' time over all stages' time.
+//   SlitStages          the measurement run on one thread, its processor time split by step of
+//                       each slit pixel: continuum (decoding I with it), centres, widths (decoding
+//                       V with it), bisectors, in microseconds per slit pixel (the cost of the
+//                       thread clock's reading each step takes, timed here, taken off) and as
+//                       shares of the four (all_us_px); run_us_px = the whole run's processor
+//                       time per slit pixel, set-ups and clock readings included. The Gauss fits'
+//                       microseconds and cost evaluations per slit pixel (both lines) as
+//                       counters, with gauss_ratio = the fits' time over the four steps'.
 //   Cont0               the continuum map run TLFITS.CalcCont0 (each file read, its continuum pair
 //                       measured and stored into CONT, CONT2, LCONT, LCONT2) against reading each
 //                       file and measuring its continuum (TFITS.LoadData and TFITS.GetContAll).
@@ -24,6 +29,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -99,6 +105,13 @@ double ThreadCpuUs() {
   return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
 }
 
+// The processor time of every thread of the process.
+double ProcessCpuUs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
 // The load average and the cores this process may use.
 void MachineCounters(benchmark::State& State) {
   double load[1] = {0};
@@ -109,7 +122,7 @@ void MachineCounters(benchmark::State& State) {
 }
 
 void Run(benchmark::State& State, int32_t Threads, bool Gauss, int Files) {
-  double us = 0, cpu = 0, digest = 0;
+  double us = 0, cpu = 0, all = 0, digest = 0;
   int64_t n = 0;
   for (auto _ : State) {
     State.PauseTiming();
@@ -125,17 +138,20 @@ void Run(benchmark::State& State, int32_t Threads, bool Gauss, int Files) {
       f->GaussFits = Gauss;
     }
     State.ResumeTiming();
-    const double c0 = ThreadCpuUs();
+    const double c0 = ThreadCpuUs(), p0 = ProcessCpuUs();
     const auto t0 = std::chrono::steady_clock::now();
     if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
     us += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
     cpu += ThreadCpuUs() - c0;
+    all += ProcessCpuUs() - p0;
     ++n;
     if (Gauss) digest = ColumnsDigest(scan);
   }
   const double pixels = static_cast<double>(Files) * kNY;
   State.counters["us_per_pixel"] = n ? us / n / pixels : 0;
   if (Threads == 1) State.counters["cpu_us_per_pixel"] = n ? cpu / n / pixels : 0;
+  // every thread's processor time: on idle cores the run takes about this over the cores
+  if (Threads != 1) State.counters["all_cpu_us_per_pixel"] = n ? all / n / pixels : 0;
   MachineCounters(State);
   // every column, the fits' among them: equal across builds that keep the results
   if (Gauss) State.counters["columns_digest"] = digest;
@@ -271,7 +287,8 @@ void SlitStages(benchmark::State& State) {
   const auto d = [](auto a, auto b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
   };
-  double ms[4] = {0, 0, 0, 0}, gaussMs = 0;
+  std::array<int64_t, 4> ns{};
+  double runUs = 0, gaussMs = 0;
   int64_t n = 0, gaussPix = 0, gaussCosts = 0;
   for (auto _ : State) {
     State.PauseTiming();
@@ -282,26 +299,18 @@ void SlitStages(benchmark::State& State) {
       State.SkipWithError("scan not loaded");
       return;
     }
-    State.ResumeTiming();
     for (auto& f : scan.Files) {
       f->Threads = 1;
       f->GaussFits = false;
-      auto t0 = clock::now();
-      f->GetContAll();
-      f->CalcSums();
-      auto t1 = clock::now();
-      f->CalcCGravs();
-      f->MeanLinePos5();
-      auto t2 = clock::now();
-      f->CalcEqw();
-      auto t3 = clock::now();
-      f->CalcBisec();
-      auto t4 = clock::now();
-      ms[0] += d(t0, t1);
-      ms[1] += d(t1, t2);
-      ms[2] += d(t2, t3);
-      ms[3] += d(t3, t4);
-      ++n;
+      f->StageNs = &ns;
+    }
+    State.ResumeTiming();
+    const double c0 = ThreadCpuUs();
+    if (!scan.CalcIntegrVal(job)) State.SkipWithError("not measured");
+    runUs += ThreadCpuUs() - c0;
+    n += kFiles;
+    for (auto& f : scan.Files) {
+      f->StageNs = nullptr;
       // the obsolete Gauss fits of both lines, on every 16th slit pixel
       TAIn A;
       const int64_t costs0 = GaussFitEvaluations();
@@ -321,21 +330,34 @@ void SlitStages(benchmark::State& State) {
       gaussCosts += GaussFitEvaluations() - costs0;
     }
   }
-  const char* names[4] = {"continuum_ms", "centres_ms", "widths_ms", "bisectors_ms"};
   const char* perPixel[4] = {"continuum_us_px", "centres_us_px", "widths_us_px",
                              "bisectors_us_px"};
+  const char* shares[4] = {"continuum_share", "centres_share", "widths_share",
+                           "bisectors_share"};
+  const double pixels = static_cast<double>(n) * kNY;
+  const double runPx = n ? runUs / pixels : 0;
+  // one reading of the thread clock
+  const double r0 = ThreadCpuUs();
+  for (int i = 0; i < 9999; ++i) benchmark::DoNotOptimize(ThreadCpuUs());
+  const double readUs = (ThreadCpuUs() - r0) / 10000;
+  State.counters["clock_read_us"] = readUs;
   double all = 0;
+  double us[4];
   for (int k = 0; k < 4; ++k) {
-    State.counters[names[k]] = n ? ms[k] / n : 0;
-    State.counters[perPixel[k]] = n ? ms[k] * 1000 / (static_cast<double>(n) * kNY) : 0;
-    all += ms[k];
+    const double t = static_cast<double>(ns[static_cast<size_t>(k)]) / 1000;
+    us[k] = n ? std::max(0.0, t / pixels - readUs) : 0;
+    all += us[k];
   }
-  const double allPx = n ? all * 1000 / (static_cast<double>(n) * kNY) : 0;
-  State.counters["all_us_px"] = allPx;
+  for (int k = 0; k < 4; ++k) {
+    State.counters[perPixel[k]] = us[k];
+    State.counters[shares[k]] = all > 0 ? us[k] / all : 0;
+  }
+  State.counters["all_us_px"] = all;
+  State.counters["run_us_px"] = runPx;  // the whole run's processor time, set-ups included
   MachineCounters(State);
   const double gaussPx = gaussPix ? gaussMs * 1000 / gaussPix : 0;
   State.counters["gauss_us_per_pixel"] = gaussPx;
-  State.counters["gauss_ratio"] = allPx > 0 ? gaussPx / allPx : 0;
+  State.counters["gauss_ratio"] = all > 0 ? gaussPx / all : 0;
   State.counters["gauss_costs_per_pixel"] =
       gaussPix ? static_cast<double>(gaussCosts) / static_cast<double>(gaussPix) : 0;
 }
@@ -410,7 +432,7 @@ BENCHMARK(SlitMeasureGauss)->Arg(8)->Unit(benchmark::kMillisecond)->Iterations(1
 BENCHMARK(SlitMeasureGauss_Reference)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitParallel)->Unit(benchmark::kMillisecond);
 BENCHMARK(SlitParallel_Reference)->Unit(benchmark::kMillisecond);
-BENCHMARK(SlitStages)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(SlitStages)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SlitStages_Reference)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -559,6 +559,24 @@ double AReMoment1(const TARe& Y, double x1, double x2, double x0) {
   return static_cast<double>(s);
 }
 
+double AReMoment0D(const TARe& Y, double x1, double x2, double Base) {
+  double s = 0;
+  if (Base != 0)
+    Pieces<double>(NOf(Y), x1, x2, [&](int32_t k) { return Base - Y[k]; },
+                   [&](double a, double) { s += a; });
+  else
+    Pieces<double>(NOf(Y), x1, x2, [&](int32_t k) { return Y[k]; },
+                   [&](double a, double) { s += a; });
+  return s;
+}
+
+double AReMoment1D(const TARe& Y, double x1, double x2, double x0) {
+  double s = 0;
+  Pieces<double>(NOf(Y), x1, x2, [&](int32_t k) { return Y[k]; },
+                 [&](double a, double c) { s += a * (c - x0); });
+  return s;
+}
+
 double AReMoment2(const TARe& Y, double x1, double x2, double x0) {
   ld s = 0;
   Pieces<ld>(NOf(Y), x1, x2, [&](int32_t k) -> ld { return Y[k]; },

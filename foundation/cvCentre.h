@@ -51,3 +51,7 @@ double LineCenter1_IR(int32_t i1, int32_t i2, const TAIn& Y);
 double AReMoment0(const TARe& Y, double x1, double x2, double Base);
 double AReMoment1(const TARe& Y, double x1, double x2, double x0);
 double AReMoment2(const TARe& Y, double x1, double x2, double x0);
+// AReMoment0 and AReMoment1 summed in double (the slit measurements' widths and V moments:
+// within 1e-12 of the extended sums on the scans' profiles, tested).
+double AReMoment0D(const TARe& Y, double x1, double x2, double Base);
+double AReMoment1D(const TARe& Y, double x1, double x2, double x0);

@@ -62,10 +62,10 @@ void TurnPointsOf(const VY& Y, int32_t i1, int32_t i2, VY& V, TAIn& Idx) {
   }
   Idx.push_back(p);
 
+  // a step's sign from comparing its ends (the sign of their difference, NaN giving none)
   for (int k = i; k <= i2 - 1; ++k) {
-    const int d = Sign(double(Y[k + 1]) - double(Y[k]));
-    if (d == 0) continue;
-    if ((d < 0 && s > 0) || (d > 0 && s < 0)) {
+    const auto a = Y[k], b = Y[k + 1];
+    if ((s > 0 && b < a) || (s < 0 && b > a)) {
       Idx.push_back(k);
       s = -s;
     }
@@ -91,8 +91,12 @@ void MinWingsOf(const VY& Y, int32_t i1, int32_t i2, int32_t& iR, int32_t& iL, d
   i1 = std::clamp(i1, 1, n);
   i2 = std::clamp(i2, 1, n);
   int m = i1;
+  auto low = Y[i1];
   for (int i = i1 + 1; i <= i2; ++i)
-    if (Y[i] < Y[m]) m = i;
+    if (Y[i] < low) {
+      low = Y[i];
+      m = i;
+    }
   auto wings = [&](auto above) {
     iL = i1;
     for (int k = m - 1; k >= i1; --k)

@@ -36,19 +36,32 @@ int32_t ThinnedCount(TARe& V, TAIn& Idx, double Fraction) {
 }
 
 // The wing points of one band as LeWiPointsI/R (Dir +1) and RiWiPointsI/R (Dir -1) collect them
-// into lists of Room places, each handed to Add(x, y) instead (N counts them as the lists do).
-template <class P, class F>
-inline void WalkPoints(const P& p, int32_t Dir, int32_t& N, int32_t& K, int32_t KEnd, double L1,
-                       double L2, int32_t Room, F Add) {
+// into lists of Room places (N counts them as the lists do), each summed into the band's area S
+// as it comes: the trapezoid from the previous point (PX, PY) to it, against the band's upper
+// crossing XU (a call of its own, so the running values stay in registers).
+template <class P>
+__attribute__((noinline)) void WalkPoints(const P& p, int32_t Dir, int32_t& N, int32_t& K,
+                                          int32_t KEnd, double L1, double L2, int32_t Room,
+                                          double XU, double& PX, double& PY, double& S) {
   const int32_t len = p.Len();
-  if (K < 1 || K > len) return;
-  if (p.Val(K) == L1) K += Dir;
-  while (K >= 1 && K <= len && p.Val(K) > L2 && (Dir > 0 ? K < KEnd : K > KEnd)) {
-    if (N + 1 > Room) break;
-    ++N;
-    Add(p.Pos(K), p.Val(K));
-    K += Dir;
+  int32_t k = K, n = N;
+  if (k < 1 || k > len) return;
+  if (p.Val(k) == L1) k += Dir;
+  double px = PX, py = PY, s = S;
+  while (k >= 1 && k <= len && p.Val(k) > L2 && (Dir > 0 ? k < KEnd : k > KEnd)) {
+    if (n + 1 > Room) break;
+    ++n;
+    const double x = p.Pos(k), y = p.Val(k);
+    s += (y - py) * ((x - XU) + (px - XU)) / 2;
+    px = x;
+    py = y;
+    k += Dir;
   }
+  K = k;
+  N = n;
+  PX = px;
+  PY = py;
+  S = s;
 }
 
 // The two kinds of profile behind one bisector procedure.
@@ -65,19 +78,14 @@ struct TRealProf {
   void MinPoint(int32_t i1, int32_t i2, double& M, int32_t& iM) const {
     AReMinPoint(Y, i1, i2, M, iM);
   }
-  double Left(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
+  double Left(int32_t i1, int32_t i2, int32_t& K, double Lev, int32_t*) const {
     return ipolLeWi(i1, i2, K, X, Y, Lev);
   }
-  double Right(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
+  double Right(int32_t i1, int32_t i2, int32_t& K, double Lev, int32_t*) const {
     return ipolRiWi(i1, i2, K, X, Y, Lev);
   }
   double LowLeft(int32_t K, double Lev) const { return RiPoLeWi_R(K, X, Y, Lev); }
   double LowRight(int32_t K, double Lev) const { return LePoRiWi(K, X, Y, Lev); }
-  template <class F>
-  void Points(int32_t Dir, int32_t& N, int32_t& K, int32_t KEnd, double L1, double L2,
-              int32_t Room, F Add) const {
-    WalkPoints(*this, Dir, N, K, KEnd, L1, L2, Room, Add);
-  }
 };
 
 struct TRawProf {
@@ -94,20 +102,16 @@ struct TRawProf {
     AInMinPoint(A, i1, i2, m, iM);
     M = m;
   }
-  // The raw crossings walk out from the other end of the window through the core.
-  double Left(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
-    return ipolLeWi(i1, i2, K, A, Lev);
+  // The raw crossings walk out from the other end of the window through the core (Outer resumes
+  // the walk over the far wing where a higher level's walk ended).
+  double Left(int32_t i1, int32_t i2, int32_t& K, double Lev, int32_t* Outer) const {
+    return ipolLeWi(i1, i2, K, A, Lev, Outer);
   }
-  double Right(int32_t i1, int32_t i2, int32_t& K, double Lev) const {
-    return ipolRiWi(i1, i2, K, A, Lev);
+  double Right(int32_t i1, int32_t i2, int32_t& K, double Lev, int32_t* Outer) const {
+    return ipolRiWi(i1, i2, K, A, Lev, Outer);
   }
   double LowLeft(int32_t K, double Lev) const { return RiPoLeWi_I(K, A, Lev); }
   double LowRight(int32_t K, double Lev) const { return LePoRiWi(K, A, Lev); }
-  template <class F>
-  void Points(int32_t Dir, int32_t& N, int32_t& K, int32_t KEnd, double L1, double L2,
-              int32_t Room, F Add) const {
-    WalkPoints(*this, Dir, N, K, KEnd, L1, L2, Room, Add);
-  }
 };
 
 constexpr int32_t kSlot9[10] = {0, 1, 3, 5, 7, 9, 2, 4, 6, 8};
@@ -122,6 +126,16 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
   const int32_t edge = Side == 1 ? i1 : i2;
   double prev = p.Pos(edge);
   int32_t K = edge;
+  // the bands' mean positions base + num / den, set for bands 1..K
+  double base[10], num[10], den[10];
+  const auto means = [&](int32_t K) {
+    for (int32_t k = 1; k <= K; ++k)
+      Out[static_cast<size_t>(Slotted ? kSlot9[k] : k)] = base[k] + num[k] / den[k];
+  };
+  // each band's walked level and where its walk over the far wing ended (none: NaN)
+  double walked[10];
+  int32_t outer[10];
+  for (double& w : walked) w = NAN;
   for (int32_t k = 1; k <= 9; ++k) {
     double lo = 0, up = 0;
     BandLevels(k, C, s, lo, up);
@@ -133,7 +147,15 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
       K = edge;
     } else {
       yU = k == 1 ? C : up;
-      const double x = Side == 1 ? p.Left(i1, i2, K, yU) : p.Right(i1, i2, K, yU);
+      // resumed where the band one level above (bands 2-5: the one before, 6-9: five before)
+      // ended its walk over the far wing, when that level is not below this one
+      int32_t from = Side == 1 ? i2 : i1;
+      const int32_t above = k <= 5 ? k - 1 : k - 5;
+      if (walked[above] >= yU) from = outer[above];
+      const double x =
+          Side == 1 ? p.Left(i1, i2, K, yU, &from) : p.Right(i1, i2, K, yU, &from);
+      walked[k] = yU;
+      outer[k] = from;
       xU = x;
       if (k != 1 && k != 6) {
         if (std::fabs(x - prev) > 0.001)
@@ -146,12 +168,7 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
     // the point list in its order)
     int32_t N = 1;
     double px = xU, py = yU, S = 0;
-    const auto add = [&](double x, double y) {
-      S += (y - py) * ((x - xU) + (px - xU)) / 2;
-      px = x;
-      py = y;
-    };
-    p.Points(Side == 1 ? +1 : -1, N, K, iMin, yU, lo, room, add);
+    WalkPoints(p, Side == 1 ? +1 : -1, N, K, iMin, yU, lo, room, xU, px, py, S);
     // lower crossing
     double xD = 0, yD = 0;
     if (k == 5) {
@@ -165,17 +182,21 @@ bool WingPass(const P& p, int32_t Side, int32_t i1, int32_t i2, int32_t iMin, do
       yD = lo;
     }
     ++N;
-    add(xD, yD);
+    S += (yD - py) * ((xD - xU) + (px - xU)) / 2;
     prev = xD;
-    // the band's mean position
+    // the band's mean position xU + (xD - xU) * S / D, its quotient taken after the walks
     const double D = (yD - yU) * (xD - xU);
     if (D == 0) {
       WARNAbs("CalcBisec9-ERR: площадь сегмента "_cp + IntStr(k) + "=0 " + " x1=" + N4(xU) +
               " x2=" + N4(xD) + " y1=" + N4(yU) + " y2=" + N4(yD));
+      means(k - 1);
       return false;
     }
-    Out[static_cast<size_t>(Slotted ? kSlot9[k] : k)] = xU + (xD - xU) * S / D;
+    base[k] = xU;
+    num[k] = (xD - xU) * S;
+    den[k] = D;
   }
+  means(9);
   return true;
 }
 
@@ -217,8 +238,7 @@ void Bisec9(const P& p, int32_t i1, int32_t i2, double C, bool Slotted, double& 
 int32_t ExtremaCountI(const TAIn& A, int32_t i1, int32_t i2, double Fraction) {
   TBisecWork& w = tWork;
   AInTurnPoints(A, i1, i2, w.VI, w.Idx);
-  w.V.resize(w.VI.size());
-  for (size_t k = 0; k < w.VI.size(); ++k) w.V[k] = w.VI[k];
+  w.V.assign(w.VI.begin(), w.VI.end());
   return ThinnedCount(w.V, w.Idx, Fraction);
 }
 

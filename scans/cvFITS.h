@@ -162,6 +162,10 @@ class TFITS {
   // The obsolete Gauss fits of CalcBisec (the A35 columns); off only to time the rest (benches):
   // the A35 columns then read 0, the bisectors and widths are the same.
   bool GaussFits = true;
+  // When set (benches, one thread), the measurement run adds each slit pixel's processor time by
+  // step: continuum (with decoding I), centres, widths (with decoding V), bisectors; nanoseconds
+  // of the thread's clock (one reading of it at each step's end included).
+  std::array<int64_t, 4>* StageNs = nullptr;
   // The whole measurement of the file: continuum, sums, centres, widths, bisectors; bit 3.
   void BigCalc();
   // BigCalc of each file in turn, as the loop "Step(i), then BigCalc of file i" gives it (a file

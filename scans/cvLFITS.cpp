@@ -440,6 +440,32 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
     s->Off[static_cast<size_t>(j)] = static_cast<int32_t>(s->Col.size());
     for (int32_t i = lo; i <= hi; ++i) s->Col.push_back(full[static_cast<size_t>(i) * n + j]);
   }
+  // by diagonal: the widest reach below and above any row's own column
+  int32_t below = 0, above = -1;
+  for (int32_t i = 0; i < n; ++i) {
+    int32_t first = -1, last = -1;
+    for (int32_t j = 0; j < n; ++j)
+      if (full[static_cast<size_t>(i) * n + j] != 0) {
+        if (first < 0) first = j;
+        last = j;
+      }
+    if (first < 0) continue;
+    below = std::max(below, i - first);
+    above = std::max(above, last - i);
+  }
+  s->NP = (n + 31) / 32 * 32;
+  s->DL = below;
+  s->DSpan = above < 0 ? 0 : below + above + 1;
+  s->Divisors.assign(static_cast<size_t>(s->NP), 1.0);
+  for (size_t i = 0; i < static_cast<size_t>(n); ++i)
+    if (s->Sums[i] != 0) s->Divisors[i] = s->Sums[i];
+  s->Diag.assign(static_cast<size_t>(s->DSpan) * s->NP, 0.0);
+  for (int32_t d = 0; d < s->DSpan; ++d)
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t j = i + d - below;
+      if (j >= 0 && j < n)
+        s->Diag[static_cast<size_t>(d) * s->NP + i] = full[static_cast<size_t>(i) * n + j];
+    }
   // the shortest reach whose dropped terms stay below 1e-9 of the largest value's share in every
   // row: 2^56 over the row's own weight (its sum is at least that weight times its value, a
   // term below 2^-56 of it is below an eighth of the sum's last place), with a margin
@@ -466,82 +492,196 @@ std::shared_ptr<const TSmoothWeights> TSmoothWeights::Make(const TARe& X, double
       break;
     }
   }
+  // the shortest lead whose dropped terms stay below half the last place of the first term kept
+  // for every profile whose smallest value is at least 1 % of its largest: their weights' sum
+  // over the kept column's weight, times 2^54 (half a last place is above 2^-54 of the term),
+  // with a margin for the rounding of the dropped products and their sum
+  for (int32_t r = 1; r < s->DL && W != 0; ++r) {
+    double worst = 0;
+    bool ok = true;
+    for (int32_t i = r + 1; i < n && ok; ++i) {
+      const int32_t f = i - r;  // the first column kept
+      double dropped = 0;
+      for (int32_t j = 0; j < f; ++j) dropped += full[static_cast<size_t>(i) * n + j];
+      if (dropped == 0) continue;
+      const double kept = full[static_cast<size_t>(i) * n + f];
+      if (!(kept >= 1e-250)) {
+        ok = false;
+        break;
+      }
+      worst = std::max(worst, dropped * (1 + 1e-12) / kept * 0x1p54 * (1 + 1e-9));
+    }
+    if (ok && worst <= 0.01) {
+      s->LeadR = r;
+      s->LeadRatioMax = worst;
+      break;
+    }
+  }
+  // the near weights over the row sums, a little low (the sums are rounded)
+  bool zeroSum = n == 0;
+  for (int32_t i = 0; i < n; ++i) zeroSum = zeroSum || s->Sums[static_cast<size_t>(i)] == 0;
+  for (int32_t k = 0; k <= 5 && !zeroSum; ++k) {
+    double r = HUGE_VAL;
+    for (int32_t i = 0; i < n; ++i)
+      for (int32_t j = std::max(0, i - k); j <= std::min(n - 1, i + k); ++j)
+        r = std::min(r, full[static_cast<size_t>(i) * n + j] / s->Sums[static_cast<size_t>(i)]);
+    s->NearRatio[static_cast<size_t>(k)] = r * (1 - 1e-9);
+  }
   return s;
 }
 
 namespace {
 
-// Each row's sum grows in the order of the columns: rows side by side, so the loop over a column's
-// rows vectorises while every row adds its terms as the plain loop does (no fused multiply-add).
-// Eight rows at a time (one AVX-512 register, two AVX2 ones), then four, then one.
+// Rows side by side, 32 at a time (four sums of eight lanes), so every row adds its terms in the
+// order of the columns, the product then the sum, as the plain loop does (no fused multiply-add).
+// The diagonals' zero weights (beyond a row's reach) add +0 or -0, which leaves a sum of finite
+// terms as it was (a sum that starts at +0 never becomes -0).
 typedef double TV8 __attribute__((vector_size(64)));
-typedef double TV4 __attribute__((vector_size(32)));
 
-// Reach >= 0: column j adds to rows j - Reach and beyond only.
-template <class T>
-inline __attribute__((always_inline)) void SmoothColumnsBody(const TSmoothWeights& S, const T* Y,
-                                                             double* __restrict Acc,
-                                                             int32_t Reach) {
-  const int32_t n = S.N;
-  for (int32_t i = 0; i < n; ++i) Acc[i] = 0;
-  for (int32_t j = 0; j < n; ++j) {
-    const int32_t hi = S.Hi[static_cast<size_t>(j)];
-    const int32_t lo = Reach < 0 ? S.Lo[static_cast<size_t>(j)]
-                                 : std::max(S.Lo[static_cast<size_t>(j)], j - Reach);
-    const double y = static_cast<double>(Y[j + 1]);
-    const double* __restrict w =
-        S.Col.data() + S.Off[static_cast<size_t>(j)] - S.Lo[static_cast<size_t>(j)];
-    const TV8 y8 = {y, y, y, y, y, y, y, y};
-    const TV4 y4 = {y, y, y, y};
-    int32_t i = lo;
-    for (; i + 7 <= hi; i += 8) {
-      TV8 a, b;
-      __builtin_memcpy(&a, Acc + i, sizeof a);
-      __builtin_memcpy(&b, w + i, sizeof b);
-      a += b * y8;  // lane by lane: the product, then the sum, as the plain loop
-      __builtin_memcpy(Acc + i, &a, sizeof a);
+// Acc: each row's sum over its divisor.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonals(
+    const double* __restrict D, const double* __restrict Yp, const double* __restrict Div,
+    int32_t NP, int32_t Span, double* __restrict Acc) {
+  for (int32_t i = 0; i < NP; i += 32) {
+    TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
+    for (int32_t d = 0; d < Span; ++d) {
+      const double* w = D + static_cast<size_t>(d) * NP + i;
+      const double* y = Yp + i + d;
+      TV8 w0, w1, w2, w3, y0, y1, y2, y3;
+      __builtin_memcpy(&w0, w, sizeof w0);
+      __builtin_memcpy(&w1, w + 8, sizeof w1);
+      __builtin_memcpy(&w2, w + 16, sizeof w2);
+      __builtin_memcpy(&w3, w + 24, sizeof w3);
+      __builtin_memcpy(&y0, y, sizeof y0);
+      __builtin_memcpy(&y1, y + 8, sizeof y1);
+      __builtin_memcpy(&y2, y + 16, sizeof y2);
+      __builtin_memcpy(&y3, y + 24, sizeof y3);
+      a0 += w0 * y0;
+      a1 += w1 * y1;
+      a2 += w2 * y2;
+      a3 += w3 * y3;
     }
-    if (i + 3 <= hi) {
-      TV4 a, b;
-      __builtin_memcpy(&a, Acc + i, sizeof a);
-      __builtin_memcpy(&b, w + i, sizeof b);
-      a += b * y4;
-      __builtin_memcpy(Acc + i, &a, sizeof a);
-      i += 4;
-    }
-    for (; i <= hi; ++i) Acc[i] += w[i] * y;
+    TV8 d0, d1, d2, d3;
+    __builtin_memcpy(&d0, Div + i, sizeof d0);
+    __builtin_memcpy(&d1, Div + i + 8, sizeof d1);
+    __builtin_memcpy(&d2, Div + i + 16, sizeof d2);
+    __builtin_memcpy(&d3, Div + i + 24, sizeof d3);
+    a0 /= d0;
+    a1 /= d1;
+    a2 /= d2;
+    a3 /= d3;
+    __builtin_memcpy(Acc + i, &a0, sizeof a0);
+    __builtin_memcpy(Acc + i + 8, &a1, sizeof a1);
+    __builtin_memcpy(Acc + i + 16, &a2, sizeof a2);
+    __builtin_memcpy(Acc + i + 24, &a3, sizeof a3);
   }
 }
 
-// One clone set per element type (clones of a template are not portable between compilers).
-__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
-    const TSmoothWeights& S, const int32_t* Y, double* __restrict Acc, int32_t Reach) {
-  SmoothColumnsBody(S, Y, Acc, Reach);
-}
-__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothColumns(
-    const TSmoothWeights& S, const double* Y, double* __restrict Acc, int32_t Reach) {
-  SmoothColumnsBody(S, Y, Acc, Reach);
+// The same sums for the 8-row blocks listed only, four blocks at a time (the last repeated).
+__attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonalBlocks(
+    const double* __restrict D, const double* __restrict Yp, const double* __restrict Div,
+    int32_t NP, int32_t Span, const int32_t* Blocks, int32_t NBlocks, double* __restrict Acc) {
+  for (int32_t g = 0; g < NBlocks; g += 4) {
+    const int32_t o0 = 8 * Blocks[g], o1 = 8 * Blocks[std::min(g + 1, NBlocks - 1)],
+                  o2 = 8 * Blocks[std::min(g + 2, NBlocks - 1)],
+                  o3 = 8 * Blocks[std::min(g + 3, NBlocks - 1)];
+    TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
+    for (int32_t d = 0; d < Span; ++d) {
+      const double* w = D + static_cast<size_t>(d) * NP;
+      const double* y = Yp + d;
+      TV8 w0, w1, w2, w3, y0, y1, y2, y3;
+      __builtin_memcpy(&w0, w + o0, sizeof w0);
+      __builtin_memcpy(&w1, w + o1, sizeof w1);
+      __builtin_memcpy(&w2, w + o2, sizeof w2);
+      __builtin_memcpy(&w3, w + o3, sizeof w3);
+      __builtin_memcpy(&y0, y + o0, sizeof y0);
+      __builtin_memcpy(&y1, y + o1, sizeof y1);
+      __builtin_memcpy(&y2, y + o2, sizeof y2);
+      __builtin_memcpy(&y3, y + o3, sizeof y3);
+      a0 += w0 * y0;
+      a1 += w1 * y1;
+      a2 += w2 * y2;
+      a3 += w3 * y3;
+    }
+    TV8 d0, d1, d2, d3;
+    __builtin_memcpy(&d0, Div + o0, sizeof d0);
+    __builtin_memcpy(&d1, Div + o1, sizeof d1);
+    __builtin_memcpy(&d2, Div + o2, sizeof d2);
+    __builtin_memcpy(&d3, Div + o3, sizeof d3);
+    a0 /= d0;
+    a1 /= d1;
+    a2 /= d2;
+    a3 /= d3;
+    __builtin_memcpy(Acc + o0, &a0, sizeof a0);
+    __builtin_memcpy(Acc + o1, &a1, sizeof a1);
+    __builtin_memcpy(Acc + o2, &a2, sizeof a2);
+    __builtin_memcpy(Acc + o3, &a3, sizeof a3);
+  }
 }
 
+// The diagonals summed for Reach (< 0: all of them).
+int32_t SpanOf(const TSmoothWeights& S, int32_t Reach) {
+  return S.DSpan == 0 || Reach < 0 ? S.DSpan : std::min(S.DSpan, S.DL + Reach + 1);
+}
+
+// The profile as doubles, S.DL zeros before it and zeros after it to the last diagonal's end
+// (per thread).
 template <class T>
-void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, double* Work, int32_t Reach = -1) {
-  SmoothColumns(S, Y, Work, Reach);
+const double* Padded(const TSmoothWeights& S, const T* Y) {
+  thread_local std::vector<double> pad;
+  const size_t len = static_cast<size_t>(S.NP + std::max(S.DSpan, 1)) + 32;
+  if (pad.size() != len) pad.assign(len, 0.0);
+  std::fill(pad.begin(), pad.begin() + S.DL, 0.0);
+  for (int32_t j = 0; j < S.N; ++j)
+    pad[static_cast<size_t>(j + S.DL)] = static_cast<double>(Y[j + 1]);
+  std::fill(pad.begin() + S.DL + S.N, pad.end(), 0.0);
+  return pad.data();
+}
+
+// Reach >= 0: each row's columns up to the row + Reach only.
+// First: the first diagonal summed (TSmoothWeights::FirstDiagonal).
+template <class T>
+void SmoothRows(const TSmoothWeights& S, const T* Y, double* R, int32_t Reach = -1,
+                int32_t First = 0) {
+  const int32_t n = S.N, np = S.NP, span = SpanOf(S, Reach);
+  thread_local std::vector<double> acc;
+  acc.resize(static_cast<size_t>(np));
+  if (span > First)
+    SmoothDiagonals(S.Diag.data() + static_cast<size_t>(First) * np, Padded(S, Y) + First,
+                    S.Divisors.data(), np, span - First, acc.data());
+  else
+    std::fill(acc.begin(), acc.end(), 0.0);
   R[0] = static_cast<double>(Y[0]);
-  for (int32_t i = 1; i <= S.N; ++i) {
-    const double sw = S.Sums[static_cast<size_t>(i - 1)];
-    R[i] = sw != 0 ? Work[i - 1] / sw : static_cast<double>(Y[i]);
-  }
+  for (int32_t i = 1; i <= n; ++i)
+    R[i] = S.Sums[static_cast<size_t>(i - 1)] != 0 ? acc[static_cast<size_t>(i - 1)]
+                                                  : static_cast<double>(Y[i]);
 }
 
 }  // namespace
 
-void TSmoothWeights::Smooth(const int32_t* Y, double* R, double* Work) const {
-  SmoothRows(*this, Y, R, Work);
+int32_t TSmoothWeights::FirstDiagonal(int32_t Top, int32_t Bottom) const {
+  if (LeadR < 0 || Bottom <= 0 || !(static_cast<double>(Bottom) >= LeadRatioMax * Top)) return 0;
+  return DL - LeadR;
 }
 
-void TSmoothWeights::Smooth(const double* Y, double* R, double* Work) const {
-  SmoothRows(*this, Y, R, Work);
+void TSmoothWeights::SmoothBlocks(const int32_t* Y, double* R, const int32_t* Blocks,
+                                  int32_t NBlocks, bool Head, int32_t First) const {
+  const int32_t span = SpanOf(*this, Head ? TailR : -1);
+  if (NBlocks <= 0) return;
+  thread_local std::vector<double> acc;
+  acc.assign(static_cast<size_t>(NP), 0.0);
+  if (span > First)
+    SmoothDiagonalBlocks(Diag.data() + static_cast<size_t>(First) * NP, Padded(*this, Y) + First,
+                         Divisors.data(), NP, span - First, Blocks, NBlocks, acc.data());
+  for (int32_t b = 0; b < NBlocks; ++b)
+    for (int32_t i = 8 * Blocks[b]; i < std::min(N, 8 * Blocks[b] + 8); ++i)
+      R[i + 1] = Sums[static_cast<size_t>(i)] != 0 ? acc[static_cast<size_t>(i)]
+                                                   : static_cast<double>(Y[i + 1]);
 }
+
+void TSmoothWeights::Smooth(const int32_t* Y, double* R) const { SmoothRows(*this, Y, R); }
+
+void TSmoothWeights::Smooth(const double* Y, double* R) const { SmoothRows(*this, Y, R); }
 
 bool TSmoothWeights::HeadOf(const int32_t* Y) const {
   if (TailR < 0 || N < 1) return false;
@@ -550,17 +690,26 @@ bool TSmoothWeights::HeadOf(const int32_t* Y) const {
     top = std::max(top, Y[i]);
     bottom = std::min(bottom, Y[i]);
   }
-  if (bottom < 0) return false;
-  const double t = top;
+  return HeadOf(Y, top, bottom);
+}
+
+bool TSmoothWeights::HeadOf(const int32_t* Y, int32_t Top, int32_t Bottom) const {
+  if (TailR < 0 || N < 1 || Bottom < 0) return false;
+  const double t = Top;
   // every row at once when the smallest value passes the largest ratio
-  if (static_cast<double>(bottom) >= TailRatioMax * t) return true;
+  if (static_cast<double>(Bottom) >= TailRatioMax * t) return true;
   for (int32_t i = 0; i < N; ++i)
     if (!(static_cast<double>(Y[i + 1]) >= TailRatio[static_cast<size_t>(i)] * t)) return false;
   return true;
 }
 
-void TSmoothWeights::SmoothHead(const int32_t* Y, double* R, double* Work) const {
-  SmoothRows(*this, Y, R, Work, TailR);
+void TSmoothWeights::SmoothHead(const int32_t* Y, double* R) const {
+  int32_t top = Y[1], bottom = Y[1];
+  for (int32_t i = 2; i <= N; ++i) {
+    top = std::max(top, Y[i]);
+    bottom = std::min(bottom, Y[i]);
+  }
+  SmoothRows(*this, Y, R, TailR, FirstDiagonal(top, bottom));
 }
 
 std::shared_ptr<const TSmoothWeights> TLFITS::SmoothWeights() {
@@ -580,14 +729,10 @@ void TLFITS::SmoothProfile(const TARe& Y, TARe& R) {
     // a profile shorter than the list: its own weights
     TARe X(s->X.begin(), s->X.begin() + n + 1);
     const auto t = TSmoothWeights::Make(X, s->W);
-    thread_local std::vector<double> work;
-    work.resize(static_cast<size_t>(n));
-    t->Smooth(Y.data(), R.data(), work.data());
+    t->Smooth(Y.data(), R.data());
     return;
   }
-  thread_local std::vector<double> work;
-  work.resize(static_cast<size_t>(n));
-  s->Smooth(Y.data(), R.data(), work.data());
+  s->Smooth(Y.data(), R.data());
 }
 
 // ---------------------------------------------------------------- integral values

@@ -60,10 +60,15 @@ struct TSmoothWeights {
   std::vector<int32_t> Lo, Hi, Off;  // by column 0..N-1: rows (0-based) and start in Col
   std::vector<double> Col;
   std::vector<double> Sums;  // by row 0..N-1
+  // The same weights by diagonal: Diag[d * NP + i] is row i's weight of column i + d - DL
+  // (d = 0..DSpan - 1, 0 outside the profile), rows padded to NP, a multiple of 32.
+  int32_t DL = 0, DSpan = 0, NP = 0;
+  std::vector<double> Diag;
+  std::vector<double> Divisors;  // by row 0..NP-1: Sums, 1 where a sum is 0 and beyond N
   static std::shared_ptr<const TSmoothWeights> Make(const TARe& X, double W);
-  // R[1..N] from Y[1..N] (R[0] = Y[0]); Work holds N doubles. Int and real profiles alike.
-  void Smooth(const int32_t* Y, double* R, double* Work) const;
-  void Smooth(const double* Y, double* R, double* Work) const;
+  // R[1..N] from Y[1..N] (R[0] = Y[0]). Int and real profiles alike.
+  void Smooth(const int32_t* Y, double* R) const;
+  void Smooth(const double* Y, double* R) const;
   // The rows' sums without the terms of columns beyond row + TailR (-1: no such reach): each
   // such term is below an eighth of the last place of its row's sum when every Y[i + 1] >= 0
   // and Y[i + 1] >= TailRatio[i] * max Y, so the sum is Smooth's to the bit (the terms come in
@@ -71,9 +76,26 @@ struct TSmoothWeights {
   int32_t TailR = -1;
   std::vector<double> TailRatio;  // by row
   double TailRatioMax = 0;
-  // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them.
+  // HeadOf: the profiles the short sums serve; SmoothHead: R[1..N] as Smooth gives them (the
+  // lead left out too where it may be).
   bool HeadOf(const int32_t* Y) const;
-  void SmoothHead(const int32_t* Y, double* R, double* Work) const;
+  bool HeadOf(const int32_t* Y, int32_t Top, int32_t Bottom) const;  // Y[1..N]'s extremes given
+  void SmoothHead(const int32_t* Y, double* R) const;
+  // The rows' sums without the terms of columns before row - LeadR (-1: no such reach): their
+  // sum stays below half the last place of the first term kept when every Y[i + 1] > 0 and
+  // min Y >= LeadRatioMax * max Y, so the first sum kept is that term alone, as in the whole sum.
+  int32_t LeadR = -1;
+  double LeadRatioMax = 0;
+  // The first diagonal summed for a profile with these extremes (0 unless the lead is left out).
+  int32_t FirstDiagonal(int32_t Top, int32_t Bottom) const;
+  // NearRatio[K]: the smallest weight within K pixels of a row over the row's sum (K = 0..5),
+  // taken a little low; all 0 when a row's sum is 0.
+  std::array<double, 6> NearRatio{};
+  // R[1 + i] for the rows i (0-based) of the 8-row blocks listed (rows 8b..8b+7 below N), as
+  // Smooth (Head false) or SmoothHead gives them, from diagonal First (FirstDiagonal of the
+  // profile, or 0); other rows are left as they were.
+  void SmoothBlocks(const int32_t* Y, double* R, const int32_t* Blocks, int32_t NBlocks,
+                    bool Head, int32_t First = 0) const;
 };
 
 // The map slots (TScanMapSlots) name the maps the scan's map calculations fill and read.

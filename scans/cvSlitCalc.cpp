@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include <time.h>
+
 #include "foundation/cvArr.h"
 #include "foundation/cvCentre.h"
 #include "foundation/cvInterp.h"
@@ -340,17 +342,56 @@ namespace {
 // (column by column, the product then the sum), so the value and its row are the same bits.
 // The largest smoothed value (the first of equal ones) times KRC, the whole profile smoothed.
 double SmoothedMax(const TSmoothWeights& S, const TAIn& I, double Krc) {
-  thread_local std::vector<double> R, Work;
+  thread_local std::vector<double> R;
   R.resize(static_cast<size_t>(S.N) + 1);
-  Work.resize(static_cast<size_t>(S.N));
   if (S.HeadOf(I.data()))
-    S.SmoothHead(I.data(), R.data(), Work.data());
+    S.SmoothHead(I.data(), R.data());
   else
-    S.Smooth(I.data(), R.data(), Work.data());
+    S.Smooth(I.data(), R.data());
   int32_t k = 1;
   for (int32_t i = 2; i <= S.N; ++i)
     if (R[static_cast<size_t>(i)] > R[static_cast<size_t>(k)]) k = i;
   return R[static_cast<size_t>(k)] * Krc;
+}
+
+// The same for a continuum flat at its largest value Most over many pixels (I between Least and
+// Most). A row with a pixel below Most within K pixels smooths to at most Most - NearRatio[K] +
+// Slack (its weights over its sum add to 1; Slack bounds the rounding of both sums and of the
+// quotient by 4 gamma max |I|): only the 8-row blocks holding rows flat within K pixels are
+// summed, and their largest value is the profile's when it reaches that bound (else the whole
+// smoothing).
+double FlatMax(const TSmoothWeights& S, const TAIn& I, double Krc, int32_t Most,
+               int32_t Least) {
+  const int32_t n = S.N;
+  const double top =
+      std::max(std::fabs(static_cast<double>(Most)), std::fabs(static_cast<double>(Least)));
+  const double gamma = (n + 2) * 0x1p-53 * 1.01;
+  const double slack = 4 * gamma * top;
+  int32_t K = -1;
+  for (int32_t k = 0; k < static_cast<int32_t>(S.NearRatio.size()); ++k)
+    if (S.NearRatio[static_cast<size_t>(k)] > 4 * slack) K = k;
+  if (Most < 1 || K < 0) return SmoothedMax(S, I, Krc);
+  // rows (0-based) whose pixels within K all equal Most, by 8-row block
+  thread_local std::vector<int32_t> Below, Blocks;
+  Below.assign(static_cast<size_t>(n) + 1, 0);  // pixels below Most among the first i
+  for (int32_t i = 1; i <= n; ++i) Below[static_cast<size_t>(i)] = Below[i - 1] + (I[i] != Most);
+  Blocks.clear();
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t a = std::max(0, i - K), b = std::min(n - 1, i + K);
+    if (Below[static_cast<size_t>(b) + 1] != Below[static_cast<size_t>(a)]) continue;
+    if (Blocks.empty() || Blocks.back() != i / 8) Blocks.push_back(i / 8);
+  }
+  if (Blocks.empty()) return SmoothedMax(S, I, Krc);
+  thread_local std::vector<double> R;
+  R.resize(static_cast<size_t>(n) + 1);
+  S.SmoothBlocks(I.data(), R.data(), Blocks.data(), static_cast<int32_t>(Blocks.size()),
+                 S.HeadOf(I.data(), Most, Least), S.FirstDiagonal(Most, Least));
+  double m = -HUGE_VAL;
+  for (int32_t b : Blocks)
+    for (int32_t i = 8 * b; i < std::min(n, 8 * b + 8); ++i)
+      m = std::max(m, R[static_cast<size_t>(i) + 1]);
+  if (!(m >= Most - S.NearRatio[static_cast<size_t>(K)] + slack)) return SmoothedMax(S, I, Krc);
+  return m * Krc;
 }
 
 double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& I, double Krc) {
@@ -385,10 +426,17 @@ double ContOf(const std::shared_ptr<const TSmoothWeights>& Weights, const TAIn& 
   }
   // A continuum flat over more pixels than a bound spans holds many rows of equal bound: the
   // whole smoothing at once.
-  int32_t most = n >= 1 ? I[1] : 0, times = 0;
-  for (int32_t i = 1; i <= n; ++i) most = std::max(most, I[i]);
-  for (int32_t i = 1; i <= n; ++i) times += I[i] == most;
-  if (n < 1 || times > kSpan) return SmoothedMax(S, I, Krc);
+  int32_t most = n >= 1 ? I[1] : 0, least = most, times = 0;
+  for (int32_t i = 1; i <= n; ++i) {
+    if (I[i] > most) {
+      most = I[i];
+      times = 0;
+    }
+    times += I[i] == most;
+    least = std::min(least, I[i]);
+  }
+  if (n < 1) return SmoothedMax(S, I, Krc);
+  if (times > kSpan) return FlatMax(S, I, Krc, most, least);
   thread_local std::vector<double> Mid, Err, Y;
   thread_local std::vector<int32_t> Rows;
   Mid.resize(static_cast<size_t>(n));
@@ -473,18 +521,41 @@ TFITS::TSlitPrep TFITS::PrepareSlit() {
   return S;
 }
 
+namespace {
+
+// The calling thread's processor time.
+int64_t ThreadClockNs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+}  // namespace
+
 template <class P>
 void TFITS::MeasurePixel(const TSlitPrep& S, int32_t y, P& Pixel) {
   thread_local TAIn I, V;
+  std::array<int64_t, 4>* times = StageNs;
+  int64_t t = times ? ThreadClockNs() : 0;
+  const auto lap = [&](int k) {
+    if (!times) return;
+    const int64_t now = ThreadClockNs();
+    (*times)[static_cast<size_t>(k)] += now - t;
+    t = now;
+  };
   const bool okI = GetCol3(y, 1, I);
   if (S.ContHere && okI) ACnt[y] = ContOf(S.Weights, I, S.Krc);
+  lap(0);
   Pixel.Stage(1);
   CentresOf(y, okI, I, Pixel.Report);
+  lap(1);
   Pixel.Stage(2);
   if (!okI) GetCol3(y, 1, I);  // the message again, as the separate step gives it
   if (GetCol3(y, 4, V) && okI) EqwOf(S.Eqw, y, I, V);
+  lap(2);
   Pixel.Stage(3);
   if (okI || GetCol3(y, 1, I)) BisecOf(y, I);
+  lap(3);
 }
 
 template <class R>
@@ -1354,10 +1425,10 @@ void TFITS::EqwOf(const TEqwSetup& S, int32_t y, const TAIn& I, const TAIn& V) {
     const double cp = LineCenter_d(Ap, lo, hi), cm = LineCenter_d(Am, lo, hi);
     const double s = S.Cd * (cm - cp) * 1000;
     (*HG[n])[y] = Fin(BFromSplit(s / 2, kLam[n], kG[n]));
-    const double w = Fin(S.Cd * 1000 * AReMoment0(P, lo, hi, 1.0));
+    const double w = Fin(S.Cd * 1000 * AReMoment0D(P, lo, hi, 1.0));
     (*W[n])[y] = w;
     const double mA = CDELT1 * 1000;
-    const double vm = Fin(AReMoment1(Vn, lo, hi, gr[n]) * mA * mA);
+    const double vm = Fin(AReMoment1D(Vn, lo, hi, gr[n]) * mA * mA);
     (*VM[n])[y] = vm;
     (*HM[n])[y] = w != 0 ? Fin(BFromSplit(vm / w, kLam[n], kG[n])) : 0;
   }

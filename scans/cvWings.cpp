@@ -202,13 +202,18 @@ struct TIntCmp {
 };
 
 // The walks of the raw crossings, C comparing pixel values with the level.
+// Outer (when not null): in, a pixel the walk from KStart passes over the values above the level
+// (or reaches as its end), out, where that part of the walk ended.
 template <class C>
-double LeWiRaw(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev, const C& c) {
+double LeWiRaw(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev, const C& c,
+               int32_t* Outer = nullptr) {
   const int32_t n = Last(A);
   if (n < 1) return KStart;
   KMin = std::clamp(KMin, 1, n);
   K = std::clamp(KStart, KMin, n);
+  if (Outer) K = std::clamp(*Outer, KMin, K);
   K = c.template Down<true>(A.data(), K, KMin);
+  if (Outer) *Outer = K;
   K = c.template Down<false>(A.data(), K, KMin);
   if (K == KMin && c.Below(A[K])) {
     WARNAbs("LineMetrix.ipolLeWi-ERROR!\n\rНа уровне I="_cp + N4(Lev) +
@@ -240,12 +245,15 @@ double LeWiRaw(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double L
 }
 
 template <class C>
-double RiWiRaw(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev, const C& c) {
+double RiWiRaw(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev, const C& c,
+               int32_t* Outer = nullptr) {
   const int32_t n = Last(A);
   if (n < 1) return KStart;
   KMax = std::clamp(KMax, 1, n);
   K = std::clamp(KStart, 1, KMax);
+  if (Outer) K = std::clamp(*Outer, K, KMax);
   K = c.template Up<true>(A.data(), K, KMax);
+  if (Outer) *Outer = K;
   K = c.template Up<false>(A.data(), K, KMax);
   if (K == KMax && c.Below(A[K])) {
     WARNAbs("LineMetrix.ipolRiWi-ERROR!\n\rНа уровне I="_cp + N4(Lev) +
@@ -278,20 +286,22 @@ double RiWiRaw(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double L
 }  // namespace
 
 // Levels inside the int32 range compare through their whole-number bounds.
-double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev) {
+double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev,
+                int32_t* Outer) {
   const TIntLevel t(Lev);
   if (t.Valid && t.Lo >= INT32_MIN && t.Hi <= INT32_MAX)
     return LeWiRaw(KMin, KStart, K, A, Lev,
-                   TIntCmp{static_cast<int32_t>(t.Lo), static_cast<int32_t>(t.Hi)});
-  return LeWiRaw(KMin, KStart, K, A, Lev, TRealCmp{Lev});
+                   TIntCmp{static_cast<int32_t>(t.Lo), static_cast<int32_t>(t.Hi)}, Outer);
+  return LeWiRaw(KMin, KStart, K, A, Lev, TRealCmp{Lev}, Outer);
 }
 
-double ipolRiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev) {
+double ipolRiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev,
+                int32_t* Outer) {
   const TIntLevel t(Lev);
   if (t.Valid && t.Lo >= INT32_MIN && t.Hi <= INT32_MAX)
     return RiWiRaw(KStart, KMax, K, A, Lev,
-                   TIntCmp{static_cast<int32_t>(t.Lo), static_cast<int32_t>(t.Hi)});
-  return RiWiRaw(KStart, KMax, K, A, Lev, TRealCmp{Lev});
+                   TIntCmp{static_cast<int32_t>(t.Lo), static_cast<int32_t>(t.Hi)}, Outer);
+  return RiWiRaw(KStart, KMax, K, A, Lev, TRealCmp{Lev}, Outer);
 }
 
 // ---------------------------------------------------------------- crossings, real forms

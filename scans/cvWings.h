@@ -20,9 +20,13 @@ void WingBoundsI2(int32_t K, const TAIn& A, int32_t& KL, int32_t& KR);
 
 // Raw forms: the crossing of Lev with the left wing searched from KStart towards KMin, with the
 // right wing from KStart towards KMax (an 8-pixel look-ahead takes the outer crossing beyond a
-// short dip). Without a crossing: a warning and KStart.
-double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev);
-double ipolRiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev);
+// short dip). Without a crossing: a warning and KStart. Outer (optional) resumes the first part
+// of the walk, over the values above Lev: in, the pixel where that part ended for a level not
+// below Lev (same KMin, KStart, KMax), or KStart; out, where it ends for Lev.
+double ipolLeWi(int32_t KMin, int32_t KStart, int32_t& K, const TAIn& A, double Lev,
+                int32_t* Outer = nullptr);
+double ipolRiWi(int32_t KStart, int32_t KMax, int32_t& K, const TAIn& A, double Lev,
+                int32_t* Outer = nullptr);
 // Real forms: walk in from the outer edge (KStart) towards the core while above Lev; at the
 // bound a warning, and the interpolation there is still returned.
 double ipolLeWi(int32_t KStart, int32_t KEnd, int32_t& K, const TARe& X, const TARe& Y,

@@ -420,6 +420,17 @@ TEST(Wings, FastWalksGiveThePlainCrossings) {
     ASSERT_EQ(ipolRiWi(std::min(a, b), std::max(a, b), k1, A, lev),
               plain::RiWi(std::min(a, b), std::max(a, b), k2, A, lev)) << t;
     ASSERT_EQ(k1, k2) << t;
+    // resumed where the walk at a level not below this one left the far wing
+    const double hi = t % 5 == 3 ? lev : lev + 3000 * u(rng);
+    int32_t left = std::max(a, b), right = std::min(a, b), k3 = 0;
+    ipolLeWi(std::min(a, b), std::max(a, b), k3, A, hi, &left);
+    ipolRiWi(std::min(a, b), std::max(a, b), k3, A, hi, &right);
+    ASSERT_EQ(ipolLeWi(std::min(a, b), std::max(a, b), k1, A, lev, &left),
+              plain::LeWi(std::min(a, b), std::max(a, b), k2, A, lev)) << t;
+    ASSERT_EQ(k1, k2) << t;
+    ASSERT_EQ(ipolRiWi(std::min(a, b), std::max(a, b), k1, A, lev, &right),
+              plain::RiWi(std::min(a, b), std::max(a, b), k2, A, lev)) << t;
+    ASSERT_EQ(k1, k2) << t;
   }
 }
 

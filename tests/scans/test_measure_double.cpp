@@ -1,7 +1,8 @@
-// The slit measurements' line centres that work in double, against the long-double forms they
-// replaced, on every slit pixel of the demo scan and of the slit bench's generated scan: the
-// centres within 1e-12 relative, and so the columns made from them (centres of gravity of class-5
-// profiles; the I+-V centres, the field from their split on the scale of a one-pixel split).
+// The slit measurements' line centres and moments that work in double, against the long-double
+// forms they replaced, on every slit pixel of the demo scan and of the slit bench's generated
+// scan: the centres within 1e-12 relative, and so the columns made from them (centres of gravity
+// of class-5 profiles; the I+-V centres, the field from their split on the scale of a one-pixel
+// split); the equivalent widths and the V moments within 1e-12 relative.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include <unistd.h>
 
@@ -24,7 +26,7 @@
 namespace {
 
 struct TWorst {
-  double Centre = 0, Field = 0;
+  double Centre = 0, Field = 0, Width = 0, Moment = 0;
   int64_t Pixels = 0, Class5 = 0;
 };
 
@@ -64,11 +66,13 @@ void Compare(const std::string& Dir, TWorst& W) {
         ++W.Class5;
       }
       const double norm = f.Normaliser(y);
-      TARe ap(static_cast<size_t>(f.nLam) + 1, 0.0), am(ap);
+      TARe ap(static_cast<size_t>(f.nLam) + 1, 0.0), am(ap), pn(ap), vn(ap);
       for (int32_t j = 1; j <= f.nLam; ++j) {
         const double p = I[static_cast<size_t>(j)] / norm, v = V[static_cast<size_t>(j)] / norm;
         ap[static_cast<size_t>(j)] = 1 - (p + v);
         am[static_cast<size_t>(j)] = 1 - (p - v);
+        pn[static_cast<size_t>(j)] = p;
+        vn[static_cast<size_t>(j)] = v;
       }
       const double gr[3] = {0, f.AGRC1[static_cast<size_t>(y)], f.AGRC2[static_cast<size_t>(y)]};
       for (int n = 1; n <= 2; ++n) {
@@ -83,6 +87,12 @@ void Compare(const std::string& Dir, TWorst& W) {
         W.Field = std::max(W.Field, std::fabs(h - hr) / unit[n]);
         // the column is the double form's
         EXPECT_EQ((n == 1 ? f.AHG1 : f.AHG2)[static_cast<size_t>(y)], std::isfinite(h) ? h : 0);
+        // the equivalent width and the V moment against their extended sums
+        const double w = cd * 1000 * plain::AReMoment0(pn, lo, hi, 1.0);
+        const double mA = f.CDELT1 * 1000;
+        const double vm = plain::AReMoment1(vn, lo, hi, gr[n]) * mA * mA;
+        W.Width = std::max(W.Width, Rel((n == 1 ? f.AW1 : f.AW2)[static_cast<size_t>(y)], w));
+        W.Moment = std::max(W.Moment, Rel((n == 1 ? f.AVM1 : f.AVM2)[static_cast<size_t>(y)], vm));
       }
     }
   }
@@ -100,17 +110,19 @@ TEST(SlitMeasureDouble, CentresWithin1e12OfTheLongDoubleForms) {
   Compare(GenerateScan(root.string(), o), bench);
   std::error_code ec;
   std::filesystem::remove_all(root, ec);
-  std::printf("demo: %lld pixels (%lld of class 5), centres %.3g, field %.3g\n",
-              static_cast<long long>(demo.Pixels), static_cast<long long>(demo.Class5),
-              demo.Centre, demo.Field);
-  std::printf("bench: %lld pixels (%lld of class 5), centres %.3g, field %.3g\n",
-              static_cast<long long>(bench.Pixels), static_cast<long long>(bench.Class5),
-              bench.Centre, bench.Field);
+  for (const auto& [name, w] : {std::pair<const char*, const TWorst*>{"demo", &demo},
+                                 std::pair<const char*, const TWorst*>{"bench", &bench}})
+    std::printf("%s: %lld pixels (%lld of class 5), centres %.3g, field %.3g, widths %.3g, "
+                "V moments %.3g\n",
+                name, static_cast<long long>(w->Pixels), static_cast<long long>(w->Class5),
+                w->Centre, w->Field, w->Width, w->Moment);
   EXPECT_GT(demo.Pixels, 1000);
   EXPECT_GT(bench.Class5, 100);
   for (const TWorst* w : {&demo, &bench}) {
     EXPECT_LE(w->Centre, 1e-12);
     EXPECT_LE(w->Field, 1e-12);
+    EXPECT_LE(w->Width, 1e-12);
+    EXPECT_LE(w->Moment, 1e-12);
   }
 }
 
