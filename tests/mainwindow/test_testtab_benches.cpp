@@ -139,7 +139,9 @@ TEST_F(TestBenches, RefusedInputsAndGaussArray) {
     boxes->Clear();
     Click(T.btVoig);
     EXPECT_EQ(boxes->Shown().size(), 1u) << c.Text;
-    if (!boxes->Shown().empty()) EXPECT_NE(boxes->Shown()[0].text.find(c.Box), std::string::npos);
+    if (!boxes->Shown().empty()) {
+      EXPECT_NE(boxes->Shown()[0].text.find(c.Box), std::string::npos);
+    }
     EXPECT_FALSE(T.Jobs.Busy());
     c.Edit->SetText(keep);
   }

@@ -123,8 +123,9 @@ TEST_F(CoreFit, ModelSlitStaysAtTheModel) {
   EXPECT_TRUE(w.Has("(раз: 10)"_cp));
   // nothing else from the fits (the slit's link to no folder warns before)
   for (const auto& x : w.Job.Warnings())
-    if (x.Text.find("nonexistent") == std::string::npos)
+    if (x.Text.find("nonexistent") == std::string::npos) {
       EXPECT_EQ(x.Text.rfind("reLam.k1 ", 0), 0u) << x.Text;
+    }
 }
 
 TEST_F(CoreFit, WithoutTheObjectOrCentres) {

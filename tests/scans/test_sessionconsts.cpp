@@ -129,7 +129,9 @@ TEST(SessionConsts, CB0WritesThreeCardsAndKeepsTheOthers) {
   EXPECT_EQ(after.size(), before.size() + 3);
   EXPECT_EQ(maptest::Size(s.root.Own()), size);
   for (const std::string& c : before)
-    if (CardLookupKey(c) != "END") EXPECT_EQ(CountKey(after, CardLookupKey(c)), 1) << c;
+    if (CardLookupKey(c) != "END") {
+      EXPECT_EQ(CountKey(after, CardLookupKey(c)), 1) << c;
+    }
   TStringList h;
   for (const std::string& c : after) h.Add(c);
   EXPECT_FLOAT_EQ(GetFITKeyRAll("CB0", &h), 10000);

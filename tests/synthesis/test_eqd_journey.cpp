@@ -104,10 +104,14 @@ TEST(EqdJourney, DemoQuestWritesPointsAndFlags) {
         ++finals;
         if (k == 0) finals1.insert(q.off);
       }
-      if (q.k & (8 | 32)) EXPECT_LT(LevelMiss(q.ri), 1.0001) << q.off;
+      if (q.k & (8 | 32)) {
+        EXPECT_LT(LevelMiss(q.ri), 1.0001) << q.off;
+      }
       EXPECT_FALSE(q.k & (16 | 64)) << q.off;  // a half profile: the red side only
     }
-    if (k == 0) EXPECT_GE(finals, 25);  // a line of 64 % central depth
+    if (k == 0) {
+      EXPECT_GE(finals, 25);  // a line of 64 % central depth
+    }
     EXPECT_GE(start, 5) << k;
   }
   int seeded = 0;

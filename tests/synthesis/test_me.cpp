@@ -116,10 +116,11 @@ TEST(MilneEddington, AgreesWithTheTextbookSolution) {
       // the magneto-optical terms matter in the cases with an inclined field (the check has
       // teeth); a purely transverse field's linear eigenmodes leave them without effect
       const bool inclined = std::fabs(std::cos(p.GM * M_PI / 180)) > 1e-6;
-      if (p.DLH > 0 && p.ETA0 >= 3 && inclined)
+      if (p.DLH > 0 && p.ETA0 >= 3 && inclined) {
         EXPECT_GT(mo, 1e-3) << "eta0 " << p.ETA0 << " gamma " << p.GM;
-      else if (p.GM == 90)
+      } else if (p.GM == 90) {
         EXPECT_LT(mo, 1e-12) << "eta0 " << p.ETA0;
+      }
     }
   }
   SetVoigtMethod("HUMLICEK");

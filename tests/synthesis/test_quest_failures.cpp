@@ -132,7 +132,9 @@ TEST(QuestFailures, StoppedRunLeavesThePreviousResultFile) {
       const std::string now = testsupport::ReadFile(p.Result("two"));
       EXPECT_TRUE(now == previous || now == complete) << r.out;
       (now == previous ? kept : replaced) += 1;
-      if (r.status == 0) EXPECT_EQ(now, complete);
+      if (r.status == 0) {
+        EXPECT_EQ(now, complete);
+      }
     }
   }
   std::printf("stopped runs: %d left the previous file, %d had ended\n", kept, replaced);

@@ -280,7 +280,9 @@ TEST(VoigtCerf, MethodsGiveTheSameF) {
       EXPECT_NEAR(H, K, tol[m]) << methods[m] << " a " << p.a << " v " << p.v;
     }
     EXPECT_NEAR(f[0], f[2], 1e-6) << p.a << " " << p.v;
-    if (p.taylor) EXPECT_NEAR(f[1], f[2], 2e-6) << p.a << " " << p.v;
+    if (p.taylor) {
+      EXPECT_NEAR(f[1], f[2], 2e-6) << p.a << " " << p.v;
+    }
   }
   SetVoigtMethod("HUMLICEK");
 }

@@ -51,12 +51,6 @@ bool LoadDC(const std::string& Path, TOwnVariContext& V, TLUNNO& List, std::stri
   return true;
 }
 
-bool Int(const std::string& S, int32_t& V) {
-  int32_t code = 0;
-  V = S.empty() ? 0 : ValIntCode(S, code);
-  return !S.empty() && code == 0;
-}
-
 // copi-made [--axis KEY=X|Y|C|T]... [--stokes RI,RV] [--counts NX NY NC NT] [--scale O|M]
 // DCFILE OUT: the description of the result file's last step (--axis Stokes=A spreads the
 // Stokes quantities); counts default to the numbers of values on each axis.
