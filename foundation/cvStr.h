@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // ---- error reporting ----
 using TStrErrHandler = std::function<void(const std::string& Text, int32_t Position)>;
@@ -145,6 +146,8 @@ std::string FillEmptyCells(const std::string& S, const std::string& Sep, const s
 // trimming, case, tabs and field widths
 std::string TrimSp(const std::string& S);
 std::string TrimBlanks(const std::string& S);
+// The words of S separated by blanks, tabs and line ends.
+std::vector<std::string> SplitWords(const std::string& S);
 char UpCaseCyr(char C);
 std::string UpCaseStrCyr(const std::string& S);
 std::string TabsToBlanks(const std::string& S);

@@ -435,6 +435,21 @@ std::string TrimSp(const std::string& S) {
 
 std::string TrimBlanks(const std::string& S) { return TrimSp(S); }
 
+std::vector<std::string> SplitWords(const std::string& S) {
+  std::vector<std::string> w;
+  std::string cur;
+  for (char c : S) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      if (!cur.empty()) w.push_back(std::move(cur));
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  if (!cur.empty()) w.push_back(std::move(cur));
+  return w;
+}
+
 char UpCaseCyr(char C) {
   const unsigned char u = static_cast<unsigned char>(C);
   if ((u >= 'a' && u <= 'z') || u >= 224) return static_cast<char>(u - 32);

@@ -35,22 +35,6 @@ static_assert(sizeof(kSymbols) - 1 == 2 * MendSize, "104 symbols of two characte
   throw EInOutError(Text + kCRLF);
 }
 
-// The words of a text (blank-separated; CR, LF and TAB count as blanks).
-std::vector<std::string> Words(const std::string& S) {
-  std::vector<std::string> w;
-  std::string cur;
-  for (char c : S) {
-    if (c == ' ' || c == '\r' || c == '\n' || c == '\t') {
-      if (!cur.empty()) w.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) w.push_back(cur);
-  return w;
-}
-
 }  // namespace
 
 // ------------------------------------------------------------------------------------------
@@ -192,8 +176,8 @@ void TMEND::LoadAll() {
 }
 
 void TMEND::SetMarks(const std::string& List, bool Atp) {
-  std::vector<std::string> w = Words(List);
-  if (w.empty()) w = Words(Atp ? DefaultATP : DefaultATI);
+  std::vector<std::string> w = SplitWords(List);
+  if (w.empty()) w = SplitWords(Atp ? DefaultATP : DefaultATI);
   CreateAtoms();
   for (auto& a : Atoms) (Atp ? a->ATP : a->ATI) = 0;
   (Atp ? NATP : NATI) = static_cast<int32_t>(w.size());
@@ -207,7 +191,7 @@ void TMEND::SetATP(const std::string& List) { SetMarks(List, true); }
 void TMEND::SetATI(const std::string& List) { SetMarks(List, false); }
 
 void TMEND::ResetAbund(const std::string& S) {
-  const std::vector<std::string> w = Words(S);
+  const std::vector<std::string> w = SplitWords(S);
   std::vector<std::pair<int32_t, double>> pairs;
   for (size_t k = 0; k + 1 < w.size(); k += 2) {
     const std::string& sym = w[k];
@@ -294,7 +278,7 @@ void TMEND::sAbundDiff(std::string& Text) const {
     return;
   }
   Text.clear();
-  const std::vector<std::string> w = Words(sStdAbund);
+  const std::vector<std::string> w = SplitWords(sStdAbund);
   for (size_t k = 0; k + 1 < w.size(); k += 2) {
     const int32_t n = AtNumBySym(w[k]);
     double v = 0;

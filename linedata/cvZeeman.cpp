@@ -15,22 +15,6 @@ const std::string kCrLf = "\r\n";
 
 std::string JText(int32_t J2) { return J2 % 2 != 0 ? IntStr(J2) + "/2" : IntStr(J2 / 2); }
 
-// Words separated by blanks.
-std::vector<std::string> Words(const std::string& S) {
-  std::vector<std::string> w;
-  std::string cur;
-  for (char c : S) {
-    if (c == ' ' || c == '\t') {
-      if (!cur.empty()) w.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) w.push_back(cur);
-  return w;
-}
-
 bool ParseInt(const std::string& W, int32_t& V) {
   int32_t code = 0;
   V = ValIntCode(W, code);
@@ -148,7 +132,7 @@ void TZEEMAN::SetByHand(const std::string& Text) {
     WARNAbs("TZEEMAN.SetByHand <" + work + ">! " + Msg + kCrLf + "Пример строки описания:"_cp +
             kCrLf + "#ZEE 2 1   5 0 2   4 1 1 =# ! NCOMP=2,NPI=1  (0,2)/5  (1,1)/4");
   };
-  const std::vector<std::string> w = Words(work);
+  const std::vector<std::string> w = SplitWords(work);
   const int32_t nw = static_cast<int32_t>(w.size());
   if (nw < 2) return fail("Не хватает параметров!"_cp);
   int32_t n1 = 0, n2 = 0;

@@ -3,25 +3,12 @@
 #include "foundation/cvStr.h"
 
 namespace {
-std::vector<std::string> Words(const std::string& S) {
-  std::vector<std::string> w;
-  std::string cur;
-  for (char c : S + " ") {
-    if (c == ' ' || c == '\t' || c == '\r') {
-      if (!cur.empty()) w.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  return w;
-}
 }  // namespace
 
 TMetrixInput ReadMetrixLines(const std::vector<std::string>& Lines) {
   TMetrixInput in;
   for (const std::string& line : Lines) {
-    const std::vector<std::string> w = Words(line);
+    const std::vector<std::string> w = SplitWords(line);
     if (!w.empty() && w[0] == "II") {
       if (w.size() > 1) in.Level1 = ValRealOr0(w[1]);
       if (w.size() > 2) in.Level2 = ValRealOr0(w[2]);
