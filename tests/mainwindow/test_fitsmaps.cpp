@@ -28,6 +28,9 @@
 #include "plotting/qt/cvFMap.h"
 #include "scans/cvCurI.h"
 #include "scans/cvFIOut.h"
+#include "scans/cvFITSRuns.h"
+#include "scans/cvFOOps.h"
+#include <future>
 #include "scans/cvScanServices.h"
 #include "foundation/cvStrList.h"
 #include <cmath>
@@ -420,6 +423,59 @@ TEST_F(FITSMaps, ACancelledRunSavesNothing) {
   EXPECT_FALSE(std::filesystem::exists(
       sessions::SessionMapFile(T.Root(), "20190622_164505", 1)));
   EXPECT_EQ(T.cbFITSrunCase->Text(), "CONT");
+}
+
+// A stage job's maps are made off the registry: while the job is held, the window's registry is as
+// it was; they enter it after the job, and a cancelled job leaves it as it was.
+TEST_F(FITSMaps, StageMapsEnterTheRegistryAfterTheJob) {
+  Month();
+  TTabFITS& T = Tab();
+  T.btRunFOs->Click();  // CONT
+  T.Jobs.Wait();
+  QApplication::processEvents();
+  ClickSession();
+  struct THookBack {
+    fitsruns::TStageHook Saved = fitsruns::StageHooks()["23_CB0"];
+    ~THookBack() { fitsruns::StageHooks()["23_CB0"] = Saved; }
+  } back;
+  for (const bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "completed");
+    LFIOReg().ClearAll();
+    auto reached = std::make_shared<std::promise<bool>>();
+    auto release = std::make_shared<std::promise<void>>();
+    fitsruns::StageHooks()["23_CB0"] = [reached, release](TJob& J, fitsruns::TRunCtx&) {
+      bool ok = true, number = false;
+      foops::CalcFO("Cnt=mid(CONT,CONT2)", "20190622", "164505", ok, number);
+      reached->set_value(LFIOReg().GetFIOutDT("20190622", "164505", "Cnt") != nullptr);
+      release->get_future().wait();
+      return !J.Cancelled();
+    };
+    T.cbFITSrunCase->SetText("23_CB0");
+    T.btRunFOs->Click();
+    std::shared_ptr<TJob> job = T.Jobs.CurrentShared();
+    ASSERT_TRUE(job);
+    auto f = reached->get_future();
+    ASSERT_EQ(f.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_TRUE(f.get());  // made in the job's own registry
+    EXPECT_EQ(LFIOReg().Count(), 0);
+    QApplication::processEvents();
+    EXPECT_EQ(LFIOReg().Count(), 0);
+    if (cancel) job->Cancel();
+    release->set_value();
+    T.Jobs.Wait();
+    QApplication::processEvents();
+    const std::string da = "20190622", ti = "164505";
+    if (cancel) {
+      EXPECT_EQ(LFIOReg().Count(), 0);
+      EXPECT_EQ(RowOf("Cnt"), -1);
+    } else {
+      TFIOut* cnt = LFIOReg().GetFIOutDT(da, ti, "Cnt");
+      ASSERT_TRUE(cnt);
+      EXPECT_TRUE(LFIOReg().GetFIOutDT(da, ti, "CONT"));  // the operands loaded by the job
+      EXPECT_GE(RowOf("Cnt"), 0);
+      EXPECT_EQ(FIO("GxFIO_Writed", RowOf("Cnt")), "0");
+    }
+  }
 }
 
 }  // namespace
