@@ -659,10 +659,16 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
   });
   // Handlers of the Test tab's "xxx" and the Models tab's "ModRep": bound when their forms land.
   H.Add("bt_DHkClick", [this](TSender) {
+    const bool none = !Scans().CurI || Scans().CurI->AX.size() < 3 || Scans().CurI->AY.size() < 3;
     TCurI& c = ScanCurI();
-    if (c.AX.size() < 3 || c.AY.size() < 3) {
-      WARNAbs("bt_DHkClick: в CurI нет профиля - загрузите профиль пиксела или рассчитайте крылья!"_cp);
-      return;
+    if (none) {
+      // set up from the Test tab's fields and wing crossings (warns when the wings are not run)
+      if (!Scans().SetupCurI(c)) return;
+      if (c.AY.size() < 3) Shell.TestTab().LoadCurIFromEd(c);
+      if (c.AX.size() < 3 || c.AY.size() < 3) {
+        WARNAbs("bt_DHkClick: в CurI нет профиля - загрузите профиль пиксела или рассчитайте крылья!"_cp);
+        return;
+      }
     }
     Scans().GaussParamsToCurI(c);
     // the fit sequence with a report after each step

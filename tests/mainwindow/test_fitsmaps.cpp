@@ -362,12 +362,24 @@ TEST_F(FITSMaps, LoadRefinedWalksTheSessions) {
 // The Test tab's "xxx": without a profile in CurI it says so; with one the fit sequence runs and
 // reports after each step under the steps' titles.
 TEST_F(FITSMaps, TheTestTabsFitSequence) {
-  TCurI& c = ScanCurI();
-  c.AX.clear();
-  c.AY.clear();
+  // no measurer: it is set up from the Test tab, which asks for the wing section first
+  Scans().CurI.reset();
   boxes->Clear();
   Fire("bt_DHkClick");
-  EXPECT_TRUE(mwtest::BoxShown(*boxes, "bt_DHkClick: в CurI нет профиля"_cp));
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Запустите расчёт крыльев! (Кнопка \"Bi\")"_cp))
+      << mwtest::AllBoxes(*boxes);
+  ASSERT_TRUE(Scans().CurI);
+  // with the wing crossings the fit window comes from them; still no profile: said, no fit
+  TTabTest& TT = Corvesta->TestTab();
+  TT.lbLeWi->SetCaption("20.4000");
+  TT.lbRiWi->SetCaption("35.6000");
+  boxes->Clear();
+  Fire("bt_DHkClick");
+  EXPECT_EQ(Scans().CurI->iB(), 22);
+  EXPECT_EQ(Scans().CurI->iR(), 34);
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "bt_DHkClick: в CurI нет профиля"_cp))
+      << mwtest::AllBoxes(*boxes);
+  TCurI& c = ScanCurI();
   TARe x(113, 0.0), y(113, 0.0);
   for (int p = 1; p <= 112; ++p) {
     x[static_cast<size_t>(p)] = p;
