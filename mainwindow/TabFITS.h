@@ -30,6 +30,11 @@ struct TRunCtx;
 
 // What the FITS tab hands the Test tab: its fields (edFITiX, edICont6301, lb_iX, lb_iY) and the
 // pixel's profile for the line measurement CurI. The Test tab installs them.
+// Starts a job whose maps are made in a registry of its own (reading LFIO) and enter LFIO on the
+// window's thread after it, before Done; a cancelled job registers nothing.
+bool StartMapJob(TQtJobRunner& Jobs, std::shared_ptr<TJob> Job, std::function<void(TJob&)> Work,
+                 std::function<void(TJob&)> Done = {});
+
 struct TFITSTestLinks {
   TLink<void(const std::string& Control, const std::string& Text)> SetField{
       "TTabTest.SetField", TLinkLoudness::Quiet};

@@ -134,6 +134,23 @@ void MemInfo(int64_t& Total, int64_t& Free, int64_t& VTotal, int64_t& VFree) {
 
 }  // namespace
 
+bool StartMapJob(TQtJobRunner& Jobs, std::shared_ptr<TJob> Job, std::function<void(TJob&)> Work,
+                 std::function<void(TJob&)> Done) {
+  auto local = std::make_shared<TLFIOut>();
+  local->Base = &LFIOReg();
+  return Jobs.Start(
+      std::move(Job),
+      [local, Work](TJob& J) {
+        TJobLFIOScope scope(*local);
+        Work(J);
+      },
+      [local, Done](TJob& J) {
+        if (!J.Cancelled()) LFIOReg().Adopt(*local);
+        local->ClearAll();
+        if (Done) Done(J);
+      });
+}
+
 void TTabFITS::InitMaps() {
   MapCtls = std::make_unique<TTabMapCtls>(*this);
   SetFITSMapCtls(MapCtls.get());
@@ -180,8 +197,8 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     auto vars = std::make_shared<TStringList>();
     for (const std::string& v : foops::FIOVarList(LFIOReg())) vars->Add(v);
     auto ok = std::make_shared<bool>(false);
-    Jobs.Start(
-        std::make_shared<TJob>("Load LFIO " + s),
+    StartMapJob(
+        Jobs, std::make_shared<TJob>("Load LFIO " + s),
         [da, ti, kind, vars, ok](TJob& J) {
           *ok = LFIOReg().Load(kind, '0', da, ti, vars.get(), true, &J);
         },
@@ -505,8 +522,8 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     if (folder.empty()) return;
     LinkLFITS(folder);
     TLFITS* scan = CurLFITS.get();
-    Jobs.Start(
-        std::make_shared<TJob>("BigCalc2"),
+    StartMapJob(
+        Jobs, std::make_shared<TJob>("BigCalc2"),
         [scan](TJob& J) {
           if (!scan->Bit(1) && !scan->LoadHeaders(J)) return;
           if (scan->Count() == 0) {
@@ -531,8 +548,8 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     std::string da, ti;
     if (!CurSessionDT(da, ti)) return;
     auto lines = std::make_shared<std::vector<std::string>>(memoFIOut->Lines());
-    Jobs.Start(
-        std::make_shared<TJob>("New FOs"),
+    StartMapJob(
+        Jobs, std::make_shared<TJob>("New FOs"),
         [lines, da, ti](TJob& J) { foops::RunFOLines(J, *lines, da, ti, true); },
         [this](TJob&) { FillFIO(); });
   });
@@ -547,8 +564,8 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     std::vector<std::string> names;
     auto lines = std::make_shared<std::vector<std::string>>();
     if (!sessions::LoadFOList(Root(), names, *lines)) return;
-    Jobs.Start(
-        std::make_shared<TJob>("Auto FOs"),
+    StartMapJob(
+        Jobs, std::make_shared<TJob>("Auto FOs"),
         [lines, da, ti](TJob& J) { foops::RunFOLines(J, *lines, da, ti, false); },
         [this](TJob&) { FillFIO(); });
   });
@@ -642,10 +659,16 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
   });
   // Handlers of the Test tab's "xxx" and the Models tab's "ModRep": bound when their forms land.
   H.Add("bt_DHkClick", [this](TSender) {
+    const bool none = !Scans().CurI || Scans().CurI->AX.size() < 3 || Scans().CurI->AY.size() < 3;
     TCurI& c = ScanCurI();
-    if (c.AX.size() < 3 || c.AY.size() < 3) {
-      WARNAbs("bt_DHkClick: в CurI нет профиля - загрузите профиль пиксела или рассчитайте крылья!"_cp);
-      return;
+    if (none) {
+      // set up from the Test tab's fields and wing crossings (warns when the wings are not run)
+      if (!Scans().SetupCurI(c)) return;
+      if (c.AY.size() < 3) Shell.TestTab().LoadCurIFromEd(c);
+      if (c.AX.size() < 3 || c.AY.size() < 3) {
+        WARNAbs("bt_DHkClick: в CurI нет профиля - загрузите профиль пиксела или рассчитайте крылья!"_cp);
+        return;
+      }
     }
     Scans().GaussParamsToCurI(c);
     // the fit sequence with a report after each step
@@ -1007,8 +1030,8 @@ void TTabFITS::StartRun(const std::string& Name,
   int32_t code = 0;
   const double rc = ValRealCode(Trim(ed_rC90->Text()), code);
   if (code == 0) f.rC90 = rc;
-  Jobs.Start(
-      std::make_shared<TJob>(Name + " " + s), [ctx, Work](TJob& J) { Work(J, *ctx); },
+  StartMapJob(
+      Jobs, std::make_shared<TJob>(Name + " " + s), [ctx, Work](TJob& J) { Work(J, *ctx); },
       [this](TJob&) { AfterRun(); });
 }
 

@@ -138,7 +138,7 @@ void TTabStart::RegisterFITSHandlers(platform::THandlerRegistry& H) {
       WARNAbs("Список LFITS не заполнен!"_cp);
       return;
     }
-    Jobs.Start(std::make_shared<TJob>("BigCalc2"), [s](TJob& J) { s->BigCalc2(J); },
+    StartMapJob(Jobs, std::make_shared<TJob>("BigCalc2"), [s](TJob& J) { s->BigCalc2(J); },
                [fits, s](TJob&) {
                  if (s == fits().CurLFITS.get()) fits().ShowScanInfo();
                });

@@ -67,12 +67,20 @@ bool VersionMatches(const std::string& MapVer, const std::string& Wanted) {
          (MapVer.empty() && Wanted == "220101");
 }
 
+namespace {
+thread_local TLFIOut* tJobLFIO = nullptr;
+}
+
+TJobLFIOScope::TJobLFIOScope(TLFIOut& Local) : prev_(tJobLFIO) { tJobLFIO = &Local; }
+TJobLFIOScope::~TJobLFIOScope() { tJobLFIO = prev_; }
+
 TLFIOut& LFIOReg() {
+  if (tJobLFIO) return *tJobLFIO;
   auto& p = Scans().LFIO;
   if (!p) p = std::make_unique<TLFIOut>();
   return *p;
 }
-TLFIOut* LFIOOrNull() { return Scans().LFIO.get(); }
+TLFIOut* LFIOOrNull() { return tJobLFIO ? tJobLFIO : Scans().LFIO.get(); }
 
 TLFIOut::TLFIOut() = default;
 TLFIOut::~TLFIOut() = default;
@@ -121,7 +129,7 @@ TFIOut* TLFIOut::GetFIOut(const std::string& Da, const std::string& Ti, const st
     }
     if (m->Da == Da && m->Ti == Ti && VersionMatches(m->Ver, Ver)) return m;
   }
-  return nullptr;
+  return Base && !BaseCleared ? Base->GetFIOut(Da, Ti, Name, Ver) : nullptr;
 }
 
 TFIOut* TLFIOut::GetFIOutDT(const std::string& Da, const std::string& Ti,
@@ -137,7 +145,7 @@ TFIOut* TLFIOut::GetFIOutDT(const std::string& Da, const std::string& Ti,
     }
     if (m->Da == Da && m->Ti.rfind(Ti, 0) == 0) return m;
   }
-  return nullptr;
+  return Base && !BaseCleared ? Base->GetFIOutDT(Da, Ti, Name) : nullptr;
 }
 
 TFIOut* TLFIOut::FindByDTName(const std::string& Key, const std::string& Name) const {
@@ -156,7 +164,7 @@ TFIOut* TLFIOut::FindByKey(const std::string& Key) const {
     if (!m->Da.empty() && dt.rfind(m->Da, 0) == 0 && tPart.rfind(m->Ti.substr(0, 4), 0) == 0)
       return m;
   }
-  return nullptr;
+  return Base && !BaseCleared ? Base->FindByKey(Key) : nullptr;
 }
 
 int32_t TLFIOut::IndexOfFO(const TFIOut* Map) const {
@@ -240,6 +248,26 @@ void TLFIOut::ClearAll() {
   for (auto& m : Items)
     if (FIOutAssigned(m.get())) m->Release();
   Items.clear();
+  if (Base) BaseCleared = true;
+}
+
+void TLFIOut::Adopt(TLFIOut& Job) {
+  if (Job.BaseCleared) ClearAll();
+  if (Job.HcvSL) HcvSL = std::move(Job.HcvSL);
+  if (Job.HmeSL) HmeSL = std::move(Job.HmeSL);
+  if (Job.Hm2SL) Hm2SL = std::move(Job.Hm2SL);
+  for (auto& m : Job.Items) {
+    if (!FIOutAssigned(m.get())) continue;
+    for (int32_t i = Count() - 1; i >= 0; --i) {
+      TFIOut* old = Item(i);
+      if (FIOutAssigned(old) && old->Name == m->Name && old->Da == m->Da && old->Ti == m->Ti &&
+          old->kSoft == 1 && old->nb0 == 0 && (old->kLoad & 8))
+        Remove(old);
+    }
+    if (GetFIOut(m->Da, m->Ti, m->Name, m->Ver)) continue;
+    Add(std::move(m));
+  }
+  Job.Items.clear();
 }
 
 void TLFIOut::ClearOwnBySrc(char Src) {

@@ -25,6 +25,10 @@ class TLFIOut {
 
   std::vector<std::unique_ptr<TFIOut>> Items;  // null and dead items tolerated until ReFineList
   std::unique_ptr<TStringList> HcvSL, HmeSL, Hm2SL;
+  // A job's own registry: lookups not found here look in Base (read only) until ClearAll, which
+  // is then applied to Base by Adopt.
+  const TLFIOut* Base = nullptr;
+  bool BaseCleared = false;
 
   int32_t Count() const { return static_cast<int32_t>(Items.size()); }
   TFIOut* Item(int32_t I) const;
@@ -48,6 +52,10 @@ class TLFIOut {
   void ReFineList();
   void ClearAll();
   void ClearOwnBySrc(char Src);
+  // Takes over a job's registry (GUI thread, after the job): Base cleared first when the job
+  // cleared it; its header lists; each map in place of an unwritten computed map of that name
+  // and session, else added unless a map of that key is registered (which stays).
+  void Adopt(TLFIOut& Job);
 
   // ---- map files ----
   TStringList* HmapSLDefine(int32_t Kind);
@@ -77,6 +85,18 @@ class TLFIOut {
 // The registry of the scan services, created when missing; LFIOOrNull without creating it.
 TLFIOut& LFIOReg();
 TLFIOut* LFIOOrNull();
+// While alive, LFIOReg and LFIOOrNull of this thread give Local (a job's maps are made there and
+// enter the registry only through Adopt after the job).
+class TJobLFIOScope {
+ public:
+  explicit TJobLFIOScope(TLFIOut& Local);
+  ~TJobLFIOScope();
+  TJobLFIOScope(const TJobLFIOScope&) = delete;
+  TJobLFIOScope& operator=(const TJobLFIOScope&) = delete;
+
+ private:
+  TLFIOut* prev_;
+};
 
 // The version rule above.
 bool VersionMatches(const std::string& MapVer, const std::string& Wanted);

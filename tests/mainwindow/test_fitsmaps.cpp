@@ -28,6 +28,9 @@
 #include "plotting/qt/cvFMap.h"
 #include "scans/cvCurI.h"
 #include "scans/cvFIOut.h"
+#include "scans/cvFITSRuns.h"
+#include "scans/cvFOOps.h"
+#include <future>
 #include "scans/cvScanServices.h"
 #include "foundation/cvStrList.h"
 #include <cmath>
@@ -359,12 +362,24 @@ TEST_F(FITSMaps, LoadRefinedWalksTheSessions) {
 // The Test tab's "xxx": without a profile in CurI it says so; with one the fit sequence runs and
 // reports after each step under the steps' titles.
 TEST_F(FITSMaps, TheTestTabsFitSequence) {
-  TCurI& c = ScanCurI();
-  c.AX.clear();
-  c.AY.clear();
+  // no measurer: it is set up from the Test tab, which asks for the wing section first
+  Scans().CurI.reset();
   boxes->Clear();
   Fire("bt_DHkClick");
-  EXPECT_TRUE(mwtest::BoxShown(*boxes, "bt_DHkClick: в CurI нет профиля"_cp));
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "Запустите расчёт крыльев! (Кнопка \"Bi\")"_cp))
+      << mwtest::AllBoxes(*boxes);
+  ASSERT_TRUE(Scans().CurI);
+  // with the wing crossings the fit window comes from them; still no profile: said, no fit
+  TTabTest& TT = Corvesta->TestTab();
+  TT.lbLeWi->SetCaption("20.4000");
+  TT.lbRiWi->SetCaption("35.6000");
+  boxes->Clear();
+  Fire("bt_DHkClick");
+  EXPECT_EQ(Scans().CurI->iB(), 22);
+  EXPECT_EQ(Scans().CurI->iR(), 34);
+  EXPECT_TRUE(mwtest::BoxShown(*boxes, "bt_DHkClick: в CurI нет профиля"_cp))
+      << mwtest::AllBoxes(*boxes);
+  TCurI& c = ScanCurI();
   TARe x(113, 0.0), y(113, 0.0);
   for (int p = 1; p <= 112; ++p) {
     x[static_cast<size_t>(p)] = p;
@@ -420,6 +435,59 @@ TEST_F(FITSMaps, ACancelledRunSavesNothing) {
   EXPECT_FALSE(std::filesystem::exists(
       sessions::SessionMapFile(T.Root(), "20190622_164505", 1)));
   EXPECT_EQ(T.cbFITSrunCase->Text(), "CONT");
+}
+
+// A stage job's maps are made off the registry: while the job is held, the window's registry is as
+// it was; they enter it after the job, and a cancelled job leaves it as it was.
+TEST_F(FITSMaps, StageMapsEnterTheRegistryAfterTheJob) {
+  Month();
+  TTabFITS& T = Tab();
+  T.btRunFOs->Click();  // CONT
+  T.Jobs.Wait();
+  QApplication::processEvents();
+  ClickSession();
+  struct THookBack {
+    fitsruns::TStageHook Saved = fitsruns::StageHooks()["23_CB0"];
+    ~THookBack() { fitsruns::StageHooks()["23_CB0"] = Saved; }
+  } back;
+  for (const bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "completed");
+    LFIOReg().ClearAll();
+    auto reached = std::make_shared<std::promise<bool>>();
+    auto release = std::make_shared<std::promise<void>>();
+    fitsruns::StageHooks()["23_CB0"] = [reached, release](TJob& J, fitsruns::TRunCtx&) {
+      bool ok = true, number = false;
+      foops::CalcFO("Cnt=mid(CONT,CONT2)", "20190622", "164505", ok, number);
+      reached->set_value(LFIOReg().GetFIOutDT("20190622", "164505", "Cnt") != nullptr);
+      release->get_future().wait();
+      return !J.Cancelled();
+    };
+    T.cbFITSrunCase->SetText("23_CB0");
+    T.btRunFOs->Click();
+    std::shared_ptr<TJob> job = T.Jobs.CurrentShared();
+    ASSERT_TRUE(job);
+    auto f = reached->get_future();
+    ASSERT_EQ(f.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_TRUE(f.get());  // made in the job's own registry
+    EXPECT_EQ(LFIOReg().Count(), 0);
+    QApplication::processEvents();
+    EXPECT_EQ(LFIOReg().Count(), 0);
+    if (cancel) job->Cancel();
+    release->set_value();
+    T.Jobs.Wait();
+    QApplication::processEvents();
+    const std::string da = "20190622", ti = "164505";
+    if (cancel) {
+      EXPECT_EQ(LFIOReg().Count(), 0);
+      EXPECT_EQ(RowOf("Cnt"), -1);
+    } else {
+      TFIOut* cnt = LFIOReg().GetFIOutDT(da, ti, "Cnt");
+      ASSERT_TRUE(cnt);
+      EXPECT_TRUE(LFIOReg().GetFIOutDT(da, ti, "CONT"));  // the operands loaded by the job
+      EXPECT_GE(RowOf("Cnt"), 0);
+      EXPECT_EQ(FIO("GxFIO_Writed", RowOf("Cnt")), "0");
+    }
+  }
 }
 
 }  // namespace

@@ -147,7 +147,8 @@ TEST_F(FITSStats, JourneyThroughFiltersGraphsListsProfilesAndCB0) {
   EXPECT_GT(second, 0);
 
   // "Mask": the first filter map drawn with the mask of the current combination
-  T.bt_MaskClick({});
+  T.bt_Mask->Click();
+  QApplication::processEvents();
   EXPECT_EQ(T.MaskCaption, "CONT[20000.000000_30000.000000]nn");
   const TFIOut* cont = LFIOReg().GetFIOutDT("20190622", "164505", "CONT");
   ASSERT_TRUE(cont && cont->Pict);
@@ -257,7 +258,8 @@ TEST_F(FITSStats, RefusalsFilterSetsAndTheSessionsFilter) {
     EXPECT_TRUE(mwtest::BoxShown(*boxes, "Ни один фильтр не задан!"_cp)) << mwtest::AllBoxes(*boxes);
   }
   boxes->Clear();
-  T.bt_MaskClick({});
+  T.bt_Mask->Click();
+  QApplication::processEvents();
   EXPECT_TRUE(mwtest::BoxShown(*boxes, "Ни один фильтр не задан!"_cp)) << mwtest::AllBoxes(*boxes);
   // an unloaded map counts as no filter
   boxes->Clear();
