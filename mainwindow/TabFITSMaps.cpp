@@ -640,7 +640,7 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     btLW->setVisible(true);
     ed_rC90->setVisible(true);
   });
-  // Handlers of the Test tab's "xxx" and the Models tab's "ModRep": bound when their forms land.
+  // The Test tab's "xxx": bound when its form lands.
   H.Add("bt_DHkClick", [this](TSender) {
     TCurI& c = ScanCurI();
     if (c.AX.size() < 3 || c.AY.size() < 3) {
@@ -657,9 +657,6 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     c.FitK3B6();
     c.CurI_gs_Report3("bH6k3");
     Shell.TestTab().CurIToForm();
-  });
-  H.Add("btModRepClick", [](TSender) {
-    WARNAbs("btModRepClick: отчёт PMOD1_REP1 пока недоступен!"_cp);
   });
 #undef MAP_HANDLER
 }
