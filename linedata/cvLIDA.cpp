@@ -303,7 +303,10 @@ void TLIDA::LI_Load(const std::string& Id) {
   std::lock_guard<std::recursive_mutex> lock(LineLoadLock());
   const bool hasDot = Id.find('.') != std::string::npos;
   const bool hasX = Id.find('x') != std::string::npos;
-  if (!hasDot && !hasX) return DBLoad(Id);
+  if (!hasDot && !hasX) {
+    DBLoad(Id);
+    return;
+  }
   if (Id.size() > 1 && Id[1] == 'x') {
     if (LILast && LILast->sIdK == Id)
       LoadClone(*LILast);
@@ -328,7 +331,7 @@ void TLIDA::LI_Load(const std::string& Id) {
           "> не является ни одним из возможных форматов Id линии!"_cp);
 }
 
-void TLIDA::DBLoad(const std::string& Key) { DBGetLIDA(Key, LineData().LGGFSrcList()); }
+bool TLIDA::DBLoad(const std::string& Key) { return DBGetLIDA(Key, LineData().LGGFSrcList()); }
 
 namespace {
 // The "Lines_" record of Key into Line (the record's LIN6 checked).

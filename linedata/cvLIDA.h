@@ -107,8 +107,8 @@ class TLIDA {
 
   // Loads by Id: database key, catalogue Id ("5x000123"), LILast Id ("x..."), wavelength Id.
   void LI_Load(const std::string& Id);
-  // DBGetLIDA with the source list of the current run ("#LGGFSrc").
-  void DBLoad(const std::string& Key);
+  // DBGetLIDA with the source list of the current run ("#LGGFSrc"); true when the line was found.
+  bool DBLoad(const std::string& Key);
   // From table "Lines_" with the lg gf source choice; true when the line was found.
   bool DBGetLIDA(const std::string& Key, const std::string& SrcList);
   // From the current record of table "Lines_".

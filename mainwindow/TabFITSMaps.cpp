@@ -657,7 +657,7 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     btLW->setVisible(true);
     ed_rC90->setVisible(true);
   });
-  // Handlers of the Test tab's "xxx" and the Models tab's "ModRep": bound when their forms land.
+  // The Test tab's "xxx": bound when its form lands.
   H.Add("bt_DHkClick", [this](TSender) {
     const bool none = !Scans().CurI || Scans().CurI->AX.size() < 3 || Scans().CurI->AY.size() < 3;
     TCurI& c = ScanCurI();
@@ -680,9 +680,6 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     c.FitK3B6();
     c.CurI_gs_Report3("bH6k3");
     Shell.TestTab().CurIToForm();
-  });
-  H.Add("btModRepClick", [](TSender) {
-    WARNAbs("btModRepClick: отчёт PMOD1_REP1 пока недоступен!"_cp);
   });
 #undef MAP_HANDLER
 }

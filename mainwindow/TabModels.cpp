@@ -14,6 +14,7 @@
 #include "foundation/cvTunes.h"
 #include "linedata/cvDM.h"
 #include "mainwindow/Corvesta.h"
+#include "mainwindow/TabEd.h"
 #include "mainwindow/TabVEMO.h"
 #include "models/cvLines.h"
 #include "models/cvPMod.h"
@@ -86,6 +87,7 @@ void TTabModels::RegisterHandlers(platform::THandlerRegistry& H) {
   CV_HANDLER(H, btVe1ClearClick);
   CV_HANDLER(H, btVeMoUseEdClick);
   CV_HANDLER(H, btVEMOlistClick);
+  CV_HANDLER(H, btModRepClick);
 }
 
 TModSelSettings TTabModels::Settings() const {
@@ -429,4 +431,23 @@ void TTabModels::btVeMoUseEdClick(TSender) {
 
 void TTabModels::btVEMOlistClick(TSender) {
   if (EdAssigned(Ed)) Ed->EdLoadSL("LVEMO.RepList " + (App ? App->sQuest : std::string()), Keeper().ReportList().get());
+}
+
+void TTabModels::btModRepClick(TSender) {
+  auto out = std::make_shared<TStringList>();
+  auto made = std::make_shared<bool>(false);
+  KeeperJob(
+      "PMOD1_REP1",
+      [out, made](TJob& J) {
+        J.Step(0, 1, "PMOD1_REP1");
+        *made = PMOD1_REP1To(*out);
+      },
+      [this, out, made] {
+        if (!*made) return;
+        // the report replaces the editor's text: no file name stays behind
+        Shell.EdTab().edFile->SetText("");
+        if (!EdAssigned(Ed)) return;
+        Ed->CurName.clear();
+        Ed->EdLoadSL("PMOD1_REP1", out.get());
+      });
 }

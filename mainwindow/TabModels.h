@@ -52,6 +52,8 @@ class TTabModels : public TFormTab<TabModelsForm> {
   void btVe1ClearClick(TSender E);
   void btVeMoUseEdClick(TSender E);
   void btVEMOlistClick(TSender E);
+  // The model prepared for the variator's line, reported in the editor (a job over the keeper).
+  void btModRepClick(TSender E);
 
  private:
   // A job over the program's keeper: Work runs on the worker; when it does not complete, the

@@ -436,3 +436,69 @@ bool PMOD3(int32_t Mode) {
   Trace(1, "PMOD3 ENDED <<<<<");
   return true;
 }
+
+// ---------------------------------------------------------------- PMOD1_REP1
+
+bool PMOD1_REP1To(TStringList& Out) {
+  if (ModTypeChar() != 'T') return false;
+  TVARIATOR& V = Vari();
+  TLVEMO& K = Keeper();
+  if (TMEND* mend = Elements()) {
+    mend->MjuPerH = V.GetR("#MJUPERH", mend->MjuPerH);
+    mend->CalcMeans();
+  }
+  TLIDA L;
+  if (!L.DBLoad(V.GetS("#LIN"))) {
+    WARNAbs("5 LI=NIL!");
+    return false;
+  }
+  LineGetFromVARI(L);
+  WARN("=============");
+  WARNSL(K.ReportList().get());
+
+  // everything on the model's own grid
+  const std::string M = SrcModName();
+  if (TVEMO* t = K.FindVeMo("T", M, "", 0); !t || !t->IsFilled()) K.InitVEMO(M, "T", "", 0)->AutoFill();
+  const std::string name = L.GetName();
+  const std::string li = "LI=" + name;
+  auto lineVec = [&](const char* Q) {
+    TVEMO* v = K.InitVEMO(M, Q, li, 0);
+    v->LIN6 = name;
+    return v;
+  };
+  TATOM* atom = Elements() ? Elements()->GetAtom(L.AT) : nullptr;
+  TVEMO* dld = lineVec("DLD");
+  if (dld->NeedRecalc()) PDLD(*dld, atom ? atom->PAT : 0, L.LAMB);
+
+  // the opacities need the hydrogen density, which the model's own grid has not got yet
+  if (TVEMO* nh = K.FindVeMo("NH", M, "", 0); !nh || !nh->IsFilled()) {
+    TVEMO* h = K.InitVEMO(M, "H", "", 0);
+    if (h->N == 0) h->N = h->LGTAU ? h->LGTAU->N : 0;
+    if (V.NoKey("#H"))
+      h->VariFill("0", 0);
+    else
+      FillField(V, *h, "#H", V.ValKind("#H"));
+    PNHPNH(*K.InitVEMO(M, "NHPNH", "", 0));
+    PNHMNH(*K.InitVEMO(M, "NHMNH", "", 0));
+    PNH(*K.InitVEMO(M, "NH", "", 0));
+  }
+  KappaSetup(V);
+  PKAP5(*K.InitVEMO(M, "KAP5", "", 0));
+  TVEMO* etac = K.InitVEMO(M, "ETAC", TVEMO::LamSId(L.LAMB), 0);
+  etac->LAM = L.LAMB;
+  PKAP(*etac, L.LAMB);
+
+  const std::string sym = TrimmedSymbol(L.AT);
+  const std::string at = "AT=" + sym;
+  TVEMO* u0 = K.InitVEMO(M, "U0", at, 0);
+  TVEMO* u1 = K.InitVEMO(M, "U1", at, 0);
+  TVEMO* u2 = K.InitVEMO(M, "U2", at, 0);
+  for (TVEMO* u : {u0, u1, u2}) u->AT = sym;
+  if (u0->NeedRecalc()) PU(*u0, *u1, *u2);
+  PART(L.AT, L.NIon, *lineVec("PART"), L.ELOW);
+  PETA0(L.AT, L.NIon, *lineVec("ETA"), L.LGGF + L.dLGGF,
+        (atom ? atom->ABUND : 0) + V.GetR("#DABUND", 0), L.LAMB);
+
+  if (auto r = K.ReportMod(M, 0)) Out.AddStrings(*r);
+  return true;
+}

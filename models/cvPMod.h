@@ -27,6 +27,12 @@ void PMOD1_REP();
 // The same reports added to Out, shown by nobody (a run inside a job hands them back with its
 // text results: the editor belongs to the window's thread).
 void PMOD1_REPTo(TStringList& Out);
+// The model of the current combination prepared on its own grid (0) for the line of "#LIN":
+// Doppler width, continuous opacity at 5000 A and at the line, partition functions, population
+// and line-to-continuum ratio; the keeper's report of the model's grid 0 added to Out (the
+// window shows it under "PMOD1_REP1"). Only for a tabulated model description (type T): any
+// other type does nothing. False when nothing was reported (another type, or no such line).
+bool PMOD1_REP1To(TStringList& Out);
 // X, T, LGPG, LGPE, VMI (and h when the model has one) of a model on grid 1 from its source.
 void FillModVeMo(const std::string& Name);
 

@@ -1,6 +1,5 @@
 #include "synthesis/drivers/cvRunAlg.h"
 
-#include "foundation/cvLink.h"
 #include "foundation/cvLit.h"
 #include "foundation/cvStr.h"
 #include "foundation/cvStrList.h"
@@ -45,7 +44,7 @@ void RunAlg(TJob& Job, const std::string& Word, TStringList& Result, TLUNNO& Lis
     // the reports go back with the run's text results (shown by the caller, not from the job)
     PMOD1_REPTo(Result);
   } else if (w == "PMOD1_REP1") {
-    cvlink::NotAvailable("PMOD1_REP1");
+    PMOD1_REP1To(Result);
   } else if (w == "PMOD3") {
     PMOD1_REPTo(Result);
     PMOD3(3);

@@ -29,6 +29,7 @@
 #include "models/vectors/cvLVemo.h"
 #include "models/vectors/cvVemo.h"
 #include "plotting/cvGRAD.h"
+#include "synthesis/drivers/cvProjRuns.h"
 
 namespace {
 
@@ -263,6 +264,29 @@ TEST_F(VemoTabs, SelectorsKeepTheirFlagsAndMessagesSayWhatIsMissing) {
     Click(M().btVeMoP3);
     EXPECT_TRUE(mwtest::BoxShown(*boxes, "ВАРИАТОР НЕ ЗАГРУЖЕН!"_cp));
   }
+}
+
+// "ModRep" with the demo quest of Fe I 6302.5 as the working variator and HSRA loaded ("P1"):
+// the model's own grid with the line's vectors in the editor, under the report's title.
+TEST_F(VemoTabs, ModRepShowsTheModelPreparedForTheLine) {
+  Corvesta->ShowPage("TabModels");
+  M().Jobs.Wait();
+  ASSERT_TRUE(LoadVARI("fe6302"));
+  M().cbModNam->SetText("HSRA");
+  Click(M().btVeMoLoad);
+  M().Jobs.Wait();
+  Click(M().btVeMoP1);
+  M().Jobs.Wait();
+  Corvesta->EdTab().edFile->SetText("x.txt");
+  Click(M().btModRep);
+  M().Jobs.Wait();
+  QApplication::processEvents();
+  EXPECT_EQ(Corvesta->EdTab().edFile->Text(), "PMOD1_REP1") << mwtest::AllBoxes(*boxes);
+  const std::vector<std::string> l = EdLines();
+  ASSERT_GE(l.size(), 3u) << mwtest::AllBoxes(*boxes);
+  EXPECT_NE(l[0].find("HSRA"), std::string::npos) << l[0];
+  EXPECT_NE(l[1].find("Eta0_FE6302"), std::string::npos) << l[1];
+  EXPECT_EQ(l[2].substr(0, 17), " 2.5119+01 9560.0") << l[2];
 }
 
 }  // namespace
