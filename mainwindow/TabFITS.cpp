@@ -17,6 +17,7 @@
 #include "foundation/cvTab.h"
 #include "foundation/cvTunes.h"
 #include "grid/qt/cvGxForm.h"
+#include "grid/cvGxRowText.h"
 #include "mainwindow/Corvesta.h"
 #include "mainwindow/PictPlotter.h"
 #include "platform/Clipboard.h"
@@ -73,6 +74,14 @@ void ShowInEditor(const std::string& Title, const std::vector<std::string>& Line
 
 void ShowInEditor(const std::string& Title, const TStringList& L) {
   if (EdAssigned(Ed)) Ed->EdLoadSL(Title, &L);
+}
+
+// The grid's visible columns as a table in the editor, aligned from its second line.
+void GridToEditor(const std::string& Title, TFormCvGrid* G) {
+  TStringList l;
+  GridToSL(G->Columns(), G->Cells(), l);
+  if (l.Count() > 2) LineTabStrings(&l, 2);
+  ShowInEditor(Title, l);
 }
 
 // The column groups: toggle key, the columns it shows.
@@ -490,32 +499,7 @@ void TTabFITS::ToggleClick(const char* Key, bool Down) {
   ngFITS_YM_TabWidth();
 }
 
-void TTabFITS::btFITS_YMprintClick(TSender) {
-  std::vector<int> cols;
-  std::string head;
-  for (int i = 0; i < ngFITS_YM->Columns().ColumnCount(); ++i) {
-    TGxCustomColumn* c = ngFITS_YM->Columns().Column(i);
-    if (!c->Visible()) continue;
-    cols.push_back(i);
-    std::string t = Trim(ColCaption(c));
-    std::replace(t.begin(), t.end(), ' ', '_');
-    head += (head.empty() ? "" : " ") + t;
-  }
-  TStringList l;
-  l.Add(head);
-  for (int r = 0; r < ngFITS_YM->RowCount(); ++r) {
-    std::string s;
-    for (int c : cols) {
-      std::string v = ngFITS_YM->CellAt(c, r)->GetAsText();
-      if (v.empty()) v = "-";
-      std::replace(v.begin(), v.end(), ' ', '_');
-      s += (s.empty() ? "" : " ") + v;
-    }
-    l.Add(s);
-  }
-  if (l.Count() > 2) LineTabStrings(&l, 2);
-  ShowInEditor("List_FITS_YM", l);
-}
+void TTabFITS::btFITS_YMprintClick(TSender) { GridToEditor("List_FITS_YM", ngFITS_YM); }
 
 // ============================================================ the scan ("Ld")
 

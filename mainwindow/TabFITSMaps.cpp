@@ -21,6 +21,7 @@
 #include "foundation/cvStrList.h"
 #include "grid/qt/cvGxForm.h"
 #include "mainwindow/Corvesta.h"
+#include "mainwindow/FormCells.h"
 #include "mainwindow/TabFITS.h"
 #include "mainwindow/TabTest.h"
 #include "scans/cvCurI.h"
@@ -375,6 +376,14 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
     ngFIO->setToolTip(platform::QtStr(m->Com));
   });
   H.Add("ngFIOExit", [this](TSender) { ngFITS_YM->update(); });
+  H.Add("ngFIODrawCellBackground", [this](TSender E) {
+    formcells::ngColorize0(ngFIO, 40, E.DefaultDrawing, formcells::CellRect(E), E.Row, E.Col,
+                           FIORow, FIOCol);
+  });
+  H.Add("ngFITS_YMDrawCellBackground", [this](TSender E) {
+    formcells::ngColorize0(ngFITS_YM, 40, E.DefaultDrawing, formcells::CellRect(E), E.Row, E.Col,
+                           YMRow, YMCol);
+  });
   MAP_HANDLER(ngFIOVerticalScroll, {
     if (E.Sender) FIOScrollPos = E.Position;
   });

@@ -30,6 +30,7 @@
 
 namespace {
 
+using formcells::ngColorize0;
 using formcells::ReadInt;
 using formcells::ReadReal;
 
@@ -37,27 +38,7 @@ TPicTool* Tool() { return FPicTool ? &FPicTool->Model : nullptr; }
 
 bool ToolOn(const char* Name) { return Tool() ? Tool()->Get(Name) == "1" : PicToolDesignValue(Name) == "1"; }
 
-QColor QtColor(uint32_t C) {
-  const uint32_t c = platform::ColorToRGB(C);
-  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
 }  // namespace
-
-// The grid painter shared with the FITS tab: the selected row's cells in a highlight variant of
-// their colour by Step, the selected column's cell in the system highlight colour while the grid
-// has the focus.
-void ngColorize0(TFormCvGrid* G, int32_t Step, bool* Default, const QRect& R, int32_t Row,
-                 int32_t Col, int32_t SelRow, int32_t SelCol) {
-  if (Default) *Default = true;
-  if (!G || Row < 0 || Row >= G->RowCount() || Row != SelRow) return;
-  QPainter* P = G->Canvas();
-  if (!P) return;
-  const uint32_t C = Col == SelCol && G->hasFocus() ? platform::ColorToRGB(clHighlight)
-                                                     : HighLightColor(G->GetCellColor(Col, Row), Step);
-  P->fillRect(R, QtColor(C));
-  if (Default) *Default = false;
-}
 
 TTabGraf::~TTabGraf() {
   if (FPicTool && FPicTool->Model.Main == this) FPicTool->Model.Main = nullptr;
@@ -284,7 +265,7 @@ void TTabGraf::gx_PicListMouseMove(TSender E) {
 }
 
 void TTabGraf::gx_PicListDrawCellBackground(TSender E) {
-  const QRect R(QPoint(E.Left, E.Top), QPoint(E.Right - 1, E.Bottom - 1));
+  const QRect R = formcells::CellRect(E);
   if (E.Row == PicListRow)
     ngColorize0(gx_PicList, 40, E.DefaultDrawing, R, E.Row, E.Col, PicListRow, PicListCol);
   else if (E.Row == PicListAnchorRow)
