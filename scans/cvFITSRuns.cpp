@@ -248,14 +248,18 @@ std::string LdxxLevel(const std::string& Field) {
   return n == 0 ? "50" : I64Str(n);
 }
 
+// The inversion file's main header, read once per scan.
+static void ReadMEHeaderOnce(TLFITS& S) {
+  if (S.HMERead) return;
+  int32_t n = 0;
+  int64_t b = 0;
+  S.ReadMEMainHeader(n, b);
+}
+
 bool StageLdxx(TJob& Job, TRunCtx& Ctx) {
   if (!PrepScan(Job, Ctx, "btLdxx")) return false;
   TLFITS& s = *Ctx.Scan;
-  if (!s.HMERead) {
-    int32_t n = 0;
-    int64_t b = 0;
-    s.ReadMEMainHeader(n, b);
-  }
+  ReadMEHeaderOnce(s);
   const std::string da = s.ScanDa(), ti = s.ScanTi();
   TStageMaps maps(Ctx);
   TLFIOut& reg = LFIOReg();
@@ -362,11 +366,7 @@ bool StageFilt(TJob& Job, TRunCtx& Ctx) {
 bool StageKVI(TJob& Job, TRunCtx& Ctx) {
   if (!PrepScan(Job, Ctx, "AnyCalc_CV")) return false;
   TLFITS& s = *Ctx.Scan;
-  if (!s.HMERead) {
-    int32_t n = 0;
-    int64_t b = 0;
-    s.ReadMEMainHeader(n, b);
-  }
+  ReadMEHeaderOnce(s);
   const std::string da = s.ScanDa(), ti = s.ScanTi();
   TLFIOut& reg = LFIOReg();
   TStageMaps maps(Ctx);

@@ -44,6 +44,29 @@ std::string ProfileSums(const TCONTR& R) {
 // evaluated once per depth and copied into the record. The vectors share the model's depth grid:
 // they are evaluated together from one table of their coefficients (TVeMoRow), the field
 // vectors in the same table when wanted.
+// The vectors of the depth row: B, S, ETAC, then DLD, A, ETA of every line, then VD (and DLH, GM,
+// XI with the field); K is the count without the field's three.
+void RowVectors(const TCONT& C, int32_t N, bool Field, std::vector<TVEMO*>& Vs, size_t& K) {
+  K = 4 + 3 * static_cast<size_t>(N);
+  Vs.resize(Field ? K + 3 : K);
+  Vs[0] = C.MB;
+  Vs[1] = C.MS;
+  Vs[2] = C.MEC;
+  for (int32_t i = 1; i <= N; ++i) {
+    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
+    const size_t o = 3 * static_cast<size_t>(i);
+    Vs[o] = it.DLD;
+    Vs[o + 1] = it.A;
+    Vs[o + 2] = it.ETA;
+  }
+  Vs[K - 1] = C.MDLVD;
+  if (Field) {
+    Vs[K] = C.MDLH;
+    Vs[K + 1] = C.MGM;
+    Vs[K + 2] = C.MXI;
+  }
+}
+
 void DepthValues(TCONT& C, double X, bool Field) {
   TCONTXCache& xc = C.XC;
   const int32_t n = C.LiSet.Count;
@@ -53,26 +76,10 @@ void DepthValues(TCONT& C, double X, bool Field) {
       BadValue("косинус угла CONT.CTETA=0"_cp, X, C.WK.LAM);
     xc.Valid = xc.FieldValid = false;
     xc.C10 = std::pow(10.0, X) * kLn10 / C.CTETA;
-    // B, S, ETAC, then DLD, A, ETA of every line, then VD (and DLH, GM, XI)
-    const size_t K = 4 + 3 * static_cast<size_t>(n), KF = Field ? K + 3 : K;
     std::vector<TVEMO*>& vs = xc.RowVecs;
-    vs.resize(KF);
-    vs[0] = C.MB;
-    vs[1] = C.MS;
-    vs[2] = C.MEC;
-    for (int32_t i = 1; i <= n; ++i) {
-      const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
-      const size_t o = 3 * static_cast<size_t>(i);
-      vs[o] = it.DLD;
-      vs[o + 1] = it.A;
-      vs[o + 2] = it.ETA;
-    }
-    vs[K - 1] = C.MDLVD;
-    if (Field) {
-      vs[K] = C.MDLH;
-      vs[K + 1] = C.MGM;
-      vs[K + 2] = C.MXI;
-    }
+    size_t K = 0;
+    RowVectors(C, n, Field, vs, K);
+    const size_t KF = vs.size();
     xc.RowVals.resize(KF);
     double* v = xc.RowVals.data();
     (Field ? xc.FieldRow : xc.Row).Eval(vs.data(), static_cast<int32_t>(KF), X, v);
@@ -624,26 +631,13 @@ bool FACXMany(const double* Lam, const double* X, int32_t N, TCONTR* R) {
     BadValue("косинус угла CONT.CTETA=0"_cp, X[0], Lam[0]);
   // the depth row of DepthValues (with the field) at every depth
   const int32_t n = C.LiSet.Count;
-  const size_t K = 4 + 3 * static_cast<size_t>(n), KF = K + 3;
   thread_local std::vector<TVEMO*> vs;
   thread_local std::vector<double> vals;
   thread_local std::vector<TFacxDepth> d;
   thread_local std::vector<TCONTR*> out;
-  vs.resize(KF);
-  vs[0] = C.MB;
-  vs[1] = C.MS;
-  vs[2] = C.MEC;
-  for (int32_t i = 1; i <= n; ++i) {
-    const TLINEDATA& it = C.LiSet.Items[static_cast<size_t>(i)];
-    const size_t o = 3 * static_cast<size_t>(i);
-    vs[o] = it.DLD;
-    vs[o + 1] = it.A;
-    vs[o + 2] = it.ETA;
-  }
-  vs[K - 1] = C.MDLVD;
-  vs[K] = C.MDLH;
-  vs[K + 1] = C.MGM;
-  vs[K + 2] = C.MXI;
+  size_t K = 0;
+  RowVectors(C, n, true, vs, K);
+  const size_t KF = K + 3;
   const size_t nn = static_cast<size_t>(N);
   if (vals.size() < nn * KF) vals.resize(nn * KF);
   if (d.size() < nn) {
