@@ -230,7 +230,12 @@ void TTextFile::CheckWrite(const char* op) {
 
 void TTextFile::Write(const std::string& S) { WriteRaw(platform::Cp1251ToUtf8(S)); }
 
-void TTextFile::WriteLn(const std::string& S) { WriteRaw(platform::Cp1251ToUtf8(S) + "\n"); }
+void TTextFile::WriteLn(const std::string& S) {
+  line_.clear();
+  platform::AppendCp1251AsUtf8(line_, S);
+  line_ += '\n';
+  WriteRaw(line_);
+}
 
 void TTextFile::WriteRaw(const std::string& Bytes) {
   CheckWrite("write");
@@ -367,7 +372,19 @@ void TStringList::LoadFromFile(const std::string& fileName) {
 void TStringList::SaveToFile(const std::string& fileName) const {
   TTextFile F;
   TxtOpen(F, 1, fileName);
-  for (int i = 0; i < Count(); ++i) F.WriteLn((*this)[i]);
+  // converted into a buffer written a megabyte at a time
+  constexpr size_t kChunk = size_t{1} << 20;
+  std::string buf;
+  buf.reserve(kChunk + 4096);
+  for (int i = 0; i < Count(); ++i) {
+    platform::AppendCp1251AsUtf8(buf, (*this)[i]);
+    buf += '\n';
+    if (buf.size() >= kChunk) {
+      F.WriteRaw(buf);
+      buf.clear();
+    }
+  }
+  F.WriteRaw(buf);
   F.Close();
 }
 

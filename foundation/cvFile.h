@@ -80,6 +80,7 @@ class TTextFile {
   int32_t mode_ = fmClosed;
   std::FILE* out_ = nullptr;
   std::string raw_;
+  std::string line_;  // the line being written, converted
   size_t pos_ = 0;
   bool utf8_ = false;
 };

@@ -54,6 +54,19 @@ void TStringList::AddStrings(const TStringList& other) {
   }
 }
 
+void TStringList::AddStrings(TStringList&& other) {
+  if (&other == this || sorted_) {
+    AddStrings(static_cast<const TStringList&>(other));
+  } else if (items_.empty()) {
+    items_ = std::move(other.items_);
+  } else {
+    const size_t need = items_.size() + other.items_.size();
+    if (need > items_.capacity()) items_.reserve(std::max(need, 2 * items_.capacity()));
+    for (Item& i : other.items_) items_.push_back(std::move(i));
+  }
+  if (&other != this) other.items_.clear();
+}
+
 void TStringList::Insert(int i, const std::string& s) { InsertObject(i, s, nullptr); }
 
 void TStringList::InsertObject(int i, const std::string& s, void* obj) {

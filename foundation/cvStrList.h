@@ -27,6 +27,8 @@ class TStringList {
   int Add(const std::string& s);
   int AddObject(const std::string& s, void* obj);
   void AddStrings(const TStringList& other);
+  // The same, taking the lines (and objects) out of Other, which is left empty.
+  void AddStrings(TStringList&& other);
   void Insert(int i, const std::string& s);
   void InsertObject(int i, const std::string& s, void* obj);
   void Delete(int i);

@@ -1,5 +1,8 @@
 #include "platform/CodePage.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/Cp1251Table.h"
 
 namespace platform {
@@ -55,10 +58,26 @@ char32_t Cp1251ToUnicode(unsigned char c) {
 
 unsigned char UnicodeToCp1251(char32_t u) { return Cp1251ByteOf(u); }
 
+void AppendCp1251AsUtf8(std::string& out, std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    // a run of ASCII goes as it is
+    size_t j = i;
+    for (uint64_t w; j + 8 <= s.size(); j += 8) {
+      std::memcpy(&w, s.data() + j, 8);
+      if (w & 0x8080808080808080ull) break;
+    }
+    while (j < s.size() && static_cast<unsigned char>(s[j]) < 0x80) ++j;
+    out.append(s.data() + i, j - i);
+    for (i = j; i < s.size() && static_cast<unsigned char>(s[i]) >= 0x80; ++i)
+      AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(s[i])));
+  }
+}
+
 std::string Cp1251ToUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size() * 2);
-  for (char ch : s) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(ch)));
+  AppendCp1251AsUtf8(out, s);
   return out;
 }
 

@@ -14,6 +14,8 @@ char32_t Cp1251ToUnicode(unsigned char c);
 unsigned char UnicodeToCp1251(char32_t u);
 
 std::string Cp1251ToUtf8(std::string_view s);
+// The same, appended to Out.
+void AppendCp1251AsUtf8(std::string& Out, std::string_view s);
 // Characters that 1251 cannot hold become '?'; invalid UTF-8 bytes are taken as 1251 bytes.
 std::string Utf8ToCp1251(std::string_view s);
 

@@ -234,7 +234,7 @@ void RunCombination(TJob& Job, TVARIATOR& V, int32_t K, TLUNNO& List, TStringLis
   if (Made) *Made = last;
   if (Job.Cancelled()) return;
   CombinationBlock(V, K, Block);
-  if (List.Count() > before) Block.AddStrings(*List.ReportVar(V.QUEST, V.IQ, K));
+  if (List.Count() > before) Block.AddStrings(std::move(*List.ReportVar(V.QUEST, V.IQ, K)));
 }
 
 // After the last combination: single-valued keys that nothing read leave the variator (a key
@@ -310,8 +310,9 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
   std::atomic<bool> cancelled{false};
   std::mutex lock;
   std::condition_variable changed;
-  int32_t finished = 0, active = Threads;  // under lock
-  TTransferCounts counts;                   // the workers' work, under lock
+  std::atomic<int32_t> finished{0};
+  int32_t active = Threads;  // under lock
+  TTransferCounts counts;     // the workers' work, under lock
   auto worker = [&](int32_t t) {
     SetStepTiming(false);
     TCalcScope cscope(*ctx[static_cast<size_t>(t)]);
@@ -338,9 +339,11 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
       CaptureMemoTest(nullptr);
       CaptureWarnOnce(nullptr);
       c.Done = !c.Error && !c.Job->Cancelled();
-      std::lock_guard<std::mutex> g(lock);
-      ++finished;
-      changed.notify_all();
+      // the first one shows at once; later ones at the next look (progress, not a hand-over)
+      if (finished.fetch_add(1) == 0) {
+        std::lock_guard<std::mutex> g(lock);
+        changed.notify_all();
+      }
     }
     std::lock_guard<std::mutex> g(lock);
     counts.Voigt += TransferCounts().Voigt;
@@ -366,8 +369,9 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
         g.lock();
         for (TCombination& c : out) c.Job->SetPaused(false);
         if (!go) cancelAll();
-      } else if (!cancelled.load() && V.NK >= 6 && finished != shown && finished < n) {
-        shown = finished;
+      } else if (const int32_t f = finished.load();
+                 !cancelled.load() && V.NK >= 6 && f != shown && f < n) {
+        shown = f;
         const int32_t k = From + shown;
         g.unlock();
         const bool go = Job.Step(k - 1, V.NK, IvariText(k, V.NK));
@@ -402,7 +406,7 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
       break;
     }
     if (c.Done) {
-      Blocks.AddStrings(c.Block);
+      Blocks.AddStrings(std::move(c.Block));
       ++Done;
     }
   }
@@ -410,7 +414,10 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
   for (const auto& copy : vari)
     for (int32_t j = 1; j <= copy->Count(); ++j) {
       const TVariRec* r = copy->Rec(j);
-      TVariRec* own = r ? V.FindRec(r->Key) : nullptr;
+      if (!r) continue;
+      // a copy keeps the order of the records it was made from
+      TVariRec* own = V.Rec(j);
+      if (!own || own->Key != r->Key) own = V.FindRec(r->Key);
       if (!own) continue;
       own->NUse += r->NUse;
       for (int32_t i = 0; i < r->NVals() && i < own->NVals(); ++i)
@@ -541,7 +548,7 @@ bool doCONT(TJob& Job, TLUNNO& List, const std::string& ResultFile, bool Append)
   TStringList file;
   if (Append) TResultFiles::Current(ResultFile, file);
   ControlText(V, file);
-  file.AddStrings(blocks);
+  file.AddStrings(std::move(blocks));
   TResultFiles::Write(ResultFile, file);
   Trace(1, "doCONT === ENDED ========");
   return true;

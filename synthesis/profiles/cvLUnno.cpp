@@ -160,7 +160,7 @@ void TLUNNO::DeleteQuestIQ(const std::string& Quest, int32_t IQ) {
 std::unique_ptr<TStringList> TLUNNO::ReportVar(const std::string& Quest, int32_t IQ,
                                                int32_t KVar) const {
   auto L = std::make_unique<TStringList>();
-  for (TUNNO* U : ListByVar(Quest, IQ, KVar)) L->AddStrings(*UnnoReport(*U));
+  for (TUNNO* U : ListByVar(Quest, IQ, KVar)) L->AddStrings(std::move(*UnnoReport(*U)));
   return L;
 }
 

@@ -102,6 +102,31 @@ TEST(StringLists, JoinAndCopy) {
   EXPECT_EQ(Of(&target), (Lines{"a", "b"}));
 }
 
+// Lines taken out of another list keep their order and objects, and leave it empty; a sorted
+// list still inserts each in order.
+TEST(StringLists, AddStringsTakesTheLines) {
+  int tag = 0;
+  TStringList from = Make({"c", "a"});
+  from.PutObject(1, &tag);
+  TStringList into = Make({"b"});
+  into.AddStrings(std::move(from));
+  EXPECT_EQ(Of(&into), (Lines{"b", "c", "a"}));
+  EXPECT_EQ(into.Objects(2), &tag);
+  EXPECT_EQ(from.Count(), 0);
+  TStringList empty;
+  empty.AddStrings(std::move(into));
+  EXPECT_EQ(Of(&empty), (Lines{"b", "c", "a"}));
+  TStringList sorted = Make({"d", "b"});
+  sorted.SetSorted(true);
+  sorted.AddStrings(std::move(empty));
+  EXPECT_EQ(Of(&sorted), (Lines{"a", "b", "c", "d"}));
+  EXPECT_EQ(empty.Count(), 0);
+  sorted.SetSorted(false);
+  TStringList& same = sorted;
+  sorted.AddStrings(std::move(same));  // a list taking itself keeps its lines, copied once
+  EXPECT_EQ(sorted.Count(), 8);
+}
+
 TEST(StringLists, CopyRangesMergeReverse) {
   TStringList four = Make({"l0", "l1", "l2", "l3"});
   struct Case {
