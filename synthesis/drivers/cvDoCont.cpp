@@ -273,14 +273,15 @@ struct TCombination {
   std::vector<TWarnOnceCall> Once;  // its WARNOnce calls, told at the hand-over
   std::exception_ptr Error;       // the fatal error that ended it
   bool Started = false, Done = false;
+  std::atomic<bool> Finished{false};  // its worker is done with it
 };
 
 // Combinations From..To on Threads workers, each with its own calculation context, a copy of
 // the working variator and its own job; the calling thread reports progress and passes on
 // cancel and pause. Afterwards, in combination order: the test-memo lines, the warnings and the
 // profiles go to the caller (a failed combination ends the hand-over with its error, as one after
-// the other the run would have stopped there); the marks of what was read and the values written
-// back go into V. False when cancelled.
+// the other the run would have stopped there), while the workers run as far as they have come;
+// the marks of what was read and the values written back go into V. False when cancelled.
 bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Threads,
                  TLUNNO& List, TStringList& Blocks, int32_t& Done) {
   const int32_t n = To - From + 1;
@@ -339,6 +340,7 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
       CaptureMemoTest(nullptr);
       CaptureWarnOnce(nullptr);
       c.Done = !c.Error && !c.Job->Cancelled();
+      c.Finished.store(true, std::memory_order_release);
       // the first one shows at once; later ones at the next look (progress, not a hand-over)
       if (finished.fetch_add(1) == 0) {
         std::lock_guard<std::mutex> g(lock);
@@ -350,6 +352,32 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
     counts.Steps += TransferCounts().Steps;
     --active;
     changed.notify_all();
+  };
+  // the hand-over in combination order, of those finished so far (Ended: of all)
+  int32_t handed = From;
+  std::exception_ptr error;
+  auto handOver = [&](bool Ended) {
+    for (; handed <= To && !error; ++handed) {
+      TCombination& c = out[static_cast<size_t>(handed - From)];
+      if (!Ended && !c.Finished.load(std::memory_order_acquire)) return;
+      if (!c.Started) continue;
+      for (const std::string& m : c.Memo) MemoTest(m);
+      // its warnings, each WARNOnce told where it came among them
+      const std::vector<TJob::TWarning> warnings = c.Job->Warnings();
+      size_t once = 0;
+      for (size_t i = 0; i <= warnings.size(); ++i) {
+        for (; once < c.Once.size() && static_cast<size_t>(c.Once[once].At) <= i; ++once)
+          WARNOnce(c.Once[once].Key, c.Once[once].Text);
+        if (i < warnings.size()) Job.Warn(warnings[i].Text, warnings[i].Count);
+      }
+      List.TakeAll(c.List);
+      if (c.Error) {
+        error = c.Error;
+      } else if (c.Done) {
+        Blocks.AddStrings(std::move(c.Block));
+        ++Done;
+      }
+    }
   };
   std::vector<std::thread> pool;
   for (int32_t t = 0; t < Threads; ++t) pool.emplace_back(worker, t);
@@ -379,37 +407,17 @@ bool RunParallel(TJob& Job, TVARIATOR& V, int32_t From, int32_t To, int32_t Thre
         if (!go) cancelAll();
         continue;
       }
-      changed.wait_for(g, std::chrono::milliseconds(50));
+      g.unlock();
+      handOver(false);
+      g.lock();
+      if (active > 0) changed.wait_for(g, std::chrono::milliseconds(50));
     }
   }
   for (std::thread& t : pool) t.join();
   TransferCounts().Voigt += counts.Voigt;
   TransferCounts().Steps += counts.Steps;
 
-  // the hand-over in combination order
-  std::exception_ptr error;
-  for (int32_t k = From; k <= To; ++k) {
-    TCombination& c = out[static_cast<size_t>(k - From)];
-    if (!c.Started) continue;
-    for (const std::string& m : c.Memo) MemoTest(m);
-    // its warnings, each WARNOnce told where it came among them
-    const std::vector<TJob::TWarning> warnings = c.Job->Warnings();
-    size_t once = 0;
-    for (size_t i = 0; i <= warnings.size(); ++i) {
-      for (; once < c.Once.size() && static_cast<size_t>(c.Once[once].At) <= i; ++once)
-        WARNOnce(c.Once[once].Key, c.Once[once].Text);
-      if (i < warnings.size()) Job.Warn(warnings[i].Text, warnings[i].Count);
-    }
-    List.TakeAll(c.List);
-    if (c.Error) {
-      error = c.Error;
-      break;
-    }
-    if (c.Done) {
-      Blocks.AddStrings(std::move(c.Block));
-      ++Done;
-    }
-  }
+  handOver(true);
   // what the copies read, and the values they wrote back (the Voigt method's name), into V
   for (const auto& copy : vari)
     for (int32_t j = 1; j <= copy->Count(); ++j) {
