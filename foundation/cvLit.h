@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/Cp1251Table.h"
 
@@ -40,7 +41,23 @@ struct Utf8Text {
 
 }  // namespace cvlit
 
+#if defined(__clang__)
+// clang 14 crashes when a constant-evaluation note prints an expression holding a literal of a
+// class-type literal operator template; it takes the character-pack form (a GNU extension),
+// converted and checked at compile time all the same.
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wgnu-string-literal-operator-template"
+template <typename C, C... s>
+inline std::string operator""_cp() {
+  static_assert(std::is_same_v<C, char>, "a _cp literal is a plain narrow string");
+  static constexpr char raw[] = {s..., 0};
+  static constexpr cvlit::Utf8Text<sizeof raw> text(raw);
+  return std::string(text.data, text.len);
+}
+#pragma clang diagnostic pop
+#else
 template <cvlit::Utf8Text T>
 inline std::string operator""_cp() {
   return std::string(T.data, T.len);
 }
+#endif

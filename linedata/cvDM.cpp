@@ -1,8 +1,12 @@
 #include "linedata/cvDM.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -356,24 +360,50 @@ bool TDM::Connect(const std::string& FileName) {
   created_ = false;
   std::string err;
   if (!platform::PathExists(FileName)) {
+    // A new database is filled under a name of its own and then linked in place in one step:
+    // programs starting together see no file or a complete one, and one of them makes it.
     ForceFileDir(FileName);
-    if (!ADOConnection.Create(FileName, err)) {
+    const std::string fresh = FileName + ".new" + std::to_string(::getpid());
+    const std::string sysFresh = platform::SysPath(fresh);
+    ::unlink(sysFresh.c_str());
+    if (!ADOConnection.Create(fresh, err)) {
       WARNAbs(err);
       return false;
     }
-    created_ = true;
-  } else if (!ADOConnection.Open(FileName, err)) {
+    try {
+      EnsureSchema(ADOConnection);
+      // a new database starts with the element table when it is loaded
+      if (MEND && MEND->Loaded()) MendToAtoms();
+      LoadDemoTables(ADOConnection);
+    } catch (const std::exception& e) {
+      WARNAbs(e.what());
+      Disconnect();
+      ::unlink(sysFresh.c_str());
+      return false;
+    }
+    Disconnect();
+    const std::string sysFile = platform::SysPath(FileName);
+    bool linked = ::link(sysFresh.c_str(), sysFile.c_str()) == 0;
+    int linkErr = errno;
+    // a file system without hard links: renamed instead
+    if (!linked && linkErr != EEXIST && !platform::PathExists(FileName)) {
+      linked = ::rename(sysFresh.c_str(), sysFile.c_str()) == 0;
+      linkErr = errno;
+    }
+    ::unlink(sysFresh.c_str());
+    if (!linked && linkErr != EEXIST) {
+      WARNAbs("Не удалось создать базу данных <"_cp + FileName + ">: " + std::strerror(linkErr));
+      return false;
+    }
+    created_ = linked;
+  }
+  if (!ADOConnection.Open(FileName, err)) {
     WARNAbs(err);
     return false;
   }
   try {
     EnsureSchema(ADOConnection);
-    if (created_) {
-      // a new database starts with the element table when it is loaded
-      if (MEND && MEND->Loaded()) MendToAtoms();
-      LoadDemoTables(ADOConnection);
-      WARN("Создана новая база данных <"_cp + FileName + ">");
-    }
+    if (created_) WARN("Создана новая база данных <"_cp + FileName + ">");
   } catch (const std::exception& e) {
     WARNAbs(e.what());
     Disconnect();

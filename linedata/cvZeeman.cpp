@@ -212,7 +212,7 @@ std::unique_ptr<TStringList> TZEEMAN::ReportLines() const {
   auto sl = std::make_unique<TStringList>();
   sl->Add("NCOMP=" + I64PadSt(3, NCOMP) + " NPI=" + I64PadSt(2, NPI) + " J1=" + JText(JL2) +
           " J2=" + JText(JU2) + " G1=" + ShortSt(5, GL) + " G2=" + ShortSt(5, GU));
-  auto join = [this](const double* a, int32_t from, int32_t to) {
+  auto join = [](const double* a, int32_t from, int32_t to) {
     std::string s;
     for (int32_t k = from; k <= to; ++k) s += (k > from ? "," : "") + FSt(6, 3, a[k]);
     return s;

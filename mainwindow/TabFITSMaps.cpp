@@ -175,7 +175,8 @@ void TTabFITS::RegisterMapHandlers(platform::THandlerRegistry& H) {
       F(E);
     };
   };
-#define MAP_HANDLER(N, ...) H.Add(#N, guard([this](TSender E) { (void)E; __VA_ARGS__; }))
+#define MAP_HANDLER(N, ...) \
+  H.Add(#N, guard([this](TSender E) { (void)E; (void)this; __VA_ARGS__; }))
   MAP_HANDLER(btMapClick, btMapClick(E));
   MAP_HANDLER(edLFIO_UpDateClick, FillFIO());
   MAP_HANDLER(btLFIO_UpDateClick, FillFIO());

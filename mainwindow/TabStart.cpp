@@ -432,7 +432,7 @@ void TTabStart::btLoadUNClick(TSender) {
       [plan, data](TJob& J) {
         if (!AtlasRead(&J, *plan, *data) && !J.Cancelled()) J.Fail("Атлас не загружен"_cp);
       },
-      [this, plan, data, step, quest](TJob& J) {
+      [plan, data, step, quest](TJob& J) {
         if (J.State() != TJobState::Done || !LUNNO) return;
         std::vector<std::unique_ptr<TUNNO>> made = AtlasMake(*plan, *data, step, quest);
         TUNNO* last = nullptr;

@@ -25,11 +25,13 @@ using LD = long double;
 
 std::atomic<int32_t> gThreads{0};
 
+#ifdef _OPENMP
 // Only the transcendental functions are spread over threads (the arithmetic ones are bound by
 // memory and take about a millisecond for a million pixels), from this many pixels on, in pieces
 // taken in turn by whichever thread is free.
 constexpr size_t kParallelFrom = 1 << 16;
 constexpr size_t kPiece = 1 << 14;
+#endif
 
 // Body(begin, end) over [0, N): one piece after another, or on every thread when Heavy.
 template <class F>

@@ -3,6 +3,7 @@
 // converter, a cancelled query, and the harness's dbquery on a fresh database.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "foundation/cvJob.h"
@@ -168,6 +169,29 @@ TEST(DBQueryHarness, TheFePairSortedAndAValueThatIsNoSql) {
   EXPECT_EQ(st, 1) << out;
   out = Batch("dbquery --db '" + db + "' Lines_ --filt LAMB '=>' 1 - x", st);
   EXPECT_EQ(st, 2) << out;
+}
+
+// Programs started together on a missing database: one makes it, every one opens it complete.
+TEST(DBQueryHarness, ProgramsStartingTogetherShareOneNewDatabase) {
+  testsupport::TempDir dir;
+  for (int round = 0; round < 3; ++round) {
+    const std::string db = dir.str() + "/cv" + std::to_string(round) + ".db";
+    const std::string out = dir.str() + "/out" + std::to_string(round);
+    int st = -1;
+    testsupport::RunShell("for k in 1 2 3 4 5 6; do ('" + std::string(CORVESTA_BATCH) +
+                              "' dbquery --db '" + db + "' Lines_ --filt LIN6 = FE6302 - x > '" +
+                              out + ".'$k 2>&1; echo $? >> '" + out + ".'$k) & done; wait",
+                          &st);
+    ASSERT_EQ(st, 0);
+    for (int k = 1; k <= 6; ++k) {
+      const std::string text = testsupport::ReadFile(out + "." + std::to_string(k));
+      EXPECT_NE(text.find(" FE6302 "), std::string::npos) << text;
+      EXPECT_TRUE(text.size() >= 2 && text.compare(text.size() - 2, 2, "0\n") == 0) << text;
+    }
+  }
+  // no half-made database is left behind
+  for (const auto& e : std::filesystem::directory_iterator(dir.str()))
+    EXPECT_EQ(e.path().filename().string().find(".new"), std::string::npos) << e.path();
 }
 
 }  // namespace

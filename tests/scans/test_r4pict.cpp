@@ -114,7 +114,8 @@ TEST(R4Pict, LevelSearchEqualsTheWalk) {
   probes.insert(probes.end(), {NAN, INFINITY, -INFINITY, 0.0f});
   for (float v = -6; v < 6; v = std::nextafter(v, 7.0f) + 1e-4f) probes.push_back(v);
   auto Check = [&](const char* What) {
-    for (float v : A.ToAR4R4()[7]) probes.push_back(v);
+    const TAR4R4 rows = A.ToAR4R4();
+    for (float v : rows[7]) probes.push_back(v);
     for (float l : P.Levels) probes.push_back(l);  // exactly on the levels
     for (float v : probes) ASSERT_EQ(P.LevelIndex(v), P.LevelIndexWalk(v)) << What << " " << v;
     // The painting's own search (grey palette: the blue byte is the index).
