@@ -101,12 +101,12 @@ TEST(QuestFailures, LinesTheRunCannotComputeStopIt) {
 // kill at any moment) leaves the previous result file; a run that ends writes both steps.
 TEST(QuestFailures, StoppedRunLeavesThePreviousResultFile) {
   TProject p;
-  // step 2: sixteen combinations one after the other, most of the run (long enough that kills
-  // between 0.05 and 1 s land inside it)
+  // step 2: 64 combinations one after the other, most of the run (about 0.3 s on one idle core,
+  // so that kills from 0.05 s on land inside it)
   const std::string quest =
       kBase + "#LIN FE6302 #\n#H 500 #\n#RUN CONT #\n#NLAM 401 #\n"
               "#H 0 100 200 300 400 500 600 700 800 900 1000 1100 1200 1300 1400 1500 #\n"
-              "#RUN CONT #\n";
+              "#GM 20 40 60 80 #\n#RUN CONT #\n";
   const TRun full = p.Synth("two", quest, "--threads 1");
   ASSERT_EQ(full.status, 0) << full.out;
   const std::string complete = testsupport::ReadFile(p.Result("two"));
