@@ -538,85 +538,61 @@ namespace {
 // terms as it was (a sum that starts at +0 never becomes -0).
 typedef double TV8 __attribute__((vector_size(64)));
 
+// The sums of the 8 rows at each of O0..O3 over their divisors (inlined into each clone below).
+__attribute__((always_inline)) inline void SmoothFourBlocks(
+    const double* __restrict D, const double* __restrict Yp, const double* __restrict Div,
+    int32_t NP, int32_t Span, int32_t O0, int32_t O1, int32_t O2, int32_t O3,
+    double* __restrict Acc) {
+  TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
+  for (int32_t d = 0; d < Span; ++d) {
+    const double* w = D + static_cast<size_t>(d) * NP;
+    const double* y = Yp + d;
+    TV8 w0, w1, w2, w3, y0, y1, y2, y3;
+    __builtin_memcpy(&w0, w + O0, sizeof w0);
+    __builtin_memcpy(&w1, w + O1, sizeof w1);
+    __builtin_memcpy(&w2, w + O2, sizeof w2);
+    __builtin_memcpy(&w3, w + O3, sizeof w3);
+    __builtin_memcpy(&y0, y + O0, sizeof y0);
+    __builtin_memcpy(&y1, y + O1, sizeof y1);
+    __builtin_memcpy(&y2, y + O2, sizeof y2);
+    __builtin_memcpy(&y3, y + O3, sizeof y3);
+    a0 += w0 * y0;
+    a1 += w1 * y1;
+    a2 += w2 * y2;
+    a3 += w3 * y3;
+  }
+  TV8 d0, d1, d2, d3;
+  __builtin_memcpy(&d0, Div + O0, sizeof d0);
+  __builtin_memcpy(&d1, Div + O1, sizeof d1);
+  __builtin_memcpy(&d2, Div + O2, sizeof d2);
+  __builtin_memcpy(&d3, Div + O3, sizeof d3);
+  a0 /= d0;
+  a1 /= d1;
+  a2 /= d2;
+  a3 /= d3;
+  __builtin_memcpy(Acc + O0, &a0, sizeof a0);
+  __builtin_memcpy(Acc + O1, &a1, sizeof a1);
+  __builtin_memcpy(Acc + O2, &a2, sizeof a2);
+  __builtin_memcpy(Acc + O3, &a3, sizeof a3);
+}
+
 // Acc: each row's sum over its divisor.
 __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonals(
     const double* __restrict D, const double* __restrict Yp, const double* __restrict Div,
     int32_t NP, int32_t Span, double* __restrict Acc) {
-  for (int32_t i = 0; i < NP; i += 32) {
-    TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
-    for (int32_t d = 0; d < Span; ++d) {
-      const double* w = D + static_cast<size_t>(d) * NP + i;
-      const double* y = Yp + i + d;
-      TV8 w0, w1, w2, w3, y0, y1, y2, y3;
-      __builtin_memcpy(&w0, w, sizeof w0);
-      __builtin_memcpy(&w1, w + 8, sizeof w1);
-      __builtin_memcpy(&w2, w + 16, sizeof w2);
-      __builtin_memcpy(&w3, w + 24, sizeof w3);
-      __builtin_memcpy(&y0, y, sizeof y0);
-      __builtin_memcpy(&y1, y + 8, sizeof y1);
-      __builtin_memcpy(&y2, y + 16, sizeof y2);
-      __builtin_memcpy(&y3, y + 24, sizeof y3);
-      a0 += w0 * y0;
-      a1 += w1 * y1;
-      a2 += w2 * y2;
-      a3 += w3 * y3;
-    }
-    TV8 d0, d1, d2, d3;
-    __builtin_memcpy(&d0, Div + i, sizeof d0);
-    __builtin_memcpy(&d1, Div + i + 8, sizeof d1);
-    __builtin_memcpy(&d2, Div + i + 16, sizeof d2);
-    __builtin_memcpy(&d3, Div + i + 24, sizeof d3);
-    a0 /= d0;
-    a1 /= d1;
-    a2 /= d2;
-    a3 /= d3;
-    __builtin_memcpy(Acc + i, &a0, sizeof a0);
-    __builtin_memcpy(Acc + i + 8, &a1, sizeof a1);
-    __builtin_memcpy(Acc + i + 16, &a2, sizeof a2);
-    __builtin_memcpy(Acc + i + 24, &a3, sizeof a3);
-  }
+  for (int32_t i = 0; i < NP; i += 32)
+    SmoothFourBlocks(D, Yp, Div, NP, Span, i, i + 8, i + 16, i + 24, Acc);
 }
 
 // The same sums for the 8-row blocks listed only, four blocks at a time (the last repeated).
 __attribute__((target_clones("avx512f", "avx2", "default"))) void SmoothDiagonalBlocks(
     const double* __restrict D, const double* __restrict Yp, const double* __restrict Div,
     int32_t NP, int32_t Span, const int32_t* Blocks, int32_t NBlocks, double* __restrict Acc) {
-  for (int32_t g = 0; g < NBlocks; g += 4) {
-    const int32_t o0 = 8 * Blocks[g], o1 = 8 * Blocks[std::min(g + 1, NBlocks - 1)],
-                  o2 = 8 * Blocks[std::min(g + 2, NBlocks - 1)],
-                  o3 = 8 * Blocks[std::min(g + 3, NBlocks - 1)];
-    TV8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
-    for (int32_t d = 0; d < Span; ++d) {
-      const double* w = D + static_cast<size_t>(d) * NP;
-      const double* y = Yp + d;
-      TV8 w0, w1, w2, w3, y0, y1, y2, y3;
-      __builtin_memcpy(&w0, w + o0, sizeof w0);
-      __builtin_memcpy(&w1, w + o1, sizeof w1);
-      __builtin_memcpy(&w2, w + o2, sizeof w2);
-      __builtin_memcpy(&w3, w + o3, sizeof w3);
-      __builtin_memcpy(&y0, y + o0, sizeof y0);
-      __builtin_memcpy(&y1, y + o1, sizeof y1);
-      __builtin_memcpy(&y2, y + o2, sizeof y2);
-      __builtin_memcpy(&y3, y + o3, sizeof y3);
-      a0 += w0 * y0;
-      a1 += w1 * y1;
-      a2 += w2 * y2;
-      a3 += w3 * y3;
-    }
-    TV8 d0, d1, d2, d3;
-    __builtin_memcpy(&d0, Div + o0, sizeof d0);
-    __builtin_memcpy(&d1, Div + o1, sizeof d1);
-    __builtin_memcpy(&d2, Div + o2, sizeof d2);
-    __builtin_memcpy(&d3, Div + o3, sizeof d3);
-    a0 /= d0;
-    a1 /= d1;
-    a2 /= d2;
-    a3 /= d3;
-    __builtin_memcpy(Acc + o0, &a0, sizeof a0);
-    __builtin_memcpy(Acc + o1, &a1, sizeof a1);
-    __builtin_memcpy(Acc + o2, &a2, sizeof a2);
-    __builtin_memcpy(Acc + o3, &a3, sizeof a3);
-  }
+  for (int32_t g = 0; g < NBlocks; g += 4)
+    SmoothFourBlocks(D, Yp, Div, NP, Span, 8 * Blocks[g],
+                     8 * Blocks[std::min(g + 1, NBlocks - 1)],
+                     8 * Blocks[std::min(g + 2, NBlocks - 1)],
+                     8 * Blocks[std::min(g + 3, NBlocks - 1)], Acc);
 }
 
 // The diagonals summed for Reach (< 0: all of them).

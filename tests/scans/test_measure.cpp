@@ -615,6 +615,35 @@ TEST(SlitMeasure, RunInAJobIsTheStepsOneByOne) {
   EXPECT_NE(s1.CalcReport.Text().find("CalcCGrav-jjErr:(iYA=8 "), std::string::npos);
 }
 
+namespace {
+
+// The whole measurement's continuum against the smoothing routine, bit for bit, at each
+// smoothing width; Before runs before each slit is made (a noise source starting again).
+void ContinuumIsTheRoutines(const std::vector<TPix>& Pix,
+                            const std::function<void(int32_t, int32_t, double&)>& Edit,
+                            std::initializer_list<double> Widths,
+                            const std::function<void()>& Before = [] {}) {
+  for (double w : Widths) {
+    TLFITS s1, s2;
+    TFITS f1, f2;
+    Before();
+    MakeSlit(s1, f1, Pix, Edit);
+    Before();
+    MakeSlit(s2, f2, Pix, Edit);
+    s1.ContSmooth = s2.ContSmooth = w;
+    TJob a("at once");
+    RunJob(a, [&](TJob&) { f1.BigCalc(); });
+    TJob b("routine");
+    RunJob(b, [&](TJob&) {
+      f2.LiteralSmoothing = true;
+      f2.GetContAll();
+    });
+    SameBits(f1.ACnt, f2.ACnt, "ACnt");
+  }
+}
+
+}  // namespace
+
 // The continuum of the whole-pixel run (only the rows that may hold the largest smoothed value
 // summed in full) against the smoothing routine itself, bit for bit: noisy profiles with one
 // clear largest value, ties on a flat continuum, and smoothing widths from under a pixel to
@@ -626,23 +655,7 @@ TEST(SlitMeasure, ContinuumOfTheWholePixelRunIsTheSmoothingsLargestValue) {
     seed = seed * 1664525u + 1013904223u;
     if (y % 5 != 0) I += static_cast<double>(seed >> 20) / 4096.0 * 300 - 150;  // every 5th flat
   };
-  for (double w : {5.0, 20.0, 60.0, 5000.0}) {
-    TLFITS s1, s2;
-    TFITS f1, f2;
-    seed = 12345;
-    MakeSlit(s1, f1, pix, noise);
-    seed = 12345;
-    MakeSlit(s2, f2, pix, noise);
-    s1.ContSmooth = s2.ContSmooth = w;
-    TJob a("at once");
-    RunJob(a, [&](TJob&) { f1.BigCalc(); });
-    TJob b("routine");
-    RunJob(b, [&](TJob&) {
-      f2.LiteralSmoothing = true;
-      f2.GetContAll();
-    });
-    SameBits(f1.ACnt, f2.ACnt, "ACnt");
-  }
+  ContinuumIsTheRoutines(pix, noise, {5.0, 20.0, 60.0, 5000.0}, [&seed] { seed = 12345; });
 }
 
 // A continuum flat at its largest value over many pixels (only the row blocks flat near their
@@ -662,21 +675,7 @@ TEST(SlitMeasure, FlatContinuumIsTheSmoothingsLargestValue) {
     if (y % 3 == 1 && l >= 40 && l < 40 + y) I = std::min(I, ic - 1);  // a lower plateau
     if (y % 4 == 2 && (l * 7 + y) % 23 == 0) I -= 1;                   // single low pixels
   };
-  for (double w : {5.0, 20.0, 35.0, 60.0}) {
-    TLFITS s1, s2;
-    TFITS f1, f2;
-    MakeSlit(s1, f1, pix, edit);
-    MakeSlit(s2, f2, pix, edit);
-    s1.ContSmooth = s2.ContSmooth = w;
-    TJob a("at once");
-    RunJob(a, [&](TJob&) { f1.BigCalc(); });
-    TJob b("routine");
-    RunJob(b, [&](TJob&) {
-      f2.LiteralSmoothing = true;
-      f2.GetContAll();
-    });
-    SameBits(f1.ACnt, f2.ACnt, "ACnt");
-  }
+  ContinuumIsTheRoutines(pix, edit, {5.0, 20.0, 35.0, 60.0});
 }
 
 TEST(SlitMeasure, LoopsOnThreadsAreTheSerialOnes) {
