@@ -137,6 +137,38 @@ inline int32_t PatternComps(const TZEEMAN& P) {
   return P.NCOMP < 0 ? 0 : (P.NCOMP > TZEEMAN::MAXCOMP ? TZEEMAN::MAXCOMP : P.NCOMP);
 }
 
+// A pattern's six sums: absorption (E) and dispersion (R) of the pi (P) and the blue (B) and red
+// (R) sigma components.
+struct TCompSums {
+  double EP = 0, EB = 0, ER = 0, RP = 0, RB = 0, RR = 0;
+  // Component of strength S with its blue (Hb, Fb) and red (Hr, Fr) values; PiOnce (bit 4 of the
+  // switch word): a pi component counts its red value only.
+  void Add(bool Sigma, bool PiOnce, double S, double Hb, double Fb, double Hr, double Fr) {
+    if (Sigma) {
+      EB += (Hb < 1e-30 ? 0.0 : Hb) * S;
+      RB += Fb * S;
+      ER += (Hr < 1e-30 ? 0.0 : Hr) * S;
+      RR += Fr * S;
+    } else {
+      if (!PiOnce) {
+        EP += Hb * S;
+        RP += Fb * S;
+      }
+      EP += Hr * S;
+      RP += Fr * S;
+    }
+  }
+};
+
+// The dispersion sums' factor of the switch word's bits 0-2.
+inline double DispersionFactor(int32_t KVOIG) {
+  double K = 1.0;
+  if (Bit(KVOIG, 0)) K = 0;
+  if (Bit(KVOIG, 1)) K = -K;
+  if (Bit(KVOIG, 2)) K *= 2;
+  return K;
+}
+
 void LinaEntryLog(const TCONTR& R, double V, double VH, double A) {
   Sayer->ChanLog(4, "LINA  L=" + FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + " V=" + F63(V) +
                         " VH=" + F63(VH) + " A=" + FSt(5, 3, A));
@@ -170,30 +202,12 @@ void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double
               const double* F, const int32_t* Ib, const int32_t* Ir, bool Trace) {
   const int32_t n = PatternComps(P);
   const bool piOnce = Bit(KVOIG, 4);
-  double EP = 0, EB = 0, ER = 0, RP = 0, RB = 0, RR = 0;
-  for (int32_t k = 1; k <= n; ++k) {
-    const double s = P.Strength[k];
-    const double hb = H[Ib[k]], fb = F[Ib[k]], hr = H[Ir[k]], fr = F[Ir[k]];
-    if (k > P.NPI) {
-      EB += (hb < 1e-30 ? 0.0 : hb) * s;
-      RB += fb * s;
-      ER += (hr < 1e-30 ? 0.0 : hr) * s;
-      RR += fr * s;
-    } else {
-      if (!piOnce) {
-        EP += hb * s;
-        RP += fb * s;
-      }
-      EP += hr * s;
-      RP += fr * s;
-    }
-  }
+  TCompSums c;
+  for (int32_t k = 1; k <= n; ++k)
+    c.Add(k > P.NPI, piOnce, P.Strength[k], H[Ib[k]], F[Ib[k]], H[Ir[k]], F[Ir[k]]);
   // F is the Faraday-Voigt function of v counted positive to the blue; with the default word
   // (K = -2) the products are the dispersion profiles 2 F of v counted positive to the red
-  double K = 1.0;
-  if (Bit(KVOIG, 0)) K = 0;
-  if (Bit(KVOIG, 1)) K = -K;
-  if (Bit(KVOIG, 2)) K *= 2;
+  double K = DispersionFactor(KVOIG);
   if (Bit(KVOIG, 3)) {
     double h0, f0;
     VoigtFunc(A, 0, h0, f0);
@@ -202,12 +216,12 @@ void LinaSums(const TZEEMAN& P, TCONTR& R, double A, int32_t KVOIG, const double
              " - деление на H(A,0) невозможно (бит 3 #KVOIG)!"_cp);
     K /= h0;
   }
-  R.EP = EP;
-  R.EB = EB;
-  R.ER = ER;
-  R.RP = RP * K;
-  R.RB = RB * K;
-  R.RR = RR * K;
+  R.EP = c.EP;
+  R.EB = c.EB;
+  R.ER = c.ER;
+  R.RP = c.RP * K;
+  R.RB = c.RB * K;
+  R.RR = c.RR * K;
   if (Trace)
     Sayer->ChanLog(4, "LINA + KVOIG=" + IntStr(KVOIG) + " K=" + FSt(6, 2, K) + " L=" +
                           FDecSt(3, R.L) + " X=" + FDecSt(2, R.X) + ProfileSums(R));
@@ -411,10 +425,7 @@ TFacxDepth DepthOf(const TCONTXCache& xc, double Lam) {
 // values in batches of many, each pair's sums in FACX's order.
 void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
   const int32_t kv = C.KVOIG;
-  double K = 1.0;
-  if (Bit(kv, 0)) K = 0;
-  if (Bit(kv, 1)) K = -K;
-  if (Bit(kv, 2)) K *= 2;
+  const double K = DispersionFactor(kv);
   const bool piOnce = Bit(kv, 4);
   struct TSet {
     const TZEEMAN* P;
@@ -452,31 +463,17 @@ void FacxPlain(TCONT& C, const TFacxDepth* D, TCONTR* const* Out, int32_t NJ) {
       const double* H = b.H + st.Pos;
       const double* F = b.F + st.Pos;
       const unsigned char* two = b.two + st.Comp;
-      double ep = 0, eb = 0, er = 0, rp = 0, rb = 0, rr = 0;
+      TCompSums c;
       int32_t m = 0;
       for (int32_t k = 1; k <= n; ++k) {
-        const double s = P.Strength[k];
-        const double hb = H[m], fb = F[m];
+        const int32_t blue = m;
         m += two[k];
-        const double hr = H[m], fr = F[m];
+        c.Add(k > npi, piOnce, P.Strength[k], H[blue], F[blue], H[m], F[m]);
         ++m;
-        if (k > npi) {
-          eb += (hb < 1e-30 ? 0.0 : hb) * s;
-          rb += fb * s;
-          er += (hr < 1e-30 ? 0.0 : hr) * s;
-          rr += fr * s;
-        } else {
-          if (!piOnce) {
-            ep += hb * s;
-            rp += fb * s;
-          }
-          ep += hr * s;
-          rp += fr * s;
-        }
       }
       const double f = st.Scale;
-      const double EP = ep * f, EB = eb * f, ER = er * f;
-      const double RP = rp * K * f, RB = rb * K * f, RR = rr * K * f;
+      const double EP = c.EP * f, EB = c.EB * f, ER = c.ER * f;
+      const double RP = c.RP * K * f, RB = c.RB * K * f, RR = c.RR * K * f;
       const TFacxDepth& d = D[st.Job];
       const double sin2g = d.SIN2G, cosg = d.COSG, sin2chi = d.SIN2CHI, cos2chi = d.COS2CHI;
       const double sig = EB + ER, rsig = RB + RR;
